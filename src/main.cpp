@@ -1,0 +1,23 @@
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+
+#include "shell/entry.h"
+#include "shell/options.h"
+
+int main(int argc, char** argv) {
+    tarvex::Options options;
+    std::string error;
+    if (!tarvex::ParseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "tarvex: %s\n%s", error.c_str(), tarvex::UsageText());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(tarvex::UsageText(), stdout);
+        return 0;
+    }
+    const int result = tarvex::RunGame(options);
+    SDL_Quit();
+    // The failure value 0x80004005 shows as exit status 5.
+    return result;
+}

@@ -1,0 +1,52 @@
+#include "menu/menu.h"
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "platform/display.h"
+#include "platform/timers.h"
+#include "shell/fonts.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+
+namespace tarvex {
+
+int menuInputState = 0;
+
+// The menu and saved games are filled in by the menu work; until then the menu
+// frame shows the title on black.
+void MenuInit() {}
+
+void MenuFrame() {
+    ClearBackBuffer(0, 0, 0);
+    if (regularFont) {
+        const std::u16string title = u"Тарвекс";
+        DrawText(regularFont, 400 - TextWidth(regularFont, title) / 2, 292, title, 255, 255, 255);
+    }
+    Present(false);
+}
+
+void QuickSave() {}
+void LoadQuickSave() {}
+void LoadAutoSave() {}
+void AutoSave() {}
+void TypeSaveNameChar(int) {}
+
+void StartNewGame(int scene) {
+    MainSost = 0;
+    heldTool = -1;
+    DRAWTOOLBAR = 0;
+    scriptValue1 = 0;
+    for (ToolRecord& t : ToolTable) {
+        t.inInventory = 0;
+        t.scene = -1;
+    }
+    menuActive = 0;
+    ResetGameState();
+    currentScene = scene;
+    KillWindowTimer(2);
+    ResetSceneState();
+    EnterCurrentScene();
+    RestartFrameRateWindow();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,643 @@
+#include "platform/display.h"
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/message_box.h"
+
+namespace tarvex {
+
+namespace {
+
+struct DisplayState {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool headless = false;
+    bool fullScreen = false;
+    bool linearScaling = false;
+    bool videoInitialised = false;
+    DisplayObjects objects;
+    unsigned program2d = 0;
+    unsigned programPresent = 0;
+    unsigned quadVao = 0;
+    unsigned quadVbo = 0;
+    unsigned gammaTexture = 0;
+    unsigned streamTexture = 0;  // text and other one-off RGBA pictures
+    uint16_t ramp[3][256];
+    bool rampDirty = true;
+    int loc2dMode = -1, loc2dColour = -1, loc2dTex = -1;
+    int locPresentScene = -1, locPresentGamma = -1;
+};
+
+DisplayState display;
+DisplayStep forcedFailure = DisplayStep::None;
+
+bool Forced(DisplayStep step) { return forcedFailure == step; }
+
+const char* kVertex2d = R"(#version 330 core
+layout(location = 0) in vec2 position;   // screen pixels, y down
+layout(location = 1) in vec2 uv;
+out vec2 texCoord;
+void main() {
+    texCoord = uv;
+    gl_Position = vec4(position.x / 400.0 - 1.0, 1.0 - position.y / 300.0, 0.0, 1.0);
+}
+)";
+
+const char* kFragment2d = R"(#version 330 core
+in vec2 texCoord;
+out vec4 colour;
+uniform sampler2D picture;
+uniform int mode;      // 0 opaque texture, 1 colour key black, 2 texture alpha, 3 solid colour
+uniform vec4 tint;
+void main() {
+    if (mode == 3) { colour = tint; return; }
+    vec4 t = texture(picture, texCoord);
+    if (mode == 1 && t.r == 0.0 && t.g == 0.0 && t.b == 0.0) discard;
+    colour = mode == 2 ? t : vec4(t.rgb, 1.0);
+}
+)";
+
+const char* kVertexPresent = R"(#version 330 core
+layout(location = 0) in vec2 position;   // -1..1
+out vec2 texCoord;
+void main() {
+    texCoord = position * 0.5 + 0.5;
+    gl_Position = vec4(position, 0.0, 1.0);
+}
+)";
+
+const char* kFragmentPresent = R"(#version 330 core
+in vec2 texCoord;
+out vec4 colour;
+uniform sampler2D scene;
+uniform sampler2D gammaRamp;   // 256 x 1, red green blue ramps / 65535
+void main() {
+    vec3 c = texture(scene, texCoord).rgb;
+    vec3 i = floor(c * 255.0 + 0.5) / 255.0 * (255.0 / 256.0) + 0.5 / 256.0;
+    colour = vec4(texture(gammaRamp, vec2(i.r, 0.5)).r,
+                  texture(gammaRamp, vec2(i.g, 0.5)).g,
+                  texture(gammaRamp, vec2(i.b, 0.5)).b, 1.0);
+}
+)";
+
+unsigned CompileShader(GLenum kind, const char* source) {
+    unsigned shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    int ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024];
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "shader: %s\n", log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+unsigned LinkProgram(const char* vertex, const char* fragment) {
+    unsigned vs = CompileShader(GL_VERTEX_SHADER, vertex);
+    unsigned fs = CompileShader(GL_FRAGMENT_SHADER, fragment);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return 0;
+    }
+    unsigned program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    int ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+void UploadGamma() {
+    if (!display.gammaTexture || !display.rampDirty) return;
+    uint16_t rgb[256 * 3];
+    for (int i = 0; i < 256; ++i)
+        for (int c = 0; c < 3; ++c) rgb[i * 3 + c] = display.ramp[c][i];
+    glBindTexture(GL_TEXTURE_2D, display.gammaTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGB, GL_UNSIGNED_SHORT, rgb);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    display.rampDirty = false;
+}
+
+// Binds the back buffer and the 2-D state: no depth, no culling, exact pixels.
+void Begin2d() {
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_STENCIL_TEST);
+    glDepthMask(GL_FALSE);
+    glUseProgram(display.program2d);
+    glBindVertexArray(display.quadVao);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1i(display.loc2dTex, 0);
+}
+
+// Back to the render-state baseline the game expects after every draw.
+void End2d() {
+    glDisable(GL_BLEND);
+    glDisable(GL_STENCIL_TEST);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glBindVertexArray(0);
+}
+
+void DrawQuad2d(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1) {
+    const float vertices[] = {x0, y0, u0, v0, x1, y0, u1, v0, x0, y1, u0, v1, x1, y1, u1, v1};
+    glBindBuffer(GL_ARRAY_BUFFER, display.quadVbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+void UploadSurface(Surface& s) {
+    if (s.texture && !s.dirty && s.textureDepth == s.depth) return;
+    if (!s.texture) glGenTextures(1, &s.texture);
+    glBindTexture(GL_TEXTURE_2D, s.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, s.depth == 32 ? 4 : 2);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, s.pitch / BytesPerPixel(s.depth));
+    switch (s.depth) {
+    case 16:
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, s.width, s.height, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
+                     s.pixels.data());
+        break;
+    case 15:
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB5_A1, s.width, s.height, 0, GL_BGRA,
+                     GL_UNSIGNED_SHORT_1_5_5_5_REV, s.pixels.data());
+        break;
+    default:
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, s.width, s.height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                     s.pixels.data());
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    s.dirty = false;
+    s.textureDepth = s.depth;
+}
+
+bool CreateDepthStorage(unsigned& renderbuffer, bool stencil) {
+    glGenRenderbuffers(1, &renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT24, kScreenWidth,
+                          kScreenHeight);
+    return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace
+
+void ForceDisplayFailure(DisplayStep step) { forcedFailure = step; }
+
+DisplayStep CreateGameWindow(const DisplayConfig& config) {
+    display.headless = config.headless;
+    display.linearScaling = config.linearScaling;
+    SetMessageBoxesHeadless(config.headless);
+    if (config.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (Forced(DisplayStep::VideoSystem)) return DisplayStep::VideoSystem;
+    if (!display.videoInitialised) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return DisplayStep::VideoSystem;
+        display.videoInitialised = true;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!config.headless) flags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    display.window = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                      kScreenWidth, kScreenHeight, flags);
+    if (!display.window) return DisplayStep::VideoSystem;
+    display.fullScreen = false;
+    if (config.fullScreen && !config.headless) {
+        if (Forced(DisplayStep::FullScreen) ||
+            SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+            return DisplayStep::FullScreen;
+        display.fullScreen = true;
+    } else if (Forced(DisplayStep::FullScreen)) {
+        return DisplayStep::FullScreen;
+    }
+    return DisplayStep::None;
+}
+
+DisplayStep CreateDisplayDevice(bool stencil) {
+    if (!display.window) return DisplayStep::VideoSystem;
+    if (Forced(DisplayStep::Context)) return DisplayStep::Context;
+    display.context = SDL_GL_CreateContext(display.window);
+    if (!display.context) return DisplayStep::Context;
+    SDL_GL_MakeCurrent(display.window, display.context);
+    if (Forced(DisplayStep::Version) || epoxy_gl_version() < 33) return DisplayStep::Version;
+
+    DisplayObjects& o = display.objects;
+    // The back buffer: colour texture plus depth/stencil, 800 x 600.
+    glGenTextures(1, &o.backColour);
+    glBindTexture(GL_TEXTURE_2D, o.backColour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kScreenWidth, kScreenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glGenFramebuffers(1, &o.backFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, o.backColour, 0);
+    if (Forced(DisplayStep::BackBuffer) || glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
+
+    display.program2d = LinkProgram(kVertex2d, kFragment2d);
+    display.programPresent = LinkProgram(kVertexPresent, kFragmentPresent);
+    if (Forced(DisplayStep::Device) || !display.program2d || !display.programPresent) return DisplayStep::Device;
+    display.loc2dMode = glGetUniformLocation(display.program2d, "mode");
+    display.loc2dColour = glGetUniformLocation(display.program2d, "tint");
+    display.loc2dTex = glGetUniformLocation(display.program2d, "picture");
+    display.locPresentScene = glGetUniformLocation(display.programPresent, "scene");
+    display.locPresentGamma = glGetUniformLocation(display.programPresent, "gammaRamp");
+
+    // Depth (with 8 stencil bits when stencil shadows are wanted), and the
+    // off-screen depth buffer of the same format that keeps the scenery depth.
+    if (Forced(DisplayStep::DepthBuffer) || !CreateDepthStorage(o.backDepthStencil, stencil))
+        return DisplayStep::DepthBuffer;
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                              GL_RENDERBUFFER, o.backDepthStencil);
+    if (Forced(DisplayStep::AttachDepth) || glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return DisplayStep::AttachDepth;
+    o.depthBits = 24;
+    o.stencilBits = stencil ? 8 : 0;
+    if (Forced(DisplayStep::OffscreenDepth) || !CreateDepthStorage(o.savedDepthStencil, stencil))
+        return DisplayStep::OffscreenDepth;
+    glGenFramebuffers(1, &o.savedFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.savedFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                              GL_RENDERBUFFER, o.savedDepthStencil);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return DisplayStep::OffscreenDepth;
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+
+    // The cube-texture probe: a 256 x 256 six-face cube texture.
+    unsigned cube = 0;
+    glGenTextures(1, &cube);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    for (int face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);
+    o.cubeTextures = glGetError() == GL_NO_ERROR;
+    glDeleteTextures(1, &cube);
+
+    // Vertex buffers: positions only, and position + colour + uv; the quad index list.
+    glGenBuffers(1, &o.positionBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, o.positionBuffer);
+    glBufferData(GL_ARRAY_BUFFER, 8192 * 3 * sizeof(float), nullptr, GL_DYNAMIC_DRAW);
+    glGenBuffers(1, &o.vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, o.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, 32768 * 24, nullptr, GL_DYNAMIC_DRAW);
+    std::vector<uint16_t> indices(kQuadIndexQuads * 6);
+    for (int q = 0; q < kQuadIndexQuads; ++q) {
+        const uint16_t b = static_cast<uint16_t>(4 * q);
+        const uint16_t quad[6] = {b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 2),
+                                  uint16_t(b + 3)};
+        std::copy(quad, quad + 6, indices.begin() + 6 * q);
+    }
+    glGenBuffers(1, &o.quadIndexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, o.quadIndexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * 2, indices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+
+    // The 2-D quad used by every screen-space draw.
+    glGenVertexArrays(1, &display.quadVao);
+    glBindVertexArray(display.quadVao);
+    glGenBuffers(1, &display.quadVbo);
+    glBindBuffer(GL_ARRAY_BUFFER, display.quadVbo);
+    glBufferData(GL_ARRAY_BUFFER, 16 * sizeof(float), nullptr, GL_DYNAMIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
+    glBindVertexArray(0);
+    if (Forced(DisplayStep::VertexBuffers) || glGetError() != GL_NO_ERROR) return DisplayStep::VertexBuffers;
+
+    // The thumbnail texture of saved games: 256 x 256, 5-6-5, one level.
+    glGenTextures(1, &o.thumbnailTexture);
+    glBindTexture(GL_TEXTURE_2D, o.thumbnailTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, 256, 256, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    // Gamma lookup: 256 x 1, 16 bits a channel.
+    glGenTextures(1, &display.gammaTexture);
+    glBindTexture(GL_TEXTURE_2D, display.gammaTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16, 256, 1, 0, GL_RGB, GL_UNSIGNED_SHORT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (Forced(DisplayStep::Gamma) || glGetError() != GL_NO_ERROR) return DisplayStep::Gamma;
+    if (display.rampDirty) {
+        bool set = false;
+        for (int i = 0; i < 256 && !set; ++i) set = display.ramp[0][i] != 0;
+        if (!set)
+            for (int c = 0; c < 3; ++c)
+                for (int i = 0; i < 256; ++i) display.ramp[c][i] = static_cast<uint16_t>(std::min(i * 257, 65535));
+    }
+    display.rampDirty = true;
+    UploadGamma();
+
+    glGenTextures(1, &display.streamTexture);
+
+    // Baseline render states.
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    return glGetError() == GL_NO_ERROR ? DisplayStep::None : DisplayStep::Device;
+}
+
+void ShowGameWindow() {
+    if (display.window) SDL_ShowWindow(display.window);
+}
+
+void DestroyDisplay() {
+    if (display.context) {
+        DisplayObjects& o = display.objects;
+        unsigned textures[] = {o.backColour, o.thumbnailTexture, display.gammaTexture, display.streamTexture};
+        glDeleteTextures(4, textures);
+        unsigned renderbuffers[] = {o.backDepthStencil, o.savedDepthStencil};
+        glDeleteRenderbuffers(2, renderbuffers);
+        unsigned framebuffers[] = {o.backFramebuffer, o.savedFramebuffer};
+        glDeleteFramebuffers(2, framebuffers);
+        unsigned buffers[] = {o.positionBuffer, o.vertexBuffer, o.quadIndexBuffer, display.quadVbo};
+        glDeleteBuffers(4, buffers);
+        glDeleteVertexArrays(1, &display.quadVao);
+        if (display.program2d) glDeleteProgram(display.program2d);
+        if (display.programPresent) glDeleteProgram(display.programPresent);
+        SDL_GL_DeleteContext(display.context);
+    }
+    if (display.window) SDL_DestroyWindow(display.window);
+    DisplayState fresh;
+    std::memcpy(fresh.ramp, display.ramp, sizeof fresh.ramp);
+    fresh.videoInitialised = display.videoInitialised;
+    fresh.rampDirty = true;
+    display = fresh;
+}
+
+bool DisplayReady() { return display.context != nullptr && display.program2d != 0; }
+bool DisplayIsHeadless() { return display.headless; }
+
+void SetFullScreen(bool fullScreen) {
+    if (!display.window || display.headless) return;
+    if (SDL_SetWindowFullscreen(display.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
+        display.fullScreen = fullScreen;
+}
+
+bool IsFullScreen() { return display.fullScreen; }
+
+static void ViewRect(int& vx, int& vy, int& vw, int& vh) {
+    int w = kScreenWidth, h = kScreenHeight;
+    if (display.window) SDL_GL_GetDrawableSize(display.window, &w, &h);
+    if (w <= 0 || h <= 0) {
+        w = kScreenWidth;
+        h = kScreenHeight;
+    }
+    // The largest 4:3 rectangle, centred.
+    if (static_cast<int64_t>(w) * 3 > static_cast<int64_t>(h) * 4) {
+        vh = h;
+        vw = h * 4 / 3;
+    } else {
+        vw = w;
+        vh = w * 3 / 4;
+    }
+    vx = (w - vw) / 2;
+    vy = (h - vh) / 2;
+}
+
+void WindowToScreen(int wx, int wy, int& sx, int& sy) {
+    int vx, vy, vw, vh;
+    ViewRect(vx, vy, vw, vh);
+    // Window coordinates are in points; the drawable may be larger on high-DPI screens.
+    int ww = kScreenWidth, wh = kScreenHeight, dw = kScreenWidth, dh = kScreenHeight;
+    if (display.window) {
+        SDL_GetWindowSize(display.window, &ww, &wh);
+        SDL_GL_GetDrawableSize(display.window, &dw, &dh);
+    }
+    double px = ww > 0 ? wx * static_cast<double>(dw) / ww : wx;
+    double py = wh > 0 ? wy * static_cast<double>(dh) / wh : wy;
+    sx = vw > 0 ? static_cast<int>((px - vx) * kScreenWidth / vw) : wx;
+    sy = vh > 0 ? static_cast<int>((py - vy) * kScreenHeight / vh) : wy;
+}
+
+void ClearBackBuffer(float r, float g, float b) {
+    if (!DisplayReady()) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    glClearColor(r, g, b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void Present(bool vsync) {
+    if (!DisplayReady()) return;
+    UploadGamma();
+    SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    int w, h;
+    SDL_GL_GetDrawableSize(display.window, &w, &h);
+    glViewport(0, 0, w, h);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    int vx, vy, vw, vh;
+    ViewRect(vx, vy, vw, vh);
+    glViewport(vx, vy, vw, vh);
+    glUseProgram(display.programPresent);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, display.objects.backColour);
+    GLint filter = display.linearScaling ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glUniform1i(display.locPresentScene, 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, display.gammaTexture);
+    glUniform1i(display.locPresentGamma, 1);
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(display.quadVao);
+    const float vertices[] = {-1, -1, 0, 0, 1, -1, 0, 0, -1, 1, 0, 0, 1, 1, 0, 0};
+    glBindBuffer(GL_ARRAY_BUFFER, display.quadVbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+    SDL_GL_SwapWindow(display.window);
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue) {
+    std::memcpy(display.ramp[0], red, 512);
+    std::memcpy(display.ramp[1], green, 512);
+    std::memcpy(display.ramp[2], blue, 512);
+    display.rampDirty = true;
+}
+
+const uint16_t* GammaRamp(int channel) { return display.ramp[std::clamp(channel, 0, 2)]; }
+
+void DrawSurface(Surface& surface, int x, int y, const Rect* source, bool colourKeyBlack) {
+    if (!DisplayReady() || surface.width <= 0 || surface.height <= 0) return;
+    Rect r = source ? *source : Rect{0, 0, surface.width, surface.height};
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, surface.width);
+    r.bottom = std::min(r.bottom, surface.height);
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    Begin2d();
+    UploadSurface(surface);
+    glBindTexture(GL_TEXTURE_2D, surface.texture);
+    glUniform1i(display.loc2dMode, colourKeyBlack ? 1 : 0);
+    glDisable(GL_BLEND);
+    const float w = static_cast<float>(surface.width), h = static_cast<float>(surface.height);
+    DrawQuad2d(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + r.right - r.left),
+               static_cast<float>(y + r.bottom - r.top), r.left / w, r.top / h, r.right / w, r.bottom / h);
+    End2d();
+}
+
+void DrawColourRect(int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha,
+                    bool onlyWhereStencilSet) {
+    if (!DisplayReady()) return;
+    Begin2d();
+    glUniform1i(display.loc2dMode, 3);
+    glUniform4f(display.loc2dColour, r / 255.0f, g / 255.0f, b / 255.0f, alpha / 255.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (onlyWhereStencilSet) {
+        // Pass where the stencil value is not 0, and zero it as the pixel is darkened.
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_NOTEQUAL, 0, 0xFFFFFFFF);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+    }
+    DrawQuad2d(static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1), static_cast<float>(y1), 0, 0,
+               0, 0);
+    End2d();
+}
+
+void DrawRgbaImage(int x, int y, int width, int height, const uint8_t* rgba) {
+    if (!DisplayReady() || width <= 0 || height <= 0 || !rgba) return;
+    Begin2d();
+    glBindTexture(GL_TEXTURE_2D, display.streamTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glUniform1i(display.loc2dMode, 2);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    DrawQuad2d(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
+               static_cast<float>(y + height), 0, 0, 1, 1);
+    End2d();
+}
+
+std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma) {
+    std::vector<uint8_t> rgb(kScreenWidth * kScreenHeight * 3, 0);
+    if (!DisplayReady()) return rgb;
+    std::vector<uint8_t> rgba(kScreenWidth * kScreenHeight * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, display.objects.backFramebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    // GL rows run bottom-up; the game's screen runs top-down.
+    for (int y = 0; y < kScreenHeight; ++y) {
+        const uint8_t* src = rgba.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth * 4;
+        uint8_t* dst = rgb.data() + static_cast<size_t>(y) * kScreenWidth * 3;
+        for (int x = 0; x < kScreenWidth; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                uint8_t v = src[x * 4 + c];
+                if (applyGamma) v = static_cast<uint8_t>(display.ramp[c][v] * 255u / 65535u);
+                dst[x * 3 + c] = v;
+            }
+        }
+    }
+    return rgb;
+}
+
+void ReadBackBufferInto(Surface& target) {
+    std::vector<uint8_t> rgb = ReadBackBufferRgb(false);
+    const int w = std::min(target.width, kScreenWidth), h = std::min(target.height, kScreenHeight);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * kScreenWidth + x) * 3;
+            SetPixel(target, x, y, PackRgb(target.depth, p[0], p[1], p[2]));
+        }
+    target.dirty = true;
+}
+
+Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear) {
+    if (!DisplayReady() || width <= 0 || height <= 0 || width > 8192 || height > 8192 || !rgba) return nullptr;
+    auto* t = new Texture;
+    t->width = width;
+    t->height = height;
+    t->mipmapped = mipmaps;
+    for (size_t i = 0; i < static_cast<size_t>(width) * height && !t->hasAlpha; ++i) t->hasAlpha = rgba[i * 4 + 3] != 255;
+    glGenTextures(1, &t->id);
+    glBindTexture(GL_TEXTURE_2D, t->id);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    mipmaps ? (linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST)
+                            : (linear ? GL_LINEAR : GL_NEAREST));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+    return t;
+}
+
+void ReleaseTexture(Texture*& texture) {
+    if (!texture) return;
+    if (texture->id && display.context) glDeleteTextures(1, &texture->id);
+    delete texture;
+    texture = nullptr;
+}
+
+void DrawTexture(const Texture& texture, int x, int y, int width, int height, bool alphaBlend) {
+    if (!DisplayReady() || !texture.id) return;
+    Begin2d();
+    glBindTexture(GL_TEXTURE_2D, texture.id);
+    glUniform1i(display.loc2dMode, alphaBlend ? 2 : 0);
+    if (alphaBlend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    DrawQuad2d(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
+               static_cast<float>(y + height), 0, 0, 1, 1);
+    End2d();
+}
+
+const DisplayObjects& GetDisplayObjects() { return display.objects; }
+
+void ReleaseSurface(Surface*& surface) {
+    if (!surface) return;
+    if (surface->texture && display.context) glDeleteTextures(1, &surface->texture);
+    delete surface;
+    surface = nullptr;
+}
+
+}  // namespace tarvex

@@ -1,0 +1,111 @@
+// The display: one SDL window with an OpenGL 3.3 core context, the 800 x 600 back
+// buffer as a framebuffer object (colour + depth 24 / stencil 8), an off-screen
+// depth buffer of the same format, and the present pass that scales the back buffer
+// into the window with 4:3 kept, through the 256-entry gamma ramp lookup.
+// Screen coordinates everywhere are the game's: 800 x 600, origin top-left, y down.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/surface.h"
+
+namespace tarvex {
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+// The set-up steps a display can fail at; the shell maps each to its message.
+enum class DisplayStep {
+    None,
+    VideoSystem,       // no video driver
+    FullScreen,        // full-screen (exclusive) mode refused
+    Context,           // no OpenGL 3.3 core context
+    BackBuffer,        // the back buffer's colour attachment
+    Version,           // the context is older than 3.3
+    Device,            // the shader programs do not build
+    DepthBuffer,       // depth/stencil storage
+    OffscreenDepth,    // the saved depth buffer
+    AttachDepth,       // the framebuffer is incomplete with the depth buffer
+    VertexBuffers,
+    Gamma,             // the gamma lookup
+};
+
+struct DisplayConfig {
+    bool headless = false;
+    bool fullScreen = true;
+    bool linearScaling = false;   // nearest by default: pictures stay sharp
+    std::string title;
+};
+
+// Tests can make one step fail to check the failure paths.
+void ForceDisplayFailure(DisplayStep step);
+
+// Step 1: the video system and the (hidden) game window.
+DisplayStep CreateGameWindow(const DisplayConfig& config);
+// Steps 2..: context, back buffer, depth and stencil, programs, buffers, gamma.
+DisplayStep CreateDisplayDevice(bool stencil);
+void ShowGameWindow();
+void DestroyDisplay();  // safe to call twice
+bool DisplayReady();
+bool DisplayIsHeadless();
+void SetFullScreen(bool fullScreen);
+bool IsFullScreen();
+
+// Back buffer size of the window's drawable area, and the 4:3 view inside it.
+void WindowToScreen(int wx, int wy, int& sx, int& sy);
+
+// Frame
+void ClearBackBuffer(float r, float g, float b);
+void Present(bool vsync);
+
+// Gamma: three ramps of 256 entries (0..65535), applied when the back buffer is presented.
+void SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);
+const uint16_t* GammaRamp(int channel);
+
+// 2-D drawing into the back buffer at exact pixels.
+void DrawSurface(Surface& surface, int x, int y, const Rect* source = nullptr, bool colourKeyBlack = false);
+// A screen rectangle of one colour; alpha 0..255 blends with source alpha.
+void DrawColourRect(int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha,
+                    bool onlyWhereStencilSet = false);
+// An RGBA picture (rows top-down) blended over the back buffer (text).
+void DrawRgbaImage(int x, int y, int width, int height, const uint8_t* rgba);
+
+// Reads the back buffer as top-down 8-bit RGB rows; with gamma, as the player sees it.
+std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma);
+// Reads the back buffer into a surface of any depth (the surface's size is kept, clipped).
+void ReadBackBufferInto(Surface& target);
+
+// Textures for the device (3-D and screen quads).
+struct Texture {
+    unsigned id = 0;
+    int width = 0;
+    int height = 0;
+    bool hasAlpha = false;
+    bool mipmapped = false;
+};
+// rgba: width * height * 4 bytes, rows top-down. Returns nullptr on bad sizes.
+Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear);
+void ReleaseTexture(Texture*& texture);
+// Draws a texture on a screen rectangle; with alphaBlend the texel alpha blends.
+void DrawTexture(const Texture& texture, int x, int y, int width, int height, bool alphaBlend);
+
+// GL names of the shared objects the renderer builds on.
+struct DisplayObjects {
+    unsigned backFramebuffer = 0;
+    unsigned backColour = 0;      // texture
+    unsigned backDepthStencil = 0;  // renderbuffer
+    unsigned savedFramebuffer = 0;  // off-screen depth buffer (scenery depth restore)
+    unsigned savedDepthStencil = 0;
+    unsigned positionBuffer = 0;    // 8192 positions
+    unsigned vertexBuffer = 0;      // 32768 position + colour + uv
+    unsigned quadIndexBuffer = 0;   // 1366 quads
+    unsigned thumbnailTexture = 0;  // 256 x 256, 5-6-5
+    bool cubeTextures = false;
+    int depthBits = 0;
+    int stencilBits = 0;
+};
+const DisplayObjects& GetDisplayObjects();
+constexpr int kQuadIndexQuads = 1366;
+
+}  // namespace tarvex

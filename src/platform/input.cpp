@@ -1,0 +1,373 @@
+#include "platform/input.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/timers.h"
+
+namespace tarvex {
+
+namespace {
+
+struct ReplayEvent {
+    uint64_t frame;
+    std::string kind;
+    std::string arg1, arg2;
+};
+
+struct InputState {
+    std::deque<Message> queue;
+    bool playerLayout = false;
+    bool relative = false;
+    // Mouse accumulated between reads.
+    int relX = 0, relY = 0, wheel = 0;
+    bool haveAbsolute = false;
+    int absX = 0, absY = 0;
+    bool down[2] = {false, false};
+    bool releasePending[2] = {false, false};  // pressed and released between two reads
+    // Replay and recording.
+    std::vector<ReplayEvent> replay;
+    size_t replayNext = 0;
+    bool replaying = false;
+    FILE* record = nullptr;
+    uint64_t frame = 0;
+};
+
+InputState input;
+
+void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Record(const char* format, ...) {
+    if (!input.record) return;
+    std::fprintf(input.record, "%llu ", static_cast<unsigned long long>(input.frame));
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(input.record, format, args);
+    va_end(args);
+    std::fputc('\n', input.record);
+    std::fflush(input.record);
+}
+
+void Press(int button, bool down) {
+    if (button < 0 || button > 1) return;
+    if (down) {
+        input.down[button] = true;
+        input.releasePending[button] = false;
+    } else if (input.down[button]) {
+        // Keep a press that was released before the frame read it visible for one read.
+        input.releasePending[button] = true;
+    }
+}
+
+// A key as the window procedure receives it: the key-down message, then the
+// character it types unless the player's layout is typing (save names), where
+// only Enter and Backspace come from the key itself.
+void DeliverKey(int scancode, bool shift) {
+    int code = VirtualKeyOfScancode(scancode);
+    if (code) PostMessage(MessageType::KeyDown, code);
+    int ch = UsLayoutCharacter(scancode, shift);
+    if (ch == 0) return;
+    if (input.playerLayout && ch != 13 && ch != 8) return;
+    PostMessage(MessageType::Char, ch);
+}
+
+void DeliverText(const std::string& utf8) {
+    for (unsigned char c : Utf8ToCp1251(utf8)) PostMessage(MessageType::Char, c);
+}
+
+void PumpEvents() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT:
+            PostMessage(MessageType::Close, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) PostMessage(MessageType::Activate, 1);
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostMessage(MessageType::Activate, 0);
+            break;
+        case SDL_KEYDOWN:
+            if (input.replaying) break;
+            // Alt+Enter toggles full screen, as players expect of a port.
+            if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
+                SetFullScreen(!IsFullScreen());
+                SetMouseRelative(IsFullScreen());
+                break;
+            }
+            Record("key %s", SDL_GetScancodeName(e.key.keysym.scancode));
+            DeliverKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_SHIFT) != 0);
+            break;
+        case SDL_TEXTINPUT:
+            if (input.replaying || !input.playerLayout) break;
+            Record("text %s", e.text.text);
+            DeliverText(e.text.text);
+            break;
+        case SDL_MOUSEMOTION:
+            if (input.replaying) break;
+            if (input.relative) {
+                input.relX += e.motion.xrel;
+                input.relY += e.motion.yrel;
+            } else {
+                WindowToScreen(e.motion.x, e.motion.y, input.absX, input.absY);
+                input.haveAbsolute = true;
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            if (!input.replaying) input.wheel += e.wheel.y * 120;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            if (input.replaying) break;
+            int button = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1 : -1;
+            if (button < 0) break;
+            bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            Record("%s %s", down ? "press" : "release", button == 0 ? "left" : "right");
+            Press(button, down);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void ResetInput() {
+    CloseRecording();
+    input = InputState{};
+}
+
+void PostMessage(MessageType type, int32_t value) { input.queue.push_back({type, value}); }
+
+bool TakeMessage(Message& out) {
+    PumpEvents();
+    int timer = PollWindowTimers(GetMilliseconds());
+    if (timer >= 0) PostMessage(MessageType::Timer, timer);
+    if (input.queue.empty()) return false;
+    out = input.queue.front();
+    input.queue.pop_front();
+    return true;
+}
+
+void WaitForMessage() {
+    if (ClockIsVirtual() || !SDL_WasInit(SDL_INIT_VIDEO)) return;
+    SDL_WaitEventTimeout(nullptr, 50);
+}
+
+void SetPlayerLayoutTyping(bool playerLayout) { input.playerLayout = playerLayout; }
+
+void SetMouseRelative(bool relative) {
+    input.relative = relative;
+    if (SDL_WasInit(SDL_INIT_VIDEO) && !DisplayIsHeadless()) SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE);
+}
+
+int ReadMouse(int cursorX, int cursorY, MouseState& out) {
+    out = MouseState{};
+    out.dx = input.relX;
+    out.dy = input.relY;
+    if (input.haveAbsolute) {
+        out.dx += input.absX - cursorX;
+        out.dy += input.absY - cursorY;
+        input.haveAbsolute = false;
+    }
+    out.dz = input.wheel;
+    input.relX = input.relY = input.wheel = 0;
+    if ((out.dx || out.dy) && !input.replaying) Record("pointer %d %d", cursorX + out.dx, cursorY + out.dy);
+    for (int b = 0; b < 2; ++b) {
+        out.buttons[b] = input.down[b] ? 0x80 : 0;
+        if (input.releasePending[b]) {
+            input.down[b] = false;
+            input.releasePending[b] = false;
+        }
+    }
+    return 0;
+}
+
+int UsLayoutCharacter(int scancode, bool shift) {
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        return (shift ? 'A' : 'a') + (scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_0) {
+        static const char plain[] = "1234567890", shifted[] = "!@#$%^&*()";
+        return (shift ? shifted : plain)[scancode - SDL_SCANCODE_1];
+    }
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0) return "1234567890"[scancode - SDL_SCANCODE_KP_1];
+    switch (scancode) {
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: return 13;
+    case SDL_SCANCODE_BACKSPACE: return 8;
+    case SDL_SCANCODE_SPACE: return ' ';
+    case SDL_SCANCODE_ESCAPE: return 27;
+    case SDL_SCANCODE_MINUS: return shift ? '_' : '-';
+    case SDL_SCANCODE_EQUALS: return shift ? '+' : '=';
+    case SDL_SCANCODE_LEFTBRACKET: return shift ? '{' : '[';
+    case SDL_SCANCODE_RIGHTBRACKET: return shift ? '}' : ']';
+    case SDL_SCANCODE_BACKSLASH: return shift ? '|' : '\\';
+    case SDL_SCANCODE_SEMICOLON: return shift ? ':' : ';';
+    case SDL_SCANCODE_APOSTROPHE: return shift ? '"' : '\'';
+    case SDL_SCANCODE_GRAVE: return shift ? '~' : '`';
+    case SDL_SCANCODE_COMMA: return shift ? '<' : ',';
+    case SDL_SCANCODE_PERIOD: return shift ? '>' : '.';
+    case SDL_SCANCODE_SLASH: return shift ? '?' : '/';
+    default: return 0;
+    }
+}
+
+int VirtualKeyOfScancode(int scancode) {
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+    if (scancode == SDL_SCANCODE_0) return '0';
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return vk::F1 + (scancode - SDL_SCANCODE_F1);
+    switch (scancode) {
+    case SDL_SCANCODE_ESCAPE: return vk::Escape;
+    case SDL_SCANCODE_SPACE: return vk::Space;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: return vk::Return;
+    case SDL_SCANCODE_BACKSPACE: return vk::Back;
+    case SDL_SCANCODE_TAB: return vk::Tab;
+    default: return 0;
+    }
+}
+
+std::string Utf8ToCp1251(const std::string& utf8) {
+    std::string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        uint32_t cp;
+        int extra;
+        if (c < 0x80) { cp = c; extra = 0; }
+        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
+        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
+        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
+        else { ++i; continue; }
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) { ok = false; break; }
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += ok ? extra + 1 : 1;
+        if (!ok) continue;
+        if (cp < 0x80) out += static_cast<char>(cp);
+        else if (cp >= 0x410 && cp <= 0x44F) out += static_cast<char>(0xC0 + (cp - 0x410));
+        else if (cp == 0x401) out += static_cast<char>(0xA8);
+        else if (cp == 0x451) out += static_cast<char>(0xB8);
+        else if (cp == 0x2116) out += static_cast<char>(0xB9);  // numero sign
+    }
+    return out;
+}
+
+std::string Cp1251ToUtf8(const std::string& cp1251) {
+    std::string out;
+    auto put = [&out](uint32_t cp) {
+        if (cp < 0x80) out += static_cast<char>(cp);
+        else if (cp < 0x800) { out += static_cast<char>(0xC0 | (cp >> 6)); out += static_cast<char>(0x80 | (cp & 0x3F)); }
+        else { out += static_cast<char>(0xE0 | (cp >> 12)); out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F)); out += static_cast<char>(0x80 | (cp & 0x3F)); }
+    };
+    for (unsigned char c : cp1251) {
+        if (c < 0x80) put(c);
+        else if (c >= 0xC0) put(0x410 + (c - 0xC0));
+        else if (c == 0xA8) put(0x401);
+        else if (c == 0xB8) put(0x451);
+        else if (c == 0xB9) put(0x2116);
+        else put('?');
+    }
+    return out;
+}
+
+bool OpenReplay(const std::string& path, std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot open replay " + path;
+        return false;
+    }
+    std::vector<ReplayEvent> events;
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(file, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        std::istringstream in(line);
+        ReplayEvent e;
+        std::string frame;
+        in >> frame >> e.kind;
+        char* end = nullptr;
+        unsigned long long f = std::strtoull(frame.c_str(), &end, 10);
+        bool ok = !frame.empty() && end && *end == 0 && frame[0] != '-';
+        if (ok && e.kind == "pointer") {
+            ok = static_cast<bool>(in >> e.arg1 >> e.arg2);
+            int x, y;
+            ok = ok && std::sscanf(e.arg1.c_str(), "%d", &x) == 1 && std::sscanf(e.arg2.c_str(), "%d", &y) == 1;
+        } else if (ok && (e.kind == "press" || e.kind == "release")) {
+            ok = static_cast<bool>(in >> e.arg1) && (e.arg1 == "left" || e.arg1 == "right");
+        } else if (ok && e.kind == "key") {
+            ok = static_cast<bool>(in >> e.arg1);
+            if (ok && e.arg1 == "Enter") e.arg1 = "Return";
+            ok = ok && SDL_GetScancodeFromName(e.arg1.c_str()) != SDL_SCANCODE_UNKNOWN;
+        } else if (ok && e.kind == "text") {
+            size_t at = line.find("text", start) + 4;
+            if (at < line.size() && line[at] == ' ') ++at;
+            e.arg1 = line.substr(at);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            error = path + ":" + std::to_string(lineNumber) + ": cannot read \"" + line + "\"";
+            return false;
+        }
+        e.frame = f;
+        events.push_back(e);
+    }
+    // Events of one frame keep their order; frames may be written in any order.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
+    input.replay = std::move(events);
+    input.replayNext = 0;
+    input.replaying = true;
+    return true;
+}
+
+bool OpenRecording(const std::string& path) {
+    CloseRecording();
+    input.record = std::fopen(path.c_str(), "w");
+    if (input.record) std::fprintf(input.record, "# frame event\n");
+    return input.record != nullptr;
+}
+
+void CloseRecording() {
+    if (input.record) std::fclose(input.record);
+    input.record = nullptr;
+}
+
+void BeginInputFrame(uint64_t frame) {
+    input.frame = frame;
+    if (!input.replaying) return;
+    while (input.replayNext < input.replay.size() && input.replay[input.replayNext].frame <= frame) {
+        const ReplayEvent& e = input.replay[input.replayNext++];
+        if (e.kind == "pointer") {
+            input.absX = std::atoi(e.arg1.c_str());
+            input.absY = std::atoi(e.arg2.c_str());
+            input.haveAbsolute = true;
+        } else if (e.kind == "press" || e.kind == "release") {
+            Press(e.arg1 == "left" ? 0 : 1, e.kind == "press");
+        } else if (e.kind == "key") {
+            DeliverKey(SDL_GetScancodeFromName(e.arg1.c_str()), false);
+        } else if (e.kind == "text") {
+            DeliverText(e.arg1);
+        }
+    }
+}
+
+bool ReplayFinished() { return !input.replaying || input.replayNext >= input.replay.size(); }
+
+}  // namespace tarvex

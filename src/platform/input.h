@@ -1,0 +1,67 @@
+// Input: SDL events become the window messages the game's window procedure takes
+// (activation, close, key down with Windows virtual-key codes, typed characters,
+// timers), and the mouse is read once a frame as the 16-byte mouse state.
+// Replays feed the same paths from a text script; recording writes that script.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tarvex {
+
+enum class MessageType { Activate, Close, KeyDown, Char, Timer };
+
+struct Message {
+    MessageType type;
+    int32_t value;  // activation state, virtual-key code, character code (code page 1251) or timer id
+};
+
+struct MouseState {
+    int32_t dx = 0, dy = 0, dz = 0;  // relative motion and wheel
+    uint8_t buttons[4] = {0, 0, 0, 0};  // 0x80 when down; 0 left, 1 right
+};
+static_assert(sizeof(MouseState) == 16, "the mouse state is 16 bytes");
+
+// Windows virtual-key codes used by the game.
+namespace vk {
+constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Escape = 0x1B, Space = 0x20;
+constexpr int F1 = 0x70, F5 = 0x74, F6 = 0x75, F7 = 0x76, F9 = 0x78, F11 = 0x7A, F12 = 0x7B;
+}  // namespace vk
+
+void ResetInput();
+// Queues a message for the window procedure.
+void PostMessage(MessageType type, int32_t value);
+// Takes the next message, pumping SDL events and due window timers first. False when none waits.
+bool TakeMessage(Message& out);
+// Waits (live runs) until a message arrives; returns immediately on the virtual clock.
+void WaitForMessage();
+
+// Typed characters: while `playerLayout` is on (save names) the player's own layout
+// is used and converted to code page 1251; otherwise keys type the US-layout characters.
+void SetPlayerLayoutTyping(bool playerLayout);
+
+// The mouse: relative motion in full screen, absolute position in a window.
+void SetMouseRelative(bool relative);
+// Fills `out` with the motion since the last read (absolute positions become the
+// difference to the given cursor) and the buttons. Returns 0.
+int ReadMouse(int cursorX, int cursorY, MouseState& out);
+
+// Conversions shared with tests and tools.
+// US-layout character of an SDL scancode (0 when the key types nothing).
+int UsLayoutCharacter(int scancode, bool shift);
+// Appends the code page 1251 bytes of UTF-8 text (characters it lacks are dropped).
+std::string Utf8ToCp1251(const std::string& utf8);
+std::string Cp1251ToUtf8(const std::string& cp1251);
+// Windows virtual-key code of an SDL scancode (0 when the game has no use for it).
+int VirtualKeyOfScancode(int scancode);
+
+// Replays and recordings (one event a line, "FRAME kind ...").
+bool OpenReplay(const std::string& path, std::string& error);
+bool OpenRecording(const std::string& path);
+void CloseRecording();
+// Delivers the replay's events of this frame into the message queue and mouse.
+void BeginInputFrame(uint64_t frame);
+bool ReplayFinished();
+
+}  // namespace tarvex

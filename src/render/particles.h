@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tarvex {
+
+void UpdateEmitters();
+void MoveParticles();
+void DrawParticles();
+void ResetParticles();
+
+}  // namespace tarvex

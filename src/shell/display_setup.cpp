@@ -1,0 +1,103 @@
+#include "shell/display_setup.h"
+
+#include "media/sound.h"
+#include "platform/message_box.h"
+#include "platform/timers.h"
+#include "shell/config.h"
+#include "shell/fonts.h"
+#include "shell/globals.h"
+#include "shell/settings_dialog.h"
+
+namespace tarvex {
+
+const char* const kGameTitle = "Тарвекс";
+int colourDepth = 32;
+int backBufferCount = 1;
+int stencilShadows = 0;
+Surface* sceneBackground = nullptr;
+Surface* spareBackground = nullptr;
+Surface* thumbnailSurface = nullptr;
+
+const char* DisplayFailureMessage(DisplayStep step) {
+    switch (step) {
+    case DisplayStep::VideoSystem: return "DirectDrawCreateEx FAILED";
+    case DisplayStep::FullScreen: return "SetCooperativeLevel FAILED";
+    case DisplayStep::Context: return "CreateSurface FAILED";
+    case DisplayStep::BackBuffer: return "GetAttachedSurface FAILED";
+    case DisplayStep::Version: return "QueryInterface D3D FAILED";
+    case DisplayStep::Device: return "D3D create device FAILED";
+    case DisplayStep::DepthBuffer: return "Z-buffer create FAILED";
+    case DisplayStep::OffscreenDepth: return "Z-buffer offscreen FAILED";
+    case DisplayStep::AttachDepth: return "Z-buffer Add FAILED";
+    case DisplayStep::VertexBuffers: return "";
+    case DisplayStep::Gamma: return " Gamma QueryInterface FAILED";
+    case DisplayStep::None: break;
+    }
+    return "";
+}
+
+int FatalError(int code, const std::string& message) {
+    ReleaseAll();
+    if (!message.empty()) ShowMessageBox(kGameTitle, message, true);
+    return code;
+}
+
+void ReleaseAll() {
+    ReleaseFonts();
+    ReleaseSurface(sceneBackground);
+    ReleaseSurface(spareBackground);
+    ReleaseSurface(thumbnailSurface);
+    if (config.musicOn) StopMusic();
+    DestroyDisplay();
+    ReleaseSound();
+    KillAllWindowTimers();
+}
+
+int InitDisplay(const DisplayOptions& options) {
+    DisplayConfig dc;
+    dc.headless = options.headless;
+    dc.fullScreen = options.fullScreen;
+    dc.linearScaling = options.linearScaling;
+    dc.title = kGameTitle;
+    DisplayStep step = CreateGameWindow(dc);
+    if (step != DisplayStep::None) return FatalError(kFailureResult, DisplayFailureMessage(step));
+
+    // The settings dialog, after a run that did not end in order (or when asked).
+    // Headless runs never show it: they take its values as if "Старт" were pressed.
+    const bool showDialog = !options.headless && (config.cleanExit == 0 || options.forceSettingsDialog);
+    if (showDialog) {
+        if (RunSettingsDialog() == SettingsChoice::Exit) {
+            ReleaseAll();
+            return 1;
+        }
+    } else if (config.cleanExit == 0) {
+        AcceptSettings();
+    }
+    // A run that does not end through the orderly quit brings the dialog back next time.
+    config.cleanExit = 0;
+    SaveConfig();
+
+    ShowGameWindow();
+    // Colour depth: 32 bits when chosen, else the 16-bit (5-6-5) display.
+    colourDepth = config.colour32 ? 32 : 16;
+    backBufferCount = config.tripleBuffering ? 2 : 1;
+    stencilShadows = 0;
+    const bool stencil = config.shadows != 0;
+    step = CreateDisplayDevice(stencil);
+    if (step == DisplayStep::VertexBuffers) return FatalError(kFailureResult, "");
+    if (step != DisplayStep::None) return FatalError(kFailureResult, DisplayFailureMessage(step));
+    const DisplayObjects& objects = GetDisplayObjects();
+    if (!objects.cubeTextures) config.videosCopy = 0;
+    // The device always has hardware transform and lighting here.
+    if (stencil) stencilShadows = objects.stencilBits > 0 ? 4 : 3;
+    config.shadows = stencilShadows;
+    displayPixelDepth = colourDepth;
+
+    sceneBackground = CreateSurface(kScreenWidth, kScreenHeight);
+    spareBackground = CreateSurface(kScreenWidth, kScreenHeight);
+    thumbnailSurface = CreateSurface(kScreenWidth, kScreenHeight);
+    ClearBackBuffer(0.5f, 0.5f, 0.5f);
+    return 0;
+}
+
+}  // namespace tarvex

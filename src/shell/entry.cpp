@@ -1,0 +1,164 @@
+#include "shell/entry.h"
+
+#include <SDL2/SDL.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "interaction/toolbar.h"
+#include "media/sound.h"
+#include "media/video.h"
+#include "menu/menu.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/png_io.h"
+#include "platform/random.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "shell/fonts.h"
+#include "shell/game_frame.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "shell/window_proc.h"
+
+namespace tarvex {
+
+namespace {
+
+std::string Absolute(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code ec;
+    auto p = std::filesystem::absolute(path, ec);
+    return ec ? path : p.string();
+}
+
+// The orderly quit: the configuration with the clean-exit flag, then everything released.
+void OrderlyQuit() {
+    config.cleanExit = 1;
+    config.windowed = 0;
+    config.gammaMax = static_cast<int32_t>(gammaMax);
+    config.shadows = stencilShadows;
+    SaveConfig();
+    quitRequested = 0;
+    appActive = 0;
+    ReleaseAll();
+}
+
+}  // namespace
+
+int RunGame(const Options& options) {
+    // Paths given on the command line are relative to where the program was started;
+    // game files are relative to the game folder, which becomes the current directory.
+    std::string saves = Absolute(options.saves);
+    std::map<long long, std::string> screenshots;
+    for (const auto& [frame, file] : options.screenshots) screenshots[frame] = Absolute(file);
+    std::string replay = Absolute(options.replay), record = Absolute(options.record);
+    if (!options.path.empty() && ::chdir(options.path.c_str()) != 0) {
+        std::fprintf(stderr, "tarvex: cannot open the game folder %s\n", options.path.c_str());
+        return 1;
+    }
+    SetSavesDirectory(saves.empty() ? "saves" : saves);
+    SetFixedFrameRate(options.fixedFps);
+    SeedRandom(options.haveSeed ? options.seed
+                                : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    if (options.headless) SDL_SetHint("SDL_AUDIODRIVER", "dummy");
+    if (!replay.empty()) {
+        std::string error;
+        if (!OpenReplay(replay, error)) {
+            std::fprintf(stderr, "tarvex: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!record.empty() && !OpenRecording(record)) {
+        std::fprintf(stderr, "tarvex: cannot write %s\n", record.c_str());
+        return 1;
+    }
+
+    // 1.-2.
+    gammaMax = 255;
+    LoadConfig();
+    config.windowed = 0;
+    quitRequested = 0;
+    gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));
+    FillGammaRamps(gammaMax);
+    SendGammaRamps();
+    // 3.
+    DisplayOptions display;
+    display.headless = options.headless;
+    display.fullScreen = options.fullScreen;
+    display.linearScaling = options.linearScaling;
+    display.forceSettingsDialog = options.settings;
+    const int displayResult = InitDisplay(display);
+    if (displayResult == 1) return 0;  // "Выход" in the settings dialog is the player's choice, not a failure
+    if (displayResult != 0) return kFailureResult;
+    // 4.
+    if (CreateMouse() < 0 || AcquireMouse() < 0) {
+        ShowMessageBox("", "Error init mouse", true);
+        ReleaseAll();
+        return kFailureResult;
+    }
+    InitSound();
+    // 5.
+    if (LoadInterface() != 0) {
+        ReleaseAll();
+        return 0;
+    }
+    // 6.
+    ResetSceneState();
+    menuActive = 1;
+    MenuInit();
+    // 7.
+    CreateGameFonts();
+    // 8.
+    videoState = 1;
+    StartVideo("video/intrologo.bik");
+    requestedTrack = 3;
+    PlayMusic(3);
+
+    if (options.scene >= 0) StartNewGame(options.scene);
+    RestartFrameRateWindow();
+    // The window is active from the start; focus events keep it up to date.
+    PostMessage(MessageType::Activate, 1);
+
+    long long frame = 0;
+    for (;;) {
+        BeginInputFrame(static_cast<uint64_t>(frame));
+        Message message;
+        bool quit = false;
+        while (!quit && TakeMessage(message)) quit = !WindowProc(message);
+        if (quit) {
+            CloseRecording();
+            return 0;
+        }
+        if (!appActive) {
+            WaitForMessage();
+            continue;
+        }
+        if (playMode != 2) PlayMusic(requestedTrack);
+        if (menuActive)
+            MenuFrame();
+        else
+            GameFrame();
+        auto shot = screenshots.find(frame);
+        if (shot != screenshots.end()) {
+            if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
+                std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
+        }
+        ++frame;
+        AdvanceVirtualClock();
+        if (options.frames >= 0 && frame >= options.frames) quitRequested = 1;
+        if (quitRequested) {
+            OrderlyQuit();
+            CloseRecording();
+            return 0;
+        }
+    }
+}
+
+}  // namespace tarvex

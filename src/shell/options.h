@@ -1,0 +1,32 @@
+// The command line.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarvex {
+
+struct Options {
+    bool headless = false;
+    bool fullScreen = true;
+    bool linearScaling = false;
+    bool settings = false;
+    double fixedFps = 0.0;
+    bool haveSeed = false;
+    uint32_t seed = 0;
+    long long frames = -1;
+    std::vector<std::pair<long long, std::string>> screenshots;
+    std::string replay;
+    std::string record;
+    std::string path;   // game folder
+    std::string saves;  // saves folder
+    int scene = -1;
+    bool help = false;
+};
+
+// Parses argv; false with a message on an unknown or malformed option.
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+const char* UsageText();
+
+}  // namespace tarvex

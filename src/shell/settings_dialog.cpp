@@ -1,0 +1,215 @@
+#include "shell/settings_dialog.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/font.h"
+#include "shell/config.h"
+#include "shell/globals.h"
+
+namespace tarvex {
+
+namespace {
+
+const char* kDialogCaption = "Настройки игры \"Тарвекс\"";
+
+bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+struct Canvas {
+    std::vector<uint8_t>& px;
+    void Fill(const Rect& r, uint32_t rgb) {
+        for (int y = std::max(r.top, 0); y < std::min(r.bottom, SettingsDialog::kHeight); ++y)
+            for (int x = std::max(r.left, 0); x < std::min(r.right, SettingsDialog::kWidth); ++x) {
+                uint8_t* p = &px[(static_cast<size_t>(y) * SettingsDialog::kWidth + x) * 4];
+                p[0] = (rgb >> 16) & 0xFF;
+                p[1] = (rgb >> 8) & 0xFF;
+                p[2] = rgb & 0xFF;
+                p[3] = 255;
+            }
+    }
+    void Frame(const Rect& r, uint32_t rgb) {
+        Fill({r.left, r.top, r.right, r.top + 1}, rgb);
+        Fill({r.left, r.bottom - 1, r.right, r.bottom}, rgb);
+        Fill({r.left, r.top, r.left + 1, r.bottom}, rgb);
+        Fill({r.right - 1, r.top, r.right, r.bottom}, rgb);
+    }
+    void Text(Font* font, const char* utf8, int x, int y) {
+        int w = 0, h = 0;
+        std::string rgba;
+        if (!RenderTextRgba(font, Utf8ToUtf16(utf8), 0, 0, 0, w, h, rgba)) return;
+        for (int ty = 0; ty < h; ++ty)
+            for (int tx = 0; tx < w; ++tx) {
+                int dx = x + tx, dy = y + ty;
+                if (dx < 0 || dy < 0 || dx >= SettingsDialog::kWidth || dy >= SettingsDialog::kHeight) continue;
+                const uint8_t* s = reinterpret_cast<const uint8_t*>(&rgba[(static_cast<size_t>(ty) * w + tx) * 4]);
+                uint8_t* p = &px[(static_cast<size_t>(dy) * SettingsDialog::kWidth + dx) * 4];
+                for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>((s[c] * s[3] + p[c] * (255 - s[3])) / 255);
+            }
+    }
+};
+
+}  // namespace
+
+SettingsDialog::SettingsDialog() {
+    // Dialog units of the 269 x 160 layout at 1.5 x 1.625 pixels a unit.
+    auto box = [](int x, int y, int w, int h) {
+        return Rect{x * 3 / 2, y * 13 / 8, (x + w) * 3 / 2, (y + h) * 13 / 8};
+    };
+    controls_ = {
+        {0, "Настройка графики", box(7, 7, 160, 118), nullptr},
+        {1001, "Блок трансформации и освещения", box(14, 20, 150, 12), &config.transformLighting},
+        {1002, "32-битный цвет", box(14, 36, 150, 12), &config.colour32},
+        {1012, "Тройная буферизация", box(14, 52, 150, 12), &config.tripleBuffering},
+        {1027, "Тени", box(14, 68, 150, 12), &config.shadows},
+        {1031, "Совместимость с Ati Radeon", box(14, 84, 150, 12), &config.compatibility},
+        {1030, "включить видеоролики", box(14, 100, 150, 12), &config.videosOn},
+        {0, "Настройка звука", box(174, 7, 88, 50), nullptr},
+        {1028, "Включить звук", box(181, 20, 78, 12), &config.soundOn},
+        {1029, "Включить музыку", box(181, 36, 78, 12), &config.musicOn},
+        {1, "Старт", box(7, 135, 60, 16), nullptr},
+        {2, "Выход", box(202, 135, 60, 16), nullptr},
+    };
+    for (const SettingsControl& c : controls_) checks_.push_back(c.field ? (*c.field != 0) : -1);
+    // The focus starts on "Старт".
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == 1) focus_ = i;
+}
+
+bool SettingsDialog::Checked(int id) const {
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) return checks_[i] == 1;
+    return false;
+}
+
+void SettingsDialog::Activate(int index) {
+    const SettingsControl& c = controls_[index];
+    if (c.field) {
+        checks_[index] = checks_[index] ? 0 : 1;
+    } else if (c.id == 1) {
+        choice_ = SettingsChoice::Start;
+    } else if (c.id == 2) {
+        choice_ = SettingsChoice::Exit;
+    }
+}
+
+void SettingsDialog::Click(int x, int y) {
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].id == 0 || !Inside(controls_[i].rect, x, y)) continue;
+        focus_ = i;
+        Activate(static_cast<int>(i));
+        return;
+    }
+}
+
+void SettingsDialog::MoveFocus(int delta) {
+    const int n = static_cast<int>(controls_.size());
+    int i = static_cast<int>(focus_);
+    do {
+        i = (i + delta + n) % n;
+    } while (controls_[i].id == 0);
+    focus_ = static_cast<size_t>(i);
+}
+
+void SettingsDialog::Key(int sdlKey, bool shift) {
+    switch (sdlKey) {
+    case SDLK_TAB: MoveFocus(shift ? -1 : 1); break;
+    case SDLK_DOWN: MoveFocus(1); break;
+    case SDLK_UP: MoveFocus(-1); break;
+    case SDLK_SPACE: Activate(static_cast<int>(focus_)); break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        // Enter presses the focused button, or the default button "Старт".
+        if (controls_[focus_].id == 2) choice_ = SettingsChoice::Exit;
+        else choice_ = SettingsChoice::Start;
+        break;
+    case SDLK_ESCAPE: choice_ = SettingsChoice::Exit; break;
+    default: break;
+    }
+}
+
+std::vector<uint8_t> SettingsDialog::Render() const {
+    std::vector<uint8_t> px(static_cast<size_t>(kWidth) * kHeight * 4);
+    Canvas canvas{px};
+    canvas.Fill({0, 0, kWidth, kHeight}, 0xD4D0C8);
+    Font* font = OpenFont("Tarvex.ttf", 12, false);
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        const SettingsControl& c = controls_[i];
+        const Rect& r = c.rect;
+        if (c.id == 0) {
+            canvas.Frame({r.left, r.top + 6, r.right, r.bottom}, 0x808080);
+            canvas.Fill({r.left + 6, r.top, r.left + 10 + static_cast<int>(std::strlen(c.text)) * 4, r.top + 14},
+                        0xD4D0C8);
+            canvas.Text(font, c.text, r.left + 8, r.top - 1);
+        } else if (c.field) {
+            Rect mark{r.left, r.top + 3, r.left + 13, r.top + 16};
+            canvas.Fill(mark, 0xFFFFFF);
+            canvas.Frame(mark, 0x404040);
+            if (checks_[i] == 1) canvas.Fill({mark.left + 3, mark.top + 3, mark.right - 3, mark.bottom - 3}, 0x000000);
+            canvas.Text(font, c.text, r.left + 18, r.top + 1);
+        } else {
+            canvas.Fill(r, 0xE4E0D8);
+            canvas.Frame(r, 0x404040);
+            int w = TextWidth(font, Utf8ToUtf16(c.text));
+            canvas.Text(font, c.text, (r.left + r.right - w) / 2, r.top + 5);
+        }
+        if (i == focus_) {
+            Rect f{r.left - 2, r.top, r.right + 2, r.bottom + 2};
+            for (int x = f.left; x < f.right; x += 2) {
+                canvas.Fill({x, f.top, x + 1, f.top + 1}, 0);
+                canvas.Fill({x, f.bottom - 1, x + 1, f.bottom}, 0);
+            }
+        }
+    }
+    CloseFont(font);
+    return px;
+}
+
+void AcceptSettings(const SettingsDialog* dialog) {
+    if (dialog) {
+        for (const SettingsControl& c : dialog->Controls())
+            if (c.field) *c.field = dialog->Checked(c.id) ? 1 : 0;
+    }
+    config.videosCopy = config.videosOn;
+    currentScene = 23;
+}
+
+SettingsChoice RunSettingsDialog() {
+    SettingsDialog dialog;
+    SDL_Window* window = SDL_CreateWindow(kDialogCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          SettingsDialog::kWidth, SettingsDialog::kHeight, 0);
+    if (!window) {
+        // Without a window the dialog cannot be shown: start with the stored choices.
+        AcceptSettings(&dialog);
+        return SettingsChoice::Start;
+    }
+    while (dialog.Choice() == SettingsChoice::Open) {
+        std::vector<uint8_t> px = dialog.Render();
+        SDL_Surface* image = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), SettingsDialog::kWidth,
+                                                                SettingsDialog::kHeight, 32,
+                                                                SettingsDialog::kWidth * 4, SDL_PIXELFORMAT_ABGR8888);
+        SDL_Surface* screen = SDL_GetWindowSurface(window);
+        if (image && screen) {
+            SDL_BlitSurface(image, nullptr, screen, nullptr);
+            SDL_UpdateWindowSurface(window);
+        }
+        if (image) SDL_FreeSurface(image);
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, 100)) continue;
+        do {
+            if (e.type == SDL_QUIT ||
+                (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+                dialog.Key(SDLK_ESCAPE, false);
+            else if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT)
+                dialog.Click(e.button.x, e.button.y);
+            else if (e.type == SDL_KEYDOWN)
+                dialog.Key(e.key.keysym.sym, (e.key.keysym.mod & KMOD_SHIFT) != 0);
+        } while (dialog.Choice() == SettingsChoice::Open && SDL_PollEvent(&e));
+    }
+    SDL_DestroyWindow(window);
+    if (dialog.Choice() == SettingsChoice::Start) AcceptSettings(&dialog);
+    return dialog.Choice();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,53 @@
+#include "support/test_support.h"
+
+#include <SDL2/SDL.h>
+
+#include <filesystem>
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/timers.h"
+#include "resources/anim_slot.h"
+#include "shell/config.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "shell/window_proc.h"
+#include "text/dialogue.h"
+
+namespace tarvex::test {
+
+std::string TempDir(const std::string& name) {
+    std::filesystem::path p = std::filesystem::path(TARVEX_BINARY_DIR) / "test-tmp" / name;
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p.string();
+}
+
+bool EnsureHeadlessDisplay() {
+    if (DisplayReady()) return true;
+    DisplayConfig config;
+    config.headless = true;
+    config.fullScreen = false;
+    config.title = "test";
+    if (CreateGameWindow(config) != DisplayStep::None) return false;
+    return CreateDisplayDevice(true) == DisplayStep::None;
+}
+
+void ResetEngine() {
+    ResetShellGlobals();
+    ResetConfig();
+    ResetSceneSwitch();
+    ResetInteractionState();
+    ResetGameState();
+    ResetAnimSlots();
+    ResetDialogue();
+    ResetInput();
+    ResetWindowProc();
+    KillAllWindowTimers();
+    SetFixedFrameRate(0);
+}
+
+}  // namespace tarvex::test
