@@ -1,0 +1,34 @@
+// tarvex-tool config FILE: the 18 values of a configuration file.
+#include <cstdio>
+#include <vector>
+
+#include "tool_command.h"
+
+namespace tarvex::tool {
+
+static int ConfigCommand(const Args& args) {
+    Args files = Positionals(args, {});
+    if (files.size() != 1) return Fail("usage: tarvex-tool config FILE");
+    FILE* f = std::fopen(files[0].c_str(), "rb");
+    if (!f) return Fail("cannot open " + files[0]);
+    unsigned char bytes[73];
+    size_t n = std::fread(bytes, 1, sizeof bytes, f);
+    std::fclose(f);
+    if (n != 72) return Fail("a configuration file is 72 bytes");
+    static const char* names[18] = {"transformLighting", "colour32", "tripleBuffering", "shadows", "unused",
+                                    "switch6", "modeValue", "soundOn", "musicOn", "gammaMax", "videosOn",
+                                    "videosCopy", "compatibility", "windowed", "subtitlesOn", "soundVolume",
+                                    "musicVolume", "cleanExit"};
+    std::string out = "{";
+    for (int i = 0; i < 18; ++i) {
+        int v = static_cast<int>(bytes[4 * i] | (bytes[4 * i + 1] << 8) | (bytes[4 * i + 2] << 16) |
+                                 (static_cast<unsigned>(bytes[4 * i + 3]) << 24));
+        out += (i ? "," : "") + JsonString(names[i]) + ":" + std::to_string(v);
+    }
+    std::printf("%s}\n", out.c_str());
+    return 0;
+}
+
+TARVEX_TOOL_COMMAND("config", "FILE", ConfigCommand);
+
+}  // namespace tarvex::tool

@@ -1,0 +1,107 @@
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "tool_command.h"
+
+namespace tarvex::tool {
+
+namespace {
+struct Entry {
+    const char* usage;
+    CommandFunction function;
+};
+std::map<std::string, Entry>& Registry() {
+    static std::map<std::string, Entry> registry;
+    return registry;
+}
+}  // namespace
+
+CommandRegistration::CommandRegistration(const char* name, const char* usage, CommandFunction function) {
+    Registry()[name] = {usage, function};
+}
+
+int Fail(const std::string& message) {
+    std::printf("{\"error\":%s}\n", JsonString(message).c_str());
+    return 1;
+}
+
+bool OptionValue(const Args& args, const std::string& name, std::string& value) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == name) {
+            value = args[i + 1];
+            return true;
+        }
+    return false;
+}
+
+bool HasFlag(const Args& args, const std::string& name) {
+    for (const std::string& a : args)
+        if (a == name) return true;
+    return false;
+}
+
+Args Positionals(const Args& args, const std::vector<std::string>& valueOptions) {
+    Args out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) == 0) {
+            for (const std::string& v : valueOptions)
+                if (a == v) {
+                    ++i;
+                    break;
+                }
+            continue;
+        }
+        out.push_back(a);
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonNumber(double v) {
+    if (!std::isfinite(v)) return "null";
+    if (v == std::floor(v) && std::fabs(v) < 1e15) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+        return buf;
+    }
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.9g", v);
+    return buf;
+}
+
+}  // namespace tarvex::tool
+
+int main(int argc, char** argv) {
+    using namespace tarvex::tool;
+    if (argc < 2 || Registry().find(argv[1]) == Registry().end()) {
+        std::fprintf(stderr, "usage: tarvex-tool COMMAND ...\n");
+        for (const auto& [name, entry] : Registry()) std::fprintf(stderr, "  tarvex-tool %s %s\n", name.c_str(), entry.usage);
+        return argc < 2 ? 2 : Fail(std::string("unknown command ") + argv[1]);
+    }
+    Args args(argv + 2, argv + argc);
+    return Registry()[argv[1]].function(args);
+}
