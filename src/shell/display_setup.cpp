@@ -64,7 +64,7 @@ int InitDisplay(const DisplayOptions& options) {
 
     // The settings dialog, after a run that did not end in order (or when asked).
     // Headless runs never show it: they take its values as if "Старт" were pressed.
-    const bool showDialog = !options.headless && (config.cleanExit == 0 || options.forceSettingsDialog);
+    const bool showDialog = SettingsDialogWanted(options.headless, options.forceSettingsDialog);
     if (showDialog) {
         if (RunSettingsDialog() == SettingsChoice::Exit) {
             ReleaseAll();

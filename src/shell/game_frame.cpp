@@ -29,6 +29,20 @@ bool ReadPointer() {
     return true;
 }
 
+bool SkipSpokenLine() {
+    // The press stays used until the button is released.
+    if (mouseState.buttons[0] & 0x80) {
+        if (LeftKey == 0) {
+            StopVoice();
+            LeftKey = 1;
+            return true;
+        }
+    } else {
+        LeftKey = 0;
+    }
+    return false;
+}
+
 static void DrawBackgroundAndLayers() {
     if (playMode != 0) {
         if (playMode != 2) ClearBackBuffer(0, 0, 0);
@@ -117,15 +131,8 @@ void GameFrame() {
     } else if (playMode == 2) {
         VideoFrame();
     }
-    // 9. A press stops the spoken line once; the press stays used until released.
-    if (mouseState.buttons[0] & 0x80) {
-        if (LeftKey == 0) {
-            StopVoice();
-            LeftKey = 1;
-        }
-    } else {
-        LeftKey = 0;
-    }
+    // 9.
+    SkipSpokenLine();
     if (toolbarHidesClick) {
         mouseState.buttons[0] = savedButton;
         LeftKey = savedLeftKey;

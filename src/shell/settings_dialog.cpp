@@ -175,6 +175,8 @@ void AcceptSettings(const SettingsDialog* dialog) {
     currentScene = 23;
 }
 
+bool SettingsDialogWanted(bool headless, bool asked) { return !headless && (config.cleanExit == 0 || asked); }
+
 SettingsChoice RunSettingsDialog() {
     SettingsDialog dialog;
     SDL_Window* window = SDL_CreateWindow(kDialogCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

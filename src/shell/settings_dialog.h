@@ -48,6 +48,9 @@ private:
 // "Старт": reads the check boxes back into their fields (videos into both video
 // fields) and sets the starting scene.
 void AcceptSettings(const SettingsDialog* dialog = nullptr);
+// Whether the dialog opens at start-up: after a run that did not end in order, or
+// when asked; never headless.
+bool SettingsDialogWanted(bool headless, bool asked);
 // Runs the dialog modally in its own window; the configuration is updated on "Старт".
 SettingsChoice RunSettingsDialog();
 

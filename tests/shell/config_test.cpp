@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "shell/config.h"
+#include "shell/settings_dialog.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetEngine();
+        dir = test::TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        SetSavesDirectory(dir + "/saves");
+    }
+    void TearDown() override { SetSavesDirectory("saves"); }
+    std::string dir;
+};
+
+TEST_F(ConfigTest, MissingFileKeepsTheDefaultsAndSaveWritesSeventyTwoBytes) {
+    LoadConfig();
+    EXPECT_EQ(config.transformLighting, 1);
+    EXPECT_EQ(config.colour32, 0);
+    EXPECT_EQ(config.tripleBuffering, 1);
+    EXPECT_EQ(config.gammaMax, 255);
+    EXPECT_EQ(config.soundVolume, 90);
+    EXPECT_EQ(config.musicVolume, 90);
+    EXPECT_EQ(config.subtitlesOn, 1);
+    EXPECT_EQ(config.cleanExit, 0);
+    ASSERT_TRUE(SaveConfig());
+    auto bytes = ReadAll(ConfigPath());
+    ASSERT_EQ(bytes.size(), 72u);
+    // Field 10 (gamma maximum) little-endian at byte 36, field 16 (sound volume) at 60.
+    EXPECT_EQ(bytes[36], 255);
+    EXPECT_EQ(bytes[37], 0);
+    EXPECT_EQ(bytes[60], 90);
+    EXPECT_FALSE(std::filesystem::exists(ConfigPath() + ".tmp"));
+}
+
+TEST_F(ConfigTest, RoundTripKeepsEveryField) {
+    for (int i = 0; i < 18; ++i) reinterpret_cast<int32_t*>(&config)[i] = 1000 * i - 7;
+    ASSERT_TRUE(SaveConfig());
+    Config written = config;
+    ResetConfig();
+    LoadConfig();
+    EXPECT_EQ(0, std::memcmp(&written, &config, sizeof config));
+}
+
+TEST_F(ConfigTest, ShortFileKeepsDefaultsForTheValuesItLacks) {
+    std::filesystem::create_directories(dir + "/saves");
+    // Nine whole values and half of the tenth: gamma and everything after keep their defaults.
+    std::vector<uint8_t> bytes(38, 0);
+    bytes[4] = 1;   // 32-bit colour
+    bytes[36] = 7;  // half a gamma value
+    std::ofstream(ConfigPath(), std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    LoadConfig();
+    EXPECT_EQ(config.transformLighting, 0);
+    EXPECT_EQ(config.colour32, 1);
+    EXPECT_EQ(config.musicOn, 0);
+    EXPECT_EQ(config.gammaMax, 255);
+    EXPECT_EQ(config.soundVolume, 90);
+    EXPECT_EQ(config.cleanExit, 0);
+}
+
+TEST_F(ConfigTest, FailedWriteLeavesThePreviousFile) {
+    config.gammaMax = 300;
+    ASSERT_TRUE(SaveConfig());
+    // A directory in the way of the temporary file makes the write fail.
+    std::filesystem::create_directories(ConfigPath() + ".tmp");
+    config.gammaMax = 400;
+    EXPECT_FALSE(SaveConfig());
+    ResetConfig();
+    LoadConfig();
+    EXPECT_EQ(config.gammaMax, 300);
+}
+
+TEST_F(ConfigTest, DialogRuleFollowsTheCleanExitFlag) {
+    config.cleanExit = 0;
+    EXPECT_TRUE(SettingsDialogWanted(false, false));
+    EXPECT_FALSE(SettingsDialogWanted(true, false));  // headless takes the values as they are
+    config.cleanExit = 1;
+    EXPECT_FALSE(SettingsDialogWanted(false, false));
+    EXPECT_TRUE(SettingsDialogWanted(false, true));
+    EXPECT_FALSE(SettingsDialogWanted(true, true));
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "interaction/interaction_state.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "scripts/scene_dispatch.h"
+#include "shell/display_setup.h"
+#include "shell/game_frame.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+uint8_t buttonSeenByScene = 0;
+int32_t leftKeySeenByScene = -1;
+void RecordClick() {
+    buttonSeenByScene = mouseState.buttons[0];
+    leftKeySeenByScene = LeftKey;
+}
+
+class GameFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetEngine();
+        ResetSceneFunctions();
+        dir = test::TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    // Feeds one frame's replay lines and reads the pointer as a frame does.
+    void Replay(const std::string& lines) {
+        std::ofstream(dir + "/input.txt") << lines;
+        std::string error;
+        ASSERT_TRUE(OpenReplay(dir + "/input.txt", error)) << error;
+    }
+    std::string dir;
+};
+
+TEST_F(GameFrameTest, PointerIsClampedInsideTheScreen) {
+    Replay("0 pointer 5000 -40\n1 pointer -3 9999\n2 pointer 400 300\n");
+    BeginInputFrame(0);
+    ASSERT_TRUE(ReadPointer());
+    EXPECT_EQ(cursorX, 797);
+    EXPECT_EQ(cursorY, 2);
+    BeginInputFrame(1);
+    ReadPointer();
+    EXPECT_EQ(cursorX, 2);
+    EXPECT_EQ(cursorY, 597);
+    BeginInputFrame(2);
+    ReadPointer();
+    EXPECT_EQ(cursorX, 400);
+    EXPECT_EQ(cursorY, 300);
+    // No motion keeps the pointer where it is.
+    BeginInputFrame(3);
+    ReadPointer();
+    EXPECT_EQ(cursorX, 400);
+}
+
+TEST_F(GameFrameTest, AClickStopsTheSpokenLineOncePerPress) {
+    mouseState.buttons[0] = 0x80;
+    EXPECT_TRUE(SkipSpokenLine());
+    EXPECT_FALSE(SkipSpokenLine());  // the same press, next frame: already used
+    EXPECT_FALSE(SkipSpokenLine());
+    mouseState.buttons[0] = 0;
+    EXPECT_FALSE(SkipSpokenLine());
+    EXPECT_EQ(LeftKey, 0);
+    mouseState.buttons[0] = 0x80;
+    EXPECT_TRUE(SkipSpokenLine());
+}
+
+TEST_F(GameFrameTest, QuickPressAndReleaseBetweenFramesIsStillSeenOnce) {
+    Replay("0 press left\n0 release left\n");
+    BeginInputFrame(0);
+    ReadPointer();
+    EXPECT_EQ(mouseState.buttons[0], 0x80);
+    BeginInputFrame(1);
+    ReadPointer();
+    EXPECT_EQ(mouseState.buttons[0], 0);
+}
+
+TEST_F(GameFrameTest, TheOpenToolbarHidesTheClickFromTheScene) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    SetFixedFrameRate(30);
+    currentScene = 23;
+    SetSceneFunctions(23, nullptr, nullptr, RecordClick);
+    Replay("0 press left\n");
+    BeginInputFrame(0);
+    DRAWTOOLBAR = 1;
+    GameFrame();
+    EXPECT_EQ(buttonSeenByScene, 0);
+    EXPECT_EQ(mouseState.buttons[0], 0x80);  // restored for the toolbar
+    EXPECT_EQ(LeftKey, 0);                    // the toolbar still has the press to use
+    DRAWTOOLBAR = 0;
+    BeginInputFrame(1);
+    GameFrame();
+    EXPECT_EQ(buttonSeenByScene, 0x80);
+    EXPECT_EQ(LeftKey, 1);
+}
+
+TEST_F(GameFrameTest, SceneBackgroundReachesTheScreenPixelForPixel) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    SetFixedFrameRate(30);
+    displayPixelDepth = 16;
+    Surface* background = CreateSurface(800, 600);
+    ASSERT_NE(background, nullptr);
+    // Left half red, right half blue, one green pixel near the top-left corner.
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) SetPixel(*background, x, y, PackRgb(16, x < 400 ? 255 : 0, 0, x < 400 ? 0 : 255));
+    SetPixel(*background, 10, 5, PackRgb(16, 0, 255, 0));
+    sceneBackground = background;
+    backgroundValid = 1;
+    currentScene = 23;
+    FillGammaRamps(257);  // identity
+    SendGammaRamps();
+    GameFrame();
+    auto rgb = ReadBackBufferRgb(true);
+    auto at = [&](int x, int y, int c) { return rgb[(static_cast<size_t>(y) * 800 + x) * 3 + c]; };
+    // Full 5- and 6-bit channels display at full brightness.
+    EXPECT_EQ(at(10, 5, 1), 255);
+    EXPECT_EQ(at(10, 5, 0), 0);
+    EXPECT_EQ(at(11, 5, 0), 255);
+    EXPECT_EQ(at(11, 5, 1), 0);
+    EXPECT_EQ(at(399, 599, 0), 255);
+    EXPECT_EQ(at(400, 0, 2), 255);
+    EXPECT_EQ(at(400, 0, 0), 0);
+    EXPECT_EQ(at(799, 599, 0), 0);
+    // Halving the gamma scale darkens what the player sees, not the back buffer.
+    FillGammaRamps(128);
+    SendGammaRamps();
+    auto dark = ReadBackBufferRgb(true);
+    EXPECT_EQ(dark[(5 * 800 + 11) * 3], 255 * 128 * 255 / 65535);
+    EXPECT_EQ(ReadBackBufferRgb(false)[(5 * 800 + 11) * 3], 255);
+    sceneBackground = nullptr;
+    ReleaseSurface(background);
+}
+
+TEST(FrameRate, ALongFrameClosesTheWindowAtOnce) {
+    test::ResetEngine();
+    SetFixedFrameRate(0);
+    RestartFrameRateWindow();
+    // The measuring window restarted at the present time; one frame 0.15 s later.
+    const double start = ClockSeconds();
+    CountFrame(start + 0.15);
+    EXPECT_GT(synch, 3.0f);
+    EXPECT_NEAR(fps, 1.0 / 0.15, 0.5);
+    // Frames inside a window leave synch alone until it closes.
+    CountFrame(start + 0.16);
+    CountFrame(start + 0.20);
+    EXPECT_GT(synch, 3.0f);
+    CountFrame(start + 0.26);  // three frames in 0.11 s
+    EXPECT_NEAR(synch, 30.0f / (3 / 0.11f), 0.05f);
+}
+
+}  // namespace
+}  // namespace tarvex

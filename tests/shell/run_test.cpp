@@ -1,0 +1,146 @@
+// End-to-end runs of the engine binary, headless, on a virtual clock.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/display.h"
+#include "platform/png_io.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+int RunEngine(const std::string& args, const std::string& log) {
+    std::string command = std::string(TARVEX_BINARY_DIR) + "/tarvex " + args + " >" + log + " 2>&1";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<int32_t> ConfigValues(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::vector<int32_t> v;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        int32_t x;
+        std::memcpy(&x, &bytes[i], 4);
+        v.push_back(x);
+    }
+    if (bytes.size() % 4) v.push_back(-12345);
+    return v;
+}
+
+TEST(EngineRun, HeadlessRunWritesScreenshotAndCleanConfiguration) {
+    std::string dir = test::TempDir("headless-run");
+    std::string shot = dir + "/out.png";
+    std::filesystem::create_directories(dir + "/game");
+    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 40 --screenshot 39:" + shot + " --path " + dir + "/game",
+                  dir + "/log.txt"),
+              0);
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(ReadPngRgb(shot, w, h, rgb));
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    // The menu shows the title in white near the middle, black elsewhere.
+    int bright = 0;
+    for (int y = 280; y < 320; ++y)
+        for (int x = 340; x < 460; ++x) bright += rgb[(y * 800 + x) * 3] > 200;
+    EXPECT_GT(bright, 30);
+    EXPECT_EQ(rgb[0], 0);
+    auto values = ConfigValues(dir + "/game/saves/config.cfg");
+    ASSERT_EQ(values.size(), 18u);
+    EXPECT_EQ(values[17], 1);  // clean exit
+    EXPECT_EQ(values[13], 0);  // windowed
+    EXPECT_EQ(values[11], 1);  // the videos choice copied as by "Старт"
+    EXPECT_FALSE(std::filesystem::exists(dir + "/game/saves/config.cfg.tmp"));
+}
+
+TEST(EngineRun, ReplayedKeysReachTheWindowProcedure) {
+    std::string dir = test::TempDir("replay-run");
+    std::ofstream(dir + "/input.txt") << "# keys\n2 key F9\n3 key F9\n5 key F12\n5 key F12\n9 key F11\n"
+                                         "10 pointer 100 100\n11 press left\n12 release left\n";
+    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 20 --replay " + dir + "/input.txt --path " + dir +
+                      " --saves " + dir + "/s",
+                  dir + "/log.txt"),
+              0);
+    auto values = ConfigValues(dir + "/s/config.cfg");
+    ASSERT_EQ(values.size(), 18u);
+    EXPECT_EQ(values[6], 2);    // F9 twice
+    EXPECT_EQ(values[9], 257);  // 255 + 2 + 2 - 2
+}
+
+TEST(EngineRun, RefusesBadCommandLinesAndReplays) {
+    std::string dir = test::TempDir("bad-run");
+    EXPECT_EQ(RunEngine("--frames", dir + "/log1.txt"), 2);
+    EXPECT_EQ(RunEngine("--scene 299", dir + "/log2.txt"), 2);
+    EXPECT_EQ(RunEngine("--screenshot nonsense", dir + "/log3.txt"), 2);
+    EXPECT_EQ(RunEngine("--headless --path " + dir + "/missing", dir + "/log4.txt"), 1);
+    std::ofstream(dir + "/bad.txt") << "0 key NoSuchKey\n";
+    EXPECT_EQ(RunEngine("--headless --frames 1 --replay " + dir + "/bad.txt --path " + dir, dir + "/log5.txt"), 1);
+    std::ifstream log(dir + "/log5.txt");
+    std::string text{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_NE(text.find("bad.txt:1"), std::string::npos);
+}
+
+TEST(EngineRun, SceneOptionStartsAGameAndEscapeOpensTheMenu) {
+    std::string dir = test::TempDir("scene-run");
+    std::ofstream(dir + "/input.txt") << "5 key Escape\n";
+    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 8 --scene 0 --replay " + dir + "/input.txt --screenshot 3:" +
+                      dir + "/game.png --screenshot 7:" + dir + "/menu.png --path " + dir,
+                  dir + "/log.txt"),
+              0);
+    int w, h;
+    std::vector<uint8_t> game, menu;
+    ASSERT_TRUE(ReadPngRgb(dir + "/game.png", w, h, game));
+    ASSERT_TRUE(ReadPngRgb(dir + "/menu.png", w, h, menu));
+    int gameBright = 0, menuBright = 0;
+    for (size_t i = 0; i < game.size(); i += 3) {
+        gameBright += game[i] > 40;
+        menuBright += menu[i] > 40;
+    }
+    // An empty scene shows nothing; the menu's title shows through the fade's gamma.
+    EXPECT_EQ(gameBright, 0);
+    EXPECT_GT(menuBright, 30);
+}
+
+TEST(DisplaySetup, EveryFailedStepIsReportedWithItsMessage) {
+    test::ResetEngine();
+    std::string dir = test::TempDir("display-failure");
+    SetSavesDirectory(dir);
+    struct Case {
+        DisplayStep step;
+        const char* message;
+    } cases[] = {{DisplayStep::VideoSystem, "DirectDrawCreateEx FAILED"},
+                 {DisplayStep::Context, "CreateSurface FAILED"},
+                 {DisplayStep::DepthBuffer, "Z-buffer create FAILED"},
+                 {DisplayStep::Gamma, " Gamma QueryInterface FAILED"}};
+    for (const Case& c : cases) {
+        ForceDisplayFailure(c.step);
+        DisplayOptions options;
+        options.headless = true;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(InitDisplay(options), kFailureResult);
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(std::string("Тарвекс: ") + c.message), std::string::npos) << err;
+        EXPECT_FALSE(DisplayReady());
+    }
+    ForceDisplayFailure(DisplayStep::None);
+    DisplayOptions options;
+    options.headless = true;
+    EXPECT_EQ(InitDisplay(options), 0);
+    EXPECT_TRUE(DisplayReady());
+    EXPECT_EQ(stencilShadows, 0);
+    ReleaseAll();
+    ReleaseAll();  // safe twice
+    EXPECT_FALSE(DisplayReady());
+    SetSavesDirectory("saves");
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "platform/display.h"
+#include "resources/anim_slot.h"
+#include "scripts/scene_dispatch.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+int loadsSeen = 0;
+int sceneAtLoad = -1;
+void CountLoad() {
+    ++loadsSeen;
+    sceneAtLoad = currentScene;
+}
+
+class SceneSwitchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetEngine();
+        ResetSceneFunctions();
+        loadsSeen = 0;
+        sceneAtLoad = -1;
+        for (int s = 0; s < kSceneCount; ++s) SetSceneFunctions(s, nullptr, CountLoad, nullptr);
+        currentScene = 23;
+        gammaLevel = gammaMax = 255;
+        fadeState = 0;
+    }
+    // One frame as the game frame sees it: fade step, then the script's request check.
+    void Frame(int scriptWrites = -2) {
+        StepSceneFade();
+        const int start = currentScene;
+        if (scriptWrites != -2) currentScene = scriptWrites;
+        CheckSceneRequest(start);
+    }
+};
+
+TEST_F(SceneSwitchTest, FadeTakesSixteenFramesOutAndSixteenIn) {
+    Frame(40);
+    EXPECT_EQ(currentScene, 23);  // not visible in the requesting frame
+    EXPECT_EQ(pendingScene, 40);
+    EXPECT_EQ(fadeState, 4294967295u);
+    int framesOut = 0;
+    while (loadsSeen == 0 && framesOut < 100) {
+        Frame();
+        ++framesOut;
+    }
+    EXPECT_EQ(framesOut, 16);
+    EXPECT_EQ(sceneAtLoad, 40);
+    EXPECT_EQ(currentScene, 40);
+    EXPECT_EQ(previousScene, 23);
+    EXPECT_EQ(gammaLevel, 0u);
+    EXPECT_EQ(GammaRamp(0)[255], 0);
+    int framesIn = 0;
+    while (fadeState != 0 && framesIn < 100) {
+        Frame();
+        ++framesIn;
+    }
+    EXPECT_EQ(framesIn, 16);
+    EXPECT_EQ(gammaLevel, 255u);
+    EXPECT_EQ(GammaRamp(1)[255], 255 * 255);
+    EXPECT_EQ(loadsSeen, 1);
+}
+
+TEST_F(SceneSwitchTest, InstantCutSwitchesOnTheNextFrameWithoutSendingRamps) {
+    instantCut = 1;
+    FillGammaRamps(255);
+    SendGammaRamps();
+    Frame(7);
+    EXPECT_EQ(loadsSeen, 0);
+    Frame();
+    EXPECT_EQ(loadsSeen, 1);
+    EXPECT_EQ(currentScene, 7);
+    Frame();
+    EXPECT_EQ(fadeState, 0u);
+    EXPECT_EQ(gammaLevel, 255u);
+    // The display's ramps were never touched.
+    EXPECT_EQ(GammaRamp(0)[255], 65025);
+    EXPECT_EQ(GammaRamp(0)[1], 255);
+}
+
+TEST_F(SceneSwitchTest, LaterRequestWinsAndMinusOneStartsNothing) {
+    Frame(-1);
+    EXPECT_EQ(fadeState, 0u);
+    EXPECT_EQ(currentScene, -1);  // stays as written
+    currentScene = 23;
+    Frame(40);
+    Frame();
+    Frame(41);
+    EXPECT_EQ(pendingScene, 41);
+    while (loadsSeen == 0) Frame();
+    EXPECT_EQ(currentScene, 41);
+}
+
+TEST_F(SceneSwitchTest, FadeNeverPassesALowGammaMaximum) {
+    gammaMax = 100;
+    gammaLevel = 90;
+    fadeState = 1;
+    Frame();
+    EXPECT_EQ(gammaLevel, 100u);
+    EXPECT_EQ(fadeState, 0u);
+    // Ramp entries saturate at 65535.
+    FillGammaRamps(1000);
+    EXPECT_EQ(gammaRamp[0][255], 65535);
+    EXPECT_EQ(gammaRamp[2][65], 65000);
+    SetGammaMax(70000);
+    EXPECT_EQ(gammaMax, kGammaMaxLimit);
+}
+
+TEST_F(SceneSwitchTest, ResetEmptiesSceneSlotsAndKeepsTextureSlots) {
+    animSlots[3].loaded = 1;
+    animSlots[3].mode = 1;
+    animSlots[55].isTexture = 1;
+    animSlots[55].mode = 1;
+    frameRateCap = 60;
+    playMode = 2;
+    postedEndEvent = 4;
+    ResetSceneState();
+    EXPECT_EQ(animSlots[3].loaded, 0);
+    EXPECT_EQ(animSlots[3].mode, 0);
+    EXPECT_EQ(animSlots[55].mode, 1);
+    EXPECT_EQ(frameRateCap, 32.0f);
+    EXPECT_EQ(playMode, 0);
+    EXPECT_EQ(postedEndEvent, -1);
+    EXPECT_EQ(fadeState, 1u);
+    EXPECT_EQ(backgroundValid, 1);
+}
+
+}  // namespace
+}  // namespace tarvex

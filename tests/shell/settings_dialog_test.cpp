@@ -1,0 +1,109 @@
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include "shell/config.h"
+#include "shell/globals.h"
+#include "shell/settings_dialog.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+Rect RectOf(const SettingsDialog& d, int id) {
+    for (const SettingsControl& c : d.Controls())
+        if (c.id == id) return c.rect;
+    ADD_FAILURE() << "no control " << id;
+    return {};
+}
+
+void ClickOn(SettingsDialog& d, int id) {
+    Rect r = RectOf(d, id);
+    d.Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+TEST(SettingsDialog, OpensWithTheFieldsAndStartWritesThemBack) {
+    test::ResetEngine();
+    config.shadows = 4;  // a stored stencil mode shows as checked
+    config.musicOn = 0;
+    SettingsDialog d;
+    EXPECT_TRUE(d.Checked(1001));
+    EXPECT_FALSE(d.Checked(1002));
+    EXPECT_TRUE(d.Checked(1027));
+    EXPECT_FALSE(d.Checked(1029));
+    EXPECT_TRUE(d.Checked(1030));
+
+    ClickOn(d, 1002);  // 32-bit colour on
+    ClickOn(d, 1030);  // videos off
+    ClickOn(d, 1029);  // music on
+    EXPECT_EQ(d.Choice(), SettingsChoice::Open);
+    ClickOn(d, 1);
+    ASSERT_EQ(d.Choice(), SettingsChoice::Start);
+    config.videosCopy = 1;
+    AcceptSettings(&d);
+    EXPECT_EQ(config.colour32, 1);
+    EXPECT_EQ(config.videosOn, 0);
+    EXPECT_EQ(config.videosCopy, 0);
+    EXPECT_EQ(config.musicOn, 1);
+    EXPECT_EQ(config.shadows, 1);  // written back as 0 or 1
+    EXPECT_EQ(currentScene, 23);
+}
+
+TEST(SettingsDialog, KeyboardMovesFocusTogglesAndChooses) {
+    test::ResetEngine();
+    SettingsDialog d;
+    EXPECT_EQ(d.Focus(), 1);
+    d.Key(SDLK_TAB, false);
+    EXPECT_EQ(d.Focus(), 2);
+    d.Key(SDLK_TAB, false);  // wraps past the group boxes to the first check box
+    EXPECT_EQ(d.Focus(), 1001);
+    d.Key(SDLK_SPACE, false);
+    EXPECT_FALSE(d.Checked(1001));
+    d.Key(SDLK_TAB, true);
+    EXPECT_EQ(d.Focus(), 2);
+    d.Key(SDLK_RETURN, false);  // Enter on "Выход" exits
+    EXPECT_EQ(d.Choice(), SettingsChoice::Exit);
+
+    SettingsDialog e;
+    e.Key(SDLK_ESCAPE, false);
+    EXPECT_EQ(e.Choice(), SettingsChoice::Exit);
+    SettingsDialog f;
+    ClickOn(f, 2);
+    EXPECT_EQ(f.Choice(), SettingsChoice::Exit);
+    // Clicks outside every control change nothing.
+    SettingsDialog g;
+    g.Click(SettingsDialog::kWidth - 2, SettingsDialog::kHeight - 2);
+    EXPECT_EQ(g.Choice(), SettingsChoice::Open);
+}
+
+TEST(SettingsDialog, RendersCaptionsAndCheckMarks) {
+    test::ResetEngine();
+    config.colour32 = 0;
+    SettingsDialog d;
+    auto before = d.Render();
+    ASSERT_EQ(before.size(), static_cast<size_t>(SettingsDialog::kWidth) * SettingsDialog::kHeight * 4);
+    // Text is drawn: some dark pixels inside the first check box's caption.
+    Rect r = RectOf(d, 1001);
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left + 18; x < r.right; ++x) dark += before[(y * SettingsDialog::kWidth + x) * 4] < 100;
+    EXPECT_GT(dark, 20);
+    // Checking a box changes only its mark.
+    ClickOn(d, 1002);
+    auto after = d.Render();
+    Rect c = RectOf(d, 1002);
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < SettingsDialog::kHeight; ++y)
+        for (int x = 0; x < SettingsDialog::kWidth; ++x) {
+            size_t i = (static_cast<size_t>(y) * SettingsDialog::kWidth + x) * 4;
+            bool changed = before[i] != after[i];
+            bool inside = x >= c.left - 2 && x < c.left + 16 && y >= c.top - 2 && y < c.bottom + 2;
+            (inside ? changedInside : changedOutside) += changed;
+        }
+    EXPECT_GT(changedInside, 10);
+    // The focus frame moved from "Старт" to the clicked box.
+    EXPECT_GT(changedOutside, 0);
+    EXPECT_LT(changedOutside, 600);
+}
+
+}  // namespace
+}  // namespace tarvex
