@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,10 @@ bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t max
                   GameFileSource* source = nullptr);
 // Where the file would be read from.
 GameFileSource LocateGameFile(const std::string& path);
+
+// Opens the file by the same rule as a stream positioned at its first byte, for
+// readers that seek: seek to g_entryOffset + position (g_entryOffset is set to 0 for
+// a loose file). `size` is the file's size. The caller closes the stream.
+FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* source = nullptr);
 
 }  // namespace tarvex

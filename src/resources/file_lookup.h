@@ -1,0 +1,25 @@
+// Loose game files by name, whatever the letter case of the name on disk: the game
+// data comes from a file system that ignores case, and its paths may use "\\".
+#pragma once
+#include <cstdio>
+#include <string>
+
+namespace tarvex {
+
+// "\\" becomes "/"; repeated separators collapse.
+std::string NormalizeGamePath(const std::string& path);
+
+// The path of the existing regular file that `path` names, relative to the current
+// directory, matching each component case-insensitively when the exact name is absent
+// (an exact match is preferred). Empty when there is none.
+std::string ResolveLoosePath(const std::string& path);
+
+// Opens a loose file for binary reading by the rule above; nullptr when absent.
+FILE* OpenLooseFile(const std::string& path);
+// The same with a raw read-only descriptor; -1 when absent.
+int OpenLooseFd(const std::string& path);
+
+// Forgets the cached directory listings (a miss re-lists the folder anyway).
+void ClearFileLookupCache();
+
+}  // namespace tarvex

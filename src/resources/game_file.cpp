@@ -1,0 +1,78 @@
+#include "resources/game_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "resources/file_lookup.h"
+#include "resources/package.h"
+
+namespace tarvex {
+
+namespace {
+
+// Reads exactly `size` bytes (or fewer at the end of the file) from the stream.
+bool ReadStream(FILE* f, uint64_t size, std::vector<uint8_t>& out) {
+    std::vector<uint8_t> data;
+    // Grow as the data arrive, so that a lying size never allocates more than exists.
+    constexpr size_t kChunk = 1 << 20;
+    uint64_t done = 0;
+    while (done < size) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, size - done));
+        data.resize(static_cast<size_t>(done) + want);
+        size_t got = std::fread(data.data() + done, 1, want, f);
+        done += got;
+        if (got < want) break;
+    }
+    data.resize(static_cast<size_t>(done));
+    out.swap(data);
+    return true;
+}
+
+}  // namespace
+
+FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* source) {
+    if (source) *source = GameFileSource::Missing;
+    if (FILE* f = OpenLooseFile(path)) {
+        struct stat st;
+        if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fclose(f);
+            return nullptr;
+        }
+        g_entryOffset = 0;
+        size = static_cast<uint64_t>(st.st_size);
+        if (source) *source = GameFileSource::Loose;
+        return f;
+    }
+    uint32_t entrySize = 0;
+    FILE* f = OpenPackedFile(path.c_str(), entrySize);
+    if (!f) return nullptr;
+    size = entrySize;
+    if (source) *source = GameFileSource::Package;
+    return f;
+}
+
+bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t maxLooseSize, GameFileSource* source) {
+    out.clear();
+    GameFileSource from = GameFileSource::Missing;
+    uint64_t size = 0;
+    FILE* f = OpenGameFile(path, size, &from);
+    if (source) *source = from;
+    if (!f) return false;
+    if (from == GameFileSource::Loose && maxLooseSize != 0 && size > maxLooseSize) size = maxLooseSize;
+    // A packaged entry is read whole, at its own size: never into a buffer of a fixed size.
+    bool ok = ReadStream(f, size, out);
+    std::fclose(f);
+    return ok;
+}
+
+GameFileSource LocateGameFile(const std::string& path) {
+    if (!ResolveLoosePath(path).empty()) return GameFileSource::Loose;
+    uint32_t size = 0;
+    FILE* f = OpenPackedFile(path.c_str(), size);
+    if (!f) return GameFileSource::Missing;
+    std::fclose(f);
+    return GameFileSource::Package;
+}
+
+}  // namespace tarvex
