@@ -1,0 +1,232 @@
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/png_io.h"
+#include "platform/random.h"
+#include "platform/surface.h"
+#include "platform/timers.h"
+#include "shell/options.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+TEST(Surface, CopiesClipAtEveryEdgeAndSkipBlackWithColourKey) {
+    Surface* dst = CreateSurface(8, 6, 32);
+    Surface* src = CreateSurface(4, 4, 32);
+    ASSERT_TRUE(dst && src);
+    FillSurface(*dst, 0x111111);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) SetPixel(*src, x, y, (x == 1 && y == 1) ? 0 : 0x100 * (y * 4 + x + 1));
+    // Hanging over the top-left corner: only the bottom-right 2 x 2 of the source lands.
+    ASSERT_TRUE(BltSurface(*dst, -2, -2, *src));
+    EXPECT_EQ(GetPixel(*dst, 0, 0), 0x100u * 11);
+    EXPECT_EQ(GetPixel(*dst, 1, 1), 0x100u * 16);
+    EXPECT_EQ(GetPixel(*dst, 2, 0), 0x111111u);
+    // Over the bottom-right corner with a source rectangle and the colour key.
+    Rect r{0, 0, 3, 3};
+    ASSERT_TRUE(BltSurface(*dst, 6, 4, *src, &r, true));
+    EXPECT_EQ(GetPixel(*dst, 6, 4), 0x100u * 1);
+    EXPECT_EQ(GetPixel(*dst, 7, 5), 0x111111u);  // the black source pixel is transparent
+    EXPECT_EQ(GetPixel(*dst, 7, 4), 0x100u * 2);
+    // Entirely outside: nothing changes; a depth mismatch is refused.
+    auto before = dst->pixels;
+    EXPECT_TRUE(BltSurface(*dst, 100, 100, *src));
+    EXPECT_EQ(before, dst->pixels);
+    Surface* s16 = CreateSurface(2, 2, 16);
+    EXPECT_FALSE(BltSurface(*dst, 0, 0, *s16));
+    ReleaseSurface(dst);
+    ReleaseSurface(src);
+    ReleaseSurface(s16);
+    EXPECT_EQ(dst, nullptr);
+    EXPECT_EQ(CreateSurface(0, 5), nullptr);
+    EXPECT_EQ(CreateSurface(100000, 5), nullptr);
+}
+
+TEST(Surface, PixelFormatsPackTheTopBitsOfEachChannel) {
+    EXPECT_EQ(PackRgb(16, 0xFF, 0, 0), 0xF800u);
+    EXPECT_EQ(PackRgb(16, 0, 0xFF, 0), 0x07E0u);
+    EXPECT_EQ(PackRgb(15, 0, 0xFF, 0), 0x03E0u);
+    EXPECT_EQ(PackRgb(15, 0xFF, 0, 0x08), 0x7C01u);
+    EXPECT_EQ(PackRgb(32, 1, 2, 3), 0x010203u);
+    uint8_t r, g, b;
+    UnpackRgb(16, 0xFFFF, r, g, b);
+    EXPECT_EQ(r, 248);
+    EXPECT_EQ(g, 252);
+    EXPECT_EQ(b, 248);
+}
+
+TEST(Timers, FireOnTheVirtualClockAndCoalesceLateTicks) {
+    SetFixedFrameRate(10);  // 100 ms a frame
+    SetVirtualFrame(0);
+    KillAllWindowTimers();
+    SetWindowTimer(3, 250);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), -1);
+    SetVirtualFrame(2);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), -1);
+    SetVirtualFrame(3);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), 3);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), -1);
+    SetVirtualFrame(20);  // far late: one tick, not seven
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), 3);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), -1);
+    KillWindowTimer(3);
+    SetVirtualFrame(40);
+    EXPECT_EQ(PollWindowTimers(GetMilliseconds()), -1);
+    SetFixedFrameRate(0);
+}
+
+TEST(Clock, VirtualClockAdvancesExactlyOneFramePeriod) {
+    SetFixedFrameRate(30);
+    EXPECT_EQ(GetMilliseconds(), 0u);
+    for (int i = 0; i < 30; ++i) AdvanceVirtualClock();
+    EXPECT_EQ(GetMilliseconds(), 1000u);
+    AdvanceVirtualClock();
+    EXPECT_EQ(GetMilliseconds(), 1033u);
+    SetFixedFrameRate(0);
+    EXPECT_FALSE(ClockIsVirtual());
+}
+
+TEST(Random, SeedReproducesTheSequenceInRange) {
+    SeedRandom(42);
+    int a[5];
+    for (int& v : a) v = Random15();
+    SeedRandom(42);
+    for (int v : a) EXPECT_EQ(Random15(), v);
+    for (int i = 0; i < 1000; ++i) {
+        int v = Random15();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+}
+
+TEST(Keyboard, KeysTypeUsLayoutCharactersAndSaveNamesCodePage1251) {
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, false), 'q');
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, true), 'Q');
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_APOSTROPHE, false), '\'');
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_0, false), '0');
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_RETURN, false), 13);
+    EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_F1, false), 0);
+    EXPECT_EQ(VirtualKeyOfScancode(SDL_SCANCODE_F11), vk::F11);
+    EXPECT_EQ(VirtualKeyOfScancode(SDL_SCANCODE_ESCAPE), vk::Escape);
+    EXPECT_EQ(Utf8ToCp1251("Ёжик 1я"), std::string("\xA8\xE6\xE8\xEA 1\xFF"));
+    EXPECT_EQ(Utf8ToCp1251("a\xE2\x82\xAC" "b"), "ab");  // the euro sign is not in the table used
+    EXPECT_EQ(Utf8ToCp1251("\xD0"), "");                 // truncated sequence dropped
+    EXPECT_EQ(Cp1251ToUtf8("\xC0\xFF"), "Ая");
+}
+
+TEST(Input, RecordedSessionReplaysTheSameEvents) {
+    std::string dir = test::TempDir("record");
+    ResetInput();
+    std::ofstream(dir + "/in.txt") << "0 pointer 10 20\n1 key F5\n1 text ж\n3 press right\n";
+    std::string error;
+    ASSERT_TRUE(OpenReplay(dir + "/in.txt", error)) << error;
+    MouseState m;
+    BeginInputFrame(0);
+    ReadMouse(400, 300, m);
+    EXPECT_EQ(m.dx, -390);
+    EXPECT_EQ(m.dy, -280);
+    BeginInputFrame(1);
+    Message msg;
+    ASSERT_TRUE(TakeMessage(msg));
+    EXPECT_EQ(msg.type, MessageType::KeyDown);
+    EXPECT_EQ(msg.value, vk::F5);
+    ASSERT_TRUE(TakeMessage(msg));
+    EXPECT_EQ(msg.type, MessageType::Char);
+    EXPECT_EQ(msg.value, 0xE6);
+    EXPECT_FALSE(TakeMessage(msg));
+    EXPECT_FALSE(ReplayFinished());
+    BeginInputFrame(3);
+    ReadMouse(10, 20, m);
+    EXPECT_EQ(m.buttons[1], 0x80);
+    EXPECT_TRUE(ReplayFinished());
+    ResetInput();
+    std::ofstream(dir + "/bad.txt") << "x pointer 1 2\n";
+    EXPECT_FALSE(OpenReplay(dir + "/bad.txt", error));
+    std::ofstream(dir + "/bad2.txt") << "4 press middle\n";
+    EXPECT_FALSE(OpenReplay(dir + "/bad2.txt", error));
+}
+
+TEST(Options, ParsesEveryOptionAndRefusesNonsense) {
+    const char* argv[] = {"tarvex", "--headless", "--fixed-fps", "30", "--seed", "7", "--frames", "40",
+                          "--screenshot", "39:a.png", "--screenshot", "2:b:c.png", "--scene", "131",
+                          "--windowed", "--path", "g", "--saves", "s"};
+    Options o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(static_cast<int>(std::size(argv)), argv, o, error)) << error;
+    EXPECT_TRUE(o.headless);
+    EXPECT_FALSE(o.fullScreen);
+    EXPECT_EQ(o.fixedFps, 30.0);
+    EXPECT_EQ(o.seed, 7u);
+    EXPECT_EQ(o.frames, 40);
+    ASSERT_EQ(o.screenshots.size(), 2u);
+    EXPECT_EQ(o.screenshots[1].second, "b:c.png");
+    EXPECT_EQ(o.scene, 131);
+    EXPECT_EQ(o.path, "g");
+    EXPECT_EQ(o.saves, "s");
+    for (std::vector<const char*> bad : {std::vector<const char*>{"t", "--fixed-fps", "0"},
+                                         {"t", "--seed", "-1"}, {"t", "--frames", "1x"},
+                                         {"t", "--scene"}, {"t", "--bogus"}}) {
+        Options p;
+        EXPECT_FALSE(ParseOptions(static_cast<int>(bad.size()), bad.data(), p, error)) << bad[1];
+    }
+}
+
+TEST(Png, WritesAndReadsBackExactly) {
+    std::string dir = test::TempDir("png");
+    std::vector<uint8_t> rgb(5 * 3 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 7);
+    ASSERT_TRUE(WritePngRgb(dir + "/a.png", 5, 3, rgb));
+    int w, h;
+    std::vector<uint8_t> back;
+    ASSERT_TRUE(ReadPngRgb(dir + "/a.png", w, h, back));
+    EXPECT_EQ(w, 5);
+    EXPECT_EQ(h, 3);
+    EXPECT_EQ(back, rgb);
+    EXPECT_FALSE(WritePngRgb(dir + "/b.png", 5, 3, std::vector<uint8_t>(10)));
+    std::ofstream(dir + "/bad.png") << "not a png";
+    EXPECT_FALSE(ReadPngRgb(dir + "/bad.png", w, h, back));
+}
+
+TEST(Display, ColourKeyedSurfacesAndBandsDrawAtExactPixels) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    ClearBackBuffer(0, 0, 1);
+    Surface* s = CreateSurface(3, 2, 15);
+    SetPixel(*s, 0, 0, PackRgb(15, 255, 0, 0));
+    SetPixel(*s, 2, 1, PackRgb(15, 0, 255, 0));
+    DrawSurface(*s, 797, 598, nullptr, true);
+    auto rgb = ReadBackBufferRgb(false);
+    auto px = [&](int x, int y) {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * 800 + x) * 3];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    };
+    EXPECT_EQ(px(797, 598), 0xFF0000);
+    EXPECT_EQ(px(798, 598), 0x0000FF);  // black is transparent
+    EXPECT_EQ(px(799, 599), 0x00FF00);
+    // Surfaces redraw after a change of their pixels.
+    SetPixel(*s, 1, 0, PackRgb(15, 255, 255, 255));
+    DrawSurface(*s, 797, 598, nullptr, true);
+    EXPECT_EQ(ReadBackBufferRgb(false)[(598 * 800 + 798) * 3], 255);
+    ReleaseSurface(s);
+    // A half-transparent black band halves the colour under it.
+    ClearBackBuffer(1, 1, 1);
+    DrawColourRect(0, 352, 800, 384, 0, 0, 0, 127);
+    rgb = ReadBackBufferRgb(false);
+    EXPECT_NEAR(rgb[(360 * 800 + 5) * 3], 128, 1);
+    EXPECT_EQ(rgb[(351 * 800 + 5) * 3], 255);
+    EXPECT_EQ(rgb[(384 * 800 + 5) * 3], 255);
+    // Reading back into a 16-bit surface converts the format.
+    Surface* thumb = CreateSurface(800, 600, 16);
+    ReadBackBufferInto(*thumb);
+    EXPECT_EQ(GetPixel(*thumb, 5, 360), PackRgb(16, rgb[(360 * 800 + 5) * 3], rgb[(360 * 800 + 5) * 3 + 1],
+                                                  rgb[(360 * 800 + 5) * 3 + 2]));
+    ReleaseSurface(thumb);
+}
+
+}  // namespace
+}  // namespace tarvex
