@@ -107,3 +107,34 @@ TEST(SettingsDialog, RendersCaptionsAndCheckMarks) {
 
 }  // namespace
 }  // namespace tarvex
+
+namespace tarvex {
+namespace {
+
+void PushKey(SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = key;
+    SDL_PushEvent(&e);
+}
+
+TEST(SettingsDialog, RunsInItsOwnWindowWithKeyboardInput) {
+    test::ResetEngine();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    PushKey(SDLK_TAB);
+    PushKey(SDLK_TAB);
+    PushKey(SDLK_SPACE);   // transform and lighting off
+    PushKey(SDLK_RETURN);  // "Старт"
+    EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Start);
+    EXPECT_EQ(config.transformLighting, 0);
+    EXPECT_EQ(currentScene, 23);
+    test::ResetEngine();
+    PushKey(SDLK_ESCAPE);
+    EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Exit);
+    EXPECT_EQ(currentScene, -1);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+}  // namespace tarvex
