@@ -58,16 +58,16 @@ SettingsDialog::SettingsDialog() {
         return Rect{x * 3 / 2, y * 13 / 8, (x + w) * 3 / 2, (y + h) * 13 / 8};
     };
     controls_ = {
-        {0, "Настройка графики", box(7, 7, 160, 118), nullptr},
-        {1001, "Блок трансформации и освещения", box(14, 20, 150, 12), &config.transformLighting},
-        {1002, "32-битный цвет", box(14, 36, 150, 12), &config.colour32},
-        {1012, "Тройная буферизация", box(14, 52, 150, 12), &config.tripleBuffering},
-        {1027, "Тени", box(14, 68, 150, 12), &config.shadows},
-        {1031, "Совместимость с Ati Radeon", box(14, 84, 150, 12), &config.compatibility},
-        {1030, "включить видеоролики", box(14, 100, 150, 12), &config.videosOn},
-        {0, "Настройка звука", box(174, 7, 88, 50), nullptr},
-        {1028, "Включить звук", box(181, 20, 78, 12), &config.soundOn},
-        {1029, "Включить музыку", box(181, 36, 78, 12), &config.musicOn},
+        {0, "Настройка графики", box(7, 7, 170, 118), nullptr},
+        {1001, "Блок трансформации и освещения", box(12, 20, 164, 12), &config.transformLighting},
+        {1002, "32-битный цвет", box(12, 36, 164, 12), &config.colour32},
+        {1012, "Тройная буферизация", box(12, 52, 164, 12), &config.tripleBuffering},
+        {1027, "Тени", box(12, 68, 164, 12), &config.shadows},
+        {1031, "Совместимость с Ati Radeon", box(12, 84, 164, 12), &config.compatibility},
+        {1030, "включить видеоролики", box(12, 100, 164, 12), &config.videosOn},
+        {0, "Настройка звука", box(181, 7, 86, 50), nullptr},
+        {1028, "Включить звук", box(184, 20, 82, 12), &config.soundOn},
+        {1029, "Включить музыку", box(184, 36, 82, 12), &config.musicOn},
         {1, "Старт", box(7, 135, 60, 16), nullptr},
         {2, "Выход", box(202, 135, 60, 16), nullptr},
     };
@@ -133,14 +133,14 @@ std::vector<uint8_t> SettingsDialog::Render() const {
     std::vector<uint8_t> px(static_cast<size_t>(kWidth) * kHeight * 4);
     Canvas canvas{px};
     canvas.Fill({0, 0, kWidth, kHeight}, 0xD4D0C8);
-    Font* font = OpenFont("Tarvex.ttf", 12, false);
+    Font* font = OpenFont("Tarvex.ttf", 11, false);
     for (size_t i = 0; i < controls_.size(); ++i) {
         const SettingsControl& c = controls_[i];
         const Rect& r = c.rect;
         if (c.id == 0) {
             canvas.Frame({r.left, r.top + 6, r.right, r.bottom}, 0x808080);
-            canvas.Fill({r.left + 6, r.top, r.left + 10 + static_cast<int>(std::strlen(c.text)) * 4, r.top + 14},
-                        0xD4D0C8);
+            const int titleWidth = TextWidth(font, Utf8ToUtf16(c.text));
+            canvas.Fill({r.left + 5, r.top, r.left + 11 + titleWidth, r.top + 14}, 0xD4D0C8);
             canvas.Text(font, c.text, r.left + 8, r.top - 1);
         } else if (c.field) {
             Rect mark{r.left, r.top + 3, r.left + 13, r.top + 16};
