@@ -5,6 +5,7 @@
 #include "platform/display.h"
 #include "platform/timers.h"
 #include "shell/fonts.h"
+#include "shell/game_frame.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 
@@ -17,6 +18,7 @@ int menuInputState = 0;
 void MenuInit() {}
 
 void MenuFrame() {
+    ReadPointer();
     ClearBackBuffer(0, 0, 0);
     if (regularFont) {
         const std::u16string title = u"Тарвекс";
