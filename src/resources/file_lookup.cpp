@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -25,7 +26,21 @@ std::string LowerAscii(std::string s) {
 // same key on a case-sensitive disk: the first in byte order is taken.
 struct Listing {
     std::unordered_map<std::string, std::string> byLower;
+    timespec folderTime{};  // the folder's modification time when listed
+    timespec listedAt{};
 };
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// A listing can be trusted after a miss when the folder has not changed since, and
+// was listed well after its last change: file times are coarse, so a change made
+// just after listing may leave the folder's time as it was.
+bool StillCurrent(const std::string& dir, const Listing& listing) {
+    struct stat st;
+    if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0) return false;
+    if (!SameTime(st.st_mtim, listing.folderTime)) return false;
+    return listing.listedAt.tv_sec > listing.folderTime.tv_sec + 2;
+}
 
 // Keyed by the absolute folder path, so that a change of the current directory
 // never serves another folder's names.
@@ -35,6 +50,10 @@ std::map<std::string, Listing>& Cache() {
 }
 
 bool ReadListing(const std::string& dir, Listing& listing) {
+    struct stat st;
+    if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0) return false;
+    listing.folderTime = st.st_mtim;
+    clock_gettime(CLOCK_REALTIME, &listing.listedAt);
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return false;
     std::vector<std::string> names;
@@ -75,7 +94,7 @@ std::string FindInFolder(const std::string& dir, const std::string& name, bool w
                 std::string full = dir.empty() ? hit->second : dir + "/" + hit->second;
                 if (Exists(full, wantDirectory)) return hit->second;
             }
-            if (attempt == 1) break;
+            if (attempt == 1 || StillCurrent(dir, it->second)) break;
         }
         // A miss may mean the folder changed since it was listed: list it again.
         Listing fresh;

@@ -93,3 +93,43 @@ inline std::string Capture(const std::string& command, int* status = nullptr) {
 inline bool Magick(const std::string& args) { return Run("/usr/bin/convert " + args + " 2>/dev/null") == 0; }
 
 }  // namespace tarvex::test
+
+namespace tarvex::test {
+
+// A deterministic pattern with every channel value varying across the picture.
+inline std::vector<uint8_t> Pattern(int width, int height, int channels, int seed) {
+    std::vector<uint8_t> p(static_cast<size_t>(width) * height * channels);
+    uint32_t state = 2463534242u + static_cast<uint32_t>(seed);
+    for (uint8_t& v : p) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        v = static_cast<uint8_t>(state);
+    }
+    return p;
+}
+
+inline void WritePpm(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
+    std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+    WriteBytes(path, bytes);
+}
+
+inline void WritePam(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
+    std::string header = "P7\nWIDTH " + std::to_string(width) + "\nHEIGHT " + std::to_string(height) +
+                         "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    bytes.insert(bytes.end(), rgba.begin(), rgba.end());
+    WriteBytes(path, bytes);
+}
+
+// Has ImageMagick decode any picture to RGBA bytes.
+inline bool MagickRgba(const std::string& path, int width, int height, std::vector<uint8_t>& rgba) {
+    std::string out = path + ".rgba";
+    if (!Magick(path + " -depth 8 rgba:" + out)) return false;
+    rgba = ReadBytes(out);
+    return rgba.size() == static_cast<size_t>(width) * height * 4;
+}
+
+}  // namespace tarvex::test

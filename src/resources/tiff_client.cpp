@@ -1,0 +1,114 @@
+#include "resources/tiff_client.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "resources/file_lookup.h"
+#include "resources/package.h"
+
+namespace tarvex {
+
+namespace {
+
+int Descriptor(thandle_t handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
+
+// The position inside the entry, or -1.
+int64_t EntryPosition(int fd) {
+    off_t at = lseek(fd, 0, SEEK_CUR);
+    if (at < 0) return -1;
+    return static_cast<int64_t>(at) - g_entryOffset;
+}
+
+void SilenceTiff() {
+    // Loaders report nothing: a bad picture is simply not loaded.
+    static bool done = false;
+    if (done) return;
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    done = true;
+}
+
+}  // namespace
+
+tmsize_t TiffClientRead(thandle_t handle, void* buffer, tmsize_t n) {
+    int fd = Descriptor(handle);
+    int64_t at = EntryPosition(fd);
+    if (at < 0 || n < 0) return -1;
+    // Reads stop at the entry's end: the next entry's bytes are not this picture's.
+    int64_t left = static_cast<int64_t>(g_entrySize) - at;
+    if (left <= 0) return 0;
+    if (n > left) n = static_cast<tmsize_t>(left);
+    tmsize_t done = 0;
+    while (done < n) {
+        ssize_t got = read(fd, static_cast<uint8_t*>(buffer) + done, static_cast<size_t>(n - done));
+        if (got <= 0) break;
+        done += got;
+    }
+    return done;
+}
+
+tmsize_t TiffClientWrite(thandle_t, void*, tmsize_t) { return 0; }
+
+toff_t TiffClientSeek(thandle_t handle, toff_t position, int whence) {
+    int fd = Descriptor(handle);
+    // Positions are the picture's own; relative seeks are honoured too.
+    int64_t base = 0;
+    if (whence == SEEK_CUR) {
+        base = EntryPosition(fd);
+        if (base < 0) return static_cast<toff_t>(-1);
+    } else if (whence == SEEK_END) {
+        base = g_entrySize;
+    }
+    int64_t target = base + static_cast<int64_t>(position);
+    if (target < 0) return static_cast<toff_t>(-1);
+    off_t at = lseek(fd, static_cast<off_t>(g_entryOffset + target), SEEK_SET);
+    if (at < 0) return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(at - g_entryOffset);
+}
+
+int TiffClientClose(thandle_t) { return 1; }
+
+toff_t TiffClientSize(thandle_t) { return g_entrySize; }
+
+int TiffClientMap(thandle_t, void**, toff_t*) { return 0; }
+
+void TiffClientUnmap(thandle_t, void*, toff_t) {}
+
+TIFF* OpenPackagedTiff(int descriptor) {
+    SilenceTiff();
+    return TIFFClientOpen("", "r", reinterpret_cast<thandle_t>(static_cast<intptr_t>(descriptor)), TiffClientRead,
+                          TiffClientWrite, TiffClientSeek, TiffClientClose, TiffClientSize, TiffClientMap,
+                          TiffClientUnmap);
+}
+
+TIFF* OpenGameTiff(const std::string& path, int& descriptor) {
+    SilenceTiff();
+    descriptor = -1;
+    std::string loose = ResolveLoosePath(path);
+    if (!loose.empty()) {
+        g_openedFromPackage = false;
+        return TIFFOpen(loose.c_str(), "r");
+    }
+    uint32_t size = 0;
+    int fd = OpenPackedFileFd(path.c_str(), size);
+    if (fd < 0) return nullptr;
+    g_openedFromPackage = true;
+    TIFF* tiff = OpenPackagedTiff(fd);
+    if (!tiff) {
+        close(fd);
+        g_openedFromPackage = false;
+        return nullptr;
+    }
+    descriptor = fd;
+    return tiff;
+}
+
+void CloseGameTiff(TIFF* tiff, int& descriptor) {
+    if (tiff) TIFFClose(tiff);
+    if (descriptor >= 0) close(descriptor);
+    descriptor = -1;
+    g_openedFromPackage = false;
+}
+
+}  // namespace tarvex

@@ -1,0 +1,29 @@
+// libtiff client callbacks over a packaged picture: the descriptor is the package,
+// positioned by OpenPackedFileFd; positions are relative to g_entryOffset and the
+// file ends at g_entrySize.
+#pragma once
+#include <tiffio.h>
+
+#include <string>
+
+namespace tarvex {
+
+tmsize_t TiffClientRead(thandle_t handle, void* buffer, tmsize_t n);
+tmsize_t TiffClientWrite(thandle_t handle, void* buffer, tmsize_t n);
+toff_t TiffClientSeek(thandle_t handle, toff_t position, int whence);
+int TiffClientClose(thandle_t handle);
+toff_t TiffClientSize(thandle_t handle);
+int TiffClientMap(thandle_t handle, void** base, toff_t* size);
+void TiffClientUnmap(thandle_t handle, void* base, toff_t size);
+
+// A TIFF handle over an open packaged descriptor (empty name, mode "r"). The caller
+// closes the handle, then the descriptor.
+TIFF* OpenPackagedTiff(int descriptor);
+
+// Opens a game picture by the loose-first rule. With the package path taken,
+// `descriptor` holds the package (close it after TIFFClose) and g_openedFromPackage
+// is set; otherwise -1. nullptr when the picture is missing or not a TIFF.
+TIFF* OpenGameTiff(const std::string& path, int& descriptor);
+void CloseGameTiff(TIFF* tiff, int& descriptor);
+
+}  // namespace tarvex
