@@ -1,10 +1,35 @@
+// Scene loading: the current scene's picture, scenery depth, walk mask, floor depth
+// and description; the scenery depth goes into the depth buffer once per scene.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "render/math.h"
 
 namespace tarvex {
 
-// Loads the current scene's picture, depth, walk mask, floor depth and description.
+constexpr size_t kDepthImageBytes = 800 * 600 * 4;
+constexpr size_t kBackgroundPixelBytes = 800 * 600 * 4;
+
+// The scene picture: blue, green, red and a fourth byte without meaning, rows top-down.
+extern uint8_t backgroundPixels[kBackgroundPixelBytes];
+
+// Loads the scene whose number stands in currentScene.
 void LoadSceneFiles();
 // Scene reset's part: lights, mirrors and the other per-scene object tables.
 void ResetSceneObjects();
+
+// "scenes/scr_NNN" for a scene number (the files add .tif, .zbf, m.raw, m.msk, .txt).
+std::string SceneFileBase(int scene);
+
+// The world point seen at screen pixel (x, y) with depth value d, through the scene's
+// camera (depth images hold d; the floor at a pixel lies at its floor depth).
+Vec3 ScreenToWorld(int x, int y, float d);
+
+// Window depths (0..1) of the scenery from a depth image (800 x 600 values, rows
+// top-down), as points drawn through the scene's view and projection would leave
+// them; pixels whose point falls outside the depth range stay far (1.0).
+void SceneryWindowDepth(const float* depthImage, float* windowDepth);
 
 }  // namespace tarvex

@@ -1,0 +1,343 @@
+#include "model/model_file.h"
+
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "resources/game_file.h"
+
+namespace tarvex {
+
+uint32_t modelFileVersion = 256;
+ModelRecord models[kMaxModels];
+int modelCount = 0;
+
+namespace {
+
+// Little-endian reads over the file image; every read checks what is left.
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> data) : data_(data) {}
+    size_t Left() const { return data_.size() - pos_; }
+    size_t Position() const { return pos_; }
+    void Seek(size_t pos) { pos_ = pos <= data_.size() ? pos : data_.size(); }
+    bool Bytes(void* out, size_t n) {
+        if (n > Left()) return false;
+        if (n) std::memcpy(out, data_.data() + pos_, n);
+        pos_ += n;
+        return true;
+    }
+    bool Skip(size_t n) {
+        if (n > Left()) return false;
+        pos_ += n;
+        return true;
+    }
+    bool U8(uint8_t& v) { return Bytes(&v, 1); }
+    bool U16(uint16_t& v) {
+        uint8_t b[2];
+        if (!Bytes(b, 2)) return false;
+        v = static_cast<uint16_t>(b[0] | (b[1] << 8));
+        return true;
+    }
+    bool U32(uint32_t& v) {
+        uint8_t b[4];
+        if (!Bytes(b, 4)) return false;
+        v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+        return true;
+    }
+    bool F32(float& v) {
+        uint32_t bits;
+        if (!U32(bits)) return false;
+        std::memcpy(&v, &bits, 4);
+        return true;
+    }
+    bool V3(Vec3& v) { return F32(v.x) && F32(v.y) && F32(v.z); }
+
+private:
+    std::span<const uint8_t> data_;
+    size_t pos_ = 0;
+};
+
+// The modelling tool's z-up axes to the engine's y-up ones.
+Vec3 ConvertAxes(const Vec3& v) { return Vec3{-v.x, v.z, -v.y}; }
+
+bool ReadPose(Reader& r, Mat4& pose) {
+    float f[12];
+    for (float& v : f)
+        if (!r.F32(v)) return false;
+    pose = Mat4{};
+    for (int row = 0; row < 3; ++row)
+        for (int c = 0; c < 3; ++c) pose[4 * row + c] = f[3 * row + c];
+    pose[12] = f[9];
+    pose[13] = f[10];
+    pose[14] = f[11];
+    pose[15] = 1.0f;
+    return true;
+}
+
+// Render vertices at exactly the same position share the first one's index.
+// Equal to comparing every later vertex with every earlier one, without the
+// quadratic cost on large meshes.
+void Weld(ModelRecord& m) {
+    struct Key {
+        float x, y, z;
+        bool operator==(const Key& o) const { return x == o.x && y == o.y && z == o.z; }
+    };
+    struct Hash {
+        size_t operator()(const Key& k) const {
+            auto bits = [](float f) {
+                uint32_t b;
+                f = f == 0.0f ? 0.0f : f;  // -0 and +0 are the same position
+                std::memcpy(&b, &f, 4);
+                return static_cast<size_t>(b);
+            };
+            return bits(k.x) * 73856093u ^ bits(k.y) * 19349663u ^ bits(k.z) * 83492791u;
+        }
+    };
+    std::unordered_map<Key, uint32_t, Hash> first;
+    std::vector<uint32_t> target(m.vertexCount);
+    for (uint32_t i = 0; i < m.vertexCount; ++i) {
+        const Vec3& p = m.renderVertices[i].position;
+        target[i] = i;
+        if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;  // equals nothing
+        auto [it, inserted] = first.try_emplace(Key{p.x, p.y, p.z}, i);
+        if (!inserted) target[i] = it->second;
+    }
+    for (uint16_t& index : m.weldedTriangles) index = static_cast<uint16_t>(target[index]);
+    // Welded vertices are moved out of the way, as the pairwise weld leaves them.
+    for (uint32_t j = 0; j < m.vertexCount; ++j)
+        if (target[j] != j) m.renderVertices[j].position = Vec3{1e8f, 1e12f, 1e11f};
+}
+
+// Influences by falling weight: each round takes the first remaining one whose weight
+// beats the best so far (from 0.0), so equal weights keep file order.
+void SortInfluences(BlendedPoint& b) {
+    uint16_t bones[kMaxInfluences];
+    float weights[kMaxInfluences];
+    bool taken[kMaxInfluences] = {};
+    for (int n = 0; n < b.count; ++n) {
+        int pick = -1;
+        float best = 0.0f;
+        for (int j = 0; j < b.count; ++j)
+            if (!taken[j] && b.weights[j] > best) {
+                best = b.weights[j];
+                pick = j;
+            }
+        // Weights of 0 or less (or not a number) never beat the start value: they
+        // follow in file order instead of repeating an influence already taken.
+        if (pick < 0)
+            for (int j = 0; j < b.count && pick < 0; ++j)
+                if (!taken[j]) pick = j;
+        taken[pick] = true;
+        bones[n] = b.bones[pick];
+        weights[n] = b.weights[pick];
+    }
+    std::memcpy(b.bones, bones, sizeof(uint16_t) * b.count);
+    std::memcpy(b.weights, weights, sizeof(float) * b.count);
+}
+
+// The optional tail (cull mode .. trailer): each field is read whole or not at all,
+// and everything after the first missing field keeps its default.
+void ReadOptionalBlocks(Reader& r, ModelRecord& m, bool convert) {
+    if (!r.U8(m.cullMode)) return;
+    uint8_t name[256];
+    if (!r.Bytes(name, sizeof name)) return;
+    std::memcpy(m.textureName, name, sizeof name);
+    m.textureName[255] = 0;
+    for (BoneRecord& bone : m.bones) {
+        Vec3 offset, rotation, scale;
+        if (!r.V3(offset)) return;
+        bone.attachOffset = convert ? ConvertAxes(offset) : offset;
+        if (!r.V3(rotation)) return;
+        bone.attachRotation = convert ? ConvertAxes(rotation) : rotation;
+        if (!r.V3(scale)) return;
+        bone.attachScale = convert ? ConvertAxes(scale) : scale;
+    }
+    for (MotionEntry& motion : m.motions) {
+        uint8_t e[44];
+        if (!r.Bytes(e, sizeof e)) return;
+        std::memcpy(&motion.first, e, 4);
+        std::memcpy(&motion.last, e + 4, 4);
+        std::memcpy(&motion.loopTo, e + 8, 4);
+        std::memcpy(&motion.speed, e + 12, 4);
+        motion.next = e[16] | (e[17] << 8) | (e[18] << 16) | (static_cast<uint32_t>(e[19]) << 24);
+        motion.defined = e[20];
+    }
+    for (BoneRecord& bone : m.bones)
+        if (!r.U8(bone.attachCullMode)) return;
+    r.U8(m.alphaTest);  // the rest of the trailer is not used
+}
+
+}  // namespace
+
+bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
+    Reader r(file);
+    uint32_t version;
+    if (!r.U32(version)) return false;
+    modelFileVersion = version;
+    uint8_t signature[16];
+    bool hasSignature = false;
+    if (r.Bytes(signature, sizeof signature))
+        for (size_t i = 0; i + 13 <= sizeof signature && !hasSignature; ++i)
+            hasSignature = std::memcmp(signature + i, kModelSignature, 13) == 0;
+    // Older files have neither version nor signature: the header starts the file.
+    if (!hasSignature) r.Seek(0);
+
+    ModelRecord m;
+    m.hasSignature = hasSignature;
+    m.version = version;
+    uint32_t unused;
+    if (!r.U32(m.pointCount) || !r.U32(m.triangleCount) || !r.U32(m.vertexCount) || !r.U32(unused) ||
+        !r.U32(m.boneCount) || !r.U32(m.blendCount) || !r.U32(m.frameCount) || !r.U32(m.poseCount))
+        return false;
+    if (!r.Skip(48)) return false;  // reference vectors, not used
+
+    // Every count must fit into what is left of the file before anything is allocated.
+    const uint64_t poseIndexSize = hasSignature ? 4 : 2;
+    const uint64_t minimum = uint64_t{m.pointCount} * (24 + 1) + uint64_t{m.triangleCount} * 6 +
+                             uint64_t{m.vertexCount} * 8 + uint64_t{m.poseCount} * 48 +
+                             uint64_t{m.boneCount} * (64 + 48 + 4 + uint64_t{m.frameCount} * poseIndexSize) +
+                             uint64_t{m.blendCount} * 4;
+    if (minimum > r.Left()) return false;
+    if (m.boneCount > 0 && uint64_t{m.frameCount} * poseIndexSize > r.Left()) return false;
+
+    const bool convert = version < kFirstYUpVersion;
+    m.points.resize(m.pointCount);
+    m.normals.resize(m.pointCount);
+    for (Vec3& p : m.points) {
+        if (!r.V3(p)) return false;
+        if (convert) p = ConvertAxes(p);
+    }
+    for (Vec3& n : m.normals) {
+        if (!r.V3(n)) return false;
+        if (convert) n = ConvertAxes(n);
+    }
+
+    m.triangles.resize(uint64_t{m.triangleCount} * 3);
+    for (uint16_t& index : m.triangles)
+        if (!r.U16(index) || index >= m.vertexCount) return false;
+    m.renderVertices.resize(m.vertexCount);
+    for (RenderVertex& v : m.renderVertices)
+        if (!r.F32(v.u) || !r.F32(v.v)) return false;
+
+    m.pointVertexMap.resize(m.pointCount);
+    for (uint32_t p = 0; p < m.pointCount; ++p) {
+        uint8_t n;
+        if (!r.U8(n) || size_t{n} * 2 > r.Left()) return false;
+        m.pointVertexMap[p].count = n;
+        m.pointVertexMap[p].first = static_cast<uint32_t>(m.pointVertexIndices.size());
+        for (int k = 0; k < n; ++k) {
+            uint16_t vertex;
+            if (!r.U16(vertex) || vertex >= m.vertexCount) return false;
+            m.pointVertexIndices.push_back(vertex);
+            m.renderVertices[vertex].position = m.points[p];
+        }
+    }
+    m.weldedTriangles = m.triangles;
+    Weld(m);
+
+    // The engine's axes for older poses: C * P * RotationX(-pi/2).
+    Mat4 axes, turn;
+    axes[0] = -1;
+    axes[6] = 1;
+    axes[9] = -1;
+    axes[15] = 1;
+    MatRotationX(turn, static_cast<float>(-M_PI / 2));
+    m.poses.resize(m.poseCount);
+    for (Mat4& pose : m.poses) {
+        if (!ReadPose(r, pose)) return false;
+        if (convert) {
+            MatMultiply(pose, axes, pose);
+            MatMultiply(pose, pose, turn);
+        }
+    }
+
+    m.bones.resize(m.boneCount);
+    for (BoneRecord& bone : m.bones) {
+        uint32_t pointsMoved;
+        if (!r.Bytes(bone.name, sizeof bone.name) || !r.Skip(48) || !r.U32(pointsMoved)) return false;
+        bone.name[63] = 0;
+        if (uint64_t{pointsMoved} * 2 > r.Left()) return false;
+        bone.points.resize(pointsMoved);
+        for (uint16_t& p : bone.points)
+            if (!r.U16(p) || p >= m.pointCount) return false;
+        bone.poseIndices.resize(m.frameCount);
+        for (uint32_t& pose : bone.poseIndices) {
+            if (hasSignature) {
+                if (!r.U32(pose)) return false;
+            } else {
+                uint16_t small;
+                if (!r.U16(small)) return false;
+                pose = small;
+            }
+            if (pose >= m.poseCount) return false;
+        }
+    }
+
+    m.blendedPoints.resize(m.blendCount);
+    for (BlendedPoint& b : m.blendedPoints) {
+        if (!r.U16(b.point) || b.point >= m.pointCount || !r.U16(b.count) || b.count > kMaxInfluences)
+            return false;
+        for (int k = 0; k < b.count; ++k)
+            if (!r.U16(b.bones[k]) || b.bones[k] >= m.boneCount) return false;
+        for (int k = 0; k < b.count; ++k)
+            if (!r.F32(b.weights[k])) return false;
+        SortInfluences(b);
+    }
+
+    for (Vec3& n : m.normals) {
+        Vec3Normalize(n, n);
+        n.x *= 4.0f;
+        n.y *= 4.0f;
+        n.z *= 4.0f;
+    }
+
+    ReadOptionalBlocks(r, m, convert);
+    m.loaded = 1;
+    record = std::move(m);
+    return true;
+}
+
+bool ReadModelFile(ModelRecord& record, const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (!ReadGameFile(path, bytes)) return false;
+    return ParseModelFile(record, bytes);
+}
+
+int LoadModel(const std::string& path) {
+    for (int i = 0; i < modelCount; ++i)
+        if (models[i].modelPath == path) return i;
+    if (modelCount >= kMaxModels) return -1;
+    ModelRecord& record = models[modelCount];
+    if (!ReadModelFile(record, path) || !record.loaded) return -1;
+    record.modelPath = path;
+    return modelCount++;
+}
+
+int FindModelBone(int model, const std::string& name) {
+    if (model < 0 || model >= modelCount) return 0;
+    const ModelRecord& m = models[model];
+    for (uint32_t i = 0; i < m.boneCount; ++i) {
+        const char* bone = m.bones[i].name;
+        if (std::strlen(bone) == name.size() && std::memcmp(bone, name.data(), name.size()) == 0)
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+std::string ModelTexturePath(int model) {
+    if (model < 0 || model >= modelCount) return {};
+    const ModelRecord& m = models[model];
+    const size_t slash = m.modelPath.rfind('/');
+    std::string path = slash == std::string::npos ? std::string() : m.modelPath.substr(0, slash + 1);
+    return path + std::string(m.textureName, strnlen(m.textureName, 128));
+}
+
+void ResetModels() {
+    for (int i = 0; i < modelCount; ++i) models[i] = ModelRecord{};
+    modelCount = 0;
+    modelFileVersion = 256;
+    ResetTextureCache();
+}
+
+}  // namespace tarvex

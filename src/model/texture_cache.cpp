@@ -1,0 +1,52 @@
+// The texture cache shared by models and particle systems: 2048 entries, never evicted.
+#include <cstring>
+
+#include "model/model_file.h"
+#include "resources/game_file.h"
+#include "resources/texture_file.h"
+
+namespace tarvex {
+
+TextureCacheEntry textureCache[kTextureCacheSize];
+
+std::string DdsVariant(const std::string& path) {
+    const size_t dot = path.find('.');
+    if (dot == std::string::npos) return path;
+    std::string out = path.substr(0, dot + 1) + "dds";
+    if (path.size() > dot + 4) out += path.substr(dot + 4);
+    return out;
+}
+
+int LoadTexture(const std::string& path) {
+    // Names are kept in 128 bytes; longer paths are compared as stored.
+    const std::string name = path.substr(0, sizeof textureCache[0].name - 1);
+    int free = -1;
+    for (int i = 0; i < kTextureCacheSize; ++i) {
+        const TextureCacheEntry& e = textureCache[i];
+        if (!e.handle) {
+            if (free < 0) free = i;
+            continue;
+        }
+        if (std::strlen(e.name) == name.size() && std::memcmp(e.name, name.data(), name.size()) == 0) return i;
+    }
+    if (free < 0) return -1;
+    TextureCacheEntry& entry = textureCache[free];
+    std::memset(entry.name, 0, sizeof entry.name);
+    std::memcpy(entry.name, name.data(), name.size());
+    // A compressed ".dds" beside the named file is preferred (loose files only).
+    const std::string dds = DdsVariant(path);
+    if (dds != path && LocateGameFile(dds) == GameFileSource::Loose)
+        entry.handle = LoadTextureFile(dds, TextureOptions::MipsLinear);
+    else
+        entry.handle = LoadTextureFile(path, TextureOptions::Default);
+    return free;
+}
+
+void ResetTextureCache() {
+    for (TextureCacheEntry& e : textureCache) {
+        ReleaseTexture(e.handle);
+        std::memset(e.name, 0, sizeof e.name);
+    }
+}
+
+}  // namespace tarvex

@@ -1,0 +1,262 @@
+#include "scene/scene_description.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "model/model_file.h"
+#include "platform/display.h"
+#include "resources/game_file.h"
+
+namespace tarvex {
+
+SceneCamera sceneCamera;
+SceneMirror sceneMirror;
+float sceneScale = 1.0f;
+uint32_t ambientColour = 0;
+SceneLight sceneLights[kMaxPointLights];
+int pointLightCount = 0;
+SceneMaterial sceneMaterial;
+uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize];
+int particleSystemCount = 0;
+
+namespace {
+
+constexpr size_t kSearchedBytes = 65536;
+constexpr size_t kBufferBytes = 131072;  // zero beyond the text, so a scan ends in zeros
+constexpr size_t kMaxGroupSkip = 65535;
+constexpr size_t kMaxNameLength = 255;
+
+// The description's tokens: keywords anywhere in the text, values after them.
+class SceneText {
+public:
+    explicit SceneText(std::span<const uint8_t> text) : buffer_(kBufferBytes, 0) {
+        const size_t n = std::min(text.size(), kSearchedBytes);
+        if (n) std::memcpy(buffer_.data(), text.data(), n);
+    }
+
+    // Moves to just after the first occurrence of the keyword; false when there is none.
+    bool Find(const char* keyword) {
+        const size_t len = std::strlen(keyword);
+        const auto begin = buffer_.begin(), end = buffer_.begin() + kSearchedBytes;
+        auto it = std::search(begin, end, keyword, keyword + len);
+        if (it == end) return false;
+        pos_ = static_cast<size_t>(it - begin) + len;
+        return true;
+    }
+
+    // Steps past the next "{", "[" or "(" (looking at most 65,535 characters ahead).
+    void Group() {
+        for (size_t i = 0; i < kMaxGroupSkip && pos_ < buffer_.size(); ++i, ++pos_) {
+            const char c = static_cast<char>(buffer_[pos_]);
+            if (c == '{' || c == '[' || c == '(') {
+                ++pos_;
+                return;
+            }
+        }
+        pos_ = std::min(pos_ + 1, buffer_.size());
+    }
+
+    double Number() {
+        while (pos_ < buffer_.size() && !IsNumberStart(buffer_[pos_])) ++pos_;
+        const size_t start = pos_;
+        if (pos_ < buffer_.size()) ++pos_;
+        while (pos_ < buffer_.size() && (IsDigit(buffer_[pos_]) || buffer_[pos_] == '.')) ++pos_;
+        double value = 0.0;
+        const char* first = reinterpret_cast<const char*>(buffer_.data() + start);
+        const char* last = reinterpret_cast<const char*>(buffer_.data() + pos_);
+        if (std::from_chars(first, last, value).ec != std::errc()) value = 0.0;  // "-" or "." alone
+        return value;
+    }
+
+    float Single() {
+        Group();
+        return static_cast<float>(Number());
+    }
+
+    int Integer() {
+        Group();
+        return TruncateToInt(Number());
+    }
+
+    // A triple, converted from the file's z-up axes.
+    Vec3 Point() {
+        Group();
+        const float a = static_cast<float>(Number());
+        const float b = static_cast<float>(Number());
+        const float c = static_cast<float>(Number());
+        return Vec3{-a, c, -b};
+    }
+
+    void Triple(int out[3]) {
+        Group();
+        for (int i = 0; i < 3; ++i) out[i] = TruncateToInt(Number());
+    }
+
+    std::string Name() {
+        Group();
+        std::string name;
+        while (pos_ < buffer_.size() && name.size() < kMaxNameLength) {
+            const char c = static_cast<char>(buffer_[pos_]);
+            if (c == '}' || c == ']' || c == ')' || c == 0) break;
+            name += c;
+            ++pos_;
+        }
+        return name;
+    }
+
+private:
+    static bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+    static bool IsNumberStart(uint8_t c) { return c == '-' || c == '.' || IsDigit(c); }
+    // Truncation toward zero, held inside the int range.
+    static int TruncateToInt(double v) {
+        if (!(v > -2147483648.0)) return v != v ? 0 : INT32_MIN;
+        if (!(v < 2147483648.0)) return INT32_MAX;
+        return static_cast<int>(v);
+    }
+
+    std::vector<uint8_t> buffer_;
+    size_t pos_ = 0;
+};
+
+void PutFloat(uint8_t* image, size_t offset, float v) { std::memcpy(image + offset, &v, 4); }
+
+void LoadParticleSystem(int index, const Vec3& position, float scale, const std::string& file,
+                        const SceneDescriptionHooks& hooks) {
+    uint8_t* image = particleSystemImages[index];
+    std::memset(image, 0, kParticleSystemSize);
+    std::vector<uint8_t> bytes;
+    if (hooks.readParticleFile && hooks.readParticleFile(file, bytes) && bytes.size() >= 4) {
+        const uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+        // An image larger than the record, or cut short, is refused: the record stays zeroed.
+        if (n <= kParticleSystemSize && n <= bytes.size() - 4) {
+            std::memcpy(image, bytes.data() + 4, n);
+            PutFloat(image, kParticlePositionOffset, position.x);
+            PutFloat(image, kParticlePositionOffset + 4, position.y);
+            PutFloat(image, kParticlePositionOffset + 8, position.z);
+            PutFloat(image, kParticleScaleOffset, scale);
+            std::memset(image + kParticleLiveOffset, 0, 4);
+            image[kParticlePausedOffset] = 0;
+            // The name field ends where the texture index begins.
+            const char* name = reinterpret_cast<const char*>(image + kParticleTextureNameOffset);
+            const std::string texture(name, strnlen(name, kParticleTextureIndexOffset - kParticleTextureNameOffset));
+            const int32_t textureIndex = hooks.loadTexture ? hooks.loadTexture(texture) : -1;
+            std::memcpy(image + kParticleTextureIndexOffset, &textureIndex, 4);
+        }
+    }
+    uint32_t capacity;
+    std::memcpy(&capacity, image + kParticleCapacityOffset, 4);
+    capacity = std::min<uint32_t>(capacity, kMaxParticles);  // the record holds 1,024 particles
+    for (uint32_t j = 0; j < capacity; ++j)
+        std::memset(image + kParticleRecordsOffset + kParticleRecordSize * j, 0, 4);
+}
+
+bool ReadLooseParticleFile(const std::string& path, std::vector<uint8_t>& out) {
+    if (LocateGameFile(path) != GameFileSource::Loose) return false;
+    return ReadGameFile(path, out, 4 + kParticleSystemSize + 1);
+}
+
+int LoadParticleTexture(const std::string& path) { return LoadTexture(path); }
+
+}  // namespace
+
+SceneDescriptionHooks DefaultSceneDescriptionHooks() {
+    SceneDescriptionHooks hooks;
+    hooks.readParticleFile = ReadLooseParticleFile;
+    hooks.loadTexture = LoadParticleTexture;
+    hooks.stencilAvailable = GetDisplayObjects().stencilBits > 0;
+    return hooks;
+}
+
+void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescriptionHooks& hooks) {
+    SceneText text(data);
+    for (SceneLight& light : sceneLights) light.enabled = false;
+    particleSystemCount = 0;
+    sceneMirror.mirrorEnabled = false;
+    sceneMirror.present = false;
+
+    if (text.Find("PARTICLES")) {
+        // Counts past the table are outside the format; the table's size bounds them.
+        const int count = std::clamp(text.Integer(), 0, kMaxParticleSystems);
+        for (int i = 0; i < count; ++i) {
+            const Vec3 position = text.Point();
+            const float scale = text.Single();
+            const std::string file = text.Name();
+            LoadParticleSystem(i, position, scale, file, hooks);
+        }
+        particleSystemCount = count;
+    }
+
+    if (text.Find("MIRROR")) {
+        sceneMirror.corner0 = text.Point();
+        sceneMirror.corner1 = text.Point();
+        sceneMirror.corner2 = text.Point();
+        sceneMirror.corner3 = text.Point();
+        sceneMirror.mirrorValue = text.Single();
+        sceneMirror.present = true;
+        sceneMirror.mirrorEnabled = hooks.stencilAvailable;
+    }
+
+    if (!text.Find("CAMERA")) return;
+    sceneCamera.eye = text.Point();
+    sceneCamera.target = text.Point();
+    sceneCamera.fovDegrees = text.Single();
+    text.Single();  // not used
+    sceneCamera.rollDegrees = text.Single();
+    sceneCamera.up = Vec3{0, 1, 0};
+    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, sceneCamera.up);
+    Mat4 roll;
+    MatRotationZ(roll, -sceneCamera.rollDegrees * kDegreesToRadians);
+    MatMultiply(sceneCamera.viewMatrix, sceneCamera.viewMatrix, roll);
+    MatPerspectiveFov(sceneCamera.projectionMatrix, sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
+                      10000.0f);
+
+    if (!text.Find("SCALE")) return;
+    sceneScale = text.Single();
+
+    if (!text.Find("AMBIENT")) return;
+    int c[3];
+    text.Triple(c);
+    ambientColour = static_cast<uint32_t>(c[0]) + static_cast<uint32_t>(c[1]) * 256u +
+                    static_cast<uint32_t>(c[2]) * 65536u;
+
+    // START and FIRES have no effect: only their presence matters.
+    if (!text.Find("START")) return;
+    if (!text.Find("FIRES")) return;
+
+    if (!text.Find("POINTLIGHT")) return;
+    const int count = std::clamp(text.Integer(), 0, kMaxPointLights);
+    for (int i = 0; i < count; ++i) {
+        SceneLight& light = sceneLights[i];
+        light = SceneLight{};
+        light.position = text.Point();
+        light.range = text.Single();
+        light.attenuation0 = text.Single();
+        light.attenuation1 = text.Single();
+        light.attenuation2 = text.Single();
+        light.diffuse[0] = text.Single() / 255.0f;
+        light.diffuse[1] = text.Single() / 255.0f;
+        light.diffuse[2] = text.Single() / 255.0f;
+        light.diffuse[3] = 0.0f;
+        light.enabled = true;
+    }
+    pointLightCount = count;
+    sceneMaterial = SceneMaterial{};
+}
+
+void LoadSceneDescription(const std::string& path) {
+    std::vector<uint8_t> text;
+    if (!ReadGameFile(path, text, kSearchedBytes)) return;
+    if (text.size() > kSearchedBytes) text.resize(kSearchedBytes);  // a packaged entry may be larger
+    ParseSceneDescription(text, DefaultSceneDescriptionHooks());
+}
+
+void ResetSceneDescriptionObjects() {
+    for (SceneLight& light : sceneLights) light = SceneLight{};
+    pointLightCount = 0;
+    sceneMirror.mirrorEnabled = false;
+    particleSystemCount = 0;
+}
+
+}  // namespace tarvex
