@@ -35,6 +35,7 @@ struct DisplayState {
 
 DisplayState display;
 DisplayStep forcedFailure = DisplayStep::None;
+unsigned displayGeneration = 0;
 
 bool Forced(DisplayStep step) { return forcedFailure == step; }
 
@@ -168,8 +169,11 @@ void DrawQuad2d(float x0, float y0, float x1, float y1, float u0, float v0, floa
 }
 
 void UploadSurface(Surface& s) {
-    if (s.texture && !s.dirty && s.textureDepth == s.depth) return;
+    if (s.texture && !s.dirty && s.textureDepth == s.depth && s.textureGeneration == displayGeneration) return;
+    // A texture name from an earlier context is not ours to reuse.
+    if (s.textureGeneration != displayGeneration) s.texture = 0;
     if (!s.texture) glGenTextures(1, &s.texture);
+    s.textureGeneration = displayGeneration;
     glBindTexture(GL_TEXTURE_2D, s.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -370,7 +374,9 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glClearDepth(1.0);
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    return glGetError() == GL_NO_ERROR ? DisplayStep::None : DisplayStep::Device;
+    if (glGetError() != GL_NO_ERROR) return DisplayStep::Device;
+    ++displayGeneration;
+    return DisplayStep::None;
 }
 
 void ShowGameWindow() {
@@ -400,6 +406,8 @@ void DestroyDisplay() {
     fresh.rampDirty = true;
     display = fresh;
 }
+
+unsigned DisplayGeneration() { return displayGeneration; }
 
 bool DisplayReady() { return display.context != nullptr && display.program2d != 0; }
 bool DisplayIsHeadless() { return display.headless; }
@@ -635,7 +643,8 @@ const DisplayObjects& GetDisplayObjects() { return display.objects; }
 
 void ReleaseSurface(Surface*& surface) {
     if (!surface) return;
-    if (surface->texture && display.context) glDeleteTextures(1, &surface->texture);
+    if (surface->texture && display.context && surface->textureGeneration == displayGeneration)
+        glDeleteTextures(1, &surface->texture);
     delete surface;
     surface = nullptr;
 }

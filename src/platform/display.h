@@ -48,6 +48,8 @@ DisplayStep CreateDisplayDevice(bool stencil);
 void ShowGameWindow();
 void DestroyDisplay();  // safe to call twice
 bool DisplayReady();
+// Counts display creations, so that GL objects made for an earlier context are remade.
+unsigned DisplayGeneration();
 bool DisplayIsHeadless();
 void SetFullScreen(bool fullScreen);
 bool IsFullScreen();

@@ -21,6 +21,7 @@ struct Surface {
     bool dirty = true;       // CPU pixels changed since the last upload
     unsigned texture = 0;    // GL texture name, 0 until first drawn
     int textureDepth = 0;    // depth the texture was created for
+    unsigned textureGeneration = 0;  // display the texture belongs to
 };
 
 // The display's pixel depth, set by the display set-up; every surface created

@@ -1,0 +1,611 @@
+#include "platform/render_device.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/display.h"
+
+namespace tarvex::device {
+
+namespace {
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in vec4 colour;
+layout(location = 3) in vec2 uv;
+
+uniform mat4 world;
+uniform mat4 view;
+uniform mat4 projection;
+uniform int vertexMode;        // 0 mesh, 1 coloured, 2 pre-transformed, 3 positions
+uniform bool lighting;
+uniform bool normalizeNormals;
+uniform vec4 ambient;
+uniform vec4 materialDiffuse;
+uniform vec4 materialAmbient;
+uniform vec4 materialEmissive;
+uniform int lightCount;
+uniform vec3 lightPosition[16];
+uniform vec4 lightDiffuse[16];
+uniform float lightRange[16];
+uniform vec3 lightAttenuation[16];
+uniform bool clipZeroToOne;
+
+out vec4 diffuse;
+flat out vec4 flatDiffuse;
+out vec2 texCoord;
+out float fogFactor;
+uniform bool fog;
+uniform float fogStart;
+uniform float fogEnd;
+
+void main() {
+    texCoord = uv;
+    vec4 base = (vertexMode == 1 || vertexMode == 2) ? colour : vec4(1.0);
+    if (vertexMode == 2) {
+        float w = position.w > 0.0 ? 1.0 / position.w : 1.0;
+        gl_Position = vec4((position.x / 400.0 - 1.0) * w, (1.0 - position.y / 300.0) * w, position.z * w, w);
+        if (!clipZeroToOne) gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+        diffuse = base;
+        flatDiffuse = base;
+        fogFactor = 1.0;
+        return;
+    }
+    vec4 worldPosition = world * vec4(position.xyz, 1.0);
+    vec4 eye = view * worldPosition;
+    gl_Position = projection * eye;
+    if (!clipZeroToOne) gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    if (lighting) {
+        vec3 n = mat3(world) * normal;
+        if (normalizeNormals && dot(n, n) > 0.0) n = normalize(n);
+        vec3 c = materialAmbient.rgb * ambient.rgb + materialEmissive.rgb;
+        for (int i = 0; i < lightCount; ++i) {
+            vec3 toLight = lightPosition[i] - worldPosition.xyz;
+            float d = length(toLight);
+            if (d > lightRange[i]) continue;
+            float a = lightAttenuation[i].x + lightAttenuation[i].y * d + lightAttenuation[i].z * d * d;
+            float attenuation = a > 0.0 ? 1.0 / a : 1.0;
+            float lambert = d > 0.0 ? max(dot(n, toLight / d), 0.0) : 0.0;
+            c += materialDiffuse.rgb * lightDiffuse[i].rgb * lambert * attenuation;
+        }
+        base = vec4(clamp(c, 0.0, 1.0), materialDiffuse.a);
+    }
+    diffuse = base;
+    flatDiffuse = base;
+    fogFactor = fog ? clamp((fogEnd - eye.z) / max(fogEnd - fogStart, 1e-6), 0.0, 1.0) : 1.0;
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec4 diffuse;
+flat in vec4 flatDiffuse;
+in vec2 texCoord;
+in float fogFactor;
+out vec4 result;
+
+uniform sampler2D picture;
+uniform bool textured;
+uniform int colourOp;          // 0 modulate, 1 texture, 2 diffuse
+uniform bool alphaFromDiffuse;
+uniform bool flatShading;
+uniform bool alphaTest;
+uniform int alphaFunction;     // compare enum
+uniform float alphaReference;  // 0..255
+uniform vec3 fogColour;
+
+bool Passes(int f, float a, float r) {
+    if (f == 0) return false;
+    if (f == 1) return a < r;
+    if (f == 2) return a == r;
+    if (f == 3) return a <= r;
+    if (f == 4) return a > r;
+    if (f == 5) return a != r;
+    if (f == 6) return a >= r;
+    return true;
+}
+
+void main() {
+    vec4 d = flatShading ? flatDiffuse : diffuse;
+    vec4 t = textured ? texture(picture, texCoord) : vec4(1.0);
+    vec3 rgb = colourOp == 0 ? t.rgb * d.rgb : (colourOp == 1 ? t.rgb : d.rgb);
+    float alpha = alphaFromDiffuse ? d.a : (textured ? t.a : d.a);
+    if (alphaTest && !Passes(alphaFunction, floor(alpha * 255.0 + 0.5), alphaReference)) discard;
+    rgb = mix(fogColour, rgb, fogFactor);
+    result = vec4(rgb, alpha);
+}
+)";
+
+struct DeviceState {
+    float world[16], view[16], projection[16];
+    Light lights[kMaxLights];
+    bool lightOn[kMaxLights] = {};
+    uint32_t ambient = 0;
+    Material material;
+    bool lighting = false;
+    bool normalizeNormals = false;
+    const Texture* texture = nullptr;
+    TextureOp colourOp = TextureOp::Modulate;
+    bool alphaFromDiffuse = false;
+    bool linear = true, mipLinear = true;
+    bool clamp = false;
+    bool fog = false;
+    float fogStart = 0, fogEnd = 0;
+    uint32_t fogColour = 0xFFFFFF;
+    bool alphaTest = false;
+    int alphaReference = 0;
+    Compare alphaFunction = Compare::Always;
+    bool stencil = false;
+    Compare stencilFunction = Compare::Always;
+    int stencilReference = 0;
+    uint32_t stencilMask = 0xFFFFFFFF, stencilWriteMask = 0xFFFFFFFF;
+    StencilOp stencilFail = StencilOp::Keep, stencilDepthFail = StencilOp::Keep, stencilPass = StencilOp::Keep;
+    bool blend = false;
+    BlendFactor blendSource = BlendFactor::One, blendDestination = BlendFactor::Zero;
+    Cull cull = Cull::CounterClockwise;
+    bool depthTest = true;
+    Compare depthFunction = Compare::LessEqual;
+    bool depthWrite = true;
+    Shading shading = Shading::Gouraud;
+};
+
+DeviceState state;
+
+struct GlObjects {
+    unsigned generation = 0;
+    unsigned program = 0;
+    unsigned vao = 0, vbo = 0, ibo = 0;
+    bool clipZeroToOne = false;
+    int loc[40];
+};
+GlObjects gl;
+
+enum Loc {
+    kWorld, kView, kProjection, kVertexMode, kLighting, kNormalize, kAmbient, kMatDiffuse, kMatAmbient,
+    kMatEmissive, kLightCount, kLightPosition, kLightDiffuse, kLightRange, kLightAttenuation, kClip, kFog,
+    kFogStart, kFogEnd, kPicture, kTextured, kColourOp, kAlphaFromDiffuse, kFlat, kAlphaTest, kAlphaFunction,
+    kAlphaReference, kFogColour, kLocCount
+};
+const char* kLocNames[kLocCount] = {
+    "world", "view", "projection", "vertexMode", "lighting", "normalizeNormals", "ambient", "materialDiffuse",
+    "materialAmbient", "materialEmissive", "lightCount", "lightPosition", "lightDiffuse", "lightRange",
+    "lightAttenuation", "clipZeroToOne", "fog", "fogStart", "fogEnd", "picture", "textured", "colourOp",
+    "alphaFromDiffuse", "flatShading", "alphaTest", "alphaFunction", "alphaReference", "fogColour"};
+
+void Identity(float* m) {
+    std::memset(m, 0, 16 * sizeof(float));
+    m[0] = m[5] = m[10] = m[15] = 1.0f;
+}
+
+struct StateInit {
+    StateInit() {
+        Identity(state.world);
+        Identity(state.view);
+        Identity(state.projection);
+    }
+} stateInit;
+
+unsigned Compile(GLenum kind, const char* source) {
+    unsigned s = glCreateShader(kind);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    int ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048];
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        std::fprintf(stderr, "render device shader: %s\n", log);
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+GLenum GlCompare(Compare c) {
+    static const GLenum map[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return map[static_cast<int>(c)];
+}
+
+GLenum GlStencilOp(StencilOp op) {
+    static const GLenum map[] = {GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR, GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
+    return map[static_cast<int>(op)];
+}
+
+GLenum GlBlend(BlendFactor f) {
+    static const GLenum map[] = {GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
+                                 GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR,
+                                 GL_ONE_MINUS_DST_COLOR};
+    return map[static_cast<int>(f)];
+}
+
+bool Ready() {
+    if (!DisplayReady()) return false;
+    if (gl.program && gl.generation == DisplayGeneration()) return true;
+    return InitRenderDevice();
+}
+
+void Colour(uint32_t argb, float* out) {
+    out[0] = ((argb >> 16) & 0xFF) / 255.0f;
+    out[1] = ((argb >> 8) & 0xFF) / 255.0f;
+    out[2] = (argb & 0xFF) / 255.0f;
+    out[3] = ((argb >> 24) & 0xFF) / 255.0f;
+}
+
+// Applies every state to GL and the program; returns false when nothing can draw.
+bool Apply(int vertexMode) {
+    if (!Ready()) return false;
+    const DisplayObjects& o = GetDisplayObjects();
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    glUseProgram(gl.program);
+    const int* L = gl.loc;
+    glUniformMatrix4fv(L[kWorld], 1, GL_FALSE, state.world);
+    glUniformMatrix4fv(L[kView], 1, GL_FALSE, state.view);
+    glUniformMatrix4fv(L[kProjection], 1, GL_FALSE, state.projection);
+    glUniform1i(L[kVertexMode], vertexMode);
+    glUniform1i(L[kClip], gl.clipZeroToOne);
+    const bool lit = state.lighting && vertexMode != 2;
+    glUniform1i(L[kLighting], lit);
+    glUniform1i(L[kNormalize], state.normalizeNormals);
+    float ambient[4];
+    Colour(state.ambient, ambient);
+    glUniform4fv(L[kAmbient], 1, ambient);
+    glUniform4fv(L[kMatDiffuse], 1, state.material.diffuse);
+    glUniform4fv(L[kMatAmbient], 1, state.material.ambient);
+    glUniform4fv(L[kMatEmissive], 1, state.material.emissive);
+    float pos[kMaxLights * 3], dif[kMaxLights * 4], range[kMaxLights], att[kMaxLights * 3];
+    int n = 0;
+    for (int i = 0; i < kMaxLights; ++i) {
+        if (!state.lightOn[i]) continue;
+        std::memcpy(pos + 3 * n, state.lights[i].position, 12);
+        std::memcpy(dif + 4 * n, state.lights[i].diffuse, 16);
+        range[n] = state.lights[i].range;
+        std::memcpy(att + 3 * n, state.lights[i].attenuation, 12);
+        ++n;
+    }
+    glUniform1i(L[kLightCount], n);
+    if (n) {
+        glUniform3fv(L[kLightPosition], n, pos);
+        glUniform4fv(L[kLightDiffuse], n, dif);
+        glUniform1fv(L[kLightRange], n, range);
+        glUniform3fv(L[kLightAttenuation], n, att);
+    }
+    const bool fog = state.fog && vertexMode != 2;
+    glUniform1i(L[kFog], fog);
+    glUniform1f(L[kFogStart], state.fogStart);
+    glUniform1f(L[kFogEnd], state.fogEnd);
+    float fogColour[4];
+    Colour(state.fogColour, fogColour);
+    glUniform3fv(L[kFogColour], 1, fogColour);
+
+    const bool textured = state.texture && state.texture->id && vertexMode != 3;
+    glUniform1i(L[kTextured], textured);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1i(L[kPicture], 0);
+    if (textured) {
+        glBindTexture(GL_TEXTURE_2D, state.texture->id);
+        const bool mip = state.texture->mipmapped;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, state.linear ? GL_LINEAR : GL_NEAREST);
+        GLint min = state.linear ? GL_LINEAR : GL_NEAREST;
+        if (mip) min = state.linear ? (state.mipLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST)
+                                    : (state.mipLinear ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+        const GLint wrap = state.clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    }
+    glUniform1i(L[kColourOp], static_cast<int>(state.colourOp));
+    glUniform1i(L[kAlphaFromDiffuse], state.alphaFromDiffuse);
+    glUniform1i(L[kFlat], state.shading == Shading::Flat);
+    glUniform1i(L[kAlphaTest], state.alphaTest);
+    glUniform1i(L[kAlphaFunction], static_cast<int>(state.alphaFunction));
+    glUniform1f(L[kAlphaReference], static_cast<float>(state.alphaReference));
+
+    if (state.depthTest) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GlCompare(state.depthFunction));
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glDepthMask(state.depthWrite ? GL_TRUE : GL_FALSE);
+    if (state.stencil) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GlCompare(state.stencilFunction), state.stencilReference, state.stencilMask);
+        glStencilMask(state.stencilWriteMask);
+        glStencilOp(GlStencilOp(state.stencilFail), GlStencilOp(state.stencilDepthFail), GlStencilOp(state.stencilPass));
+    } else {
+        glDisable(GL_STENCIL_TEST);
+        glStencilMask(0xFFFFFFFF);
+    }
+    if (state.blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GlBlend(state.blendSource), GlBlend(state.blendDestination));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    // The game names the winding it culls as seen on its screen. The back buffer is
+    // never flipped on the way (it is presented and read back the right way up), so
+    // the winding seen on the screen is GL's window winding: culling clockwise faces
+    // means counter-clockwise ones are front.
+    if (state.cull == Cull::None) {
+        glDisable(GL_CULL_FACE);
+    } else {
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(state.cull == Cull::Clockwise ? GL_CCW : GL_CW);
+    }
+    glBindVertexArray(gl.vao);
+    return true;
+}
+
+void Upload(const void* vertices, size_t bytes, const uint16_t* indices, size_t indexCount) {
+    glBindBuffer(GL_ARRAY_BUFFER, gl.vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), vertices, GL_STREAM_DRAW);
+    if (indices) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gl.ibo);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * 2), indices, GL_STREAM_DRAW);
+    }
+}
+
+void Attributes(int mode) {
+    for (int i = 0; i < 4; ++i) glDisableVertexAttribArray(i);
+    glVertexAttrib4f(1, 0, 0, 0, 0);
+    glVertexAttrib4f(2, 1, 1, 1, 1);
+    glVertexAttrib4f(3, 0, 0, 0, 0);
+    switch (mode) {
+    case 0: {
+        const GLsizei stride = sizeof(VertexPNT);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(12));
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(24));
+        break;
+    }
+    case 1: {
+        const GLsizei stride = sizeof(VertexPCT);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(12));
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(16));
+        break;
+    }
+    case 2: {
+        const GLsizei stride = sizeof(VertexScreen);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, nullptr);
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(16));
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(20));
+        break;
+    }
+    default:
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 12, nullptr);
+    }
+}
+
+void DrawQuadList(int quadCount) {
+    // The shared quad index list holds 1366 quads; longer runs draw in batches.
+    const DisplayObjects& o = GetDisplayObjects();
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, o.quadIndexBuffer);
+    for (int first = 0; first < quadCount; first += kQuadIndexQuads) {
+        const int count = std::min(kQuadIndexQuads, quadCount - first);
+        glDrawElementsBaseVertex(GL_TRIANGLES, count * 6, GL_UNSIGNED_SHORT, nullptr, first * 4);
+    }
+}
+
+}  // namespace
+
+bool InitRenderDevice() {
+    if (!DisplayReady()) return false;
+    unsigned vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+    unsigned fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (!vs || !fs) return false;
+    unsigned program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    int ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glDeleteProgram(program);
+        return false;
+    }
+    gl = GlObjects{};
+    gl.program = program;
+    for (int i = 0; i < kLocCount; ++i) gl.loc[i] = glGetUniformLocation(program, kLocNames[i]);
+    glGenVertexArrays(1, &gl.vao);
+    glGenBuffers(1, &gl.vbo);
+    glGenBuffers(1, &gl.ibo);
+    // The game's projection gives z/w in 0..1, which is the window depth it expects.
+    gl.clipZeroToOne = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    if (gl.clipZeroToOne) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    gl.generation = DisplayGeneration();
+    return true;
+}
+
+void ReleaseRenderDevice() {
+    if (gl.program && DisplayReady() && gl.generation == DisplayGeneration()) {
+        glDeleteProgram(gl.program);
+        glDeleteVertexArrays(1, &gl.vao);
+        glDeleteBuffers(1, &gl.vbo);
+        glDeleteBuffers(1, &gl.ibo);
+    }
+    gl = GlObjects{};
+}
+
+void SetWorld(const float* m) { std::memcpy(state.world, m, sizeof state.world); }
+void SetView(const float* m) { std::memcpy(state.view, m, sizeof state.view); }
+void SetProjection(const float* m) { std::memcpy(state.projection, m, sizeof state.projection); }
+
+void SetLight(int index, const Light& light) {
+    if (index >= 0 && index < kMaxLights) state.lights[index] = light;
+}
+void EnableLight(int index, bool on) {
+    if (index >= 0 && index < kMaxLights) state.lightOn[index] = on;
+}
+void SetAmbient(uint32_t argb) { state.ambient = argb; }
+void SetMaterial(const Material& material) { state.material = material; }
+void SetLighting(bool on) { state.lighting = on; }
+void SetNormalizeNormals(bool on) { state.normalizeNormals = on; }
+void SetTexture(const Texture* texture) { state.texture = texture; }
+void SetTextureOp(TextureOp op) { state.colourOp = op; }
+void SetAlphaFromDiffuse(bool on) { state.alphaFromDiffuse = on; }
+void SetTextureFilter(bool linear, bool mipLinear) {
+    state.linear = linear;
+    state.mipLinear = mipLinear;
+}
+void SetTextureClamp(bool clamp) { state.clamp = clamp; }
+void SetFog(bool on) { state.fog = on; }
+void SetFogRange(float start, float end, uint32_t rgb) {
+    state.fogStart = start;
+    state.fogEnd = end;
+    state.fogColour = rgb;
+}
+void SetAlphaTest(bool on, int reference, Compare function) {
+    state.alphaTest = on;
+    state.alphaReference = reference;
+    state.alphaFunction = function;
+}
+void SetStencil(bool on) { state.stencil = on; }
+void SetStencilFunction(Compare function, int reference, uint32_t mask, uint32_t writeMask) {
+    state.stencilFunction = function;
+    state.stencilReference = reference;
+    state.stencilMask = mask;
+    state.stencilWriteMask = writeMask;
+}
+void SetStencilOps(StencilOp fail, StencilOp depthFail, StencilOp pass) {
+    state.stencilFail = fail;
+    state.stencilDepthFail = depthFail;
+    state.stencilPass = pass;
+}
+void SetBlend(bool on) { state.blend = on; }
+void SetBlendFactors(BlendFactor source, BlendFactor destination) {
+    state.blendSource = source;
+    state.blendDestination = destination;
+}
+void SetCull(Cull cull) { state.cull = cull; }
+void SetDepthTest(bool on, Compare function) {
+    state.depthTest = on;
+    state.depthFunction = function;
+}
+void SetDepthWrite(bool on) { state.depthWrite = on; }
+void SetShading(Shading shading) { state.shading = shading; }
+
+void ResetRenderStates() {
+    state.depthTest = true;
+    state.depthFunction = Compare::LessEqual;
+    state.depthWrite = true;
+    state.blend = false;
+    state.stencil = false;
+    state.alphaTest = false;
+    state.cull = Cull::CounterClockwise;
+    state.shading = Shading::Gouraud;
+    state.colourOp = TextureOp::Modulate;
+    state.alphaFromDiffuse = false;
+    state.linear = state.mipLinear = true;
+    state.clamp = false;
+}
+
+void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indices, int indexCount) {
+    if (!vertices || vertexCount <= 0 || !indices || indexCount < 3 || !Apply(0)) return;
+    Upload(vertices, sizeof(VertexPNT) * vertexCount, indices, indexCount);
+    Attributes(0);
+    glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
+    glBindVertexArray(0);
+}
+
+void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, int indexCount) {
+    if (!xyz || vertexCount <= 0 || !Apply(3)) return;
+    Upload(xyz, sizeof(float) * 3 * vertexCount, indices, indices ? indexCount : 0);
+    Attributes(3);
+    if (indices)
+        glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
+    else
+        glDrawArrays(GL_TRIANGLES, 0, vertexCount - vertexCount % 3);
+    glBindVertexArray(0);
+}
+
+void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
+    if (!vertices || quadCount <= 0 || !Apply(1)) return;
+    Upload(vertices, sizeof(VertexPCT) * 4 * quadCount, nullptr, 0);
+    Attributes(1);
+    DrawQuadList(quadCount);
+    glBindVertexArray(0);
+}
+
+void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
+    if (!vertices || quadCount <= 0 || !Apply(2)) return;
+    Upload(vertices, sizeof(VertexScreen) * 4 * quadCount, nullptr, 0);
+    Attributes(2);
+    DrawQuadList(quadCount);
+    glBindVertexArray(0);
+}
+
+void ClearDepth(float depth) {
+    if (!Ready()) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
+    glDepthMask(GL_TRUE);
+    glClearDepth(depth);
+    glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+void ClearStencil(int value) {
+    if (!Ready()) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
+    glStencilMask(0xFFFFFFFF);
+    glClearStencil(value);
+    glClear(GL_STENCIL_BUFFER_BIT);
+}
+
+static void BlitDepth(unsigned from, unsigned to) {
+    const DisplayObjects& o = GetDisplayObjects();
+    const GLbitfield mask = GL_DEPTH_BUFFER_BIT | (o.stencilBits ? GL_STENCIL_BUFFER_BIT : 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glBlitFramebuffer(0, 0, kScreenWidth, kScreenHeight, 0, 0, kScreenWidth, kScreenHeight, mask, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+}
+
+void SaveDepthStencil() {
+    if (!Ready()) return;
+    BlitDepth(GetDisplayObjects().backFramebuffer, GetDisplayObjects().savedFramebuffer);
+}
+
+void RestoreDepthStencil() {
+    if (!Ready()) return;
+    BlitDepth(GetDisplayObjects().savedFramebuffer, GetDisplayObjects().backFramebuffer);
+}
+
+float ReadDepth(int x, int y) {
+    if (!Ready() || x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight) return 1.0f;
+    float d = 1.0f;
+    glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
+    glReadPixels(x, kScreenHeight - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &d);
+    return d;
+}
+
+int ReadStencil(int x, int y) {
+    if (!Ready() || x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight) return 0;
+    uint8_t s = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, kScreenHeight - 1 - y, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &s);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return s;
+}
+
+}  // namespace tarvex::device

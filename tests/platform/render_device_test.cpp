@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/display.h"
+#include "platform/render_device.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+using namespace device;
+
+const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+class RenderDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::EnsureHeadlessDisplay());
+        SetWorld(kIdentity);
+        SetView(kIdentity);
+        SetProjection(kIdentity);
+        SetLighting(false);
+        SetTexture(nullptr);
+        SetFog(false);
+        for (int i = 0; i < kMaxLights; ++i) EnableLight(i, false);
+        ResetRenderStates();
+        ClearBackBuffer(0, 0, 0);
+        ClearDepth(1.0f);
+        ClearStencil(0);
+    }
+    // Pixel (x, y) of the screen as 0xRRGGBB.
+    uint32_t Pixel(int x, int y) {
+        auto rgb = ReadBackBufferRgb(false);
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * 800 + x) * 3];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+    // A triangle in normalised device coordinates (x, y in -1..1, y up), depth z.
+    void Triangle(float ax, float ay, float bx, float by, float cx, float cy, float z = 0.5f) {
+        VertexPNT v[3] = {{ax, ay, z, 0, 0, -1, 0, 0}, {bx, by, z, 0, 0, -1, 0, 0}, {cx, cy, z, 0, 0, -1, 0, 0}};
+        const uint16_t idx[3] = {0, 1, 2};
+        DrawMesh(v, 3, idx, 3);
+    }
+    // Screen-space rectangle as one pre-transformed quad (corners TL, TR, BL, BR).
+    void ScreenQuad(float x0, float y0, float x1, float y1, uint32_t colour, float z = 0.5f) {
+        VertexScreen q[4] = {{x0, y0, z, 0.5f, colour, 0, 0}, {x1, y0, z, 0.5f, colour, 1, 0},
+                             {x0, y1, z, 0.5f, colour, 0, 1}, {x1, y1, z, 0.5f, colour, 1, 1}};
+        DrawScreenQuads(q, 1);
+    }
+};
+
+TEST_F(RenderDeviceTest, CullingFollowsTheWindingSeenOnTheScreen) {
+    // Top-left, top-right, bottom-left: clockwise on the y-down screen.
+    auto drawClockwise = [&] { Triangle(-0.5f, 0.5f, 0.5f, 0.5f, -0.5f, -0.5f); };
+    auto drawCounter = [&] { Triangle(-0.5f, 0.5f, -0.5f, -0.5f, 0.5f, 0.5f); };
+    struct Case {
+        Cull cull;
+        bool clockwiseShows, counterShows;
+    } cases[] = {{Cull::None, true, true}, {Cull::Clockwise, false, true}, {Cull::CounterClockwise, true, false}};
+    for (const Case& c : cases) {
+        SetCull(c.cull);
+        ClearBackBuffer(0, 0, 0);
+        drawClockwise();
+        EXPECT_EQ(Pixel(300, 200) != 0, c.clockwiseShows) << static_cast<int>(c.cull);
+        ClearBackBuffer(0, 0, 0);
+        drawCounter();
+        EXPECT_EQ(Pixel(300, 200) != 0, c.counterShows) << static_cast<int>(c.cull);
+    }
+}
+
+TEST_F(RenderDeviceTest, PointLightsFollowRangeAndAttenuation) {
+    SetCull(Cull::None);
+    SetLighting(true);
+    SetAmbient(0xFF202020);
+    Material m;
+    m.diffuse[0] = 1.0f;
+    m.diffuse[1] = 0.5f;
+    m.diffuse[2] = 0.0f;
+    SetMaterial(m);
+    Light light;
+    light.position[2] = -2.0f;  // in front of the triangle, on its axis
+    light.range = 10.0f;
+    light.attenuation[0] = 0.0f;
+    light.attenuation[1] = 0.5f;  // 1 / (0.5 * 2) = 1 at the centre
+    SetLight(3, light);
+    EnableLight(3, true);
+    // Normals point towards the light (-z).
+    Triangle(-0.1f, 0.1f, 0.1f, 0.1f, -0.1f, -0.1f, 0.0f);
+    uint32_t lit = Pixel(395, 295);
+    EXPECT_NEAR(static_cast<int>(lit >> 16), 255, 2);
+    EXPECT_NEAR(static_cast<int>((lit >> 8) & 0xFF), 0x20 + 127, 3);
+    EXPECT_NEAR(static_cast<int>(lit & 0xFF), 0x20, 2);
+    // Out of range: ambient only.
+    light.range = 1.0f;
+    SetLight(3, light);
+    ClearBackBuffer(0, 0, 0);
+    Triangle(-0.1f, 0.1f, 0.1f, 0.1f, -0.1f, -0.1f, 0.0f);
+    EXPECT_NEAR(static_cast<int>(Pixel(395, 295) >> 16), 0x20, 2);
+}
+
+TEST_F(RenderDeviceTest, LinearFogBlendsByEyeDepth) {
+    SetCull(Cull::None);
+    SetFog(true);
+    SetFogRange(0.0f, 1.0f, 0x0000FF);
+    // Unlit mesh vertices are white; at eye depth 0.25 three quarters stay white.
+    Triangle(-0.5f, 0.5f, 0.5f, 0.5f, -0.5f, -0.5f, 0.25f);
+    uint32_t p = Pixel(300, 200);
+    EXPECT_NEAR(static_cast<int>(p >> 16), 191, 2);
+    EXPECT_EQ(p & 0xFF, 255u);
+}
+
+TEST_F(RenderDeviceTest, AlphaTestAgainstTheReference) {
+    uint8_t rgba[2 * 4] = {255, 255, 255, 239, 255, 255, 255, 241};
+    Texture* t = CreateTextureRgba(2, 1, rgba, false, false);
+    ASSERT_NE(t, nullptr);
+    SetTexture(t);
+    SetTextureFilter(false, false);
+    SetCull(Cull::None);
+    SetAlphaTest(true, 240, Compare::GreaterEqual);
+    ScreenQuad(100, 100, 102, 101, 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(100, 100), 0u);         // 239 fails
+    EXPECT_EQ(Pixel(101, 100), 0xFFFFFFu);  // 241 passes
+    SetAlphaTest(false, 0, Compare::Always);
+    SetTexture(nullptr);
+    ReleaseTexture(t);
+}
+
+TEST_F(RenderDeviceTest, ScreenQuadsLandOneToOne) {
+    uint8_t rgba[3 * 2 * 4];
+    for (int i = 0; i < 6; ++i) {
+        rgba[i * 4] = static_cast<uint8_t>(40 * i);
+        rgba[i * 4 + 1] = 0;
+        rgba[i * 4 + 2] = 0;
+        rgba[i * 4 + 3] = 255;
+    }
+    Texture* t = CreateTextureRgba(3, 2, rgba, false, false);
+    SetTexture(t);
+    SetTextureFilter(false, false);
+    SetTextureOp(TextureOp::SelectTexture);
+    SetCull(Cull::None);
+    ScreenQuad(10, 20, 13, 22, 0xFFFFFFFF);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Pixel(10 + i % 3, 20 + i / 3) >> 16, 40u * i) << i;
+    EXPECT_EQ(Pixel(13, 20), 0u);
+    EXPECT_EQ(Pixel(10, 22), 0u);
+    SetTexture(nullptr);
+    ReleaseTexture(t);
+}
+
+TEST_F(RenderDeviceTest, StencilMarkLimitsLaterDrawing) {
+    SetCull(Cull::None);
+    // Mark a square invisibly: blend zero/one, stencil increment.
+    SetStencil(true);
+    SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
+    SetDepthWrite(false);
+    ScreenQuad(100, 100, 200, 200, 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(150, 150), 0u);
+    EXPECT_EQ(ReadStencil(150, 150), 1);
+    EXPECT_EQ(ReadStencil(250, 150), 0);
+    // Draw everywhere where the stencil is not 0.
+    SetBlend(false);
+    SetStencilFunction(Compare::NotEqual, 0, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Keep);
+    ScreenQuad(0, 0, 800, 600, 0xFF00FF00);
+    EXPECT_EQ(Pixel(150, 150), 0x00FF00u);
+    EXPECT_EQ(Pixel(99, 150), 0u);
+    EXPECT_EQ(Pixel(200, 150), 0u);
+    ResetRenderStates();
+}
+
+TEST_F(RenderDeviceTest, SavedDepthRestoresTheSceneryAndHidesWhatIsBehind) {
+    SetCull(Cull::None);
+    // Scenery: a near square at depth 0.3 written into the depth buffer only.
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
+    ScreenQuad(300, 200, 400, 300, 0xFFFFFFFF, 0.3f);
+    SetBlend(false);
+    EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
+    SaveDepthStencil();
+    ClearDepth(1.0f);
+    EXPECT_NEAR(ReadDepth(350, 250), 1.0f, 1e-6f);
+    RestoreDepthStencil();
+    EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
+    EXPECT_NEAR(ReadDepth(10, 10), 1.0f, 1e-6f);
+    // A character at depth 0.5 is hidden exactly where the scenery is nearer.
+    ScreenQuad(250, 150, 450, 350, 0xFFFF0000, 0.5f);
+    EXPECT_EQ(Pixel(350, 250), 0u);
+    EXPECT_EQ(Pixel(299, 250), 0xFF0000u);
+    EXPECT_EQ(Pixel(400, 250), 0xFF0000u);
+}
+
+TEST_F(RenderDeviceTest, PerspectiveProjectionWritesDepthZOverW) {
+    // A row-vector projection like the game's: near 100, far 10000, depth 0..1.
+    const float zn = 100.0f, zf = 10000.0f, q = zf / (zf - zn);
+    const float proj[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q * zn, 0};
+    SetProjection(proj);
+    SetCull(Cull::None);
+    const float z = 1000.0f;
+    VertexPNT v[3] = {{-z, z, z, 0, 0, -1, 0, 0}, {z, z, z, 0, 0, -1, 0, 0}, {-z, -z, z, 0, 0, -1, 0, 0}};
+    const uint16_t idx[3] = {0, 1, 2};
+    DrawMesh(v, 3, idx, 3);
+    const float expected = (q * z - q * zn) / z;
+    EXPECT_NEAR(ReadDepth(100, 100), expected, 1e-4f);
+    EXPECT_EQ(Pixel(100, 100), 0xFFFFFFu);
+}
+
+TEST_F(RenderDeviceTest, BlendFactorsMixWithTheScreen) {
+    SetCull(Cull::None);
+    ScreenQuad(0, 0, 10, 10, 0xFF404040);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::One, BlendFactor::One);
+    ScreenQuad(0, 0, 10, 10, 0xFF303030);
+    EXPECT_EQ(Pixel(5, 5), 0x707070u);
+    SetBlendFactors(BlendFactor::DestinationColour, BlendFactor::Zero);
+    ScreenQuad(0, 0, 10, 10, 0xFF808080);
+    EXPECT_NEAR(static_cast<int>(Pixel(5, 5) & 0xFF), 0x38, 1);
+    ResetRenderStates();
+}
+
+}  // namespace
+}  // namespace tarvex
