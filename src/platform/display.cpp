@@ -365,6 +365,11 @@ DisplayStep CreateDisplayDevice(bool stencil) {
 
     glGenTextures(1, &display.streamTexture);
 
+    // The game's projections give z/w in 0..1, which is the window depth its scenery
+    // depth images hold; without clip control the render device maps it in its shader.
+    if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"))
+        glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+
     // Baseline render states.
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     glViewport(0, 0, kScreenWidth, kScreenHeight);

@@ -429,9 +429,8 @@ bool InitRenderDevice() {
     glGenVertexArrays(1, &gl.vao);
     glGenBuffers(1, &gl.vbo);
     glGenBuffers(1, &gl.ibo);
-    // The game's projection gives z/w in 0..1, which is the window depth it expects.
+    // The display sets clip control where GL has it; otherwise the shader maps depth.
     gl.clipZeroToOne = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-    if (gl.clipZeroToOne) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     gl.generation = DisplayGeneration();
     return true;
