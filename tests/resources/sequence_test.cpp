@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "platform/display.h"
+#include "platform/surface.h"
+#include "res_fixtures.h"
+#include "resources/anim_slot.h"
+#include "resources/frame_sequence.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+using test::CurrentDir;
+using test::Magick;
+using test::ReadBytes;
+
+void MakeTiff(const std::string& path, int grey) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::string g = std::to_string(grey);
+    ASSERT_TRUE(Magick("-size 6x4 xc:'rgb(" + g + ",0,0)' -type TrueColor -depth 8 -compress none " + path));
+}
+
+TEST(FrameSequence, NamesCountGapsAndVanish) {
+    std::string dir = test::TempDir("sequence_tiff");
+    CurrentDir here(dir);
+    test::ResetEngine();
+    std::string name;
+    ASSERT_TRUE(FrameName("animgfx/scene000/Door000.Tif", 12, ".tif", name));
+    EXPECT_EQ(name, "animgfx/scene000/Door012.tif");
+    ASSERT_TRUE(FrameName("animgfx/scene000/Door000.Tif", 1000, ".tga", name));
+    EXPECT_EQ(name, "animgfx/scene000/Door1000.tga");
+    EXPECT_FALSE(FrameName("animgfx/door", 0, ".tif", name));
+    EXPECT_FALSE(FrameName("ab.tif", 0, ".tif", name));  // no room for a counter
+
+    for (int n : {0, 1, 2, 4}) MakeTiff("animgfx/scene000/door00" + std::to_string(n) + ".TIF", 10 * n);
+    EXPECT_EQ(LoadFrameSequence("animgfx/scene000/Door000.Tif", 2, 125, 7, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0), 3);
+    const AnimSlot& s = animSlots[2];
+    EXPECT_EQ(s.frameCount, 3.0f);
+    EXPECT_TRUE(s.loaded);
+    EXPECT_FALSE(s.isTexture);
+    EXPECT_EQ(s.x, 125.0f);
+    EXPECT_EQ(s.y, 7.0f);
+    EXPECT_FLOAT_EQ(s.speed, 0.48f);
+    EXPECT_STREQ(s.name, "animgfx/scene000/Door000.Tif");
+    auto* frame1 = static_cast<Surface*>(s.frames[1]);
+    ASSERT_NE(frame1, nullptr);
+    EXPECT_EQ(frame1->width, 6);
+    EXPECT_EQ(GetPixel(*frame1, 0, 0), static_cast<uint32_t>(10 << 16));
+
+    // Five frames with vanishAtEnd: one more, empty position; frames from the package.
+    std::vector<test::FixtureEntry> packed;
+    for (int n = 0; n < 5; ++n) {
+        MakeTiff("tmp/f.tif", n);
+        packed.push_back({"animgfx/scene012/lamp_00" + std::to_string(n) + ".tif", ReadBytes("tmp/f.tif")});
+    }
+    test::WriteBytes("animgfx.res", test::BuildPackage(packed));
+    EXPECT_EQ(LoadFrameSequence("animgfx/scene012/lamp_000.Tif", 0, 169, 0, 1, 1.0f, 1, 1, 1, 0.3f, 0, 1), 5);
+    EXPECT_EQ(animSlots[0].frameCount, 6.0f);
+    EXPECT_TRUE(animSlots[0].vanishAtEnd);
+    EXPECT_EQ(animSlots[0].flicker, 1);
+    EXPECT_EQ(animSlots[0].light, 0);
+
+    // A missing frame 0 empties the slot; the other fields keep their values.
+    EXPECT_EQ(LoadFrameSequence("animgfx/scene012/none000.tif", 0, 1, 2, 1, 9.0f, 0, 0, 0, 0, -1, 0), 0);
+    EXPECT_EQ(animSlots[0].frameCount, 0.0f);
+    EXPECT_EQ(animSlots[0].frames, nullptr);
+    EXPECT_EQ(animSlots[0].x, 169.0f);
+    EXPECT_FALSE(animSlots[0].vanishAtEnd);
+
+    // A frame that exists but is broken ends the sequence there.
+    test::WriteBytes("animgfx/scene001/bad002.tif", test::Bytes("broken"));
+    MakeTiff("animgfx/scene001/bad000.tif", 1);
+    MakeTiff("animgfx/scene001/bad001.tif", 2);
+    MakeTiff("animgfx/scene001/bad003.tif", 3);
+    EXPECT_EQ(LoadFrameSequence("animgfx/scene001/bad000.tif", 5, 0, 0, 1, 1, 0, 1, 0, 0, -1, 0), 2);
+
+    // The scene reset releases surface slots.
+    ResetSceneSlots();
+    EXPECT_EQ(animSlots[2].frames, nullptr);
+    EXPECT_EQ(animSlots[2].frameCount, 0.0f);
+}
+
+void MakeTga(const std::string& path, int red) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_TRUE(Magick("-size 3x2 xc:'rgba(" + std::to_string(red) + ",0,0,0.5)' " + path));
+}
+
+TEST(FrameSequence, TextureSequencesAndToolIcons) {
+    if (!test::EnsureHeadlessDisplay()) GTEST_SKIP() << "no display";
+    std::string dir = test::TempDir("sequence_tga");
+    CurrentDir here(dir);
+    test::ResetEngine();
+    for (int n = 0; n < 4; ++n) MakeTga("textures/signs/Hand00" + std::to_string(n) + ".TGA", 50 * n);
+    EXPECT_EQ(LoadTextureSequence("textures/signs/hand000.tga", 101, 5, 6, 1, 0.5f, 0, 1, 0, 0, -1, 1), 4);
+    const AnimSlot& s = animSlots[101];
+    EXPECT_TRUE(s.isTexture);
+    EXPECT_EQ(s.alphaBlend, 1);
+    EXPECT_EQ(s.frameCount, 4.0f);
+    auto* t = static_cast<Texture*>(s.frames[3]);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->width, 3);
+    EXPECT_TRUE(t->hasAlpha);
+    EXPECT_FALSE(t->mipmapped);
+
+    // Texture sequences read loose files only.
+    MakeTga("tmp/x.tga", 1);
+    test::WriteBytes("textures.res", test::BuildPackage({{"textures/signs/fing000.tga", ReadBytes("tmp/x.tga")}}));
+    EXPECT_EQ(LoadTextureSequence("textures/signs/fing000.tga", 102, 0, 0, 1, 1, 0, 1, 0, 0, -1, 1), 0);
+    // Texture slots survive the scene reset.
+    ResetSceneSlots();
+    EXPECT_EQ(animSlots[101].frameCount, 4.0f);
+    // Refilling a texture slot releases its old frames first.
+    EXPECT_EQ(LoadTextureSequence("textures/signs/hand000.tga", 101, 0, 0, 1, 1, 1, 1, 0, 0, -1, 0), 4);
+    EXPECT_EQ(animSlots[101].frameCount, 5.0f);
+
+    // Icons from either folder, four-digit counters from 1000.
+    MakeTga("gfx/tools/tool000.tga", 10);
+    MakeTga("gfx/tools/tool001.tga", 20);
+    MakeTga("textures/tools/tool001.tga", 30);   // shadowed by gfx/tools
+    MakeTga("textures/tools/TOOL002.tga", 40);
+    MakeTga("textures/tools/tool1023.tga", 50);
+    LoadToolIcons();
+    EXPECT_NE(toolIcons[0], nullptr);
+    EXPECT_NE(toolIcons[1], nullptr);
+    EXPECT_NE(toolIcons[2], nullptr);
+    EXPECT_EQ(toolIcons[3], nullptr);
+    EXPECT_NE(toolIcons[1023], nullptr);
+    int loaded = 0;
+    for (Texture* icon : toolIcons) loaded += icon != nullptr;
+    EXPECT_EQ(loaded, 4);
+    ReleaseToolIcons();
+    ResetAnimSlots();
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "platform/display.h"
+#include "platform/texture_upload.h"
+#include "res_fixtures.h"
+#include "resources/texture_file.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+using test::CurrentDir;
+using test::Magick;
+using test::Pattern;
+using test::ReadBytes;
+
+bool Decode(const std::string& path, DecodedTexture& out) {
+    std::vector<uint8_t> data = ReadBytes(path);
+    return DecodeTextureFile(data.data(), data.size(), out);
+}
+
+TEST(TextureFile, TgaRawAndRunLengthWithAlphaMatchTheSource) {
+    std::string dir = test::TempDir("texture_tga");
+    CurrentDir here(dir);
+    const int w = 13, h = 9;
+    std::vector<uint8_t> rgba = Pattern(w, h, 4, 11);
+    // Runs for the run-length packets.
+    for (int x = 0; x < 8; ++x) std::memcpy(&rgba[x * 4], &rgba[0], 4);
+    test::WritePam("src.pam", w, h, rgba);
+    // ffmpeg writes the origin bit as it orders the rows (ImageMagick 6 marks its
+    // top-first rows as bottom-up, so it cannot serve as the reference here).
+    const std::string ffmpeg = "ffmpeg -loglevel error -y -i src.pam ";
+    ASSERT_EQ(test::Run(ffmpeg + "-pix_fmt bgra -rle 0 raw.tga"), 0);
+    ASSERT_EQ(test::Run(ffmpeg + "-pix_fmt bgra -rle 1 rle.tga"), 0);
+    ASSERT_EQ(test::Run(ffmpeg + "-pix_fmt bgr24 -rle 0 rgb.tga"), 0);
+    for (const char* name : {"raw.tga", "rle.tga"}) {
+        DecodedTexture t;
+        ASSERT_TRUE(Decode(name, t)) << name;
+        EXPECT_EQ(t.width, w);
+        EXPECT_EQ(t.height, h);
+        EXPECT_TRUE(t.hasAlpha);
+        EXPECT_EQ(t.levels[0], rgba) << name;
+    }
+    EXPECT_NE(ReadBytes("rle.tga").size(), ReadBytes("raw.tga").size());  // really run-length coded
+
+    DecodedTexture rgb;
+    ASSERT_TRUE(Decode("rgb.tga", rgb));
+    EXPECT_FALSE(rgb.hasAlpha);
+    EXPECT_EQ(rgb.levels[0][4], rgba[4]);
+
+    // Top-down rows (descriptor bit 5), written here by hand: 2 x 2, 24-bit.
+    std::vector<uint8_t> top = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20,
+                                1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    DecodedTexture t;
+    ASSERT_TRUE(DecodeTga(top.data(), top.size(), t));
+    EXPECT_EQ(t.levels[0], (std::vector<uint8_t>{3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}));
+    top[17] = 0;  // the same bytes bottom-up
+    ASSERT_TRUE(DecodeTga(top.data(), top.size(), t));
+    EXPECT_EQ(t.levels[0][0], 9);
+    // Cut data and a run that claims more than the file holds are refused.
+    EXPECT_FALSE(DecodeTga(top.data(), top.size() - 1, t));
+    std::vector<uint8_t> rle = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 0, 0xFF, 1, 2, 3, 4};
+    EXPECT_FALSE(DecodeTga(rle.data(), rle.size(), t));
+}
+
+TEST(TextureFile, DdsBlocksAndUncompressedMatchImageMagick) {
+    std::string dir = test::TempDir("texture_dds");
+    CurrentDir here(dir);
+    const int w = 16, h = 12;
+    std::vector<uint8_t> rgba = Pattern(w, h, 4, 5);
+    test::WritePam("src.pam", w, h, rgba);
+    ASSERT_TRUE(Magick("src.pam -define dds:compression=dxt1 -define dds:mipmaps=0 dxt1.dds"));
+    ASSERT_TRUE(Magick("src.pam -define dds:compression=dxt5 dxt5.dds"));
+    // ImageMagick writes a mip chain for sides that are powers of two.
+    test::WritePam("square.pam", 16, 16, Pattern(16, 16, 4, 6));
+    ASSERT_TRUE(Magick("square.pam -define dds:compression=dxt5 -define dds:mipmaps=4 square.dds"));
+    ASSERT_TRUE(Magick("src.pam -define dds:compression=none -define dds:mipmaps=0 plain.dds"));
+
+    for (auto [name, format] : {std::pair{"dxt1.dds", TextureFormat::Dxt1}, std::pair{"dxt5.dds", TextureFormat::Dxt5}}) {
+        DecodedTexture t;
+        ASSERT_TRUE(Decode(name, t)) << name;
+        EXPECT_EQ(t.format, format);
+        EXPECT_EQ(t.levels[0].size(), DxtLevelBytes(format, w, h));
+        std::vector<uint8_t> mine, theirs;
+        ASSERT_TRUE(DecompressDxt(format, w, h, t.levels[0].data(), t.levels[0].size(), mine));
+        ASSERT_TRUE(test::MagickRgba(name, w, h, theirs));
+        int worst = 0;
+        for (size_t i = 0; i < mine.size(); ++i) worst = std::max(worst, std::abs(mine[i] - theirs[i]));
+        EXPECT_LE(worst, 2) << name;  // rounding of interpolated colours may differ
+    }
+    DecodedTexture five;
+    ASSERT_TRUE(Decode("square.dds", five));
+    EXPECT_EQ(five.format, TextureFormat::Dxt5);
+    ASSERT_EQ(five.levels.size(), 5u);  // 16x16 .. 1x1
+    EXPECT_EQ(five.levels[4].size(), 16u);
+    // A file cut inside its mip chain keeps the whole levels before the cut.
+    std::vector<uint8_t> cut = ReadBytes("square.dds");
+    cut.resize(128 + 256 + 64 + 3);
+    ASSERT_TRUE(DecodeDds(cut.data(), cut.size(), five));
+    EXPECT_EQ(five.levels.size(), 2u);
+    cut.resize(128 + 255);
+    EXPECT_FALSE(DecodeDds(cut.data(), cut.size(), five));
+
+    DecodedTexture plain;
+    ASSERT_TRUE(Decode("plain.dds", plain));
+    EXPECT_EQ(plain.format, TextureFormat::Rgba8);
+    EXPECT_EQ(plain.levels[0], rgba);
+}
+
+TEST(TextureFile, HandMadeBlocksDecodeExactly) {
+    // DXT3: explicit 4-bit alpha, colours always in four-colour mode.
+    uint8_t dxt3[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
+                        0x00, 0xF8, 0x1F, 0x00, 0x00, 0x55, 0xAA, 0xFF};
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(DecompressDxt(TextureFormat::Dxt3, 4, 4, dxt3, sizeof dxt3, out));
+    EXPECT_EQ(out[3], 0);          // texel 0 alpha 0
+    EXPECT_EQ(out[4 * 1 + 3], 17); // texel 1 alpha 1 * 17
+    EXPECT_EQ(out[4 * 15 + 3], 255);
+    EXPECT_EQ(out[0], 255);        // row 0: index 0 = red endpoint
+    EXPECT_EQ(out[2], 0);
+    EXPECT_EQ(out[4 * 4 + 0], 0);  // row 1: index 1 = blue endpoint
+    EXPECT_EQ(out[4 * 4 + 2], 255);
+    // DXT1 three-colour mode: index 3 is transparent black.
+    uint8_t dxt1[8] = {0x1F, 0x00, 0x00, 0xF8, 0xFF, 0xFF, 0xFF, 0xFF};
+    ASSERT_TRUE(DecompressDxt(TextureFormat::Dxt1, 4, 4, dxt1, sizeof dxt1, out));
+    EXPECT_EQ(out[3], 0);
+    EXPECT_FALSE(DecompressDxt(TextureFormat::Dxt1, 8, 4, dxt1, sizeof dxt1, out));  // too few blocks
+}
+
+TEST(TextureFile, DeviceTexturesWithBothOptionSets) {
+    if (!test::EnsureHeadlessDisplay()) GTEST_SKIP() << "no display";
+    std::string dir = test::TempDir("texture_upload");
+    CurrentDir here(dir);
+    std::filesystem::create_directories("models");
+    ASSERT_TRUE(Magick("-size 64x32 xc:'rgb(255,0,0)' -define dds:compression=dxt1 models/Red.dds"));
+    ASSERT_TRUE(Magick("-size 20x10 xc:'rgb(0,0,255)' -type TrueColor BMP3:models/blue.bmp"));
+    Texture* red = LoadTextureFile("MODELS/red.DDS", TextureOptions::MipsLinear);
+    ASSERT_NE(red, nullptr);
+    EXPECT_EQ(red->width, 64);
+    EXPECT_TRUE(red->mipmapped);
+    Texture* blue = LoadTextureFile("models/blue.bmp", TextureOptions::PointNoMips);
+    ASSERT_NE(blue, nullptr);
+    EXPECT_FALSE(blue->mipmapped);
+    EXPECT_FALSE(blue->hasAlpha);
+    EXPECT_EQ(LoadTextureFile("models/none.tga"), nullptr);
+
+    ClearBackBuffer(0, 0, 0);
+    DrawTexture(*red, 0, 0, 64, 32, false);
+    DrawTexture(*blue, 100, 0, 20, 10, false);
+    std::vector<uint8_t> shot = ReadBackBufferRgb(false);
+    auto at = [&](int x, int y) { return &shot[(static_cast<size_t>(y) * kScreenWidth + x) * 3]; };
+    EXPECT_GE(at(10, 10)[0], 250);
+    EXPECT_LE(at(10, 10)[2], 5);
+    EXPECT_GE(at(110, 5)[2], 250);
+    EXPECT_LE(at(110, 5)[0], 5);
+    ReleaseTexture(red);
+    ReleaseTexture(blue);
+}
+
+}  // namespace
+}  // namespace tarvex
