@@ -1,0 +1,45 @@
+// Collects every generated file in memory, then writes them loose or packed.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarvex::demo {
+
+using Bytes = std::vector<uint8_t>;
+
+// Packs entries (relative path, data) into the .res layout: u32 count, 136-byte
+// directory entries (128-byte NUL-padded name, u32 offset, u32 size), then the data.
+// Empty on a name of more than 127 characters or a package beyond 4 GiB.
+Bytes BuildPackage(const std::vector<std::pair<std::string, const Bytes*>>& entries);
+
+class Output {
+ public:
+  // Adds or replaces a file; `looseOnly` files are never packed (their readers take
+  // loose files only: textures, tool icons, particle files).
+  void Add(const std::string& path, Bytes data, bool looseOnly = false);
+  bool Has(const std::string& path) const { return files_.count(path) != 0; }
+  const Bytes* Find(const std::string& path) const;
+  size_t Count() const { return files_.size(); }
+  // Writes under `dir`. With `packaged`, files under texts, scenes, models, animgfx
+  // and gfx go into DIR.res packages. False with a message on stderr on failure.
+  bool Write(const std::string& dir, bool packaged) const;
+
+ private:
+  struct File {
+    Bytes data;
+    bool looseOnly = false;
+  };
+  std::map<std::string, File> files_;
+};
+
+// Little-endian helpers for the binary writers.
+void PutU8(Bytes& b, uint32_t v);
+void PutU16(Bytes& b, uint32_t v);
+void PutU32(Bytes& b, uint32_t v);
+void PutF32(Bytes& b, float v);
+void PutBytes(Bytes& b, const void* data, size_t n);
+void PutFixedString(Bytes& b, const std::string& s, size_t size);
+
+}  // namespace tarvex::demo
