@@ -1,14 +1,197 @@
 #include "render/frame_render.h"
 
+#include <cmath>
+
+#include "interaction/interaction_state.h"
+#include "platform/display.h"
+#include "platform/random.h"
+#include "platform/render_device.h"
+#include "platform/surface.h"
+#include "resources/anim_slot.h"
+#include "resources/texture_file.h"
+#include "scene/scene_description.h"
+#include "shell/globals.h"
+
 namespace tarvex {
 
-// Entry points of frame rendering, to be filled by the rendering work.
-void DrawSlots(int, int) {}
-void DrawSlot(int) {}
-void DrawShadowDarkening() {}
-void DrawLanternView() {}
+Vec3 shadowLight{0, -1, 0};
+float shadowLength = 0.25f;
+uint32_t shadowColour = 0x80000000;
+int normalPass = 1;
+
+namespace {
+
+Texture* lanternTextures[2] = {nullptr, nullptr};
+bool lanternTried[2] = {false, false};
+unsigned lanternGeneration = 0;
+
+void SwitchSceneLight(int light, bool on) {
+    if (light < 0 || light >= kMaxPointLights) return;
+    sceneLights[light].enabled = on;
+    device::EnableLight(light, on);
+}
+
+void Advance(AnimSlot& s) {
+    const float d = synch * s.speed;
+    if (s.mode == 1) {
+        s.currentFrame += d;
+    } else {
+        s.randomAccumulator += d;
+        if (s.randomAccumulator >= 1.0f) {
+            s.randomAccumulator -= 1.0f;
+            s.currentFrame = static_cast<float>(Random15()) / 32767.0f * s.frameCount;
+        }
+    }
+}
+
+void PostEnd(const AnimSlot& s) {
+    // A slot without an event must not wipe out another slot's event of this frame.
+    if (s.endEvent != -1) postedEndEvent = s.endEvent;
+}
+
+void DrawTextureFrame(const AnimSlot& s, const Texture& t) {
+    using namespace device;
+    const float x = s.x, y = s.y, w = static_cast<float>(t.width), h = static_cast<float>(t.height);
+    const uint32_t white = 0xFFFFFFFF;
+    VertexScreen q[4] = {{x, y, 0.5f, 0.5f, white, 0, 0},
+                         {x + w, y, 0.5f, 0.5f, white, 1, 0},
+                         {x, y + h, 0.5f, 0.5f, white, 0, 1},
+                         {x + w, y + h, 0.5f, 0.5f, white, 1, 1}};
+    SetTexture(&t);
+    SetTextureOp(TextureOp::SelectTexture);
+    SetTextureFilter(false, false);
+    SetLighting(false);
+    SetDepthTest(true, Compare::Always);
+    SetCull(Cull::None);
+    SetDepthWrite(false);
+    SetBlend(s.alphaBlend != 0);
+    SetBlendFactors(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
+    DrawScreenQuads(q, 1);
+    SetTexture(nullptr);
+    ResetRenderStates();
+}
+
+}  // namespace
+
+void StepSlot(AnimSlot& s) {
+    Advance(s);
+    if (s.currentFrame >= s.frameCount) {
+        if (s.endRule == 0) {
+            s.currentFrame = s.frameCount - 1;
+            PostEnd(s);
+        } else if (s.endRule == 1) {
+            s.currentFrame = 0.0f;
+        } else {
+            s.speed = -s.speed;
+            Advance(s);
+        }
+    }
+    if (s.currentFrame < 0.0f) {
+        if (s.endRule == 0) {
+            s.currentFrame = 0.0f;
+            PostEnd(s);
+        } else if (s.endRule == 1) {
+            s.currentFrame = s.frameCount - 1;
+        } else {
+            s.speed = -s.speed;
+            Advance(s);
+        }
+    }
+    if (s.flicker == 1) {
+        const float r = static_cast<float>(Random15()) / 32767.0f;
+        if (r > s.flickerThreshold) {
+            s.currentFrame = 1.0f;
+            if (s.light != -1) SwitchSceneLight(s.light, s.lightOnState == 0);
+        } else {
+            s.currentFrame = 0.0f;
+            if (s.light != -1) SwitchSceneLight(s.light, s.lightOnState != 0);
+        }
+    }
+}
+
+void DrawSlot(int n) {
+    if (n < 0 || n >= kAnimSlotCount) return;
+    AnimSlot& s = animSlots[n];
+    if (s.mode == 0 || s.frameCount <= 0) return;
+    StepSlot(s);
+    if (s.vanishAtEnd && s.currentFrame >= s.frameCount - 1) return;
+    if (!s.frames) return;
+    // Only frames that were loaded exist (the vanishing frame has none).
+    const int loaded = static_cast<int>(s.frameCount) - (s.vanishAtEnd ? 1 : 0);
+    const int index = static_cast<int>(s.currentFrame);
+    if (index < 0 || index >= loaded || !s.frames[index]) return;
+    if (s.isTexture)
+        DrawTextureFrame(s, *static_cast<const Texture*>(s.frames[index]));
+    else
+        DrawSurface(*static_cast<Surface*>(s.frames[index]), static_cast<int>(s.x), static_cast<int>(s.y));
+}
+
+void DrawSlots(int first, int end) {
+    for (int n = first; n < end; ++n) DrawSlot(n);
+}
+
+void DrawShadowDarkening() {
+    using namespace device;
+    const VertexScreen q[4] = {{0, 0, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {800, 0, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {0, 600, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {800, 600, 1.0f, 0.5f, shadowColour, 0, 0}};
+    SetCull(Cull::None);
+    SetTexture(nullptr);
+    SetTextureOp(TextureOp::SelectDiffuse);
+    SetLighting(false);
+    SetDepthTest(true, Compare::Always);
+    SetDepthWrite(false);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
+    SetStencil(true);
+    SetStencilFunction(Compare::NotEqual, 0, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Zero);
+    DrawScreenQuads(q, 1);
+    ResetRenderStates();
+}
+
+void DrawLanternView() {
+    using namespace device;
+    if (lanternGeneration != DisplayGeneration()) {
+        // Textures of an earlier display are gone with it.
+        lanternTextures[0] = lanternTextures[1] = nullptr;
+        lanternTried[0] = lanternTried[1] = false;
+        lanternGeneration = DisplayGeneration();
+    }
+    const int which = heldTool == 47 ? 0 : 1;
+    if (!lanternTried[which]) {
+        lanternTried[which] = true;
+        lanternTextures[which] = LoadTextureFile(which == 0 ? "textures/fonar.bmp" : "textures/fonar1.bmp");
+    }
+    const Texture* t = lanternTextures[which];
+    // The texture's centre lies under the pointer and it spans about 300 pixels.
+    const float a = -2.0f * cursorX / 800.0f, b = -2.0f * cursorY / 600.0f;
+    const uint32_t white = 0xFFFFFFFF;
+    const VertexScreen q[4] = {{0, 0, 0.5f, 0.5f, white, 1.33f * a + 0.5f, b + 0.5f},
+                               {800, 0, 0.5f, 0.5f, white, 1.33f * (a + 2.0f) + 0.5f, b + 0.5f},
+                               {0, 600, 0.5f, 0.5f, white, 1.33f * a + 0.5f, b + 2.5f},
+                               {800, 600, 0.5f, 0.5f, white, 1.33f * (a + 2.0f) + 0.5f, b + 2.5f}};
+    SetTexture(t);
+    SetTextureOp(TextureOp::Modulate);
+    SetTextureClamp(true);
+    SetLighting(false);
+    SetCull(Cull::None);
+    SetDepthTest(true, Compare::Always);
+    SetDepthWrite(false);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::Zero, BlendFactor::SourceColour);
+    DrawScreenQuads(q, 1);
+    SetTexture(nullptr);
+    ResetRenderStates();
+}
+
 void BeginScene3d() {}
 void EndScene3d() {}
-void ResetSceneRendering() {}
+
+void ResetSceneRendering() {
+    shadowLength = 0.25f;
+    device::SetFog(false);
+}
 
 }  // namespace tarvex

@@ -1,17 +1,30 @@
-// Drawing of animation slots and the frame's full-screen passes.
+// Drawing of animation slots and the frame's full-screen passes, and the rendering
+// values scene scripts set (shadow light, length and colour).
 #pragma once
+#include <cstdint>
+
+#include "render/math.h"
 
 namespace tarvex {
 
-// Draws slots first .. end - 1.
+struct AnimSlot;
+
+extern Vec3 shadowLight;
+extern float shadowLength;     // 0.25 after every scene reset
+extern uint32_t shadowColour;  // ARGB of the darkening quad
+extern int normalPass;
+
+// Advances and draws slots first .. end - 1.
 void DrawSlots(int first, int end);
 void DrawSlot(int slot);
+// The advance, end rule and flicker of one slot (no drawing).
+void StepSlot(AnimSlot& slot);
 // The shadow darkening pass (stencil shadows) and the lantern view.
 void DrawShadowDarkening();
 void DrawLanternView();
 void BeginScene3d();
 void EndScene3d();
-// Scene reset's part: the scene-local flag, the dynamic vertex buffer, the rendering factor.
+// Scene reset's part: shadow length back to 0.25, fog off.
 void ResetSceneRendering();
 
 }  // namespace tarvex

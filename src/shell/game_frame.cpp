@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
+#include "platform/render_device.h"
 #include "render/frame_render.h"
 #include "render/particles.h"
 #include "resources/anim_slot.h"
@@ -97,7 +98,8 @@ static void DrawTexts() {
 }
 
 void GameFrame() {
-    // 1. Fog values of the scene (the renderer reads them with the fog switch).
+    // 1. Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
+    device::SetFogRange(fogStart, fogEnd, fogColour);
     // 2.
     gameStarted = 1;
     const double frameStart = ClockSeconds();
