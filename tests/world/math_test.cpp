@@ -1,0 +1,213 @@
+// The math checked against GLM. GLM keeps column-major matrices and column vectors,
+// so the engine's row-vector matrix and GLM's matrix for the same transform share
+// their 16 floats; a product A * B (A first) is B * A in GLM's order.
+#include <gtest/gtest.h>
+
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "render/math.h"
+
+namespace tarvex {
+namespace {
+
+Mat4 FromGlm(const glm::mat4& g) {
+    Mat4 m;
+    std::memcpy(m.m, glm::value_ptr(g), sizeof m.m);
+    return m;
+}
+
+glm::mat4 ToGlm(const Mat4& m) { return glm::make_mat4(m.m); }
+
+void ExpectNear(const Mat4& a, const glm::mat4& b, float tolerance) {
+    const float* g = glm::value_ptr(b);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], g[i], tolerance) << "element " << i;
+}
+
+Mat4 RandomMatrix(std::mt19937& rng) {
+    std::uniform_real_distribution<float> d(-3.0f, 3.0f);
+    Mat4 m;
+    for (float& v : m.m) v = d(rng);
+    return m;
+}
+
+TEST(Math, BuildersShareGlmMemory) {
+    Mat4 m;
+    MatTranslation(m, 1.5f, -2.0f, 7.0f);
+    ExpectNear(m, glm::translate(glm::mat4(1.0f), glm::vec3(1.5f, -2.0f, 7.0f)), 0);
+    MatScaling(m, 2.0f, 3.0f, -4.0f);
+    ExpectNear(m, glm::scale(glm::mat4(1.0f), glm::vec3(2.0f, 3.0f, -4.0f)), 0);
+    for (float a : {0.0f, 0.3f, -1.2f, 3.0f}) {
+        MatRotationX(m, a);
+        ExpectNear(m, glm::rotate(glm::mat4(1.0f), a, glm::vec3(1, 0, 0)), 1e-6f);
+        MatRotationY(m, a);
+        ExpectNear(m, glm::rotate(glm::mat4(1.0f), a, glm::vec3(0, 1, 0)), 1e-6f);
+        MatRotationZ(m, a);
+        ExpectNear(m, glm::rotate(glm::mat4(1.0f), a, glm::vec3(0, 0, 1)), 1e-6f);
+    }
+    // Aspect height / width as the scenes use it: GLM takes width / height.
+    MatPerspectiveFov(m, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
+    ExpectNear(m, glm::perspectiveLH_ZO(45.0f * kDegreesToRadians, 1.0f / 0.75f, 100.0f, 10000.0f), 1e-5f);
+    const Vec3 eye{10, 200, -300}, at{-40, 50, 80};
+    MatLookAt(m, eye, at, Vec3{0, 1, 0});
+    ExpectNear(m, glm::lookAtLH(glm::vec3(10, 200, -300), glm::vec3(-40, 50, 80), glm::vec3(0, 1, 0)), 1e-4f);
+}
+
+TEST(Math, ProductsInversesAndTransformsMatchGlm) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 50; ++round) {
+        const Mat4 a = RandomMatrix(rng), b = RandomMatrix(rng);
+        Mat4 ab;
+        MatMultiply(ab, a, b);
+        ExpectNear(ab, ToGlm(b) * ToGlm(a), 1e-4f);
+        // The output may be either input.
+        Mat4 intoA = a, intoB = b;
+        MatMultiply(intoA, intoA, b);
+        MatMultiply(intoB, a, intoB);
+        for (int i = 0; i < 16; ++i) {
+            EXPECT_EQ(intoA[i], ab[i]);
+            EXPECT_EQ(intoB[i], ab[i]);
+        }
+
+        Mat4 inv;
+        float det = 0;
+        MatInverse(inv, &det, a);
+        EXPECT_NEAR(det, glm::determinant(ToGlm(a)), 1e-3f * std::max(1.0f, std::fabs(det)));
+        if (std::fabs(det) > 0.5f) {
+            ExpectNear(inv, glm::inverse(ToGlm(a)), 2e-3f);
+            Mat4 product;
+            MatMultiply(product, a, inv);
+            Mat4 identity;
+            MatIdentity(identity);
+            for (int i = 0; i < 16; ++i) EXPECT_NEAR(product[i], identity[i], 1e-3f);
+        }
+
+        const Vec3 p{1.5f, -0.5f, 2.0f};
+        const glm::vec4 g = ToGlm(a) * glm::vec4(1.5f, -0.5f, 2.0f, 1.0f);
+        Vec3 point, coord, normal;
+        Vec3TransformPoint(point, p, a);
+        EXPECT_NEAR(point.x, g.x, 1e-4f);
+        EXPECT_NEAR(point.y, g.y, 1e-4f);
+        EXPECT_NEAR(point.z, g.z, 1e-4f);
+        Vec3TransformCoord(coord, p, a);
+        if (std::fabs(g.w) > 0.1f) {
+            EXPECT_NEAR(coord.x, g.x / g.w, 1e-3f);
+            EXPECT_NEAR(coord.z, g.z / g.w, 1e-3f);
+        }
+        const glm::vec4 n = ToGlm(a) * glm::vec4(1.5f, -0.5f, 2.0f, 0.0f);
+        Vec3TransformNormal(normal, p, a);
+        EXPECT_NEAR(normal.y, n.y, 1e-4f);
+    }
+}
+
+TEST(Math, SingularInverseLeavesOutputAndReportsZero) {
+    Mat4 singular;
+    MatScaling(singular, 1.0f, 0.0f, 1.0f);
+    Mat4 out;
+    MatTranslation(out, 4, 5, 6);
+    const Mat4 before = out;
+    float det = 99.0f;
+    MatInverse(out, &det, singular);
+    EXPECT_EQ(det, 0.0f);
+    EXPECT_EQ(0, std::memcmp(out.m, before.m, sizeof out.m));
+}
+
+TEST(Math, TransformCoordDividesOnlyWhenWIsNotOne) {
+    Mat4 m;
+    MatTranslation(m, 1, 2, 3);
+    m[15] = 1.000005f;  // within tolerance of 1: no division
+    Vec3 out;
+    Vec3TransformCoord(out, Vec3{1, 1, 1}, m);
+    EXPECT_EQ(out.x, 2.0f);
+    EXPECT_EQ(out.z, 4.0f);
+    m[15] = 2.0f;
+    Vec3TransformCoord(out, Vec3{1, 1, 1}, m);
+    EXPECT_FLOAT_EQ(out.x, 1.0f);
+    EXPECT_FLOAT_EQ(out.z, 2.0f);
+}
+
+TEST(Math, NormaliseToleranceAndZero) {
+    Vec3 out{5, 5, 5};
+    Vec3Normalize(out, Vec3{0, 0, 0});
+    EXPECT_EQ(out.x, 0.0f);
+    EXPECT_EQ(out.y, 0.0f);
+    EXPECT_EQ(out.z, 0.0f);
+    const Vec3 almost{1.000004f, 0, 0};
+    Vec3Normalize(out, almost);
+    EXPECT_EQ(out.x, 1.000004f);  // unchanged
+    Vec3Normalize(out, Vec3{1.0001f, 0, 0});
+    EXPECT_FLOAT_EQ(out.x, 1.0f);
+    Vec3 v{3, 4, 12};
+    Vec3Normalize(v, v);
+    const glm::vec3 g = glm::normalize(glm::vec3(3, 4, 12));
+    EXPECT_NEAR(v.x, g.x, 1e-6f);
+    EXPECT_NEAR(v.z, g.z, 1e-6f);
+    EXPECT_NEAR(Vec3Length(Vec3{3, 4, 12}), 13.0f, 1e-6f);
+
+    Plane p;
+    PlaneNormalize(p, Plane{0, 0, 0, 5});
+    EXPECT_EQ(p.d, 0.0f);
+    PlaneNormalize(p, Plane{0, 2, 0, 6});
+    EXPECT_FLOAT_EQ(p.b, 1.0f);
+    EXPECT_FLOAT_EQ(p.d, 3.0f);
+}
+
+TEST(Math, CrossMayAliasAndScaleUsesReciprocal) {
+    Vec3 a{1, 2, 3};
+    const Vec3 b{-4, 0.5f, 2};
+    Vec3Cross(a, a, b);
+    const glm::vec3 g = glm::cross(glm::vec3(1, 2, 3), glm::vec3(-4, 0.5f, 2));
+    EXPECT_FLOAT_EQ(a.x, g.x);
+    EXPECT_FLOAT_EQ(a.y, g.y);
+    EXPECT_FLOAT_EQ(a.z, g.z);
+    Vec3 s;
+    Vec3Scale(s, Vec3{3, 6, 9}, 3.0f);
+    EXPECT_FLOAT_EQ(s.y, 6.0f * (1.0f / 3.0f));
+}
+
+TEST(Math, IdentityIsExact) {
+    Mat4 m;
+    MatIdentity(m);
+    EXPECT_TRUE(MatIsIdentity(m));
+    m[1] = -0.0f;
+    EXPECT_TRUE(MatIsIdentity(m));
+    m[5] = 0.9999999f;
+    EXPECT_FALSE(MatIsIdentity(m));
+    MatIdentity(m);
+    m[14] = 1e-30f;
+    EXPECT_FALSE(MatIsIdentity(m));
+}
+
+TEST(Math, PlaneAndReflection) {
+    const Vec3 p1{0, 2, 0}, p2{1, 2, 0}, p3{0, 2, 1};
+    Plane plane;
+    PlaneFromPoints(plane, p1, p2, p3);
+    // Normal follows the winding: (p1 - p2) x (p1 - p3).
+    const glm::vec3 n = glm::normalize(glm::cross(glm::vec3(-1, 0, 0), glm::vec3(0, 0, -1)));
+    EXPECT_FLOAT_EQ(plane.a, n.x);
+    EXPECT_FLOAT_EQ(plane.b, n.y);
+    EXPECT_FLOAT_EQ(plane.c, n.z);
+    for (const Vec3& p : {p1, p2, p3}) EXPECT_NEAR(plane.a * p.x + plane.b * p.y + plane.c * p.z + plane.d, 0, 1e-6f);
+
+    // Mirroring through an unnormalised plane: p - 2 (n.p + d) n with n of unit length.
+    Mat4 r;
+    const Plane tilted{1, 2, -2, 6};
+    MatReflect(r, tilted);
+    const glm::vec3 un = glm::vec3(1, 2, -2) / 3.0f;
+    const float ud = 2.0f;
+    for (const glm::vec3& q : {glm::vec3(1, 1, 1), glm::vec3(-5, 2, 8)}) {
+        const glm::vec3 expected = q - 2.0f * (glm::dot(un, q) + ud) * un;
+        Vec3 out;
+        Vec3TransformCoord(out, Vec3{q.x, q.y, q.z}, r);
+        EXPECT_NEAR(out.x, expected.x, 1e-5f);
+        EXPECT_NEAR(out.y, expected.y, 1e-5f);
+        EXPECT_NEAR(out.z, expected.z, 1e-5f);
+    }
+}
+
+}  // namespace
+}  // namespace tarvex

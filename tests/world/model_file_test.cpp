@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "model/model_file.h"
+#include "model_writer.h"
+#include "platform/display.h"
+#include "world_test_util.h"
+
+namespace tarvex {
+namespace {
+
+using test::ModelSpec;
+using test::SampleModel;
+using test::WriteModel;
+
+void ExpectVec(const Vec3& v, float x, float y, float z, float tolerance = 0.0f) {
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
+}
+
+TEST(ModelFile, SignedFileReadsEveryBlock) {
+    ModelRecord m;
+    ASSERT_TRUE(ParseModelFile(m, WriteModel(SampleModel())));
+    EXPECT_TRUE(m.loaded);
+    EXPECT_TRUE(m.hasSignature);
+    EXPECT_EQ(m.version, 300u);
+    EXPECT_EQ(m.pointCount, 4u);
+    EXPECT_EQ(m.vertexCount, 5u);
+    EXPECT_EQ(m.triangleCount, 2u);
+    ExpectVec(m.points[2], 10, 20, 0);  // version 300: no axis change
+    // Render vertices take their point's position and keep their own uv.
+    ExpectVec(m.renderVertices[2].position, 10, 20, 0);
+    EXPECT_EQ(m.renderVertices[3].v, 1.0f);
+    EXPECT_EQ(m.renderVertices[4].u, 0.5f);
+    // Vertices 0 and 4 share point 0: one index when welded, two when drawn.
+    EXPECT_EQ(m.triangles[3], 4);
+    EXPECT_EQ(m.weldedTriangles[3], 0);
+    EXPECT_EQ(m.weldedTriangles[4], 2);
+    // Normals are normalised, then scaled by 4; a zero normal stays zero.
+    ExpectVec(m.normals[0], 0, 0, 4);
+    ExpectVec(m.normals[2], 0, 2.4f, 3.2f, 1e-6f);
+    ExpectVec(m.normals[3], 0, 0, 0);
+    // Poses: the 3 x 3 part, then the translation in row 3.
+    EXPECT_EQ(m.poses[0][12], 5.0f);
+    EXPECT_EQ(m.poses[0][14], 7.0f);
+    EXPECT_EQ(m.poses[0][15], 1.0f);
+    EXPECT_EQ(m.poses[1][1], 1.0f);
+    EXPECT_EQ(m.poses[1][4], -1.0f);
+    EXPECT_EQ(m.poses[1][3], 0.0f);
+    ASSERT_EQ(m.bones.size(), 2u);
+    EXPECT_STREQ(m.bones[1].name, "Bip01 R Hand");
+    EXPECT_EQ(m.bones[1].points, (std::vector<uint16_t>{2, 3}));
+    EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));
+    // Influences ordered by falling weight.
+    EXPECT_EQ(m.blendedPoints[0].bones[0], 1);
+    EXPECT_EQ(m.blendedPoints[0].weights[0], 0.75f);
+    EXPECT_EQ(m.blendedPoints[0].bones[1], 0);
+    // The tail.
+    EXPECT_EQ(m.cullMode, 2);
+    EXPECT_STREQ(m.textureName, "gorin.bmp");
+    ExpectVec(m.bones[0].attachOffset, 1, 2, 3);
+    ExpectVec(m.bones[0].attachRotation, 10, 20, 30);
+    ExpectVec(m.bones[0].attachScale, 50, 60, 70);
+    EXPECT_EQ(m.bones[0].attachCullMode, 1);
+    EXPECT_EQ(m.bones[1].attachCullMode, 3);
+    EXPECT_TRUE(m.motions[7].defined);
+    EXPECT_EQ(m.motions[7].loopTo, 12.0f);
+    EXPECT_EQ(m.motions[7].speed, 1.5f);
+    EXPECT_EQ(m.motions[0].next, 3u);
+    EXPECT_FALSE(m.motions[1].defined);
+    EXPECT_EQ(m.alphaTest, 1);
+}
+
+TEST(ModelFile, OlderFilesConvertAxesBelowVersion257) {
+    // Without the signature the first u32 is the point count, read as the version.
+    ModelSpec s = SampleModel();
+    s.signature = false;
+    s.points[1] = {1, 2, 3};
+    s.normals[1] = {0, 0, 1};
+    ModelRecord m;
+    ASSERT_TRUE(ParseModelFile(m, WriteModel(s)));
+    EXPECT_FALSE(m.hasSignature);
+    EXPECT_EQ(modelFileVersion, 4u);
+    ExpectVec(m.points[1], -1, 3, -2);
+    ExpectVec(m.normals[1], 0, 4, 0);
+    EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));  // u16 pose indices
+    ExpectVec(m.bones[0].attachOffset, -1, 3, -2);
+    ExpectVec(m.bones[0].attachScale, -50, 70, -60);
+    // Poses become C * P * RotationX(-pi/2); GLM multiplies in the opposite order.
+    const float c[16] = {-1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};
+    const float p[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1};
+    const glm::mat4 expected = glm::rotate(glm::mat4(1.0f), static_cast<float>(-M_PI / 2), glm::vec3(1, 0, 0)) *
+                               glm::make_mat4(p) * glm::make_mat4(c);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(m.poses[0][i], glm::value_ptr(expected)[i], 1e-6f) << i;
+
+    // 300 points: read as version 300, nothing converted.
+    ModelSpec big;
+    big.signature = false;
+    big.points.assign(300, {1, 2, 3});
+    big.normals.assign(300, {0, 0, 1});
+    ASSERT_TRUE(ParseModelFile(m, WriteModel(big)));
+    ExpectVec(m.points[299], 1, 2, 3);
+    ExpectVec(m.normals[0], 0, 0, 4);
+}
+
+TEST(ModelFile, InfluencesSortByFallingWeightKeepingFileOrderOnTies) {
+    ModelSpec s = SampleModel();
+    s.bones.resize(4, {"x", {}, {0, 0}});
+    s.blends = {{0, {0, 1, 2}, {0.2f, 0.5f, 0.3f}}, {1, {3, 2, 1, 0}, {0.25f, 0.5f, 0.25f, 0.0f}}};
+    ModelRecord m;
+    ASSERT_TRUE(ParseModelFile(m, WriteModel(s)));
+    const BlendedPoint& a = m.blendedPoints[0];
+    EXPECT_EQ(a.weights[0], 0.5f);
+    EXPECT_EQ(a.weights[1], 0.3f);
+    EXPECT_EQ(a.weights[2], 0.2f);
+    EXPECT_EQ(a.bones[0], 1);
+    EXPECT_EQ(a.bones[2], 0);
+    const BlendedPoint& b = m.blendedPoints[1];
+    EXPECT_EQ(b.bones[0], 2);
+    EXPECT_EQ(b.bones[1], 3);  // the first of the two 0.25 weights
+    EXPECT_EQ(b.bones[2], 1);
+    EXPECT_EQ(b.bones[3], 0);  // a zero weight follows, taken once
+}
+
+TEST(ModelFile, OptionalTailKeepsDefaults) {
+    ModelSpec s = SampleModel();
+    s.tailBlocks = 0;  // the file ends right after the blended points
+    ModelRecord m;
+    ASSERT_TRUE(ParseModelFile(m, WriteModel(s)));
+    EXPECT_EQ(m.cullMode, 0);
+    EXPECT_EQ(m.textureName[0], 0);
+    for (const MotionEntry& e : m.motions) {
+        EXPECT_FALSE(e.defined);
+        EXPECT_EQ(e.loopTo, -1.0f);
+        EXPECT_EQ(e.speed, 1.0f);
+    }
+    ExpectVec(m.bones[0].attachScale, 100, 100, 100);
+    EXPECT_EQ(m.bones[0].attachCullMode, 3);
+    EXPECT_EQ(m.alphaTest, 0);
+
+    // Cut inside the motion table: entries read whole keep their values, the rest defaults.
+    s.tailBlocks = 4;
+    std::vector<uint8_t> bytes = WriteModel(s);
+    bytes.resize(bytes.size() - 44 * 256 + 44 * 8 + 10);
+    ASSERT_TRUE(ParseModelFile(m, bytes));
+    EXPECT_EQ(m.cullMode, 2);
+    EXPECT_TRUE(m.motions[7].defined);
+    EXPECT_FALSE(m.motions[8].defined);
+    EXPECT_EQ(m.motions[8].speed, 1.0f);
+    EXPECT_EQ(m.bones[0].attachCullMode, 3);
+}
+
+TEST(ModelFile, FilesThatDoNotFitAreRefusedWholesale) {
+    std::vector<std::pair<const char*, ModelSpec>> bad;
+    auto add = [&bad](const char* what, auto change) {
+        ModelSpec s = SampleModel();
+        change(s);
+        bad.push_back({what, s});
+    };
+    add("triangle index past the vertices", [](ModelSpec& s) { s.triangles[1][2] = 5; });
+    add("point list past the vertices", [](ModelSpec& s) { s.pointVertices[2] = {9}; });
+    add("bone point past the points", [](ModelSpec& s) { s.bones[0].points = {4}; });
+    add("pose index past the pool", [](ModelSpec& s) { s.bones[1].poses = {0, 2}; });
+    add("blend bone past the bones", [](ModelSpec& s) { s.blends[0].bones = {0, 2}; });
+    add("blend point past the points", [](ModelSpec& s) { s.blends[1].point = 4; });
+    add("more than 32 influences", [](ModelSpec& s) {
+        s.blends[0].bones.assign(33, 0);
+        s.blends[0].weights.assign(33, 0.1f);
+    });
+    ModelRecord keep;
+    ASSERT_TRUE(ParseModelFile(keep, WriteModel(SampleModel())));
+    for (const auto& [what, spec] : bad) {
+        ModelRecord m;
+        EXPECT_FALSE(ParseModelFile(m, WriteModel(spec))) << what;
+        EXPECT_FALSE(m.loaded) << what;
+        EXPECT_FALSE(ParseModelFile(keep, WriteModel(spec))) << what;
+        EXPECT_EQ(keep.pointCount, 4u) << what;  // the target is left as it was
+    }
+
+    // Counts larger than the file, and every cut inside the blocks that must be there.
+    std::vector<uint8_t> bytes = WriteModel(SampleModel());
+    std::vector<uint8_t> huge = bytes;
+    huge[20] = 0xFF;
+    huge[21] = 0xFF;
+    huge[22] = 0xFF;
+    EXPECT_FALSE(ParseModelFile(keep, huge));
+    ModelSpec noTail = SampleModel();
+    noTail.tailBlocks = 0;
+    const size_t mandatory = WriteModel(noTail).size();
+    for (size_t cut = 0; cut < mandatory; ++cut) {
+        ModelRecord m;
+        EXPECT_FALSE(ParseModelFile(m, std::span<const uint8_t>(bytes.data(), cut))) << cut;
+    }
+    EXPECT_EQ(keep.vertexCount, 5u);
+}
+
+TEST(ModelTable, LoadsOnceFindsBonesAndTexturePaths) {
+    ResetModels();
+    test::GameFolder game("world_model_table");
+    test::WriteFile("models/gorin.md", WriteModel(SampleModel()));
+    const int a = LoadModel("models/gorin.md");
+    ASSERT_EQ(a, 0);
+    std::filesystem::remove("models/gorin.md");
+    ClearFileLookupCache();
+    EXPECT_EQ(LoadModel("models/gorin.md"), a);  // found by its path, not read again
+    EXPECT_EQ(modelCount, 1);
+    EXPECT_EQ(FindModelBone(a, "Bip01 R Hand"), 1);
+    EXPECT_EQ(FindModelBone(a, "Bip01 R Hand2"), 0);
+    EXPECT_EQ(FindModelBone(a, "Bip01 R"), 0);
+    EXPECT_EQ(FindModelBone(a, "Nothing"), 0);
+    EXPECT_EQ(ModelTexturePath(a), "models/gorin.bmp");
+
+    // Missing and broken files fail without taking a table entry.
+    EXPECT_EQ(LoadModel("models/none.md"), -1);
+    std::vector<uint8_t> broken = WriteModel(SampleModel());
+    broken.resize(100);
+    test::WriteFile("models/broken.md", broken);
+    EXPECT_EQ(LoadModel("models/broken.md"), -1);
+    EXPECT_EQ(modelCount, 1);
+
+    // A model only in the package of its directory.
+    ModelSpec other = SampleModel();
+    other.texture = "skins/golova.tga";
+    test::WritePackage("models.res", {{"models/golova.md", WriteModel(other)}});
+    const int b = LoadModel("models/golova.md");
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(ModelTexturePath(b), "models/skins/golova.tga");
+    ResetModels();
+}
+
+TEST(TextureCache, PrefersDdsBesideTheNamedFileAndReusesEntries) {
+    if (!test::EnsureHeadlessDisplay()) GTEST_SKIP() << "no headless display";
+    ResetModels();
+    test::GameFolder game("world_texture_cache");
+    std::filesystem::create_directories("textures");
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 8x8 xc:red BMP3:textures/skin.bmp"));
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 4x4 xc:blue -define dds:compression=none textures/skin.dds"));
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 8x8 xc:green BMP3:textures/plain.bmp"));
+    ClearFileLookupCache();
+    EXPECT_EQ(DdsVariant("textures/skin.bmp"), "textures/skin.dds");
+    const int skin = LoadTexture("textures/skin.bmp");
+    ASSERT_GE(skin, 0);
+    ASSERT_NE(textureCache[skin].handle, nullptr);
+    EXPECT_EQ(textureCache[skin].handle->width, 4);  // made from the .dds
+    EXPECT_TRUE(textureCache[skin].handle->mipmapped);
+    EXPECT_EQ(LoadTexture("textures/skin.bmp"), skin);
+    const int plain = LoadTexture("textures/plain.bmp");
+    ASSERT_NE(plain, skin);
+    ASSERT_NE(textureCache[plain].handle, nullptr);
+    EXPECT_EQ(textureCache[plain].handle->width, 8);
+    // A texture that cannot be made still gets an entry, without a handle.
+    const int missing = LoadTexture("textures/none.bmp");
+    ASSERT_GE(missing, 0);
+    EXPECT_EQ(textureCache[missing].handle, nullptr);
+    ResetModels();
+}
+
+}  // namespace
+}  // namespace tarvex

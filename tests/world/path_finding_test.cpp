@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <boost/graph/adjacency_list.hpp>
+#include <boost/graph/dijkstra_shortest_paths.hpp>
+#include <cstring>
+#include <random>
+
+#include "scene/path_finding.h"
+#include "scene/walk_mask.h"
+
+namespace tarvex {
+namespace {
+
+void ClearMask(uint8_t value = 0) { std::memset(walkMask, value, sizeof walkMask); }
+void SetCell(int cx, int cy, uint8_t v) { walkMask[cy * kMaskWidth + cx] = v; }
+
+PathResult path;
+
+TEST(PathFinding, StraightLines) {
+    ClearMask();
+    // The walker's own cell: a straight line of no points.
+    FindPathFromScreen(path, 101, 100, 100, 101);
+    EXPECT_EQ(path.pathType, kPathStraight);
+    EXPECT_EQ(path.pathLength, 0);
+    // Ten cells to the right: ten points, x rising by 2.
+    FindPathFromScreen(path, 100, 100, 120, 100);
+    ASSERT_EQ(path.pathLength, 10);
+    for (int k = 0; k < 10; ++k) {
+        EXPECT_EQ(path.pathPoints[k][0], 102 + 2 * k);
+        EXPECT_EQ(path.pathPoints[k][1], 100);
+    }
+    // The minor axis moves by a fraction, rounded at each point; the last is the target cell.
+    FindPathFromScreen(path, 0, 0, 8, 4);
+    ASSERT_EQ(path.pathLength, 4);
+    const int expectedY[4] = {1, 1, 2, 2};  // 0.5 rounds away from zero, 1.5 too
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(path.pathPoints[k][1], 2 * expectedY[k]) << k;
+    EXPECT_EQ(path.pathPoints[3][0], 8);
+    // Cells of value 7 do not block a straight walk.
+    for (int x = 52; x < 58; ++x) SetCell(x, 50, 7);
+    FindPathFromScreen(path, 100, 100, 120, 100);
+    EXPECT_EQ(path.pathType, kPathStraight);
+}
+
+bool Neighbours(const int a[2], const int b[2]) {
+    const int dx = std::abs(a[0] - b[0]), dy = std::abs(a[1] - b[1]);
+    return (dx == 2 || dy == 2 || (dx == 0 && dy == 0)) && dx <= 2 && dy <= 2 && (dx || dy);
+}
+
+TEST(PathFinding, SearchGoesAroundWallsAndKeptCells) {
+    ClearMask();
+    // A wall of obstacles with a gap, the gap filled with cells of value 7: the line is
+    // blocked by the wall and the search may not use the gap either, so it goes round.
+    for (int y = 10; y <= 90; ++y) SetCell(100, y, 255);
+    for (int y = 25; y <= 35; ++y) SetCell(100, y, 7);
+    FindPathFromScreen(path, 180, 40, 220, 40);
+    EXPECT_EQ(path.pathType, kPathSearched);
+    ASSERT_GT(path.pathLength, 0);
+    EXPECT_EQ(path.pathPoints[0][0], 180);
+    EXPECT_EQ(path.pathPoints[0][1], 40);
+    bool aroundTheEnd = false;
+    for (int i = 0; i < path.pathLength; ++i) {
+        const int cx = path.pathPoints[i][0] / 2, cy = path.pathPoints[i][1] / 2;
+        EXPECT_EQ(MaskCell(cx, cy), 0) << i;
+        if (cx == 100) aroundTheEnd = cy < 10;
+        if (i) EXPECT_TRUE(Neighbours(path.pathPoints[i - 1], path.pathPoints[i])) << i;
+    }
+    EXPECT_TRUE(aroundTheEnd);
+    // The target itself is not among the points; the last point is next to it.
+    const int target[2] = {220, 40};
+    EXPECT_TRUE(Neighbours(path.pathPoints[path.pathLength - 1], target));
+}
+
+TEST(PathFinding, BlockedStartsAndNoRoute) {
+    ClearMask(255);
+    // No free cell anywhere: the start stays put and the search finds nothing.
+    path.pathIndex = 9;
+    FindPathFromScreen(path, 100, 100, 300, 300);
+    EXPECT_EQ(path.pathType, kPathSearched);
+    EXPECT_EQ(path.pathLength, -1);
+    EXPECT_EQ(path.pathIndex, 0);
+    // A start on an obstacle moves to the nearest free cell first.
+    for (int x = 40; x < 60; ++x) SetCell(x, 55, 0);
+    FindPathFromScreen(path, 100, 100, 118, 110);
+    EXPECT_EQ(path.pathType, kPathStraight);
+    ASSERT_GT(path.pathLength, 0);
+    EXPECT_EQ(path.pathPoints[path.pathLength - 1][0], 118);
+    EXPECT_EQ(path.pathPoints[0][1], 110);  // walking along row 55 from (50, 55)
+    EXPECT_EQ(path.pathPoints[0][0], 102);
+    // Off the screen.
+    FindPathFromScreen(path, -1, 10, 100, 100);
+    EXPECT_EQ(path.pathType, kPathOffScreen);
+    EXPECT_EQ(path.pathLength, 0);
+}
+
+TEST(PathFinding, ProjectionOfTheWalker) {
+    ClearMask();
+    Mat4 world, view, projection;
+    MatIdentity(world);
+    MatLookAt(view, Vec3{0, 0, -1000}, Vec3{0, 0, 0}, Vec3{0, 1, 0});
+    MatPerspectiveFov(projection, 45 * kDegreesToRadians, 0.75f, 100, 10000);
+    FindPath(path, Vec3{0, 0, 0}, world, view, projection, 410, 300);
+    EXPECT_EQ(path.pathType, kPathStraight);
+    ASSERT_EQ(path.pathLength, 5);  // from the centre cell (200, 150)
+    EXPECT_EQ(path.pathPoints[0][0], 402);
+    EXPECT_EQ(path.pathPoints[0][1], 300);
+    // Far to the side, or behind the camera: off the screen.
+    FindPath(path, Vec3{5000, 0, 0}, world, view, projection, 410, 300);
+    EXPECT_EQ(path.pathType, kPathOffScreen);
+    MatTranslation(world, 0, 0, -1000);
+    FindPath(path, Vec3{0, 0, 0}, world, view, projection, 410, 300);
+    EXPECT_EQ(path.pathType, kPathOffScreen);
+}
+
+TEST(NearestFreeCell, RaysAndTies) {
+    ClearMask(255);
+    // Free cells at distance 3 up-left and 3 down: the later ray (down) wins the tie.
+    SetCell(47, 47, 0);
+    SetCell(50, 53, 0);
+    ScreenPoint p = NearestFreeCell(100, 100);
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 106);
+    // A nearer one on a diagonal wins over farther ones.
+    SetCell(52, 48, 0);
+    p = NearestFreeCell(101, 101);
+    EXPECT_EQ(p.x, 104);
+    EXPECT_EQ(p.y, 96);
+    // Off the rays nothing is found: the start cell comes back.
+    ClearMask(255);
+    SetCell(52, 51, 0);
+    p = NearestFreeCell(100, 100);
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 100);
+    // Rays that leave the grid die; the corner still finds its free cell.
+    SetCell(399, 290, 0);
+    p = NearestFreeCell(799, 599);
+    EXPECT_EQ(p.x, 798);
+    EXPECT_EQ(p.y, 580);
+}
+
+TEST(PathFinding, LongRoutesAreCutAt512Points) {
+    ClearMask();
+    // A serpentine: horizontal walls across the grid with gaps at alternating ends.
+    for (int y = 4; y < 300; y += 4)
+        for (int x = 0; x < 400; ++x)
+            if ((y / 4) % 2 ? x < 396 : x > 3) SetCell(x, y, 255);
+    FindPathFromScreen(path, 200, 2, 200, 590);
+    EXPECT_EQ(path.pathType, kPathSearched);
+    EXPECT_EQ(path.pathLength, kMaxPathPoints);
+    for (int i = 1; i < kMaxPathPoints; ++i) EXPECT_TRUE(Neighbours(path.pathPoints[i - 1], path.pathPoints[i])) << i;
+}
+
+// Shortest distances over the same grid with Boost's Dijkstra: edges lead into cells of
+// value 0 (the target is entered from wherever), costs 2 straight and 3 diagonal.
+std::vector<int> DijkstraFromTarget(int target) {
+    using Graph = boost::adjacency_list<boost::vecS, boost::vecS, boost::directedS, boost::no_property,
+                                        boost::property<boost::edge_weight_t, int>>;
+    Graph g(kMaskWidth * kMaskHeight);
+    static const int dx[8] = {-1, 1, 0, 0, -1, 1, 1, -1}, dy[8] = {0, 0, -1, 1, 1, 1, -1, -1};
+    for (int cy = 0; cy < kMaskHeight; ++cy)
+        for (int cx = 0; cx < kMaskWidth; ++cx) {
+            const int c = cy * kMaskWidth + cx;
+            if (c != target && walkMask[c] != 0) continue;  // only entered cells spread further
+            for (int k = 0; k < 8; ++k) {
+                const int nx = cx + dx[k], ny = cy + dy[k];
+                if (nx < 0 || ny < 0 || nx >= kMaskWidth || ny >= kMaskHeight) continue;
+                const int n = ny * kMaskWidth + nx;
+                if (walkMask[n] == 0) boost::add_edge(c, n, k < 4 ? 2 : 3, g);
+            }
+        }
+    std::vector<int> distance(kMaskWidth * kMaskHeight);
+    boost::dijkstra_shortest_paths(g, target, boost::distance_map(distance.data()));
+    return distance;
+}
+
+TEST(PathFinding, RoutesAgreeWithDijkstraOnRandomMasks) {
+    std::mt19937 rng(11);
+    int searched = 0, unreachable = 0;
+    for (int round = 0; round < 40; ++round) {
+        // A random room of 60 x 40 cells; everything outside is wall.
+        ClearMask(255);
+        const int ox = 100 + static_cast<int>(rng() % 200), oy = 50 + static_cast<int>(rng() % 200);
+        std::uniform_int_distribution<int> cell(0, 99);
+        const int density = 30 + round % 30;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 60; ++x) {
+                const int r = cell(rng);
+                SetCell(ox + x, oy + y, r < density ? 255 : (r < density + 5 ? 7 : 0));
+            }
+        int sx, sy, tx, ty;
+        do {
+            sx = ox + static_cast<int>(rng() % 60);
+            sy = oy + static_cast<int>(rng() % 40);
+        } while (MaskCell(sx, sy) != 0);
+        tx = ox + static_cast<int>(rng() % 60);
+        ty = oy + static_cast<int>(rng() % 40);
+        FindPathFromScreen(path, sx * 2, sy * 2, tx * 2, ty * 2);
+        if (path.pathType == kPathStraight) continue;
+        ++searched;
+        const int start = sy * kMaskWidth + sx, target = ty * kMaskWidth + tx;
+        const std::vector<int> best = DijkstraFromTarget(target);
+        const bool reachable = best[start] < std::numeric_limits<int>::max();
+        ASSERT_EQ(path.pathLength > 0, reachable) << "round " << round;
+        if (!reachable) {
+            ++unreachable;
+            EXPECT_EQ(path.pathLength, -1);
+            continue;
+        }
+        // Steps only between neighbouring free cells, ending next to the target; its
+        // cost is never below the shortest one.
+        int cost = 0;
+        EXPECT_EQ(path.pathPoints[0][0], sx * 2);
+        EXPECT_EQ(path.pathPoints[0][1], sy * 2);
+        for (int i = 0; i < path.pathLength; ++i) {
+            const int* p = path.pathPoints[i];
+            EXPECT_EQ(MaskCell(p[0] / 2, p[1] / 2), 0);
+            const int* q = i + 1 < path.pathLength ? path.pathPoints[i + 1] : nullptr;
+            const int end[2] = {tx * 2, ty * 2};
+            if (!q) q = end;
+            ASSERT_TRUE(Neighbours(p, q)) << "round " << round << " point " << i;
+            cost += (p[0] != q[0] && p[1] != q[1]) ? 3 : 2;
+        }
+        EXPECT_GE(cost, best[start]) << "round " << round;
+    }
+    EXPECT_GT(searched, 20);
+    EXPECT_GT(unreachable, 0);
+}
+
+}  // namespace
+}  // namespace tarvex

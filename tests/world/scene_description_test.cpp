@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <map>
+
+#include "scene/scene_description.h"
+
+namespace tarvex {
+namespace {
+
+std::map<std::string, std::vector<uint8_t>> particleFiles;
+std::vector<std::string> texturesAsked;
+
+bool ReadFake(const std::string& path, std::vector<uint8_t>& out) {
+    auto it = particleFiles.find(path);
+    if (it == particleFiles.end()) return false;
+    out = it->second;
+    return true;
+}
+
+int TextureFake(const std::string& path) {
+    texturesAsked.push_back(path);
+    return 40 + static_cast<int>(texturesAsked.size());
+}
+
+SceneDescriptionHooks Hooks(bool stencil) {
+    SceneDescriptionHooks hooks;
+    hooks.readParticleFile = ReadFake;
+    hooks.loadTexture = TextureFake;
+    hooks.stencilAvailable = stencil;
+    return hooks;
+}
+
+void Parse(const std::string& text, bool stencil = true) {
+    ParseSceneDescription(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                          Hooks(stencil));
+}
+
+const char* kScene = R"(
+// a scene
+CAMERA (0, -500, 100) (0, 0, 100) (45) (1) (0)
+SCALE (2.5)
+AMBIENT (30, 40, 50)
+START (0 0 0)
+FIRES (0)
+POINTLIGHT (2)
+  (100, 200, 300) (1000) (1) (0.5) (0.25) (255) (51) (0)
+  [1 2 3] [50] [0] [0] [0] [0] [255] [102]
+SPOTLIGHT (1) (9 9 9)
+)";
+
+TEST(SceneDescription, CameraLightsScaleAmbient) {
+    Parse(kScene);
+    // (a, b, c) in the file is (-a, c, -b) in the engine.
+    EXPECT_EQ(sceneCamera.eye.x, 0.0f);
+    EXPECT_EQ(sceneCamera.eye.y, 100.0f);
+    EXPECT_EQ(sceneCamera.eye.z, 500.0f);
+    EXPECT_EQ(sceneCamera.target.y, 100.0f);
+    EXPECT_EQ(sceneCamera.target.z, 0.0f);
+    EXPECT_EQ(sceneCamera.fovDegrees, 45.0f);
+    EXPECT_EQ(sceneScale, 2.5f);
+    // 30, 40, 50: blue 30, green 40, red 50.
+    EXPECT_EQ(ambientColour, 0x0032281Eu);
+    ASSERT_EQ(pointLightCount, 2);
+    const SceneLight& l = sceneLights[0];
+    EXPECT_TRUE(l.enabled);
+    EXPECT_EQ(l.position.x, -100.0f);
+    EXPECT_EQ(l.position.y, 300.0f);
+    EXPECT_EQ(l.position.z, -200.0f);
+    EXPECT_EQ(l.range, 1000.0f);
+    EXPECT_EQ(l.attenuation1, 0.5f);
+    EXPECT_EQ(l.attenuation2, 0.25f);
+    EXPECT_FLOAT_EQ(l.diffuse[0], 1.0f);
+    EXPECT_FLOAT_EQ(l.diffuse[1], 0.2f);
+    EXPECT_EQ(l.diffuse[3], 0.0f);
+    EXPECT_FLOAT_EQ(sceneLights[1].diffuse[2], 0.4f);
+    EXPECT_FALSE(sceneLights[2].enabled);
+    EXPECT_EQ(sceneMaterial.diffuse[0], 1.0f);
+    EXPECT_EQ(sceneMaterial.power, 0.0f);
+
+    // View and projection against GLM (shared memory layout; roll 0 leaves the look-at).
+    const glm::mat4 view = glm::lookAtLH(glm::vec3(0, 100, 500), glm::vec3(0, 100, 0), glm::vec3(0, 1, 0));
+    const glm::mat4 projection = glm::perspectiveLH_ZO(45 * kDegreesToRadians, 1 / 0.75f, 100.0f, 10000.0f);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(sceneCamera.viewMatrix[i], glm::value_ptr(view)[i], 1e-4f) << i;
+        EXPECT_NEAR(sceneCamera.projectionMatrix[i], glm::value_ptr(projection)[i], 1e-4f) << i;
+    }
+}
+
+TEST(SceneDescription, RollTurnsTheViewAboutZ) {
+    Parse("CAMERA (0 -500 100) (0 0 100) (60) (0) (30) SCALE (1) AMBIENT (0 0 0) START FIRES POINTLIGHT (0)");
+    const glm::mat4 look = glm::lookAtLH(glm::vec3(0, 100, 500), glm::vec3(0, 100, 0), glm::vec3(0, 1, 0));
+    const glm::mat4 roll = glm::rotate(glm::mat4(1.0f), -30 * kDegreesToRadians, glm::vec3(0, 0, 1));
+    const glm::mat4 view = roll * look;  // look first, then the roll
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(sceneCamera.viewMatrix[i], glm::value_ptr(view)[i], 1e-4f) << i;
+}
+
+TEST(SceneDescription, MissingRequiredSectionStopsTheLoad) {
+    Parse(kScene);
+    const Vec3 eye = sceneCamera.eye;
+    // No CAMERA: camera, scale and ambient stay; every light is off.
+    Parse("SCALE (9) AMBIENT (200, 0, 0) START FIRES POINTLIGHT (1) (0 0 0) (1) (1) (0) (0) (1) (1) (1)");
+    EXPECT_EQ(sceneCamera.eye.z, eye.z);
+    EXPECT_EQ(sceneScale, 2.5f);
+    EXPECT_EQ(ambientColour, 0x0032281Eu);
+    for (const SceneLight& l : sceneLights) EXPECT_FALSE(l.enabled);
+    // Without START the lights are not read either, but the ambient before it is.
+    Parse("CAMERA (0 -500 100) (0 0 100) (45) (0) (0) SCALE (3) AMBIENT (200, 0, 0) FIRES POINTLIGHT (1) (0 0 0)");
+    EXPECT_EQ(ambientColour, 200u);  // blue 200 and nothing else
+    EXPECT_EQ(sceneScale, 3.0f);
+    EXPECT_FALSE(sceneLights[0].enabled);
+}
+
+TEST(SceneDescription, NumberAndGroupRules) {
+    // Three spellings of one triple; "+5" reads 5; "1e3" gives 1 and 3.
+    for (const char* eye : {"(1.5, -2, 30)", "[1.5 -2 30]", "{x=1.5 y=-2 z=30}"}) {
+        Parse(std::string("CAMERA ") + eye + " (0 0 0) (+5) (0) (1e3)");
+        EXPECT_EQ(sceneCamera.eye.x, -1.5f) << eye;
+        EXPECT_EQ(sceneCamera.eye.y, 30.0f) << eye;
+        EXPECT_EQ(sceneCamera.eye.z, 2.0f) << eye;
+        EXPECT_EQ(sceneCamera.fovDegrees, 5.0f);
+        EXPECT_EQ(sceneCamera.rollDegrees, 1.0f);
+    }
+    // A triple needs only its opening bracket; "-" alone reads 0; keywords match inside words.
+    Parse("xxCAMERAxx (1 2 3 (4 5 6 (- (0) (0) SCALE(7.25.5) AMBIENT(1.9 -1.9 256)");
+    EXPECT_EQ(sceneCamera.eye.x, -1.0f);
+    EXPECT_EQ(sceneCamera.target.x, -4.0f);
+    EXPECT_EQ(sceneCamera.fovDegrees, 0.0f);
+    EXPECT_EQ(sceneScale, 7.25f);
+    // Integers truncate toward zero: 1, -1, 256.
+    EXPECT_EQ(ambientColour, 1u + static_cast<uint32_t>(-1) * 256u + 256u * 65536u);
+}
+
+std::vector<uint8_t> ParticleFile(uint32_t n, uint32_t capacity, const char* texture) {
+    std::vector<uint8_t> image(n, 0xAB);
+    if (n >= 312) std::memcpy(image.data() + 308, &capacity, 4);
+    if (n >= 204) {
+        std::memset(image.data() + 73, 0xCC, 131);
+        std::memcpy(image.data() + 73, texture, std::strlen(texture) + 1);
+    }
+    std::vector<uint8_t> file = {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8),
+                                 static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 24)};
+    file.insert(file.end(), image.begin(), image.end());
+    return file;
+}
+
+float FloatAt(const uint8_t* image, size_t offset) {
+    float f;
+    std::memcpy(&f, image + offset, 4);
+    return f;
+}
+
+TEST(SceneDescription, ParticleSystemsAndMirror) {
+    particleFiles.clear();
+    texturesAsked.clear();
+    particleFiles["particles/smoke.par"] = ParticleFile(107072, 3, "textures/smoke.tga");
+    particleFiles["particles/huge.par"] = ParticleFile(2000, 5000, "textures/x.tga");  // capacity past 1,024
+    particleFiles["particles/toolong.par"] = ParticleFile(107073, 2, "textures/y.tga");
+    std::vector<uint8_t> cut = ParticleFile(500, 2, "textures/z.tga");
+    cut.resize(300);
+    particleFiles["particles/cut.par"] = cut;
+    Parse("PARTICLES (5)"
+          " (10 20 30) (1.5) (particles/smoke.par)"
+          " (1 1 1) (2) (particles/missing.par)"
+          " (0 0 0) (1) [particles/huge.par]"
+          " (0 0 0) (1) {particles/toolong.par}"
+          " (0 0 0) (1) (particles/cut.par)"
+          " MIRROR (0 0 0) (100 0 0) (100 0 50) (0 0 50) (12.5)"
+          " CAMERA (0 -500 100) (0 0 100) (45) (0) (0)",
+          true);
+    EXPECT_EQ(particleSystemCount, 5);
+    const uint8_t* smoke = particleSystemImages[0];
+    EXPECT_EQ(smoke[0], 0xAB);
+    EXPECT_EQ(FloatAt(smoke, 24), -10.0f);
+    EXPECT_EQ(FloatAt(smoke, 28), 30.0f);
+    EXPECT_EQ(FloatAt(smoke, 32), -20.0f);
+    EXPECT_EQ(FloatAt(smoke, 107060), 1.5f);
+    EXPECT_EQ(smoke[107064], 0);  // not paused
+    EXPECT_EQ(smoke[324], 0);     // not live
+    int32_t texture;
+    std::memcpy(&texture, smoke + 204, 4);
+    EXPECT_EQ(texture, 41);
+    ASSERT_FALSE(texturesAsked.empty());
+    EXPECT_EQ(texturesAsked[0], "textures/smoke.tga");
+    // Life words of particles 0..capacity-1 are cleared; the next one keeps its byte.
+    EXPECT_EQ(smoke[328 + 104 * 2], 0);
+    EXPECT_EQ(smoke[328 + 104 * 3], 0xAB);
+    EXPECT_EQ(smoke[328 + 104 * 2 + 4], 0xAB);
+    // Missing, too large or cut files leave the record zeroed.
+    for (int i : {1, 3, 4})
+        for (size_t b = 0; b < kParticleSystemSize; b += 997) EXPECT_EQ(particleSystemImages[i][b], 0) << i;
+    // A capacity past the table clears the 1,024 particles it holds, no more.
+    EXPECT_EQ(particleSystemImages[2][328 + 104 * 1023], 0);
+    EXPECT_EQ(texturesAsked.size(), 2u);
+
+    EXPECT_TRUE(sceneMirror.mirrorEnabled);
+    EXPECT_EQ(sceneMirror.corner2.x, -100.0f);
+    EXPECT_EQ(sceneMirror.corner2.y, 50.0f);
+    EXPECT_EQ(sceneMirror.mirrorValue, 12.5f);
+    // Without a stencil buffer the mirror stays off.
+    Parse("MIRROR (0 0 0) (1 0 0) (1 0 1) (0 0 1) (1) CAMERA (0 -500 100) (0 0 100) (45) (0) (0)", false);
+    EXPECT_FALSE(sceneMirror.mirrorEnabled);
+    EXPECT_TRUE(sceneMirror.present);
+    EXPECT_EQ(particleSystemCount, 0);
+}
+
+TEST(SceneDescription, CountsPastTheTablesAreHeldAtTheirSize) {
+    std::string text = "CAMERA (0 -500 100) (0 0 100) (45) (0) (0) SCALE (1) AMBIENT (0 0 0) START FIRES POINTLIGHT (40)";
+    for (int i = 0; i < 40; ++i) text += " (1 2 3) (10) (1) (0) (0) (255) (255) (255)";
+    Parse(text + " PARTICLES (1000)");
+    EXPECT_EQ(pointLightCount, kMaxPointLights);
+    EXPECT_EQ(particleSystemCount, kMaxParticleSystems);
+    Parse("POINTLIGHT (-3) CAMERA (1 1 1) (0 0 0) (45) (0) (0) SCALE (1) AMBIENT (0 0 0) START FIRES");
+    EXPECT_EQ(pointLightCount, 0);
+}
+
+}  // namespace
+}  // namespace tarvex

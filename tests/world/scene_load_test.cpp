@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <random>
+
+#include "platform/depth_buffer.h"
+#include "platform/display.h"
+#include "platform/surface.h"
+#include "scene/scene_description.h"
+#include "scene/scene_load.h"
+#include "scene/walk_mask.h"
+#include "shell/display_setup.h"
+#include "shell/globals.h"
+#include "world_test_util.h"
+
+namespace tarvex {
+namespace {
+
+// Floor-depth files written the plain way: the row table, then per row seven channels
+// of packets. Each channel is coded by the caller's packet plan or, by default, as
+// alternating runs and literals.
+struct FloorWriter {
+    std::vector<uint8_t> body;  // everything after the 2,400-byte table
+    uint32_t rowOffsets[600] = {};
+
+    static void Channel(std::vector<uint8_t>& out, const uint8_t* bytes) {
+        std::vector<uint8_t> coded;
+        int x = 0;
+        while (x < 800) {
+            int run = 1;
+            while (x + run < 800 && run < 128 && bytes[x + run] == bytes[x]) ++run;
+            if (run >= 3) {
+                coded.push_back(static_cast<uint8_t>(run - 1));
+                coded.push_back(bytes[x]);
+                x += run;
+            } else {
+                const int n = std::min(800 - x, 1 + (x % 128));  // literals of varied lengths
+                coded.push_back(static_cast<uint8_t>(-n));
+                coded.insert(coded.end(), bytes + x, bytes + x + n);
+                x += n;
+            }
+        }
+        out.push_back(static_cast<uint8_t>(coded.size() >> 8));
+        out.push_back(static_cast<uint8_t>(coded.size()));
+        out.insert(out.end(), coded.begin(), coded.end());
+    }
+
+    std::vector<uint8_t> Write(const float* depth) {
+        body.clear();
+        for (int y = 0; y < 600; ++y) {
+            rowOffsets[y] = static_cast<uint32_t>(2400 + body.size() + 740);
+            uint8_t channels[7][800];
+            std::memset(channels, 0x5A, sizeof channels);  // 0..2 are not used
+            for (int x = 0; x < 800; ++x) {
+                uint32_t bits;
+                std::memcpy(&bits, depth + y * 800 + x, 4);
+                channels[3][x] = bits >> 24;
+                channels[4][x] = bits >> 16;
+                channels[5][x] = bits >> 8;
+                channels[6][x] = bits;
+            }
+            for (auto& c : channels) Channel(body, c);
+        }
+        std::vector<uint8_t> file(2400);
+        for (int y = 0; y < 600; ++y) {
+            const size_t at = 2396 - 4 * y;
+            file[at] = rowOffsets[y] >> 24;
+            file[at + 1] = rowOffsets[y] >> 16;
+            file[at + 2] = rowOffsets[y] >> 8;
+            file[at + 3] = rowOffsets[y];
+        }
+        file.insert(file.end(), body.begin(), body.end());
+        return file;
+    }
+};
+
+std::vector<float> FloorPattern() {
+    std::vector<float> depth(800 * 600);
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> d(-9000.0f, -200.0f);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            depth[y * 800 + x] = y < 200 ? -1e6f : (x < 400 ? -1000.0f - y : d(rng));
+    return depth;
+}
+
+TEST(FloorDepth, DecodesRunsAndLiteralsIntoFloats) {
+    const std::vector<float> depth = FloorPattern();
+    const std::vector<uint8_t> file = FloorWriter().Write(depth.data());
+    std::vector<float> out(800 * 600, 7.0f);
+    ASSERT_TRUE(DecodeFloorDepth(file, out.data()));
+    EXPECT_EQ(0, std::memcmp(out.data(), depth.data(), out.size() * 4));
+}
+
+// One row whose every channel is the given coded bytes (table entries all point at it).
+std::vector<uint8_t> SingleRowFile(const std::vector<uint8_t>& channel) {
+    std::vector<uint8_t> file(2400);
+    const uint32_t offset = 2400 + 740;
+    for (int y = 0; y < 600; ++y) {
+        file[4 * y] = offset >> 24;
+        file[4 * y + 1] = offset >> 16;
+        file[4 * y + 2] = offset >> 8;
+        file[4 * y + 3] = offset & 0xFF;
+    }
+    for (int c = 0; c < 7; ++c) file.insert(file.end(), channel.begin(), channel.end());
+    return file;
+}
+
+TEST(FloorDepth, PacketEdgeCases) {
+    // Six runs of 128 and one of 32 fill a row with L = 14.
+    std::vector<uint8_t> runs = {0, 14};
+    for (int i = 0; i < 6; ++i) runs.insert(runs.end(), {127, 0x41});
+    runs.insert(runs.end(), {31, 0x41});
+    std::vector<float> out(800 * 600);
+    ASSERT_TRUE(DecodeFloorDepth(SingleRowFile(runs), out.data()));
+    uint32_t bits;
+    std::memcpy(&bits, &out[123 * 800 + 799], 4);
+    EXPECT_EQ(bits, 0x41414141u);
+
+    // Literal packets of 128 (h = -128) copy 128 bytes each.
+    std::vector<uint8_t> literals;
+    size_t coded = 0;
+    std::vector<uint8_t> packets;
+    for (int done = 0; done < 800;) {
+        const int n = std::min(128, 800 - done);
+        packets.push_back(static_cast<uint8_t>(-n));
+        for (int i = 0; i < n; ++i) packets.push_back(static_cast<uint8_t>(done + i));
+        done += n;
+    }
+    coded = packets.size();
+    literals = {static_cast<uint8_t>(coded >> 8), static_cast<uint8_t>(coded)};
+    literals.insert(literals.end(), packets.begin(), packets.end());
+    ASSERT_TRUE(DecodeFloorDepth(SingleRowFile(literals), out.data()));
+    std::memcpy(&bits, &out[300], 4);
+    EXPECT_EQ(bits, 0x2C2C2C2Cu);  // byte 300 of each channel
+}
+
+TEST(FloorDepth, BadFilesLeaveTheFloorAsItWas) {
+    const std::vector<float> depth = FloorPattern();
+    const std::vector<uint8_t> good = FloorWriter().Write(depth.data());
+    std::vector<std::pair<const char*, std::vector<uint8_t>>> bad;
+    auto add = [&](const char* what, auto change) {
+        std::vector<uint8_t> f = good;
+        change(f);
+        bad.push_back({what, f});
+    };
+    add("short table", [](std::vector<uint8_t>& f) { f.resize(2000); });
+    add("row offset below 740", [](std::vector<uint8_t>& f) { f[2396] = f[2397] = f[2398] = 0, f[2399] = 100; });
+    add("row offset past the file", [](std::vector<uint8_t>& f) { f[0] = 0x7F; });
+    add("file cut short", [](std::vector<uint8_t>& f) { f.resize(f.size() - 5); });
+    add("channel length past the file", [](std::vector<uint8_t>& f) {
+        f[2400] = 0xFF;
+        f[2401] = 0xFF;
+        f.resize(2400 + 300);
+    });
+    // Channel 0 of row 0 grown by one run packet: more than 800 bytes.
+    add("row longer than 800", [](std::vector<uint8_t>& f) {
+        const size_t at = 2400;
+        const size_t length = (f[at] << 8) | f[at + 1];
+        f.insert(f.begin() + at + 2, {5, 1});
+        f[at] = static_cast<uint8_t>((length + 2) >> 8);
+        f[at + 1] = static_cast<uint8_t>(length + 2);
+    });
+    std::vector<uint8_t> shortRow = {0, 2, 126, 9};  // 127 bytes only
+    bad.push_back({"row shorter than 800", SingleRowFile(shortRow)});
+    std::vector<uint8_t> overrun = {0, 2, 0x80, 1};  // a literal of 128 with L = 2
+    bad.push_back({"packet past its channel", SingleRowFile(overrun)});
+    std::vector<float> out(800 * 600, 3.0f);
+    for (const auto& [what, file] : bad) {
+        EXPECT_FALSE(DecodeFloorDepth(file, out.data())) << what;
+        EXPECT_EQ(out[1234], 3.0f) << what;
+    }
+}
+
+TEST(WalkMask, ReadsWholeMasksOnlyAndCutsLargerOnes) {
+    test::GameFolder game("world_walk_mask");
+    std::vector<uint8_t> mask(kWalkMaskBytes, 0);
+    mask[119999] = 7;
+    test::WriteFile("scenes/scr_019_1m.raw", mask);
+    std::memset(walkMask, 255, sizeof walkMask);
+    ASSERT_TRUE(LoadWalkMask("scenes/scr_019_1m.raw"));
+    EXPECT_EQ(MaskAtScreen(799, 599), 7);  // byte 299 * 400 + 399
+    EXPECT_EQ(MaskAtScreen(0, 0), 0);
+    test::WriteFile("scenes/short.raw", std::vector<uint8_t>(1000, 255));
+    EXPECT_FALSE(LoadWalkMask("scenes/short.raw"));
+    EXPECT_EQ(MaskAtScreen(0, 0), 0);
+    // A packaged mask larger than the buffer is read up to the buffer.
+    std::vector<uint8_t> large(kWalkMaskBytes + 5000, 9);
+    test::WritePackage("scenes.res", {{"scenes/scr_073_1m.raw", large}});
+    ASSERT_TRUE(LoadWalkMask("scenes/scr_073_1m.raw"));
+    EXPECT_EQ(MaskAtScreen(799, 599), 9);
+}
+
+const char* kSceneText =
+    "CAMERA (0, -500, 100) (0, 0, 100) (45) (0) (0) SCALE (1) AMBIENT (10 20 30) START FIRES POINTLIGHT (0)";
+
+void UseSceneCamera() {
+    const std::string text = kSceneText;
+    ParseSceneDescription(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                          SceneDescriptionHooks{});
+}
+
+// The window depth of a view-space depth z under the scene's projection (near 100, far 10,000).
+float ExpectedWindowDepth(float z) { return 10000.0f / 9900.0f * (1.0f - 100.0f / z); }
+
+TEST(ScreenToWorld, UnprojectsThroughTheSceneCamera) {
+    UseSceneCamera();
+    // The centre looks straight down the view axis: the eye is (0, 100, 500), looking to -z.
+    Vec3 p = ScreenToWorld(400, 300, -1000.0f);
+    EXPECT_NEAR(p.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(p.y, 100.0f, 1e-3f);
+    EXPECT_NEAR(p.z, -500.0f, 1e-3f);
+    // Any pixel projects back onto itself through GLM's view and projection.
+    const glm::mat4 view = glm::lookAtLH(glm::vec3(0, 100, 500), glm::vec3(0, 100, 0), glm::vec3(0, 1, 0));
+    const glm::mat4 projection = glm::perspectiveLH_ZO(45 * kDegreesToRadians, 1 / 0.75f, 100.0f, 10000.0f);
+    for (auto [x, y] : {std::pair{0, 0}, {799, 599}, {123, 456}}) {
+        p = ScreenToWorld(x, y, -2500.0f);
+        const glm::vec4 clip = projection * view * glm::vec4(p.x, p.y, p.z, 1.0f);
+        EXPECT_NEAR((clip.x / clip.w + 1) * 400, x, 1e-2f);
+        EXPECT_NEAR((1 - clip.y / clip.w) * 300, y, 1e-2f);
+        EXPECT_NEAR(clip.w, 2500.0f, 0.5f);
+    }
+    std::vector<float> image(800 * 600, -1000.0f), window(800 * 600);
+    image[5] = -50.0f;       // nearer than the near plane: clipped, far
+    image[6] = -20000.0f;    // beyond the far plane
+    SceneryWindowDepth(image.data(), window.data());
+    EXPECT_NEAR(window[100], ExpectedWindowDepth(1000.0f), 1e-6f);
+    EXPECT_EQ(window[5], 1.0f);
+    EXPECT_EQ(window[6], 1.0f);
+}
+
+class SceneLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::EnsureHeadlessDisplay()) GTEST_SKIP() << "no headless display";
+        if (!sceneBackground) sceneBackground = CreateSurface(800, 600, 32);
+    }
+};
+
+TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
+    test::GameFolder game("world_scene_load");
+    std::filesystem::create_directories("scenes");
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 800x600 gradient:'#FF0000-#0000FF' -type TrueColor -depth 8 "
+                           "-compress none scenes/scr_005.tif"));
+    ASSERT_EQ(0, test::Run("/usr/bin/convert scenes/scr_005.tif -depth 8 rgb:reference.rgb"));
+    std::vector<float> zbf(800 * 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) zbf[y * 800 + x] = x < 400 ? -1000.0f : -5000.0f;
+    test::WriteFile("scenes/scr_005.zbf",
+                    std::vector<uint8_t>(reinterpret_cast<uint8_t*>(zbf.data()),
+                                         reinterpret_cast<uint8_t*>(zbf.data()) + kDepthImageBytes));
+    std::vector<uint8_t> mask(kWalkMaskBytes, 0);
+    mask[150 * 400 + 200] = 255;
+    test::WriteFile("scenes/scr_005m.raw", mask);
+    const std::vector<float> floor = FloorPattern();
+    test::WriteFile("scenes/scr_005m.msk", FloorWriter().Write(floor.data()));
+    test::WriteText("scenes/scr_005.txt", kSceneText);
+    ClearFileLookupCache();
+
+    stencilShadows = 4;
+    currentScene = 5;
+    LoadSceneFiles();
+    EXPECT_EQ(walkMask[150 * 400 + 200], 255);
+    EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
+    EXPECT_FALSE(HasFloor(10, 100));
+    EXPECT_EQ(ambientColour, 10u + 20u * 256u + 30u * 65536u);
+    // The picture, as ImageMagick reads it, in backgroundPixels and the 32-bit surface.
+    std::vector<uint8_t> reference(800 * 600 * 3);
+    FILE* f = std::fopen("reference.rgb", "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fread(reference.data(), 1, reference.size(), f), reference.size());
+    std::fclose(f);
+    for (size_t i : {size_t{0}, size_t{800 * 300 + 17}, size_t{800 * 600 - 1}}) {
+        EXPECT_EQ(backgroundPixels[4 * i + 2], reference[3 * i]);      // red
+        EXPECT_EQ(backgroundPixels[4 * i], reference[3 * i + 2]);      // blue
+        const uint32_t pixel = GetPixel(*sceneBackground, static_cast<int>(i % 800), static_cast<int>(i / 800));
+        EXPECT_EQ(pixel & 0xFFFFFF, (reference[3 * i] << 16) | (reference[3 * i + 1] << 8) | reference[3 * i + 2]);
+    }
+    // The saved depth holds the scenery: near on the left, far on the right.
+    const std::vector<float> saved = ReadSavedDepth();
+    EXPECT_NEAR(saved[300 * 800 + 100], ExpectedWindowDepth(1000.0f), 1e-6f);
+    EXPECT_NEAR(saved[10 * 800 + 700], ExpectedWindowDepth(5000.0f), 1e-6f);
+    // Restoring after the frame drew something brings the scenery depth back.
+    ClearBackBufferDepth(false);
+    RestoreBackBufferDepth();
+    EXPECT_NEAR(ReadBackBufferDepth()[599 * 800 + 799], ExpectedWindowDepth(5000.0f), 1e-6f);
+
+    // Scene 6 has no depth image and no floor file: nothing hides, the floor stays.
+    test::WriteText("scenes/scr_006.txt", kSceneText);
+    currentScene = 6;
+    LoadSceneFiles();
+    const std::vector<float> far = ReadSavedDepth();
+    EXPECT_EQ(far[300 * 800 + 100], 1.0f);
+    EXPECT_EQ(far[0], 1.0f);
+    EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
+    EXPECT_EQ(walkMask[150 * 400 + 200], 255);  // no mask file either: kept
+    currentScene = -1;
+    stencilShadows = 0;
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,70 @@
+// Helpers of the world tests: a game folder to work in, small file writers.
+#pragma once
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "resources/file_lookup.h"
+#include "support/test_support.h"
+
+namespace tarvex::test {
+
+// Makes a fresh game folder the current directory for the life of the object.
+class GameFolder {
+public:
+    explicit GameFolder(const std::string& name) : path_(TempDir(name)) {
+        char buffer[4096];
+        previous_ = getcwd(buffer, sizeof buffer) ? buffer : ".";
+        if (chdir(path_.c_str()) != 0) std::perror("chdir");
+        ClearFileLookupCache();
+    }
+    ~GameFolder() {
+        if (chdir(previous_.c_str()) != 0) std::perror("chdir");
+        ClearFileLookupCache();
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::filesystem::path p(path);
+    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ClearFileLookupCache();
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+    WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// A package: u32 count, 136-byte entries (128-byte name, u32 offset, u32 size), data.
+inline void WritePackage(const std::string& file,
+                         const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries) {
+    std::vector<uint8_t> out;
+    auto u32 = [&out](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back((v >> (8 * i)) & 0xFF);
+    };
+    u32(static_cast<uint32_t>(entries.size()));
+    uint32_t offset = 4 + 136 * static_cast<uint32_t>(entries.size());
+    for (const auto& [name, data] : entries) {
+        for (size_t i = 0; i < 128; ++i) out.push_back(i < name.size() ? static_cast<uint8_t>(name[i]) : 0);
+        u32(offset);
+        u32(static_cast<uint32_t>(data.size()));
+        offset += static_cast<uint32_t>(data.size());
+    }
+    for (const auto& entry : entries) out.insert(out.end(), entry.second.begin(), entry.second.end());
+    WriteFile(file, out);
+}
+
+inline int Run(const std::string& command) { return std::system(command.c_str()); }
+
+}  // namespace tarvex::test
