@@ -59,10 +59,14 @@ void Scene023(Output& out) {
 }  // namespace
 
 void BuildScene000(Output& out);
+void BuildCloseUps(Output& out);
+void BuildMoreRooms(Output& out);
 
 void BuildRooms(Output& out) {
   BuildScene000(out);
   Scene023(out);
+  BuildCloseUps(out);
+  BuildMoreRooms(out);
 }
 
 }  // namespace tarvex::demo

@@ -26,6 +26,11 @@ struct RoomKit {
 // Writes the five scene files (scr_NNN.tif, .zbf, m.raw, m.msk, .txt) of one room.
 // The description's lights are taken from the room.
 void WriteScene(Output& out, int number, const Room& room, SceneDescription desc);
+// The same in two steps, for scenes whose picture gets painted details: render (the
+// description's camera is rounded and its lights and ambient taken from the room),
+// then write. A close-up (`walkable` false) has no floor to walk on.
+RenderResult RenderScene(const Room& room, SceneDescription& desc);
+void WriteSceneFiles(Output& out, int number, RenderResult& r, const SceneDescription& desc, bool walkable);
 // Renders the screen rectangle of a room variant as a picture.
 Image RenderCrop(const Room& room, const Camera& cam, int x, int y, int w, int h);
 

@@ -1,5 +1,7 @@
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "rooms.h"
 
@@ -73,11 +75,23 @@ std::string SceneName(int number, const std::string& suffix) {
   return buf + suffix;
 }
 
-void WriteScene(Output& out, int number, const Room& room, SceneDescription desc) {
+RenderResult RenderScene(const Room& room, SceneDescription& desc) {
   RoundCamera(desc.camera);
   desc.lights = room.lights;
   desc.ambient = room.ambient;
-  RenderResult r = RenderRoom(room, desc.camera);
+  return RenderRoom(room, desc.camera);
+}
+
+void WriteScene(Output& out, int number, const Room& room, SceneDescription desc) {
+  RenderResult r = RenderScene(room, desc);
+  WriteSceneFiles(out, number, r, desc, true);
+}
+
+void WriteSceneFiles(Output& out, int number, RenderResult& r, const SceneDescription& desc, bool walkable) {
+  if (!walkable) {
+    std::fill(r.floorClass.begin(), r.floorClass.end(), uint8_t(255));
+    std::fill(r.floorDepth.begin(), r.floorDepth.end(), std::numeric_limits<float>::quiet_NaN());
+  }
   out.Add(SceneName(number, ".tif"), EncodeTiffRgb(r.colour));
   out.Add(SceneName(number, ".zbf"), EncodeDepth(r.depth));
   out.Add(SceneName(number, "m.raw"), EncodeWalkMask(r.floorClass));

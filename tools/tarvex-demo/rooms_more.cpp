@@ -1,0 +1,195 @@
+// The other walkable rooms: the old man's room (131), the rooms the lift and the
+// doorway lead to (75, 115, 149), a bathroom with a mirror (24) and a boiler room
+// with steam and sparks (25).
+#include <cmath>
+
+#include "particles.h"
+#include "rooms.h"
+
+namespace tarvex::demo {
+
+namespace {
+
+struct Palette {
+  V3 wall, wall2, floor, floor2, ceiling;
+  Pattern wallPattern, floorPattern;
+  double wallScale, floorScale;
+};
+
+// A rectangular room seen from +z looking towards -z (screen left is +x).
+struct BasicRoom {
+  Room room;
+  int wall = 0, floor = 0, ceiling = 0, dark = 0, glow = 0, wood = 0, metal = 0;
+};
+
+BasicRoom MakeRoom(const Palette& p, double halfWidth, double back, double front, double height) {
+  BasicRoom b;
+  RoomKit k{b.room};
+  b.wall = k.Mat(p.wall, p.wallPattern, p.wall2, p.wallScale);
+  b.floor = k.Mat(p.floor, p.floorPattern, p.floor2, p.floorScale);
+  b.ceiling = k.Mat(p.ceiling);
+  b.dark = k.Mat({0.30, 0.28, 0.26}, kTiles, {0.18, 0.18, 0.18}, 30);
+  b.glow = k.Mat({1.0, 0.95, 0.8}, kPlain, {}, 40, 1.3);
+  b.wood = k.Mat({0.45, 0.28, 0.15}, kPlanks, {0.25, 0.15, 0.08}, 14);
+  b.metal = k.Mat({0.55, 0.57, 0.60});
+  k.Shell({-halfWidth, 0, back}, {halfWidth, height, front}, b.wall, b.wall, b.floor, b.ceiling, b.wall, b.wall);
+  b.room.walkMinX = -halfWidth + 15;
+  b.room.walkMaxX = halfWidth - 15;
+  b.room.walkMinZ = back + 15;
+  b.room.walkMaxZ = front - 60;
+  return b;
+}
+
+// A doorway in the back wall (face -z) with a lit space behind it.
+void BackDoor(BasicRoom& b, double x0, double x1, double height, double back) {
+  RoomKit k{b.room};
+  b.room.boxes[0].holes.push_back({4, x0, 0, x1, height});
+  k.Shell({x0 - 20, 0, back - 220}, {x1 + 20, height + 30, back}, b.dark, b.dark, b.dark, b.dark, b.dark, b.dark);
+  k.Lamp({(x0 + x1) / 2, height - 20, back - 120}, {255, 230, 200}, 400, 0.004, b.glow);
+}
+
+// A doorway in a side wall (face -x when right, +x when left).
+void SideDoor(BasicRoom& b, bool left, double z0, double z1, double height) {
+  RoomKit k{b.room};
+  Box& shell = b.room.boxes[0];
+  double x = left ? shell.hi.x : shell.lo.x;
+  shell.holes.push_back({left ? 1 : 0, 0, z0, height, z1});
+  double xa = left ? x : x - 220, xb = left ? x + 220 : x;
+  k.Shell({xa, 0, z0 - 20}, {xb, height + 30, z1 + 20}, b.dark, b.dark, b.dark, b.dark, b.dark, b.dark);
+  k.Lamp({(xa + xb) / 2, height - 20, (z0 + z1) / 2}, {255, 230, 200}, 400, 0.004, b.glow);
+}
+
+SceneDescription LookingBack(V3 eye, V3 target, double fov, V3 start, double heading) {
+  SceneDescription d;
+  d.camera.eye = eye;
+  d.camera.target = target;
+  d.camera.fovDegrees = fov;
+  d.start = start;
+  d.startHeading = heading;
+  return d;
+}
+
+// Scene 131: the old man's room. The hero talks to him from screen point (461, 429)
+// facing 4.04 and leaves towards (246, 573), which lies past x = 20.
+void Scene131(Output& out) {
+  Palette p{{0.62, 0.52, 0.40}, {0.55, 0.44, 0.33}, {0.42, 0.30, 0.20}, {0.25, 0.16, 0.1}, {0.75, 0.72, 0.68},
+            kStripes, kPlanks, 34, 18};
+  BasicRoom b = MakeRoom(p, 360, -260, 720, 290);
+  RoomKit k{b.room};
+  BackDoor(b, -300, -200, 225, -260);
+  int cloth = k.Mat({0.35, 0.45, 0.30}, kRug, {0.60, 0.55, 0.30}, 40);
+  int shelf = k.Mat({0.40, 0.25, 0.14}, kPlanks, {0.2, 0.12, 0.06}, 12);
+  k.Table(-40, -150, 120, -60, 74, b.wood, b.wood);
+  k.Block({200, 0, -250}, {340, 200, -200}, shelf);                // cupboard at the back left
+  k.Block({-350, 0, 120}, {-290, 110, 330}, b.wood);               // chest on the right
+  b.room.patches.push_back({-150, 150, 40, 300, cloth, 0});         // a rug, walkable
+  k.Lamp({0, 250, 100}, {255, 232, 190}, 1600, 0.001, b.glow);
+  k.Lamp({200, 230, -150}, {230, 220, 200}, 900, 0.002, b.glow);
+  b.room.ambient = {48, 44, 40};
+  SceneDescription d = LookingBack({0, 200, 600}, {0, 60, 0}, 50, {180, 0, 420}, 1.9);
+  WriteScene(out, 131, b.room, d);
+}
+
+// Scene 75: a service room behind the empty lift doorway.
+void Scene075(Output& out) {
+  Palette p{{0.45, 0.47, 0.50}, {0.30, 0.31, 0.33}, {0.38, 0.38, 0.36}, {0.22, 0.22, 0.2}, {0.5, 0.5, 0.5},
+            kBricks, kTiles, 50, 60};
+  BasicRoom b = MakeRoom(p, 320, -250, 700, 280);
+  RoomKit k{b.room};
+  SideDoor(b, true, 380, 500, 220);
+  int crate = k.Mat({0.55, 0.42, 0.24}, kPlanks, {0.3, 0.2, 0.1}, 12);
+  k.Block({-260, 0, -200}, {-160, 90, -100}, crate);
+  k.Block({-240, 90, -180}, {-180, 150, -120}, crate);
+  k.Pillar(80, 0, 22, 0, 280, b.metal);
+  k.Lamp({0, 255, 150}, {220, 230, 255}, 1500, 0.0012, b.glow);
+  b.room.ambient = {36, 38, 42};
+  WriteScene(out, 75, b.room, LookingBack({-40, 190, 620}, {10, 60, 0}, 50, {200, 0, 440}, 4.71));
+}
+
+// Scenes 115 and 149: the floors the lift goes to.
+void LiftFloor(Output& out, int number, const Palette& p, V3 lightColour, bool withPillars) {
+  BasicRoom b = MakeRoom(p, 380, -240, 700, 300);
+  RoomKit k{b.room};
+  SideDoor(b, true, 300, 420, 225);  // the lift doors on the left
+  BackDoor(b, -60, 60, 225, -240);
+  if (withPillars) {
+    k.Pillar(-180, 60, 24, 0, 300, b.metal);
+    k.Pillar(180, 60, 24, 0, 300, b.metal);
+  } else {
+    k.Table(-300, -180, -150, -80, 74, b.wood, b.wood);
+  }
+  k.Lamp({0, 270, 200}, lightColour, 1700, 0.001, b.glow);
+  b.room.ambient = {44, 44, 46};
+  WriteScene(out, number, b.room, LookingBack({0, 200, 640}, {0, 70, 0}, 50, {250, 0, 360}, 0.0));
+}
+
+// Scene 24: a bathroom with a large mirror on the back wall.
+void Scene024(Output& out) {
+  Palette p{{0.80, 0.84, 0.86}, {0.66, 0.72, 0.76}, {0.30, 0.40, 0.52}, {0.20, 0.26, 0.34}, {0.9, 0.9, 0.9},
+            kTiles, kTiles, 25, 35};
+  BasicRoom b = MakeRoom(p, 300, -200, 650, 270);
+  RoomKit k{b.room};
+  int mirror = k.Mat({0.85, 0.88, 0.9}, kPlain, {}, 40, 0, 0.85);
+  int frame = k.Mat({0.6, 0.5, 0.3});
+  int porcelain = k.Mat({0.92, 0.92, 0.90});
+  SideDoor(b, false, 250, 370, 220);
+  V3 m0{-120, 70, -199}, m1{120, 230, -199};
+  k.Block({m0.x - 6, m0.y - 6, -200}, {m1.x + 6, m1.y + 6, -199.5}, frame, false);
+  k.Block({m0.x, m0.y, -199.5}, {m1.x, m1.y, -199}, mirror, false);
+  k.Block({-90, 0, -200}, {90, 80, -140}, porcelain);  // wash-stand under the mirror
+  k.Block({150, 0, -200}, {290, 55, 10}, porcelain);   // bath along the left wall
+  k.Lamp({0, 250, 60}, {255, 245, 235}, 1500, 0.0012, b.glow);
+  b.room.ambient = {52, 54, 58};
+  SceneDescription d = LookingBack({-60, 190, 560}, {0, 90, 0}, 50, {-40, 0, 300}, 1.57);
+  d.mirror = true;
+  // Corners in the order the engine builds its plane from (0, 1, 2), facing the room.
+  d.mirrorCorners[0] = {m0.x, m1.y, -199};
+  d.mirrorCorners[1] = {m1.x, m1.y, -199};
+  d.mirrorCorners[2] = {m0.x, m0.y, -199};
+  d.mirrorCorners[3] = {m1.x, m0.y, -199};
+  d.mirrorValue = 0;
+  WriteScene(out, 24, b.room, d);
+}
+
+// Scene 25: the boiler room: steam from a valve, sparks from a broken cable box.
+void Scene025(Output& out) {
+  Palette p{{0.50, 0.44, 0.38}, {0.32, 0.26, 0.22}, {0.32, 0.32, 0.30}, {0.2, 0.2, 0.2}, {0.4, 0.4, 0.4},
+            kBricks, kTiles, 45, 55};
+  BasicRoom b = MakeRoom(p, 340, -240, 680, 300);
+  RoomKit k{b.room};
+  int boiler = k.Mat({0.55, 0.20, 0.12});
+  int pipe = k.Mat({0.60, 0.60, 0.58});
+  int box = k.Mat({0.35, 0.40, 0.35}, kPanel, {0.2, 0.22, 0.2}, 18);
+  SideDoor(b, false, 300, 420, 220);
+  k.Pillar(150, -100, 80, 0, 230, boiler);
+  k.Pillar(150, -100, 10, 230, 300, pipe, false);
+  k.Block({-330, 180, -239}, {330, 192, -227}, pipe, false);  // a pipe along the back wall
+  k.Block({-40, 150, -239}, {-20, 192, -220}, pipe, false);   // the valve
+  k.Block({-330, 90, 0}, {-300, 170, 60}, box, false);        // cable box on the right wall
+  k.Lamp({0, 270, 150}, {255, 200, 150}, 1500, 0.0012, b.glow);
+  b.room.ambient = {40, 34, 30};
+  SceneDescription d = LookingBack({0, 200, 600}, {0, 80, 0}, 52, {-100, 0, 380}, 1.57);
+  d.particles.push_back({{-30, 150, -215}, 1.0, kSteamParticleFile});
+  d.particles.push_back({{-296, 130, 30}, 1.0, kSparkParticleFile});
+  WriteScene(out, 25, b.room, d);
+}
+
+}  // namespace
+
+void BuildMoreRooms(Output& out) {
+  Scene131(out);
+  Scene075(out);
+  LiftFloor(out, 115,
+            {{0.70, 0.68, 0.60}, {0.6, 0.58, 0.5}, {0.50, 0.50, 0.52}, {0.3, 0.3, 0.32}, {0.8, 0.8, 0.8}, kPanel,
+             kTiles, 70, 50},
+            {240, 240, 255}, true);
+  LiftFloor(out, 149,
+            {{0.58, 0.66, 0.58}, {0.45, 0.52, 0.45}, {0.52, 0.36, 0.22}, {0.3, 0.2, 0.1}, {0.8, 0.8, 0.78}, kStripes,
+             kPlanks, 30, 20},
+            {255, 230, 190}, false);
+  Scene024(out);
+  Scene025(out);
+  WriteParticleFiles(out);
+}
+
+}  // namespace tarvex::demo
