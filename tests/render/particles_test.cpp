@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/random.h"
+#include "platform/render_device.h"
+#include "render/particles.h"
+#include "scene/scene_description.h"
+#include "shell/globals.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+// Writes fields of a system record by their documented offsets.
+struct SystemWriter {
+    uint8_t* image;
+    template <typename T>
+    SystemWriter& at(size_t offset, T value) {
+        std::memcpy(image + offset, &value, sizeof value);
+        return *this;
+    }
+    template <typename T>
+    T read(size_t offset) const {
+        T v;
+        std::memcpy(&v, image + offset, sizeof v);
+        return v;
+    }
+};
+
+class ParticlesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetEngine();
+        ResetParticles();
+        SeedRandom(99);
+        synch = 1.0f;
+        std::memset(particleSystemImages[0], 0, kParticleSystemSize);
+        particleSystemCount = 1;
+        sys.image = particleSystemImages[0];
+        sys.at<uint8_t>(0, 1)            // enabled
+            .at<uint8_t>(2, 1)           // emit every tick
+            .at<uint32_t>(4, 0xFF808080) // start colour
+            .at<uint32_t>(8, 0xFF808080)
+            .at<uint32_t>(12, 10)        // fade ticks
+            .at<float>(60, 5.0f)         // size
+            .at<int32_t>(204, 0)         // a texture index
+            .at<uint32_t>(264, 1)        // one particle an emission
+            .at<uint8_t>(268, 1)         // continuous
+            .at<uint32_t>(308, 50)       // capacity
+            .at<uint32_t>(316, 1000)     // life
+            .at<float>(107060, 1.0f);
+    }
+    void TearDown() override { particleSystemCount = 0; }
+    SystemWriter sys{nullptr};
+};
+
+TEST_F(ParticlesTest, OnOffCyclesGateEmission) {
+    sys.at<uint8_t>(268, 0).at<uint32_t>(272, 3).at<uint32_t>(276, 2);  // on 3 ticks, off 2
+    std::vector<int> emitted;
+    int before = 0;
+    for (int frame = 0; frame < 12; ++frame) {
+        UpdateEmitters();
+        const int now = LiveParticleCount(0);
+        emitted.push_back(now - before);
+        before = now;
+    }
+    // Off at first (the timer runs out at once) and the switching step emits nothing;
+    // then three ticks on (the step that switches off still emits) and two off.
+    EXPECT_EQ(emitted, (std::vector<int>{0, 1, 1, 1, 0, 0, 1, 1, 1, 0, 0, 1}));
+}
+
+TEST_F(ParticlesTest, WholeTicksRunAtMostOnceAFrame) {
+    synch = 0.5f;
+    // 0.5, 1.0 (a tick; exactly 1.0 is kept), 1.5 (a tick, back to 0.5), 1.0 (a tick).
+    for (int i = 0; i < 4; ++i) UpdateEmitters();
+    EXPECT_EQ(LiveParticleCount(0), 3);
+    synch = 3.0f;  // a slow frame: still one emission
+    UpdateEmitters();
+    EXPECT_EQ(LiveParticleCount(0), 4);
+    sys.at<uint8_t>(107064, 1);  // paused
+    UpdateEmitters();
+    EXPECT_EQ(LiveParticleCount(0), 4);
+}
+
+TEST_F(ParticlesTest, NegativeSizeRateKillsAndFullSystemsDropEmissions) {
+    sys.at<uint32_t>(308, 2).at<uint32_t>(264, 5);
+    UpdateEmitters();
+    EXPECT_EQ(LiveParticleCount(0), 2);  // capacity 2: the other three are dropped
+    sys.at<float>(64, -2.0f);
+    SpawnParticle(0);
+    EXPECT_EQ(LiveParticleCount(0), 2);
+    // Existing particles keep their own size rate (0); new ones shrink away.
+    std::memset(sys.image + 328, 0, 2 * 104);
+    SpawnParticle(0);
+    ASSERT_EQ(LiveParticleCount(0), 1);
+    MoveParticles();
+    MoveParticles();
+    EXPECT_EQ(LiveParticleCount(0), 1);  // 5 - 2 - 2 = 1
+    MoveParticles();
+    EXPECT_EQ(LiveParticleCount(0), 0);
+}
+
+TEST_F(ParticlesTest, ColourFadesAndFadeBackPulses) {
+    sys.at<uint32_t>(4, 0x00000000).at<uint32_t>(8, 0x0000FF00).at<uint32_t>(12, 4).at<uint32_t>(16, 1);
+    SpawnParticle(0);
+    const size_t p = 328;
+    auto green = [&] { return sys.read<uint16_t>(p + 8 + 2) >> 8; };  // lane 1 = green
+    EXPECT_EQ(sys.read<int16_t>(p + 16 + 2), (0xFF * 256) / 4);
+    std::vector<int> seen;
+    for (int i = 0; i < 10; ++i) {
+        MoveParticles();
+        seen.push_back(green());
+    }
+    // Up for four ticks, a turning tick, down for four, a turning tick...
+    EXPECT_EQ(seen, (std::vector<int>{63, 127, 191, 255, 255, 191, 127, 63, 0, 0}));
+    EXPECT_EQ(LiveParticleCount(0), 1);
+    // Without fade-back a particle that has faded to black dies.
+    sys.at<uint32_t>(4, 0x00000010).at<uint32_t>(8, 0).at<uint32_t>(12, 1).at<uint32_t>(16, 0);
+    std::memset(sys.image + p, 0, 104);
+    SpawnParticle(0);
+    MoveParticles();
+    EXPECT_EQ(LiveParticleCount(0), 1);
+    MoveParticles();
+    EXPECT_EQ(LiveParticleCount(0), 0);
+}
+
+TEST_F(ParticlesTest, MotionFollowsVelocityAndAcceleration) {
+    sys.at<float>(24, 10.0f).at<float>(36, 2.0f).at<float>(52, 1.0f);  // at x 10, velocity x 2, acceleration y 1
+    SpawnParticle(0);
+    const size_t p = 328;
+    MoveParticles();  // t = 0: at the start
+    EXPECT_FLOAT_EQ(sys.read<float>(p + 92), 10.0f);
+    MoveParticles();  // t = 0.5
+    EXPECT_FLOAT_EQ(sys.read<float>(p + 92), 11.0f);
+    EXPECT_FLOAT_EQ(sys.read<float>(p + 96), 0.125f);
+    EXPECT_FLOAT_EQ(sys.read<float>(p + 4), 1.0f);
+}
+
+TEST(ParticleBlend, ModesMapToTheirFactors) {
+    int s, d;
+    bool diffuseAlpha;
+    ASSERT_TRUE(ParticleBlendFactors(2, s, d, diffuseAlpha));
+    EXPECT_EQ(s, static_cast<int>(device::BlendFactor::SourceAlpha));
+    EXPECT_EQ(d, static_cast<int>(device::BlendFactor::InverseSourceAlpha));
+    ASSERT_TRUE(ParticleBlendFactors(7, s, d, diffuseAlpha));
+    EXPECT_TRUE(diffuseAlpha);
+    EXPECT_FALSE(ParticleBlendFactors(13, s, d, diffuseAlpha));
+}
+
+}  // namespace
+}  // namespace tarvex
+
+#include "model/model_file.h"
+#include "platform/display.h"
+
+namespace tarvex {
+namespace {
+
+TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    const uint8_t white[4] = {255, 255, 255, 255};
+    textureCache[0].handle = CreateTextureRgba(1, 1, white, false, false);
+    MatIdentity(sceneCamera.viewMatrix);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    device::SetView(identity);
+    device::SetProjection(identity);
+    sys.at<float>(24, 0.0f).at<float>(28, 0.0f).at<float>(32, 0.5f).at<float>(60, 0.1f).at<uint8_t>(20, 0);
+    SpawnParticle(0);
+    MoveParticles();
+    ClearBackBuffer(0, 0, 0);
+    device::ClearDepth(1.0f);
+    DrawParticles();
+    auto rgb = ReadBackBufferRgb(false);
+    auto at = [&](int x, int y) { return rgb[(static_cast<size_t>(y) * 800 + x) * 3]; };
+    EXPECT_EQ(at(400, 300), 0x80);
+    EXPECT_EQ(at(400 + 35, 300), 0x80);  // 0.1 of the half-width 400 is 40 pixels
+    EXPECT_EQ(at(400 + 45, 300), 0);
+    EXPECT_EQ(at(400 + 30, 300 - 25), 0x80);  // both triangles of the quad show
+    EXPECT_EQ(at(400 - 30, 300 + 25), 0x80);
+    EXPECT_EQ(sys.read<uint32_t>(324), 0u);  // the live flag is cleared by drawing
+    ReleaseTexture(textureCache[0].handle);
+}
+
+}  // namespace
+}  // namespace tarvex
