@@ -570,25 +570,6 @@ void ClearStencil(int value) {
     glClear(GL_STENCIL_BUFFER_BIT);
 }
 
-static void BlitDepth(unsigned from, unsigned to) {
-    const DisplayObjects& o = GetDisplayObjects();
-    const GLbitfield mask = GL_DEPTH_BUFFER_BIT | (o.stencilBits ? GL_STENCIL_BUFFER_BIT : 0);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    glBlitFramebuffer(0, 0, kScreenWidth, kScreenHeight, 0, 0, kScreenWidth, kScreenHeight, mask, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
-}
-
-void SaveDepthStencil() {
-    if (!Ready()) return;
-    BlitDepth(GetDisplayObjects().backFramebuffer, GetDisplayObjects().savedFramebuffer);
-}
-
-void RestoreDepthStencil() {
-    if (!Ready()) return;
-    BlitDepth(GetDisplayObjects().savedFramebuffer, GetDisplayObjects().backFramebuffer);
-}
-
 float ReadDepth(int x, int y) {
     if (!Ready() || x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight) return 1.0f;
     float d = 1.0f;

@@ -100,11 +100,6 @@ void DrawScreenQuads(const VertexScreen* vertices, int quadCount);
 
 void ClearDepth(float depth);
 void ClearStencil(int value);
-// The scenery depth: copy the back buffer's depth and stencil to the saved buffer,
-// and back (one blit each way).
-void SaveDepthStencil();
-void RestoreDepthStencil();
-
 // Reads the back buffer's depth (window depth 0..1) at a screen pixel (tests, tools).
 float ReadDepth(int x, int y);
 int ReadStencil(int x, int y);

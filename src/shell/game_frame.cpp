@@ -4,6 +4,7 @@
 
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
+#include "model/actor.h"
 #include "media/sound.h"
 #include "media/video.h"
 #include "platform/clock.h"
@@ -103,6 +104,7 @@ void GameFrame() {
     // 2.
     gameStarted = 1;
     const double frameStart = ClockSeconds();
+    ResetPathSearchBudget();
     // 3. Mouse.
     if (!ReadPointer()) return;
     // 4.

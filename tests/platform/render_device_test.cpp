@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
 #include "support/test_support.h"
@@ -178,10 +179,10 @@ TEST_F(RenderDeviceTest, SavedDepthRestoresTheSceneryAndHidesWhatIsBehind) {
     ScreenQuad(300, 200, 400, 300, 0xFFFFFFFF, 0.3f);
     SetBlend(false);
     EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
-    SaveDepthStencil();
+    SaveBackBufferDepth();
     ClearDepth(1.0f);
     EXPECT_NEAR(ReadDepth(350, 250), 1.0f, 1e-6f);
-    RestoreDepthStencil();
+    RestoreBackBufferDepth();
     EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
     EXPECT_NEAR(ReadDepth(10, 10), 1.0f, 1e-6f);
     // A character at depth 0.5 is hidden exactly where the scenery is nearer.
