@@ -1,18 +1,310 @@
 #include "media/sound.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "media/animation_sounds.h"
+#include "media/wav.h"
+#include "platform/audio_device.h"
+#include "platform/audio_mixer.h"
+#include "platform/clock.h"
+#include "platform/ogg_stream.h"
+#include "resources/game_file.h"
+#include "shell/config.h"
+
 namespace tarvex {
 
-// Entry points of the sound system, to be filled by the sound work.
-int InitSound() { return 0; }
-void PlaySlot(int, int, int, int) {}
-void StopAllSlots() {}
-void MuteAllSlots() {}
-void RestoreSlotVolumes() {}
-void ApplyVolumeSettings() {}
-void PlayMusic(int) {}
-void StopMusic() {}
-void PlayAnimationSounds() {}
-void ReleaseSound() {}
-void ResetSceneSounds() {}
+SoundSlot soundSlots[kSoundSlotCount];
+int soundOn = 0;
+int voiceVolume = 4;
+int currentTrack = -1;
+int musicResumed = 0;
+
+namespace {
+
+// The volume each slot is played at, as last applied by a play request or the settings.
+int slotVolumes[kSoundSlotCount] = {};
+bool outputTried = false;
+bool pumpByClock = false;     // no device: the game's clock advances the mixer
+bool offlineMixing = false;   // tools and tests render the mixer themselves
+// Music that could not be opened is off for the rest of the run; the player's
+// setting in the configuration stays as it was.
+bool musicFailed = false;
+int musicOpens = 0;
+
+bool ValidSlot(int slot) { return slot >= 0 && slot < kSoundSlotCount; }
+bool MusicEnabled() { return config.musicOn != 0 && !musicFailed; }
+
+void EnsureAudioOutput() {
+    if (outputTried) return;
+    outputTried = true;
+    pumpByClock = !audio::OpenAudioDevice();
+    audio::RestartPump();
+}
+
+int PlayVolume(int slot) {
+    return slot == kVoiceSlot ? VoiceAttenuation(voiceVolume) : EffectsAttenuation(config.soundVolume);
+}
+
+// Copies the path cut four characters after its first "."; false when there is none
+// or the result does not fit a slot's name.
+bool CutName(const char* path, char (&name)[128]) {
+    if (!path) return false;
+    const char* dot = std::strchr(path, '.');
+    if (!dot) return false;
+    size_t length = static_cast<size_t>(dot - path);
+    for (int i = 0; i < 4 && path[length] != '\0'; ++i) ++length;
+    if (length >= sizeof name) return false;
+    std::memset(name, 0, sizeof name);
+    std::memcpy(name, path, length);
+    return true;
+}
+
+void ReleaseSlotBuffer(int slot) {
+    SoundSlot& s = soundSlots[slot];
+    if (s.buffer >= 0) {
+        audio::StopBuffer(s.buffer);
+        audio::ReleaseBuffer(s.buffer);
+    }
+    s.buffer = -1;
+}
+
+// Steps 2 and 4..7 of loading, once the bytes are known (or missing).
+void FillSlot(int slot, const char (&name)[128], const std::vector<uint8_t>* bytes) {
+    SoundSlot& s = soundSlots[slot];
+    s.loaded = 1;
+    std::memcpy(s.name, name, sizeof s.name);
+    ReleaseSlotBuffer(slot);
+    if (!bytes) return;
+    WavInfo wav;
+    if (!ParseWav(bytes->data(), bytes->size(), wav)) return;
+    audio::PcmFormat format{wav.channels, wav.rate, wav.bits};
+    if (!audio::CreateBuffer(slot, format, bytes->data() + wav.dataOffset, wav.dataSize)) return;
+    s.buffer = slot;
+    audio::SetBufferVolume(slot, 0);
+    audio::SetBufferPan(slot, 0);
+    slotVolumes[slot] = 0;
+}
+
+void StartSlot(int slot, int level, int pan, int loopFlags, bool restart) {
+    if (!soundOn || !ValidSlot(slot)) return;
+    SoundSlot& s = soundSlots[slot];
+    s.level = level;
+    s.pan = pan;
+    s.loop = loopFlags;
+    if (s.buffer < 0) return;
+    slotVolumes[slot] = PlayVolume(slot);
+    audio::SetBufferVolume(s.buffer, slotVolumes[slot]);
+    audio::SetBufferPan(s.buffer, pan);
+    const bool loop = (loopFlags & 1) != 0;
+    const bool playing = (audio::GetBufferStatus(s.buffer) & audio::kStatusPlaying) != 0;
+    if (playing) {
+        audio::SetBufferPosition(s.buffer, 0);
+        if (restart) audio::PlayBuffer(s.buffer, loop);
+    } else {
+        audio::PlayBuffer(s.buffer, loop);
+    }
+    s.playing = 1;
+}
+
+}  // namespace
+
+// Tools and tests that render the mixer themselves switch the clock pump off.
+void SetOfflineMixing(bool offline) { offlineMixing = offline; }
+
+int EffectsAttenuation(int volumeSetting) {
+    const long v = (static_cast<long>(volumeSetting) - 100) * 100;
+    return static_cast<int>(std::clamp<long>(v, audio::kSilentVolume, 0));
+}
+
+int VoiceAttenuation(int voiceSetting) {
+    const long v = (static_cast<long>(voiceSetting) - 4) * 500;
+    return static_cast<int>(std::clamp<long>(v, audio::kSilentVolume, 0));
+}
+
+int InitSound() {
+    if (!config.soundOn) return 0;
+    if (!offlineMixing) EnsureAudioOutput();
+    soundOn = 1;
+    return 0;
+}
+
+void LoadSound(const char* path, int slot) {
+    char name[128];
+    if (!CutName(path, name) || !soundOn || !ValidSlot(slot)) return;
+    std::vector<uint8_t> bytes;
+    const bool found = ReadGameFile(name, bytes, kWavHeaderSize + kMaxWavDataSize);
+    FillSlot(slot, name, found ? &bytes : nullptr);
+}
+
+void LoadSoundData(const char* nameText, const std::vector<uint8_t>& bytes, int slot) {
+    char name[128];
+    if (!CutName(nameText, name) || !soundOn || !ValidSlot(slot)) return;
+    FillSlot(slot, name, &bytes);
+}
+
+void PlaySlot(int slot, int level, int pan, int loopFlags) { StartSlot(slot, level, pan, loopFlags, false); }
+
+void RestartSlot(int slot, int level, int pan, int loopFlags) { StartSlot(slot, level, pan, loopFlags, true); }
+
+void StopBuffer(int32_t buffer) {
+    if (soundOn && buffer >= 0) audio::StopBuffer(buffer);
+}
+
+void StopSlot(int slot) {
+    if (ValidSlot(slot)) StopBuffer(soundSlots[slot].buffer);
+}
+
+bool IsSlotPlaying(int slot) {
+    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return false;
+    return (audio::GetBufferStatus(soundSlots[slot].buffer) & audio::kStatusPlaying) != 0;
+}
+
+uint32_t GetSlotPosition(int slot) {
+    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return 0;
+    return audio::GetBufferPosition(soundSlots[slot].buffer);
+}
+
+void SetSlotPosition(int slot, uint32_t bytes) {
+    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return;
+    audio::SetBufferPosition(soundSlots[slot].buffer, bytes);
+}
+
+void CaptureSlotPlayback() {
+    if (!soundOn) return;
+    for (int i = 0; i < kSoundSlotCount; ++i) {
+        SoundSlot& s = soundSlots[i];
+        if (s.buffer < 0) continue;
+        if (IsSlotPlaying(i)) {
+            s.playing = 1;
+            s.position = GetSlotPosition(i);
+        } else {
+            s.playing = 0;
+        }
+    }
+}
+
+void ReleaseSlotBuffers() {
+    for (int i = 0; i < kSoundSlotCount; ++i) ReleaseSlotBuffer(i);
+}
+
+void StopAllSlots() {
+    if (!soundOn) return;
+    for (int i = 0; i < kSoundSlotCount; ++i) StopSlot(i);
+}
+
+void MuteAllSlots() {
+    if (!soundOn) return;
+    for (const SoundSlot& s : soundSlots)
+        if (s.loaded && s.buffer >= 0) audio::SetBufferVolume(s.buffer, audio::kSilentVolume);
+}
+
+void RestoreSlotVolumes() {
+    if (!soundOn) return;
+    for (int i = 0; i < kSoundSlotCount; ++i)
+        if (soundSlots[i].loaded && soundSlots[i].buffer >= 0) audio::SetBufferVolume(soundSlots[i].buffer, slotVolumes[i]);
+}
+
+void ApplyVolumeSettings() {
+    if (!soundOn) return;
+    for (int i = 0; i < kSoundSlotCount; ++i)
+        if (soundSlots[i].loaded) slotVolumes[i] = PlayVolume(i);
+}
+
+int SlotVolume(int slot) { return ValidSlot(slot) ? slotVolumes[slot] : audio::kSilentVolume; }
+
+std::string MusicTrackPath(int track) {
+    // "music/000.wav" with the track over the three digits, then ".ogg".
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%3.3d", track);
+    std::string name = "music/000.wav";
+    const size_t dot = name.find('.');
+    name.replace(dot - 3, 3, digits);
+    return name.substr(0, name.find('.')) + ".ogg";
+}
+
+int MusicOpenCount() { return musicOpens; }
+
+void PumpSound() {
+    if (pumpByClock && !offlineMixing) audio::PumpMixer(GetMilliseconds());
+}
+
+void PlayMusic(int track) {
+    // The loop's idle pass: without a device the mixer follows the clock here.
+    PumpSound();
+    if (!MusicEnabled()) return;
+    if (!offlineMixing) EnsureAudioOutput();
+    if (musicResumed && audio::HasMusicSource()) {
+        audio::SetMusicPlaying(true);
+        musicResumed = 0;
+        return;
+    }
+    if (track == currentTrack) return;
+    currentTrack = track;
+    audio::SetMusicSource(nullptr);
+    std::vector<uint8_t> bytes;
+    std::shared_ptr<audio::AudioSource> stream;
+    ++musicOpens;
+    if (ReadGameFile(MusicTrackPath(track), bytes, kMaxWavDataSize)) stream = audio::OpenOggStream(std::move(bytes), true);
+    if (!stream) {
+        musicFailed = true;
+        return;
+    }
+    audio::SetMusicSource(stream);
+    SetMusicVolume();
+    audio::SetMusicPlaying(true);
+}
+
+void PauseMusic() {
+    if (!MusicEnabled()) return;
+    audio::SetMusicPlaying(false);
+    musicResumed = 0;
+}
+
+void ResumeMusic() {
+    if (!MusicEnabled()) return;
+    audio::SetMusicPlaying(true);
+    musicResumed = 1;
+}
+
+void StopMusic() {
+    if (!MusicEnabled()) return;
+    audio::SetMusicPlaying(false);
+}
+
+void SetMusicVolume() {
+    if (!MusicEnabled()) return;
+    audio::SetMusicGain(static_cast<float>(std::clamp(config.musicVolume, 0, 100)) / 100.0f);
+}
+
+void ReleaseSound() {
+    audio::CloseAudioDevice();
+    audio::SetMusicSource(nullptr);
+    ReleaseSlotBuffers();
+    audio::ClearVideoAudio();
+    outputTried = false;
+    pumpByClock = false;
+    soundOn = 0;
+    currentTrack = -1;
+    musicResumed = 0;
+}
+
+void ResetSceneSounds() {
+    ResetAnimationSoundState();
+    ClearActorSoundMarks();
+}
+
+void ResetSound() {
+    ReleaseSound();
+    audio::ResetMixer();
+    for (auto& s : soundSlots) s = SoundSlot();
+    for (int& v : slotVolumes) v = 0;
+    voiceVolume = 4;
+    musicFailed = false;
+    musicOpens = 0;
+    offlineMixing = false;
+    ResetSceneSounds();
+}
 
 }  // namespace tarvex

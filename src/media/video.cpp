@@ -1,14 +1,216 @@
 #include "media/video.h"
 
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "media/sound.h"
+#include "platform/audio_mixer.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/video_decoder.h"
+#include "resources/game_file.h"
+#include "shell/config.h"
+#include "shell/globals.h"
+
 namespace tarvex {
 
 int skipVideo = 0;
 int videoState = 0;
 int keepMusic = 0;
+int32_t& videosOn = config.videosOn;
+char videoName[128] = {};
 
-// Entry points of the video player, to be filled by the video work.
-void StartVideo(const char*) {}
-void VideoFrame() {}
-void StopVideo() {}
+namespace {
+
+VideoDecoder* decoder = nullptr;
+bool clockStarted = false;
+uint32_t startMs = 0;
+double currentTime = 0;    // presentation time of the picture on show
+double frameDuration = 0.04;
+bool streamEnded = false;
+bool pictureConverted = false;
+int64_t framesShown = 0;
+std::vector<uint8_t> picture;  // the picture on show, 800 x 600 RGBA
+std::vector<int16_t> audioScratch;
+
+bool CutName(const char* path, std::string& name) {
+    if (!path) return false;
+    const char* dot = std::strchr(path, '.');
+    if (!dot) return false;
+    size_t length = static_cast<size_t>(dot - path);
+    for (int i = 0; i < 4 && path[length] != '\0'; ++i) ++length;
+    if (length >= sizeof videoName) return false;
+    name.assign(path, length);
+    return true;
+}
+
+std::string LoosePath(const std::string& name) {
+    std::string p = name;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+bool VideoFileExists(const std::string& name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(LoosePath(name), ec) || LocateGameFile(name) != GameFileSource::Missing;
+}
+
+// A loose file is handed to FFmpeg by name; anything else (another letter case, a
+// package entry) as bytes in memory.
+VideoDecoder* OpenVideo(const std::string& name) {
+    std::error_code ec;
+    const std::string loose = LoosePath(name);
+    if (std::filesystem::is_regular_file(loose, ec)) {
+        if (VideoDecoder* d = OpenVideoFile(loose)) return d;
+    }
+    std::vector<uint8_t> bytes;
+    if (!ReadGameFile(name, bytes)) return nullptr;
+    return OpenVideoMemory(std::move(bytes), name);
+}
+
+// The video's sound joins the mixer; without the sound system it is dropped, and
+// a mixer that nobody drains is never fed more than a few seconds ahead.
+void PassAudio() {
+    audioScratch.clear();
+    TakeVideoAudio(decoder, audioScratch);
+    if (audioScratch.empty() || !soundOn) return;
+    if (audio::QueuedVideoAudio() > 5u * audio::kOutputRate) return;
+    audio::QueueVideoAudio(audioScratch.data(), audioScratch.size() / 2);
+}
+
+void EndVideo() {
+    CloseVideo(decoder);
+    audio::ClearVideoAudio();
+    picture.clear();
+    videoState = 0;
+    playMode = 0;
+    ResumeMusic();
+    RestoreSlotVolumes();
+    keepMusic = 0;
+}
+
+void Fail() {
+    CloseVideo(decoder);
+    ResumeMusic();
+    RestoreSlotVolumes();
+    keepMusic = 0;
+    videoState = 0;
+    playMode = 0;
+}
+
+}  // namespace
+
+void StartVideo(const char* path) {
+    std::string name;
+    // 1.-2. A name without an extension or a missing file starts nothing; nothing is
+    // wanted any more either, or whoever asked would wait for it for ever.
+    if (!CutName(path, name)) {
+        videoState = 0;
+        return;
+    }
+    if (!VideoFileExists(name)) {
+        videoState = 0;
+        return;
+    }
+    // 3.
+    if (videosOn == 0) {
+        videoState = 0;
+        return;
+    }
+    // 4.
+    skipVideo = 0;
+    if (!keepMusic) {
+        PauseMusic();
+        MuteAllSlots();
+    }
+    // 5.
+    if (decoder) CloseVideo(decoder);
+    audio::ClearVideoAudio();
+    std::memset(videoName, 0, sizeof videoName);
+    std::memcpy(videoName, name.data(), name.size());
+    playMode = 2;
+    decoder = OpenVideo(name);
+    double first = 0;
+    if (!decoder || !DecodeNextFrame(decoder, first)) {
+        Fail();
+        return;
+    }
+    currentTime = first;
+    frameDuration = 1.0 / VideoFrameRate(decoder);
+    streamEnded = false;
+    pictureConverted = false;
+    framesShown = 0;
+    clockStarted = false;
+    PassAudio();
+}
+
+void VideoFrame() {
+    // 1.
+    presentEnabled = 1;
+    if (!decoder) {
+        // Nothing open (switched off or already ended): leave video mode.
+        if (playMode == 2) {
+            videoState = 0;
+            playMode = 0;
+        }
+        return;
+    }
+    if (videosOn == 0) {
+        EndVideo();
+        return;
+    }
+    PumpSound();
+    // 2. Every frame, so that the loop's music poll cannot bring the music back.
+    if (!keepMusic) PauseMusic();
+    // The clock starts with the first picture shown: start-up work between the
+    // start and the first frame does not eat the video's first pictures.
+    const uint32_t now = GetMilliseconds();
+    if (!clockStarted) {
+        clockStarted = true;
+        startMs = now;
+    }
+    const double elapsed = (now - startMs) / 1000.0;
+    // Late pictures are decoded and dropped so that the sound stays in step.
+    while (!streamEnded && elapsed >= currentTime + frameDuration - 1e-6) {
+        double t = 0;
+        if (!DecodeNextFrame(decoder, t)) {
+            streamEnded = true;
+            break;
+        }
+        // A picture that claims an earlier time than the one on show follows it.
+        currentTime = t > currentTime ? t : currentTime + frameDuration;
+        pictureConverted = false;
+    }
+    PassAudio();
+    if (DisplayReady()) {
+        if (!pictureConverted) pictureConverted = ConvertFrame(decoder, kScreenWidth, kScreenHeight, picture);
+        if (pictureConverted) DrawRgbaImage(0, 0, kScreenWidth, kScreenHeight, picture.data());
+    }
+    ++framesShown;
+    const bool lastShown = streamEnded && elapsed >= currentTime + frameDuration - 1e-6;
+    if (skipVideo || lastShown) EndVideo();
+}
+
+void StopVideo() {
+    if (decoder) EndVideo();
+}
+
+bool VideoPlaying() { return decoder != nullptr; }
+
+int64_t VideoFramesShown() { return framesShown; }
+
+void ResetVideo() {
+    CloseVideo(decoder);
+    audio::ClearVideoAudio();
+    picture.clear();
+    skipVideo = 0;
+    videoState = 0;
+    keepMusic = 0;
+    framesShown = 0;
+    std::memset(videoName, 0, sizeof videoName);
+}
 
 }  // namespace tarvex

@@ -1,15 +1,24 @@
-// Video playback over the back buffer.
+// Full-screen video playback over the back buffer: any file FFmpeg reads, stretched
+// to 800 x 600, timed by the millisecond clock, its sound through the mixer.
 #pragma once
 #include <cstdint>
 
 namespace tarvex {
 
-extern int skipVideo;
-extern int videoState;
-extern int keepMusic;
+extern int skipVideo;    // set by the window procedure; cleared at each start
+extern int videoState;   // 1 while a started video is wanted; 0 when it ended or failed
+extern int keepMusic;    // set before a start: music and effects go on under the video
+extern int32_t& videosOn;  // the configuration's videos setting
+extern char videoName[128];
 
 void StartVideo(const char* path);
 void VideoFrame();
 void StopVideo();
+// Whether a video is open (tests and the menu).
+bool VideoPlaying();
+// Frames shown so far by the running or last video.
+int64_t VideoFramesShown();
+// Everything back to idle (tests).
+void ResetVideo();
 
 }  // namespace tarvex
