@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "media/sound.h"
+#include "model/actor.h"
+#include "scene/scene_description.h"
 
 namespace tarvex {
 
@@ -10,43 +12,28 @@ SoundMark actorSoundMarks[kSoundActorCount][kSoundMarkCount];
 int footstepToggle = 0;
 
 namespace {
-
-ActorSoundViewFunction actorSource = nullptr;
-SoundListenerFunction listenerSource = nullptr;
 int soundsSinceToggle = 0;
-
-double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 }  // namespace
 
-void SetAnimationSoundSources(ActorSoundViewFunction actors, SoundListenerFunction listener) {
-    actorSource = actors;
-    listenerSource = listener;
-}
-
-void AnimationSoundLevelPan(const float position[3], const SoundListener& listener, int& level, int& pan) {
-    double toActor[3], view[3];
-    for (int i = 0; i < 3; ++i) {
-        toActor[i] = static_cast<double>(position[i]) - listener.eye[i];
-        view[i] = static_cast<double>(listener.target[i]) - listener.eye[i];
-    }
-    const double distance = std::sqrt(Dot(toActor, toActor));
+void AnimationSoundLevelPan(const Vec3& position, const Vec3& eye, const Vec3& target, int& level, int& pan) {
+    const double dx = double(position.x) - eye.x, dy = double(position.y) - eye.y, dz = double(position.z) - eye.z;
+    const double vx = double(target.x) - eye.x, vy = double(target.y) - eye.y, vz = double(target.z) - eye.z;
+    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const double viewLength = std::sqrt(vx * vx + vy * vy + vz * vz);
     level = static_cast<int>(std::trunc(-6.0 * distance)) + 4000;
-    // The vertical plane through the eye, the target and a point below the eye: its
-    // normal is normalize((eye - target) x (0, 1000, 0)), pointing to the right.
-    const double e1[3] = {-view[0], -view[1], -view[2]};
-    const double e2[3] = {0, 1000, 0};
-    double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
-    const double nl = std::sqrt(Dot(n, n));
-    const double viewLength = std::sqrt(Dot(view, view));
-    if (nl <= 0 || viewLength <= 0 || distance <= 0) {
-        // Looking straight up or down, or the sound at the eye: no side to pan to.
+    // The vertical plane through the eye, the target and a point below the eye; its
+    // normal points to the camera's right.
+    const Vec3 below{eye.x, eye.y - 1000.0f, eye.z};
+    Plane plane;
+    PlaneFromPoints(plane, eye, target, below);
+    const double normalLength = std::sqrt(double(plane.a) * plane.a + double(plane.b) * plane.b + double(plane.c) * plane.c);
+    if (distance <= 0 || viewLength <= 0 || !(normalLength > 0.5)) {
+        // The sound at the eye, or a camera looking straight up or down: no side.
         pan = 0;
         return;
     }
-    for (double& c : n) c /= nl;
-    const double side = Dot(n, toActor);
-    const double cosine = Dot(view, toActor) / (viewLength * distance);
+    const double side = plane.a * double(position.x) + plane.b * double(position.y) + plane.c * double(position.z) + plane.d;
+    const double cosine = (vx * dx + vy * dy + vz * dz) / (viewLength * distance);
     const double p = std::trunc((1.0 - std::fabs(cosine)) * side * 100.0);
     pan = static_cast<int>(std::fmax(-1e9, std::fmin(1e9, p)));
 }
@@ -62,12 +49,10 @@ void ResetAnimationSoundState() {
 }
 
 void PlayAnimationSounds() {
-    if (!soundOn || !actorSource || !listenerSource) return;
-    SoundListener listener;
-    if (!listenerSource(listener)) return;
+    if (!soundOn) return;
     for (int a = 0; a < kSoundActorCount; ++a) {
-        ActorSoundView actor;
-        if (!actorSource(a, actor) || !actor.inUse || !actor.visible) continue;
+        const ActorRecord& actor = actors[a];
+        if (!actor.inUse || !actor.visible) continue;
         bool alternativeFired = false;
         for (int m = 0; m < kSoundMarkCount; ++m) {
             if (alternativeFired && m >= 1 && m <= 3) continue;
@@ -77,7 +62,7 @@ void PlayAnimationSounds() {
             const double n = mark.frame;
             if (!(actor.frameNow <= n && n < actor.frameNext)) continue;
             int level = 0, pan = 0;
-            AnimationSoundLevelPan(actor.position, listener, level, pan);
+            AnimationSoundLevelPan(actor.position, sceneCamera.eye, sceneCamera.target, level, pan);
             const int slot = footstepToggle == 1 ? mark.slot : mark.slot + 1;
             if (slot >= 0 && slot < kSoundSlotCount) RestartSlot(slot, level, pan, 0);
             if (++soundsSinceToggle == 2) {

@@ -1,4 +1,6 @@
 #include "media/animation_sounds.h"
+#include "model/actor.h"
+#include "scene/scene_description.h"
 #include "media_fixture.h"
 
 namespace tarvex::test {
@@ -162,41 +164,40 @@ TEST_F(SoundTest, MixToolWritesTheRenderedSound) {
     EXPECT_FALSE(Shell(tool + " mix --out x.wav --seconds 1 --play 1:missing.wav:0:0:0 > /dev/null"));
 }
 
-// The actor table and camera as the animation sounds see them.
-ActorSoundView testActors[kSoundActorCount];
-bool TestActor(int a, ActorSoundView& v) {
-    v = testActors[a];
-    return true;
-}
-bool TestListener(SoundListener& l) {
-    l = SoundListener();  // eye at the origin looking along +z
-    return true;
-}
-
 TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
     int level = 0, pan = 0;
-    SoundListener listener;
-    const float right[3] = {100, 0, 100}, left[3] = {-100, 0, 100}, ahead[3] = {0, 0, 500};
-    AnimationSoundLevelPan(right, listener, level, pan);
+    // Left-handed, y up: looking along +z, +x is on the right.
+    const Vec3 eye{0, 0, 0}, target{0, 0, 100};
+    AnimationSoundLevelPan({100, 0, 100}, eye, target, level, pan);
     EXPECT_EQ(level, 3152);  // trunc(-6 * 141.42) + 4000
     EXPECT_EQ(pan, 2928);    // trunc((1 - cos 45) * 100 * 100)
-    AnimationSoundLevelPan(left, listener, level, pan);
+    AnimationSoundLevelPan({-100, 0, 100}, eye, target, level, pan);
     EXPECT_EQ(pan, -2928);
-    AnimationSoundLevelPan(ahead, listener, level, pan);
+    AnimationSoundLevelPan({0, 0, 500}, eye, target, level, pan);
     EXPECT_EQ(level, 1000);
+    EXPECT_EQ(pan, 0);
+    AnimationSoundLevelPan({100, 0, 100}, eye, Vec3{0, 100, 0}, level, pan);  // looking straight up
     EXPECT_EQ(pan, 0);
 
     Sox("sound/step.wav", "-r 22050 -b 16 -c 1", "synth 0.3 sine 440");
     for (int s : {45, 46, 47, 48}) LoadSound("sound/step.wav", s);
-    for (auto& a : testActors) a = ActorSoundView();
-    testActors[2] = {true, true, {100, 0, 100}, 278, 280};
-    testActors[3] = {true, false, {0, 0, 0}, 278, 280};  // hidden actors are silent
+    ResetActors();
+    sceneCamera.eye = eye;
+    sceneCamera.target = target;
+    auto place = [](int a, bool visible) {
+        actors[a].inUse = 1;
+        actors[a].visible = visible;
+        actors[a].position = {100, 0, 100};
+        actors[a].frameNow = 278;
+        actors[a].frameNext = 280;
+    };
+    place(2, true);
+    place(3, false);  // hidden actors are silent
     actorSoundMarks[3][0] = {279, 47};
     actorSoundMarks[2][0] = {279, 45};
     actorSoundMarks[2][1] = {279, 47};  // an alternative: skipped once mark 0 fired
     actorSoundMarks[2][5] = {280, 47};  // not before frameNext
     actorSoundMarks[2][6] = {278.5f, 47};  // not a whole frame
-    SetAnimationSoundSources(TestActor, TestListener);
     PlayAnimationSounds();
     // Toggle 0 plays the slot + 1 variant.
     EXPECT_TRUE(IsSlotPlaying(46));
@@ -219,7 +220,7 @@ TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
     StopAllSlots();
     PlayAnimationSounds();
     EXPECT_FALSE(IsSlotPlaying(46));  // marks cleared with the scene
-    SetAnimationSoundSources(nullptr, nullptr);
+    ResetActors();
 }
 
 }  // namespace
