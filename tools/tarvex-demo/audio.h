@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "output.h"
+
+namespace tarvex::demo {
+
+// Canonical 44-byte-header WAV of 16-bit PCM.
+Bytes EncodeWav(const std::vector<int16_t>& samples, int channels, int rate);
+// Effects, voices for every line, music tracks and the two videos.
+bool BuildSounds(Output& out);
+// Vorbis in Ogg through FFmpeg's libvorbis encoder; bit-exact flags keep the stream
+// serial and the comment fixed. Empty on failure.
+Bytes EncodeOggVorbis(const std::vector<int16_t>& stereo, int rate);
+// A short clip (MPEG-4 Part 2 video with PCM sound in AVI), under the game's ".bik" names.
+Bytes EncodeVideo(int width, int height, int frames, int fps, int kind);
+
+}  // namespace tarvex::demo

@@ -1,0 +1,16 @@
+#pragma once
+#include <map>
+#include <string>
+
+#include "output.h"
+
+namespace tarvex::demo {
+
+// The lines spoken in the demo: dialogue lines and the hero's responses, by number.
+const std::map<int, std::string>& DialogLines();
+const std::map<int, std::string>& ResponseLines();
+// UTF-16 LE with a byte-order mark, "id text" lines ending in CR LF.
+Bytes EncodeTextTable(const std::map<int, std::string>& lines, char separator = ' ');
+void BuildTexts(Output& out);
+
+}  // namespace tarvex::demo
