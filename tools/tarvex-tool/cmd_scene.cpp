@@ -22,13 +22,16 @@ bool ParseWorldInt(const std::string& text, int& value) {
     return true;
 }
 
+// Adding 0 prints a negative zero as 0.
+std::string WorldNumber(float v) { return JsonNumber(v + 0.0f); }
+
 static std::string Vec(const Vec3& v) {
-    return "[" + JsonNumber(v.x) + "," + JsonNumber(v.y) + "," + JsonNumber(v.z) + "]";
+    return "[" + WorldNumber(v.x) + "," + WorldNumber(v.y) + "," + WorldNumber(v.z) + "]";
 }
 
 static std::string Matrix(const Mat4& m) {
     std::string out = "[";
-    for (int i = 0; i < 16; ++i) out += (i ? "," : "") + JsonNumber(m[i]);
+    for (int i = 0; i < 16; ++i) out += (i ? "," : "") + WorldNumber(m[i]);
     return out + "]";
 }
 

@@ -13,6 +13,7 @@
 namespace tarvex::tool {
 
 bool ParseWorldInt(const std::string& text, int& value);
+std::string WorldNumber(float v);
 
 static int UnprojectCommand(const Args& args) {
     Args rest = Positionals(args, {"--game"});
@@ -33,7 +34,7 @@ static int UnprojectCommand(const Args& args) {
         return 0;
     }
     const Vec3 p = ScreenToWorld(x, y, FloorDepthAt(x, y));
-    std::printf("[%s,%s,%s]\n", JsonNumber(p.x).c_str(), JsonNumber(p.y).c_str(), JsonNumber(p.z).c_str());
+    std::printf("[%s,%s,%s]\n", WorldNumber(p.x).c_str(), WorldNumber(p.y).c_str(), WorldNumber(p.z).c_str());
     return 0;
 }
 
