@@ -232,3 +232,54 @@ TEST_F(ActorRenderTest, MirrorShowsTheReflectionOnlyInsideItsQuadrilateral) {
 
 }  // namespace
 }  // namespace tarvex
+
+namespace tarvex {
+namespace {
+
+test::ModelSpec TexturedQuad(const std::string& texture, float y0) {
+    test::ModelSpec s;
+    s.points = {{-50, y0, 0}, {50, y0, 0}, {-50, y0 + 100, 0}, {50, y0 + 100, 0}};
+    s.normals = {{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}};
+    s.uvs = {{0, 0.5f}, {1, 0.5f}, {0, 0.5f}, {1, 0.5f}};
+    s.pointVertices = {{0}, {1}, {2}, {3}};
+    s.triangles = {{0, 2, 1}, {1, 2, 3}};
+    s.poses = {{1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}};
+    s.frameCount = 1;
+    s.bones = {{"Bip01", {0, 1, 2, 3}, {0}}, {"Bip01 Neck", {}, {0}}};
+    s.motions[0] = {0, 10, 0, 1.0f, 0};
+    s.texture = texture;
+    s.alphaTest = 1;
+    s.cullMode = 0;
+    return s;
+}
+
+TEST_F(ActorRenderTest, AlphaTestReferencesAre240ForActorsAnd32ForProps) {
+    test::WriteFile("models/body.md", test::WriteModel(TexturedQuad("body.tga", 0)));
+    test::WriteFile("models/hat.md", test::WriteModel(TexturedQuad("hat.tga", 120)));
+    // Two texels a texture: alpha just below and just above each reference.
+    ASSERT_EQ(std::system("/usr/bin/convert -size 2x1 xc:red -alpha set -channel A "
+                          "-fx \"i==0 ? 239/255 : 241/255\" +channel models/body.tga"), 0);
+    ASSERT_EQ(std::system("/usr/bin/convert -size 2x1 xc:blue -alpha set -channel A "
+                          "-fx \"i==0 ? 31/255 : 33/255\" +channel models/hat.tga"), 0);
+    const int body = LoadActor("models/body.md", Vec3{0, 0, 0}, 0);
+    ASSERT_GE(body, 0);
+    ASSERT_GE(AttachActor("models/hat.md", "Bip01 Neck", body), 0);
+    FloorAsScenery();
+    ClearBackBuffer(0, 0, 0);
+    DrawActorPasses();
+    auto rgb = ReadBackBufferRgb(false);
+    auto colourAt = [&](const Vec3& p) {
+        int x, y;
+        EXPECT_TRUE(Screen(p, x, y));
+        const uint8_t* c = &rgb[(static_cast<size_t>(y) * 800 + x) * 3];
+        return (c[0] << 16) | (c[1] << 8) | c[2];
+    };
+    // Heading 0 turns the model half round: its u = 0.25 lands at world x = +25.
+    EXPECT_EQ(colourAt(Vec3{25, 50, 0}), 0);          // body alpha 239 < 240
+    EXPECT_NE(colourAt(Vec3{-25, 50, 0}) & 0xFF0000, 0);  // body alpha 241
+    EXPECT_EQ(colourAt(Vec3{25, 170, 0}), 0);         // hat alpha 31 < 32
+    EXPECT_NE(colourAt(Vec3{-25, 170, 0}) & 0xFF, 0);     // hat alpha 33
+}
+
+}  // namespace
+}  // namespace tarvex
