@@ -51,7 +51,9 @@ void Scene023(Output& out) {
   d.camera.eye = {0, 210, 660};
   d.camera.target = {-20, 70, 0};
   d.camera.fovDegrees = 52;
-  d.start = {120, 0, 470};
+  RoundCamera(d.camera);
+  d.start = ScreenOnPlane(d.camera, 440, 520, 1, 0);  // in front of the rug
+  d.start.y = 0;
   d.startHeading = 1.5708;
   WriteScene(out, 23, room, d);
 }

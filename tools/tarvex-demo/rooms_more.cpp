@@ -59,12 +59,15 @@ void SideDoor(BasicRoom& b, bool left, double z0, double z1, double height) {
   k.Lamp({(xa + xb) / 2, height - 20, (z0 + z1) / 2}, {255, 230, 200}, 400, 0.004, b.glow);
 }
 
-SceneDescription LookingBack(V3 eye, V3 target, double fov, V3 start, double heading) {
+// The hero's start is given as the screen point it stands on.
+SceneDescription LookingBack(V3 eye, V3 target, double fov, double startX, double startY, double heading) {
   SceneDescription d;
   d.camera.eye = eye;
   d.camera.target = target;
   d.camera.fovDegrees = fov;
-  d.start = start;
+  RoundCamera(d.camera);
+  d.start = ScreenOnPlane(d.camera, startX, startY, 1, 0);
+  d.start.y = 0;
   d.startHeading = heading;
   return d;
 }
@@ -86,7 +89,7 @@ void Scene131(Output& out) {
   k.Lamp({0, 250, 100}, {255, 232, 190}, 1600, 0.001, b.glow);
   k.Lamp({200, 230, -150}, {230, 220, 200}, 900, 0.002, b.glow);
   b.room.ambient = {48, 44, 40};
-  SceneDescription d = LookingBack({0, 200, 600}, {0, 60, 0}, 50, {180, 0, 420}, 1.9);
+  SceneDescription d = LookingBack({0, 200, 600}, {0, 60, 0}, 50, 470, 500, 1.9);
   WriteScene(out, 131, b.room, d);
 }
 
@@ -103,7 +106,7 @@ void Scene075(Output& out) {
   k.Pillar(80, 0, 22, 0, 280, b.metal);
   k.Lamp({0, 255, 150}, {220, 230, 255}, 1500, 0.0012, b.glow);
   b.room.ambient = {36, 38, 42};
-  WriteScene(out, 75, b.room, LookingBack({-40, 190, 620}, {10, 60, 0}, 50, {200, 0, 440}, 4.71));
+  WriteScene(out, 75, b.room, LookingBack({-40, 190, 620}, {10, 60, 0}, 50, 400, 500, 4.71));
 }
 
 // Scenes 115 and 149: the floors the lift goes to.
@@ -120,7 +123,7 @@ void LiftFloor(Output& out, int number, const Palette& p, V3 lightColour, bool w
   }
   k.Lamp({0, 270, 200}, lightColour, 1700, 0.001, b.glow);
   b.room.ambient = {44, 44, 46};
-  WriteScene(out, number, b.room, LookingBack({0, 200, 640}, {0, 70, 0}, 50, {250, 0, 360}, 0.0));
+  WriteScene(out, number, b.room, LookingBack({0, 200, 640}, {0, 70, 0}, 50, 400, 520, 0.0));
 }
 
 // Scene 24: a bathroom with a large mirror on the back wall.
@@ -140,7 +143,7 @@ void Scene024(Output& out) {
   k.Block({150, 0, -200}, {290, 55, 10}, porcelain);   // bath along the left wall
   k.Lamp({0, 250, 60}, {255, 245, 235}, 1500, 0.0012, b.glow);
   b.room.ambient = {52, 54, 58};
-  SceneDescription d = LookingBack({-60, 190, 560}, {0, 90, 0}, 50, {-40, 0, 300}, 1.57);
+  SceneDescription d = LookingBack({-60, 190, 560}, {0, 90, 0}, 50, 330, 480, 1.57);
   d.mirror = true;
   // Corners in the order the engine builds its plane from (0, 1, 2), facing the room.
   d.mirrorCorners[0] = {m0.x, m1.y, -199};
@@ -168,7 +171,7 @@ void Scene025(Output& out) {
   k.Block({-330, 90, 0}, {-300, 170, 60}, box, false);        // cable box on the right wall
   k.Lamp({0, 270, 150}, {255, 200, 150}, 1500, 0.0012, b.glow);
   b.room.ambient = {40, 34, 30};
-  SceneDescription d = LookingBack({0, 200, 600}, {0, 80, 0}, 52, {-100, 0, 380}, 1.57);
+  SceneDescription d = LookingBack({0, 200, 600}, {0, 80, 0}, 52, 330, 500, 1.57);
   d.particles.push_back({{-30, 150, -215}, 1.0, kSteamParticleFile});
   d.particles.push_back({{-296, 130, 30}, 1.0, kSparkParticleFile});
   WriteScene(out, 25, b.room, d);

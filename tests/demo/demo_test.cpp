@@ -1,0 +1,592 @@
+// The demo game generator, checked with independent readers: ImageMagick for the
+// pictures, ffprobe/ffmpeg for music and videos, GLM for the camera, and small
+// parsers here for packages, floor depth, walk masks, models and text tables.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+std::string Shell(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  int rc = pclose(p);
+  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return out;
+}
+
+Bytes ReadAll(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+uint32_t U32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
+float F32(const Bytes& b, size_t at) {
+  uint32_t u = U32(b, at);
+  float f;
+  std::memcpy(&f, &u, 4);
+  return f;
+}
+
+// Both outputs are made once for the whole suite.
+struct Generated {
+  std::string loose, packed, again;
+  bool ok = false;
+};
+Generated& Demo() {
+  static Generated g = [] {
+    Generated r;
+    std::string exe = std::string(TARVEX_BINARY_DIR) + "/tarvex-demo";
+    r.loose = tarvex::test::TempDir("demo_loose");
+    r.packed = tarvex::test::TempDir("demo_packed");
+    r.again = tarvex::test::TempDir("demo_again");
+    int a = -1, b = -1, c = -1;
+    Shell(exe + " " + r.loose + " --loose", &a);
+    Shell(exe + " " + r.packed, &b);
+    Shell(exe + " " + r.again + " --loose", &c);
+    r.ok = a == 0 && b == 0 && c == 0;
+    return r;
+  }();
+  return g;
+}
+fs::path Loose(const std::string& rel) { return fs::path(Demo().loose) / rel; }
+
+// The scene description, read the way the engine reads it: each section found by its
+// keyword, numbers taken from after the next opening bracket.
+struct SceneText {
+  std::string text;
+  size_t pos = 0;
+  bool Find(const char* key) {
+    pos = text.find(key);
+    if (pos == std::string::npos) return false;
+    pos += std::strlen(key);
+    return true;
+  }
+  double Number() {
+    while (pos < text.size() && text[pos] != '-' && text[pos] != '.' && !isdigit(uint8_t(text[pos]))) ++pos;
+    size_t start = pos++;
+    while (pos < text.size() && (isdigit(uint8_t(text[pos])) || text[pos] == '.')) ++pos;
+    return std::atof(text.substr(start, pos - start).c_str());
+  }
+  void Open() {
+    size_t p = text.find_first_of("{[(", pos);
+    pos = p == std::string::npos ? text.size() : p + 1;
+  }
+  double Single() { Open(); return Number(); }
+  glm::dvec3 Triple() {
+    Open();
+    double a = Number(), b = Number(), c = Number();
+    return {-a, c, -b};  // z-up file point to the engine's y-up point
+  }
+};
+
+struct SceneCamera {
+  glm::dvec3 eye, target;
+  double fov = 0, roll = 0;
+  glm::dmat3 toWorld;
+  double p00 = 0, p11 = 0;
+  glm::dvec3 start;
+  glm::dmat4 view;
+
+  glm::dvec3 Unproject(double x, double y, double d) const {
+    glm::dvec3 dir((2 * x / 800 - 1) / p00, -(2 * y / 600 - 1) / p11, 1);
+    return eye + (-d) * (toWorld * dir);
+  }
+  bool Project(glm::dvec3 p, double& sx, double& sy, double& z) const {
+    glm::dvec4 v = view * glm::dvec4(p, 1);
+    if (v.z <= 0) return false;
+    sx = (v.x * p00 / v.z + 1) * 400;
+    sy = (1 - v.y * p11 / v.z) * 300;
+    z = v.z;
+    return true;
+  }
+};
+
+SceneCamera ReadCamera(int scene) {
+  char name[64];
+  std::snprintf(name, sizeof name, "scenes/scr_%3.3d.txt", scene);
+  Bytes b = ReadAll(Loose(name));
+  SceneText t{std::string(b.begin(), b.end())};
+  SceneCamera c;
+  EXPECT_TRUE(t.Find("CAMERA"));
+  c.eye = t.Triple();
+  c.target = t.Triple();
+  c.fov = t.Single();
+  t.Single();
+  c.roll = t.Single();
+  EXPECT_TRUE(t.Find("START"));
+  c.start = t.Triple();
+  EXPECT_EQ(c.roll, 0.0) << "the checks below assume no roll";
+  c.view = glm::lookAtLH(c.eye, c.target, glm::dvec3(0, 1, 0));
+  c.toWorld = glm::transpose(glm::dmat3(c.view));
+  double h = 1.0 / std::tan(c.fov * 0.01745329 / 2);
+  c.p11 = h;
+  c.p00 = 0.75 * h;
+  return c;
+}
+
+// The floor-depth file decoded independently of the engine.
+bool DecodeFloorDepth(const Bytes& f, std::vector<float>& out) {
+  out.assign(800 * 600, 0);
+  if (f.size() < 2400) return false;
+  for (int y = 0; y < 600; ++y) {
+    size_t t = 2396 - 4 * size_t(y);
+    uint32_t v = uint32_t(f[t]) << 24 | f[t + 1] << 16 | f[t + 2] << 8 | f[t + 3];
+    if (v < 740) return false;
+    size_t p = v - 740;
+    uint8_t ch[7][800];
+    for (int c = 0; c < 7; ++c) {
+      if (p + 2 > f.size()) return false;
+      size_t len = size_t(f[p]) << 8 | f[p + 1], end = p + 2 + len, x = 0;
+      p += 2;
+      if (end > f.size()) return false;
+      while (p < end) {
+        int8_t h = int8_t(f[p++]);
+        if (h >= 0) {
+          if (p >= end || x + h + 1 > 800) return false;
+          for (int i = 0; i <= h; ++i) ch[c][x++] = f[p];
+          ++p;
+        } else {
+          if (p + size_t(-h) > end || x + size_t(-h) > 800) return false;
+          for (int i = 0; i < -h; ++i) ch[c][x++] = f[p++];
+        }
+      }
+      if (x != 800) return false;
+    }
+    for (int x = 0; x < 800; ++x) {
+      uint32_t bits = uint32_t(ch[3][x]) << 24 | ch[4][x] << 16 | ch[5][x] << 8 | ch[6][x];
+      std::memcpy(&out[size_t(y) * 800 + x], &bits, 4);
+    }
+  }
+  return true;
+}
+
+const int kWalkScenes[] = {0, 23, 24, 25, 75, 115, 131, 149};
+const int kAllScenes[] = {0, 23, 24, 25, 75, 98, 115, 131, 149, 250, 287};
+
+std::string SceneFile(int scene, const char* suffix) {
+  char name[64];
+  std::snprintf(name, sizeof name, "scenes/scr_%3.3d%s", scene, suffix);
+  return name;
+}
+
+}  // namespace
+
+TEST(Demo, RunsAndRepeatsByteForByte) {
+  ASSERT_TRUE(Demo().ok);
+  size_t files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(Demo().loose)) {
+    if (!e.is_regular_file()) continue;
+    ++files;
+    fs::path rel = fs::relative(e.path(), Demo().loose);
+    ASSERT_EQ(ReadAll(e.path()), ReadAll(fs::path(Demo().again) / rel)) << rel;
+  }
+  EXPECT_GT(files, 300u);
+}
+
+TEST(Demo, PackagesHoldExactlyTheLooseFiles) {
+  ASSERT_TRUE(Demo().ok);
+  for (const char* top : {"texts", "scenes", "models", "animgfx", "gfx"}) {
+    Bytes pkg = ReadAll(fs::path(Demo().packed) / (std::string(top) + ".res"));
+    ASSERT_GE(pkg.size(), 4u) << top;
+    uint32_t count = U32(pkg, 0);
+    ASSERT_LE(4 + 136ull * count, pkg.size());
+    std::set<std::string> names;
+    uint64_t dataStart = 4 + 136ull * count, expectNext = dataStart;
+    for (uint32_t i = 0; i < count; ++i) {
+      size_t at = 4 + 136 * size_t(i);
+      const char* raw = reinterpret_cast<const char*>(&pkg[at]);
+      size_t len = strnlen(raw, 128);
+      ASSERT_LT(len, 128u);
+      std::string name(raw, len);
+      uint32_t off = U32(pkg, at + 128), size = U32(pkg, at + 132);
+      EXPECT_EQ(name.rfind(std::string(top) + "/", 0), 0u) << name;
+      EXPECT_TRUE(names.insert(name).second) << "duplicate " << name;
+      EXPECT_EQ(off, expectNext) << name;  // packed back to back, no overlap
+      ASSERT_LE(uint64_t(off) + size, pkg.size());
+      expectNext = uint64_t(off) + size;
+      Bytes loose = ReadAll(Loose(name));
+      ASSERT_EQ(loose.size(), size) << name;
+      EXPECT_TRUE(std::equal(loose.begin(), loose.end(), pkg.begin() + off)) << name;
+      EXPECT_FALSE(fs::exists(fs::path(Demo().packed) / name)) << name << " also written loose";
+    }
+    EXPECT_EQ(expectNext, pkg.size());
+    // Everything under the directory in the loose run is in the package.
+    size_t looseCount = 0;
+    for (const auto& e : fs::recursive_directory_iterator(Loose(top)))
+      if (e.is_regular_file()) ++looseCount;
+    size_t texturesInModels = 0;
+    if (std::string(top) == "models")
+      for (const auto& e : fs::directory_iterator(Loose(top))) texturesInModels += e.path().extension() == ".bmp";
+    EXPECT_EQ(count + texturesInModels, looseCount) << top;
+  }
+  // Readers that take loose files only still find theirs in the packed output.
+  for (const char* p : {"models/gorin.bmp", "textures/signs/sight000.tga", "data/particles/steam.prt",
+                        "textures/tools/tool742.tga", "sound/dialog/dial0206.wav"})
+    EXPECT_TRUE(fs::exists(fs::path(Demo().packed) / p)) << p;
+}
+
+TEST(Demo, PicturesAreWhatImageMagickReads) {
+  ASSERT_TRUE(Demo().ok);
+  struct Want {
+    const char* path;
+    const char* info;
+  };
+  const Want wants[] = {
+      {"scenes/scr_000.tif", "800 600 8 3"},           {"scenes/scr_023.tif", "800 600 8 3"},
+      {"gfx/main.tif", "800 600 8 3"},                 {"animgfx/scene000/Door000.tif", "130 560 8 3"},
+      {"animgfx/scene000/Lift011.tif", "110 420 8 3"}, {"gfx/scene098/knopka09.bmp", "46 46 8 3"},
+      {"textures/fonar.bmp", "256 256 8 3"},           {"textures/signs/sight001.tga", "32 32 8 4"},
+      {"textures/toolbar/t4000.tga", "32 256 8 4"},    {"animgfx/scene250/sh000.tif", "486 390 8 3"},
+  };
+  for (const Want& w : wants) {
+    std::string info = Shell("/usr/bin/identify -format '%w %h %z %[channels]' '" + Loose(w.path).string() + "' 2>&1");
+    std::string expectChannels = std::string(w.info).back() == '4' ? "srgba" : "srgb";
+    std::string want = std::string(w.info).substr(0, std::string(w.info).size() - 1) + expectChannels;
+    EXPECT_EQ(info, want) << w.path;
+  }
+  // A door frame is a crop of the room: its closed frame matches the background there.
+  std::string diff = Shell("/usr/bin/convert '" + Loose("scenes/scr_000.tif").string() +
+                         "' -crop 130x560+125+0 +repage '" + Loose("animgfx/scene000/Door1000.tif").string() +
+                         "' -compose difference -composite -format '%[fx:maxima]' info: 2>&1");
+  EXPECT_LT(std::atof(diff.c_str()), 0.02) << diff;
+}
+
+TEST(Demo, FloorPixelsUnprojectOntoTheFloor) {
+  ASSERT_TRUE(Demo().ok);
+  for (int scene : kAllScenes) {
+    SCOPED_TRACE(scene);
+    SceneCamera cam = ReadCamera(scene);
+    Bytes zbf = ReadAll(Loose(SceneFile(scene, ".zbf")));
+    ASSERT_EQ(zbf.size(), 1920000u);
+    Bytes msk = ReadAll(Loose(SceneFile(scene, "m.msk")));
+    ASSERT_LE(msk.size(), 921600u);
+    std::vector<float> floor;
+    ASSERT_TRUE(DecodeFloorDepth(msk, floor));
+    size_t floorPixels = 0, worst = 0;
+    double worstError = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) {
+        size_t k = size_t(y) * 800 + x;
+        float d = floor[k];
+        if (d < -100000) continue;
+        ++floorPixels;
+        float scenery = F32(zbf, k * 4);
+        glm::dvec3 p = cam.Unproject(x, y, d), q = cam.Unproject(x, y, scenery);
+        double e = std::max(std::fabs(p.y), std::fabs(q.y));
+        if (e > worstError) worstError = e, worst = k;
+      }
+    EXPECT_LT(worstError, 1.0) << "pixel " << worst % 800 << "," << worst / 800;
+    bool walkable = std::find(std::begin(kWalkScenes), std::end(kWalkScenes), scene) != std::end(kWalkScenes);
+    if (walkable) EXPECT_GT(floorPixels, 50000u);
+    else EXPECT_EQ(floorPixels, 0u);
+  }
+}
+
+TEST(Demo, WalkMasksFreeOnlyVisibleFloorAndStartsStandOnIt) {
+  ASSERT_TRUE(Demo().ok);
+  for (int scene : kAllScenes) {
+    SCOPED_TRACE(scene);
+    Bytes mask = ReadAll(Loose(SceneFile(scene, "m.raw")));
+    ASSERT_EQ(mask.size(), 120000u);
+    std::vector<float> floor;
+    ASSERT_TRUE(DecodeFloorDepth(ReadAll(Loose(SceneFile(scene, "m.msk"))), floor));
+    std::map<int, size_t> values;
+    for (int cy = 0; cy < 300; ++cy)
+      for (int cx = 0; cx < 400; ++cx) {
+        uint8_t v = mask[size_t(cy) * 400 + cx];
+        ++values[v];
+        int floorCount = 0;
+        for (int j = 0; j < 2; ++j)
+          for (int i = 0; i < 2; ++i) floorCount += floor[size_t(2 * cy + j) * 800 + 2 * cx + i] > -100000;
+        if (v != 255) {
+          ASSERT_EQ(floorCount, 4) << "free cell " << cx << "," << cy << " without floor";
+        }
+        if (floorCount == 0) {
+          ASSERT_EQ(v, 255);
+        }
+      }
+    bool walkable = std::find(std::begin(kWalkScenes), std::end(kWalkScenes), scene) != std::end(kWalkScenes);
+    if (!walkable) {
+      EXPECT_EQ(values[255], 120000u);
+      continue;
+    }
+    EXPECT_GT(values[0], 10000u);
+    SceneCamera cam = ReadCamera(scene);
+    double sx, sy, z;
+    ASSERT_TRUE(cam.Project(cam.start, sx, sy, z));
+    ASSERT_TRUE(sx >= 0 && sx < 800 && sy >= 0 && sy < 600) << "start off the screen at " << sx << "," << sy;
+    EXPECT_EQ(mask[size_t(sy / 2) * 400 + size_t(sx / 2)], 0) << "start at " << sx << "," << sy;
+  }
+  // The band of another value in the first room.
+  Bytes m23 = ReadAll(Loose(SceneFile(23, "m.raw")));
+  EXPECT_GT(std::count(m23.begin(), m23.end(), 7), 500);
+}
+
+TEST(Demo, ScriptedPlacesOfTheLandingAndTheOldMansRoom) {
+  ASSERT_TRUE(Demo().ok);
+  auto cell = [](int scene, int x, int y) { return ReadAll(Loose(SceneFile(scene, "m.raw")))[size_t(y / 2) * 400 + x / 2]; };
+  // Scene 0: entry positions and walk targets on free floor.
+  SceneCamera c0 = ReadCamera(0);
+  for (glm::dvec3 p : {glm::dvec3(-58.56, 0.225, 224.98), glm::dvec3(-53.12, 0.19, 279.88)}) {
+    double sx, sy, z;
+    ASSERT_TRUE(c0.Project(p, sx, sy, z));
+    ASSERT_TRUE(sx >= 0 && sx < 800 && sy >= 0 && sy < 600);
+    EXPECT_EQ(cell(0, int(sx), int(sy)), 0) << sx << "," << sy;
+  }
+  EXPECT_EQ(cell(0, 264, 524), 0);
+  EXPECT_EQ(cell(0, 284, 587), 0);
+  // Scene 131: the talking spot and the way out, which passes x = 20.
+  EXPECT_EQ(cell(131, 461, 429), 0);
+  EXPECT_EQ(cell(131, 246, 573), 0);
+  SceneCamera c131 = ReadCamera(131);
+  std::vector<float> floor;
+  ASSERT_TRUE(DecodeFloorDepth(ReadAll(Loose(SceneFile(131, "m.msk"))), floor));
+  EXPECT_LT(c131.Unproject(461, 429, floor[429 * 800 + 461]).x, 20.0);
+  EXPECT_GT(c131.Unproject(246, 573, floor[573 * 800 + 246]).x, 20.0);
+}
+
+TEST(Demo, ACharacterBehindThePillarIsHidden) {
+  ASSERT_TRUE(Demo().ok);
+  SceneCamera cam = ReadCamera(23);
+  Bytes zbf = ReadAll(Loose(SceneFile(23, ".zbf")));
+  // The pillar of the first room stands at (-150, 160); a point behind it on the line
+  // of sight is farther than the scenery depth there, a point in front is nearer.
+  glm::dvec3 pillar(-150, 100, 160), dir = glm::normalize(pillar - cam.eye);
+  double sx, sy, z;
+  ASSERT_TRUE(cam.Project(pillar, sx, sy, z));
+  double sceneryZ = -F32(zbf, (size_t(sy) * 800 + size_t(sx)) * 4);
+  double behindZ, frontZ;
+  glm::dvec3 behind = pillar + dir * 80.0, front = pillar - dir * 80.0;
+  ASSERT_TRUE(cam.Project(behind, sx, sy, behindZ));
+  ASSERT_TRUE(cam.Project(front, sx, sy, frontZ));
+  EXPECT_GT(behindZ, sceneryZ);
+  EXPECT_LT(frontZ, sceneryZ);
+}
+
+TEST(Demo, MusicDecodesAndVideosProbe) {
+  ASSERT_TRUE(Demo().ok);
+  for (const char* track : {"music/003.ogg", "music/005.ogg", "music/006.ogg", "music/008.ogg"}) {
+    int rc = -1;
+    std::string err = Shell("ffmpeg -v error -i '" + Loose(track).string() + "' -f null - 2>&1", &rc);
+    EXPECT_EQ(rc, 0) << track << err;
+    EXPECT_TRUE(err.empty()) << err;
+    double seconds = std::atof(Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                                   Loose(track).string() + "'").c_str());
+    EXPECT_NEAR(seconds, 4.0, 0.1) << track;
+  }
+  for (const char* video : {"video/intrologo.bik", "video/titres.bik"}) {
+    std::string v = Shell("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height "
+                        "-of csv=p=0 '" + Loose(video).string() + "'");
+    EXPECT_EQ(v, "mpeg4,320,240\n") << video;
+    double seconds = std::atof(Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                                   Loose(video).string() + "'").c_str());
+    EXPECT_GE(seconds, 1.0);
+    EXPECT_LE(seconds, 3.0);
+    int rc = -1;
+    Shell("ffmpeg -v error -i '" + Loose(video).string() + "' -f null - 2>&1", &rc);
+    EXPECT_EQ(rc, 0);
+  }
+}
+
+// UTF-16 LE text table lines: id -> text.
+std::map<int, std::u16string> ReadTable(const std::string& rel) {
+  Bytes b = ReadAll(Loose(rel));
+  std::map<int, std::u16string> lines;
+  EXPECT_GE(b.size(), 2u);
+  EXPECT_EQ(U16(b, 0), 0xFEFF) << rel;
+  std::u16string all;
+  for (size_t i = 2; i + 1 < b.size(); i += 2) all.push_back(char16_t(U16(b, i)));
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t end = all.find(u"\r\n", start);
+    EXPECT_NE(end, std::u16string::npos) << rel << ": line without CR LF";
+    if (end == std::u16string::npos) break;
+    std::u16string line = all.substr(start, end - start);
+    size_t i = 0;
+    int id = 0;
+    while (i < line.size() && line[i] >= u'0' && line[i] <= u'9') id = id * 10 + (line[i++] - u'0');
+    EXPECT_GT(i, 0u);
+    EXPECT_TRUE(i < line.size() && (line[i] == u' ' || line[i] == u'\t'));
+    lines[id] = line.substr(i + 1);
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST(Demo, EveryLineHasTextAndACanonicalVoice) {
+  ASSERT_TRUE(Demo().ok);
+  auto dialog = ReadTable("texts/dialog.txt");
+  auto otboy = ReadTable("texts/otboy.txt");
+  auto zones = ReadTable("data/zones.txt");
+  EXPECT_FALSE(zones.empty());
+  std::vector<int> needed = {763, 767, 769, 775, 776, 777, 778, 1347};
+  for (int id = 206; id <= 233; ++id) ASSERT_TRUE(dialog.count(id)) << id;
+  for (int id : {445, 446, 447, 448, 471, 472, 473, 474, 475, 476, 477}) ASSERT_TRUE(dialog.count(id)) << id;
+  for (int id : needed) ASSERT_TRUE(otboy.count(id)) << id;
+  auto checkWav = [](const fs::path& p) {
+    Bytes w = ReadAll(p);
+    ASSERT_GT(w.size(), 44u) << p;
+    EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
+    EXPECT_EQ(U32(w, 40), w.size() - 44) << p;
+    EXPECT_EQ(U16(w, 34), 16);
+    EXPECT_EQ(U16(w, 22), 1);
+  };
+  char name[64];
+  for (const auto& [id, text] : dialog) {
+    EXPECT_FALSE(text.empty());
+    std::snprintf(name, sizeof name, "sound/dialog/dial%4.4d.wav", id);
+    checkWav(Loose(name));
+  }
+  for (const auto& [id, text] : otboy) {
+    std::snprintf(name, sizeof name, "sound/otboy/%4.4d.wav", id);
+    checkWav(Loose(name));
+  }
+  for (const char* p : {"sound/scene000/Lift_open.wav", "sound/scene098/9.wav", "sound/global/click.wav",
+                        "sound/menu/menusound.wav", "sound/ambient/hospital.wav", "sound/stepfloor/step4.wav"})
+    checkWav(Loose(p));
+  // Sox agrees with the header.
+  std::string info = Shell("sox --i -r '" + Loose("sound/scene098/error.wav").string() + "'");
+  EXPECT_EQ(info, "22050\n");
+}
+
+// A minimal independent walk over a model file: every block in order, every point
+// owned once (rigid or blended), the file consumed exactly.
+struct ModelInfo {
+  bool signed_ = false;
+  uint32_t points = 0, frames = 0, poses = 0;
+  std::vector<std::string> bones;
+  float motion[256][4];
+  bool defined[256];
+  bool ok = false;
+};
+
+ModelInfo ReadModel(const std::string& rel) {
+  Bytes b = ReadAll(Loose(rel));
+  ModelInfo m;
+  size_t o = 0;
+  auto need = [&](size_t n) { return o + n <= b.size(); };
+  if (!need(20)) return m;
+  m.signed_ = std::memcmp(&b[4], "(c)Vexo 2001 ", 13) == 0;
+  o = m.signed_ ? 20 : 0;
+  if (!need(32 + 48)) return m;
+  uint32_t pc = U32(b, o), tc = U32(b, o + 4), vc = U32(b, o + 8), bc = U32(b, o + 16), blc = U32(b, o + 20);
+  m.points = pc;
+  m.frames = U32(b, o + 24);
+  m.poses = U32(b, o + 28);
+  o += 32 + 48 + 24 * size_t(pc);
+  if (!need(6 * size_t(tc))) return m;
+  for (uint32_t t = 0; t < tc * 3; ++t)
+    if (U16(b, o + 2 * t) >= vc) return m;
+  o += 6 * size_t(tc) + 8 * size_t(vc);
+  for (uint32_t p = 0; p < pc; ++p) {
+    if (!need(1)) return m;
+    o += 1 + 2 * size_t(b[o]);
+  }
+  o += 48 * size_t(m.poses);
+  std::vector<int> owner(pc, 0);
+  for (uint32_t i = 0; i < bc; ++i) {
+    if (!need(64 + 48 + 4)) return m;
+    m.bones.emplace_back(reinterpret_cast<const char*>(&b[o]), strnlen(reinterpret_cast<const char*>(&b[o]), 64));
+    o += 64 + 48;
+    uint32_t n = U32(b, o);
+    o += 4;
+    if (!need(2 * size_t(n))) return m;
+    for (uint32_t k = 0; k < n; ++k) ++owner.at(U16(b, o + 2 * k));
+    o += 2 * size_t(n);
+    size_t w = m.signed_ ? 4 : 2;
+    if (!need(w * m.frames)) return m;
+    for (uint32_t f = 0; f < m.frames; ++f)
+      if ((m.signed_ ? U32(b, o + 4 * f) : U16(b, o + 2 * f)) >= m.poses) return m;
+    o += w * m.frames;
+  }
+  for (uint32_t i = 0; i < blc; ++i) {
+    if (!need(4)) return m;
+    ++owner.at(U16(b, o));
+    uint32_t k = U16(b, o + 2);
+    o += 4 + 6 * size_t(k);
+  }
+  for (int c : owner)
+    if (c != 1) return m;
+  o += 1 + 256 + 36 * size_t(bc);
+  if (!need(44 * 256)) return m;
+  for (int i = 0; i < 256; ++i) {
+    for (int k = 0; k < 4; ++k) m.motion[i][k] = F32(b, o + 44 * i + 4 * k);
+    m.defined[i] = b[o + 44 * i + 20] != 0;
+  }
+  o += 44 * 256 + bc + 72;
+  m.ok = o == b.size();
+  return m;
+}
+
+TEST(Demo, ModelsAreCompleteAndCarryTheMotionsTheScenesUse) {
+  ASSERT_TRUE(Demo().ok);
+  ModelInfo hero = ReadModel("models/gorin.md");
+  ASSERT_TRUE(hero.ok);
+  EXPECT_TRUE(hero.signed_);
+  EXPECT_NE(std::find(hero.bones.begin(), hero.bones.end(), "Bip01 Neck"), hero.bones.end());
+  for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 21, 22, 26, 27, 29, 35}) EXPECT_TRUE(hero.defined[m]) << m;
+  EXPECT_LE(hero.motion[35][0], 1836.0f);
+  EXPECT_GE(hero.motion[35][1], 1836.0f);
+  EXPECT_LT(hero.motion[35][1], float(hero.frames));
+  for (int m : {3, 4, 5, 6, 7, 26, 27, 29}) EXPECT_EQ(hero.motion[m][2], -1.0f) << "gestures end, not loop";
+  EXPECT_TRUE(fs::exists(Loose("models/gorin.bmp")));
+
+  ModelInfo oldMan = ReadModel("models/ded.md");
+  ASSERT_TRUE(oldMan.ok);
+  for (int m = 26; m <= 30; ++m) EXPECT_TRUE(oldMan.defined[m]) << m;
+  ModelInfo head = ReadModel("models/golova.md");
+  ASSERT_TRUE(head.ok);
+  ModelInfo bottle = ReadModel("models/butylka.md");
+  ASSERT_TRUE(bottle.ok);
+  EXPECT_FALSE(bottle.signed_);
+  EXPECT_LT(bottle.points, 257u) << "the older layout is recognised by its axis conversion";
+}
+
+TEST(Demo, ParticleFilesAndStructureName) {
+  ASSERT_TRUE(Demo().ok);
+  for (const char* p : {"data/particles/steam.prt", "data/particles/sparks.prt"}) {
+    Bytes b = ReadAll(Loose(p));
+    ASSERT_GE(b.size(), 4u + 308 + 4);
+    uint32_t n = U32(b, 0);
+    EXPECT_LE(n, 107072u);
+    EXPECT_EQ(b.size(), 4u + n);
+    std::string texture(reinterpret_cast<const char*>(&b[4 + 73]));
+    EXPECT_TRUE(fs::exists(Loose(texture))) << texture;
+    EXPECT_LE(U32(b, 4 + 308), 1024u);
+  }
+  Bytes txt = ReadAll(Loose(SceneFile(25, ".txt")));
+  SceneText t{std::string(txt.begin(), txt.end())};
+  ASSERT_TRUE(t.Find("PARTICLES"));
+  EXPECT_EQ(t.Single(), 2.0);
+  t.Triple();
+  t.Single();
+  t.Open();
+  size_t end = t.text.find_first_of("}])", t.pos);
+  EXPECT_EQ(t.text.substr(t.pos, end - t.pos), "data/particles/steam.prt");
+  Bytes s = ReadAll(Loose("texts/structure.txt"));
+  std::string structure(s.begin(), s.end());
+  for (const char* key : {"TOOL 647", "TOOL 999", " CLICK 119", " DIAL 1505", " CLICKTOOLBAR 61"})
+    EXPECT_NE(structure.find(key), std::string::npos) << key;
+}
