@@ -99,7 +99,7 @@ void Scene075(Output& out) {
             kBricks, kTiles, 50, 60};
   BasicRoom b = MakeRoom(p, 320, -250, 700, 280);
   RoomKit k{b.room};
-  SideDoor(b, true, 380, 500, 220);
+  SideDoor(b, true, -60, 60, 220);
   int crate = k.Mat({0.55, 0.42, 0.24}, kPlanks, {0.3, 0.2, 0.1}, 12);
   k.Block({-260, 0, -200}, {-160, 90, -100}, crate);
   k.Block({-240, 90, -180}, {-180, 150, -120}, crate);
@@ -113,7 +113,7 @@ void Scene075(Output& out) {
 void LiftFloor(Output& out, int number, const Palette& p, V3 lightColour, bool withPillars) {
   BasicRoom b = MakeRoom(p, 380, -240, 700, 300);
   RoomKit k{b.room};
-  SideDoor(b, true, 300, 420, 225);  // the lift doors on the left
+  SideDoor(b, true, -40, 80, 225);  // the lift doors on the left
   BackDoor(b, -60, 60, 225, -240);
   if (withPillars) {
     k.Pillar(-180, 60, 24, 0, 300, b.metal);
@@ -135,7 +135,7 @@ void Scene024(Output& out) {
   int mirror = k.Mat({0.85, 0.88, 0.9}, kPlain, {}, 40, 0, 0.85);
   int frame = k.Mat({0.6, 0.5, 0.3});
   int porcelain = k.Mat({0.92, 0.92, 0.90});
-  SideDoor(b, false, 250, 370, 220);
+  SideDoor(b, false, -40, 80, 220);
   V3 m0{-120, 70, -199}, m1{120, 230, -199};
   k.Block({m0.x - 6, m0.y - 6, -200}, {m1.x + 6, m1.y + 6, -199.5}, frame, false);
   k.Block({m0.x, m0.y, -199.5}, {m1.x, m1.y, -199}, mirror, false);
@@ -163,7 +163,7 @@ void Scene025(Output& out) {
   int boiler = k.Mat({0.55, 0.20, 0.12});
   int pipe = k.Mat({0.60, 0.60, 0.58});
   int box = k.Mat({0.35, 0.40, 0.35}, kPanel, {0.2, 0.22, 0.2}, 18);
-  SideDoor(b, false, 300, 420, 220);
+  SideDoor(b, false, -200, -80, 220);
   k.Pillar(150, -100, 80, 0, 230, boiler);
   k.Pillar(150, -100, 10, 230, 300, pipe, false);
   k.Block({-330, 180, -239}, {330, 192, -227}, pipe, false);  // a pipe along the back wall
