@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <SDL2/SDL.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -20,7 +21,9 @@
 namespace tarvex::test {
 
 std::string TempDir(const std::string& name) {
-    std::filesystem::path p = std::filesystem::path(TARVEX_BINARY_DIR) / "test-tmp" / name;
+    // CTest runs test cases in parallel processes: each process gets folders of its own.
+    std::filesystem::path p = std::filesystem::path(TARVEX_BINARY_DIR) / "test-tmp" /
+                              (name + "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(p);
     std::filesystem::create_directories(p);
     return p.string();
