@@ -2,6 +2,7 @@
 
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "media/video.h"
 #include "platform/display.h"
 #include "platform/timers.h"
 #include "shell/fonts.h"
@@ -19,6 +20,12 @@ void MenuInit() {}
 
 void MenuFrame() {
     ReadPointer();
+    // The intro video and the credits play over the menu.
+    if (playMode == 2) {
+        VideoFrame();
+        if (presentEnabled) Present(false);
+        return;
+    }
     ClearBackBuffer(0, 0, 0);
     if (regularFont) {
         const std::u16string title = u"Тарвекс";

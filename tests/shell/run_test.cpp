@@ -144,3 +144,32 @@ TEST(DisplaySetup, EveryFailedStepIsReportedWithItsMessage) {
 
 }  // namespace
 }  // namespace tarvex
+
+namespace tarvex {
+namespace {
+
+TEST(EngineRun, IntroVideoPlaysOverTheMenuThenTheMenuShows) {
+    std::string dir = test::TempDir("intro-run");
+    std::filesystem::create_directories(dir + "/video");
+    // One second of red, made by the ffmpeg command under the game's file name.
+    ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=320x240:r=25:d=1 -c:v mpeg4 -f avi " +
+                           dir + "/video/intrologo.bik")
+                              .c_str()),
+              0);
+    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 70 --screenshot 5:" + dir + "/video.png --screenshot 69:" +
+                            dir + "/menu.png --path " + dir,
+                        dir + "/log.txt"),
+              0);
+    int w, h;
+    std::vector<uint8_t> video, menu;
+    ASSERT_TRUE(ReadPngRgb(dir + "/video.png", w, h, video));
+    ASSERT_TRUE(ReadPngRgb(dir + "/menu.png", w, h, menu));
+    // The whole screen is red during the video (gamma keeps it a little under 255).
+    EXPECT_GT(video[0], 200);
+    EXPECT_LT(video[1], 40);
+    EXPECT_GT(video[(599 * 800 + 799) * 3], 200);
+    EXPECT_EQ(menu[0], 0);
+}
+
+}  // namespace
+}  // namespace tarvex
