@@ -465,85 +465,55 @@ void RunActorPass() {
 
 void ResetPathSearchBudget() { pathSearchesThisFrame = 0; }
 
+// The record's fields at their places in the saved image; one list serves both ways.
+template <typename Record, typename Copy>
+static void ActorFields(Record& a, Copy&& copy) {
+    copy(0, &a.inUse, 1);
+    copy(1, &a.visible, 1);
+    copy(4, &a.attached, 1);
+    copy(8, &a.position, 12);
+    copy(20, &a.waypoint, 12);
+    copy(44, &a.destination, 12);
+    copy(68, &a.walkSpeed, 4);
+    copy(72, &a.secondSpeed, 4);
+    copy(76, &a.heading, 4);
+    copy(80, &a.walking, 4);
+    copy(84, &a.model, 4);
+    copy(88, &a.texture, 4);
+    copy(92, &a.motion, 4);
+    copy(96, &a.idleMotion, 4);
+    copy(100, &a.frame, 4);
+    copy(2668, &a.updateCounter, 4);
+    copy(2684, &a.clickable, 4);
+    copy(2696, a.screenRect, 16);
+    copy(2736, &a.scale, 12);
+    copy(2748, a.targetCell, 8);
+    copy(2756, a.requestedCell, 8);
+    copy(2764, &a.finalHeading, 4);
+    copy(2768, &a.walkRequest, 4);
+    copy(2784, a.reachedCell, 8);
+    copy(2792, &a.path.pathLength, 4);
+    copy(2800, a.path.pathPoints, sizeof a.path.pathPoints);
+    copy(6896, &a.path.pathType, 4);
+    copy(6900, &a.path.pathIndex, 4);
+    copy(6912, a.requestCopy, 8);
+    copy(6932, &a.turnTarget, 4);
+    copy(6936, &a.turnRate, 4);
+    copy(6944, &a.shadowMode, 4);
+    // 7024: the attachments table's address has no meaning in a file.
+    copy(7028, a.trackedPoints, 48);
+    copy(7076, &a.frameNow, 4);
+    copy(7080, &a.frameNext, 4);
+}
+
 void SerializeActor(const ActorRecord& a, uint8_t* out) {
     std::memset(out, 0, kActorRecordSize);
-    auto put = [out](size_t offset, const void* v, size_t n) { std::memcpy(out + offset, v, n); };
-    put(0, &a.inUse, 1);
-    put(1, &a.visible, 1);
-    put(4, &a.attached, 1);
-    put(8, &a.position, 12);
-    put(20, &a.waypoint, 12);
-    put(44, &a.destination, 12);
-    put(68, &a.walkSpeed, 4);
-    put(72, &a.secondSpeed, 4);
-    put(76, &a.heading, 4);
-    put(80, &a.walking, 4);
-    put(84, &a.model, 4);
-    put(88, &a.texture, 4);
-    put(92, &a.motion, 4);
-    put(96, &a.idleMotion, 4);
-    put(100, &a.frame, 4);
-    put(2668, &a.updateCounter, 4);
-    put(2684, &a.clickable, 4);
-    put(2696, a.screenRect, 16);
-    put(2736, &a.scale, 12);
-    put(2748, a.targetCell, 8);
-    put(2756, a.requestedCell, 8);
-    put(2764, &a.finalHeading, 4);
-    put(2768, &a.walkRequest, 4);
-    put(2784, a.reachedCell, 8);
-    put(2792, &a.path.pathLength, 4);
-    put(2800, a.path.pathPoints, sizeof a.path.pathPoints);
-    put(6896, &a.path.pathType, 4);
-    put(6900, &a.path.pathIndex, 4);
-    put(6912, a.requestCopy, 8);
-    put(6932, &a.turnTarget, 4);
-    put(6936, &a.turnRate, 4);
-    put(6944, &a.shadowMode, 4);
-    // 7024: the attachments table's address has no meaning in a file.
-    put(7028, a.trackedPoints, 48);
-    put(7076, &a.frameNow, 4);
-    put(7080, &a.frameNext, 4);
+    ActorFields(a, [out](size_t offset, const void* v, size_t n) { std::memcpy(out + offset, v, n); });
 }
 
 void DeserializeActor(const uint8_t* in, ActorRecord& a) {
     a = ActorRecord{};
-    auto get = [in](size_t offset, void* v, size_t n) { std::memcpy(v, in + offset, n); };
-    get(0, &a.inUse, 1);
-    get(1, &a.visible, 1);
-    get(4, &a.attached, 1);
-    get(8, &a.position, 12);
-    get(20, &a.waypoint, 12);
-    get(44, &a.destination, 12);
-    get(68, &a.walkSpeed, 4);
-    get(72, &a.secondSpeed, 4);
-    get(76, &a.heading, 4);
-    get(80, &a.walking, 4);
-    get(84, &a.model, 4);
-    get(88, &a.texture, 4);
-    get(92, &a.motion, 4);
-    get(96, &a.idleMotion, 4);
-    get(100, &a.frame, 4);
-    get(2668, &a.updateCounter, 4);
-    get(2684, &a.clickable, 4);
-    get(2696, a.screenRect, 16);
-    get(2736, &a.scale, 12);
-    get(2748, a.targetCell, 8);
-    get(2756, a.requestedCell, 8);
-    get(2764, &a.finalHeading, 4);
-    get(2768, &a.walkRequest, 4);
-    get(2784, a.reachedCell, 8);
-    get(2792, &a.path.pathLength, 4);
-    get(2800, a.path.pathPoints, sizeof a.path.pathPoints);
-    get(6896, &a.path.pathType, 4);
-    get(6900, &a.path.pathIndex, 4);
-    get(6912, a.requestCopy, 8);
-    get(6932, &a.turnTarget, 4);
-    get(6936, &a.turnRate, 4);
-    get(6944, &a.shadowMode, 4);
-    get(7028, a.trackedPoints, 48);
-    get(7076, &a.frameNow, 4);
-    get(7080, &a.frameNext, 4);
+    ActorFields(a, [in](size_t offset, void* v, size_t n) { std::memcpy(v, in + offset, n); });
     // Values from a file are checked before anything indexes with them.
     if (a.path.pathLength > kMaxPathPoints) a.path.pathLength = kMaxPathPoints;
     if (a.path.pathIndex < 0 || a.path.pathIndex >= kMaxPathPoints) a.path.pathIndex = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/display.h"
+#include "platform/gl_program.h"
 
 namespace tarvex {
 
@@ -36,45 +37,12 @@ struct DepthPass {
 };
 DepthPass pass;
 
-unsigned Compile(GLenum kind, const char* source) {
-    unsigned shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    int ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024];
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "depth shader: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 bool EnsurePass() {
     SDL_GLContext current = SDL_GL_GetCurrentContext();
     if (pass.program && pass.context == current) return true;
     pass = DepthPass{};  // a new display: the old names died with its context
-    unsigned vs = Compile(GL_VERTEX_SHADER, kVertexDepth);
-    unsigned fs = Compile(GL_FRAGMENT_SHADER, kFragmentDepth);
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
-        return false;
-    }
-    unsigned program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    int ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        glDeleteProgram(program);
-        return false;
-    }
+    const unsigned program = BuildGlProgram(kVertexDepth, kFragmentDepth, "depth");
+    if (!program) return false;
     pass.program = program;
     pass.locValues = glGetUniformLocation(program, "depthValues");
     glGenVertexArrays(1, &pass.vao);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/gl_program.h"
 #include "platform/message_box.h"
 
 namespace tarvex {
@@ -85,45 +86,6 @@ void main() {
                   texture(gammaRamp, vec2(i.b, 0.5)).b, 1.0);
 }
 )";
-
-unsigned CompileShader(GLenum kind, const char* source) {
-    unsigned shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    int ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024];
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "shader: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-unsigned LinkProgram(const char* vertex, const char* fragment) {
-    unsigned vs = CompileShader(GL_VERTEX_SHADER, vertex);
-    unsigned fs = CompileShader(GL_FRAGMENT_SHADER, fragment);
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
-        return 0;
-    }
-    unsigned program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    int ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
-}
 
 void UploadGamma() {
     if (!display.gammaTexture || !display.rampDirty) return;
@@ -265,8 +227,8 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, o.backColour, 0);
     if (Forced(DisplayStep::BackBuffer) || glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
 
-    display.program2d = LinkProgram(kVertex2d, kFragment2d);
-    display.programPresent = LinkProgram(kVertexPresent, kFragmentPresent);
+    display.program2d = BuildGlProgram(kVertex2d, kFragment2d, "2-D");
+    display.programPresent = BuildGlProgram(kVertexPresent, kFragmentPresent, "present");
     if (Forced(DisplayStep::Device) || !display.program2d || !display.programPresent) return DisplayStep::Device;
     display.loc2dMode = glGetUniformLocation(display.program2d, "mode");
     display.loc2dColour = glGetUniformLocation(display.program2d, "tint");

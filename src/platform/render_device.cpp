@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/gl_program.h"
 
 namespace tarvex::device {
 
@@ -189,22 +190,6 @@ struct StateInit {
         Identity(state.projection);
     }
 } stateInit;
-
-unsigned Compile(GLenum kind, const char* source) {
-    unsigned s = glCreateShader(kind);
-    glShaderSource(s, 1, &source, nullptr);
-    glCompileShader(s);
-    int ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048];
-        glGetShaderInfoLog(s, sizeof log, nullptr, log);
-        std::fprintf(stderr, "render device shader: %s\n", log);
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
 
 GLenum GlCompare(Compare c) {
     static const GLenum map[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
@@ -408,21 +393,8 @@ void DrawQuadList(int quadCount) {
 
 bool InitRenderDevice() {
     if (!DisplayReady()) return false;
-    unsigned vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-    unsigned fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vs || !fs) return false;
-    unsigned program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    int ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        glDeleteProgram(program);
-        return false;
-    }
+    const unsigned program = BuildGlProgram(kVertexShader, kFragmentShader, "render device");
+    if (!program) return false;
     gl = GlObjects{};
     gl.program = program;
     for (int i = 0; i < kLocCount; ++i) gl.loc[i] = glGetUniformLocation(program, kLocNames[i]);
