@@ -220,5 +220,21 @@ TEST_F(RenderDeviceTest, BlendFactorsMixWithTheScreen) {
     ResetRenderStates();
 }
 
+TEST_F(RenderDeviceTest, FlatShadingTakesTheFirstVertexColour) {
+    SetCull(Cull::None);
+    // One quad whose corners differ in colour: Gouraud blends them, flat keeps the first.
+    const VertexPCT quad[4] = {{-1, 1, 0.5f, 0xFFFF0000, 0, 0}, {1, 1, 0.5f, 0xFF00FF00, 0, 0},
+                               {-1, -1, 0.5f, 0xFF0000FF, 0, 0}, {1, -1, 0.5f, 0xFFFFFFFF, 0, 0}};
+    DrawColouredQuads(quad, 1);
+    const uint32_t smooth = Pixel(100, 100);
+    EXPECT_NE(smooth, 0xFF0000u);
+    EXPECT_GT(smooth & 0xFF00, 0u);
+    SetShading(Shading::Flat);
+    DrawColouredQuads(quad, 1);
+    EXPECT_EQ(Pixel(100, 100), 0xFF0000u);  // triangle 0, 1, 2 starts at the red corner
+    EXPECT_EQ(Pixel(700, 500), 0x00FF00u);  // triangle 1, 2, 3 starts at the green one
+    ResetRenderStates();
+}
+
 }  // namespace
 }  // namespace tarvex
