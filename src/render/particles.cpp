@@ -298,6 +298,8 @@ void DrawParticles() {
     float det = 0.0f;
     MatInverse(billboard, &det, sceneCamera.viewMatrix);
     billboard[12] = billboard[13] = billboard[14] = 0.0f;
+    SetView(sceneCamera.viewMatrix.m);
+    SetProjection(sceneCamera.projectionMatrix.m);
     SetLighting(false);
     // The second triangle of every quad (1, 2, 3 of the shared list) winds the other
     // way: with the usual culling half of each particle would vanish.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/depth_buffer.h"
+#include "render/actor_render.h"
 #include "platform/display.h"
 #include "platform/surface.h"
 #include "resources/game_file.h"
@@ -108,6 +109,8 @@ void LoadSceneFiles() {
     LoadWalkMask(base + "m.raw");
     LoadFloorDepth(base + "m.msk");  // a missing file keeps the previous floor
     LoadSceneDescription(base + ".txt");
+    // The camera, lights, ambient colour and material go to the device with the scene.
+    ApplySceneToDevice();
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {
