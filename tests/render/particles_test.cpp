@@ -161,10 +161,9 @@ TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     const uint8_t white[4] = {255, 255, 255, 255};
     textureCache[0].handle = CreateTextureRgba(1, 1, white, false, false);
+    // An identity camera: particle space is the screen's normalised space.
     MatIdentity(sceneCamera.viewMatrix);
-    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    device::SetView(identity);
-    device::SetProjection(identity);
+    MatIdentity(sceneCamera.projectionMatrix);
     sys.at<float>(24, 0.0f).at<float>(28, 0.0f).at<float>(32, 0.5f).at<float>(60, 0.1f).at<uint8_t>(20, 0);
     SpawnParticle(0);
     MoveParticles();
