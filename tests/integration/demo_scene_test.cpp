@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "model/actor.h"
 #include "model/model_file.h"
@@ -12,6 +13,7 @@
 #include "platform/png_io.h"
 #include "render/actor_render.h"
 #include "render/frame_render.h"
+#include "render/particles.h"
 #include "scene/path_finding.h"
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
@@ -111,6 +113,50 @@ TEST_F(DemoSceneTest, TheHeroStandsWalksAndCastsHisShadowInTheLiftLanding) {
     EXPECT_NEAR(actors[hero].position.z, target.z, 1.0f);
     EXPECT_GT(frames, 5);
     EXPECT_EQ(TurnToFinalHeading(hero), 1);
+}
+
+}  // namespace
+}  // namespace tarvex
+
+namespace tarvex {
+namespace {
+
+TEST_F(DemoSceneTest, TheEngineDrawsTheSteamOfTheParticleRoom) {
+    // The engine itself, headless, in the room with steam and sparks: frames differ
+    // where the particles move and nowhere else.
+    const std::string a = folder->path() + "/a.png", b = folder->path() + "/b.png";
+    const std::string command = std::string(TARVEX_BINARY_DIR) + "/tarvex --headless --fixed-fps 30 --frames 40 --scene 25" +
+                                " --screenshot 30:" + a + " --screenshot 39:" + b + " --path " + folder->path() +
+                                " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int w, h;
+    std::vector<uint8_t> first, second;
+    ASSERT_TRUE(ReadPngRgb(a, w, h, first));
+    ASSERT_TRUE(ReadPngRgb(b, w, h, second));
+    currentScene = 25;
+    LoadSceneFiles();
+    ASSERT_GT(particleSystemCount, 0);
+    float emitter[3];
+    std::memcpy(emitter, particleSystemImages[0] + 24, sizeof emitter);
+    int ex, ey;
+    ASSERT_TRUE(Screen(Vec3{emitter[0], emitter[1], emitter[2]}, ex, ey));
+    int near = 0, far = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const size_t i = (static_cast<size_t>(y) * 800 + x) * 3;
+            if (first[i] == second[i] && first[i + 1] == second[i + 1] && first[i + 2] == second[i + 2]) continue;
+            bool nearSome = false;
+            for (int s = 0; s < particleSystemCount && !nearSome; ++s) {
+                float p[3];
+                std::memcpy(p, particleSystemImages[s] + 24, sizeof p);
+                int sx, sy;
+                nearSome = Screen(Vec3{p[0], p[1], p[2]}, sx, sy) && std::abs(x - sx) < 150 && std::abs(y - sy) < 200;
+            }
+            (nearSome ? near : far)++;
+        }
+    EXPECT_GT(near, 200);
+    EXPECT_EQ(far, 0);
 }
 
 }  // namespace
