@@ -431,7 +431,9 @@ void ClearBackBuffer(float r, float g, float b) {
 void Present(bool vsync) {
     if (!DisplayReady()) return;
     UploadGamma();
-    SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+    // The swap interval changes rarely (with the scene's frame-rate cap and videos).
+    static int swapInterval = -1;
+    if (swapInterval != (vsync ? 1 : 0) && SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0) swapInterval = vsync ? 1 : 0;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     int w, h;
     SDL_GL_GetDrawableSize(display.window, &w, &h);
