@@ -433,7 +433,12 @@ void Present(bool vsync) {
     UploadGamma();
     // The swap interval changes rarely (with the scene's frame-rate cap and videos).
     static int swapInterval = -1;
-    if (swapInterval != (vsync ? 1 : 0) && SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0) swapInterval = vsync ? 1 : 0;
+    static unsigned swapGeneration = 0;
+    const int wanted = vsync ? 1 : 0;
+    if ((swapInterval != wanted || swapGeneration != displayGeneration) && SDL_GL_SetSwapInterval(wanted) == 0) {
+        swapInterval = wanted;
+        swapGeneration = displayGeneration;
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     int w, h;
     SDL_GL_GetDrawableSize(display.window, &w, &h);
