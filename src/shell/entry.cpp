@@ -128,6 +128,8 @@ int RunGame(const Options& options) {
 
     long long frame = 0;
     for (;;) {
+        // Keys type the US layout's characters except while a save name is typed.
+        SetPlayerLayoutTyping(menuInputState == 2);
         BeginInputFrame(static_cast<uint64_t>(frame));
         Message message;
         bool quit = false;
