@@ -250,9 +250,8 @@ void SetRestoredHeroPlace(const Vec3& position, float heading) {
     heroRestoreHeading = heading;
 }
 
-int LoadActor(const char* path, const Vec3& position, float heading) {
-    const int model = LoadModel(path ? path : "");
-    if (model < 0) return -1;
+// The first free slot, cleared and taken for `model` (texture, bones, scale set); -1 when full.
+static int TakeActorSlot(int model) {
     int slot = -1;
     for (int i = 0; i < kActorCount && slot < 0; ++i)
         if (!actors[i].inUse) slot = i;
@@ -263,8 +262,19 @@ int LoadActor(const char* path, const Vec3& position, float heading) {
     ActorRecord& a = actors[slot];
     a = ActorRecord{};
     a.inUse = 1;
-    a.visible = 1;
     a.model = model;
+    a.texture = LoadTexture(ModelTexturePath(model));
+    a.attachments.assign(models[model].boneCount, -1);
+    return slot;
+}
+
+int LoadActor(const char* path, const Vec3& position, float heading) {
+    const int model = LoadModel(path ? path : "");
+    if (model < 0) return -1;
+    const int slot = TakeActorSlot(model);
+    if (slot < 0) return -1;
+    ActorRecord& a = actors[slot];
+    a.visible = 1;
     a.position = position;
     a.heading = heading;
     if (slot == 0 && heroRestorePending) {
@@ -272,10 +282,6 @@ int LoadActor(const char* path, const Vec3& position, float heading) {
         a.heading = heroRestoreHeading;
         heroRestorePending = false;
     }
-    a.texture = LoadTexture(ModelTexturePath(model));
-    a.idleMotion = 0;
-    a.attachments.assign(models[model].boneCount, -1);
-    a.scale = {1, 1, 1};
     return slot;
 }
 
@@ -289,22 +295,11 @@ int AttachActor(const char* path, const char* boneName, int parent) {
     if (bone < 0) return -1;
     const int model = LoadModel(path ? path : "");
     if (model < 0) return -1;
-    int slot = -1;
-    for (int i = 0; i < kActorCount && slot < 0; ++i)
-        if (!actors[i].inUse) slot = i;
+    const int slot = TakeActorSlot(model);
     if (slot < 0) return -1;
-    ++actorCount;
-    if (actorCount > kActorCount) actorCount = kActorCount;
-    if (slot >= actorCount) actorCount = slot + 1;
     ActorRecord& a = actors[slot];
-    a = ActorRecord{};
-    a.inUse = 1;
     a.attached = 1;
     a.visible = 0;
-    a.model = model;
-    a.texture = LoadTexture(ModelTexturePath(model));
-    a.attachments.assign(models[model].boneCount, -1);
-    a.scale = {1, 1, 1};
     ActorRecord& p = actors[parent];
     if (p.attachments.size() < pm->boneCount) p.attachments.resize(pm->boneCount, -1);
     p.attachments[bone] = slot;

@@ -179,6 +179,20 @@ void CheckEntries(const std::vector<PackageEntry>& entries, uint64_t fileSize, s
     }
 }
 
+// How many of `count` entries fit a file of `size` bytes; a count that does not fit
+// is a problem of the directory.
+uint64_t EntriesPresent(uint32_t count, uint64_t size, std::vector<std::string>* problems, bool& sound) {
+    const uint64_t room = (size - 4) / kPackageEntryBytes;
+    if (count > room) {
+        sound = false;
+        if (problems)
+            problems->push_back("count " + std::to_string(count) + " needs " +
+                                std::to_string(4 + static_cast<uint64_t>(count) * kPackageEntryBytes) +
+                                " bytes of directory, the file has " + std::to_string(size));
+    }
+    return std::min<uint64_t>(count, room);
+}
+
 }  // namespace
 
 bool ParsePackageDirectory(const uint8_t* data, size_t size, std::vector<PackageEntry>& entries,
@@ -188,17 +202,8 @@ bool ParsePackageDirectory(const uint8_t* data, size_t size, std::vector<Package
         if (problems) problems->push_back("file shorter than the 4-byte entry count");
         return false;
     }
-    uint32_t count = ReadU32(data);
-    uint64_t room = (size - 4) / kPackageEntryBytes;
     bool sound = true;
-    if (count > room) {
-        sound = false;
-        if (problems)
-            problems->push_back("count " + std::to_string(count) + " needs " +
-                                std::to_string(4 + static_cast<uint64_t>(count) * kPackageEntryBytes) +
-                                " bytes of directory, the file has " + std::to_string(size));
-    }
-    uint64_t present = std::min<uint64_t>(count, room);
+    uint64_t present = EntriesPresent(ReadU32(data), size, problems, sound);
     entries.reserve(present);
     for (uint64_t i = 0; i < present; ++i) entries.push_back(DecodeEntry(data + 4 + i * kPackageEntryBytes));
     CheckEntries(entries, size, problems, sound);
@@ -223,17 +228,8 @@ bool ReadPackageDirectory(const std::string& file, std::vector<PackageEntry>& en
         if (problems) problems->push_back("file shorter than the 4-byte entry count");
         return true;
     }
-    uint32_t count = ReadU32(countBytes);
-    uint64_t room = (total - 4) / kPackageEntryBytes;
     bool sound = true;
-    if (count > room) {
-        sound = false;
-        if (problems)
-            problems->push_back("count " + std::to_string(count) + " needs " +
-                                std::to_string(4 + static_cast<uint64_t>(count) * kPackageEntryBytes) +
-                                " bytes of directory, the file has " + std::to_string(total));
-    }
-    uint64_t present = std::min<uint64_t>(count, room);
+    uint64_t present = EntriesPresent(ReadU32(countBytes), total, problems, sound);
     std::vector<uint8_t> directory(present * kPackageEntryBytes);
     size_t got = ReadFully(fd, directory.data(), directory.size());
     close(fd);
