@@ -1,7 +1,6 @@
-#include <SDL2/SDL.h>
-
 #include <cstdio>
 
+#include "platform/system.h"
 #include "shell/entry.h"
 #include "shell/options.h"
 
@@ -17,7 +16,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     const int result = tarvex::RunGame(options);
-    SDL_Quit();
+    tarvex::ShutdownPlatform();
     // The failure value 0x80004005 shows as exit status 5.
     return result;
 }

@@ -5,10 +5,10 @@
 #include "media/video.h"
 #include "platform/display.h"
 #include "platform/timers.h"
-#include "shell/fonts.h"
 #include "shell/game_frame.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
+#include "text/fonts.h"
 
 namespace tarvex {
 

@@ -63,4 +63,6 @@ void CloseAudioDevice() {
 
 bool AudioDeviceOpen() { return device != 0; }
 
+void SelectDummyAudioDriver() { SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy"); }
+
 }  // namespace tarvex::audio

@@ -8,5 +8,7 @@ namespace tarvex::audio {
 bool OpenAudioDevice();
 void CloseAudioDevice();
 bool AudioDeviceOpen();
+// Headless runs: the device opened later is SDL's dummy one, so no sound card is touched.
+void SelectDummyAudioDriver();
 
 }  // namespace tarvex::audio

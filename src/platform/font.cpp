@@ -6,13 +6,16 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/display.h"
-
 namespace tarvex {
 
 struct Font {
     TTF_Font* ttf = nullptr;
+    uint32_t serial = 0;
 };
+
+namespace {
+uint32_t lastSerial = 0;
+}  // namespace
 
 std::string SystemFontPath(bool italic) {
     static const char* regular[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
@@ -44,6 +47,7 @@ Font* OpenFont(const std::string& path, int pixelHeight, bool italic) {
     if (synthesiseItalic) TTF_SetFontStyle(ttf, TTF_STYLE_ITALIC);
     auto* font = new Font;
     font->ttf = ttf;
+    font->serial = ++lastSerial;
     return font;
 }
 
@@ -54,13 +58,15 @@ void CloseFont(Font*& font) {
     font = nullptr;
 }
 
+uint32_t FontSerial(const Font* font) { return font ? font->serial : 0; }
+
 static std::vector<Uint16> NulTerminated(const std::u16string& text) {
     std::vector<Uint16> s(text.begin(), text.end());
     s.push_back(0);
     return s;
 }
 
-int TextWidth(Font* font, const std::u16string& text) {
+int MeasureTextWidth(Font* font, const std::u16string& text) {
     if (!font || text.empty()) return 0;
     int w = 0, h = 0;
     auto s = NulTerminated(text);
@@ -90,13 +96,6 @@ bool RenderTextRgba(Font* font, const std::u16string& text, uint8_t r, uint8_t g
     SDL_UnlockSurface(converted);
     SDL_FreeSurface(converted);
     return true;
-}
-
-void DrawText(Font* font, int x, int y, const std::u16string& text, uint8_t r, uint8_t g, uint8_t b) {
-    int w = 0, h = 0;
-    std::string rgba;
-    if (!RenderTextRgba(font, text, r, g, b, w, h, rgba)) return;
-    DrawRgbaImage(x, y, w, h, reinterpret_cast<const uint8_t*>(rgba.data()));
 }
 
 std::u16string Utf8ToUtf16(const std::string& utf8) {

@@ -1,5 +1,6 @@
-// Text drawing with FreeType (through SDL2_ttf): the game folder's font file, else a
-// system font with Cyrillic. Strings are UTF-16, as the game's text tables are.
+// Fonts with FreeType (through SDL2_ttf): the game folder's font file, else a system
+// font with Cyrillic; measuring and rasterising UTF-16 strings, as the game's text
+// tables hold them. Drawing on the screen is text/fonts.h's.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,12 +12,14 @@ struct Font;
 // Opens `path`, else the first system fallback; pixel height as asked. nullptr when none opens.
 Font* OpenFont(const std::string& path, int pixelHeight, bool italic);
 void CloseFont(Font*& font);
-// Width in pixels of the text drawn with the font.
-int TextWidth(Font* font, const std::u16string& text);
+// A number no other font opened in this process has had (0 for none): unlike the
+// pointer, it is never reused after the font is closed.
+uint32_t FontSerial(const Font* font);
+// Width in pixels of the text rendered with the font.
+int MeasureTextWidth(Font* font, const std::u16string& text);
 int FontHeight(Font* font);
-// Draws text with its top-left corner at (x, y), in the colour, blended.
-void DrawText(Font* font, int x, int y, const std::u16string& text, uint8_t r, uint8_t g, uint8_t b);
-// Renders text to RGBA (rows top-down), for callers that draw elsewhere (the settings dialog).
+// Renders text in the colour to RGBA (rows top-down, alpha from the glyph coverage).
+// False for no font or empty text.
 bool RenderTextRgba(Font* font, const std::u16string& text, uint8_t r, uint8_t g, uint8_t b, int& width,
                     int& height, std::string& rgba);
 // The fallback font file used when the game has none ("" when the system has none either).

@@ -26,6 +26,7 @@ static_assert(sizeof(MouseState) == 16, "the mouse state is 16 bytes");
 // Windows virtual-key codes used by the game.
 namespace vk {
 constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Escape = 0x1B, Space = 0x20;
+constexpr int Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28;
 constexpr int F1 = 0x70, F5 = 0x74, F6 = 0x75, F7 = 0x76, F9 = 0x78, F11 = 0x7A, F12 = 0x7B;
 }  // namespace vk
 

@@ -4,9 +4,9 @@
 #include "platform/message_box.h"
 #include "platform/timers.h"
 #include "shell/config.h"
-#include "shell/fonts.h"
 #include "shell/globals.h"
 #include "shell/settings_dialog.h"
+#include "text/fonts.h"
 
 namespace tarvex {
 

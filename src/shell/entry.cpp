@@ -1,6 +1,5 @@
 #include "shell/entry.h"
 
-#include <SDL2/SDL.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "media/sound.h"
 #include "media/video.h"
 #include "menu/menu.h"
+#include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
@@ -21,11 +21,11 @@
 #include "platform/random.h"
 #include "shell/config.h"
 #include "shell/display_setup.h"
-#include "shell/fonts.h"
 #include "shell/game_frame.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"
+#include "text/fonts.h"
 
 namespace tarvex {
 
@@ -67,7 +67,7 @@ int RunGame(const Options& options) {
     SetFixedFrameRate(options.fixedFps);
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    if (options.headless) SDL_SetHint("SDL_AUDIODRIVER", "dummy");
+    if (options.headless) audio::SelectDummyAudioDriver();
     if (!replay.empty()) {
         std::string error;
         if (!OpenReplay(replay, error)) {
@@ -80,7 +80,7 @@ int RunGame(const Options& options) {
         return 1;
     }
 
-    // 1.-2.
+    // The stored configuration, and the gamma it asks for.
     gammaMax = 255;
     LoadConfig();
     config.windowed = 0;
@@ -88,7 +88,7 @@ int RunGame(const Options& options) {
     gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));
     FillGammaRamps(gammaMax);
     SendGammaRamps();
-    // 3.
+    // The window and the display device; the settings dialog may come first.
     DisplayOptions display;
     display.headless = options.headless;
     display.fullScreen = options.fullScreen;
@@ -97,25 +97,22 @@ int RunGame(const Options& options) {
     const int displayResult = InitDisplay(display);
     if (displayResult == 1) return 0;  // "Выход" in the settings dialog is the player's choice, not a failure
     if (displayResult != 0) return kFailureResult;
-    // 4.
     if (CreateMouse() < 0 || AcquireMouse() < 0) {
         ShowMessageBox("", "Error init mouse", true);
         ReleaseAll();
         return kFailureResult;
     }
     InitSound();
-    // 5.
+    // The interface; when it does not load, the run ends without an error status.
     if (LoadInterface() != 0) {
         ReleaseAll();
         return 0;
     }
-    // 6.
     ResetSceneState();
     menuActive = 1;
     MenuInit();
-    // 7.
     CreateGameFonts();
-    // 8.
+    // The logo video, with the menu music behind it.
     videoState = 1;
     StartVideo("video/intrologo.bik");
     requestedTrack = 3;

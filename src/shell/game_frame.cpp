@@ -17,10 +17,10 @@
 #include "scripts/scene_dispatch.h"
 #include "shell/config.h"
 #include "shell/display_setup.h"
-#include "shell/fonts.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
+#include "text/fonts.h"
 
 namespace tarvex {
 

@@ -1,11 +1,10 @@
 #include "shell/settings_dialog.h"
 
-#include <SDL2/SDL.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "platform/font.h"
+#include "platform/input.h"
+#include "platform/modal_window.h"
 #include "shell/config.h"
 #include "shell/globals.h"
 
@@ -112,19 +111,18 @@ void SettingsDialog::MoveFocus(int delta) {
     focus_ = static_cast<size_t>(i);
 }
 
-void SettingsDialog::Key(int sdlKey, bool shift) {
-    switch (sdlKey) {
-    case SDLK_TAB: MoveFocus(shift ? -1 : 1); break;
-    case SDLK_DOWN: MoveFocus(1); break;
-    case SDLK_UP: MoveFocus(-1); break;
-    case SDLK_SPACE: Activate(static_cast<int>(focus_)); break;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
+void SettingsDialog::Key(int virtualKey, bool shift) {
+    switch (virtualKey) {
+    case vk::Tab: MoveFocus(shift ? -1 : 1); break;
+    case vk::Down: MoveFocus(1); break;
+    case vk::Up: MoveFocus(-1); break;
+    case vk::Space: Activate(static_cast<int>(focus_)); break;
+    case vk::Return:
         // Enter presses the focused button, or the default button "Старт".
         if (controls_[focus_].id == 2) choice_ = SettingsChoice::Exit;
         else choice_ = SettingsChoice::Start;
         break;
-    case SDLK_ESCAPE: choice_ = SettingsChoice::Exit; break;
+    case vk::Escape: choice_ = SettingsChoice::Exit; break;
     default: break;
     }
 }
@@ -139,7 +137,7 @@ std::vector<uint8_t> SettingsDialog::Render() const {
         const Rect& r = c.rect;
         if (c.id == 0) {
             canvas.Frame({r.left, r.top + 6, r.right, r.bottom}, 0x808080);
-            const int titleWidth = TextWidth(font, Utf8ToUtf16(c.text));
+            const int titleWidth = MeasureTextWidth(font, Utf8ToUtf16(c.text));
             canvas.Fill({r.left + 5, r.top, r.left + 11 + titleWidth, r.top + 14}, 0xD4D0C8);
             canvas.Text(font, c.text, r.left + 8, r.top - 1);
         } else if (c.field) {
@@ -151,7 +149,7 @@ std::vector<uint8_t> SettingsDialog::Render() const {
         } else {
             canvas.Fill(r, 0xE4E0D8);
             canvas.Frame(r, 0x404040);
-            int w = TextWidth(font, Utf8ToUtf16(c.text));
+            int w = MeasureTextWidth(font, Utf8ToUtf16(c.text));
             canvas.Text(font, c.text, (r.left + r.right - w) / 2, r.top + 5);
         }
         if (i == focus_) {
@@ -179,37 +177,16 @@ bool SettingsDialogWanted(bool headless, bool asked) { return !headless && (conf
 
 SettingsChoice RunSettingsDialog() {
     SettingsDialog dialog;
-    SDL_Window* window = SDL_CreateWindow(kDialogCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                          SettingsDialog::kWidth, SettingsDialog::kHeight, 0);
-    if (!window) {
+    ModalWindowHandlers handlers;
+    handlers.picture = [&dialog] { return dialog.Render(); };
+    handlers.click = [&dialog](int x, int y) { dialog.Click(x, y); };
+    handlers.key = [&dialog](int virtualKey, bool shift) { dialog.Key(virtualKey, shift); };
+    handlers.finished = [&dialog] { return dialog.Choice() != SettingsChoice::Open; };
+    if (!RunModalWindow(kDialogCaption, SettingsDialog::kWidth, SettingsDialog::kHeight, handlers)) {
         // Without a window the dialog cannot be shown: start with the stored choices.
         AcceptSettings(&dialog);
         return SettingsChoice::Start;
     }
-    while (dialog.Choice() == SettingsChoice::Open) {
-        std::vector<uint8_t> px = dialog.Render();
-        SDL_Surface* image = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), SettingsDialog::kWidth,
-                                                                SettingsDialog::kHeight, 32,
-                                                                SettingsDialog::kWidth * 4, SDL_PIXELFORMAT_ABGR8888);
-        SDL_Surface* screen = SDL_GetWindowSurface(window);
-        if (image && screen) {
-            SDL_BlitSurface(image, nullptr, screen, nullptr);
-            SDL_UpdateWindowSurface(window);
-        }
-        if (image) SDL_FreeSurface(image);
-        SDL_Event e;
-        if (!SDL_WaitEventTimeout(&e, 100)) continue;
-        do {
-            if (e.type == SDL_QUIT ||
-                (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
-                dialog.Key(SDLK_ESCAPE, false);
-            else if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT)
-                dialog.Click(e.button.x, e.button.y);
-            else if (e.type == SDL_KEYDOWN)
-                dialog.Key(e.key.keysym.sym, (e.key.keysym.mod & KMOD_SHIFT) != 0);
-        } while (dialog.Choice() == SettingsChoice::Open && SDL_PollEvent(&e));
-    }
-    SDL_DestroyWindow(window);
     if (dialog.Choice() == SettingsChoice::Start) AcceptSettings(&dialog);
     return dialog.Choice();
 }

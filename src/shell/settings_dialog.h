@@ -31,8 +31,9 @@ public:
     SettingsChoice Choice() const { return choice_; }
 
     void Click(int x, int y);
-    // SDL keycodes: Tab / Shift+Tab move the focus, Space toggles or presses, Enter starts, Escape exits.
-    void Key(int sdlKey, bool shift);
+    // Windows virtual-key codes (vk::): Tab / Shift+Tab and the up and down arrows move
+    // the focus, Space toggles or presses, Enter starts, Escape exits.
+    void Key(int virtualKey, bool shift);
     // Draws the dialog into an RGBA buffer of kWidth x kHeight (rows top-down).
     std::vector<uint8_t> Render() const;
 

@@ -1,6 +1,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "platform/input.h"
 #include "shell/config.h"
 #include "shell/globals.h"
 #include "shell/settings_dialog.h"
@@ -52,19 +53,19 @@ TEST(SettingsDialog, KeyboardMovesFocusTogglesAndChooses) {
     test::ResetEngine();
     SettingsDialog d;
     EXPECT_EQ(d.Focus(), 1);
-    d.Key(SDLK_TAB, false);
+    d.Key(vk::Tab, false);
     EXPECT_EQ(d.Focus(), 2);
-    d.Key(SDLK_TAB, false);  // wraps past the group boxes to the first check box
+    d.Key(vk::Tab, false);  // wraps past the group boxes to the first check box
     EXPECT_EQ(d.Focus(), 1001);
-    d.Key(SDLK_SPACE, false);
+    d.Key(vk::Space, false);
     EXPECT_FALSE(d.Checked(1001));
-    d.Key(SDLK_TAB, true);
+    d.Key(vk::Tab, true);
     EXPECT_EQ(d.Focus(), 2);
-    d.Key(SDLK_RETURN, false);  // Enter on "Выход" exits
+    d.Key(vk::Return, false);  // Enter on "Выход" exits
     EXPECT_EQ(d.Choice(), SettingsChoice::Exit);
 
     SettingsDialog e;
-    e.Key(SDLK_ESCAPE, false);
+    e.Key(vk::Escape, false);
     EXPECT_EQ(e.Choice(), SettingsChoice::Exit);
     SettingsDialog f;
     ClickOn(f, 2);
@@ -73,6 +74,20 @@ TEST(SettingsDialog, KeyboardMovesFocusTogglesAndChooses) {
     SettingsDialog g;
     g.Click(SettingsDialog::kWidth - 2, SettingsDialog::kHeight - 2);
     EXPECT_EQ(g.Choice(), SettingsChoice::Open);
+    // The arrows move the focus as Tab does; keys the dialog has no use for do nothing;
+    // Enter on a check box presses the default button.
+    SettingsDialog h;
+    h.Key(vk::Down, false);
+    EXPECT_EQ(h.Focus(), 2);
+    h.Key(vk::Up, false);
+    h.Key(vk::Up, false);
+    EXPECT_EQ(h.Focus(), 1029);
+    h.Key('A', false);
+    h.Key(vk::F5, false);
+    EXPECT_EQ(h.Focus(), 1029);
+    EXPECT_EQ(h.Choice(), SettingsChoice::Open);
+    h.Key(vk::Return, false);
+    EXPECT_EQ(h.Choice(), SettingsChoice::Start);
 }
 
 TEST(SettingsDialog, RendersCaptionsAndCheckMarks) {
@@ -111,6 +126,7 @@ TEST(SettingsDialog, RendersCaptionsAndCheckMarks) {
 namespace tarvex {
 namespace {
 
+// The dialog's window is the platform's: it is fed SDL events, as the devices would.
 void PushKey(SDL_Keycode key) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
@@ -131,6 +147,12 @@ TEST(SettingsDialog, RunsInItsOwnWindowWithKeyboardInput) {
     EXPECT_EQ(currentScene, 23);
     test::ResetEngine();
     PushKey(SDLK_ESCAPE);
+    EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Exit);
+    EXPECT_EQ(currentScene, -1);
+    // Closing the window is "Выход" too.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
     EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Exit);
     EXPECT_EQ(currentScene, -1);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -1,6 +1,5 @@
 #include "support/test_support.h"
 
-#include <SDL2/SDL.h>
 #include <unistd.h>
 
 #include <filesystem>

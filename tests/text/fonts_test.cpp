@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/display.h"
+#include "support/test_support.h"
+#include "text/fonts.h"
+
+namespace tarvex {
+namespace {
+
+// The system fallback font (DejaVu Sans), opened the way the game opens its own.
+class TextCache : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearTextCache();
+        font_ = OpenFont("", 16, false);
+        if (!font_) GTEST_SKIP() << "no system font";
+    }
+    void TearDown() override {
+        ClearTextCache();
+        CloseFont(font_);
+    }
+    Font* font_ = nullptr;
+};
+
+TEST_F(TextCache, RendersEachFontColourAndTextOnce) {
+    const uint64_t start = TextRenderCount();
+    const RenderedText* first = RenderText(font_, u"Где ключ?", 255, 255, 255);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->width, MeasureTextWidth(font_, u"Где ключ?"));
+    EXPECT_EQ(first->height, FontHeight(font_));
+    ASSERT_EQ(first->rgba.size(), static_cast<size_t>(first->width) * first->height * 4);
+    EXPECT_EQ(TextRenderCount(), start + 1);
+
+    // Drawn again every frame: the same picture, not rasterised again.
+    for (int frame = 0; frame < 10; ++frame) EXPECT_EQ(RenderText(font_, u"Где ключ?", 255, 255, 255), first);
+    EXPECT_EQ(TextRenderCount(), start + 1);
+
+    // Each part of the key makes its own picture: colour, font, text.
+    const RenderedText* red = RenderText(font_, u"Где ключ?", 255, 0, 0);
+    ASSERT_NE(red, nullptr);
+    EXPECT_EQ(TextRenderCount(), start + 2);
+    int redPixels = 0;
+    for (size_t i = 0; i < red->rgba.size(); i += 4)
+        if (static_cast<uint8_t>(red->rgba[i + 3]) > 128) {
+            ++redPixels;
+            EXPECT_EQ(static_cast<uint8_t>(red->rgba[i]), 255);
+            EXPECT_EQ(static_cast<uint8_t>(red->rgba[i + 1]), 0);
+        }
+    EXPECT_GT(redPixels, 20);
+    Font* italic = OpenFont("", 16, true);
+    ASSERT_NE(italic, nullptr);
+    ASSERT_NE(RenderText(italic, u"Где ключ?", 255, 255, 255), nullptr);
+    ASSERT_NE(RenderText(font_, u"Где ключ!", 255, 255, 255), nullptr);
+    EXPECT_EQ(TextRenderCount(), start + 4);
+    EXPECT_EQ(TextCacheSize(), 4u);
+    CloseFont(italic);
+
+    // Nothing to draw: nothing rendered, nothing kept.
+    EXPECT_EQ(RenderText(font_, u"", 255, 255, 255), nullptr);
+    EXPECT_EQ(RenderText(nullptr, u"text", 255, 255, 255), nullptr);
+    EXPECT_EQ(TextCacheSize(), 4u);
+}
+
+TEST_F(TextCache, DropsTheLeastRecentlyDrawnText) {
+    auto line = [](size_t i) {
+        std::string s = "line " + std::to_string(i);
+        return std::u16string(s.begin(), s.end());
+    };
+    for (size_t i = 0; i < kTextCacheEntries; ++i) ASSERT_NE(RenderText(font_, line(i), 200, 200, 200), nullptr);
+    EXPECT_EQ(TextCacheSize(), kTextCacheEntries);
+    // Line 0 is drawn again, so line 1 is now the oldest and makes room for the new one.
+    RenderText(font_, line(0), 200, 200, 200);
+    const uint64_t before = TextRenderCount();
+    RenderText(font_, line(kTextCacheEntries), 200, 200, 200);
+    EXPECT_EQ(TextCacheSize(), kTextCacheEntries);
+    RenderText(font_, line(0), 200, 200, 200);
+    RenderText(font_, line(2), 200, 200, 200);
+    EXPECT_EQ(TextRenderCount(), before + 1);
+    RenderText(font_, line(1), 200, 200, 200);
+    EXPECT_EQ(TextRenderCount(), before + 2);
+    EXPECT_EQ(TextCacheSize(), kTextCacheEntries);
+}
+
+TEST_F(TextCache, AFontOpenedLaterNeverGetsAClosedFontsPictures) {
+    const RenderedText* small = RenderText(font_, u"abc", 255, 255, 255);
+    ASSERT_NE(small, nullptr);
+    const int smallHeight = small->height;
+    CloseFont(font_);
+    // The allocator may well hand the same address to the next font.
+    font_ = OpenFont("", 32, false);
+    ASSERT_NE(font_, nullptr);
+    const uint64_t before = TextRenderCount();
+    const RenderedText* large = RenderText(font_, u"abc", 255, 255, 255);
+    ASSERT_NE(large, nullptr);
+    EXPECT_EQ(TextRenderCount(), before + 1);
+    EXPECT_GT(large->height, smallHeight);
+}
+
+TEST(GameFonts, ReleasingTheFontsEmptiesTheCache) {
+    ClearTextCache();
+    CreateGameFonts();  // no "Tarvex.ttf" here: the system fallback
+    if (!regularFont) GTEST_SKIP() << "no system font";
+    ASSERT_NE(italicFont, nullptr);
+    EXPECT_GT(TextWidth(regularFont, u"Меню"), 0);
+    EXPECT_EQ(TextWidth(regularFont, u""), 0);
+    EXPECT_EQ(TextWidth(nullptr, u"Меню"), 0);
+    RenderText(regularFont, u"Меню", 255, 255, 255);
+    RenderText(italicFont, u"Меню", 255, 255, 255);
+    EXPECT_EQ(TextCacheSize(), 2u);
+    ReleaseFonts();
+    EXPECT_EQ(regularFont, nullptr);
+    EXPECT_EQ(italicFont, nullptr);
+    EXPECT_EQ(TextCacheSize(), 0u);
+    ReleaseFonts();  // twice is harmless
+}
+
+TEST(GameFonts, DrawTextBlendsThePictureAtItsPlace) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    CreateGameFonts();
+    if (!regularFont) GTEST_SKIP() << "no system font";
+    const std::u16string text = u"Тарвекс";
+    const RenderedText* picture = RenderText(regularFont, text, 255, 255, 0);
+    ASSERT_NE(picture, nullptr);
+    const int w = picture->width, h = picture->height;
+
+    ClearBackBuffer(0, 0, 0);
+    DrawText(regularFont, 100, 200, text, 255, 255, 0);
+    DrawText(regularFont, 500, 400, text, 255, 255, 0);  // the second time from the cache
+    const std::vector<uint8_t> rgb = ReadBackBufferRgb(false);
+    auto at = [&](int x, int y) { return &rgb[(static_cast<size_t>(y) * kScreenWidth + x) * 3]; };
+    int lit = 0, litOutside = 0, differing = 0;
+    for (int y = 0; y < kScreenHeight; ++y)
+        for (int x = 0; x < kScreenWidth; ++x) {
+            const uint8_t* p = at(x, y);
+            const bool on = p[0] || p[1] || p[2];
+            const bool inFirst = x >= 100 && x < 100 + w && y >= 200 && y < 200 + h;
+            const bool inSecond = x >= 500 && x < 500 + w && y >= 400 && y < 400 + h;
+            if (!inFirst && !inSecond) litOutside += on;
+            if (inFirst) {
+                lit += on;
+                if (on) {
+                    EXPECT_EQ(p[2], 0) << "yellow has no blue";
+                }
+                differing += std::memcmp(p, at(x + 400, y + 200), 3) != 0;
+            }
+        }
+    EXPECT_GT(lit, 50);
+    EXPECT_EQ(litOutside, 0);
+    EXPECT_EQ(differing, 0);
+    ReleaseFonts();
+}
+
+}  // namespace
+}  // namespace tarvex
