@@ -1,22 +1,57 @@
 #include "interaction/game_state.h"
 
+#include <algorithm>
+
+#include "interaction/interaction_state.h"
+#include "platform/clock.h"
 #include "resources/anim_slot.h"
 #include "shell/globals.h"
+#include "shell/scene_switch.h"
 
 namespace tarvex {
 
 uint32_t sceneState[kSceneWords];
 uint32_t sceneFlags[kSceneWords];
+float sequenceClock = 0;
+uint32_t notebookEntries[kNotebookEntryWords];
+uint8_t notebookNewEntry = 0;
+float notebookNewEntryTime = 0;
+int32_t fadeDirection = 0;
 
-bool TestFlags(uint32_t mask) { return TestFlagsOf(currentScene, mask); }
+namespace {
 
-bool TestFlagsOf(int scene, uint32_t mask) {
-    if (scene < 0 || scene >= kSceneWords) return false;
-    return (sceneFlags[scene] & mask) != 0;
+constexpr int kNotebookIconSlot = 35;
+constexpr float kNotebookBlinkSeconds = 3.0f;
+constexpr float kNotebookBlinkSpeed = 0.75f;
+// Flags of the notebook scene that mark pages 3..6 unread.
+constexpr uint32_t kUnreadPageFlags = 0x100 | 0x200 | 0x400 | 0x800;
+
+bool ValidScene(int scene) { return scene >= 0 && scene < kSceneWords; }
+bool ValidSlot(int slot) { return slot >= 0 && slot < kAnimSlotCount; }
+
+}  // namespace
+
+void SetState(uint32_t value) { SetStateOf(currentScene, value); }
+void SetStateOf(int scene, uint32_t value) {
+    if (ValidScene(scene)) sceneState[scene] = value;
+}
+uint32_t GetState() { return GetStateOf(currentScene); }
+uint32_t GetStateOf(int scene) { return ValidScene(scene) ? sceneState[scene] : 0; }
+
+void SetFlags(uint32_t mask) { SetFlagsOf(currentScene, mask); }
+uint32_t TestFlags(uint32_t mask) { return TestFlagsOf(currentScene, mask); }
+void ClearFlags(uint32_t mask) { ClearFlagsOf(currentScene, mask); }
+
+void SetFlagsOf(int scene, uint32_t mask) {
+    if (ValidScene(scene)) sceneFlags[scene] |= mask;
+}
+uint32_t TestFlagsOf(int scene, uint32_t mask) { return ValidScene(scene) ? sceneFlags[scene] & mask : 0; }
+void ClearFlagsOf(int scene, uint32_t mask) {
+    if (ValidScene(scene)) sceneFlags[scene] &= ~mask;
 }
 
 void PlayAnimation(int slot, float from, float speed) {
-    if (slot < 0 || slot >= kAnimSlotCount) return;
+    if (!ValidSlot(slot)) return;
     AnimSlot& s = animSlots[slot];
     // From 0 with a negative speed plays backward from the end.
     s.currentFrame = (from == 0.0f && speed < 0.0f) ? s.frameCount : from;
@@ -24,8 +59,81 @@ void PlayAnimation(int slot, float from, float speed) {
     s.mode = 1;
 }
 
+float ScriptSeconds() { return static_cast<float>(GetMilliseconds() * 0.001); }
+
+bool PlayAnimationEvery(int slot, float speed, int interval) {
+    if (!ValidSlot(slot)) return false;
+    const float now = ScriptSeconds();
+    if (now - sequenceClock < static_cast<float>(interval)) return false;
+    sequenceClock = now;
+    PlayAnimation(slot, animSlots[slot].currentFrame, speed);
+    return true;
+}
+
+bool AnimationAtEnd(int slot) {
+    return ValidSlot(slot) && animSlots[slot].currentFrame >= animSlots[slot].frameCount - 1.0f;
+}
+
+bool AnimationAtStart(int slot) { return ValidSlot(slot) && animSlots[slot].currentFrame <= 1.0f; }
+
+void FadeIn() { fadeDirection = 1; }
+void FadeOut() { fadeDirection = -1; }
+
+bool FadeStep() {
+    if (fadeDirection == 0) return true;
+    const int64_t next = static_cast<int64_t>(gammaLevel) + 16 * fadeDirection;
+    gammaLevel = static_cast<uint32_t>(std::clamp<int64_t>(next, 0, gammaMax));
+    FillGammaRamps(gammaLevel);
+    SendGammaRamps();
+    if (gammaLevel == gammaMax || gammaLevel == 0) {
+        fadeDirection = 0;
+        return true;
+    }
+    return false;
+}
+
+void WriteNotebookPage(int page) {
+    if (page < 3 || page > 12) return;
+    static const uint32_t kExists[13] = {0, 0, 0, 0, 0x1, 0x2, 0x4, 0x1000, 0x2000, 0x4000, 0x8000, 0x10000, 0x20000};
+    static const uint32_t kUnread[7] = {0, 0, 0, 0x800, 0x400, 0x200, 0x100};
+    SetFlagsOf(kNotebookScene, kExists[page]);
+    if (page <= 6)
+        SetFlagsOf(kNotebookScene, kUnread[page]);
+    else
+        notebookEntries[page - 7] = 1;
+    notebookNewEntry = 1;
+    notebookNewEntryTime = ScriptSeconds();
+}
+
+bool NotebookIconFrame() {
+    if (!ToolTable[kNotebookTool].inInventory) return false;
+    AnimSlot& icon = animSlots[kNotebookIconSlot];
+    if (notebookNewEntry) {
+        if (ScriptSeconds() - notebookNewEntryTime < kNotebookBlinkSeconds) {
+            icon.speed = kNotebookBlinkSpeed;
+            icon.endRule = 1;
+            return true;
+        }
+        notebookNewEntry = 0;
+        icon.speed = 0;
+        icon.currentFrame = 1.0f;
+        return true;
+    }
+    bool unread = TestFlagsOf(kNotebookScene, kUnreadPageFlags) != 0;
+    for (uint32_t word : notebookEntries) unread = unread || word != 0;
+    icon.speed = 0;
+    icon.currentFrame = unread ? 1.0f : 0.0f;
+    return true;
+}
+
 void ResetGameState() {
-    for (int i = 0; i < kSceneWords; ++i) sceneState[i] = sceneFlags[i] = 0;
+    std::fill(std::begin(sceneState), std::end(sceneState), 0u);
+    std::fill(std::begin(sceneFlags), std::end(sceneFlags), 0u);
+    std::fill(std::begin(notebookEntries), std::end(notebookEntries), 0u);
+    notebookNewEntry = 0;
+    notebookNewEntryTime = 0;
+    sequenceClock = 0;
+    fadeDirection = 0;
 }
 
 }  // namespace tarvex

@@ -1,4 +1,6 @@
-// Scene state and flag words, and the small services scripts call.
+// The progress of the game (a state value and a word of flags per scene number) and
+// the small services scene scripts call: state and flags, animation slots, the scripted
+// fade, and the notebook's new entries with the notebook icon.
 #pragma once
 #include <cstdint>
 
@@ -8,11 +10,53 @@ constexpr int kSceneWords = 1024;
 extern uint32_t sceneState[kSceneWords];
 extern uint32_t sceneFlags[kSceneWords];
 
-// True when any bit of mask is set in the current scene's / the given scene's flag word.
-bool TestFlags(uint32_t mask);
-bool TestFlagsOf(int scene, uint32_t mask);
-// Starts slot `slot` playing from frame `from` at `speed`.
+// Time stamp in seconds of the last step of a scripted sequence; the interval
+// animations share it.
+extern float sequenceClock;
+
+// Notebook entries: pages 7..12 written and not yet read, the new-entry signal and its time.
+constexpr int kNotebookEntryWords = 6;
+extern uint32_t notebookEntries[kNotebookEntryWords];
+extern uint8_t notebookNewEntry;
+extern float notebookNewEntryTime;
+
+// Scene numbers outside the tables are ignored (reads give 0).
+void SetState(uint32_t value);
+void SetStateOf(int scene, uint32_t value);
+uint32_t GetState();
+uint32_t GetStateOf(int scene);
+void SetFlags(uint32_t mask);
+uint32_t TestFlags(uint32_t mask);
+void ClearFlags(uint32_t mask);
+void SetFlagsOf(int scene, uint32_t mask);
+uint32_t TestFlagsOf(int scene, uint32_t mask);
+void ClearFlagsOf(int scene, uint32_t mask);
+
+// Starts slot `slot` from frame `from` at `speed` (from 0 backwards: from the frame count).
 void PlayAnimation(int slot, float from, float speed);
+// Restarts the slot from its current frame once `interval` seconds have passed since the
+// sequence clock; true when it did (the clock is then now).
+bool PlayAnimationEvery(int slot, float speed, int interval);
+bool AnimationAtEnd(int slot);
+bool AnimationAtStart(int slot);
+
+// The scripted fade of the whole picture through the gamma ramps.
+extern int32_t fadeDirection;  // +1 up, -1 down, 0 idle
+void FadeIn();
+void FadeOut();
+// One step; true when no fade runs any more.
+bool FadeStep();
+
+// The seconds clock scripts time their steps with.
+float ScriptSeconds();
+
+// A script writes notebook page `page` (4..12): the page exists, is unread, and the
+// notebook icon blinks for 3 seconds.
+void WriteNotebookPage(int page);
+// The notebook icon (slot 35), evaluated each game frame; true while the notebook is in
+// the inventory (the icon is then drawn).
+bool NotebookIconFrame();
+
 void ResetGameState();
 
 }  // namespace tarvex

@@ -1,13 +1,292 @@
 #include "interaction/toolbar.h"
 
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "interaction/pointer.h"
+#include "media/sound.h"
+#include "platform/display.h"
+#include "render/frame_render.h"
+#include "resources/anim_slot.h"
+#include "resources/frame_sequence.h"
+#include "shell/globals.h"
+#include "text/dialogue.h"
+
 namespace tarvex {
 
-// Entry points of the toolbar, to be filled by the toolbar work.
-int LoadInterface() { return 0; }
-void ToolbarRightButton() {}
-void ToolbarFrame() {}
-void NewItemFrame() {}
-void HeldItemFrame() {}
-bool NotebookIconFrame() { return false; }
+int32_t STARTTOOLBAR = 0;
+float toolbarGridTop = kGridTopClosed;
+
+namespace {
+
+constexpr int kGridLeft = 75;
+constexpr int kCellSize = 65;
+constexpr int kColumns = 10;
+constexpr float kToolbarSpeed = 24.0f;
+
+int rightLatch = 0;
+
+struct SlotPicture {
+    const char* file;
+    int slot;
+    int x, y;
+    int endRule;
+};
+
+const SlotPicture kInterfacePictures[] = {
+    {"textures/signs/sight000.tga", 31, 0, 0, 0},
+    {"textures/signs/mouth000.tga", 32, 32, 0, 0},
+    {"textures/signs/hand000.tga", 33, 64, 0, 0},
+    {"textures/signs/fing000.tga", 34, 96, 0, 0},
+    {"textures/signs/notes000.tga", 35, 128, 0, 1},  // blinks (wraps) when a page is new
+    {"textures/arrow/arr000.tga", 50, 0, 0, 0},
+    {"textures/left/left000.bmp", 51, 0, 0, 0},
+    {"textures/right/right000.bmp", 52, 0, 0, 0},
+    {"textures/up/up000.bmp", 53, 0, 0, 0},
+    {"textures/down/down000.bmp", 54, 0, 0, 0},
+    {"textures/take/take000.bmp", 55, 0, 0, 0},
+    {"textures/look/look000.bmp", 56, 0, 0, 0},
+    {"textures/talk/rot000.bmp", 57, 0, 0, 0},
+    {"textures/use/push000.bmp", 58, 0, 0, 0},
+    {"textures/toolbar/t1000.tga", 100, 0, 600, 0},
+    {"textures/toolbar/t2000.tga", 101, 256, 600, 0},
+    {"textures/toolbar/t3000.tga", 102, 512, 600, 0},
+    {"textures/toolbar/t4000.tga", 103, 768, 600, 0},
+    {"textures/toolbar/pod000.tga", 104, 768, 344, 0},
+    {"textures/toolbar/ic000.tga", 105, 768, 344, 0},
+};
+
+const char* const kInterfaceSounds[] = {"sound/global/view4.wav", "sound/global/dtool.wav", "sound/global/click.wav",
+                                        "sound/global/down.wav",  "sound/global/up.wav",    "sound/global/toolbar.wav",
+                                        "sound/global/view3.wav", "sound/global/view2.wav", "sound/global/tool.wav",
+                                        "sound/global/view.wav",  "sound/global/view1.wav"};
+constexpr int kFirstInterfaceSound = 52;
+
+struct CloseUp {
+    int tool;
+    int scene;
+};
+const CloseUp kCloseUps[] = {{48, 156},  {191, 264}, {192, 276}, {193, 280}, {247, 193}, {268, 259}, {272, 285},
+                             {369, 157}, {742, 250}, {796, 266}, {797, 268}, {798, 270}, {799, 272}, {951, 274},
+                             {952, 278}};
+
+void Sound(int slot) { RestartSlot(slot, 0, 0, 0); }
+
+// Frame 0 of an interface slot's texture, drawn at its own size.
+void DrawSlotPicture(int slot, int x, int y, bool blend) {
+    const AnimSlot& s = animSlots[slot];
+    if (!s.isTexture || !s.frames || s.frameCount < 1 || !s.frames[0]) return;
+    const Texture& t = *static_cast<const Texture*>(s.frames[0]);
+    DrawTexture(t, x, y, t.width, t.height, blend);
+}
+
+void DrawToolPicture(int tool, int x, int y) {
+    const Texture* t = ValidTool(tool) ? ToolTable[tool].inventoryPicture : nullptr;
+    if (t) DrawTexture(*t, x, y, t->width, t->height, true);
+}
+
+void SetPieceY(float y) {
+    for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y = y;
+}
+
+void MoveToolbar() {
+    const float d = kToolbarSpeed * synch;
+    float& pieceY = animSlots[kToolbarPieceSlot].y;
+    if (STARTTOOLBAR == 1) {
+        toolbarGridTop -= d;
+        for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y -= d;
+        if (pieceY <= 336.0f) {
+            SetPieceY(kPieceYOpen);
+            toolbarGridTop = kGridTopOpen;
+            STARTTOOLBAR = 0;
+        }
+    } else if (STARTTOOLBAR == 2) {
+        toolbarGridTop += d;
+        for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y += d;
+        if (pieceY >= 600.0f) {
+            SetPieceY(kPieceYClosed);
+            toolbarGridTop = kGridTopClosed;
+            STARTTOOLBAR = 0;
+            DRAWTOOLBAR = 0;
+        }
+    }
+}
+
+int32_t HoverCursor(const ToolRecord& t) {
+    switch (currentVerb) {
+    case kVerbLook: return t.lookInventoryLine != 0 ? kCursorLook : kCursorArrow;
+    case kVerbTake: return kCursorTake;
+    case kVerbUse: return t.useInventoryLine != 0 ? kCursorUse : kCursorArrow;
+    default: return kCursorArrow;
+    }
+}
+
+// The uses built into a few inventory tools (use verb, nothing held).
+void BuiltInUse(int tool) {
+    switch (tool) {
+    case 212:
+        PlayResponse(1318);
+        SetToolOwnership(212, 0, 0);
+        SetToolOwnership(197, 1, 0);
+        break;
+    case 61:
+        if (!TestFlagsOf(146, 4)) {
+            SetToolOwnership(39, 1, 0);
+            SetToolOwnership(61, 0, 0);
+            PlayResponse(739);
+            SetFlagsOf(146, 4);
+        } else {
+            PlayResponse(740);
+        }
+        break;
+    case 181:
+        PlayResponse(1184);
+        SetToolOwnership(188, 1, 0);
+        SetToolOwnership(181, 0, 0);
+        break;
+    case 535:
+        OpenCloseUp(218);
+        break;
+    default:
+        break;
+    }
+}
+
+// A fresh press on inventory tool n in the hovered cell.
+void PressOnItem(int n) {
+    ToolRecord& t = ToolTable[n];
+    if (currentVerb == kVerbTake) {
+        LeftKey = 1;
+        heldTool = n;
+        Sound(kSoundTakeItem);
+    } else if (currentVerb == kVerbLook && heldTool == -1) {
+        LeftKey = 1;
+        const int scene = CloseUpOfTool(n);
+        if (scene >= 0) OpenCloseUp(scene);
+        PlayResponse(t.lookInventoryLine);
+    } else if (currentVerb == kVerbUse && heldTool == -1) {
+        LeftKey = 1;
+        BuiltInUse(n);
+        PlayResponse(t.useInventoryLine);
+    } else if (currentVerb == kVerbUse) {
+        const int held = heldTool;
+        SayToolOnTarget(held, n);
+        if (ApplyToolCombination(held, n)) Sound(kSoundCombine);
+        LeftKey = 1;
+    }
+}
+
+}  // namespace
+
+int LoadInterface() {
+    for (const SlotPicture& p : kInterfacePictures)
+        LoadTextureSequence(p.file, p.slot, p.x, p.y, 1, 0.0f, 0, p.endRule, 0, 0.0f, -1, 1);
+    for (int i = 0; i < static_cast<int>(std::size(kInterfaceSounds)); ++i)
+        LoadSound(kInterfaceSounds[i], kFirstInterfaceSound + i);
+    LoadToolIcons();
+    for (int n = 0; n < kToolCount; ++n) ToolTable[n].inventoryPicture = toolIcons[n];
+    LoadToolTexts();
+    ResetToolbar();
+    return 0;
+}
+
+void ToolbarRightButton(bool allowed) {
+    if (!(mouseState.buttons[1] & 0x80)) {
+        rightLatch = 0;
+        return;
+    }
+    if (rightLatch) return;
+    rightLatch = 1;
+    if (!allowed) return;
+    if (DRAWTOOLBAR && STARTTOOLBAR == 0) {
+        STARTTOOLBAR = 2;
+        toolbarGridTop = kGridTopOpen;
+        Sound(kSoundToolbarClose);
+    } else if (heldTool != -1) {
+        heldTool = -1;
+        Sound(kSoundDropItem);
+    } else {
+        DRAWTOOLBAR = 1;
+        STARTTOOLBAR = 1;
+        toolbarGridTop = kGridTopClosed;
+        Sound(kSoundToolbarOpen);
+    }
+}
+
+void ToolbarMotionAndFrame() {
+    MoveToolbar();
+    for (int i = 0; i < 4; ++i) DrawSlot(kToolbarPieceSlot + i);
+    ToolbarFrame(toolbarGridTop);
+    // The verb bar still chooses the verb; opening the toolbar chooses take.
+    if (LeftButtonDown() && cursorY > 0 && cursorY < 32) {
+        for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
+            const int left = 32 * (verb - 1);
+            if (cursorX > left && cursorX < left + 32) {
+                if (!LeftKey) Sound(kSoundVerb);
+                currentVerb = verb;
+                LeftKey = 1;
+            }
+        }
+    }
+    if (STARTTOOLBAR == 1) currentVerb = kVerbTake;
+}
+
+void ToolbarFrame(float gridTop) {
+    if (!LeftButtonDown()) LeftKey = 0;
+    cursorPicture = kCursorArrow;
+    int hoverColumn = -1, hoverRow = -1;
+    if (DRAWTOOLBAR && STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
+        hoverColumn = (cursorX - kGridLeft) / kCellSize;
+        hoverRow = (cursorY - 461) / kCellSize;
+        DrawSlotPicture(kToolbarHighlightSlot, kGridLeft + kCellSize * hoverColumn, 461 + kCellSize * hoverRow, false);
+    }
+    int c = 0, r = 0;
+    for (int n = 0; n < kToolCount; ++n) {
+        if (!ToolTable[n].inInventory) continue;
+        DrawToolPicture(n, kGridLeft + kCellSize * c, static_cast<int>(gridTop) + kCellSize * r);
+        if (c == hoverColumn && r == hoverRow) {
+            cursorPicture = HoverCursor(ToolTable[n]);
+            if (FreshLeftPress()) PressOnItem(n);
+        }
+        if (++c == kColumns) {
+            c = 0;
+            r = 1;
+        }
+    }
+}
+
+int CloseUpOfTool(int tool) {
+    for (const CloseUp& c : kCloseUps)
+        if (c.tool == tool) return c.scene;
+    return -1;
+}
+
+void NewItemFrame() {
+    for (int n = 0; n < kToolCount; ++n) {
+        ToolRecord& t = ToolTable[n];
+        if (!t.inInventory || t.newItemTimer >= 100.0f) continue;
+        DrawSlotPicture(kItemFrameSlot, 8, 50, true);
+        DrawToolPicture(n, 30, 75);
+        t.newItemTimer += synch;
+        return;
+    }
+}
+
+void HeldItemFrame() {
+    if (!ValidTool(heldTool)) return;
+    DrawSlotPicture(kItemFrameSlot, 680, 0, true);
+    DrawToolPicture(heldTool, 702, 25);
+}
+
+void CloseToolbarAtOnce() {
+    SetPieceY(kPieceYClosed);
+    toolbarGridTop = kGridTopClosed;
+    STARTTOOLBAR = 0;
+    DRAWTOOLBAR = 0;
+}
+
+void ResetToolbar() {
+    CloseToolbarAtOnce();
+    rightLatch = 0;
+}
 
 }  // namespace tarvex

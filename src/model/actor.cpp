@@ -144,7 +144,6 @@ void StartWalk(ActorRecord& a, const ModelRecord& m) {
         Stop(a);
         return;
     }
-    a.path.pathIndex = 1;
     // Look four cells ahead on a searched route (the last cell on a short one).
     Vec3 look = a.destination;
     if (a.path.pathType == kPathSearched) {

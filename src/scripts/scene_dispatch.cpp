@@ -1,5 +1,9 @@
 #include "scripts/scene_dispatch.h"
 
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "interaction/pointer.h"
+#include "model/actor.h"
 #include "shell/globals.h"
 
 namespace tarvex {
@@ -8,12 +12,22 @@ namespace {
 
 void NoSceneFunction() {}
 
+// A scene without a script of its own: its actors move and are drawn, the pointer
+// shows what lies under it, and a click walks the hero; an action that the hero
+// arrives for becomes the scene's state.
+void DefaultRun() {
+    RunActorPass();
+    cursorPicture = kCursorArrow;
+    ResolvePointer();
+    if (const int32_t action = ClickSequence()) SetState(static_cast<uint32_t>(action));
+}
+
 SceneFunctions sceneTable[kSceneCount];
 bool tableReady = false;
 
 // The scenes' own scripts register here as they are written.
 void BuildSceneTable() {
-    for (SceneFunctions& f : sceneTable) f = {NoSceneFunction, NoSceneFunction, NoSceneFunction};
+    for (SceneFunctions& f : sceneTable) f = {NoSceneFunction, NoSceneFunction, DefaultRun};
     tableReady = true;
 }
 

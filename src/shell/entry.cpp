@@ -24,6 +24,7 @@
 #include "shell/game_frame.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
+#include "shell/state_dump.h"
 #include "shell/window_proc.h"
 #include "text/fonts.h"
 
@@ -58,6 +59,8 @@ int RunGame(const Options& options) {
     std::string saves = Absolute(options.saves);
     std::map<long long, std::string> screenshots;
     for (const auto& [frame, file] : options.screenshots) screenshots[frame] = Absolute(file);
+    std::multimap<long long, std::string> stateDumps;
+    for (const auto& [frame, file] : options.stateDumps) stateDumps.emplace(frame, Absolute(file));
     std::string replay = Absolute(options.replay), record = Absolute(options.record);
     if (!options.path.empty() && ::chdir(options.path.c_str()) != 0) {
         std::fprintf(stderr, "tarvex: cannot open the game folder %s\n", options.path.c_str());
@@ -149,6 +152,9 @@ int RunGame(const Options& options) {
             if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
                 std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
         }
+        for (auto [dump, last] = stateDumps.equal_range(frame); dump != last; ++dump)
+            if (!WriteStateDump(dump->second, frame))
+                std::fprintf(stderr, "tarvex: cannot write %s\n", dump->second.c_str());
         ++frame;
         AdvanceVirtualClock();
         if (options.frames >= 0 && frame >= options.frames) quitRequested = 1;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "interaction/pointer.h"
 #include "interaction/toolbar.h"
 #include "model/actor.h"
 #include "media/sound.h"
@@ -51,71 +53,39 @@ static void DrawBackgroundAndLayers() {
         return;
     }
     if (backgroundValid && sceneBackground) DrawSurface(*sceneBackground, 0, 0);
+    // The verb bar: the selected verb's icon shows its lit frame.
     for (int slot = 31; slot <= 34; ++slot) animSlots[slot].currentFrame = 0;
-    if (currentVerb < 5 && currentVerb >= 0) animSlots[30 + currentVerb].currentFrame = 1.0f;
+    if (currentVerb >= kVerbLook && currentVerb <= kVerbUse) animSlots[30 + currentVerb].currentFrame = 1.0f;
     DrawSlots(0, 30);
     if (NotebookIconFrame())
         DrawSlots(30, 36);
     else
         DrawSlots(30, 35);
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < kGameToolCount; ++i) {
         ToolRecord& t = ToolTable[i];
-        if (t.shownInScene && t.scene == currentScene && t.sceneSurface) DrawSurface(*t.sceneSurface, t.x, t.y);
+        if (t.drawn && t.scene == currentScene && t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
     }
 }
 
 static void DrawSubtitleBand() {
-    const bool subtitle = subtitleTimer != 0 && !subtitleText.empty() && config.subtitlesOn;
+    const bool subtitle = subtitleTimer != 0 && subtitleLength != 0 && config.subtitlesOn;
     if (!subtitle && !choiceActive) return;
-    const int h = choiceActive ? 16 * choiceCount : 32;
-    DrawColourRect(0, 352, 800, 352 + h, 0, 0, 0, 127);
-}
-
-static void DrawPointer() {
-    if (playMode == 2) return;
-    const int slot = 50 + cursorPicture;
-    if (slot < 0 || slot >= kAnimSlotCount) return;
-    AnimSlot& s = animSlots[slot];
-    if (cursorPicture == 0) {
-        s.x = static_cast<float>(cursorX);
-        s.y = static_cast<float>(cursorY);
-    } else {
-        s.x = static_cast<float>(std::max(cursorX - 16, 0));
-        s.y = static_cast<float>(std::max(cursorY - 16, 0));
-    }
-    DrawSlot(slot);
-}
-
-static void DrawTexts() {
-    DrawDialogText();
-    UpdateSubtitle();
-    if (cursorPicture == 4 && regionUnderPointer >= 0 && regionUnderPointer < kActionRegionCount) {
-        std::u16string name = GetZoneName(actionRegions[regionUnderPointer].nameNumber);
-        if (!name.empty() && regularFont) {
-            const int w = TextWidth(regularFont, name);
-            DrawText(regularFont, cursorX - w / 2, cursorY + 8, name, 255, 255, 255);
-        }
-    }
+    const int h = choiceActive ? 16 * std::clamp(choiceCount, 0, 16) : 32;
+    DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, 127);
 }
 
 void GameFrame() {
-    // 1. Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
+    // Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
     device::SetFogRange(fogStart, fogEnd, fogColour);
-    // 2.
     gameStarted = 1;
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
-    // 3. Mouse.
     if (!ReadPointer()) return;
-    // 4.
     StepSceneFade();
-    // 5.
     const int frameStartScene = currentScene;
-    // 6.
     DrawBackgroundAndLayers();
-    // 7.
     BeginScene3d();
-    // 8. Scene logic; while the toolbar is open the scene sees no click.
+    // The scene's logic; while the toolbar is open the scene sees no click.
     const bool toolbarHidesClick = DRAWTOOLBAR && playMode == 0;
     uint8_t savedButton = 0;
     int32_t savedLeftKey = 0;
@@ -135,35 +105,29 @@ void GameFrame() {
     } else if (playMode == 2) {
         VideoFrame();
     }
-    // 9.
     SkipSpokenLine();
     if (toolbarHidesClick) {
         mouseState.buttons[0] = savedButton;
         LeftKey = savedLeftKey;
     }
-    // 10.-12. Full-screen passes.
+    // Full-screen passes: shadows, the lantern, the band under the subtitles.
     if (stencilShadows == 4 && playMode == 0) DrawShadowDarkening();
     if (MainSost == 5) DrawLanternView();
     DrawSubtitleBand();
-    // 13.
     postedEndEvent = -1;
     EndScene3d();
-    // 14. Right button.
-    if (playMode == 0 && interfaceEnabled && !choiceActive) ToolbarRightButton();
-    // 15.-17. Toolbar, new item, held item.
-    if (DRAWTOOLBAR && playMode == 0) ToolbarFrame();
+    // The interface over the finished picture: toolbar, new and held items, pointer, text.
+    ToolbarRightButton(playMode == 0 && interfaceEnabled && !choiceActive);
+    if (DRAWTOOLBAR && playMode == 0) ToolbarMotionAndFrame();
     NewItemFrame();
     HeldItemFrame();
-    // 18.-19.
     DrawPointer();
-    DrawTexts();
-    // 20.
+    DrawDialogText();
+    UpdateSubtitle();
     CheckSceneRequest(frameStartScene);
-    // 21.
     CountFrame(ClockSeconds());
-    // 22. Present.
     if (presentEnabled) Present(frameRateCap >= 35.0f && playMode != 2);
-    // 23. Pacing: an exact period for scenes that ask for more than 35 frames a second.
+    // Pacing: an exact period for scenes that ask for more than 35 frames a second.
     if (playMode != 2 && frameRateCap > 35.0f && !ClockIsVirtual()) {
         const double period = 1.0 / frameRateCap;
         while (ClockSeconds() - frameStart < period) {

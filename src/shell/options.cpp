@@ -19,6 +19,7 @@ const char* UsageText() {
            "  --seed N               seed the random generator\n"
            "  --frames N             quit in order after N frames\n"
            "  --screenshot N:FILE    save frame N as a PNG (repeatable)\n"
+           "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable)\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
            "  --help                 this text\n";
@@ -73,14 +74,14 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (arg == "--scene") {
             if (!value(v) || !ParseNumber(v, 0, 298, n)) { error = "--scene takes a scene number from 0 to 298"; return false; }
             o.scene = static_cast<int>(n);
-        } else if (arg == "--screenshot") {
+        } else if (arg == "--screenshot" || arg == "--dump-state") {
             if (!value(v)) return false;
             size_t colon = v.find(':');
             if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 1LL << 40, n) || colon + 1 >= v.size()) {
-                error = "--screenshot takes FRAME:FILE.png";
+                error = arg + (arg == "--screenshot" ? " takes FRAME:FILE.png" : " takes FRAME:FILE.json");
                 return false;
             }
-            o.screenshots.emplace_back(n, v.substr(colon + 1));
+            (arg == "--screenshot" ? o.screenshots : o.stateDumps).emplace_back(n, v.substr(colon + 1));
         } else {
             error = "unknown option " + arg;
             return false;

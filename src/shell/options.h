@@ -17,6 +17,7 @@ struct Options {
     uint32_t seed = 0;
     long long frames = -1;
     std::vector<std::pair<long long, std::string>> screenshots;
+    std::vector<std::pair<long long, std::string>> stateDumps;
     std::string replay;
     std::string record;
     std::string path;   // game folder

@@ -1,26 +1,282 @@
 #include "text/dialogue.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "interaction/interaction_state.h"
+#include "media/sound.h"
+#include "platform/random.h"
+#include "shell/config.h"
+#include "shell/globals.h"
+#include "text/fonts.h"
+#include "text/text_table.h"
+
 namespace tarvex {
 
-uint32_t subtitleTimer = 0;
-std::u16string subtitleText;
+char16_t subtitleText[kSubtitleTextSize];
 int32_t subtitleLength = 0;
+float subtitleTimer = 0;
+char16_t choiceText[kChoiceTextSize];
+int32_t choiceFirst = 0, choiceCount = 0;
 int32_t choiceActive = 0;
-int32_t choiceCount = 0;
+int32_t choiceSelected = -1;
+char16_t zoneName[kZoneNameSize];
+int32_t zoneNameLength = 0;
+int32_t voiceMode = 0;
+int32_t lastRandomLine = 0;
 
-// Entry points of the dialogue system, to be filled by the dialogue work.
-void StopVoice() {}
-void UpdateSubtitle() {}
-void DrawDialogText() {}
-std::u16string GetZoneName(int) { return {}; }
-void PlayRandomLine(int, int, int) {}
+namespace {
+
+// A voice started for a line that has no text plays to its end: the subtitle timer
+// then waits for the voice without showing anything.
+bool voiceWithoutText = false;
+
+// Redraws of a random line that equals the last one; past this the repeat is accepted
+// (a range of one value would otherwise never end).
+constexpr int kMaxRandomDraws = 1000000;
+// Choice rows below the screen can be neither seen nor hovered.
+constexpr int kMaxChoiceRows = (600 - kSubtitleTop) / kTextLineHeight;
+
+bool NeverSpoken(int32_t id) { return id == 0 || id == -1; }
+
+std::string NumberedPath(const char* folderAndStem, int32_t id) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%4.4d", id);
+    return std::string(folderAndStem) + number + ".wav";
+}
+
+// Starts the voice; true when a voice buffer is playing it.
+bool StartVoice(const std::string& path, bool restart) {
+    LoadSound(path.c_str(), kVoiceSlot);
+    if (restart)
+        RestartSlot(kVoiceSlot, 0, 0, 0);
+    else
+        PlaySlot(kVoiceSlot, 0, 0, 0);
+    return IsSlotPlaying(kVoiceSlot);
+}
+
+// The line's text becomes the subtitle; false when the table has no such line.
+bool ShowLine(TextTableId table, int32_t id) {
+    std::u16string text;
+    if (!LookupText(table, id, text)) return false;
+    const size_t n = CopyTextInto(subtitleText, kSubtitleTextSize, 3, text);
+    subtitleText[n] = u'\r';
+    subtitleText[n + 1] = u'\r';
+    subtitleText[n + 2] = u'\n';
+    subtitleText[n + 3] = 0;
+    subtitleLength = static_cast<int32_t>(n + 1);
+    subtitleTimer = static_cast<float>(std::max<int32_t>(subtitleLength, 50));
+    voiceWithoutText = false;
+    return true;
+}
+
+void SpeakWithoutText(bool voicePlaying) {
+    // The previous subtitle, while still on, is shown for the new voice; with none on,
+    // the voice still plays and the line lasts as long as it does.
+    if (voicePlaying && subtitleLength == 0) {
+        voiceWithoutText = true;
+        subtitleTimer = 50.0f;
+    }
+}
+
+std::u16string FromBuffer(const char16_t* buffer, size_t capacity) {
+    size_t n = 0;
+    while (n < capacity && buffer[n] != 0) ++n;
+    return std::u16string(buffer, n);
+}
+
+int Measure(const std::u16string& s) { return TextWidth(regularFont, s); }
+
+// A choice has one row: a longer text is cut and ends in an ellipsis.
+std::u16string FitRow(const std::u16string& text) {
+    if (Measure(text) <= kTextAreaWidth) return text;
+    std::u16string cut = text;
+    while (!cut.empty() && Measure(cut + u"…") > kTextAreaWidth) {
+        cut.pop_back();
+        if (!cut.empty() && cut.back() >= 0xD800 && cut.back() < 0xDC00) cut.pop_back();
+    }
+    return cut + u"…";
+}
+
+}  // namespace
+
+size_t CopyTextInto(char16_t* buffer, size_t capacity, size_t reserve, const std::u16string& text) {
+    if (capacity == 0) return 0;
+    size_t room = capacity > reserve + 1 ? capacity - reserve - 1 : 0;
+    size_t n = std::min(text.size(), room);
+    // Never keep the first half of a surrogate pair without its second half.
+    if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+std::string DialogVoicePath(int32_t id, int32_t mode) {
+    if (NeverSpoken(id)) return "";
+    return NumberedPath(mode == 1 ? "sound/dialogf/dial" : "sound/dialog/dial", id);
+}
+
+std::string ResponseVoicePath(int32_t id) {
+    if (NeverSpoken(id)) return "";
+    return NumberedPath("sound/otboy/", id);
+}
+
+void PlayDialogLine(int32_t id) {
+    if (NeverSpoken(id)) return;
+    const bool playing = StartVoice(DialogVoicePath(id, voiceMode), false);
+    if (ShowLine(TextTableId::Dialog, id))
+        LeftKey = 1;
+    else
+        SpeakWithoutText(playing);
+}
+
+int32_t PlayResponse(int32_t id) {
+    if (NeverSpoken(id)) return 0;
+    const bool playing = StartVoice(ResponseVoicePath(id), true);
+    if (!ShowLine(TextTableId::Responses, id)) SpeakWithoutText(playing);
+    return id;
+}
+
+int32_t PlayRandomLine(int32_t first, int32_t range, int32_t kind) {
+    int32_t id = first;
+    for (int draws = 0; draws < kMaxRandomDraws; ++draws) {
+        const double r = static_cast<double>(Random15()) / 32767.0;
+        id = first + static_cast<int32_t>(r * range);
+        if (id != lastRandomLine || range == 0) break;
+    }
+    lastRandomLine = id;
+    if (kind == 0)
+        RestartSlot(id, 0, 0, 0);
+    else if (kind == 1)
+        PlayDialogLine(id);
+    return id;
+}
+
+void GetDialogText(int32_t id) {
+    std::u16string text;
+    if (LookupText(TextTableId::Dialog, id, text)) CopyTextInto(choiceText, kChoiceTextSize, 0, text);
+}
+
+int32_t PollDialogChoice(int32_t first, int32_t count) {
+    choiceFirst = first;
+    choiceCount = count;
+    choiceActive = 1;
+    if (choiceSelected == -1) return -1;
+    const int32_t id = choiceSelected;
+    choiceActive = 0;
+    choiceSelected = -1;
+    return id;
+}
+
+void GetZoneName(int32_t id) {
+    std::u16string text;
+    if (LookupText(TextTableId::Zones, id, text))
+        zoneNameLength = static_cast<int32_t>(CopyTextInto(zoneName, kZoneNameSize, 0, text));
+}
+
+void StopVoice() { StopSlot(kVoiceSlot); }
+
+void UpdateSubtitle() {
+    if (subtitleTimer != kSubtitleHold) {
+        if (soundOn && soundSlots[kVoiceSlot].buffer >= 0) {
+            const bool keep = IsSlotPlaying(kVoiceSlot) && (subtitleLength != 0 || voiceWithoutText);
+            if (!keep) {
+                StopVoice();
+                subtitleTimer = 0;
+            }
+        } else {
+            subtitleTimer -= synch;
+        }
+    }
+    if (subtitleTimer <= 0) {
+        subtitleTimer = 0;
+        subtitleLength = 0;
+        voiceWithoutText = false;
+        StopVoice();
+    } else if (subtitleTimer == kSubtitleHold) {
+        StopVoice();
+    }
+}
+
+std::vector<std::u16string> BreakLines(const std::u16string& text, int width,
+                                       const std::function<int(const std::u16string&)>& measure) {
+    std::vector<std::u16string> lines;
+    size_t n = text.find(u'\r');
+    if (n == std::u16string::npos) n = text.size();
+    size_t pos = 0;
+    while (pos < n) {
+        while (pos < n && text[pos] == u' ') ++pos;
+        if (pos >= n) break;
+        std::u16string line;
+        while (pos < n) {
+            size_t end = text.find(u' ', pos);
+            end = (end == std::u16string::npos || end >= n) ? n : end + 1;
+            std::u16string candidate = line + text.substr(pos, end - pos);
+            const int w = measure(candidate);
+            if (w > width && !line.empty()) break;  // the word starts the next line
+            line = std::move(candidate);
+            pos = end;
+            if (w >= width) break;
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void DrawDialogText() {
+    if (choiceActive) {
+        const int rows = std::clamp(choiceCount, 0, kMaxChoiceRows);
+        for (int k = 0; k < rows; ++k) {
+            const int32_t id = choiceFirst + k;
+            const int top = kSubtitleTop + kTextLineHeight * k;
+            const bool hovered = cursorY > top && cursorY < top + kTextLineHeight;
+            if (hovered && LeftKey) choiceSelected = id;
+            choiceText[0] = 0;
+            GetDialogText(id);
+            const std::u16string text = FitRow(ChoiceString());
+            if (hovered)
+                DrawText(regularFont, 0, top, text, 0, 255, 128);
+            else
+                DrawText(regularFont, 0, top, text, 255, 255, 255);
+        }
+    } else if (subtitleLength != 0 && config.subtitlesOn) {
+        const auto lines = BreakLines(SubtitleString(), kTextAreaWidth, Measure);
+        for (size_t i = 0; i < lines.size(); ++i)
+            DrawText(regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
+    }
+    // The name of the place the go-back cursor leads to.
+    if (cursorPicture == kCursorBack && regionUnderPointer >= 0 && regionUnderPointer < kActionRegionCount) {
+        zoneName[0] = 0;
+        zoneNameLength = 0;
+        GetZoneName(actionRegions[regionUnderPointer].label);
+        const std::u16string name = ZoneNameString();
+        if (!name.empty()) DrawText(regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
+    }
+}
+
+std::u16string SubtitleString() {
+    std::u16string s = FromBuffer(subtitleText, kSubtitleTextSize);
+    const size_t cr = s.find(u'\r');
+    return cr == std::u16string::npos ? s : s.substr(0, cr);
+}
+
+std::u16string ChoiceString() { return FromBuffer(choiceText, kChoiceTextSize); }
+std::u16string ZoneNameString() { return FromBuffer(zoneName, kZoneNameSize); }
 
 void ResetDialogue() {
-    subtitleTimer = 0;
-    subtitleText.clear();
+    std::memset(subtitleText, 0, sizeof subtitleText);
     subtitleLength = 0;
+    subtitleTimer = 0;
+    std::memset(choiceText, 0, sizeof choiceText);
+    choiceFirst = choiceCount = 0;
     choiceActive = 0;
-    choiceCount = 0;
+    choiceSelected = -1;
+    std::memset(zoneName, 0, sizeof zoneName);
+    zoneNameLength = 0;
+    voiceMode = 0;
+    lastRandomLine = 0;
+    voiceWithoutText = false;
 }
 
 }  // namespace tarvex

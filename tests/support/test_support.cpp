@@ -6,6 +6,7 @@
 
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "interaction/toolbar.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
@@ -16,6 +17,7 @@
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"
 #include "text/dialogue.h"
+#include "text/text_table.h"
 
 namespace tarvex::test {
 
@@ -46,6 +48,8 @@ void ResetEngine() {
     ResetGameState();
     ResetAnimSlots();
     ResetDialogue();
+    ResetTextTables();
+    ResetToolbar();
     ResetInput();
     ResetWindowProc();
     KillAllWindowTimers();

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "shell/json_writer.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -59,39 +60,9 @@ Args Positionals(const Args& args, const std::vector<std::string>& valueOptions)
     return out;
 }
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
+std::string JsonString(const std::string& s) { return JsonQuote(s); }
 
-std::string JsonNumber(double v) {
-    if (!std::isfinite(v)) return "null";
-    if (v == std::floor(v) && std::fabs(v) < 1e15) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-        return buf;
-    }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
-}
+std::string JsonNumber(double v) { return JsonNumberText(v); }
 
 }  // namespace tarvex::tool
 

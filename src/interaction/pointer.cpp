@@ -1,0 +1,189 @@
+#include "interaction/pointer.h"
+
+#include <algorithm>
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "media/sound.h"
+#include "model/actor.h"
+#include "resources/anim_slot.h"
+#include "render/frame_render.h"
+#include "shell/globals.h"
+#include "text/dialogue.h"
+
+namespace tarvex {
+
+namespace {
+
+constexpr int kHero = 0;
+constexpr int kClickableActors = 16;
+constexpr int kVerbSound = 54;
+
+// Flags a scene's own devices keep only while the player stays in it.
+constexpr uint32_t kScene236LeaveFlags = 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400 | 0x10000;
+constexpr uint32_t kScene252LeaveFlags = 0x3F | 0x700 | 0xF000 | 0xFFE0000;
+
+int32_t VerbLine(const ToolRecord& t) {
+    switch (currentVerb) {
+    case kVerbLook: return t.lookLine;
+    case kVerbTalk: return t.talkLine;
+    case kVerbTake: return t.pickupLine;
+    case kVerbUse: return t.useLine;
+    default: return -1;
+    }
+}
+
+int32_t VerbCursor() {
+    switch (currentVerb) {
+    case kVerbLook: return kCursorLook;
+    case kVerbTalk: return kCursorTalk;
+    case kVerbTake: return kCursorTake;
+    case kVerbUse: return kCursorUse;
+    default: return kCursorArrow;
+    }
+}
+
+bool InRange(int v, int low, int high) { return v > low && v < high; }
+
+// A press inside the verb bar: selects the verb; true when it did.
+bool PressOnVerbBar() {
+    if (!InRange(cursorY, 0, 32)) return false;
+    for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
+        const int left = 32 * (verb - 1);
+        if (InRange(cursorX, left, left + 32)) {
+            if (currentVerb != verb || !LeftKey) RestartSlot(kVerbSound, 0, 0, 0);
+            currentVerb = verb;
+            LeftKey = 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PressOnNotebookButton() {
+    if (!InRange(cursorY, 0, 32) || !InRange(cursorX, 128, 160)) return false;
+    if (interfaceEnabled != 1 || !ToolTable[kNotebookTool].inInventory) return false;
+    LeftKey = 1;
+    if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
+    if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
+    SetState(0);
+    MainSost = 0;
+    OpenCloseUp(kNotebookScene);
+    return true;
+}
+
+void ResolveRegions() {
+    regionUnderPointer = kNone;
+    for (int i = 0; i < kActionRegionCount; ++i) {
+        const ActionRegion& r = actionRegions[i];
+        if (r.scene != currentScene || !r.enabled) continue;
+        if (!InRange(cursorX, r.left, r.right) || !InRange(cursorY, r.top, r.bottom)) continue;
+        regionUnderPointer = i;
+        cursorPicture = r.cursor;
+    }
+}
+
+void ResolveTools() {
+    toolUnderPointer = kNone;
+    const bool press = FreshLeftPress();
+    for (int n = 0; n < kGameToolCount; ++n) {
+        ToolRecord& t = ToolTable[n];
+        if (t.scene != currentScene || t.inInventory || !t.clickable) continue;
+        if (!InRange(cursorX, t.x + t.offsetX, t.right) || !InRange(cursorY, t.y + t.offsetY, t.bottom)) continue;
+        toolUnderPointer = n;
+        if (heldTool != -1) {
+            cursorPicture = kCursorUse;
+            if (press) SayToolOnTarget(heldTool, n);
+        } else if (t.firstLook) {
+            cursorPicture = kCursorLook;
+            if (press) {
+                PlayResponse(t.lookLine);
+                t.firstLook = 0;
+            }
+        } else {
+            const int32_t line = VerbLine(t);
+            cursorPicture = line != -1 ? VerbCursor() : kCursorArrow;
+            if (press) PlayResponse(line);
+        }
+        const bool noLines = t.lookLine == -1 && t.useLine == -1 && t.talkLine == -1 && t.pickupLine == -1;
+        if (noLines && heldTool == -1) cursorPicture = t.ownCursor;
+    }
+}
+
+void ResolveActors() {
+    actorUnderPointer = kNone;
+    for (int i = 0; i < kClickableActors; ++i) {
+        const ActorRecord& a = actors[i];
+        if (!a.inUse || !a.clickable) continue;
+        if (!InRange(cursorX, a.screenRect[0], a.screenRect[2]) || !InRange(cursorY, a.screenRect[1], a.screenRect[3]))
+            continue;
+        actorUnderPointer = i;
+        cursorPicture = kCursorTake;
+    }
+}
+
+}  // namespace
+
+bool LeftButtonDown() { return (mouseState.buttons[0] & 0x80) != 0; }
+bool FreshLeftPress() { return LeftButtonDown() && !LeftKey; }
+
+void OpenCloseUp(int scene) {
+    const ActorRecord& hero = actors[kHero];
+    if (hero.inUse) SetRestoredHeroPlace(hero.position, hero.heading);
+    SCENETOOLBAR = currentScene;
+    interfaceEnabled = 0;
+    currentScene = scene;
+}
+
+void ResolvePointer() {
+    if (DRAWTOOLBAR) return;
+    if (LeftButtonDown()) {
+        if (PressOnVerbBar()) return;
+        if (PressOnNotebookButton()) return;
+    }
+    ResolveRegions();
+    ResolveTools();
+    ResolveActors();
+}
+
+void WalkToRegion() {
+    if (regionUnderPointer < 0 || regionUnderPointer >= kActionRegionCount) return;
+    const ActionRegion& r = actionRegions[regionUnderPointer];
+    EXE = r.action;
+    heldTool = -1;
+    LeftKey = 1;
+    WalkTo(kHero, r.walkX, r.walkY, r.facing);
+}
+
+int32_t ClickSequence() {
+    int32_t arrived = 0;
+    if (EXE && TurnToFinalHeading(kHero)) {
+        if (heldTool == -1) arrived = EXE;
+        EXE = 0;
+    }
+    if (FreshLeftPress()) {
+        EXE = 0;
+        if (regionUnderPointer >= 0 && regionUnderPointer < kClickableRegions) WalkToRegion();
+    }
+    if (FreshLeftPress() && EXE == 0) {
+        LeftKey = 1;
+        WalkTo(kHero, cursorX, cursorY, kNoFinalHeading);
+    }
+    return arrived;
+}
+
+void DrawPointer() {
+    if (playMode == 2) return;
+    if (cursorPicture < 0 || cursorPicture >= kCursorPictureCount) return;
+    AnimSlot& s = animSlots[kCursorSlot + cursorPicture];
+    if (cursorPicture == kCursorArrow) {
+        s.x = static_cast<float>(cursorX);
+        s.y = static_cast<float>(cursorY);
+    } else {
+        s.x = static_cast<float>(std::max(cursorX - 16, 0));
+        s.y = static_cast<float>(std::max(cursorY - 16, 0));
+    }
+    DrawSlot(kCursorSlot + cursorPicture);
+}
+
+}  // namespace tarvex

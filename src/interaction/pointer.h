@@ -1,0 +1,30 @@
+// The pointer over the scene: what lies under it (verb icons, the notebook button,
+// action regions, tools, clickable actors), the cursor it shows, the lines a click
+// speaks, and the common click handling of the scene scripts.
+#pragma once
+#include <cstdint>
+
+namespace tarvex {
+
+constexpr float kNoFinalHeading = 10.0f;
+
+// Whether the left button is down this frame, and down with the press not yet used.
+bool LeftButtonDown();
+bool FreshLeftPress();
+
+// Once a frame from the scene's run function, after it set cursorPicture to the arrow.
+void ResolvePointer();
+// Sends the hero to the walk target of the region under the pointer, its action pending.
+void WalkToRegion();
+// The click handling that follows ResolvePointer in a run function: returns the pending
+// action the hero has just arrived for with no tool held (0 none; with a tool held the
+// action is dropped); a fresh click cancels the pending action and walks the hero to the
+// region under it (0..16) or to the pointer.
+int32_t ClickSequence();
+// Leaves for a close-up view (or the notebook) that returns to this scene: the hero's
+// place is kept for his return, the interface waits.
+void OpenCloseUp(int scene);
+// The cursor picture at the pointer (video frames show none).
+void DrawPointer();
+
+}  // namespace tarvex

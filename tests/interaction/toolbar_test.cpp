@@ -1,0 +1,276 @@
+// The inventory toolbar: the right button, the sliding motion, the item grid under the
+// pointer, taking, looking, using and combining items, and the new-item announcement.
+#include "interaction/interaction_fixture.h"
+#include "interaction/pointer.h"
+#include "resources/anim_slot.h"
+
+namespace tarvex {
+namespace {
+
+class ToolbarTest : public test::InteractionTest {
+protected:
+    void SetUp() override {
+        InteractionTest::SetUp();
+        Responses(u"1318 better\r\n739 batteries\r\n740 nothing more\r\n1184 works\r\n500 looked\r\n501 used\r\n"
+                  u"600 no\r\n601 combined\r\n");
+        Structure("TOOL 30\r\nLOOKT 500\r\nUSET 501\r\n"
+                  "TOOL 31\r\nLOOKT 0\r\nUSET 0\r\n"
+                  "TOOL 47\r\nOTBOY 600\r\n CLICKTOOLBAR 61\r\n ADDTOOL 39\r\n DELTOOL 61\r\n ADDTOOL 5000\r\n"
+                  " CLICKTOOLBAR 30\r\n DELTOOL 47\r\n"
+                  "TOOL 742\r\nLOOKT 500\r\n");
+        Right(false);
+    }
+    // Presses and releases the right button: one press edge.
+    void RightClick(bool allowed = true) {
+        Right(true);
+        ToolbarRightButton(allowed);
+        Right(false);
+        ToolbarRightButton(allowed);
+    }
+    // Frames of the toolbar until it stands still; the count.
+    int FramesUntilStill() {
+        for (int n = 1; n <= 100; ++n) {
+            ToolbarMotionAndFrame();
+            if (STARTTOOLBAR == 0) return n;
+        }
+        return -1;
+    }
+    void OpenToolbar() {
+        RightClick();
+        ASSERT_GT(FramesUntilStill(), 0);
+        ASSERT_EQ(DRAWTOOLBAR, 1);
+    }
+    // Cell (c, r) of the open grid, pressed or not.
+    void AtCell(int c, int r, bool down) { Pointer(75 + 65 * c + 30, 461 + 65 * r + 30, down); }
+    float PieceY() const { return animSlots[kToolbarPieceSlot].y; }
+};
+
+TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
+    RightClick();
+    EXPECT_EQ(DRAWTOOLBAR, 1);
+    EXPECT_EQ(STARTTOOLBAR, 1);
+    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopClosed);
+    currentVerb = kVerbLook;
+    // 24 pixels a frame at 30 frames a second: 256 pixels take 11 frames.
+    EXPECT_EQ(FramesUntilStill(), 11);
+    EXPECT_EQ(currentVerb, kVerbTake);  // opening chooses the take verb
+    EXPECT_FLOAT_EQ(PieceY(), kPieceYOpen);
+    EXPECT_FLOAT_EQ(animSlots[kToolbarPieceSlot + 3].y, kPieceYOpen);
+    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopOpen);
+
+    // Holding the button acts once.
+    Right(true);
+    ToolbarRightButton(true);
+    EXPECT_EQ(STARTTOOLBAR, 2);
+    ToolbarMotionAndFrame();
+    ToolbarRightButton(true);
+    EXPECT_EQ(STARTTOOLBAR, 2);
+    Right(false);
+    ToolbarRightButton(true);
+
+    // A click while closing opens again: the grid from the bottom, the pieces from where they are.
+    ToolbarMotionAndFrame();
+    const float piece = PieceY();
+    RightClick();
+    EXPECT_EQ(STARTTOOLBAR, 1);
+    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopClosed);
+    EXPECT_FLOAT_EQ(PieceY(), piece);
+    FramesUntilStill();
+
+    // With an item held: the open toolbar closes and keeps it; the closed one drops it.
+    heldTool = 30;
+    RightClick();
+    EXPECT_EQ(heldTool, 30);
+    EXPECT_EQ(STARTTOOLBAR, 2);
+    EXPECT_EQ(FramesUntilStill(), 11);
+    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_FLOAT_EQ(PieceY(), kPieceYClosed);
+    RightClick();
+    EXPECT_EQ(heldTool, -1);
+    EXPECT_EQ(DRAWTOOLBAR, 0);
+
+    // During a video or a choice the press is used up without effect.
+    RightClick(false);
+    EXPECT_EQ(DRAWTOOLBAR, 0);
+}
+
+TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
+    SetToolOwnership(30, 1, 0);
+    SetToolOwnership(31, 1, 0);
+    OpenToolbar();
+    currentVerb = kVerbLook;
+    Pointer(139, 500, false);  // (139 - 75) / 65 = 0
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorLook);
+    Pointer(140, 500, false);  // column 1
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);  // tool 31 has look line 0
+    currentVerb = kVerbUse;
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+    currentVerb = kVerbTake;
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorTake);
+    currentVerb = kVerbTalk;
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+    // Outside the band (x 75..724, y 461..590) no cell is hovered.
+    currentVerb = kVerbTake;
+    Pointer(74, 500, false);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+    Pointer(100, 591, false);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+    // While moving nothing is hovered.
+    STARTTOOLBAR = 2;
+    Pointer(100, 500, false);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+}
+
+TEST_F(ToolbarTest, TakeLookAndUseInTheGrid) {
+    SetToolOwnership(30, 1, 0);
+    SetToolOwnership(47, 1, 0);
+    OpenToolbar();
+    currentVerb = kVerbTake;
+    AtCell(0, 0, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(heldTool, 30);
+    EXPECT_EQ(LeftKey, 1);
+    // Taking another replaces the held one.
+    LeftKey = 0;
+    AtCell(1, 0, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(heldTool, 47);
+
+    heldTool = -1;
+    currentVerb = kVerbLook;
+    LeftKey = 0;
+    AtCell(0, 0, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(Said(), u"looked");
+    EXPECT_EQ(LeftKey, 1);  // one press, one line
+    currentVerb = kVerbUse;
+    LeftKey = 0;
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(Said(), u"used");
+    // A release clears the used press.
+    AtCell(0, 0, false);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(LeftKey, 0);
+}
+
+TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
+    SetToolOwnership(47, 1, 0);
+    SetToolOwnership(61, 1, 0);
+    OpenToolbar();
+    currentVerb = kVerbUse;
+    heldTool = 47;
+    AtCell(1, 0, true);  // tool 61
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(ToolTable[39].inInventory, 1);
+    EXPECT_EQ(ToolTable[61].inInventory, 0);
+    EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first
+    EXPECT_EQ(heldTool, 47);
+    EXPECT_EQ(LeftKey, 1);
+
+    // Deleting the held tool drops it from the pointer.
+    SetToolOwnership(30, 1, 0);
+    heldTool = 47;
+    LeftKey = 0;
+    AtCell(0, 0, true);  // cells: 30, 39, 47
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(ToolTable[47].inInventory, 0);
+    EXPECT_EQ(heldTool, -1);
+
+    // ApplyToolCombination on its own: no entry, no change.
+    EXPECT_FALSE(ApplyToolCombination(30, 47));
+    EXPECT_FALSE(ApplyToolCombination(47, 31));
+}
+
+TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
+    currentVerb = kVerbUse;
+    for (int tool : {212, 61}) SetToolOwnership(tool, 1, 0);
+    OpenToolbar();
+    currentVerb = kVerbUse;
+    AtCell(0, 0, true);  // 61
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(ToolTable[61].inInventory, 0);
+    EXPECT_EQ(ToolTable[39].inInventory, 1);
+    EXPECT_NE(TestFlagsOf(146, 4), 0u);
+    EXPECT_EQ(Said(), u"batteries");
+    // The second time the flag is set: only the remark.
+    SetToolOwnership(61, 1, 0);
+    LeftKey = 0;
+    AtCell(1, 0, true);  // cells: 39, 61, 212
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(Said(), u"nothing more");
+    EXPECT_EQ(ToolTable[61].inInventory, 1);
+    LeftKey = 0;
+    AtCell(2, 0, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(ToolTable[212].inInventory, 0);
+    EXPECT_EQ(ToolTable[197].inInventory, 1);
+    EXPECT_EQ(Said(), u"better");
+
+    // Looking at the notebook opens it, as the notebook button does.
+    currentScene = 20;
+    SetToolOwnership(kNotebookTool, 1, 0);
+    currentVerb = kVerbLook;
+    LeftKey = 0;
+    AtCell(3, 0, true);  // cells: 39, 61, 197, 742
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(currentScene, kNotebookScene);
+    EXPECT_EQ(SCENETOOLBAR, 20);
+    EXPECT_EQ(interfaceEnabled, 0);
+    EXPECT_EQ(Said(), u"looked");
+
+    EXPECT_EQ(CloseUpOfTool(48), 156);
+    EXPECT_EQ(CloseUpOfTool(952), 278);
+    EXPECT_EQ(CloseUpOfTool(49), -1);
+}
+
+TEST_F(ToolbarTest, MoreThanTwentyItemsShareTheSecondRow) {
+    for (int n = 100; n < 122; ++n) SetToolOwnership(n, 1, 0);
+    OpenToolbar();
+    currentVerb = kVerbTake;
+    AtCell(0, 1, true);  // tools 110, 120 and 121 ... 120 and 121 stand at columns 0 and 1
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(heldTool, 110);  // the first in order takes the press
+    LeftKey = 0;
+    AtCell(9, 1, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(heldTool, 119);
+    LeftKey = 0;
+    AtCell(1, 1, true);
+    ToolbarFrame(toolbarGridTop);
+    EXPECT_EQ(heldTool, 111);
+}
+
+TEST_F(ToolbarTest, NewItemsAreAnnouncedOneAfterAnother) {
+    SetToolOwnership(5, 1, 0);
+    SetToolOwnership(9, 1, 0);
+    for (int i = 0; i < 100; ++i) NewItemFrame();
+    EXPECT_FLOAT_EQ(ToolTable[5].newItemTimer, 100.0f);
+    EXPECT_FLOAT_EQ(ToolTable[9].newItemTimer, 0.0f);
+    NewItemFrame();
+    EXPECT_FLOAT_EQ(ToolTable[9].newItemTimer, 1.0f);
+    // A new game announces everything again.
+    ResetToolsForNewGame();
+    EXPECT_EQ(ToolTable[5].inInventory, 0);
+    EXPECT_FLOAT_EQ(ToolTable[5].newItemTimer, 0.0f);
+}
+
+TEST_F(ToolbarTest, TheSceneSeesNoPointerWhileTheToolbarIsOpen) {
+    PlaceTool(30, 1, 0, 0, 800, 600);
+    DRAWTOOLBAR = 1;
+    Pointer(300, 300, true);
+    cursorPicture = kCursorArrow;
+    ResolvePointer();
+    EXPECT_EQ(toolUnderPointer, kNone);
+    EXPECT_EQ(cursorPicture, kCursorArrow);
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,253 @@
+// Dialogue lines, responses, subtitles and choices: the text tables as the engine reads
+// them from the game folder, voices played offline through the mixer.
+#include <gtest/gtest.h>
+
+#include "interaction/interaction_state.h"
+#include "media/media_fixture.h"
+#include "media/sound.h"
+#include "platform/random.h"
+#include "shell/globals.h"
+#include "text/dialogue.h"
+#include "text/fonts.h"
+#include "text/text_table.h"
+
+namespace tarvex {
+namespace {
+
+// A table as the game stores it: UTF-16 little-endian with a byte-order mark, CR LF.
+std::vector<uint8_t> Utf16Table(const std::u16string& body) {
+    std::vector<uint8_t> out = {0xFF, 0xFE};
+    for (char16_t c : body) {
+        out.push_back(static_cast<uint8_t>(c & 0xFF));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return out;
+}
+
+class DialogueTest : public test::MediaTest {
+protected:
+    void SetUp() override {
+        MediaTest::SetUp();
+        ResetTextTables();
+        synch = 1.0f;
+    }
+    void TearDown() override {
+        ResetTextTables();
+        MediaTest::TearDown();
+    }
+    void Table(const std::string& path, const std::u16string& body) { test::WriteBytes(path, Utf16Table(body)); }
+    // Frames of subtitle timing until the subtitle is gone; -1 past `limit`.
+    int TicksUntilGone(int limit = 1000) {
+        for (int n = 1; n <= limit; ++n) {
+            UpdateSubtitle();
+            if (subtitleTimer == 0) return n;
+        }
+        return -1;
+    }
+};
+
+TEST(TextTable, IdsSeparatorsAndLongLines) {
+    std::u16string body = u"15 Привет, мир\r\n  7\tс табуляцией\r\n15 второй раз\r\n-3 минус\r\nнет номера\r\n42\r\n";
+    body += u"9 " + std::u16string(6000, u'я') + u"\r\n";
+    const auto bytes = Utf16Table(body);
+
+    const TextTable dialog = ParseTextTable(bytes.data(), bytes.size(), false);
+    EXPECT_EQ(dialog.lines.at(15), u"Привет, мир");  // the first line of an id wins
+    EXPECT_EQ(dialog.lines.at(7), u"\tс табуляцией");  // a tab is not the separator here
+    EXPECT_EQ(dialog.lines.at(-3), u"минус");
+    EXPECT_EQ(dialog.lines.at(42), u"");
+    // A line is read as 4,999 characters; its rest is a line of its own (with no id).
+    EXPECT_EQ(dialog.lines.at(9), std::u16string(kTextLineLimit - 2, u'я'));
+    EXPECT_EQ(dialog.lines.size(), 5u);
+
+    const TextTable responses = ParseTextTable(bytes.data(), bytes.size(), true);
+    EXPECT_EQ(responses.lines.at(7), u"с табуляцией");
+
+    // Without a byte-order mark the first two bytes are skipped all the same.
+    const std::vector<uint8_t> noMark = {'1', 0, ' ', 0, 'a', 0, 'b', 0};
+    EXPECT_TRUE(ParseTextTable(noMark.data(), noMark.size(), false).lines.empty());
+    const std::vector<uint8_t> odd = {0xFF, 0xFE, '5', 0, ' ', 0, 'x', 0, 'y'};
+    EXPECT_EQ(ParseTextTable(odd.data(), odd.size(), false).lines.at(5), u"x");
+}
+
+TEST_F(DialogueTest, SubtitleLastsItsLengthInTicksWithoutAVoice) {
+    Table("texts/dialog.txt", u"10 Шесть!\r\n11 " + std::u16string(80, u'ж') + u"\r\n");
+    PlayDialogLine(10);
+    EXPECT_EQ(SubtitleString(), u"Шесть!");
+    EXPECT_EQ(subtitleLength, 7);  // with its carriage return
+    EXPECT_EQ(subtitleText[7], u'\r');
+    EXPECT_EQ(subtitleText[8], u'\n');
+    EXPECT_EQ(LeftKey, 1);         // a conversation line takes the click that started it
+    EXPECT_EQ(TicksUntilGone(), 50);
+    EXPECT_EQ(subtitleLength, 0);
+
+    PlayDialogLine(11);
+    EXPECT_EQ(TicksUntilGone(), 81);
+
+    // At 15 frames a second each frame counts two ticks.
+    PlayDialogLine(11);
+    synch = 2.0f;
+    EXPECT_EQ(TicksUntilGone(), 41);
+}
+
+TEST_F(DialogueTest, ResponsesTakeTabsAndNeverSpeakZeroOrMinusOne) {
+    Table("texts/otboy.txt", u"20\tЗакрыто.\r\n0 ноль\r\n");
+    LeftKey = 0;
+    EXPECT_EQ(PlayResponse(20), 20);
+    EXPECT_EQ(SubtitleString(), u"Закрыто.");
+    EXPECT_EQ(LeftKey, 0);  // a response does not use the click
+    subtitleLength = 0;
+    subtitleTimer = 0;
+    EXPECT_EQ(PlayResponse(0), 0);
+    EXPECT_EQ(PlayResponse(-1), 0);
+    EXPECT_EQ(subtitleLength, 0);
+
+    // An id the table lacks keeps the previous text in place.
+    PlayResponse(20);
+    PlayResponse(21);
+    EXPECT_EQ(SubtitleString(), u"Закрыто.");
+}
+
+TEST_F(DialogueTest, VoicesPlayOnTheVoiceSlotAndEndTheSubtitle) {
+    Sox("sound/dialog/dial0031.wav", "-r 22050 -c 1 -b 16", "synth 0.5 sine 440");
+    Sox("sound/dialogf/dial0031.wav", "-r 22050 -c 1 -b 16", "synth 0.3 sine 660");
+    Sox("sound/otboy/0777.wav", "-r 22050 -c 1 -b 16", "synth 0.2 sine 550");
+    Table("texts/dialog.txt", u"31 Коротко.\r\n");
+    EXPECT_EQ(DialogVoicePath(31, 0), "sound/dialog/dial0031.wav");
+    EXPECT_EQ(DialogVoicePath(31, 1), "sound/dialogf/dial0031.wav");
+    EXPECT_EQ(ResponseVoicePath(777), "sound/otboy/0777.wav");
+
+    PlayDialogLine(31);
+    EXPECT_STREQ(soundSlots[kVoiceSlot].name, "sound/dialog/dial0031.wav");
+    EXPECT_TRUE(IsSlotPlaying(kVoiceSlot));
+    // The voice, not the text's length, decides: the subtitle stays while it plays.
+    for (int i = 0; i < 100; ++i) UpdateSubtitle();
+    EXPECT_GT(subtitleTimer, 0);
+    test::Render(0.6);
+    UpdateSubtitle();
+    EXPECT_EQ(subtitleTimer, 0);
+    EXPECT_EQ(subtitleLength, 0);
+
+    voiceMode = 1;
+    PlayDialogLine(31);
+    EXPECT_STREQ(soundSlots[kVoiceSlot].name, "sound/dialogf/dial0031.wav");
+
+    // A click skips the line: the voice stops and the subtitle ends with it.
+    StopVoice();
+    UpdateSubtitle();
+    EXPECT_EQ(subtitleLength, 0);
+
+    // A voice without text (the response table is missing) plays to its end.
+    PlayResponse(777);
+    EXPECT_EQ(subtitleLength, 0);
+    UpdateSubtitle();
+    EXPECT_TRUE(IsSlotPlaying(kVoiceSlot));
+    EXPECT_GT(subtitleTimer, 0);
+    test::Render(0.3);
+    UpdateSubtitle();
+    EXPECT_EQ(subtitleTimer, 0);
+
+    // The hold value keeps the text with the voice stopped.
+    PlayDialogLine(31);
+    subtitleTimer = kSubtitleHold;
+    UpdateSubtitle();
+    EXPECT_FALSE(IsSlotPlaying(kVoiceSlot));
+    EXPECT_EQ(subtitleLength, 9);  // "Коротко." and its carriage return
+}
+
+TEST_F(DialogueTest, ChoicesAreHoveredInTheirBandsAndPolledOnce) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    CreateGameFonts();
+    Table("texts/dialog.txt", u"535 Первый\r\n536 Второй\r\n537 Третий\r\n538 Четвёртый\r\n539 Пятый\r\n");
+    EXPECT_EQ(PollDialogChoice(535, 5), -1);
+    EXPECT_EQ(choiceActive, 1);
+    cursorX = 100;
+    LeftKey = 1;
+    cursorY = 368;  // the border between rows 0 and 1 belongs to neither
+    DrawDialogText();
+    EXPECT_EQ(choiceSelected, -1);
+    cursorY = 369;
+    LeftKey = 0;  // hovering alone selects nothing
+    DrawDialogText();
+    EXPECT_EQ(choiceSelected, -1);
+    LeftKey = 1;
+    DrawDialogText();
+    EXPECT_EQ(choiceSelected, 536);
+    EXPECT_EQ(PollDialogChoice(535, 5), 536);
+    EXPECT_EQ(choiceActive, 0);
+    EXPECT_EQ(choiceSelected, -1);
+    cursorY = 424;  // row 4 spans 416..432
+    DrawDialogText();  // the list is gone: nothing is selected
+    EXPECT_EQ(choiceSelected, -1);
+    PollDialogChoice(535, 5);
+    DrawDialogText();
+    EXPECT_EQ(PollDialogChoice(535, 5), 539);
+    GetDialogText(537);
+    EXPECT_EQ(ChoiceString(), u"Третий");
+    ReleaseFonts();
+}
+
+TEST(LineBreaking, WidthsWordsAndCarriageReturn) {
+    // Every character 10 pixels wide: 80 characters fill the line exactly.
+    auto measure = [](const std::u16string& s) { return static_cast<int>(s.size()) * 10; };
+    const std::u16string word39(39, u'a');  // with its space, 40 characters
+    std::u16string text = u"   " + word39 + u" " + word39 + u" " + u"tail";
+    auto lines = BreakLines(text, 800, measure);
+    ASSERT_EQ(lines.size(), 2u);  // exactly 800 pixels stays on one line
+    EXPECT_EQ(lines[0], word39 + u" " + word39 + u" ");
+    EXPECT_EQ(lines[1], u"tail");
+
+    text = u"ab " + std::u16string(100, u'x') + u" cd\rignored";
+    lines = BreakLines(text, 800, measure);
+    ASSERT_EQ(lines.size(), 3u);  // a word wider than the screen stands alone
+    EXPECT_EQ(lines[0], u"ab ");
+    EXPECT_EQ(lines[1], std::u16string(100, u'x') + u" ");
+    EXPECT_EQ(lines[2], u"cd");
+
+    EXPECT_TRUE(BreakLines(u"   \r", 800, measure).empty());
+}
+
+TEST_F(DialogueTest, TextsAreCutToTheirBuffersAtCharacterBoundaries) {
+    std::u16string zone(300, u'з');
+    zone[254] = 0xD83D;  // a surrogate pair across the end of the 256-character buffer
+    zone[255] = 0xDE00;
+    Table("data/zones.txt", u"3 " + zone + u"\r\n");
+    GetZoneName(3);
+    EXPECT_EQ(zoneNameLength, 254);
+    EXPECT_EQ(ZoneNameString(), zone.substr(0, 254));
+    EXPECT_EQ(zoneName[254], 0);
+
+    char16_t small[8];
+    EXPECT_EQ(CopyTextInto(small, 8, 3, u"abcdefgh"), 4u);
+    EXPECT_EQ(std::u16string(small), u"abcd");
+}
+
+TEST_F(DialogueTest, RandomLinesNeverRepeatAndEndOnASingleChoice) {
+    SeedRandom(7);
+    int previous = PlayRandomLine(100, 3, 2);
+    for (int i = 0; i < 200; ++i) {
+        const int id = PlayRandomLine(100, 3, 2);
+        EXPECT_GE(id, 100);
+        EXPECT_LE(id, 103);
+        EXPECT_NE(id, previous);
+        previous = id;
+    }
+    EXPECT_EQ(lastRandomLine, previous);
+    // A range of none can only give its first line again: it is taken, not redrawn forever.
+    lastRandomLine = 50;
+    EXPECT_EQ(PlayRandomLine(50, 0, 2), 50);
+}
+
+TEST_F(DialogueTest, AMissingTableLeavesLinesWithoutText) {
+    testing::internal::CaptureStderr();
+    PlayDialogLine(5);
+    PlayDialogLine(6);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("texts/dialog.txt"), std::string::npos);
+    EXPECT_EQ(said.find("texts/dialog.txt"), said.rfind("texts/dialog.txt"));  // once
+    EXPECT_EQ(subtitleLength, 0);
+    EXPECT_EQ(subtitleTimer, 0);
+}
+
+}  // namespace
+}  // namespace tarvex
