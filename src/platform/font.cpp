@@ -135,6 +135,8 @@ std::string Utf16ToUtf8(const std::u16string& text) {
         if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
+        } else if (cp >= 0xD800 && cp < 0xE000) {
+            cp = 0xFFFD;  // a surrogate without its partner is no character: UTF-8 cannot hold it
         }
         if (cp < 0x80) out += static_cast<char>(cp);
         else if (cp < 0x800) { out += static_cast<char>(0xC0 | (cp >> 6)); out += static_cast<char>(0x80 | (cp & 0x3F)); }

@@ -176,6 +176,21 @@ TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
     EXPECT_NEAR(slow / normal, 2.0f, 0.2f);
 }
 
+TEST_F(ActorTest, AWalkStartsAtPathIndexZeroWithPointOneAsWaypoint) {
+    // Facing away from the target: the walk starts with a turn, so the frame shows the
+    // walk's start before any walking step moved along the route.
+    const int a = LoadActor("models/walker.md", FloorUnder(200, 400), 0.0f);
+    WalkTo(a, 600, 400, 10.0f);
+    Frame(a);
+    ASSERT_GT(actors[a].path.pathLength, 3);
+    ASSERT_TRUE(actors[a].motion == 12 || actors[a].motion == 13);
+    EXPECT_EQ(actors[a].path.pathIndex, 0);
+    const int32_t* first = actors[a].path.pathPoints[1];
+    const Vec3 expected = FloorUnder(first[0], first[1]);
+    EXPECT_NEAR(actors[a].waypoint.x, expected.x, 0.01f);
+    EXPECT_NEAR(actors[a].waypoint.z, expected.z, 0.01f);
+}
+
 TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
     actors[a].reachedCell[0] = actors[a].requestedCell[0] = 400;

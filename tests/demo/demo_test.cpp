@@ -48,9 +48,8 @@ float F32(const Bytes& b, size_t at) {
   return f;
 }
 
-// The three runs (loose, packed, loose again) take several seconds, and CTest starts
-// one process per test: they are made once per build of the generator and shared
-// through a folder named after the executable's size and time.
+// The three outputs (loose, packed, loose again) are made once per build of the
+// generator and shared between the test processes.
 struct Generated {
   std::string loose, packed, again;
   bool ok = false;
@@ -58,34 +57,10 @@ struct Generated {
 Generated& Demo() {
   static Generated g = [] {
     Generated r;
-    std::string exe = std::string(TARVEX_BINARY_DIR) + "/tarvex-demo";
-    std::error_code ec;
-    auto stamp = std::to_string(fs::file_size(exe, ec)) + "-" +
-                 std::to_string(fs::last_write_time(exe, ec).time_since_epoch().count());
-    fs::path cache = fs::path(TARVEX_BINARY_DIR) / "test_demo_cache" / stamp;
-    r.loose = (cache / "loose").string();
-    r.packed = (cache / "packed").string();
-    r.again = (cache / "again").string();
-    if (fs::exists(cache / "complete")) {
-      r.ok = true;
-      return r;
-    }
-    // Outputs of earlier builds of the generator are stale: drop them (about 170 MB each).
-    for (const auto& e : fs::directory_iterator(cache.parent_path(), ec))
-      if (e.path().filename().string().rfind(stamp, 0) != 0) fs::remove_all(e.path(), ec);
-    fs::path work = cache.string() + ".tmp" + std::to_string(getpid());
-    fs::remove_all(work, ec);
-    fs::create_directories(work, ec);
-    int a = -1, b = -1, c = -1;
-    Shell(exe + " " + (work / "loose").string() + " --loose", &a);
-    Shell(exe + " " + (work / "packed").string(), &b);
-    Shell(exe + " " + (work / "again").string() + " --loose", &c);
-    if (a != 0 || b != 0 || c != 0) return r;
-    std::ofstream(work / "complete") << "ok\n";
-    // Another test process may have finished first; either copy is the same.
-    fs::rename(work, cache, ec);
-    if (ec) fs::remove_all(work, ec);
-    r.ok = fs::exists(cache / "complete");
+    r.loose = tarvex::test::GeneratedDemo("loose", true);
+    r.packed = tarvex::test::GeneratedDemo("packed", false);
+    r.again = tarvex::test::GeneratedDemo("again", true);
+    r.ok = !r.loose.empty() && !r.packed.empty() && !r.again.empty();
     return r;
   }();
   return g;

@@ -11,16 +11,13 @@
 #include "platform/png_io.h"
 #include "shell/config.h"
 #include "shell/display_setup.h"
+#include "support/engine_run.h"
 #include "support/test_support.h"
 
 namespace tarvex {
 namespace {
 
-int RunEngine(const std::string& args, const std::string& log) {
-    std::string command = std::string(TARVEX_BINARY_DIR) + "/tarvex " + args + " >" + log + " 2>&1";
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test::RunEngine;
 
 std::vector<int32_t> ConfigValues(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

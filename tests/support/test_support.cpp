@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "interaction/game_state.h"
@@ -38,6 +40,33 @@ bool EnsureHeadlessDisplay() {
     config.title = "test";
     if (CreateGameWindow(config) != DisplayStep::None) return false;
     return CreateDisplayDevice(true) == DisplayStep::None;
+}
+
+std::string GeneratedDemo(const std::string& variant, bool loose) {
+    namespace fs = std::filesystem;
+    const std::string exe = std::string(TARVEX_BINARY_DIR) + "/tarvex-demo";
+    std::error_code ec;
+    const std::string stamp = std::to_string(fs::file_size(exe, ec)) + "-" +
+                              std::to_string(fs::last_write_time(exe, ec).time_since_epoch().count());
+    const fs::path cache = fs::path(TARVEX_BINARY_DIR) / "test_demo_cache" / stamp;
+    const fs::path folder = cache / variant;
+    if (fs::exists(folder / ".complete")) return folder.string();
+    // Outputs of earlier builds of the generator are stale (about 170 MB each).
+    for (const auto& e : fs::directory_iterator(cache.parent_path(), ec))
+        if (e.path().filename().string() != stamp) fs::remove_all(e.path(), ec);
+    const fs::path work = folder.string() + ".tmp" + std::to_string(::getpid());
+    fs::remove_all(work, ec);
+    fs::create_directories(cache, ec);
+    const std::string command = exe + " " + work.string() + (loose ? " --loose" : "") + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return "";
+    std::FILE* marker = std::fopen((work / ".complete").c_str(), "w");
+    if (marker) std::fclose(marker);
+    // Another test process may have finished first; either copy is the same. A folder
+    // left without its marker by an interrupted run is replaced.
+    if (!fs::exists(folder / ".complete")) fs::remove_all(folder, ec);
+    fs::rename(work, folder, ec);
+    if (ec) fs::remove_all(work, ec);
+    return fs::exists(folder / ".complete") ? folder.string() : "";
 }
 
 void ResetEngine() {

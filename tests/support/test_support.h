@@ -9,5 +9,9 @@ std::string TempDir(const std::string& name);
 bool EnsureHeadlessDisplay();
 // Resets every process-wide table of the engine.
 void ResetEngine();
+// The demo game written by tarvex-demo (packages, or loose files), made once per build
+// of the generator and shared by the test processes; `variant` names separate copies.
+// Empty when the generator failed.
+std::string GeneratedDemo(const std::string& variant, bool loose);
 
 }  // namespace tarvex::test

@@ -217,6 +217,10 @@ TEST_F(DialogueTest, TextsAreCutToTheirBuffersAtCharacterBoundaries) {
     EXPECT_EQ(ZoneNameString(), zone.substr(0, 254));
     EXPECT_EQ(zoneName[254], 0);
 
+    // A surrogate without its partner becomes U+FFFD in UTF-8 (dumps and tools print UTF-8).
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+
     char16_t small[8];
     EXPECT_EQ(CopyTextInto(small, 8, 3, u"abcdefgh"), 4u);
     EXPECT_EQ(std::u16string(small), u"abcd");

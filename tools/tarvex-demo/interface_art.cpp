@@ -251,8 +251,13 @@ void BuildInterface(Output& out) {
     std::snprintf(name, sizeof name, "textures/toolbar/t%d000.tga", piece + 1);
     AddTextureFrame(out, name, 0, t);
   }
-  Image pod(65, 65, {255, 230, 140, 90});
-  pod.Outline(0, 0, 65, 65, 2, {255, 230, 140, 220});
+  // The hovered cell's highlight is drawn without blending: an opaque, lighter cell.
+  Image pod(65, 65, {0, 0, 0, 255});
+  for (int y = 0; y < 65; ++y) {
+    Rgba c = Mix({150, 112, 70, 255}, {112, 80, 48, 255}, y / 64.0);
+    for (int x = 0; x < 65; ++x) pod.Set(x, y, c);
+  }
+  pod.Outline(0, 0, 65, 65, 2, {255, 230, 140, 255});
   AddTextureFrame(out, "textures/toolbar/pod000.tga", 0, pod);
   Image ic(110, 110, {0, 0, 0, 0});
   ic.FillCircle(55, 55, 52, {70, 50, 30, 200});

@@ -29,19 +29,6 @@ bool IsResponsesTable(const std::string& path) {
     return true;
 }
 
-// JSON text must be valid UTF-8: a surrogate without its partner becomes U+FFFD.
-std::u16string PairedSurrogatesOnly(std::u16string text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            text[i] = 0xFFFD;
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 static int TextCommand(const Args& args) {
@@ -60,7 +47,7 @@ static int TextCommand(const Args& args) {
     json.BeginObject().Member("id", id).Key("text");
     auto it = table.lines.find(id);
     if (it == table.lines.end()) json.Null();
-    else json.String(Utf16ToUtf8(PairedSurrogatesOnly(it->second)));
+    else json.String(Utf16ToUtf8(it->second));
     json.EndObject();
     std::printf("%s\n", json.Text().c_str());
     return 0;
