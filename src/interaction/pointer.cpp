@@ -15,7 +15,6 @@ namespace tarvex {
 
 namespace {
 
-constexpr int kHero = 0;
 constexpr int kClickableActors = 16;
 constexpr int kVerbSound = 54;
 
@@ -146,6 +145,8 @@ void ResolvePointer() {
     ResolveActors();
 }
 
+bool HeroHasArrived() { return !actors[kHero].inUse || TurnToFinalHeading(kHero) != 0; }
+
 void WalkToRegion() {
     if (regionUnderPointer < 0 || regionUnderPointer >= kActionRegionCount) return;
     const ActionRegion& r = actionRegions[regionUnderPointer];
@@ -155,12 +156,16 @@ void WalkToRegion() {
     WalkTo(kHero, r.walkX, r.walkY, r.facing);
 }
 
-int32_t ClickSequence() {
+int32_t TakeArrivedAction() {
     int32_t arrived = 0;
-    if (EXE && TurnToFinalHeading(kHero)) {
+    if (EXE && HeroHasArrived()) {
         if (heldTool == -1) arrived = EXE;
         EXE = 0;
     }
+    return arrived;
+}
+
+void HandleClick() {
     if (FreshLeftPress()) {
         EXE = 0;
         if (regionUnderPointer >= 0 && regionUnderPointer < kClickableRegions) WalkToRegion();
@@ -169,6 +174,11 @@ int32_t ClickSequence() {
         LeftKey = 1;
         WalkTo(kHero, cursorX, cursorY, kNoFinalHeading);
     }
+}
+
+int32_t ClickSequence() {
+    const int32_t arrived = TakeArrivedAction();
+    HandleClick();
     return arrived;
 }
 

@@ -7,6 +7,7 @@
 namespace tarvex {
 
 constexpr float kNoFinalHeading = 10.0f;
+constexpr int kHero = 0;  // the hero is actor 0
 
 // Whether the left button is down this frame, and down with the press not yet used.
 bool LeftButtonDown();
@@ -14,8 +15,17 @@ bool FreshLeftPress();
 
 // Once a frame from the scene's run function, after it set cursorPicture to the arrow.
 void ResolvePointer();
+// True once the hero stands at the end of his walk, turned; a scene without a hero (a
+// close-up) has no walk to wait for.
+bool HeroHasArrived();
 // Sends the hero to the walk target of the region under the pointer, its action pending.
 void WalkToRegion();
+// The pending action the hero has just arrived for with no tool held (0 none); with a
+// tool held the action is dropped. Before arrival it stays pending.
+int32_t TakeArrivedAction();
+// A fresh click cancels the pending action and walks the hero to the region under it
+// (0..16) or to the pointer.
+void HandleClick();
 // The click handling that follows ResolvePointer in a run function: returns the pending
 // action the hero has just arrived for with no tool held (0 none; with a tool held the
 // action is dropped); a fresh click cancels the pending action and walks the hero to the

@@ -1,31 +1,35 @@
-// The scene scripts' entry points: three tables of 299 functions (init, load, run)
-// indexed by scene number; numbers outside 0..298 do nothing.
+// The scene scripts' entry points: one row of functions (init, load, run) and a music
+// track for every scene number 0..298; numbers outside run nothing.
 #pragma once
-#include <string>
 
 namespace tarvex {
 
 constexpr int kSceneCount = 299;
 using SceneFunction = void (*)();
 
-struct SceneFunctions {
+// A scene's music track as the init dispatch chooses it: a track number, or one of these.
+constexpr int kTrackKept = -1;         // the track stays as it was
+constexpr int kTrackByScene120 = -2;   // 0 with flag 0x400 of scene 120, else 2
+constexpr int kTrackByScene201 = -3;   // 4 with flag 1 of scene 201, else 0
+
+struct SceneRow {
     SceneFunction init;
     SceneFunction load;
     SceneFunction run;
+    int track;
 };
+
+// The track the init dispatch of `scene` asks for now (kTrackKept for none).
+int SceneMusicTrack(int scene);
 
 void InitScene();
 void LoadScene();
 void RunScene();
-// Installs a scene's functions (null keeps the scene's current entry).
-void SetSceneFunctions(int scene, SceneFunction init, SceneFunction load, SceneFunction run);
-// Puts every scene back to the built-in scripts.
-void ResetSceneFunctions();
 
-// A typed key for the keyboard device puzzles.
-void TypedKey(int key, int keyCount, const char* cursorPicture, const char* maskPicture, int x, int y,
-              const std::string& expected, int step, int deviceKind);
-// The expected texts of keyboard device `mainSost`, in table order (index 0..2); "" none.
-std::string DeviceExpectedText(int mainSost, int index);
+// Replaces a scene's functions for the rest of the run (null keeps the row's function):
+// tests drive the frame with functions of their own.
+void SetSceneFunctions(int scene, SceneFunction init, SceneFunction load, SceneFunction run);
+// Every scene back to its row of the table.
+void ResetSceneFunctions();
 
 }  // namespace tarvex

@@ -9,6 +9,7 @@
 #include "menu/menu.h"
 #include "platform/display.h"
 #include "platform/timers.h"
+#include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/config.h"
 #include "shell/display_setup.h"

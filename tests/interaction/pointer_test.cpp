@@ -195,6 +195,7 @@ TEST_F(PointerTest, AToolInsideARegionTakesTheCursorAndTheClickDoesBoth) {
 }
 
 TEST_F(PointerTest, ArrivalHandsOverTheActionUnlessAToolIsHeld) {
+    actors[0].inUse = 1;  // a hero (without a model) that must walk there first
     DefineRegion(0, 0, 300, 400, 600, kCursorLeft, 20, 500, 10.0f, 2);
     Pointer(100, 400, true);
     Frame();
@@ -225,6 +226,16 @@ TEST_F(PointerTest, ArrivalHandsOverTheActionUnlessAToolIsHeld) {
     LeftKey = 0;
     EXPECT_EQ(Frame(), 0);
     EXPECT_EQ(EXE, 0);
+
+    // A scene without a hero (a close-up) acts at once.
+    actors[0].inUse = 0;
+    heldTool = -1;
+    LeftKey = 0;
+    Pointer(100, 400, true);
+    Frame();
+    Pointer(100, 400, false);
+    LeftKey = 0;
+    EXPECT_EQ(Frame(), 2);
 }
 
 TEST_F(PointerTest, ClickableActorsOverrideToolsAndRegions) {

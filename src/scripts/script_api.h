@@ -1,0 +1,98 @@
+// What a scene script sees: the engine's services that scenes call (regions and tools,
+// the pointer and the click sequence, state and flags, animation slots, actors, sounds,
+// remarks and choices, videos, fades, the walk mask) and the shared pieces of the scene
+// scripts (the hero, exits, close-up and corridor views, step sequences, first-run guards).
+// Scene sources include this header and nothing else of the engine.
+#pragma once
+#include <cstdint>
+#include <initializer_list>
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "interaction/pointer.h"
+#include "interaction/toolbar.h"
+#include "media/animation_sounds.h"
+#include "media/sound.h"
+#include "media/video.h"
+#include "model/actor.h"
+#include "platform/random.h"
+#include "render/frame_render.h"
+#include "resources/anim_slot.h"
+#include "resources/frame_sequence.h"
+#include "scene/scene_load.h"
+#include "scene/walk_mask.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "text/dialogue.h"
+
+namespace tarvex {
+
+constexpr int kHeroHead = 1;  // the head hung on the hero's neck takes the next actor
+constexpr float kHeroWalkSpeed = 4.25f;
+
+// The hero of a hero scene: "models/gorin.md" at the position with the heading, the head
+// "models/golova.md" on its bone "Bip01 Neck", walking speeds 4.25 and `altSpeed`, shadow
+// mode 4. A hero restored from a close-up or the notebook comes back where he stood.
+// Returns the hero's actor index (-1 when the model is missing).
+int CreateHero(const Vec3& position, float heading, float altSpeed = 1.8f);
+// Speed-only scenes and close-ups: the hero record's speeds, nothing else.
+void SetHeroSpeeds(float walkSpeed, float altSpeed);
+// The hero's footsteps on the floor: the step sounds of slots 40..43 at the walk's steps.
+void SetHeroFootsteps();
+// Loads the four step sounds (slots 40..43) and the two turning sounds (57, 58).
+void LoadStepAndTurnSounds();
+// Loads the ambient loop into slot 39 and starts it looping.
+void StartAmbient(const char* path);
+// The stencil shadow values of the scene.
+void SetShadow(const Vec3& light, float length, uint32_t colour);
+
+// The world point under the pointer on the scene's depth (kept for the state dump).
+extern Vec3 pointerWorld;
+void UpdatePointerWorld();
+
+// Step sequences: the running sequence's step and the sequence clock (seconds).
+extern int32_t DIALOG;
+// The next step, with the clock stored now.
+void NextStep();
+void StoreClock();
+// Waits of a step.
+bool Elapsed(float seconds);      // since the clock was stored
+bool RemarkOver();                // no subtitle timed any more
+bool SoundOver(int slot);         // the slot does not play
+bool Stands(int actor);           // the actor's motion is 0
+// The actor's gesture `motion` has come to `frame` (or is over, or the actor cannot play it).
+bool GestureAt(int actor, int motion, float frame);
+// Starts a gesture (a motion that returns to standing when it ends).
+void StartGesture(int actor, int motion);
+
+// One frame's common start of a run function: the first-run guard, every actor updated
+// and drawn, and the arrow cursor.
+void BeginRun();
+// Departures: the scene's state k (1..n) waits for the current remark, then leaves for
+// exits[k - 1]. True when it departed this frame.
+bool TakeExit(std::initializer_list<int> exits);
+// The default run function: exits, pointer, pending action as the scene's state, clicks.
+void DefaultRun(std::initializer_list<int> exits);
+
+// Close-up views: the toolbar closed at once; region 0 the way back.
+void CloseUpInit();
+void CloseUpLoad();
+// Pending action 1 (no tool held) returns to `back` (the previous scene when -1); with
+// `restoreInterface` the notebook button and the toolbar work again.
+void CloseUpRun(int back, bool restoreInterface);
+// The close-ups of inventory items: back to the scene they were opened from.
+void InventoryCloseUpRun();
+
+// Corridor views 287..298: a step forward cuts to the next view, the way back fades.
+void CorridorLoad();
+void CorridorRun();
+
+// Per-scene values that last while the game runs (first-run guards, picked choices):
+// cleared by a new game, a loaded game and the tests.
+constexpr int kSceneStatics = 8;
+int32_t& SceneStatic(int index);
+// True on the first call for the current scene since the last reset.
+bool FirstRun();
+void ResetScriptState();
+
+}  // namespace tarvex
