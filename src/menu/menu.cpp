@@ -2,12 +2,15 @@
 
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "interaction/toolbar.h"
 #include "media/video.h"
 #include "platform/display.h"
 #include "platform/timers.h"
+#include "scripts/scene_dispatch.h"
 #include "shell/game_frame.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
+#include "text/dialogue.h"
 #include "text/fonts.h"
 
 namespace tarvex {
@@ -42,13 +45,12 @@ void TypeSaveNameChar(int) {}
 
 void StartNewGame(int scene) {
     MainSost = 0;
-    heldTool = -1;
     DRAWTOOLBAR = 0;
     scriptValue1 = 0;
-    for (ToolRecord& t : ToolTable) {
-        t.inInventory = 0;
-        t.scene = -1;
-    }
+    voiceMode = 0;
+    ResetToolsForNewGame();
+    ResetScriptState();
+    CloseToolbarAtOnce();
     menuActive = 0;
     ResetGameState();
     currentScene = scene;

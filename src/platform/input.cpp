@@ -283,13 +283,10 @@ std::string Cp1251ToUtf8(const std::string& cp1251) {
     return out;
 }
 
-bool OpenReplay(const std::string& path, std::string& error) {
-    std::ifstream file(path);
-    if (!file) {
-        error = "cannot open replay " + path;
-        return false;
-    }
-    std::vector<ReplayEvent> events;
+namespace {
+
+// Reads replay lines ("FRAME kind ..."); false with the line that cannot be read.
+bool ParseReplay(std::istream& file, const std::string& name, std::vector<ReplayEvent>& events, std::string& error) {
     std::string line;
     int lineNumber = 0;
     while (std::getline(file, line)) {
@@ -322,17 +319,44 @@ bool OpenReplay(const std::string& path, std::string& error) {
             ok = false;
         }
         if (!ok) {
-            error = path + ":" + std::to_string(lineNumber) + ": cannot read \"" + line + "\"";
+            error = name + ":" + std::to_string(lineNumber) + ": cannot read \"" + line + "\"";
             return false;
         }
         e.frame = f;
         events.push_back(e);
     }
+    return true;
+}
+
+}  // namespace
+
+bool OpenReplay(const std::string& path, std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot open replay " + path;
+        return false;
+    }
+    std::vector<ReplayEvent> events;
+    if (!ParseReplay(file, path, events, error)) return false;
     // Events of one frame keep their order; frames may be written in any order.
     std::stable_sort(events.begin(), events.end(),
                      [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
     input.replay = std::move(events);
     input.replayNext = 0;
+    input.replaying = true;
+    return true;
+}
+
+bool AddReplayEvents(const std::string& lines, std::string& error) {
+    std::istringstream in(lines);
+    std::vector<ReplayEvent> events;
+    if (!ParseReplay(in, "replay", events, error)) return false;
+    // Added after the events still to come; the order by frame is kept.
+    input.replay.erase(input.replay.begin(), input.replay.begin() + static_cast<std::ptrdiff_t>(input.replayNext));
+    input.replayNext = 0;
+    input.replay.insert(input.replay.end(), events.begin(), events.end());
+    std::stable_sort(input.replay.begin(), input.replay.end(),
+                     [](const ReplayEvent& a, const ReplayEvent& b) { return a.frame < b.frame; });
     input.replaying = true;
     return true;
 }

@@ -59,6 +59,8 @@ int VirtualKeyOfScancode(int scancode);
 
 // Replays and recordings (one event a line, "FRAME kind ...").
 bool OpenReplay(const std::string& path, std::string& error);
+// Adds replay lines to the events still to come (tests that play frame by frame).
+bool AddReplayEvents(const std::string& lines, std::string& error);
 bool OpenRecording(const std::string& path);
 void CloseRecording();
 // Delivers the replay's events of this frame into the message queue and mouse.

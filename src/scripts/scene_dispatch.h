@@ -31,5 +31,8 @@ void RunScene();
 void SetSceneFunctions(int scene, SceneFunction init, SceneFunction load, SceneFunction run);
 // Every scene back to its row of the table.
 void ResetSceneFunctions();
+// The scripts' first-run guards, per-scene values and step counter back to their start
+// (a new game, a loaded game, the tests).
+void ResetScriptState();
 
 }  // namespace tarvex

@@ -88,11 +88,10 @@ void CorridorLoad();
 void CorridorRun();
 
 // Per-scene values that last while the game runs (first-run guards, picked choices):
-// cleared by a new game, a loaded game and the tests.
+// cleared by a new game, a loaded game and the tests (ResetScriptState).
 constexpr int kSceneStatics = 8;
 int32_t& SceneStatic(int index);
 // True on the first call for the current scene since the last reset.
 bool FirstRun();
-void ResetScriptState();
 
 }  // namespace tarvex

@@ -1,6 +1,7 @@
 // The shared pieces of the scene scripts.
 #include <array>
 
+#include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
 
 namespace tarvex {

@@ -53,6 +53,22 @@ void OrderlyQuit() {
 
 }  // namespace
 
+LoopPass RunLoopPass(uint64_t frame) {
+    // Keys type the US layout's characters except while a save name is typed.
+    SetPlayerLayoutTyping(menuInputState == 2);
+    BeginInputFrame(frame);
+    Message message;
+    while (TakeMessage(message))
+        if (!WindowProc(message)) return LoopPass::Quit;
+    if (!appActive) return LoopPass::Inactive;
+    if (playMode != 2) PlayMusic(requestedTrack);
+    if (menuActive)
+        MenuFrame();
+    else
+        GameFrame();
+    return LoopPass::Frame;
+}
+
 int RunGame(const Options& options) {
     // Paths given on the command line are relative to where the program was started;
     // game files are relative to the game folder, which becomes the current directory.
@@ -128,25 +144,15 @@ int RunGame(const Options& options) {
 
     long long frame = 0;
     for (;;) {
-        // Keys type the US layout's characters except while a save name is typed.
-        SetPlayerLayoutTyping(menuInputState == 2);
-        BeginInputFrame(static_cast<uint64_t>(frame));
-        Message message;
-        bool quit = false;
-        while (!quit && TakeMessage(message)) quit = !WindowProc(message);
-        if (quit) {
+        const LoopPass pass = RunLoopPass(static_cast<uint64_t>(frame));
+        if (pass == LoopPass::Quit) {
             CloseRecording();
             return 0;
         }
-        if (!appActive) {
+        if (pass == LoopPass::Inactive) {
             WaitForMessage();
             continue;
         }
-        if (playMode != 2) PlayMusic(requestedTrack);
-        if (menuActive)
-            MenuFrame();
-        else
-            GameFrame();
         auto shot = screenshots.find(frame);
         if (shot != screenshots.end()) {
             if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))

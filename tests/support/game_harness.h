@@ -1,0 +1,111 @@
+// The game played in the test process: a game folder made current, the headless display,
+// the interface loaded, a new game started in a scene, and frames of the message loop run
+// on a virtual clock at 30 frames a second with the pointer and buttons fed as replay lines.
+// Tests wait for walks and sequences frame by frame, as a player would.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+#include "interaction/interaction_state.h"
+#include "interaction/toolbar.h"
+#include "menu/menu.h"
+#include "model/actor.h"
+#include "model/model_file.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/surface.h"
+#include "resources/file_lookup.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "shell/entry.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "support/test_support.h"
+#include "text/fonts.h"
+
+namespace tarvex::test {
+
+class GameHarness {
+public:
+    // Plays in `folder` (made current until the harness ends); saves go to a scratch folder.
+    bool Start(const std::string& folder, int scene) {
+        if (!EnsureHeadlessDisplay()) return false;
+        ResetEngine();
+        ResetActors();
+        ResetModels();
+        char buffer[4096];
+        previous_ = getcwd(buffer, sizeof buffer) ? buffer : ".";
+        if (chdir(folder.c_str()) != 0) return false;
+        ClearFileLookupCache();
+        SetSavesDirectory(TempDir("harness-saves"));
+        for (Surface** s : {&sceneBackground, &spareBackground, &thumbnailSurface})
+            if (!*s) *s = CreateSurface(kScreenWidth, kScreenHeight);
+        SetFixedFrameRate(30);
+        LoadInterface();
+        CreateGameFonts();
+        appActive = 1;
+        frame_ = 0;
+        StartNewGame(scene);
+        return true;
+    }
+    ~GameHarness() {
+        ResetActors();
+        ResetModels();
+        ReleaseFonts();
+        SetFixedFrameRate(0);
+        if (!previous_.empty() && chdir(previous_.c_str()) != 0) std::perror("chdir");
+        ClearFileLookupCache();
+    }
+    uint64_t frame() const { return frame_; }
+
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            RunLoopPass(frame_);
+            AdvanceVirtualClock();
+            ++frame_;
+        }
+    }
+    // Runs frames until the condition holds (checked after each frame); false after `limit`.
+    bool Until(const std::function<bool()>& condition, int limit = 900) {
+        for (int i = 0; i < limit; ++i) {
+            Frames(1);
+            if (condition()) return true;
+        }
+        return false;
+    }
+    // Replay lines for the coming frames, "+N" counting from the next frame.
+    void Input(const std::string& kind, int after = 0) {
+        std::string error;
+        EXPECT_TRUE(AddReplayEvents(std::to_string(frame_ + after) + " " + kind + "\n", error)) << error;
+    }
+    void MoveTo(int x, int y) {
+        Input("pointer " + std::to_string(x) + " " + std::to_string(y));
+        Frames(1);
+    }
+    // A click of the left (or right) button at (x, y): seen down for two frames, then up.
+    void Click(int x, int y, const char* button = "left") {
+        Input("pointer " + std::to_string(x) + " " + std::to_string(y));
+        Input(std::string("press ") + button);
+        Input(std::string("release ") + button, 1);
+        Frames(3);
+    }
+    // A change of scene as a script asks for it: the fade out starts, the switch follows.
+    void RequestScene(int scene) {
+        pendingScene = scene;
+        fadeState = 4294967295u;
+    }
+    void Key(const std::string& name) {
+        Input("key " + name);
+        Frames(1);
+    }
+
+private:
+    std::string previous_;
+    uint64_t frame_ = 0;
+};
+
+}  // namespace tarvex::test
