@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/timers.h"
 #include "resources/anim_slot.h"
+#include "scripts/scene_dispatch.h"
 #include "shell/config.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
@@ -79,6 +80,8 @@ void ResetEngine() {
     ResetDialogue();
     ResetTextTables();
     ResetToolbar();
+    ResetScriptState();
+    ResetSceneFunctions();
     ResetInput();
     ResetWindowProc();
     KillAllWindowTimers();
