@@ -43,7 +43,7 @@ void LoadAutoSave() {}
 void AutoSave() {}
 void TypeSaveNameChar(int) {}
 
-void StartNewGame(int scene) {
+void StartNewGame(int scene, const std::function<void()>& prepare) {
     MainSost = 0;
     DRAWTOOLBAR = 0;
     scriptValue1 = 0;
@@ -56,6 +56,7 @@ void StartNewGame(int scene) {
     currentScene = scene;
     KillWindowTimer(2);
     ResetSceneState();
+    if (prepare) prepare();
     EnterCurrentScene();
     RestartFrameRateWindow();
 }

@@ -1,6 +1,7 @@
 // The main menu and saved games.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 namespace tarvex {
 
@@ -13,7 +14,8 @@ void LoadQuickSave();
 void LoadAutoSave();
 void AutoSave();
 void TypeSaveNameChar(int ch);
-// The new-game command: a fresh game started in `scene`.
-void StartNewGame(int scene);
+// The new-game command: a fresh game started in `scene`; `prepare`, when given, runs on
+// the fresh tables just before the scene is entered (the developer options' items and flags).
+void StartNewGame(int scene, const std::function<void()>& prepare = {});
 
 }  // namespace tarvex

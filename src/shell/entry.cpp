@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <map>
 
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
 #include "media/video.h"
@@ -137,7 +139,11 @@ int RunGame(const Options& options) {
     requestedTrack = 3;
     PlayMusic(3);
 
-    if (options.scene >= 0) StartNewGame(options.scene);
+    if (options.scene >= 0)
+        StartNewGame(options.scene, [&options] {
+            for (int tool : options.give) SetToolOwnership(tool, 1, 0);
+            for (const auto& [scene, mask] : options.flags) SetFlagsOf(scene, mask);
+        });
     RestartFrameRateWindow();
     // The window is active from the start; focus events keep it up to date.
     PostMessage(MessageType::Activate, 1);

@@ -14,6 +14,8 @@ const char* UsageText() {
            "  --linear               scale the picture with linear filtering (default: nearest)\n"
            "  --settings             show the settings dialog at start-up\n"
            "  --scene N              start a new game directly in scene N (0..298)\n"
+           "  --give TOOL            with --scene: the tool (0..999) is in the inventory (repeatable)\n"
+           "  --flag SCENE:MASK      with --scene: flags of a scene set, MASK in hex (repeatable)\n"
            "  --headless             no window and no sound device (offscreen drawing)\n"
            "  --fixed-fps F          a virtual clock advanced by exactly 1/F s per frame\n"
            "  --seed N               seed the random generator\n"
@@ -74,6 +76,21 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (arg == "--scene") {
             if (!value(v) || !ParseNumber(v, 0, 298, n)) { error = "--scene takes a scene number from 0 to 298"; return false; }
             o.scene = static_cast<int>(n);
+        } else if (arg == "--give") {
+            if (!value(v) || !ParseNumber(v, 0, 999, n)) { error = "--give takes a tool number from 0 to 999"; return false; }
+            o.give.push_back(static_cast<int>(n));
+        } else if (arg == "--flag") {
+            if (!value(v)) return false;
+            const size_t colon = v.find(':');
+            long long scene = 0;
+            char* end = nullptr;
+            const unsigned long long mask = colon == std::string::npos ? 0 : std::strtoull(v.c_str() + colon + 1, &end, 16);
+            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 298, scene) || colon + 1 >= v.size() ||
+                *end || mask > 0xFFFFFFFFull) {
+                error = "--flag takes SCENE:MASK (scene 0..298, mask in hex)";
+                return false;
+            }
+            o.flags.emplace_back(static_cast<int>(scene), static_cast<uint32_t>(mask));
         } else if (arg == "--screenshot" || arg == "--dump-state") {
             if (!value(v)) return false;
             size_t colon = v.find(':');

@@ -23,6 +23,10 @@ struct Options {
     std::string path;   // game folder
     std::string saves;  // saves folder
     int scene = -1;
+    // Developer options for a game started with --scene: items in the inventory and
+    // flags of scenes set before the scene is entered.
+    std::vector<int> give;
+    std::vector<std::pair<int, uint32_t>> flags;
     bool help = false;
 };
 

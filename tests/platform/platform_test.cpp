@@ -155,7 +155,8 @@ TEST(Input, RecordedSessionReplaysTheSameEvents) {
 TEST(Options, ParsesEveryOptionAndRefusesNonsense) {
     const char* argv[] = {"tarvex", "--headless", "--fixed-fps", "30", "--seed", "7", "--frames", "40",
                           "--screenshot", "39:a.png", "--screenshot", "2:b:c.png", "--scene", "131",
-                          "--windowed", "--path", "g", "--saves", "s"};
+                          "--windowed", "--path", "g", "--saves", "s", "--dump-state", "5:d.json",
+                          "--give", "62", "--give", "742", "--flag", "131:20", "--flag", "98:0x6"};
     Options o;
     std::string error;
     ASSERT_TRUE(ParseOptions(static_cast<int>(std::size(argv)), argv, o, error)) << error;
@@ -169,9 +170,18 @@ TEST(Options, ParsesEveryOptionAndRefusesNonsense) {
     EXPECT_EQ(o.scene, 131);
     EXPECT_EQ(o.path, "g");
     EXPECT_EQ(o.saves, "s");
+    ASSERT_EQ(o.stateDumps.size(), 1u);
+    EXPECT_EQ(o.stateDumps[0].first, 5);
+    EXPECT_EQ(o.give, (std::vector<int>{62, 742}));
+    ASSERT_EQ(o.flags.size(), 2u);
+    EXPECT_EQ(o.flags[0], (std::pair<int, uint32_t>{131, 0x20}));
+    EXPECT_EQ(o.flags[1].second, 0x6u);
     for (std::vector<const char*> bad : {std::vector<const char*>{"t", "--fixed-fps", "0"},
                                          {"t", "--seed", "-1"}, {"t", "--frames", "1x"},
-                                         {"t", "--scene"}, {"t", "--bogus"}}) {
+                                         {"t", "--scene"}, {"t", "--bogus"}, {"t", "--dump-state", "x.json"},
+                                         {"t", "--give", "1000"}, {"t", "--flag", "131"},
+                                         {"t", "--flag", "300:1"}, {"t", "--flag", "5:1g"},
+                                         {"t", "--flag", "5:100000000"}}) {
         Options p;
         EXPECT_FALSE(ParseOptions(static_cast<int>(bad.size()), bad.data(), p, error)) << bad[1];
     }
