@@ -1,18 +1,290 @@
-// The devices: written next.
 #include "scripts/devices.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "media/sound.h"
+#include "resources/frame_sequence.h"
+#include "resources/game_file.h"
+#include "shell/window_proc.h"
 
 namespace tarvex {
 
 uint32_t padNumber = 0;
-char codechar[kTypedBufferSize];
-int32_t chosenColours[5];
+uint32_t padDigits = 0;
+char codechar[kTypedBufferSize] = {};
+int32_t chosenColours[kColourSlots] = {};
 
-void PadDigit(int, int, int) {}
-void DialDigit(const char*, int, int) {}
-void TypedKey(int, int, const char*, const char*, int, int, const std::string&, int, int) {}
-void ColourSlot(int, const char*, int) {}
-std::string DeviceExpectedText(int, int) { return {}; }
-bool GameCode(const std::string&, std::string&) { return false; }
-void ResetDevices() {}
+namespace {
+
+constexpr const char* kCodesFile = "data/codes.txt";
+constexpr size_t kMaxCodesFileSize = 64 * 1024;
+constexpr uint32_t kSpoiledPad = std::numeric_limits<uint32_t>::max();
+constexpr int kEnter = 13;
+constexpr int kEnterSound = 7;
+constexpr int kInputCursorSlot = 14;
+constexpr int kSceneSlots = 30;
+
+// Keys stored in the typed buffer by the current entry; Enter compares only when every
+// key it counts was stored (a key refused past a device's limit spoils the entry).
+int typedKeys = 0;
+
+struct CodesFile {
+    bool read = false;
+    std::string folder;  // the game folder it was read from
+    bool present = false;
+    bool missingSaid = false;
+    std::map<std::string, std::string> values;
+    std::set<std::string> missingNames;
+};
+CodesFile codes;
+
+struct Place {
+    int x, y;
+};
+constexpr Place kInscriptionPlaces[kPadPositions] = {{314, 145}, {350, 193}, {377, 193},
+                                                     {405, 193}, {433, 193}, {460, 193}};
+constexpr Place kStarPlaces[kPadPositions] = {{328, 230}, {352, 229}, {380, 229},
+                                              {408, 230}, {436, 229}, {464, 229}};
+constexpr Place kMonitorPlace = {307, 139};
+constexpr Place kColourPlaces[kColourSlots] = {{519, 47}, {518, 106}, {518, 165}, {517, 223}, {517, 280}};
+
+// Shows a sequence in a slot from its first frame.
+void ShowSequence(const std::string& path, int slot, int x, int y, float speed, int endRule = 0) {
+    LoadFrameSequence(path, slot, x, y, 1, speed, 0, endRule, 0, 0.3f, -1, 0);
+    PlayAnimation(slot, 0.0f, speed);
+}
+
+void AddPadDigit(int digit) {
+    if (digit < 0 || digit > 9) {
+        padDigits = kSpoiledPad;
+        return;
+    }
+    padNumber = padNumber * 10 + static_cast<uint32_t>(digit);
+    if (padDigits != kSpoiledPad) ++padDigits;
+}
+
+std::string Trim(const std::string& s) {
+    const char* blanks = " \t\r\f\v";
+    const size_t first = s.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// "NAME VALUE" lines; "#" starts a comment; blank lines are skipped.
+void ParseCodes(const std::string& text) {
+    size_t start = 0;
+    int lineNumber = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos) line.resize(hash);
+        line = Trim(line);
+        if (line.empty()) continue;
+        const size_t gap = line.find_first_of(" \t");
+        const std::string name = line.substr(0, std::min(gap, line.size()));
+        const std::string value = gap == std::string::npos ? std::string() : Trim(line.substr(gap));
+        if (value.empty() || value.find_first_of(" \t") != std::string::npos) {
+            std::fprintf(stderr, "%s: line %d is not NAME VALUE, ignored\n", kCodesFile, lineNumber);
+            continue;
+        }
+        codes.values[name] = value;
+    }
+}
+
+// Read at the first use and kept while the game folder stays the same.
+void ReadCodes() {
+    std::error_code ec;
+    const std::string folder = std::filesystem::current_path(ec).string();
+    if (codes.read && codes.folder == folder) return;
+    codes = CodesFile{};
+    codes.read = true;
+    codes.folder = folder;
+    std::vector<uint8_t> bytes;
+    if (!ReadGameFile(kCodesFile, bytes, kMaxCodesFileSize)) return;
+    codes.present = true;
+    std::string text(bytes.begin(), bytes.end());
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    ParseCodes(text);
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The typed buffer against the expected text over the longer of the two, letter case
+// ignored. An empty text (a missing code) refuses every entry.
+bool EntryMatches(const std::string& expected, int effectiveCount) {
+    if (expected.empty() || effectiveCount != typedKeys) return false;
+    const size_t length = std::max(static_cast<size_t>(std::max(effectiveCount, 0)), expected.size());
+    if (length > static_cast<size_t>(kTypedBufferSize)) return false;
+    for (size_t i = 0; i < length; ++i) {
+        const char want = i < expected.size() ? expected[i] : '\0';
+        if (Lower(want) != Lower(codechar[i])) return false;
+    }
+    return true;
+}
+
+// The key's click: each group of key codes has its sound slot; a code in two groups
+// plays both.
+void PlayKeyClick(int key) {
+    struct Group {
+        int first, last, extra, slot;
+    };
+    static constexpr Group kGroups[] = {{64, 73, 102, 0},  {74, 83, 104, 1},  {84, 93, 39, 2}, {94, 103, -1, 3},
+                                        {104, 113, -1, 4}, {114, 123, 109, 5}, {48, 57, -1, 6}};
+    if (key == kEnter) {
+        PlaySlot(kEnterSound, 0, 0, 0);
+        return;
+    }
+    for (const Group& g : kGroups)
+        if ((key >= g.first && key <= g.last) || key == g.extra) PlaySlot(g.slot, 0, 0, 0);
+}
+
+// Where the input cursor stands right of a mask, and how fast it blinks, per device kind.
+struct CursorLook {
+    int dx, dy;
+    float speed;
+};
+CursorLook CursorFor(int deviceKind) {
+    switch (deviceKind) {
+    case 1: return {20, 7, 0.3f};
+    case 2:
+    case 3:
+    case 4: return {13, 15, 0.5f};
+    case 6: return {20, 7, 0.5f};
+    default: return {14, 9, 0.2f};
+    }
+}
+
+int DeviceCode(int deviceKind, bool match) {
+    const KeyboardDevice* d = FindKeyboardDevice(deviceKind);
+    if (!d) return 0;
+    return match ? d->matchCode : d->mismatchCode;
+}
+
+}  // namespace
+
+void PadDigit(int digit, int position, int kind) {
+    AddPadDigit(digit);
+    if (position < 1 || position > kPadPositions) return;
+    const int i = position - 1;
+    char path[64];
+    if (kind == 1) {
+        std::snprintf(path, sizeof path, "animgfx/scene067/nadpis%02d_000.Tif", position);
+        ShowSequence(path, position, kInscriptionPlaces[i].x, kInscriptionPlaces[i].y, 1.0f);
+    } else if (kind == 2) {
+        if (position == 1) ShowSequence("animgfx/scene098/Monitor000.Tif", 0, kMonitorPlace.x, kMonitorPlace.y, 1.0f);
+        std::snprintf(path, sizeof path, "animgfx/scene098/asterisk%d_000.Tif", position);
+        ShowSequence(path, position, kStarPlaces[i].x, kStarPlaces[i].y, 1.0f);
+    }
+}
+
+void DialDigit(const char* picture, int digit, int position) {
+    AddPadDigit(digit);
+    if (!picture || position < 0 || position >= kSceneSlots) return;
+    ShowSequence(picture, position, 318 + 15 * position, 218, 1.0f);
+}
+
+void ClearPad() {
+    padNumber = 0;
+    padDigits = 0;
+}
+
+bool PadMatches(const std::string& code) {
+    if (code.empty() || code.size() > 10 || padDigits != code.size()) return false;
+    if (code.find_first_not_of("0123456789") != std::string::npos) return false;
+    uint64_t value = 0;
+    for (char c : code) value = value * 10 + static_cast<uint64_t>(c - '0');
+    // Ten digits may not fit the pad's 32 bits: such a code can never be entered.
+    return value <= std::numeric_limits<uint32_t>::max() && padNumber == value;
+}
+
+void TypedKey(int key, int keyCount, const char* cursorPicture, const char* maskPicture, int x, int y,
+              const std::string& expected, int step, int deviceKind) {
+    PlayKeyClick(key);
+    if (key == kEnter) {
+        EXE = DeviceCode(deviceKind, EntryMatches(expected, keyCount - 1));
+        return;
+    }
+    // A key past the buffer is never stored: the entry is then a wrong one.
+    if (keyCount < 1 || keyCount > kTypedBufferSize) {
+        EXE = DeviceCode(deviceKind, false);
+        return;
+    }
+    codechar[keyCount - 1] = static_cast<char>(key);
+    std::memset(codechar + keyCount, 0, kTypedBufferSize - keyCount);
+    typedKeys = keyCount;
+    const int maskX = x + keyCount * step;
+    if (maskPicture) ShowSequence(maskPicture, keyCount + 2, maskX, y, 1.0f);
+    const CursorLook c = CursorFor(deviceKind);
+    if (cursorPicture) ShowSequence(cursorPicture, kInputCursorSlot, maskX + c.dx, y + c.dy, c.speed, 1);
+}
+
+void ClearTypedEntry() {
+    std::memset(codechar, 0, sizeof codechar);
+    typedKeys = 0;
+    numberdigit = 0;
+}
+
+void ColourSlot(int slot, const char* picture, int value) {
+    if (slot < 1 || slot > kColourSlots) return;
+    const Place& p = kColourPlaces[slot - 1];
+    if (picture) ShowSequence(picture, slot - 1, p.x, p.y, 1.0f);
+    chosenColours[slot - 1] = value;
+}
+
+std::string DeviceCodeName(int mainSost, int index) {
+    const KeyboardDevice* d = FindKeyboardDevice(mainSost);
+    if (!d || index < 0 || index >= d->textCount) return {};
+    char name[32];
+    if (d->guards[index])
+        std::snprintf(name, sizeof name, "device%d.%x", mainSost, d->guards[index]);
+    else
+        std::snprintf(name, sizeof name, "device%d", mainSost);
+    return name;
+}
+
+std::string DeviceExpectedText(int mainSost, int index) {
+    const std::string name = DeviceCodeName(mainSost, index);
+    std::string value;
+    if (name.empty() || !GameCode(name, value)) return {};
+    return value;
+}
+
+bool GameCode(const std::string& name, std::string& value) {
+    ReadCodes();
+    if (!codes.present) {
+        if (!codes.missingSaid) std::fprintf(stderr, "%s is missing: every code is refused\n", kCodesFile);
+        codes.missingSaid = true;
+        return false;
+    }
+    const auto it = codes.values.find(name);
+    if (it == codes.values.end()) {
+        if (codes.missingNames.insert(name).second)
+            std::fprintf(stderr, "%s has no code %s: it is refused\n", kCodesFile, name.c_str());
+        return false;
+    }
+    value = it->second;
+    return true;
+}
+
+void ResetDevices() {
+    ClearPad();
+    std::memset(codechar, 0, sizeof codechar);
+    std::fill(std::begin(chosenColours), std::end(chosenColours), 0);
+    typedKeys = 0;
+    codes = CodesFile{};
+}
 
 }  // namespace tarvex

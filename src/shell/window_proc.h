@@ -23,7 +23,8 @@ struct KeyboardDevice {
     int mainSost;
     const char* cursorPicture;
     const char* maskPicture;
-    int x, y, step, limit, mismatchCode;
+    int x, y, step, limit;
+    int matchCode, mismatchCode;  // left in EXE by the entry on Enter
     int textCount;              // expected texts
     unsigned guards[3];         // bits of scene 252's flag word guarding each text; 0 unguarded
 };

@@ -19,6 +19,7 @@
 #include "resources/texture_file.h"
 #include "scene/scene_description.h"
 #include "scene/walk_mask.h"
+#include "scripts/devices.h"
 #include "support/test_support.h"
 #include "world/world_test_util.h"
 
@@ -99,6 +100,13 @@ bool ReadsBack(const std::string& name, const std::vector<uint8_t>& bytes, std::
     if (EndsWith(name, "structure.txt")) {
         kind = "tool structure";
         return bytes.size() > 5 && std::string(bytes.begin(), bytes.begin() + 5) == "TOOL ";
+    }
+    if (name == "data/codes.txt") {
+        // UTF-8 lines of the devices' codes, read from the game folder by name.
+        kind = "device codes";
+        ResetDevices();
+        std::string code;
+        return GameCode("pad98.general", code);
     }
     if (EndsWith(name, ".txt")) {
         kind = "text table";

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "media/video.h"
 #include "menu/menu.h"
 #include "platform/display.h"
 #include "resources/anim_slot.h"
+#include "resources/file_lookup.h"
+#include "scripts/devices.h"
 #include "shell/config.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
@@ -64,17 +69,33 @@ TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
 }
 
 TEST_F(WindowProcTest, DevicePuzzleBeyondItsLimitOnlySetsTheMismatchCode) {
-    MainSost = 6;  // limit 6, mismatch code 23
+    // The fax number's device: five digits, then Enter; match 24, mismatch 23.
+    const auto oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(test::TempDir("window-proc-codes"));
+    std::filesystem::create_directories("data");
+    std::ofstream("data/codes.txt") << "device6 11111\n";
+    ClearFileLookupCache();
+    ResetDevices();
+    MainSost = 6;
     for (int i = 0; i < 5; ++i) Char('1');
     EXPECT_EQ(numberdigit, 5);
     EXPECT_EQ(EXE, 0);
-    Char('2');
+    Char(13);  // Enter as the sixth key reaches the entry
+    EXPECT_EQ(numberdigit, 6);
+    EXPECT_EQ(EXE, 24);
+    ClearTypedEntry();
+    EXE = 0;
+    for (int i = 0; i < 5; ++i) Char('1');
+    Char('2');  // any other sixth key only reports the mismatch
     EXPECT_EQ(numberdigit, 6);
     EXPECT_EQ(EXE, 23);
     EXE = 0;
-    Char(13);  // Enter still reaches the entry on this device
-    EXPECT_EQ(EXE, 0);
+    Char(13);  // Enter still reaches the entry, which the refused key has spoilt
+    EXPECT_EQ(EXE, 23);
     EXPECT_EQ(numberdigit, 7);
+    ResetDevices();
+    std::filesystem::current_path(oldDir);
+    ClearFileLookupCache();
     // On devices 1 to 4 every key past the limit is a mismatch, Enter included.
     MainSost = 2;
     numberdigit = 10;
@@ -102,6 +123,9 @@ TEST_F(WindowProcTest, DeviceTableMatchesItsKeyboards) {
     EXPECT_EQ(FindKeyboardDevice(5), nullptr);
     EXPECT_EQ(FindKeyboardDevice(1)->x, 269);
     EXPECT_EQ(FindKeyboardDevice(12)->mismatchCode, 5);
+    EXPECT_EQ(FindKeyboardDevice(12)->matchCode, 10);
+    EXPECT_EQ(FindKeyboardDevice(6)->matchCode, 24);
+    EXPECT_EQ(FindKeyboardDevice(8)->guards[1], 0x80000u);
 }
 
 TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow) {

@@ -79,8 +79,12 @@ void DigitLabel(Image& img, int d, int x, int y) {
   SansBoldFont().Draw(img, x + kKeySize / 2, y + kKeySize / 2 + 9, std::to_string(d), 24, {40, 40, 40, 255}, 1);
 }
 
-Image ScreenText(const Image& background, const std::string& line1, const std::string& line2, Rgba colour) {
-  Image img = background.Crop(307, 139, 198, 123);
+// A monitor picture; prompts cover only its upper part, so that the stars of the digits
+// (y 229 and below) show under them.
+constexpr int kMonitorHeight = 123, kPromptHeight = 84;
+Image ScreenText(const Image& background, const std::string& line1, const std::string& line2, Rgba colour,
+                 int height = kMonitorHeight) {
+  Image img = background.Crop(307, 139, 198, height);
   for (int y = 0; y < img.height(); y += 3) img.FillRect(0, y, img.width(), y + 1, {0, 0, 0, 60});
   SansBoldFont().Draw(img, 99, 40, line1, 15, colour, 1);
   SansBoldFont().Draw(img, 99, 62, line2, 15, colour, 1);
@@ -108,12 +112,12 @@ void Scene098(Output& out) {
   }
   Rgba green{90, 255, 140, 255}, red{255, 90, 70, 255};
   AddFrame(out, "animgfx/scene098/Monitor000.Tif", 0, ScreenText(background, "ПАНЕЛЬ", "ВКЛЮЧЕНА", green));
-  AddFrame(out, "animgfx/scene098/personal_password000.Tif", 0, ScreenText(background, "ВВЕДИТЕ", "ОБЩИЙ КОД", green));
+  AddFrame(out, "animgfx/scene098/personal_password000.Tif", 0, ScreenText(background, "ВВЕДИТЕ", "ОБЩИЙ КОД", green, kPromptHeight));
   AddFrame(out, "animgfx/scene098/access_denied000.Tif", 0, ScreenText(background, "ДОСТУП", "ЗАПРЕЩЁН", red));
   AddFrame(out, "animgfx/scene098/exceeding_situation000.Tif", 0,
            ScreenText(background, "НЕШТАТНАЯ", "СИТУАЦИЯ", {255, 220, 80, 255}));
   AddFrame(out, "animgfx/scene098/exceeding_password000.Tif", 0,
-           ScreenText(background, "ВВЕДИТЕ ЛИЧНЫЙ", "ПАРОЛЬ", green));
+           ScreenText(background, "ВВЕДИТЕ ЛИЧНЫЙ", "ПАРОЛЬ", green, kPromptHeight));
   AddFrame(out, "animgfx/scene098/access_granted000.Tif", 0, ScreenText(background, "ДОСТУП", "РАЗРЕШЁН", green));
   for (int p = 0; p < 6; ++p) {
     Image a = background.Crop(kAsteriskX[p], kAsteriskY[p], 22, 22);

@@ -119,7 +119,8 @@ static std::string StructureText() {
   tool(646, {{"LOOK", 1502}, {"USE", 1501}, {"PICKUP", 1515}});
   tool(647, {{"LOOK", 1500}, {"USE", 1501}, {"PICKUP", 1515}});
   tool(119, {{"LOOK", 1504}, {"USE", 1513}, {"PICKUP", 1515}});
-  for (int n = 620; n <= 629; ++n) tool(n, {{"USE", 1501}, {"CURSOR", 8}});
+  // The keypad's keys say nothing; the use cursor shows that they can be pressed.
+  for (int n = 620; n <= 629; ++n) tool(n, {{"CURSOR", 8}});
   tool(501, {{"USE", 1509}, {"CURSOR", 8}});
   tool(502, {{"USE", 1510}, {"CURSOR", 8}});
   tool(999, {{"LOOK", 1511}, {"TALK", 1512}, {"PICKUP", 1347}});
@@ -127,6 +128,37 @@ static std::string StructureText() {
   tool(742, {{"LOOKT", 1507}, {"USET", 1507}, {"OTBOY", 1513}});
   s += "TOOL 47\r\nLOOKT 1514\r\nUSET 1514\r\nOTBOY 1513\r\n CLICKTOOLBAR 61\r\n ADDTOOL 39\r\n DELTOOL 61\r\n\r\n";
   return s;
+}
+
+// The stored codes of the devices. The keypad's general code is the year the house was
+// built (the old man's hint); its personal password joins the two floors the lift goes to.
+// Words typed on a terminal are Russian words as their keys read on the US layout.
+static std::string CodesText() {
+  return "# Codes of the devices: NAME VALUE\n"
+         "pad98.general 1957      # the year the house was built\n"
+         "pad98.personal 115149   # archive floor, workshop floor\n"
+         "pad67 318204\n"
+         "pad256 4071\n"
+         "pad258 8352\n"
+         "phone218.a 27415\n"
+         "phone218.b 903\n"
+         "colours150 31425\n"
+         "# Keyboard devices (device<mode>, device<mode>.<flag of scene 252 in hex>)\n"
+         "device1 gj'pbz          # fax password\n"
+         "device2 418203\n"
+         "device3 775190\n"
+         "device4 062931\n"
+         "device6 40617           # fax number\n"
+         "device7.1 rjn\n"
+         "device7.2 'rdfnjh\n"
+         "device7.4 rjntkmyfz\n"
+         "device8.40000 19570412\n"
+         "device8.80000 31081962\n"
+         "device9.40000 gkjoflrf\n"
+         "device9.80000 'dfrefwbz\n"
+         "device10 52840\n"
+         "device11 oper115        # the registry's operator\n"
+         "device12 kl131          # a client's code\n";
 }
 
 void BuildTexts(Output& out) {
@@ -139,6 +171,9 @@ void BuildTexts(Output& out) {
       {6, "Коридор"}, {7, "Котельная"}, {8, "Ванная"}, {9, "Подсобка"}, {10, "Архив"}, {11, "Мастерские"},
       {12, "Блокнот"}};
   out.Add("data/zones.txt", EncodeTextTable(zones));
+  // "data" is never packed: the codes lie loose beside the zone names.
+  std::string codes = CodesText();
+  out.Add("data/codes.txt", Bytes(codes.begin(), codes.end()));
 }
 
 }  // namespace tarvex::demo

@@ -1,0 +1,313 @@
+// The devices: typed entry through the window procedure, the pad's number, and the
+// stored codes of "data/codes.txt".
+#include <cstring>
+
+#include "scripts_fixture.h"
+
+namespace tarvex {
+namespace {
+
+using test::ScriptsTest;
+
+constexpr const char* kTerminalCodes =
+    "device1 gj'pbz\n"
+    "device2 418203\n"
+    "device6 40617\n"
+    "device7.1 rjn\n"
+    "device7.2 'rdfnjh\n"
+    "device7.4 rjntkmyfz\n"
+    "device10 ab[de\n"
+    "device11 oper115\n"
+    "device12 kl131\n";
+
+class TypedEntry : public ScriptsTest {
+protected:
+    void SetUp() override {
+        ScriptsTest::SetUp();
+        Codes(kTerminalCodes);
+    }
+    // A new input on device `mode`, as a terminal scene starts one.
+    static void Select(int mode) {
+        MainSost = mode;
+        ClearTypedEntry();
+        EXE = 0;
+    }
+    static int Entered(int mode, const std::string& keys) {
+        Select(mode);
+        Type(keys);
+        return EXE;
+    }
+};
+
+TEST_F(TypedEntry, EnterComparesTheWholeTextWithLetterCaseIgnored) {
+    EXPECT_EQ(Entered(11, "oper115\r"), 4);
+    EXPECT_EQ(Entered(11, "OPER115\r"), 4);
+    EXPECT_EQ(Entered(11, "OpEr115\r"), 4);
+    EXPECT_EQ(Entered(11, "oper11\r"), 11);    // fewer characters
+    EXPECT_EQ(Entered(11, "oper1155\r"), 11);  // more characters
+    EXPECT_EQ(Entered(11, "\r"), 11);
+    EXPECT_EQ(Entered(12, "KL131\r"), 10);
+    EXPECT_EQ(Entered(12, "kl132\r"), 5);
+    // Punctuation is not a letter: '[' is not '{'.
+    EXPECT_EQ(Entered(10, "AB{DE\r"), 44);
+    EXPECT_EQ(Entered(10, "AB[DE\r"), 43);
+    // The apostrophe is typed like any letter.
+    EXPECT_EQ(Entered(1, "GJ'PBZ\r"), 2);
+    // No code is stored while keys come: only Enter decides.
+    EXPECT_EQ(Entered(11, "oper115"), 0);
+    EXPECT_EQ(numberdigit, 7);
+}
+
+TEST_F(TypedEntry, TheBufferHoldsExactlyTheKeysOfTheEntry) {
+    Select(11);
+    Type("abcdefg");
+    EXPECT_EQ(std::string(codechar, 7), "abcdefg");
+    // A scene that starts a new input without clearing the buffer still compares only
+    // what was typed since.
+    numberdigit = 0;
+    Type("oper");
+    EXPECT_EQ(std::string(codechar, 5), std::string("oper\0", 5));
+    Type("115\r");
+    EXPECT_EQ(EXE, 4);
+    numberdigit = 0;
+    EXE = 0;
+    Type("oper\r");  // "oper115" may not linger in the buffer to complete "oper"
+    EXPECT_EQ(EXE, 11);
+}
+
+TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
+    // Device 1: eleven keys; from the twelfth every key is wrong, Enter too.
+    Select(1);
+    Type("abcdefghijk");
+    EXPECT_EQ(EXE, 0);
+    Type("l");
+    EXPECT_EQ(EXE, 3);
+    EXE = 0;
+    Type("\r");
+    EXPECT_EQ(EXE, 3);
+    EXPECT_EQ(numberdigit, 13);
+    // Devices 2 to 4: from the eleventh.
+    Select(2);
+    Type("4182030000");
+    EXPECT_EQ(EXE, 0);
+    Type("\r");
+    EXPECT_EQ(EXE, 3);
+    // The fax number: five digits, then Enter is the only key that still counts.
+    EXPECT_EQ(Entered(6, "40617\r"), 24);
+    EXPECT_EQ(Entered(6, "406170"), 23);
+    // A key refused past the limit is never stored, and the Enter after it cannot
+    // turn the entry into a match ("40617" + a refused key + Enter).
+    Select(6);
+    Type("40617x");
+    EXPECT_EQ(EXE, 23);
+    EXE = 0;
+    Type("\r");
+    EXPECT_EQ(EXE, 23);
+    // The terminals: eleven characters, then Enter.
+    Select(12);
+    Type("kl131kl131k");
+    EXPECT_EQ(EXE, 0);
+    Type("\r");
+    EXPECT_EQ(EXE, 5);
+    Select(12);
+    Type("kl131kl131kk");
+    EXPECT_EQ(EXE, 5);
+}
+
+TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
+    // The window procedure never hands on more than twelve keys; the entry guards its
+    // buffer itself against any count.
+    Select(12);
+    Type("kl131kl131k");
+    char before[kTypedBufferSize];
+    std::memcpy(before, codechar, sizeof before);
+    for (int count : {13, 14, 100, 1 << 30, 0, -1, -100}) {
+        EXE = 0;
+        TypedKey('z', count, "c.tif", "m.tif", 305, 348, "kl131", 14, 12);
+        EXPECT_EQ(EXE, 5) << count;  // a key that cannot be stored spoils the entry
+        EXPECT_EQ(std::memcmp(before, codechar, sizeof before), 0) << count;
+    }
+    // Twelve keys fill the buffer to its last byte, and Enter compares them all; a text
+    // longer than the buffer is never compared beyond it.
+    Select(12);
+    for (int k = 1; k <= 12; ++k) TypedKey('a' + k, k, "c.tif", "m.tif", 305, 348, "", 14, 12);
+    EXPECT_EQ(std::string(codechar, 12), "bcdefghijklm");
+    TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "BCDEFGHIJKLM", 14, 12);
+    EXPECT_EQ(EXE, 10);
+    TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "bcdefghijklmn", 14, 12);
+    EXPECT_EQ(EXE, 5);
+    for (int count : {14, 1 << 30, 0, -7}) {
+        EXE = 0;
+        TypedKey('\r', count, "c.tif", "m.tif", 305, 348, "bcdefghijklm", 14, 12);
+        EXPECT_EQ(EXE, 5) << count;
+    }
+}
+
+TEST_F(TypedEntry, EachGuardBitEntersTheKeyOnceAndTheLastComparisonDecides) {
+    // Scene 252's flags choose the texts of device 7: "rjn" (0x1), "'rdfnjh" (0x2),
+    // "rjntkmyfz" (0x4).
+    SetFlagsOf(252, 0x1 | 0x2);
+    EXPECT_EQ(Entered(7, "rjn\r"), 7);       // the first text matched, the second did not
+    EXPECT_EQ(Entered(7, "'rdfnjh\r"), 6);   // the second, compared last, matched
+    EXPECT_EQ(numberdigit, 8);               // each key counted once
+    ClearFlagsOf(252, 0x2);
+    EXPECT_EQ(Entered(7, "RJN\r"), 6);
+    ClearFlagsOf(252, 0x1);
+    SetFlagsOf(252, 0x4);
+    EXPECT_EQ(Entered(7, "rjntkmyfz\r"), 6);
+    EXPECT_EQ(Entered(7, "rjn\r"), 7);
+    // With no text chosen the keys are counted and nothing is compared.
+    ClearFlagsOf(252, 0x4);
+    EXPECT_EQ(Entered(7, "rjn\r"), 0);
+    EXPECT_EQ(numberdigit, 4);
+    // Device 8's texts are not written: every entry is refused.
+    SetFlagsOf(252, 0x40000 | 0x80000);
+    EXPECT_EQ(Entered(8, "\r"), 30);
+}
+
+TEST(PadNumber, TheDigitsAndTheirCountMustBothMatch) {
+    ResetDevices();
+    for (int d : {1, 9, 5, 7}) PadDigit(d, 0, 2);  // position 0 shows nothing
+    EXPECT_EQ(padNumber, 1957u);
+    EXPECT_EQ(padDigits, 4u);
+    EXPECT_TRUE(PadMatches("1957"));
+    EXPECT_FALSE(PadMatches("01957"));
+    EXPECT_FALSE(PadMatches("957"));
+    EXPECT_FALSE(PadMatches(""));
+    // Leading zeros count as digits.
+    ClearPad();
+    for (int d : {0, 0, 4, 2}) PadDigit(d, 0, 2);
+    EXPECT_TRUE(PadMatches("0042"));
+    EXPECT_FALSE(PadMatches("42"));
+    // 4294969253 wraps the pad's 32 bits to 1957: ten digits never match four.
+    ClearPad();
+    for (char c : std::string("4294969253")) PadDigit(c - '0', 0, 2);
+    EXPECT_EQ(padNumber, 1957u);
+    EXPECT_FALSE(PadMatches("1957"));
+    EXPECT_FALSE(PadMatches("4294969253"));  // more than the pad can hold
+    // A key that is not a digit spoils the entry for good.
+    ClearPad();
+    PadDigit(1, 0, 2);
+    PadDigit(12, 0, 2);
+    for (int d : {9, 5, 7}) PadDigit(d, 0, 2);
+    EXPECT_FALSE(PadMatches("1957"));
+    EXPECT_FALSE(PadMatches("19"));
+    // The telephone's dial builds its number the same way.
+    ClearPad();
+    for (int d : {9, 0, 3}) DialDigit("animgfx/scene218/b0000.Tif", d, d);
+    EXPECT_TRUE(PadMatches("903"));
+    ResetDevices();
+}
+
+TEST_F(ScriptsTest, PadPicturesGoToTheSlotOfTheirPosition) {
+    PadDigit(4, 1, 2);
+    EXPECT_STREQ(animSlots[0].name, "animgfx/scene098/Monitor000.Tif");
+    EXPECT_STREQ(animSlots[1].name, "animgfx/scene098/asterisk1_000.Tif");
+    PadDigit(4, 3, 1);
+    EXPECT_STREQ(animSlots[3].name, "animgfx/scene067/nadpis03_000.Tif");
+    PadDigit(4, 7, 2);  // past the six positions: counted, not shown
+    EXPECT_EQ(animSlots[7].name[0], '\0');
+    EXPECT_EQ(padDigits, 3u);
+    ColourSlot(6, "animgfx/scene150/re1000.bmp", 9);  // no sixth colour
+    ColourSlot(5, "animgfx/scene150/re1000.bmp", 7);
+    EXPECT_EQ(chosenColours[4], 7);
+}
+
+TEST_F(ScriptsTest, CodesFileLinesCommentsAndMissingNames) {
+    Codes("\xEF\xBB\xBF# the codes\r\n"
+          "pad98.general 1957   # a comment after the value\r\n"
+          "\r\n"
+          "   \tpad67\t318204\r\n"
+          "pad256\r\n"
+          "pad258 12 34\r\n"
+          "device2 111111\n"
+          "device2 222222\n"
+          "#device3 333333\n"
+          "phone218.b 903");
+    std::string v;
+    ASSERT_TRUE(GameCode("pad98.general", v));
+    EXPECT_EQ(v, "1957");
+    ASSERT_TRUE(GameCode("pad67", v));
+    EXPECT_EQ(v, "318204");
+    ASSERT_TRUE(GameCode("phone218.b", v));  // the last line needs no line end
+    EXPECT_EQ(v, "903");
+    EXPECT_EQ(DeviceExpectedText(2, 0), "222222");  // a later line replaces an earlier one
+    v = "kept";
+    EXPECT_FALSE(GameCode("pad256", v));  // a name without a value
+    EXPECT_FALSE(GameCode("pad258", v));  // two values
+    EXPECT_FALSE(GameCode("device3", v));
+    EXPECT_FALSE(GameCode("PAD67", v));   // names are exact
+    EXPECT_EQ(v, "kept");
+    EXPECT_EQ(DeviceExpectedText(3, 0), "");
+
+    // Read once and kept until the devices are reset.
+    Write("data/codes.txt", "pad98.general 2000\n");
+    ASSERT_TRUE(GameCode("pad98.general", v));
+    EXPECT_EQ(v, "1957");
+    ResetDevices();
+    ASSERT_TRUE(GameCode("pad98.general", v));
+    EXPECT_EQ(v, "2000");
+    // Another game folder has codes of its own.
+    std::filesystem::current_path(test::TempDir("scripts-other-folder"));
+    Write("data/codes.txt", "pad98.general 3000\n");
+    ASSERT_TRUE(GameCode("pad98.general", v));
+    EXPECT_EQ(v, "3000");
+    std::filesystem::current_path(dir_);
+    ClearFileLookupCache();
+    ASSERT_TRUE(GameCode("pad98.general", v));
+    EXPECT_EQ(v, "2000");
+}
+
+TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
+    ::testing::internal::CaptureStderr();
+    std::string v;
+    EXPECT_FALSE(GameCode("pad98.general", v));
+    EXPECT_FALSE(GameCode("pad98.personal", v));
+    MainSost = 12;
+    Type("\r");
+    EXPECT_EQ(EXE, 5);  // an empty text never matches, not even an empty entry
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("data/codes.txt"), std::string::npos);
+    EXPECT_EQ(said.find("data/codes.txt"), said.rfind("data/codes.txt")) << said;
+
+    Codes("pad67 318204\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(GameCode("pad256", v));
+    EXPECT_FALSE(GameCode("pad256", v));
+    EXPECT_FALSE(GameCode("pad258", v));
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("pad256"), said.rfind("pad256")) << said;
+    EXPECT_NE(said.find("pad258"), std::string::npos) << said;
+}
+
+TEST_F(ScriptsTest, CodesAreFoundInTheDataPackage) {
+    // data.res: a u32 count, 136-byte entries (128-byte name, u32 offset, u32 size), data.
+    const std::string body = "pad256 4071\n";
+    std::string res(4 + 136, '\0');
+    res[0] = 1;
+    std::memcpy(&res[4], "data/codes.txt", 14);
+    const uint32_t offset = 4 + 136, size = static_cast<uint32_t>(body.size());
+    std::memcpy(&res[4 + 128], &offset, 4);
+    std::memcpy(&res[4 + 132], &size, 4);
+    Write("data.res", res + body);
+    ResetDevices();
+    std::string v;
+    ASSERT_TRUE(GameCode("pad256", v));
+    EXPECT_EQ(v, "4071");
+}
+
+TEST(DeviceCodeNames, FollowTheKeyboardTableAndItsGuards) {
+    EXPECT_EQ(DeviceCodeName(1, 0), "device1");
+    EXPECT_EQ(DeviceCodeName(4, 0), "device4");
+    EXPECT_EQ(DeviceCodeName(7, 0), "device7.1");
+    EXPECT_EQ(DeviceCodeName(7, 1), "device7.2");
+    EXPECT_EQ(DeviceCodeName(7, 2), "device7.4");
+    EXPECT_EQ(DeviceCodeName(8, 0), "device8.40000");
+    EXPECT_EQ(DeviceCodeName(9, 1), "device9.80000");
+    EXPECT_EQ(DeviceCodeName(12, 0), "device12");
+    for (auto [mode, index] : std::initializer_list<std::pair<int, int>>{{5, 0}, {0, 0}, {13, 0}, {7, 3}, {8, 2}, {12, 1}, {1, -1}})
+        EXPECT_EQ(DeviceCodeName(mode, index), "") << mode << " " << index;
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,131 @@
+// Scene 260, the registry terminal: menu entries lead through the screens to an input,
+// the typed answer becomes the answer screen, and the menu comes back on the names screen.
+// The scratch folder has none of the terminal's pictures: the scene plays without them.
+#include "interaction/interaction_state.h"
+#include "scripts/scenes.h"
+#include "scripts_fixture.h"
+
+namespace tarvex {
+namespace {
+
+// Centres of the menu entries 861..864 on the names screen.
+constexpr int kMenuX = 320;
+constexpr int kMenuY[4] = {276, 308, 340, 372};
+
+class Terminal : public test::ScriptsTest {
+protected:
+    void SetUp() override {
+        ScriptsTest::SetUp();
+        Codes("device11 oper115\ndevice12 kl131\n");
+        currentScene = 260;
+        previousScene = 252;
+        run_ = Scene260Run;
+        Scene260Init();
+        Scene260Load();
+    }
+    static uint32_t State() { return GetStateOf(260); }
+    static bool MenuClickable() {
+        for (int tool = 861; tool <= 864; ++tool)
+            if (!ToolTable[tool].clickable) return false;
+        return true;
+    }
+    static bool MenuHidden() {
+        for (int tool = 861; tool <= 864; ++tool)
+            if (ToolTable[tool].clickable) return false;
+        return true;
+    }
+    // A menu entry chosen; true once the terminal waits for typed keys.
+    bool Choose(int entry) {
+        Click(kMenuX, kMenuY[entry]);
+        EXPECT_TRUE(MenuHidden());
+        return Until([] { return MainSost != 0; });
+    }
+    // Keys typed between two frames, then the answer's screens to the menu again.
+    bool Answer(const std::string& keys) {
+        Type(keys);
+        Frame();
+        return Until([] { return State() == 0 && MenuClickable(); });
+    }
+};
+
+TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
+    EXPECT_TRUE(MenuClickable());
+    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
+    EXPECT_EQ(MainSost, 0);
+    ASSERT_TRUE(Choose(0));
+    EXPECT_EQ(MainSost, 12);
+    EXPECT_EQ(State(), 0u);
+    EXPECT_TRUE(MenuHidden());  // hidden while the input waits
+    EXPECT_STREQ(animSlots[1].name, "animgfx/scene252/enterpassword000.Tif");
+    EXPECT_STREQ(animSlots[14].name, "animgfx/scene252/pod000.Tif");
+
+    Type("KL13");
+    Frames(5);
+    EXPECT_EQ(State(), 0u);  // no answer before Enter
+    Type("1\r");
+    Frame();
+    EXPECT_EQ(State(), 10u);  // the match code is the answer screen's state
+    EXPECT_EQ(MainSost, 0);
+    EXPECT_EQ(EXE, 0);
+    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
+    EXPECT_TRUE(TestFlagsOf(260, 0x2));
+    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
+
+    // A wrong client: the "no find" screen.
+    ASSERT_TRUE(Choose(0));
+    Type("kl132\r");
+    Frame();
+    EXPECT_EQ(State(), 5u);
+    Frames(3);
+    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/nofind000.Tif");
+    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
+}
+
+TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
+    ASSERT_TRUE(Choose(1));
+    EXPECT_EQ(MainSost, 11);
+    Type("oper11\r");
+    Frame();
+    EXPECT_EQ(State(), 11u);
+    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
+    EXPECT_FALSE(TestFlagsOf(260, 0x1));
+
+    ASSERT_TRUE(Choose(3));
+    EXPECT_EQ(MainSost, 11);
+    ASSERT_TRUE(Answer("OPER115\r"));
+    EXPECT_TRUE(TestFlagsOf(260, 0x1));
+
+    // Access given: the registry opens without asking again.
+    Click(kMenuX, kMenuY[2]);
+    EXPECT_EQ(State(), 4u);
+    EXPECT_TRUE(MenuHidden());
+    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
+    EXPECT_EQ(MainSost, 0);
+}
+
+TEST_F(Terminal, TooManyKeysGiveTheRefusalAtOnce) {
+    ASSERT_TRUE(Choose(0));
+    Type("kl131kl131kl");  // the twelfth key is not Enter
+    Frame();
+    EXPECT_EQ(State(), 5u);
+    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
+    // The next input starts empty.
+    ASSERT_TRUE(Choose(0));
+    EXPECT_EQ(numberdigit, 0);
+    EXPECT_EQ(codechar[0], '\0');
+    ASSERT_TRUE(Answer("kl131\r"));
+    EXPECT_TRUE(TestFlagsOf(260, 0x2));
+}
+
+TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
+    ASSERT_TRUE(Choose(1));
+    Type("op");
+    Click(700, 520);  // the way back
+    EXPECT_EQ(currentScene, 252);
+    EXPECT_EQ(MainSost, 0);
+    EXPECT_EQ(numberdigit, 0);
+    EXPECT_EQ(interfaceEnabled, 1);
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,121 @@
+// A scratch game folder made current for the scene scripts and their devices: the
+// engine's tables reset, the virtual clock at 30 frames a second, a scene's run function
+// driven frame by frame with the pointer, and keys typed through the window procedure.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "interaction/game_state.h"
+#include "interaction/interaction_state.h"
+#include "model/actor.h"
+#include "platform/clock.h"
+#include "resources/anim_slot.h"
+#include "resources/file_lookup.h"
+#include "scripts/devices.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "shell/window_proc.h"
+#include "support/test_support.h"
+#include "text/dialogue.h"
+#include "text/text_table.h"
+
+namespace tarvex::test {
+
+class ScriptsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetEngine();
+        ResetActors();
+        ResetDevices();
+        oldDir_ = std::filesystem::current_path();
+        dir_ = TempDir(std::string("scripts-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::current_path(dir_);
+        ClearFileLookupCache();
+        SetFixedFrameRate(30);
+        SetVirtualFrame(0);
+        synch = 1.0f;
+    }
+    void TearDown() override {
+        ResetDevices();
+        ResetTextTables();
+        ResetAnimSlots();
+        ResetInteractionState();
+        SetFixedFrameRate(0);
+        std::filesystem::current_path(oldDir_);
+        ClearFileLookupCache();
+    }
+
+    static void Write(const std::string& path, const std::string& bytes) {
+        const auto parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty()) std::filesystem::create_directories(parent);
+        std::ofstream(path, std::ios::binary) << bytes;
+        ClearFileLookupCache();
+    }
+    // "data/codes.txt" as given, read afresh at its next use.
+    static void Codes(const std::string& text) {
+        Write("data/codes.txt", text);
+        ResetDevices();
+    }
+    // texts/otboy.txt with "id text" lines (ASCII here, UTF-16 on disk).
+    static void Responses(const std::string& body) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : body) {
+            bytes += c;
+            bytes += '\0';
+        }
+        Write("texts/otboy.txt", bytes);
+        ResetTextTables();
+    }
+    // The remark on screen, by its text.
+    static std::string Said() {
+        if (!subtitleLength) return "";
+        std::string s;
+        for (char16_t c : SubtitleString()) s += static_cast<char>(c);
+        return s;
+    }
+    // Keys typed on the keyboard, through the window procedure ('\r' is Enter).
+    static void Type(const std::string& keys) {
+        for (char c : keys) HandleCharacter(static_cast<unsigned char>(c));
+    }
+
+    // One game frame of the scene's run function as the game frame runs it: the clock,
+    // the script, the subtitle, and the press released once the button is up.
+    void Frame() {
+        SetVirtualFrame(frame_++);
+        run_();
+        UpdateSubtitle();
+        if (!(mouseState.buttons[0] & 0x80)) LeftKey = 0;
+    }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) Frame();
+    }
+    void Seconds(float s) { Frames(static_cast<int>(s * 30.0f + 0.5f)); }
+    // Runs frames until the condition holds; false after `limit` frames.
+    bool Until(const std::function<bool()>& condition, int limit = 600) {
+        for (int i = 0; i < limit; ++i) {
+            if (condition()) return true;
+            Frame();
+        }
+        return condition();
+    }
+    // A click: the button down for one frame, then up for one.
+    void Click(int x, int y) {
+        cursorX = x;
+        cursorY = y;
+        mouseState.buttons[0] = 0x80;
+        Frame();
+        mouseState.buttons[0] = 0;
+        Frame();
+    }
+
+    std::function<void()> run_ = [] {};
+    uint64_t frame_ = 0;
+    std::string dir_;
+    std::filesystem::path oldDir_;
+};
+
+}  // namespace tarvex::test
