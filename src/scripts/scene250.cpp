@@ -1,11 +1,166 @@
-// Scene 250: written next; a close-up with a way back until then.
+// Scene 250, the hero's notebook: a close-up of up to twelve pages, leafed with two
+// buttons (tool 501 back, tool 502 forward, with the use cursor). Pages 1..3 are always
+// there; scripts write the others (WriteNotebookPage), which sets the page's flag in
+// scene 250 and its unread mark; reading the page clears the mark. The way out returns
+// to the scene the notebook was opened from and gives the interface back.
+#include "scripts/notebook.h"
 #include "scripts/scenes.h"
 #include "scripts/script_api.h"
 
 namespace tarvex {
 
-void Scene250Init() { CloseUpInit(); }
-void Scene250Load() { CloseUpLoad(); }
-void Scene250Run() { CloseUpRun(-1, true); }
+int32_t NotepadPosition = 1;
+
+namespace {
+
+constexpr int kBackTool = 501, kForwardTool = 502;
+constexpr int kLastScene = 298;
+
+// Pending actions and the states they become.
+enum : int32_t { kLeave = 1, kPendingBack = 2, kPendingForward = 3 };
+enum : uint32_t { kIdle = 0, kTurnBack = 1, kTurnForward = 2 };
+
+// Page p lives in animation slot p - 1.
+struct Page {
+    const char* file;
+    int x, y;
+    uint32_t existsFlag;  // 0: always there
+    uint32_t unreadFlag;  // a flag of scene 250, or 0
+    int entryWord;        // a notebook-entry word, or -1
+};
+constexpr Page kPages[kNotebookPages] = {
+    {"animgfx/scene250/b000.Tif", 150, 100, 0, 0, -1},
+    {"animgfx/scene250/k000.Tif", 150, 100, 0, 0, -1},
+    {"animgfx/scene250/m000.Tif", 150, 100, 0, 0x800, -1},
+    {"animgfx/scene250/g000.Tif", 150, 100, 0x1, 0x400, -1},
+    {"animgfx/scene250/s000.Tif", 150, 100, 0x2, 0x200, -1},
+    {"animgfx/scene250/t000.Tif", 150, 100, 0x4, 0x100, -1},
+    {"animgfx/scene250/r000.Tif", 157, 105, 0x1000, 0, 0},
+    {"animgfx/scene250/f000.Tif", 157, 105, 0x2000, 0, 1},
+    {"animgfx/scene250/c000.Tif", 157, 105, 0x4000, 0, 2},
+    {"animgfx/scene250/d000.Tif", 157, 105, 0x8000, 0, 3},
+    {"animgfx/scene250/sh000.Tif", 157, 105, 0x10000, 0, 4},
+    // The last page reuses the first page's picture in a slot of its own.
+    {"animgfx/scene250/b000.Tif", 157, 105, 0x20000, 0, 5},
+};
+
+bool ValidPage(int page) { return page >= 1 && page <= kNotebookPages; }
+
+void ShowPage(int page) {
+    for (int p = 1; p <= kNotebookPages; ++p) animSlots[p - 1].mode = p == page ? 1 : 0;
+    NotepadPosition = page;
+}
+
+void TurnForward() {
+    const int from = NotepadPosition;
+    int to = from;
+    if (from < 3) {
+        to = from + 1;
+    } else {
+        for (int p = from + 1; p <= kNotebookPages; ++p)
+            if (NotebookPageExists(p)) {
+                to = p;
+                break;
+            }
+    }
+    if (to == from) return;  // the last page written
+    ShowPage(to);
+    ClearNotebookUnread(to);
+}
+
+void TurnBack() {
+    for (int p = NotepadPosition - 1; p >= 1; --p)
+        if (NotebookPageExists(p)) {
+            ShowPage(p);
+            return;
+        }
+}
+
+// The scene the notebook was opened from: the one left for it, or the one the opening
+// remembered when the notebook was entered some other way (a restored game).
+int ReturnScene() {
+    auto usable = [](int scene) { return scene >= 0 && scene <= kLastScene && scene != kNotebookScene; };
+    if (usable(previousScene)) return previousScene;
+    if (usable(SCENETOOLBAR)) return SCENETOOLBAR;
+    return 0;
+}
+
+}  // namespace
+
+bool NotebookPageExists(int page) {
+    if (!ValidPage(page)) return false;
+    const uint32_t flag = kPages[page - 1].existsFlag;
+    return flag == 0 || TestFlagsOf(kNotebookScene, flag) != 0;
+}
+
+bool NotebookPageUnread(int page) {
+    if (!ValidPage(page)) return false;
+    const Page& p = kPages[page - 1];
+    if (p.entryWord >= 0) return notebookEntries[p.entryWord] != 0;
+    return p.unreadFlag != 0 && TestFlagsOf(kNotebookScene, p.unreadFlag) != 0;
+}
+
+void ClearNotebookUnread(int page) {
+    if (!ValidPage(page)) return;
+    const Page& p = kPages[page - 1];
+    if (p.entryWord >= 0)
+        notebookEntries[p.entryWord] = 0;
+    else if (p.unreadFlag)
+        ClearFlagsOf(kNotebookScene, p.unreadFlag);
+}
+
+void Scene250Init() {
+    NotepadPosition = 1;
+    CloseUpInit();
+}
+
+void Scene250Load() {
+    CloseUpLoad();
+    for (int p = 1; p <= kNotebookPages; ++p) {
+        const Page& page = kPages[p - 1];
+        LoadFrameSequence(page.file, p - 1, page.x, page.y, p == 1 ? 1 : 0, 0.0f, 0, 0, 0, 0.3f, -1, 0);
+    }
+    PlaceTool(kBackTool, 1, 44, 340, 107, 393);
+    PlaceTool(kForwardTool, 1, 43, 423, 108, 477);
+    SetShadow(Vec3{0, 254, 0}, 50.0f, 0x30000000);
+}
+
+void Scene250Run() {
+    BeginRun();
+    if (!ValidPage(NotepadPosition)) ShowPage(1);
+    switch (GetState()) {
+    case kTurnBack:
+        TurnBack();
+        SetState(kIdle);
+        return;
+    case kTurnForward:
+        TurnForward();
+        SetState(kIdle);
+        return;
+    default: break;
+    }
+    DIALOG = 0;
+    ResolvePointer();
+    switch (TakeArrivedAction()) {
+    case kLeave:
+        currentScene = ReturnScene();
+        interfaceEnabled = 1;
+        break;
+    case kPendingBack: SetState(kTurnBack); break;
+    case kPendingForward: SetState(kTurnForward); break;
+    default: break;
+    }
+    // The page buttons answer the use cursor only.
+    if (FreshLeftPress() && heldTool == -1 && cursorPicture == kCursorUse) {
+        if (toolUnderPointer == kBackTool) {
+            EXE = kPendingBack;
+            LeftKey = 1;
+        } else if (toolUnderPointer == kForwardTool) {
+            EXE = kPendingForward;
+            LeftKey = 1;
+        }
+    }
+    HandleClick();
+}
 
 }  // namespace tarvex
