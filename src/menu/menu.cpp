@@ -6,6 +6,7 @@
 #include "media/video.h"
 #include "platform/display.h"
 #include "platform/timers.h"
+#include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/game_frame.h"
 #include "shell/globals.h"
@@ -50,6 +51,7 @@ void StartNewGame(int scene, const std::function<void()>& prepare) {
     voiceMode = 0;
     ResetToolsForNewGame();
     ResetScriptState();
+    ResetDevices();
     CloseToolbarAtOnce();
     menuActive = 0;
     ResetGameState();

@@ -10,7 +10,11 @@
 #include "platform/atomic_file.h"
 #include "resources/anim_slot.h"
 #include "shell/globals.h"
+#include "scripts/devices.h"
+#include "scripts/notebook.h"
+#include "scripts/script_api.h"
 #include "shell/json_writer.h"
+#include "shell/window_proc.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
@@ -142,7 +146,17 @@ std::string StateJson(long long frame) {
         .Member("DRAWTOOLBAR", DRAWTOOLBAR)
         .Member("STARTTOOLBAR", STARTTOOLBAR)
         .Key("toolbarGridTop").Number(toolbarGridTop)
-        .Member("MainSost", MainSost);
+        .Member("MainSost", MainSost)
+        .Member("DIALOG", DIALOG)
+        .Key("sequenceClock").Number(sequenceClock);
+    json.Key("pointerWorld").BeginArray().Number(pointerWorld.x).Number(pointerWorld.y).Number(pointerWorld.z).EndArray();
+    json.Member("padNumber", padNumber).Member("padDigits", padDigits).Member("keyCount", numberdigit);
+    std::string typed;
+    for (char c : codechar) {
+        if (c == 0) break;
+        typed += c;
+    }
+    json.Key("typed").String(Cp1251ToUtf8(typed));
     WriteInventory(json);
     WriteTools(json);
     WriteRegions(json);
@@ -150,7 +164,7 @@ std::string StateJson(long long frame) {
     json.Member("length", subtitleLength).Key("timer").Number(subtitleTimer).EndObject();
     json.Key("choice").BeginObject().Key("active").Bool(choiceActive != 0);
     json.Member("first", choiceFirst).Member("count", choiceCount).Member("selected", choiceSelected).EndObject();
-    json.Key("notebook").BeginObject().Key("entries").BeginArray();
+    json.Key("notebook").BeginObject().Member("NotepadPosition", NotepadPosition).Key("entries").BeginArray();
     for (uint32_t word : notebookEntries) json.Int(word);
     json.EndArray().Key("newEntry").Bool(notebookNewEntry != 0).EndObject();
     WriteActors(json);

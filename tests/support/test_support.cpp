@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/timers.h"
 #include "resources/anim_slot.h"
+#include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/config.h"
 #include "shell/globals.h"
@@ -82,6 +83,7 @@ void ResetEngine() {
     ResetToolbar();
     ResetScriptState();
     ResetSceneFunctions();
+    ResetDevices();
     ResetInput();
     ResetWindowProc();
     KillAllWindowTimers();
