@@ -105,7 +105,7 @@ void Fail() {
 
 void StartVideo(const char* path) {
     std::string name;
-    // 1.-2. A name without an extension or a missing file starts nothing; nothing is
+    // A name without an extension or a missing file starts nothing; nothing is
     // wanted any more either, or whoever asked would wait for it for ever.
     if (!CutName(path, name)) {
         videoState = 0;
@@ -115,18 +115,18 @@ void StartVideo(const char* path) {
         videoState = 0;
         return;
     }
-    // 3.
+    // Videos switched off in the settings.
     if (videosOn == 0) {
         videoState = 0;
         return;
     }
-    // 4.
+    // The music and the effects wait while the video plays.
     skipVideo = 0;
     if (!keepMusic) {
         PauseMusic();
         MuteAllSlots();
     }
-    // 5.
+    // A video already open gives way to the new one.
     if (decoder) CloseVideo(decoder);
     audio::ClearVideoAudio();
     std::memset(videoName, 0, sizeof videoName);
@@ -148,7 +148,6 @@ void StartVideo(const char* path) {
 }
 
 void VideoFrame() {
-    // 1.
     presentEnabled = 1;
     if (!decoder) {
         // Nothing open (switched off or already ended): leave video mode.
@@ -163,7 +162,7 @@ void VideoFrame() {
         return;
     }
     PumpSound();
-    // 2. Every frame, so that the loop's music poll cannot bring the music back.
+    // Every frame, so that the loop's music poll cannot bring the music back.
     if (!keepMusic) PauseMusic();
     // The clock starts with the first picture shown: start-up work between the
     // start and the first frame does not eat the video's first pictures.

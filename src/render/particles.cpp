@@ -167,23 +167,23 @@ void SpawnParticle(int index) {
     for (int i = 0; i < capacity && !p; ++i)
         if (Get<int32_t>(Particle(sys, i), pLife) == 0) p = Particle(sys, i);
     if (!p) return;
-    // 1. Life.
+    // Life.
     int32_t life = static_cast<int32_t>(static_cast<float>(Get<uint32_t>(sys, kLife)) + S() * Get<float>(sys, kLifeJitter));
     if (life == 0) life = 1;
     Put(p, pLife, life);
     Put<uint32_t>(sys, kLiveFlag, 1);
-    // 2. Spin.
+    // Spin.
     const float spinRate = Get<float>(sys, kSpinRate);
     if (spinRate != 0.0f) {
         Put(p, pSpin, spinRate);
         Put(p, pAngle, R() * 3.14f);
         if (Get<uint8_t>(sys, kRandomSpin)) Put(p, pSpin, S() * spinRate);
     }
-    // 3. Age and size.
+    // Age and size.
     Put(p, pAge, 0.0f);
     Put(p, pSize, R() * Get<float>(sys, kSizeJitter) + Get<float>(sys, kSize));
     Put(p, pSizeRate, R() * Get<float>(sys, kSizeRateJitter) + Get<float>(sys, kSizeRate));
-    // 4. Start position: the oscillating, jittered offset through the emitter matrix.
+    // Start position: the oscillating, jittered offset through the emitter matrix.
     Mat4 rx, ry, rz, t, e;
     MatRotationX(rx, Get<float>(sys, kRotationX));
     MatRotationY(ry, Get<float>(sys, kRotationY));
@@ -207,7 +207,7 @@ void SpawnParticle(int index) {
     phase.y += synch * rate.y;
     phase.z += synch * rate.z;
     PutVec(sys, kPhases, phase);
-    // 5. Motion.
+    // Motion.
     const Vec3 aBase = GetVec(sys, kAcceleration), aJitter = GetVec(sys, kAccelerationJitter);
     const Vec3 vBase = GetVec(sys, kVelocity), vJitter = GetVec(sys, kVelocityJitter);
     Vec3 a, v;
@@ -219,7 +219,7 @@ void SpawnParticle(int index) {
     v.z = S() * vJitter.z + vBase.z;
     PutVec(p, pAcceleration, a);
     PutVec(p, pVelocity, v);
-    // 6. Colour lanes and their change per tick.
+    // Colour lanes and their change per tick.
     int32_t d = Get<uint8_t>(sys, kFadeByLife)
                     ? life
                     : static_cast<int32_t>(static_cast<float>(Get<uint32_t>(sys, kFadeTicks)) + S() * Get<float>(sys, kFadeJitter));
