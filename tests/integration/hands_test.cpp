@@ -8,35 +8,19 @@
 namespace tarvex {
 namespace {
 
-class HandsTest : public ::testing::Test {
+class HandsTest : public test::DemoPlayTest {
 protected:
-    void SetUp() override {
-        demo = test::GeneratedDemo("packed", false);
-        ASSERT_FALSE(demo.empty());
-        dir = test::TempDir(std::string("hands-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // Plays scene 0 with replay lines of their own ("FRAME kind ...").
+    void Play0(int frames, const std::vector<std::string>& lines, const std::vector<int>& dumps,
+               const std::vector<int>& shots) {
+        for (const std::string& l : lines) Line(l);
+        Play("--scene 0", frames, dumps, shots);
     }
-    // Plays scene 0 for `frames` frames with the replay; dumps and screenshots at the frames given.
-    void Play(int frames, const std::vector<std::string>& replay, const std::vector<int>& dumps,
-              const std::vector<int>& shots) {
-        test::WriteReplay(dir + "/replay.txt", replay);
-        std::string args = "--headless --fixed-fps 30 --seed 1 --scene 0 --frames " + std::to_string(frames) +
-                           " --path " + demo + " --saves " + dir + "/saves --replay " + dir + "/replay.txt";
-        for (int f : dumps) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
-        for (int f : shots) args += " --screenshot " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".png";
-        ASSERT_EQ(test::RunEngine(args, dir + "/log.txt"), 0);
-    }
-    nlohmann::json Dump(int frame) {
-        nlohmann::json j = test::ReadJson(dir + "/" + std::to_string(frame) + ".json");
-        EXPECT_FALSE(j.is_discarded()) << "frame " << frame;
-        return j;
-    }
-    test::Picture Shot(int frame) { return test::ReadPicture(dir + "/" + std::to_string(frame) + ".png"); }
-    std::string demo, dir;
 };
 
 TEST_F(HandsTest, VerbBarAndCursorFollowThePointer) {
     // The scene fades in over its first 16 frames; the pictures compared come later.
-    Play(70,
+    Play0(70,
          {"0 pointer 400 300", "25 pointer 80 12", "26 press left", "28 release left", "32 pointer 112 20",
           "33 press left", "34 release left", "40 pointer 32 12", "41 press left", "42 release left",
           "50 pointer 3 3"},
@@ -65,7 +49,7 @@ TEST_F(HandsTest, VerbBarAndCursorFollowThePointer) {
 }
 
 TEST_F(HandsTest, RightClicksOpenAndCloseTheToolbar) {
-    Play(90,
+    Play0(90,
          {"0 pointer 300 200", "25 press right", "26 release right", "50 pointer 200 500", "60 press right",
           "61 release right"},
          {24, 28, 45, 65, 85}, {24, 45, 85});

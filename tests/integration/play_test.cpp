@@ -12,39 +12,13 @@
 namespace tarvex {
 namespace {
 
-class PlayTest : public ::testing::Test {
+class PlayTest : public test::DemoPlayTest {
 protected:
-    void SetUp() override {
-        demo = test::GeneratedDemo("packed", false);
-        ASSERT_FALSE(demo.empty());
-        dir = test::TempDir(std::string("play-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    // A left (or right) click at frame f: pointer and press, released a frame later.
-    void Click(int f, int x, int y, const char* button = "left") {
-        replay.push_back(std::to_string(f) + " pointer " + std::to_string(x) + " " + std::to_string(y));
-        replay.push_back(std::to_string(f) + " press " + button);
-        replay.push_back(std::to_string(f + 1) + " release " + button);
-    }
-    void Play(const std::string& start, int frames, const std::vector<int>& dumps, const std::vector<int>& shots = {}) {
-        test::WriteReplay(dir + "/replay.txt", replay);
-        std::string args = "--headless --fixed-fps 30 --seed 1 " + start + " --frames " + std::to_string(frames) +
-                           " --path " + demo + " --saves " + dir + "/saves --replay " + dir + "/replay.txt";
-        for (int f : dumps) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
-        for (int f : shots) args += " --screenshot " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".png";
-        ASSERT_EQ(test::RunEngine(args, dir + "/log.txt"), 0);
-    }
-    nlohmann::json Dump(int frame) {
-        nlohmann::json j = test::ReadJson(dir + "/" + std::to_string(frame) + ".json");
-        EXPECT_FALSE(j.is_discarded()) << "frame " << frame;
-        return j;
-    }
     static uint32_t Flags(const nlohmann::json& j, int scene) {
         const auto& f = j["sceneFlags"];
         const std::string key = std::to_string(scene);
         return f.contains(key) ? f[key].get<uint32_t>() : 0;
     }
-    std::vector<std::string> replay;
-    std::string demo, dir;
 };
 
 // Screen points of the keypad's keys 0..9.
@@ -87,7 +61,7 @@ TEST_F(PlayTest, TheLiftRideThroughTheKeypad) {
     EXPECT_EQ(ride["previousScene"], 0);
 
     // The subtitle is drawn in the band at y 352: white letters on a darkened band.
-    const auto with = test::ReadPicture(dir + "/845.png"), without = test::ReadPicture(dir + "/905.png");
+    const auto with = Shot(845), without = Shot(905);
     ASSERT_TRUE(with.ok && without.ok);
     int white = 0;
     for (int y = 352; y < 368; ++y)

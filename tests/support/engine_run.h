@@ -1,6 +1,7 @@
 // End-to-end runs of the engine binary: headless, on a virtual clock, driven by a
 // replay script, observed through --dump-state and screenshots.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/png_io.h"
+#include "support/test_support.h"
 
 namespace tarvex::test {
 
@@ -53,5 +55,40 @@ inline double Difference(const Picture& a, const Picture& b, int x0, int y0, int
             for (int c = 0; c < 3; ++c) sum += std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c]));
     return n ? sum / (3.0 * n) : 0;
 }
+
+// Tests that play the generated demo in the engine: a replay built click by click, a run
+// headless on the virtual clock, the dumps and screenshots of the frames asked for.
+class DemoPlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        demo = GeneratedDemo("packed", false);
+        ASSERT_FALSE(demo.empty());
+        dir = TempDir(std::string("play-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    // A left (or right) click at frame f: pointer and press, released a frame later.
+    void Click(int f, int x, int y, const char* button = "left") {
+        replay.push_back(std::to_string(f) + " pointer " + std::to_string(x) + " " + std::to_string(y));
+        replay.push_back(std::to_string(f) + " press " + button);
+        replay.push_back(std::to_string(f + 1) + " release " + button);
+    }
+    void Line(const std::string& line) { replay.push_back(line); }
+    // Runs the engine from `start` (--scene N and its options) for `frames` frames.
+    void Play(const std::string& start, int frames, const std::vector<int>& dumps, const std::vector<int>& shots = {}) {
+        WriteReplay(dir + "/replay.txt", replay);
+        std::string args = "--headless --fixed-fps 30 --seed 1 " + start + " --frames " + std::to_string(frames) +
+                           " --path " + demo + " --saves " + dir + "/saves --replay " + dir + "/replay.txt";
+        for (int f : dumps) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
+        for (int f : shots) args += " --screenshot " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".png";
+        ASSERT_EQ(RunEngine(args, dir + "/log.txt"), 0);
+    }
+    nlohmann::json Dump(int frame) {
+        nlohmann::json j = ReadJson(dir + "/" + std::to_string(frame) + ".json");
+        EXPECT_FALSE(j.is_discarded()) << "frame " << frame;
+        return j;
+    }
+    Picture Shot(int frame) { return ReadPicture(dir + "/" + std::to_string(frame) + ".png"); }
+    std::vector<std::string> replay;
+    std::string demo, dir;
+};
 
 }  // namespace tarvex::test
