@@ -38,11 +38,6 @@ void MenuFrame() {
     Present(false);
 }
 
-void QuickSave() {}
-void LoadQuickSave() {}
-void LoadAutoSave() {}
-void AutoSave() {}
-void TypeSaveNameChar(int) {}
 
 void StartNewGame(int scene, const std::function<void()>& prepare) {
     MainSost = 0;

@@ -9,11 +9,6 @@ extern int menuInputState;  // 2 while a save name is typed
 
 void MenuInit();
 void MenuFrame();
-void QuickSave();
-void LoadQuickSave();
-void LoadAutoSave();
-void AutoSave();
-void TypeSaveNameChar(int ch);
 // The new-game command: a fresh game started in `scene`; `prepare`, when given, runs on
 // the fresh tables just before the scene is entered (the developer options' items and flags).
 void StartNewGame(int scene, const std::function<void()>& prepare = {});

@@ -592,6 +592,29 @@ Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipm
     return t;
 }
 
+bool UploadThumbnailTexture(const uint8_t* rgb) {
+    const DisplayObjects& o = GetDisplayObjects();
+    if (!DisplayReady() || !o.thumbnailTexture || !rgb) return false;
+    // Converted to the texture's own 5-6-5 format.
+    std::vector<uint16_t> pixels(256 * 256);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint8_t* p = rgb + i * 3;
+        pixels[i] = static_cast<uint16_t>(((p[0] >> 3) << 11) | ((p[1] >> 2) << 5) | (p[2] >> 3));
+    }
+    glBindTexture(GL_TEXTURE_2D, o.thumbnailTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    return glGetError() == GL_NO_ERROR;
+}
+
+Texture ThumbnailTexture() {
+    Texture t;
+    t.id = GetDisplayObjects().thumbnailTexture;
+    t.width = t.height = 256;
+    return t;
+}
+
 void ReleaseTexture(Texture*& texture) {
     if (!texture) return;
     if (texture->id && display.context) glDeleteTextures(1, &texture->id);

@@ -92,6 +92,12 @@ void ReleaseTexture(Texture*& texture);
 // Draws a texture on a screen rectangle; with alphaBlend the texel alpha blends.
 void DrawTexture(const Texture& texture, int x, int y, int width, int height, bool alphaBlend);
 
+// The saved games' thumbnail texture (256 x 256): filled from 8-bit RGB rows, top-down;
+// false without a display.
+bool UploadThumbnailTexture(const uint8_t* rgb);
+// The texture as the device draws it (id 0 without a display).
+Texture ThumbnailTexture();
+
 // GL names of the shared objects the renderer builds on.
 struct DisplayObjects {
     unsigned backFramebuffer = 0;

@@ -23,6 +23,7 @@
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
+#include "text/notice.h"
 
 namespace tarvex {
 
@@ -123,6 +124,7 @@ void GameFrame() {
     HeldItemFrame();
     DrawPointer();
     DrawDialogText();
+    DrawNotice();
     UpdateSubtitle();
     CheckSceneRequest(frameStartScene);
     CountFrame(ClockSeconds());

@@ -5,6 +5,7 @@
 #include "interaction/interaction_state.h"
 #include "media/sound.h"
 #include "menu/menu.h"
+#include "menu/saved_games.h"
 #include "model/actor.h"
 #include "platform/display.h"
 #include "platform/timers.h"

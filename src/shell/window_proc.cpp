@@ -7,6 +7,7 @@
 #include "media/sound.h"
 #include "media/video.h"
 #include "menu/menu.h"
+#include "menu/saved_games.h"
 #include "platform/display.h"
 #include "platform/timers.h"
 #include "scripts/devices.h"
