@@ -37,6 +37,8 @@ bool SaveGame(const std::string& gameName, std::string* error = nullptr);
 // Reads and checks the whole file, then replaces the running game by it and returns to
 // the game; a refused file leaves the running game untouched and says why.
 bool LoadGame(const std::string& gameName, std::string* error = nullptr);
+// The same for a file named by its path on disk.
+bool LoadGameFile(const std::string& path, std::string* error = nullptr);
 
 // The save written at every scene switch; the quick save (F5); their loads (F6, F7).
 // None acts while a video plays.

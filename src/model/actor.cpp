@@ -243,6 +243,8 @@ float HeadingTowards(float dx, float dz) {
     return h;
 }
 
+void ClearRestoredHeroPlace() { heroRestorePending = false; }
+
 void SetRestoredHeroPlace(const Vec3& position, float heading) {
     heroRestorePending = true;
     heroRestorePosition = position;
@@ -503,6 +505,16 @@ static void ActorFields(Record& a, Copy&& copy) {
 void SerializeActor(const ActorRecord& a, uint8_t* out) {
     std::memset(out, 0, kActorRecordSize);
     ActorFields(a, [out](size_t offset, const void* v, size_t n) { std::memcpy(out + offset, v, n); });
+}
+
+bool ActorImageSound(const uint8_t* in) {
+    ActorRecord a;
+    ActorFields(a, [in](size_t offset, void* v, size_t n) { std::memcpy(v, in + offset, n); });
+    auto finite = [](const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
+    return finite(a.position) && finite(a.waypoint) && finite(a.destination) && std::isfinite(a.heading) &&
+           std::isfinite(a.frame) && std::isfinite(a.walkSpeed) && std::isfinite(a.secondSpeed) &&
+           std::isfinite(a.finalHeading) && a.path.pathLength >= -1 && a.path.pathLength <= kMaxPathPoints &&
+           a.path.pathIndex >= 0 && a.path.pathIndex < kMaxPathPoints && a.motion >= 0 && a.motion < kMotionCount;
 }
 
 void DeserializeActor(const uint8_t* in, ActorRecord& a) {

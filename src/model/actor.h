@@ -59,11 +59,15 @@ extern uint32_t idleVariantLock[1024];
 
 // The saved-game image of a record: the byte layout saved games store.
 void SerializeActor(const ActorRecord& actor, uint8_t* out);
+// Whether an image holds values the engine can place and walk with (finite positions and
+// angles, a path and a motion inside their tables).
+bool ActorImageSound(const uint8_t* image);
 // Reads an image back; the attachments table is not part of it and comes back empty.
 void DeserializeActor(const uint8_t* in, ActorRecord& actor);
 
 // A restored game's hero place, applied once to the next actor 0 created.
 void SetRestoredHeroPlace(const Vec3& position, float heading);
+void ClearRestoredHeroPlace();
 
 int LoadActor(const char* path, const Vec3& position, float heading);
 int AttachActor(const char* path, const char* boneName, int parent);

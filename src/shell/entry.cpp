@@ -14,6 +14,7 @@
 #include "media/sound.h"
 #include "media/video.h"
 #include "menu/menu.h"
+#include "menu/saved_games.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -80,6 +81,7 @@ int RunGame(const Options& options) {
     std::multimap<long long, std::string> stateDumps;
     for (const auto& [frame, file] : options.stateDumps) stateDumps.emplace(frame, Absolute(file));
     std::string replay = Absolute(options.replay), record = Absolute(options.record);
+    const std::string load = Absolute(options.load);
     if (!options.path.empty() && ::chdir(options.path.c_str()) != 0) {
         std::fprintf(stderr, "tarvex: cannot open the game folder %s\n", options.path.c_str());
         return 1;
@@ -144,6 +146,12 @@ int RunGame(const Options& options) {
             for (int tool : options.give) SetToolOwnership(tool, 1, 0);
             for (const auto& [scene, mask] : options.flags) SetFlagsOf(scene, mask);
         });
+    // A saved game to start from: as the load panel would load it; a refused file leaves
+    // the menu open with the reason on the screen.
+    if (!load.empty() && options.scene < 0) {
+        StopVideo();
+        LoadGameFile(load);
+    }
     RestartFrameRateWindow();
     // The window is active from the start; focus events keep it up to date.
     PostMessage(MessageType::Activate, 1);

@@ -19,6 +19,7 @@ uint8_t backgroundValid = 0;
 int gameStarted = 0;
 int requestedTrack = 3;
 int MainSost = 0;
+int MainFlags = 0;
 
 float fogStart = 0.0f, fogEnd = 0.0f;
 uint32_t fogColour = 0;
@@ -59,6 +60,7 @@ void ResetShellGlobals() {
     gameStarted = 0;
     requestedTrack = 3;
     MainSost = 0;
+    MainFlags = 0;
     fogStart = fogEnd = 0.0f;
     fogColour = 0;
     fogEnabled = false;

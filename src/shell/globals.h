@@ -22,6 +22,7 @@ extern uint8_t backgroundValid;
 extern int gameStarted;
 extern int requestedTrack;
 extern int MainSost;
+extern int MainFlags;
 
 // Fog values a scene script may set (start, end in eye-space units; colour 0xRRGGBB).
 extern float fogStart, fogEnd;

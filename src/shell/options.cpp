@@ -14,6 +14,7 @@ const char* UsageText() {
            "  --linear               scale the picture with linear filtering (default: nearest)\n"
            "  --settings             show the settings dialog at start-up\n"
            "  --scene N              start a new game directly in scene N (0..298)\n"
+           "  --load FILE            start from a saved game (a refused file leaves the menu open)\n"
            "  --give TOOL            with --scene: the tool (0..999) is in the inventory (repeatable)\n"
            "  --flag SCENE:MASK      with --scene: flags of a scene set, MASK in hex (repeatable)\n"
            "  --headless             no window and no sound device (offscreen drawing)\n"
@@ -60,6 +61,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
         else if (arg == "--saves") { if (!value(o.saves)) return false; }
         else if (arg == "--replay") { if (!value(o.replay)) return false; }
         else if (arg == "--record") { if (!value(o.record)) return false; }
+        else if (arg == "--load") { if (!value(o.load)) return false; }
         else if (arg == "--fixed-fps") {
             if (!value(v)) return false;
             char* end = nullptr;

@@ -22,6 +22,7 @@ struct Options {
     std::string record;
     std::string path;   // game folder
     std::string saves;  // saves folder
+    std::string load;   // a saved game to start from
     int scene = -1;
     // Developer options for a game started with --scene: items in the inventory and
     // flags of scenes set before the scene is entered.

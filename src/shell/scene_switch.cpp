@@ -14,6 +14,7 @@
 #include "resources/anim_slot.h"
 #include "scene/scene_load.h"
 #include "scripts/scene_dispatch.h"
+#include "shell/game_tables.h"
 #include "shell/globals.h"
 #include "text/dialogue.h"
 
@@ -88,25 +89,7 @@ void SwitchScene() {
     RestartFrameRateWindow();
 }
 
-void ResetSceneState() {
-    ResetSceneRendering();
-    fogEnabled = false;
-    frameRateCap = 32.0f;
-    ResetSceneTools();
-    StopAllSlots();
-    ResetSceneSlots();
-    ResetSceneObjects();
-    ResetParticles();
-    ResetActors();
-    postedEndEvent = -1;
-    EXE = 0;
-    scriptValue1 = scriptValue2 = 0;
-    fadeState = 1;
-    subtitleLength = 0;
-    ResetSceneSounds();
-    playMode = 0;
-    backgroundValid = 1;
-}
+void ResetSceneState() { ResetTablesForSceneSwitch(); }
 
 void ResetSceneSwitch() {
     pendingScene = -1;

@@ -6,22 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "interaction/game_state.h"
-#include "interaction/interaction_state.h"
-#include "interaction/toolbar.h"
 #include "platform/clock.h"
 #include "platform/display.h"
-#include "platform/input.h"
-#include "platform/timers.h"
-#include "resources/anim_slot.h"
-#include "scripts/devices.h"
-#include "scripts/scene_dispatch.h"
 #include "shell/config.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
-#include "shell/window_proc.h"
-#include "text/dialogue.h"
-#include "text/text_table.h"
+#include "shell/game_tables.h"
 
 namespace tarvex::test {
 
@@ -72,21 +60,10 @@ std::string GeneratedDemo(const std::string& variant, bool loose) {
 }
 
 void ResetEngine() {
-    ResetShellGlobals();
     ResetConfig();
-    ResetSceneSwitch();
-    ResetInteractionState();
-    ResetGameState();
-    ResetAnimSlots();
-    ResetDialogue();
-    ResetTextTables();
-    ResetToolbar();
-    ResetScriptState();
-    ResetSceneFunctions();
-    ResetDevices();
-    ResetInput();
-    ResetWindowProc();
-    KillAllWindowTimers();
+    // Saves written by a test (the automatic save of every scene switch) stay in its folder.
+    SetSavesDirectory(TempDir("saves"));
+    ResetAllTables();
     SetFixedFrameRate(0);
 }
 

@@ -1,0 +1,365 @@
+// Saved games on the generated demo: the file as an independent reader sees it, saving and
+// loading back, every kind of refused file, writes that fail half-way, the save list and
+// the typed name.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "interaction/game_state.h"
+#include "menu/menu.h"
+#include "menu/save_file.h"
+#include "menu/saved_games.h"
+#include "platform/surface.h"
+#include "scripts/script_api.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "shell/state_dump.h"
+#include "support/engine_run.h"
+#include "support/game_harness.h"
+#include "text/notice.h"
+
+namespace tarvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+int32_t I32(const std::vector<uint8_t>& b, size_t at) { return static_cast<int32_t>(U32(b, at)); }
+
+// The offsets of the file's rows, counted here from the rows' sizes.
+struct Rows {
+    size_t scene = 120004, states = 120008, flags = 120008 + 2048, toolSize = 120008 + 4096;
+    size_t tools = toolSize + 4, mainSost = tools + 1024 * 468, mainFlags = mainSost + 4, regions = mainFlags + 4;
+    size_t soundSize = regions + 64 * 48, sounds = soundSize + 4, slotSize = sounds + 64 * 152;
+    size_t slots = slotSize + 4, previous = slots + 128 * 220, endEvent = previous + 4, values = endEvent + 4;
+    size_t fade = values + 48, gamma = fade + 4, track = gamma + 4, voice = track + 4, play = voice + 4;
+    size_t cap = play + 4, camera = cap + 4, shadowLength = camera + 48, unused = shadowLength + 24;
+    size_t timer = unused + 228, subtitle = timer + 4, subtitleLength = subtitle + 1536;
+    size_t actorSize = subtitleLength + 4, actors = actorSize + 4, emitters = actors + 16 * 7088;
+    size_t End(uint32_t n) const { return emitters + 4 + n + 12; }
+};
+
+class SavesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string demo = test::GeneratedDemo("packed", false);
+        ASSERT_FALSE(demo.empty());
+        ASSERT_TRUE(game.Start(demo, 0));
+        saves = SavesDirectory();
+        // A little progress to keep: flags, an item, a place for the hero.
+        SetFlagsOf(98, 0x6);
+        SetStateOf(131, 5);
+        SetFlagsOf(600, 0x10);
+        SetToolOwnership(62, 1, 0);
+        SetToolOwnership(742, 1, 0);
+        ToolTable[379].firstLook = 0;
+    }
+    std::string Path(const std::string& name) { return saves + "/" + name; }
+    test::GameHarness game;
+    std::string saves;
+};
+
+TEST_F(SavesTest, TheFileHoldsItsRowsWhereAReaderCountsThem) {
+    previousScene = 98;
+    heldTool = 62;
+    EXE = 4;
+    ASSERT_TRUE(SaveGame("saves\\layout.sav"));
+    const std::vector<uint8_t> b = ReadFile(Path("layout.sav"));
+    const Rows r;
+    const uint32_t emitters = U32(b, r.emitters);
+    ASSERT_EQ(b.size(), r.End(emitters));
+    EXPECT_EQ(I32(b, 0), -1);
+    EXPECT_EQ(I32(b, r.scene), 0);
+    EXPECT_EQ(U32(b, r.states + 4 * 131), 5u);
+    EXPECT_EQ(U32(b, r.flags + 4 * 98), 6u);
+    EXPECT_EQ(U32(b, r.toolSize), 468u);
+    EXPECT_EQ(b[r.tools + 62 * 468], 1);  // in the inventory
+    EXPECT_EQ(I32(b, r.tools + 379 * 468 + 4), 0);  // placed in scene 0
+    EXPECT_EQ(U32(b, r.soundSize), 152u);
+    EXPECT_EQ(U32(b, r.slotSize), 220u);
+    EXPECT_EQ(I32(b, r.previous), 98);
+    EXPECT_EQ(I32(b, r.values + 7 * 4), 4);    // the pending action
+    EXPECT_EQ(I32(b, r.values + 11 * 4), 62);  // the held tool
+    EXPECT_EQ(I32(b, r.values + 4 * 4), 0);    // the toolbar, closed
+    EXPECT_EQ(U32(b, r.actorSize), 7088u);
+    EXPECT_EQ(b[r.actors], 1);  // the hero is in use
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[r.actors + 104])), "models/gorin.md");
+    // The unused row repeats the start of tool record 0.
+    EXPECT_EQ(0, std::memcmp(&b[r.unused], &b[r.tools], 228));
+    // Scenes past 511 are not in the file.
+    EXPECT_EQ(b.size(), r.End(emitters));
+}
+
+TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnail) {
+    ASSERT_TRUE(SaveGame("saves/a.sav"));
+    SetFlagsOf(98, 0x100);
+    SetToolOwnership(62, 0, 0);
+    currentVerb = kVerbTalk;
+    ASSERT_TRUE(LoadGame("saves/a.sav"));
+    EXPECT_EQ(TestFlagsOf(98, 0xFFFF), 0x6u);
+    EXPECT_EQ(ToolTable[62].inInventory, 1);
+    EXPECT_EQ(TestFlagsOf(600, 0x10), 0u);  // only scenes 0..511 are kept
+    EXPECT_EQ(currentVerb, kVerbLook);
+    EXPECT_EQ(menuActive, 0);
+    ASSERT_TRUE(SaveGame("saves/b.sav"));
+    const auto a = ReadFile(Path("a.sav")), b = ReadFile(Path("b.sav"));
+    ASSERT_EQ(a.size(), b.size());
+    const auto differ = std::mismatch(a.begin() + 120004, a.end(), b.begin() + 120004);
+    EXPECT_EQ(differ.first, a.end()) << "first difference at byte " << (differ.first - a.begin());
+}
+
+TEST_F(SavesTest, AGameGoesOnWhereItWasSaved) {
+    game.Frames(20);
+    game.Click(90, 314);  // the hero walks to the panel
+    game.Frames(30);
+    PlayResponse(1506);
+    const Vec3 where = actors[0].position;
+    const float facing = actors[0].heading;
+    ASSERT_TRUE(SaveGame("saves/walk.sav"));
+    game.Frames(40);
+    ASSERT_TRUE(LoadGame("saves/walk.sav"));
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_NEAR(actors[0].position.x, where.x, 1e-4f);
+    EXPECT_NEAR(actors[0].position.z, where.z, 1e-4f);
+    EXPECT_FLOAT_EQ(actors[0].heading, facing);
+    EXPECT_TRUE(actors[1].inUse);  // the head is there again
+    EXPECT_EQ(SubtitleString(), u"Пластиковая карточка.");
+    EXPECT_EQ(EXE, 4);  // the panel is still what the hero is going for
+}
+
+TEST_F(SavesTest, RefusedFilesLeaveTheRunningGameAsItWas) {
+    ASSERT_TRUE(SaveGame("saves/good.sav"));
+    const std::vector<uint8_t> good = ReadFile(Path("good.sav"));
+    SetFlagsOf(12, 0x77);
+    const std::string before = StateJson(0);
+    auto refused = [&](const std::vector<uint8_t>& bytes, const char* what) {
+        WriteFile(Path("bad.sav"), bytes);
+        std::string error;
+        EXPECT_FALSE(LoadGame("saves/bad.sav", &error)) << what;
+        EXPECT_FALSE(error.empty()) << what;
+        EXPECT_EQ(StateJson(0), before) << what;
+    };
+    // Cut anywhere.
+    for (size_t n = 0; n < good.size(); n += 997)
+        refused(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)), "short");
+    std::vector<uint8_t> longer = good;
+    longer.push_back(0);
+    refused(longer, "long");
+    const Rows r;
+    for (size_t at : {r.toolSize, r.soundSize, r.slotSize, r.actorSize}) {
+        std::vector<uint8_t> other = good;
+        other[at] ^= 4;
+        refused(other, "record size");
+    }
+    auto with = [&](size_t at, int32_t value) {
+        std::vector<uint8_t> b = good;
+        std::memcpy(&b[at], &value, 4);
+        return b;
+    };
+    refused(with(r.scene, 299), "scene");
+    refused(with(r.scene, -1), "no scene");
+    refused(with(r.previous, 512), "previous scene");
+    refused(with(r.values + 11 * 4, 1024), "held tool");
+    refused(with(r.values, 99999), "sequence step");
+    refused(with(r.gamma, 70000), "gamma");
+    std::vector<uint8_t> emitters = good;
+    const uint32_t n = U32(good, r.emitters);
+    emitters.insert(emitters.begin() + static_cast<std::ptrdiff_t>(r.emitters + 4 + n), 200 - n, 0);
+    std::memcpy(&emitters[r.emitters], "\xC8\0\0\0", 4);
+    refused(emitters, "emitters");
+    std::vector<uint8_t> name = good;
+    std::memset(&name[r.tools + 5 * 468 + 29], 'a', 130);
+    refused(name, "tool picture name");
+    std::vector<uint8_t> slotName = good;
+    std::memset(&slotName[r.slots + 3 * 220 + 66], 'b', 128);
+    refused(slotName, "slot name");
+    std::vector<uint8_t> actor = good;
+    std::memcpy(&actor[r.actors + 6900], "\0\x10\0\0", 4);  // path index 4096
+    refused(actor, "actor");
+    std::vector<uint8_t> nan = good;
+    std::memcpy(&nan[r.actors + 8], "\0\0\xC0\x7F", 4);  // NaN position
+    refused(nan, "actor position");
+    EXPECT_FALSE(LoadGame("saves/missing.sav"));
+    EXPECT_NE(CurrentNotice().find("missing.sav"), std::string::npos);
+}
+
+TEST_F(SavesTest, AFileWithoutThumbnailLoads) {
+    ASSERT_TRUE(SaveGame("saves/t.sav"));
+    const auto full = ReadFile(Path("t.sav"));
+    WriteFile(Path("old.sav"), std::vector<uint8_t>(full.begin() + 120004, full.end()));
+    SetFlagsOf(98, 0x100);
+    ASSERT_TRUE(LoadGame("saves/old.sav"));
+    EXPECT_EQ(TestFlagsOf(98, 0xFFFF), 0x6u);
+    SaveImage image;
+    std::string error;
+    const auto old = ReadFile(Path("old.sav"));
+    ASSERT_TRUE(ParseSave(old.data(), old.size(), image, error)) << error;
+    EXPECT_FALSE(image.hasThumbnail);
+}
+
+TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
+    playMode = 2;
+    EXPECT_FALSE(SaveGame("saves/v.sav"));
+    QuickSave();
+    AutoSave();
+    EXPECT_FALSE(fs::exists(Path("v.sav")));
+    EXPECT_FALSE(fs::exists(Path("quick.sav")));
+    playMode = 0;
+    // The toolbar open while saving: the save holds it closed, and it closes.
+    DRAWTOOLBAR = 1;
+    STARTTOOLBAR = 1;
+    ASSERT_TRUE(SaveGame("saves/bar.sav"));
+    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_EQ(I32(ReadFile(Path("bar.sav")), Rows{}.values + 16), 0);
+    currentScene = -1;
+    EXPECT_FALSE(SaveGame("saves/none.sav"));
+}
+
+TEST_F(SavesTest, AWriteThatFailsLeavesThePreviousSaveWhole) {
+    QuickSave();
+    const auto previous = ReadFile(Path("quick.sav"));
+    ASSERT_FALSE(previous.empty());
+    SetFlagsOf(98, 0x100);
+    // Killed half-way: the file size limit stops the writer inside the file.
+    const pid_t child = fork();
+    if (child == 0) {
+        rlimit limit{200000, 200000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QuickSave();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));  // SIGXFSZ
+    EXPECT_EQ(ReadFile(Path("quick.sav")), previous);
+    // A failed write is reported to the player, and the old save still loads.
+    fs::remove(Path("quick.sav.tmp"));  // what the killed writer left
+    fs::create_directories(Path("quick.sav.tmp"));
+    std::string error;
+    EXPECT_FALSE(SaveGame("saves/quick.sav", &error));
+    EXPECT_FALSE(CurrentNotice().empty());
+    EXPECT_EQ(ReadFile(Path("quick.sav")), previous);
+    fs::remove_all(Path("quick.sav.tmp"));
+    LoadQuickSave();
+    EXPECT_EQ(TestFlagsOf(98, 0x100), 0u);
+}
+
+TEST_F(SavesTest, TheListIsSortedAndTakesAnyFileName) {
+    for (const char* name : {"quick.sav", "b.sav", "auto.sav", "A.SAV", "notes.txt", "\xff\xfe.sav"})
+        WriteFile(Path(name), {1, 2, 3});
+    saveList.selected = 1;
+    ListSaves();
+    ASSERT_EQ(saveList.names.size(), 5u);
+    EXPECT_EQ(saveList.names[0], "A.SAV");
+    EXPECT_EQ(saveList.names[1], "auto.sav");
+    EXPECT_EQ(saveList.names[4], "\xff\xfe.sav");
+    EXPECT_EQ(saveNameBuffer, "saves\\auto.sav");
+    for (int i = 0; i < 130; ++i) WriteFile(Path("n" + std::to_string(1000 + i) + ".sav"), {0});
+    ListSaves();
+    EXPECT_EQ(saveList.names.size(), 128u);
+}
+
+TEST_F(SavesTest, TypedNamesTakeEightSafeCharactersAndKeepThePrefix) {
+    menuInputState = 2;
+    saveNameBuffer = kSaveNamePrefix;
+    for (int ch : std::initializer_list<int>{'a', 0xC0, '/', '\\', ':', '*', '?', '"', '<', '>', '|', 0x7F, 13, '1', '2', '3', '4', '5', '6', '7', '8'})
+        TypeSaveNameChar(ch);
+    EXPECT_EQ(saveNameBuffer, "saves\\aА123456");  // the eighth character stops the name
+    TypeSaveNameChar(8);
+    TypeSaveNameChar(8);
+    EXPECT_EQ(saveNameBuffer, "saves\\aА1234");
+    for (int i = 0; i < 20; ++i) TypeSaveNameChar(8);
+    EXPECT_EQ(saveNameBuffer, "saves\\");
+    TypeSaveNameChar(0xE4);  // д
+    ASSERT_TRUE(SaveGame(saveNameBuffer + ".sav"));
+    EXPECT_TRUE(fs::exists(Path("д.sav")));
+    menuInputState = 0;
+    TypeSaveNameChar('x');  // only while a name is typed
+    EXPECT_EQ(saveNameBuffer, "saves\\д");
+}
+
+TEST(Thumbnail, FourByFourAveragesAtEveryDepth) {
+    for (int depth : {32, 16, 15}) {
+        Surface* s = CreateSurface(800, 600, depth);
+        ASSERT_NE(s, nullptr);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x)
+                SetPixel(*s, x, y, PackRgb(depth, static_cast<uint8_t>(x & 0xF8), static_cast<uint8_t>((y * 4) & 0xFC), 200));
+        const auto t = MakeThumbnail(s->pixels.data(), s->pitch, depth);
+        ASSERT_EQ(t.size(), kThumbnailBytes);
+        // Pixel (10, 20): x 40..43 share red 40; y 80..83 give green 64, 68, 72, 76.
+        const uint8_t* p = &t[(20 * 200 + 10) * 4];
+        EXPECT_EQ(p[2], 40) << depth;
+        EXPECT_EQ(p[1], depth == 15 ? 68 : 70) << depth;  // 15 bits keep five of green's eight
+        EXPECT_NEAR(p[0], 200, 8) << depth;
+        ReleaseSurface(s);
+    }
+}
+
+class SaveRuns : public test::DemoPlayTest {};
+
+TEST_F(SaveRuns, QuickSaveThenLoadFromTheCommandLineAndTheTool) {
+    Line("20 pointer 90 314");
+    Line("20 press left");
+    Line("21 release left");
+    Line("30 key F5");
+    Play("--scene 0 --give 62 --flag 98:2", 70, {});
+    const std::string save = dir + "/saves/quick.sav";
+    ASSERT_TRUE(fs::exists(save));
+    ASSERT_TRUE(fs::exists(dir + "/saves/auto.sav"));
+
+    // The tool reads it as the engine does.
+    const std::string out = dir + "/save.json";
+    const std::string png = dir + "/thumb.png";
+    ASSERT_EQ(std::system((std::string(TARVEX_BINARY_DIR) + "/tarvex-tool save " + save + " --thumbnail " + png + " >" +
+                           out).c_str()),
+              0);
+    const auto j = test::ReadJson(out);
+    EXPECT_EQ(j["thumbnail"], true);
+    EXPECT_EQ(j["currentScene"], 0);
+    EXPECT_EQ(j["sceneFlags"]["98"], 2);
+    EXPECT_EQ(j["inventory"], nlohmann::json::array({62}));
+    EXPECT_EQ(j["actors"][0]["model"], "models/gorin.md");
+    EXPECT_EQ(j["regions"], 2);
+    const auto thumb = test::ReadPicture(png);
+    EXPECT_TRUE(thumb.ok && thumb.width == 200 && thumb.height == 150);
+
+    // Started from it, the game is where it was.
+    replay.clear();
+    Play("--load " + save, 40, {3, 35});
+    const auto loaded = Dump(3);
+    EXPECT_EQ(loaded["menuActive"], 0);
+    EXPECT_EQ(loaded["currentScene"], 0);
+    EXPECT_EQ(loaded["inventory"], nlohmann::json::array({62}));
+    // The pending action came with it: the panel speaks as the hero gets there.
+    EXPECT_EQ(Dump(35)["subtitle"]["text"], "Код уже введён.");
+
+    // A refused file leaves the menu open and says why.
+    WriteFile(dir + "/broken.sav", {1, 2, 3});
+    Play("--load " + dir + "/broken.sav", 5, {3});
+    EXPECT_EQ(Dump(3)["menuActive"], 1);
+    std::ifstream log(dir + "/log.txt");
+    const std::string said{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_NE(said.find("broken.sav"), std::string::npos);
+    EXPECT_NE(std::system((std::string(TARVEX_BINARY_DIR) + "/tarvex-tool save " + dir + "/broken.sav >" + out).c_str()), 0);
+    EXPECT_TRUE(test::ReadJson(out).contains("error"));
+}
+
+}  // namespace
+}  // namespace tarvex
