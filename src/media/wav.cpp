@@ -2,29 +2,27 @@
 
 #include <cstring>
 
+#include "resources/byte_io.h"
+
 namespace tarvex {
-
-namespace {
-
-uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8); }
-uint32_t ReadU32(const uint8_t* p) { return ReadU16(p) | (ReadU16(p + 2) << 16); }
-
-}  // namespace
 
 bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info) {
     if (!bytes || size < kWavHeaderSize) return false;
     if (std::memcmp(bytes, "RIFF", 4) != 0) return false;
-    const uint32_t channels = ReadU16(bytes + 22);
-    const uint32_t rate = ReadU32(bytes + 24);
-    const uint32_t bits = ReadU16(bytes + 34);
-    const uint32_t declared = ReadU32(bytes + 40);
+    // The fields sit at fixed offsets whatever the chunks around them say.
+    ByteReader r(bytes, size);
+    const uint32_t channels = r.U16At(22);
+    const uint32_t rate = r.U32At(24);
+    const uint32_t bits = r.U16At(34);
+    const uint32_t declared = r.U32At(40);
     if (bits != 8 && bits != 16) return false;
     if (channels != 1 && channels != 2) return false;
     if (rate < 100 || rate > 200000) return false;
     if (declared > kMaxWavDataSize) return false;
     size_t dataSize = declared;
     // Files cut short (or written with a wrong size) keep what is really there.
-    if (dataSize > size - kWavHeaderSize) dataSize = size - kWavHeaderSize;
+    r.Seek(kWavHeaderSize);
+    if (dataSize > r.remaining()) dataSize = r.remaining();
     const size_t block = bits / 8 * channels;
     dataSize -= dataSize % block;
     if (dataSize == 0) return false;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {
@@ -14,57 +15,21 @@ int modelCount = 0;
 
 namespace {
 
-// Little-endian reads over the file image; every read checks what is left.
-class Reader {
-public:
-    explicit Reader(std::span<const uint8_t> data) : data_(data) {}
-    size_t Left() const { return data_.size() - pos_; }
-    size_t Position() const { return pos_; }
-    void Seek(size_t pos) { pos_ = pos <= data_.size() ? pos : data_.size(); }
-    bool Bytes(void* out, size_t n) {
-        if (n > Left()) return false;
-        if (n) std::memcpy(out, data_.data() + pos_, n);
-        pos_ += n;
-        return true;
-    }
-    bool Skip(size_t n) {
-        if (n > Left()) return false;
-        pos_ += n;
-        return true;
-    }
-    bool U8(uint8_t& v) { return Bytes(&v, 1); }
-    bool U16(uint16_t& v) {
-        uint8_t b[2];
-        if (!Bytes(b, 2)) return false;
-        v = static_cast<uint16_t>(b[0] | (b[1] << 8));
-        return true;
-    }
-    bool U32(uint32_t& v) {
-        uint8_t b[4];
-        if (!Bytes(b, 4)) return false;
-        v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-        return true;
-    }
-    bool F32(float& v) {
-        uint32_t bits;
-        if (!U32(bits)) return false;
-        std::memcpy(&v, &bits, 4);
-        return true;
-    }
-    bool V3(Vec3& v) { return F32(v.x) && F32(v.y) && F32(v.z); }
-
-private:
-    std::span<const uint8_t> data_;
-    size_t pos_ = 0;
-};
+Vec3 ReadVec3(ByteReader& r) {
+    Vec3 v;
+    v.x = r.F32();
+    v.y = r.F32();
+    v.z = r.F32();
+    return v;
+}
 
 // The modelling tool's z-up axes to the engine's y-up ones.
 Vec3 ConvertAxes(const Vec3& v) { return Vec3{-v.x, v.z, -v.y}; }
 
-bool ReadPose(Reader& r, Mat4& pose) {
+bool ReadPose(ByteReader& r, Mat4& pose) {
     float f[12];
-    for (float& v : f)
-        if (!r.F32(v)) return false;
+    for (float& v : f) v = r.F32();
+    if (!r.ok()) return false;
     pose = Mat4{};
     for (int row = 0; row < 3; ++row)
         for (int c = 0; c < 3; ++c) pose[4 * row + c] = f[3 * row + c];
@@ -138,59 +103,74 @@ void SortInfluences(BlendedPoint& b) {
 
 // The optional tail (cull mode .. trailer): each field is read whole or not at all,
 // and everything after the first missing field keeps its default.
-void ReadOptionalBlocks(Reader& r, ModelRecord& m, bool convert) {
-    if (!r.U8(m.cullMode)) return;
+void ReadOptionalBlocks(ByteReader& r, ModelRecord& m, bool convert) {
+    const uint8_t cullMode = r.U8();
+    if (!r.ok()) return;
+    m.cullMode = cullMode;
     uint8_t name[256];
     if (!r.Bytes(name, sizeof name)) return;
     std::memcpy(m.textureName, name, sizeof name);
     m.textureName[255] = 0;
     for (BoneRecord& bone : m.bones) {
-        Vec3 offset, rotation, scale;
-        if (!r.V3(offset)) return;
+        const Vec3 offset = ReadVec3(r);
+        if (!r.ok()) return;
         bone.attachOffset = convert ? ConvertAxes(offset) : offset;
-        if (!r.V3(rotation)) return;
+        const Vec3 rotation = ReadVec3(r);
+        if (!r.ok()) return;
         bone.attachRotation = convert ? ConvertAxes(rotation) : rotation;
-        if (!r.V3(scale)) return;
+        const Vec3 scale = ReadVec3(r);
+        if (!r.ok()) return;
         bone.attachScale = convert ? ConvertAxes(scale) : scale;
     }
     for (MotionEntry& motion : m.motions) {
-        uint8_t e[44];
-        if (!r.Bytes(e, sizeof e)) return;
-        std::memcpy(&motion.first, e, 4);
-        std::memcpy(&motion.last, e + 4, 4);
-        std::memcpy(&motion.loopTo, e + 8, 4);
-        std::memcpy(&motion.speed, e + 12, 4);
-        motion.next = e[16] | (e[17] << 8) | (e[18] << 16) | (static_cast<uint32_t>(e[19]) << 24);
-        motion.defined = e[20];
+        // 44 bytes an entry, the last 23 unused.
+        ByteReader e(r.View(44));
+        if (!r.ok()) return;
+        motion.first = e.F32();
+        motion.last = e.F32();
+        motion.loopTo = e.F32();
+        motion.speed = e.F32();
+        motion.next = e.U32();
+        motion.defined = e.U8();
     }
-    for (BoneRecord& bone : m.bones)
-        if (!r.U8(bone.attachCullMode)) return;
-    r.U8(m.alphaTest);  // the rest of the trailer is not used
+    for (BoneRecord& bone : m.bones) {
+        const uint8_t cull = r.U8();
+        if (!r.ok()) return;
+        bone.attachCullMode = cull;
+    }
+    const uint8_t alphaTest = r.U8();  // the rest of the trailer is not used
+    if (r.ok()) m.alphaTest = alphaTest;
 }
 
 }  // namespace
 
 bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
-    Reader r(file);
-    uint32_t version;
-    if (!r.U32(version)) return false;
+    ByteReader r(file);
+    const uint32_t version = r.U32();
+    if (!r.ok()) return false;
     modelFileVersion = version;
-    uint8_t signature[16];
     bool hasSignature = false;
-    if (r.Bytes(signature, sizeof signature))
-        for (size_t i = 0; i + 13 <= sizeof signature && !hasSignature; ++i)
-            hasSignature = std::memcmp(signature + i, kModelSignature, 13) == 0;
+    if (r.remaining() >= 16) {
+        const std::span<const uint8_t> signature = r.View(16);
+        for (size_t i = 0; i + 13 <= signature.size() && !hasSignature; ++i)
+            hasSignature = std::memcmp(signature.data() + i, kModelSignature, 13) == 0;
+    }
     // Older files have neither version nor signature: the header starts the file.
     if (!hasSignature) r.Seek(0);
 
     ModelRecord m;
     m.hasSignature = hasSignature;
     m.version = version;
-    uint32_t unused;
-    if (!r.U32(m.pointCount) || !r.U32(m.triangleCount) || !r.U32(m.vertexCount) || !r.U32(unused) ||
-        !r.U32(m.boneCount) || !r.U32(m.blendCount) || !r.U32(m.frameCount) || !r.U32(m.poseCount))
-        return false;
-    if (!r.Skip(48)) return false;  // reference vectors, not used
+    m.pointCount = r.U32();
+    m.triangleCount = r.U32();
+    m.vertexCount = r.U32();
+    r.Skip(4);  // unused
+    m.boneCount = r.U32();
+    m.blendCount = r.U32();
+    m.frameCount = r.U32();
+    m.poseCount = r.U32();
+    r.Skip(48);  // reference vectors, not used
+    if (!r.ok()) return false;
 
     // Every count must fit into what is left of the file before anything is allocated.
     const uint64_t poseIndexSize = hasSignature ? 4 : 2;
@@ -198,37 +178,43 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
                              uint64_t{m.vertexCount} * 8 + uint64_t{m.poseCount} * 48 +
                              uint64_t{m.boneCount} * (64 + 48 + 4 + uint64_t{m.frameCount} * poseIndexSize) +
                              uint64_t{m.blendCount} * 4;
-    if (minimum > r.Left()) return false;
-    if (m.boneCount > 0 && uint64_t{m.frameCount} * poseIndexSize > r.Left()) return false;
+    if (minimum > r.remaining()) return false;
+    if (m.boneCount > 0 && uint64_t{m.frameCount} * poseIndexSize > r.remaining()) return false;
 
     const bool convert = version < kFirstYUpVersion;
     m.points.resize(m.pointCount);
     m.normals.resize(m.pointCount);
     for (Vec3& p : m.points) {
-        if (!r.V3(p)) return false;
+        p = ReadVec3(r);
         if (convert) p = ConvertAxes(p);
     }
     for (Vec3& n : m.normals) {
-        if (!r.V3(n)) return false;
+        n = ReadVec3(r);
         if (convert) n = ConvertAxes(n);
     }
+    if (!r.ok()) return false;
 
     m.triangles.resize(uint64_t{m.triangleCount} * 3);
-    for (uint16_t& index : m.triangles)
-        if (!r.U16(index) || index >= m.vertexCount) return false;
+    for (uint16_t& index : m.triangles) {
+        index = r.U16();
+        if (!r.ok() || index >= m.vertexCount) return false;
+    }
     m.renderVertices.resize(m.vertexCount);
-    for (RenderVertex& v : m.renderVertices)
-        if (!r.F32(v.u) || !r.F32(v.v)) return false;
+    for (RenderVertex& v : m.renderVertices) {
+        v.u = r.F32();
+        v.v = r.F32();
+    }
+    if (!r.ok()) return false;
 
     m.pointVertexMap.resize(m.pointCount);
     for (uint32_t p = 0; p < m.pointCount; ++p) {
-        uint8_t n;
-        if (!r.U8(n) || size_t{n} * 2 > r.Left()) return false;
+        const uint8_t n = r.U8();
+        if (!r.ok() || size_t{n} * 2 > r.remaining()) return false;
         m.pointVertexMap[p].count = n;
         m.pointVertexMap[p].first = static_cast<uint32_t>(m.pointVertexIndices.size());
         for (int k = 0; k < n; ++k) {
-            uint16_t vertex;
-            if (!r.U16(vertex) || vertex >= m.vertexCount) return false;
+            const uint16_t vertex = r.U16();
+            if (!r.ok() || vertex >= m.vertexCount) return false;
             m.pointVertexIndices.push_back(vertex);
             m.renderVertices[vertex].position = m.points[p];
         }
@@ -254,34 +240,36 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
 
     m.bones.resize(m.boneCount);
     for (BoneRecord& bone : m.bones) {
-        uint32_t pointsMoved;
-        if (!r.Bytes(bone.name, sizeof bone.name) || !r.Skip(48) || !r.U32(pointsMoved)) return false;
+        r.Bytes(bone.name, sizeof bone.name);
+        r.Skip(48);
+        const uint32_t pointsMoved = r.U32();
+        if (!r.ok()) return false;
         bone.name[63] = 0;
-        if (uint64_t{pointsMoved} * 2 > r.Left()) return false;
+        if (uint64_t{pointsMoved} * 2 > r.remaining()) return false;
         bone.points.resize(pointsMoved);
-        for (uint16_t& p : bone.points)
-            if (!r.U16(p) || p >= m.pointCount) return false;
+        for (uint16_t& p : bone.points) {
+            p = r.U16();
+            if (!r.ok() || p >= m.pointCount) return false;
+        }
         bone.poseIndices.resize(m.frameCount);
         for (uint32_t& pose : bone.poseIndices) {
-            if (hasSignature) {
-                if (!r.U32(pose)) return false;
-            } else {
-                uint16_t small;
-                if (!r.U16(small)) return false;
-                pose = small;
-            }
-            if (pose >= m.poseCount) return false;
+            pose = hasSignature ? r.U32() : r.U16();
+            if (!r.ok() || pose >= m.poseCount) return false;
         }
     }
 
     m.blendedPoints.resize(m.blendCount);
     for (BlendedPoint& b : m.blendedPoints) {
-        if (!r.U16(b.point) || b.point >= m.pointCount || !r.U16(b.count) || b.count > kMaxInfluences)
-            return false;
-        for (int k = 0; k < b.count; ++k)
-            if (!r.U16(b.bones[k]) || b.bones[k] >= m.boneCount) return false;
-        for (int k = 0; k < b.count; ++k)
-            if (!r.F32(b.weights[k])) return false;
+        b.point = r.U16();
+        if (!r.ok() || b.point >= m.pointCount) return false;
+        b.count = r.U16();
+        if (!r.ok() || b.count > kMaxInfluences) return false;
+        for (int k = 0; k < b.count; ++k) {
+            b.bones[k] = r.U16();
+            if (!r.ok() || b.bones[k] >= m.boneCount) return false;
+        }
+        for (int k = 0; k < b.count; ++k) b.weights[k] = r.F32();
+        if (!r.ok()) return false;
         SortInfluences(b);
     }
 

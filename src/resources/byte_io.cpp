@@ -45,6 +45,18 @@ uint32_t ByteReader::U32() {
            static_cast<uint32_t>(at[3]) << 24;
 }
 
+uint16_t ByteReader::U16Be() {
+    const uint8_t* at = nullptr;
+    return Take(2, at) ? static_cast<uint16_t>(at[0] << 8 | at[1]) : 0;
+}
+
+uint32_t ByteReader::U32Be() {
+    const uint8_t* at = nullptr;
+    if (!Take(4, at)) return 0;
+    return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 | static_cast<uint32_t>(at[2]) << 8 |
+           static_cast<uint32_t>(at[3]);
+}
+
 float ByteReader::F32() {
     const uint32_t bits = U32();
     float v;

@@ -34,6 +34,9 @@ public:
     int16_t I16() { return static_cast<int16_t>(U16()); }
     int32_t I32() { return static_cast<int32_t>(U32()); }
     float F32();
+    // Big-endian values, for the few formats that store them so (the floor depth).
+    uint16_t U16Be();
+    uint32_t U32Be();
     // Copies `count` bytes; on a short read the target is zeroed and the reader fails.
     bool Bytes(void* out, size_t count);
     // A view of the next `count` bytes (empty, and failed, when there are not so many).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resources/byte_io.h"
 #include "resources/file_lookup.h"
 
 namespace tarvex {
@@ -17,17 +18,16 @@ bool g_openedFromPackage = false;
 
 namespace {
 
-uint32_t ReadU32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-PackageEntry DecodeEntry(const uint8_t* p) {
+// The entry at the reader's position; the caller has made sure a whole entry is there.
+PackageEntry DecodeEntry(ByteReader& r) {
     PackageEntry e;
-    std::memcpy(e.name, p, kPackageNameBytes);
-    e.offset = ReadU32(p + 128);
-    e.size = ReadU32(p + 132);
+    r.Bytes(e.name, kPackageNameBytes);
+    e.offset = r.U32();
+    e.size = r.U32();
     return e;
 }
+
+uint32_t EntryCount(const uint8_t (&bytes)[4]) { return ByteReader(bytes, 4).U32(); }
 
 bool NameMatches(const uint8_t* entry, const char* name, size_t nameLength) {
     size_t length = strnlen(reinterpret_cast<const char*>(entry), kPackageNameBytes);
@@ -61,18 +61,19 @@ bool FindInDirectory(ReadFn readBytes, const char* name, uint32_t& offset, uint3
     if (!name) return false;
     uint8_t countBytes[4];
     if (readBytes(countBytes, 4) != 4) return false;
-    uint32_t count = ReadU32(countBytes);
+    uint32_t count = EntryCount(countBytes);
     size_t nameLength = std::strlen(name);
     uint8_t batch[kBatchEntries * kPackageEntryBytes];
     uint32_t index = 0;
     while (index < count) {
         size_t want = std::min<size_t>(kBatchEntries, count - index);
         size_t got = readBytes(batch, want * kPackageEntryBytes) / kPackageEntryBytes;
+        ByteReader entries(batch, got * kPackageEntryBytes);
         for (size_t i = 0; i < got; ++i) {
-            const uint8_t* e = batch + i * kPackageEntryBytes;
-            if (NameMatches(e, name, nameLength)) {
-                offset = ReadU32(e + 128);
-                size = ReadU32(e + 132);
+            const PackageEntry e = DecodeEntry(entries);
+            if (NameMatches(reinterpret_cast<const uint8_t*>(e.name), name, nameLength)) {
+                offset = e.offset;
+                size = e.size;
                 return true;
             }
         }
@@ -203,9 +204,10 @@ bool ParsePackageDirectory(const uint8_t* data, size_t size, std::vector<Package
         return false;
     }
     bool sound = true;
-    uint64_t present = EntriesPresent(ReadU32(data), size, problems, sound);
+    ByteReader r(data, size);
+    uint64_t present = EntriesPresent(r.U32(), size, problems, sound);
     entries.reserve(present);
-    for (uint64_t i = 0; i < present; ++i) entries.push_back(DecodeEntry(data + 4 + i * kPackageEntryBytes));
+    for (uint64_t i = 0; i < present; ++i) entries.push_back(DecodeEntry(r));
     CheckEntries(entries, size, problems, sound);
     return sound;
 }
@@ -229,12 +231,13 @@ bool ReadPackageDirectory(const std::string& file, std::vector<PackageEntry>& en
         return true;
     }
     bool sound = true;
-    uint64_t present = EntriesPresent(ReadU32(countBytes), total, problems, sound);
+    uint64_t present = EntriesPresent(EntryCount(countBytes), total, problems, sound);
     std::vector<uint8_t> directory(present * kPackageEntryBytes);
     size_t got = ReadFully(fd, directory.data(), directory.size());
     close(fd);
     present = got / kPackageEntryBytes;
-    for (uint64_t i = 0; i < present; ++i) entries.push_back(DecodeEntry(directory.data() + i * kPackageEntryBytes));
+    ByteReader r(directory.data(), got);
+    for (uint64_t i = 0; i < present; ++i) entries.push_back(DecodeEntry(r));
     CheckEntries(entries, total, problems, sound);
     return true;
 }

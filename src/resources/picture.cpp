@@ -4,16 +4,13 @@
 #include <cstring>
 
 #include "platform/surface.h"
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/tiff_client.h"
 
 namespace tarvex {
 
 namespace {
-
-uint32_t ReadU32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 bool SizeAcceptable(int64_t width, int64_t height) {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
@@ -65,15 +62,17 @@ void ConvertRowToDisplay(const uint8_t* bgr, int width, int cy, int depth, uint8
 
 bool DecodeBmp24(const uint8_t* data, size_t size, BgrPicture& out) {
     if (!data || size < 30) return false;
-    uint32_t pixelOffset = ReadU32(data + 10);
-    uint32_t width = ReadU32(data + 18);
-    uint32_t height = ReadU32(data + 22);
-    uint16_t bits = static_cast<uint16_t>(data[28] | (data[29] << 8));
+    ByteReader r(data, size);
+    const uint32_t pixelOffset = r.U32At(10);
+    const uint32_t width = r.U32At(18);
+    const uint32_t height = r.U32At(22);
+    const uint16_t bits = r.U16At(28);
     // Only 24-bit rows are laid out as read here; other depths would come out skewed.
     if (bits != 24) return false;
     if (width > static_cast<uint32_t>(kMaxPictureSide) || height > static_cast<uint32_t>(kMaxPictureSide) ||
         !SizeAcceptable(width, height))
         return false;
+    // Every row is padded to four bytes, the last one included.
     const uint64_t rowBytes = static_cast<uint64_t>(width) * 3 + width % 4;
     if (static_cast<uint64_t>(pixelOffset) + rowBytes * height > size) return false;
     BgrPicture picture;
@@ -82,10 +81,11 @@ bool DecodeBmp24(const uint8_t* data, size_t size, BgrPicture& out) {
     picture.bgr.resize(static_cast<size_t>(width) * height * 3);
     for (uint32_t row = 0; row < height; ++row) {
         // File rows run bottom-up.
-        const uint8_t* src = data + pixelOffset + rowBytes * row;
-        std::memcpy(picture.bgr.data() + static_cast<size_t>(height - 1 - row) * width * 3, src,
-                    static_cast<size_t>(width) * 3);
+        r.Seek(pixelOffset + rowBytes * row);
+        r.Bytes(picture.bgr.data() + static_cast<size_t>(height - 1 - row) * width * 3,
+                static_cast<size_t>(width) * 3);
     }
+    if (!r.ok()) return false;
     out = std::move(picture);
     return true;
 }

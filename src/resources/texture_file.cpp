@@ -5,14 +5,12 @@
 
 #include "platform/display.h"
 #include "platform/texture_upload.h"
+#include "resources/byte_io.h"
 #include "resources/file_lookup.h"
 
 namespace tarvex {
 
 namespace {
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 
 bool SideOk(int64_t w, int64_t h) { return w > 0 && h > 0 && w <= kMaxTextureSide && h <= kMaxTextureSide; }
 
@@ -55,9 +53,11 @@ void ColourFrom565(uint16_t c, uint8_t* rgb) {
     rgb[2] = static_cast<uint8_t>((b << 3) | (b >> 2));
 }
 
-// One colour block into 16 RGBA texels; DXT1 blocks may use the three-colour mode.
+// One 8-byte colour block into 16 RGBA texels; DXT1 blocks may use the three-colour mode.
 void DecodeColourBlock(const uint8_t* block, bool allowThreeColour, uint8_t texels[16][4]) {
-    uint16_t c0 = U16(block), c1 = U16(block + 2);
+    ByteReader r(block, 8);
+    const uint16_t c0 = r.U16(), c1 = r.U16();
+    const uint32_t indices = r.U32();
     uint8_t palette[4][4];
     ColourFrom565(c0, palette[0]);
     ColourFrom565(c1, palette[1]);
@@ -73,7 +73,6 @@ void DecodeColourBlock(const uint8_t* block, bool allowThreeColour, uint8_t texe
         palette[2][3] = 255;
         palette[3][0] = palette[3][1] = palette[3][2] = palette[3][3] = 0;
     }
-    uint32_t indices = U32(block + 4);
     for (int i = 0; i < 16; ++i) std::memcpy(texels[i], palette[(indices >> (2 * i)) & 3], 4);
 }
 
@@ -115,8 +114,8 @@ bool DecompressDxt(TextureFormat format, int width, int height, const uint8_t* b
                         alpha[6] = 0;
                         alpha[7] = 255;
                     }
-                    uint64_t bits = 0;
-                    for (int k = 0; k < 6; ++k) bits |= static_cast<uint64_t>(block[2 + k]) << (8 * k);
+                    ByteReader r(block + 2, 6);
+                    const uint64_t bits = r.U32() | static_cast<uint64_t>(r.U16()) << 32;
                     for (int i = 0; i < 16; ++i) texels[i][3] = static_cast<uint8_t>(alpha[(bits >> (3 * i)) & 7]);
                 }
             }
@@ -131,13 +130,16 @@ bool DecompressDxt(TextureFormat format, int width, int height, const uint8_t* b
 
 bool DecodeBmpTexture(const uint8_t* data, size_t size, DecodedTexture& out) {
     if (!data || size < 54 || data[0] != 'B' || data[1] != 'M') return false;
-    uint32_t pixelOffset = U32(data + 10);
-    uint32_t headerSize = U32(data + 14);
+    ByteReader r(data, size);
+    r.Seek(10);
+    const uint32_t pixelOffset = r.U32();
+    const uint32_t headerSize = r.U32();
     if (headerSize < 40) return false;
-    int32_t width = static_cast<int32_t>(U32(data + 18));
-    int32_t rawHeight = static_cast<int32_t>(U32(data + 22));
-    uint16_t bits = U16(data + 28);
-    uint32_t compression = U32(data + 30);
+    const int32_t width = r.I32();
+    const int32_t rawHeight = r.I32();
+    r.Skip(2);  // planes
+    const uint16_t bits = r.U16();
+    const uint32_t compression = r.U32();
     if ((bits != 24 && bits != 32) || compression != 0) return false;
     if (rawHeight == INT32_MIN) return false;
     bool topDown = rawHeight < 0;
@@ -145,10 +147,13 @@ bool DecodeBmpTexture(const uint8_t* data, size_t size, DecodedTexture& out) {
     if (!SideOk(width, height)) return false;
     const int bytesPer = bits / 8;
     const uint64_t rowBytes = (static_cast<uint64_t>(width) * bytesPer + 3) & ~uint64_t{3};
+    // Every row is padded to four bytes, the last one included.
     if (static_cast<uint64_t>(pixelOffset) + rowBytes * height > size) return false;
     std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
     for (int64_t y = 0; y < height; ++y) {
-        const uint8_t* src = data + pixelOffset + rowBytes * (topDown ? y : height - 1 - y);
+        r.Seek(pixelOffset + rowBytes * (topDown ? y : height - 1 - y));
+        const uint8_t* src = r.View(static_cast<size_t>(width) * bytesPer).data();
+        if (!src) return false;
         uint8_t* dst = &rgba[static_cast<size_t>(y) * width * 4];
         for (int x = 0; x < width; ++x, src += bytesPer, dst += 4) {
             dst[0] = src[2];
@@ -163,45 +168,45 @@ bool DecodeBmpTexture(const uint8_t* data, size_t size, DecodedTexture& out) {
 
 bool DecodeTga(const uint8_t* data, size_t size, DecodedTexture& out) {
     if (!data || size < 18) return false;
-    const uint8_t idLength = data[0], colourMapType = data[1], type = data[2];
-    const uint16_t mapLength = U16(data + 5);
-    const uint8_t mapEntryBits = data[7];
-    const int width = U16(data + 12), height = U16(data + 14);
-    const uint8_t depth = data[16], descriptor = data[17];
+    ByteReader r(data, size);
+    const uint8_t idLength = r.U8(), colourMapType = r.U8(), type = r.U8();
+    r.Skip(2);  // first colour map entry
+    const uint16_t mapLength = r.U16();
+    const uint8_t mapEntryBits = r.U8();
+    r.Skip(4);  // origin
+    const int width = r.U16(), height = r.U16();
+    const uint8_t depth = r.U8(), descriptor = r.U8();
     const bool rle = type == 10 || type == 11;
     const bool grey = type == 3 || type == 11;
     if (!(type == 2 || type == 10 || grey) || colourMapType > 1) return false;
     if (grey ? depth != 8 : (depth != 24 && depth != 32)) return false;
     if (!SideOk(width, height)) return false;
-    size_t pos = 18 + idLength;
-    if (colourMapType == 1) pos += (static_cast<size_t>(mapLength) * mapEntryBits + 7) / 8;
-    if (pos > size) return false;
+    r.Skip(idLength);
+    if (colourMapType == 1) r.Skip((static_cast<size_t>(mapLength) * mapEntryBits + 7) / 8);
+    if (!r.ok()) return false;
     const int bytesPer = depth / 8;
     const size_t pixels = static_cast<size_t>(width) * height;
     // A run packet covers at most 128 pixels, a raw file holds them all: check
     // the claim against the data before allocating for it.
-    if (rle ? pixels > (size - pos) * 128 : pixels * bytesPer > size - pos) return false;
+    if (rle ? pixels > r.remaining() * 128 : pixels * bytesPer > r.remaining()) return false;
     // Pixels in file order first, then placed by the origin bits.
     std::vector<uint8_t> raw(pixels * bytesPer);
     if (!rle) {
-        std::memcpy(raw.data(), data + pos, raw.size());
+        r.Bytes(raw.data(), raw.size());
     } else {
         size_t done = 0;
         while (done < pixels) {
-            if (pos >= size) return false;
-            uint8_t header = data[pos++];
+            const uint8_t header = r.U8();
             size_t count = (header & 0x7f) + 1;
             count = std::min(count, pixels - done);  // a packet past the last pixel is cut
             if (header & 0x80) {
-                if (size - pos < static_cast<size_t>(bytesPer)) return false;
-                for (size_t i = 0; i < count; ++i) std::memcpy(&raw[(done + i) * bytesPer], data + pos, bytesPer);
-                pos += bytesPer;
+                const std::span<const uint8_t> value = r.View(bytesPer);
+                if (!r.ok()) return false;
+                for (size_t i = 0; i < count; ++i) std::memcpy(&raw[(done + i) * bytesPer], value.data(), bytesPer);
             } else {
-                size_t bytes = count * bytesPer;
-                if (size - pos < bytes) return false;
-                std::memcpy(&raw[done * bytesPer], data + pos, bytes);
-                pos += bytes;
+                r.Bytes(&raw[done * bytesPer], count * bytesPer);
             }
+            if (!r.ok()) return false;
             done += count;
         }
     }
@@ -230,20 +235,24 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedTexture& out) {
 }
 
 bool DecodeDds(const uint8_t* data, size_t size, DecodedTexture& out) {
-    if (!data || size < 128 || std::memcmp(data, "DDS ", 4) != 0 || U32(data + 4) != 124) return false;
-    const uint32_t flags = U32(data + 8);
-    const uint32_t height = U32(data + 12), width = U32(data + 16);
-    const uint32_t mipCount = (flags & 0x20000) ? U32(data + 28) : 1;
-    const uint32_t pfFlags = U32(data + 80);
-    const uint32_t caps2 = U32(data + 112);
+    if (!data || size < 128 || std::memcmp(data, "DDS ", 4) != 0) return false;
+    // The 124-byte header after the magic; the pixel data follow it.
+    ByteReader r(data, size);
+    if (r.U32At(4) != 124) return false;
+    const uint32_t flags = r.U32At(8);
+    const uint32_t height = r.U32At(12), width = r.U32At(16);
+    const uint32_t mipCount = (flags & 0x20000) ? r.U32At(28) : 1;
+    const uint32_t pfFlags = r.U32At(80);
+    const uint32_t caps2 = r.U32At(112);
     if (!SideOk(width, height)) return false;
     if (caps2 & (0x200 | 0x200000)) return false;  // cube maps and volumes are not pictures
-    size_t pos = 128;
+    r.Seek(128);
     if (pfFlags & 0x4) {
+        const uint8_t* fourCc = data + 84;
         TextureFormat format;
-        if (std::memcmp(data + 84, "DXT1", 4) == 0) format = TextureFormat::Dxt1;
-        else if (std::memcmp(data + 84, "DXT3", 4) == 0) format = TextureFormat::Dxt3;
-        else if (std::memcmp(data + 84, "DXT5", 4) == 0) format = TextureFormat::Dxt5;
+        if (std::memcmp(fourCc, "DXT1", 4) == 0) format = TextureFormat::Dxt1;
+        else if (std::memcmp(fourCc, "DXT3", 4) == 0) format = TextureFormat::Dxt3;
+        else if (std::memcmp(fourCc, "DXT5", 4) == 0) format = TextureFormat::Dxt5;
         else return false;
         // Take the levels the file holds, at most a full chain; level 0 must be whole.
         int maxLevels = 1;
@@ -255,10 +264,10 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedTexture& out) {
         decoded.format = format;
         int w = decoded.width, h = decoded.height;
         for (int level = 0; level < levels; ++level) {
-            size_t bytes = DxtLevelBytes(format, w, h);
-            if (size - pos < bytes) break;
-            decoded.levels.emplace_back(data + pos, data + pos + bytes);
-            pos += bytes;
+            const size_t bytes = DxtLevelBytes(format, w, h);
+            if (r.remaining() < bytes) break;
+            const std::span<const uint8_t> levelBytes = r.View(bytes);
+            decoded.levels.emplace_back(levelBytes.begin(), levelBytes.end());
             w = std::max(1, w / 2);
             h = std::max(1, h / 2);
         }
@@ -266,9 +275,11 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedTexture& out) {
         if (format == TextureFormat::Dxt1) {
             // Alpha only where a three-colour block uses its transparent index.
             const std::vector<uint8_t>& l0 = decoded.levels[0];
-            for (size_t b = 0; b + 8 <= l0.size() && !decoded.hasAlpha; b += 8) {
-                if (U16(&l0[b]) > U16(&l0[b + 2])) continue;
-                uint32_t idx = U32(&l0[b + 4]);
+            ByteReader blocks(l0.data(), l0.size());
+            while (blocks.remaining() >= 8 && !decoded.hasAlpha) {
+                const uint16_t c0 = blocks.U16(), c1 = blocks.U16();
+                const uint32_t idx = blocks.U32();
+                if (c0 > c1) continue;
                 for (int i = 0; i < 16; ++i)
                     if (((idx >> (2 * i)) & 3) == 3) decoded.hasAlpha = true;
             }
@@ -279,23 +290,23 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedTexture& out) {
         return true;
     }
     const bool rgb = pfFlags & 0x40, luminance = pfFlags & 0x20000;
-    const uint32_t bits = U32(data + 88);
+    const uint32_t bits = r.U32At(88);
     if (!(rgb || luminance) || (bits != 8 && bits != 16 && bits != 24 && bits != 32)) return false;
-    const MaskChannel r(U32(data + 92)), g(U32(data + 96)), b(U32(data + 100));
-    const MaskChannel a((pfFlags & 0x1) ? U32(data + 104) : 0);
+    const MaskChannel red(r.U32At(92)), green(r.U32At(96)), blue(r.U32At(100));
+    const MaskChannel alpha((pfFlags & 0x1) ? r.U32At(104) : 0);
     const size_t bytesPer = bits / 8;
     // Rows are tightly packed in the files the usual writers make.
     const uint64_t need = static_cast<uint64_t>(width) * height * bytesPer;
-    if (size - pos < need) return false;
+    if (r.remaining() < need) return false;
     std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
     for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
         uint32_t pixel = 0;
-        for (size_t k = 0; k < bytesPer; ++k) pixel |= static_cast<uint32_t>(data[pos + i * bytesPer + k]) << (8 * k);
+        for (size_t k = 0; k < bytesPer; ++k) pixel |= static_cast<uint32_t>(r.U8()) << (8 * k);
         uint8_t* dst = &rgba[i * 4];
-        dst[0] = r.Get(pixel, 0);
-        dst[1] = luminance ? dst[0] : g.Get(pixel, 0);
-        dst[2] = luminance ? dst[0] : b.Get(pixel, 0);
-        dst[3] = a.Get(pixel, 255);
+        dst[0] = red.Get(pixel, 0);
+        dst[1] = luminance ? dst[0] : green.Get(pixel, 0);
+        dst[2] = luminance ? dst[0] : blue.Get(pixel, 0);
+        dst[3] = alpha.Get(pixel, 255);
     }
     SetRgba(out, static_cast<int>(width), static_cast<int>(height), std::move(rgba));
     return true;

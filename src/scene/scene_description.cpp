@@ -7,6 +7,7 @@
 
 #include "model/model_file.h"
 #include "platform/display.h"
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {
@@ -127,11 +128,12 @@ void LoadParticleSystem(int index, const Vec3& position, float scale, const std:
     uint8_t* image = particleSystemImages[index];
     std::memset(image, 0, kParticleSystemSize);
     std::vector<uint8_t> bytes;
-    if (hooks.readParticleFile && hooks.readParticleFile(file, bytes) && bytes.size() >= 4) {
-        const uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    if (hooks.readParticleFile && hooks.readParticleFile(file, bytes)) {
+        // The file: the image's byte count, then the image of the record as the game holds it.
+        ByteReader r(bytes.data(), bytes.size());
+        const uint32_t n = r.U32();
         // An image larger than the record, or cut short, is refused: the record stays zeroed.
-        if (n <= kParticleSystemSize && n <= bytes.size() - 4) {
-            std::memcpy(image, bytes.data() + 4, n);
+        if (r.ok() && n <= kParticleSystemSize && r.Bytes(image, n)) {
             PutFloat(image, kParticlePositionOffset, position.x);
             PutFloat(image, kParticlePositionOffset + 4, position.y);
             PutFloat(image, kParticlePositionOffset + 8, position.z);

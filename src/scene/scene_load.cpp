@@ -9,6 +9,7 @@
 #include "render/actor_render.h"
 #include "platform/display.h"
 #include "platform/surface.h"
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/picture.h"
 #include "scene/scene_description.h"
@@ -65,9 +66,10 @@ struct Unprojector {
 bool ReadDepthImage(const std::string& path, std::vector<float>& depth) {
     std::vector<uint8_t> bytes;
     if (!ReadGameFile(path, bytes, kDepthImageBytes) || bytes.size() < kDepthImageBytes) return false;
+    ByteReader r(bytes.data(), bytes.size());
     depth.resize(800 * 600);
-    std::memcpy(depth.data(), bytes.data(), kDepthImageBytes);  // little-endian floats, as the host
-    return true;
+    for (float& d : depth) d = r.F32();
+    return r.ok();
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "scene/walk_mask.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {
@@ -11,8 +13,9 @@ uint8_t walkMask[kWalkMaskBytes];
 float floorDepth[kFloorWidth * kFloorHeight];
 
 bool ApplyWalkMask(std::span<const uint8_t> mask) {
-    if (mask.size() < kWalkMaskBytes) return false;
-    std::memcpy(walkMask, mask.data(), kWalkMaskBytes);
+    const std::span<const uint8_t> bytes = ByteReader(mask).View(kWalkMaskBytes);
+    if (bytes.empty()) return false;  // a short mask leaves the current one
+    std::copy(bytes.begin(), bytes.end(), walkMask);
     return true;
 }
 
@@ -28,31 +31,24 @@ constexpr int kChannels = 7;
 constexpr size_t kRowTableBytes = 2400;
 constexpr uint32_t kRowOffsetBias = 740;  // row offsets count from 740 bytes before the file
 
-uint32_t BigEndian32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
 // One channel: a big-endian length of coded bytes, then repeat and literal packets
 // that must decode to exactly one row of 800 bytes within that length.
-bool DecodeChannel(std::span<const uint8_t> file, size_t& pos, uint8_t* out) {
-    if (pos + 2 > file.size()) return false;
-    const size_t length = (file[pos] << 8) | file[pos + 1];
-    pos += 2;
-    const size_t end = pos + length;
-    if (end > file.size()) return false;
+bool DecodeChannel(ByteReader& file, uint8_t* out) {
+    const size_t length = file.U16Be();
+    ByteReader coded(file.View(length));
+    if (!file.ok()) return false;
     size_t written = 0;
-    while (pos < end) {
-        const int h = static_cast<int8_t>(file[pos++]);
+    while (!coded.AtEnd()) {
+        const int h = static_cast<int8_t>(coded.U8());
         if (h >= 0) {
             const size_t n = static_cast<size_t>(h) + 1;
-            if (pos + 1 > end || written + n > kFloorWidth) return false;
-            std::memset(out + written, file[pos++], n);
+            const uint8_t value = coded.U8();
+            if (!coded.ok() || written + n > kFloorWidth) return false;
+            std::memset(out + written, value, n);
             written += n;
         } else {
             const size_t n = static_cast<size_t>(-h);
-            if (pos + n > end || written + n > kFloorWidth) return false;
-            std::memcpy(out + written, file.data() + pos, n);
-            pos += n;
+            if (written + n > kFloorWidth || !coded.Bytes(out + written, n)) return false;
             written += n;
         }
     }
@@ -66,14 +62,17 @@ bool DecodeFloorDepth(std::span<const uint8_t> file, float* out) {
     if (file.size() < kRowTableBytes) return false;
     std::vector<uint32_t> decoded(static_cast<size_t>(kFloorWidth) * kFloorHeight);
     uint8_t channel[kFloorWidth];
+    // The table of row offsets runs bottom row first.
+    ByteReader table(file.first(kRowTableBytes));
     for (int y = 0; y < kFloorHeight; ++y) {
-        // The table runs bottom row first.
-        const uint32_t offset = BigEndian32(file.data() + 2396 - 4 * y);
+        table.Seek(kRowTableBytes - 4 * (y + 1));
+        const uint32_t offset = table.U32Be();
         if (offset < kRowOffsetBias) return false;
-        size_t pos = offset - kRowOffsetBias;
+        ByteReader rowData(file);
+        rowData.Seek(offset - kRowOffsetBias);
         uint32_t* row = decoded.data() + static_cast<size_t>(y) * kFloorWidth;
         for (int c = 0; c < kChannels; ++c) {
-            if (!DecodeChannel(file, pos, channel)) return false;
+            if (!DecodeChannel(rowData, channel)) return false;
             if (c < 3) continue;  // channels 0..2 carry nothing the game uses
             const int shift = 8 * (6 - c);  // channel 3 is the top byte, channel 6 the lowest
             for (int x = 0; x < kFloorWidth; ++x) row[x] |= static_cast<uint32_t>(channel[x]) << shift;

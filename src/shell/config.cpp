@@ -1,9 +1,10 @@
 #include "shell/config.h"
 
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 
 #include "platform/atomic_file.h"
+#include "resources/byte_io.h"
 
 namespace tarvex {
 
@@ -14,32 +15,40 @@ void SetSavesDirectory(const std::string& dir) { savesDirectory = dir.empty() ? 
 const std::string& SavesDirectory() { return savesDirectory; }
 std::string ConfigPath() { return savesDirectory + "/config.cfg"; }
 
-static int32_t* Fields(Config& c) { return &c.transformLighting; }
+namespace {
+
+// The file's values in file order.
+constexpr int32_t Config::*kConfigFields[] = {
+    &Config::transformLighting, &Config::colour32,    &Config::tripleBuffering, &Config::shadows,
+    &Config::unused5,           &Config::switch6,     &Config::modeValue,       &Config::soundOn,
+    &Config::musicOn,           &Config::gammaMax,    &Config::videosOn,        &Config::videosCopy,
+    &Config::compatibility,     &Config::windowed,    &Config::subtitlesOn,     &Config::soundVolume,
+    &Config::musicVolume,       &Config::cleanExit,
+};
+constexpr size_t kConfigBytes = std::size(kConfigFields) * 4;
+static_assert(kConfigBytes == sizeof(Config), "every value of the configuration is in the file");
+
+}  // namespace
 
 void LoadConfig() {
     FILE* f = std::fopen(ConfigPath().c_str(), "rb");
     if (!f) return;
-    uint8_t bytes[72];
-    size_t n = std::fread(bytes, 1, sizeof bytes, f);
+    uint8_t bytes[kConfigBytes];
+    const size_t n = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
     // Only whole values that were read replace their defaults.
-    int32_t* fields = Fields(config);
-    for (size_t i = 0; i < n / 4; ++i)
-        fields[i] = static_cast<int32_t>(bytes[4 * i] | (bytes[4 * i + 1] << 8) | (bytes[4 * i + 2] << 16) |
-                                         (static_cast<uint32_t>(bytes[4 * i + 3]) << 24));
+    ByteReader r(bytes, n);
+    for (int32_t Config::*field : kConfigFields) {
+        const int32_t v = r.I32();
+        if (!r.ok()) break;
+        config.*field = v;
+    }
 }
 
 bool SaveConfig() {
-    uint8_t bytes[72];
-    const int32_t* fields = Fields(config);
-    for (int i = 0; i < 18; ++i) {
-        uint32_t v = static_cast<uint32_t>(fields[i]);
-        bytes[4 * i] = v & 0xFF;
-        bytes[4 * i + 1] = (v >> 8) & 0xFF;
-        bytes[4 * i + 2] = (v >> 16) & 0xFF;
-        bytes[4 * i + 3] = (v >> 24) & 0xFF;
-    }
-    return WriteFileAtomically(ConfigPath(), bytes, sizeof bytes);
+    ByteWriter w;
+    for (int32_t Config::*field : kConfigFields) w.I32(config.*field);
+    return WriteFileAtomically(ConfigPath(), w.bytes().data(), w.size());
 }
 
 void ResetConfig() { config = Config{}; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "resources/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {
@@ -58,9 +59,12 @@ TextTable ParseTextTable(const uint8_t* data, size_t size, bool allowTab) {
     TextTable table;
     table.present = true;
     if (!data || size <= 2) return table;
+    // Little-endian UTF-16 after the two-byte mark; an odd last byte is no character.
+    ByteReader r(data, size);
+    r.Skip(2);
     std::u16string line;
-    for (size_t p = 2; p + 1 < size; p += 2) {
-        const char16_t c = static_cast<char16_t>(data[p] | (data[p + 1] << 8));
+    while (r.remaining() >= 2) {
+        const char16_t c = static_cast<char16_t>(r.U16());
         line.push_back(c);
         if (c == u'\n' || line.size() >= kTextLineLimit) {
             if (line.back() == u'\n') line.pop_back();

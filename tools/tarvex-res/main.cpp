@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "resources/byte_io.h"
 #include "resources/package.h"
 
 namespace fs = std::filesystem;
@@ -123,10 +124,6 @@ int Extract(const std::string& package, const std::string& target) {
     return status;
 }
 
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 int Pack(const std::string& output, const std::string& root, const std::string& subdir) {
     fs::path base(root);
     fs::path start = base / subdir;
@@ -157,9 +154,14 @@ int Pack(const std::string& output, const std::string& root, const std::string& 
             std::fprintf(stderr, "tarvex-res: name longer than 127 characters: %s\n", item.name.c_str());
             return 1;
         }
-    // Directory first, then the files in the same order, back to back.
-    std::vector<uint8_t> out(4 + tarvex::kPackageEntryBytes * items.size(), 0);
-    PutU32(out, 0, static_cast<uint32_t>(items.size()));
+    // Directory first, then the files in the same order, back to back; each entry's
+    // offset and size are filled in once its file has been copied.
+    tarvex::ByteWriter out;
+    out.U32(static_cast<uint32_t>(items.size()));
+    for (const Item& item : items) {
+        out.Bytes(item.name.data(), item.name.size());
+        out.Zeros(tarvex::kPackageNameBytes - item.name.size() + 8);  // the name's NULs, offset, size
+    }
     for (size_t i = 0; i < items.size(); ++i) {
         FILE* f = std::fopen(items[i].path.c_str(), "rb");
         if (!f) {
@@ -169,19 +171,18 @@ int Pack(const std::string& output, const std::string& root, const std::string& 
         uint64_t offset = out.size();
         uint8_t buffer[65536];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.Bytes(buffer, n);
         bool failed = std::ferror(f);
         std::fclose(f);
         if (failed || out.size() > UINT32_MAX) {
             std::fprintf(stderr, "tarvex-res: %s\n", failed ? "read error" : "package larger than 4 GiB");
             return 1;
         }
-        size_t at = 4 + tarvex::kPackageEntryBytes * i;
-        std::memcpy(&out[at], items[i].name.data(), items[i].name.size());
-        PutU32(out, at + 128, static_cast<uint32_t>(offset));
-        PutU32(out, at + 132, static_cast<uint32_t>(out.size() - offset));
+        const size_t at = 4 + tarvex::kPackageEntryBytes * i;
+        out.U32At(at + tarvex::kPackageNameBytes, static_cast<uint32_t>(offset));
+        out.U32At(at + tarvex::kPackageNameBytes + 4, static_cast<uint32_t>(out.size() - offset));
     }
-    if (!tarvex::WriteFileAtomically(output, out.data(), out.size())) {
+    if (!tarvex::WriteFileAtomically(output, out.bytes().data(), out.size())) {
         std::fprintf(stderr, "tarvex-res: cannot write %s\n", output.c_str());
         return 1;
     }

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "resources/byte_io.h"
+
+namespace tarvex {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
+    // 1.5f is 0x3FC00000.
+    const Bytes data = {0x01, 0x02, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0x80,
+                        0x00, 0x00, 0xC0, 0x3F, 0x12, 0x34, 0xDE, 0xAD, 0xBE, 0xEF, 0x7F};
+    ByteReader r(data.data(), data.size());
+    EXPECT_EQ(r.U16(), 0x0201);
+    EXPECT_EQ(r.I16(), -2);
+    EXPECT_EQ(r.U32(), 0x12345678u);
+    EXPECT_EQ(r.I32(), static_cast<int32_t>(0x80FFFFFFu));
+    EXPECT_EQ(r.F32(), 1.5f);
+    EXPECT_EQ(r.U16Be(), 0x1234);
+    EXPECT_EQ(r.U32Be(), 0xDEADBEEFu);
+    EXPECT_EQ(r.remaining(), 1u);
+    EXPECT_EQ(r.U8(), 0x7F);  // the very last byte
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_EQ(r.position(), data.size());
+
+    // One past the end: zero, and the reader has failed.
+    EXPECT_EQ(r.U8(), 0);
+    EXPECT_FALSE(r.ok());
+}
+
+TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
+    const Bytes data = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
+    ByteReader r(data.data(), data.size());
+    r.U16();
+    // Three bytes left: a 4-byte value is not pieced together from them.
+    EXPECT_EQ(r.U32(), 0u);
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.AtEnd());
+    // Going back does not clear the failure: everything after it reads as zero.
+    EXPECT_FALSE(r.Seek(0));
+    EXPECT_EQ(r.U8(), 0);
+    EXPECT_EQ(r.U16(), 0);
+    EXPECT_EQ(r.F32(), 0.0f);
+    EXPECT_FALSE(r.ok());
+
+    // A short copy zeroes its target instead of leaving stale or partial bytes.
+    ByteReader copy(data.data(), data.size());
+    uint8_t out[8];
+    std::fill(std::begin(out), std::end(out), 0x55);
+    EXPECT_FALSE(copy.Bytes(out, sizeof out));
+    for (uint8_t b : out) EXPECT_EQ(b, 0);
+    EXPECT_FALSE(copy.ok());
+
+    // Every value type fails the same way on an empty or missing buffer.
+    ByteReader none(nullptr, 16);
+    EXPECT_EQ(none.size(), 0u);
+    EXPECT_EQ(none.U32Be(), 0u);
+    EXPECT_FALSE(none.ok());
+}
+
+TEST(ByteReader, SeekSkipAndView) {
+    const Bytes data = {10, 11, 12, 13, 14, 15};
+    ByteReader r(data.data(), data.size());
+    EXPECT_TRUE(r.Seek(6));  // the end itself is a position
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.Seek(2));
+    EXPECT_EQ(r.U8(), 12);
+
+    std::span<const uint8_t> v = r.View(3);
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v.data(), data.data() + 3);  // a view, not a copy
+    EXPECT_EQ(r.position(), 6u);
+    EXPECT_TRUE(r.View(0).empty());
+    EXPECT_TRUE(r.ok());
+
+    ByteReader longView(data.data(), data.size());
+    longView.Skip(4);
+    EXPECT_TRUE(longView.View(3).empty());
+    EXPECT_FALSE(longView.ok());
+
+    ByteReader beyond(data.data(), data.size());
+    EXPECT_FALSE(beyond.Seek(7));
+    EXPECT_FALSE(beyond.ok());
+    EXPECT_TRUE(beyond.AtEnd());
+
+    ByteReader skip(data.data(), data.size());
+    EXPECT_TRUE(skip.Skip(6));
+    EXPECT_FALSE(skip.Skip(1));
+    ByteReader huge(data.data(), data.size());
+    huge.U8();
+    EXPECT_FALSE(huge.Skip(std::numeric_limits<size_t>::max()));  // no wrap around the size
+    EXPECT_FALSE(huge.ok());
+}
+
+TEST(ByteReader, ValuesAtAnOffsetCheckTheBoundaryAndKeepThePosition) {
+    const Bytes data = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    ByteReader r(data.data(), data.size());
+    r.U8();
+    EXPECT_EQ(r.U32At(4), 0x88776655u);  // the last four bytes
+    EXPECT_EQ(r.U16At(6), 0x8877);
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.position(), 1u);
+
+    ByteReader past(data.data(), data.size());
+    EXPECT_EQ(past.U32At(5), 0u);  // one byte short
+    EXPECT_FALSE(past.ok());
+    EXPECT_EQ(past.position(), 0u);
+
+    ByteReader wrap(data.data(), data.size());
+    EXPECT_EQ(wrap.U32At(std::numeric_limits<size_t>::max() - 1), 0u);
+    EXPECT_FALSE(wrap.ok());
+    ByteReader odd(data.data(), data.size());
+    EXPECT_EQ(odd.U16At(7), 0u);
+    EXPECT_FALSE(odd.ok());
+}
+
+TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
+    ByteWriter w;
+    w.U8(0x7F);
+    w.U16(0xBEEF);
+    w.I16(-2);
+    w.U32(0x12345678);
+    w.I32(-1);
+    w.F32(1.5f);
+    const char tag[] = "AB";
+    w.Bytes(tag, 2);
+    w.Zeros(3);
+    const Bytes expected = {0x7F, 0xEF, 0xBE, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF,
+                            0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F, 'A',  'B',  0,    0,    0};
+    EXPECT_EQ(w.bytes(), expected);
+
+    w.U32At(18, 0xA1B2C3D4);  // the last four bytes
+    w.U32At(19, 0xFFFFFFFF);  // would run past the end: ignored
+    EXPECT_EQ(w.size(), expected.size());
+    const Bytes patched(w.bytes().end() - 4, w.bytes().end());
+    EXPECT_EQ(patched, (Bytes{0xD4, 0xC3, 0xB2, 0xA1}));
+
+    // What the writer wrote, the reader reads back.
+    const Bytes out = w.Take();
+    ByteReader r(out.data(), out.size());
+    EXPECT_EQ(r.U8(), 0x7F);
+    EXPECT_EQ(r.U16(), 0xBEEF);
+    EXPECT_EQ(r.I16(), -2);
+    EXPECT_EQ(r.U32(), 0x12345678u);
+    EXPECT_EQ(r.I32(), -1);
+    EXPECT_EQ(r.F32(), 1.5f);
+    EXPECT_EQ(r.U8(), 'A');
+    EXPECT_EQ(r.U32(), 0xA1B2C3D4u);
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_TRUE(r.ok());
+}
+
+struct Sample {
+    int32_t a = 0;
+    uint16_t b = 0;
+    float c = 0.0f;
+    int32_t outside = 0;
+    int32_t straddling = 0;
+};
+
+constexpr size_t kSampleBytes = 12;
+
+// A 12-byte record: a at 0, b at 4, c at 8; the last two fields lie outside it
+// (entirely, and across its end) and must be skipped both ways.
+template <typename Record, typename Field>
+void SampleFields(Record& s, Field&& field) {
+    field(0, &s.a, 4);
+    field(4, &s.b, 2);
+    field(8, &s.c, 4);
+    field(12, &s.outside, 4);
+    field(10, &s.straddling, 4);
+}
+
+TEST(ByteRecord, FieldListWritesAndReadsTheSameLayoutAndSkipsFieldsOutside) {
+    Sample in;
+    in.a = -5;
+    in.b = 0x1234;
+    in.c = 1.5f;
+    in.outside = 77;
+    in.straddling = 0x0BADF00D;
+    // A guard byte after the record must survive.
+    uint8_t image[kSampleBytes + 1];
+    std::fill(std::begin(image), std::end(image), 0xCC);
+    WriteRecord(in, image, kSampleBytes, [](Sample& s, auto&& f) { SampleFields(s, f); });
+    const Bytes expected = {0xFB, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0, 0, 0x00, 0x00, 0xC0, 0x3F, 0xCC};
+    EXPECT_EQ(Bytes(std::begin(image), std::end(image)), expected);
+
+    Sample out;
+    out.outside = 9;
+    out.straddling = 10;
+    ReadRecord(out, image, kSampleBytes, [](Sample& s, auto&& f) { SampleFields(s, f); });
+    EXPECT_EQ(out.a, -5);
+    EXPECT_EQ(out.b, 0x1234);
+    EXPECT_EQ(out.c, 1.5f);
+    EXPECT_EQ(out.outside, 9);  // left as it was
+    EXPECT_EQ(out.straddling, 10);
+}
+
+}  // namespace
+}  // namespace tarvex
