@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "resources/byte_io.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -20,11 +21,8 @@ static int ConfigCommand(const Args& args) {
                                     "videosCopy", "compatibility", "windowed", "subtitlesOn", "soundVolume",
                                     "musicVolume", "cleanExit"};
     std::string out = "{";
-    for (int i = 0; i < 18; ++i) {
-        int v = static_cast<int>(bytes[4 * i] | (bytes[4 * i + 1] << 8) | (bytes[4 * i + 2] << 16) |
-                                 (static_cast<unsigned>(bytes[4 * i + 3]) << 24));
-        out += (i ? "," : "") + JsonString(names[i]) + ":" + std::to_string(v);
-    }
+    ByteReader r(bytes, n);
+    for (int i = 0; i < 18; ++i) out += (i ? "," : "") + JsonString(names[i]) + ":" + std::to_string(r.I32());
     std::printf("%s}\n", out.c_str());
     return 0;
 }

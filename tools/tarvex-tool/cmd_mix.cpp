@@ -14,6 +14,7 @@
 #include "platform/atomic_file.h"
 #include "platform/audio_mixer.h"
 #include "shell/config.h"
+#include "resources/byte_io.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -61,15 +62,6 @@ bool ParsePlay(const std::string& text, PlayRequest& out) {
     return !out.file.empty();
 }
 
-void PutU16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void PutU32(std::vector<uint8_t>& v, uint32_t x) {
-    PutU16(v, x & 0xffff);
-    PutU16(v, x >> 16);
-}
-
 }  // namespace
 
 static int MixCommand(const Args& args) {
@@ -108,21 +100,20 @@ static int MixCommand(const Args& args) {
     }
 
     const long long frames = std::llround(seconds * audio::kOutputRate);
-    std::vector<uint8_t> wav;
+    ByteWriter wav;
     const uint64_t dataBytes = static_cast<uint64_t>(frames) * 4;
-    wav.reserve(44 + dataBytes);
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    PutU32(wav, static_cast<uint32_t>(36 + dataBytes));
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutU32(wav, 16);
-    PutU16(wav, 1);
-    PutU16(wav, 2);
-    PutU32(wav, audio::kOutputRate);
-    PutU32(wav, audio::kOutputRate * 4);
-    PutU16(wav, 4);
-    PutU16(wav, 16);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    PutU32(wav, static_cast<uint32_t>(dataBytes));
+    wav.Bytes("RIFF", 4);
+    wav.U32(static_cast<uint32_t>(36 + dataBytes));
+    wav.Bytes("WAVEfmt ", 8);
+    wav.U32(16);
+    wav.U16(1);
+    wav.U16(2);
+    wav.U32(audio::kOutputRate);
+    wav.U32(audio::kOutputRate * 4);
+    wav.U16(4);
+    wav.U16(16);
+    wav.Bytes("data", 4);
+    wav.U32(static_cast<uint32_t>(dataBytes));
     int peak = 0;
     std::vector<int16_t> chunk;
     for (long long done = 0; done < frames;) {
@@ -131,12 +122,12 @@ static int MixCommand(const Args& args) {
         audio::RenderMixer(chunk.data(), n);
         for (int16_t s : chunk) {
             peak = std::max(peak, std::abs(static_cast<int>(s)));
-            PutU16(wav, static_cast<uint16_t>(s));
+            wav.I16(s);
         }
         done += n;
     }
     ResetSound();
-    if (!WriteFileAtomically(out, wav.data(), wav.size())) return Fail("cannot write " + out);
+    if (!WriteFileAtomically(out, wav.bytes().data(), wav.size())) return Fail("cannot write " + out);
     std::printf("{\"frames\":%lld,\"peak\":%d}\n", frames, peak);
     return 0;
 }
