@@ -43,6 +43,11 @@ const KeyboardDevice kDevices[] = {
 #undef POD
 #undef MASK
 
+// A game loaded from the menu leaves it, with any panel that was open there.
+void LeaveMenuAfterLoad() {
+    if (menuActive == 0) menuInputState = 0;
+}
+
 void RefillAndSendRamps() {
     FillGammaRamps(gammaMax);
     SendGammaRamps();
@@ -76,19 +81,9 @@ void HandleKeyDown(int key) {
         if (playMode == 2) {
             skipVideo = 1;
         } else if (menuActive == 0) {
-            MuteAllSlots();
-            menuInputState = 0;
-            if (sceneBackground && spareBackground) BltSurface(*spareBackground, 0, 0, *sceneBackground);
-            if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
-            MenuInit();
-            menuActive = 1;
+            EnterMenuFromGame();
         } else if (currentScene != -1 && gameStarted) {
-            ApplyVolumeSettings();
-            RestoreSlotVolumes();
-            if (sceneBackground && spareBackground) BltSurface(*sceneBackground, 0, 0, *spareBackground);
-            KillWindowTimer(2);
-            RestartFrameRateWindow();
-            menuActive = 0;
+            ReturnToGameFromMenu();
         }
         break;
     case vk::Space:
@@ -103,10 +98,12 @@ void HandleKeyDown(int key) {
         break;
     case vk::F6:
         LoadQuickSave();
+        LeaveMenuAfterLoad();
         RestartFrameRateWindow();
         break;
     case vk::F7:
         LoadAutoSave();
+        LeaveMenuAfterLoad();
         RestartFrameRateWindow();
         break;
     case vk::F9:

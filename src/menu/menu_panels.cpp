@@ -1,0 +1,231 @@
+#include "menu/menu_panels.h"
+
+#include <cstring>
+
+#include "interaction/interaction_state.h"
+#include "interaction/pointer.h"
+#include "media/sound.h"
+#include "media/video.h"
+#include "menu/menu.h"
+#include "menu/saved_games.h"
+#include "platform/display.h"
+#include "platform/font.h"
+#include "platform/render_device.h"
+#include "platform/surface.h"
+#include "render/frame_render.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "shell/globals.h"
+#include "shell/scene_switch.h"
+#include "text/fonts.h"
+#include "text/notice.h"
+
+namespace tarvex {
+
+namespace {
+
+// The name shown in the save and load panels: italic, olive grey.
+constexpr int kNameX = 343, kNameY = 257;
+constexpr uint8_t kNameRed = 0x9d, kNameGreen = 0x9d, kNameBlue = 0x7b;
+
+bool PointerInside(int left, int right, int top, int bottom) {
+    return cursorX > left && cursorX < right && cursorY > top && cursorY < bottom;
+}
+
+// Shadows need the display's stencil buffer, which is made at start-up only when
+// shadows were chosen then; without it they are switched on for the next start.
+int ShadowsOn() { return GetDisplayObjects().stencilBits > 0 ? 4 : 1; }
+
+size_t PrefixLength() { return std::strlen(kSaveNamePrefix); }
+
+// The save's name without the "saves\\" prefix.
+std::string ShownName() {
+    const size_t prefix = PrefixLength();
+    if (saveNameBuffer.compare(0, prefix, kSaveNamePrefix) != 0) return saveNameBuffer;
+    return saveNameBuffer.substr(prefix);
+}
+
+void SelectSave() {
+    saveNameBuffer = std::string(kSaveNamePrefix) + saveList.names[static_cast<size_t>(saveList.selected)];
+    LoadThumbnail();
+}
+
+void SaveFromPanel(const std::string& gameName) {
+    // Nothing to save before a game has begun, nor in the middle of a video.
+    if (currentScene == -1 || playMode == 2 || videoState) return;
+    if (ShownName().empty()) {
+        ShowNotice("Игра не сохранена: введите имя.");
+        return;
+    }
+    std::string error;
+    if (!SaveGameFromMenu(gameName, &error))
+        ShowNotice(error.empty() ? "Не удалось сохранить игру." : error);
+}
+
+void LoadFromPanel(const std::string& gameName) {
+    if (saveList.names.empty()) return;
+    std::string error;
+    if (LoadGame(gameName, &error))
+        ForgetPausedSounds();  // the loaded game brought its own sounds
+    else
+        ShowNotice(error.empty() ? "Не удалось загрузить игру." : error);
+}
+
+void ClosePanel(int clicked) {
+    ToolTable[clicked].clickable = 0;
+    ToolTable[kMenuCancel].drawn = 1;
+    menuInputState = kMenuMain;
+}
+
+}  // namespace
+
+bool PointerInsideButton(int tool) {
+    const ToolRecord& t = ToolTable[tool];
+    return PointerInside(t.x + t.offsetX, t.right, t.y + t.offsetY, t.bottom);
+}
+
+bool MenuButtonUnderPointer(int tool) { return ToolTable[tool].drawn && PointerInsideButton(tool); }
+
+bool LightButtonUnderPointer(int tool) {
+    const bool lit = MenuButtonUnderPointer(tool);
+    ToolTable[tool].clickable = lit ? 1 : 0;
+    return lit;
+}
+
+void DrawMenuButton(int tool) {
+    ToolRecord& t = ToolTable[tool];
+    if (t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
+}
+
+void DrawLitButtons(int first, int last) {
+    for (int n = first; n <= last; ++n)
+        if (ToolTable[n].clickable) DrawMenuButton(n);
+}
+
+bool FreshMenuPress() { return FreshLeftPress(); }
+
+void OptionsPanel() {
+    DrawMenuButton(kMenuOptionsPanel);
+    LightButtonUnderPointer(kMenuOk);
+    LightButtonUnderPointer(kMenuCancel);
+    ToolRecord& shadows = ToolTable[kMenuShadows];
+    ToolRecord& subtitles = ToolTable[kMenuSubtitles];
+    // The two switches answer to their rectangles whether shown or not; lit means on.
+    if (FreshMenuPress() && PointerInsideButton(kMenuShadows)) {
+        LeftKey = 1;
+        stencilShadows = stencilShadows == 0 ? ShadowsOn() : 0;
+    }
+    shadows.clickable = stencilShadows != 0 ? 1 : 0;
+    if (FreshMenuPress() && PointerInsideButton(kMenuSubtitles)) {
+        LeftKey = 1;
+        config.subtitlesOn = config.subtitlesOn == 0 ? 1 : 0;
+    }
+    subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
+    DrawLitButtons(kMenuOk, kMenuSubtitles);
+
+    // The sliders follow the pointer while the button is held over them.
+    const bool held = LeftButtonDown();
+    if (held && PointerInside(365, 425, 298, 317)) {
+        LeftKey = 1;
+        config.soundVolume = SliderVolume(cursorX, 365);
+    }
+    ShowSlider(kSoundSliderSlot, config.soundVolume / 10);
+    if (held && PointerInside(360, 420, 328, 350)) {
+        LeftKey = 1;
+        config.musicVolume = SliderVolume(cursorX, 360);
+        SetMusicVolume();
+    }
+    ShowSlider(kMusicSliderSlot, config.musicVolume / 10);
+    if (held && PointerInside(375, 435, 237, 257)) {
+        LeftKey = 1;
+        gammaMax = SliderGamma(cursorX);
+        FillGammaRamps(gammaMax);
+        SendGammaRamps();
+    }
+    // The keys can take the gamma past either end of the slider.
+    ShowSlider(kGammaSliderSlot, (static_cast<int64_t>(gammaMax) - 255) / 40);
+
+    // OK and cancel both close the panel; what was changed stays changed.
+    for (int tool : {kMenuOk, kMenuCancel}) {
+        if (!ToolTable[tool].clickable || !FreshMenuPress()) continue;
+        LeftKey = 1;
+        ToolTable[tool].clickable = 0;
+        shadows.clickable = 0;
+        subtitles.clickable = 0;
+        HideSliders();
+        menuInputState = kMenuMain;
+        break;
+    }
+}
+
+void SaveLoadPanel(bool save) {
+    DrawMenuButton(save ? kMenuSavePanel : kMenuLoadPanel);
+    static constexpr int kPanelButtons[] = {kMenuOk, kMenuCancel, kMenuNext, kMenuPrevious, kMenuLoadPanel,
+                                            kMenuPanelCancel};
+    for (int tool : kPanelButtons) LightButtonUnderPointer(tool);
+    for (int tool : kPanelButtons)
+        if (ToolTable[tool].clickable) DrawMenuButton(tool);
+
+    const int count = static_cast<int>(saveList.names.size());
+    if (FreshMenuPress() && ToolTable[kMenuNext].clickable) {
+        LeftKey = 1;
+        if (saveList.selected < count - 1) {
+            ++saveList.selected;
+            SelectSave();
+        }
+    }
+    if (FreshMenuPress() && ToolTable[kMenuPrevious].clickable) {
+        LeftKey = 1;
+        if (saveList.selected > 0) {
+            --saveList.selected;
+            SelectSave();
+        }
+    }
+    if (count == 0) saveList.selected = 0;
+    // The name without its extension; a name typed in the save panel shows even when
+    // there are no saves yet.
+    const size_t dot = saveNameBuffer.find('.');
+    if (dot != std::string::npos) saveNameBuffer.resize(dot);
+    if (count > 0 || save)
+        DrawText(italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
+
+    if (FreshMenuPress() && ToolTable[kMenuOk].clickable) {
+        LeftKey = 1;
+        const std::string gameName = saveNameBuffer + ".sav";
+        if (save)
+            SaveFromPanel(gameName);
+        else
+            LoadFromPanel(gameName);
+        ClosePanel(kMenuOk);
+    }
+    if (FreshMenuPress() && ToolTable[kMenuPanelCancel].clickable) {
+        LeftKey = 1;
+        ClosePanel(kMenuPanelCancel);
+    }
+}
+
+void DrawThumbnailQuad() {
+    const Texture thumbnail = ThumbnailTexture();
+    if (!thumbnail.id) return;
+    using namespace device;
+    // The 200 x 150 thumbnail at the top left of its 256 x 256 texture, a little tilted.
+    constexpr uint32_t kWhite = 0xFFFFFFFF;
+    const VertexScreen quad[4] = {{304, 135, 1.0f, 0.5f, kWhite, 0.0f, 0.0f},
+                                  {292, 243, 1.0f, 0.5f, kWhite, 0.0f, 0.585f},
+                                  {447, 127, 1.0f, 0.5f, kWhite, 0.785f, 0.0f},
+                                  {436, 242, 1.0f, 0.5f, kWhite, 0.785f, 0.585f}};
+    BeginScene3d();
+    SetTexture(&thumbnail);
+    SetTextureOp(TextureOp::SelectTexture);
+    SetLighting(false);
+    SetCull(Cull::None);
+    SetBlend(false);
+    SetDepthTest(true, Compare::Always);
+    SetDepthWrite(false);
+    DrawScreenQuads(quad, 1);
+    SetTexture(nullptr);
+    ResetRenderStates();
+    EndScene3d();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,446 @@
+// The main menu played on the generated demo in the test process: Escape from the lift
+// landing brings it up over the frozen game, and clicks drive its buttons and panels.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "interaction/interaction_state.h"
+#include "interaction/toolbar.h"
+#include "media/sound.h"
+#include "media/video.h"
+#include "menu/menu.h"
+#include "menu/saved_games.h"
+#include "model/actor.h"
+#include "platform/render_device.h"
+#include "platform/timers.h"
+#include "resources/anim_slot.h"
+#include "shell/config.h"
+#include "shell/display_setup.h"
+#include "shell/scene_switch.h"
+#include "shell/window_proc.h"
+#include "support/game_harness.h"
+#include "text/dialogue.h"
+#include "text/notice.h"
+
+namespace tarvex {
+namespace {
+
+// Points inside the demo's buttons.
+constexpr int kNewGameX = 370, kNewGameY = 160;
+constexpr int kOptionsX = 360, kOptionsY = 230;
+constexpr int kLoadX = 250, kLoadY = 300;
+constexpr int kSaveX = 470, kSaveY = 300;
+constexpr int kExitX = 350, kExitY = 400;
+constexpr int kCreditsX = 350, kCreditsY = 320;
+constexpr int kOkX = 250, kOkY = 240;
+constexpr int kCancelX = 465, kCancelY = 210;
+constexpr int kShadowsX = 420, kShadowsY = 220;
+constexpr int kSubtitlesX = 420, kSubtitlesY = 280;
+constexpr int kNextX = 368, kNextY = 365;
+constexpr int kPreviousX = 325, kPreviousY = 362;
+// Heights of the three sliders.
+constexpr int kSoundY = 305, kMusicY = 340, kGammaY = 247;
+
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string demo = test::GeneratedDemo("packed", false);
+        ASSERT_FALSE(demo.empty());
+        ResetMenu();
+        ResetSavedGames();
+        ASSERT_TRUE(game.Start(demo, 0));
+        game.Frames(20);  // the fade in
+        ASSERT_EQ(currentScene, 0);
+    }
+    void TearDown() override {
+        ResetVideo();
+        ResetSound();
+        ResetMenu();
+        ResetSavedGames();
+    }
+    void OpenMenu() {
+        game.Key("Escape");
+        ASSERT_EQ(menuActive, 1);
+        ASSERT_EQ(menuInputState, kMenuMain);
+    }
+    static std::vector<std::string> SaveFiles() {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(SavesDirectory()))
+            if (e.path().extension() == ".sav") names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    test::GameHarness game;
+};
+
+TEST_F(MenuTest, ButtonsTakeTheirPicturesPlacesAndHitRectanglesFromTheToolTable) {
+    OpenMenu();
+    // Picture-sized rectangles with the table's insets (the demo's OK and cancel are 60 x 60).
+    const ToolRecord& ok = ToolTable[kMenuOk];
+    ASSERT_NE(ok.scenePicture, nullptr);
+    EXPECT_EQ(ok.width, 60);
+    EXPECT_EQ(ok.x + ok.offsetX, 229);
+    EXPECT_EQ(ok.y + ok.offsetY, 220);
+    EXPECT_EQ(ok.right, 289);
+    EXPECT_EQ(ok.bottom, 255);
+    const ToolRecord& cancel = ToolTable[kMenuPanelCancel];
+    EXPECT_EQ(cancel.x + cancel.offsetX, 440);
+    EXPECT_EQ(cancel.bottom, 168 + 60);
+    // The main buttons have fixed rectangles whatever their pictures.
+    const ToolRecord& start = ToolTable[kMenuNewGame];
+    EXPECT_EQ(start.x + start.offsetX, 270);
+    EXPECT_EQ(start.y + start.offsetY, 129);
+    EXPECT_EQ(start.right, 477);
+    EXPECT_EQ(start.bottom, 188);
+    for (int tool : {kMenuOptionsPanel, kMenuShadows, kMenuSavePanel, kMenuLoadPanel})
+        EXPECT_EQ(ToolTable[tool].drawn, 0);
+    for (int tool : {kMenuOk, kMenuNewGame, kMenuExit, kMenuCredits}) EXPECT_EQ(ToolTable[tool].drawn, 1);
+    EXPECT_TRUE(WindowTimerActive(kMenuClockTimer));
+    EXPECT_EQ(animSlots[kClockSlot].mode, 1);
+    EXPECT_EQ(animSlots[kSoundSliderSlot].mode, 0);
+
+    // Strictly inside: the edges themselves are outside; the button under the pointer is lit.
+    game.MoveTo(270, 150);
+    EXPECT_EQ(start.clickable, 0);
+    EXPECT_EQ(toolUnderPointer, kNone);
+    const auto plain = ReadBackBufferRgb(false);
+    game.MoveTo(271, 150);
+    EXPECT_EQ(start.clickable, 1);
+    EXPECT_EQ(toolUnderPointer, kMenuNewGame);
+    // Its lit picture is drawn over the menu.
+    const auto lit = ReadBackBufferRgb(false);
+    int changed = 0;
+    for (int y = 135; y < 185; ++y)
+        for (int x = 300; x < 460; ++x) changed += plain[(y * 800 + x) * 3] != lit[(y * 800 + x) * 3];
+    EXPECT_GT(changed, 2000);
+    // A hidden button is never under the pointer.
+    ToolTable[kMenuExit].drawn = 0;
+    game.MoveTo(kExitX, kExitY);
+    EXPECT_EQ(toolUnderPointer, kNone);
+}
+
+TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
+    OpenMenu();
+    game.Click(kOptionsX, kOptionsY);
+    ASSERT_EQ(menuInputState, kMenuOptionsState);
+    // Each slider's two innermost pixels.
+    game.Click(366, kSoundY);
+    EXPECT_EQ(config.soundVolume, 1);
+    EXPECT_EQ(animSlots[kSoundSliderSlot].mode, 1);
+    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 0.0f);
+    game.Click(424, kSoundY);
+    EXPECT_EQ(config.soundVolume, 94);
+    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 9.0f);
+    game.Click(425, kSoundY);  // the edge is outside
+    EXPECT_EQ(config.soundVolume, 94);
+    game.Click(361, kMusicY);
+    EXPECT_EQ(config.musicVolume, 1);
+    game.Click(419, kMusicY);
+    EXPECT_EQ(config.musicVolume, 94);
+    game.Click(376, kGammaY);
+    EXPECT_EQ(gammaMax, 261u);
+    EXPECT_EQ(GammaRamp(1)[2], 2 * 261);
+    game.Click(434, kGammaY);
+    EXPECT_EQ(gammaMax, 647u);
+    EXPECT_EQ(GammaRamp(1)[2], 2 * 647);
+    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 9.0f);
+
+    // A held button drags the slider along.
+    game.Input("pointer 370 305");
+    game.Input("press left");
+    game.Frames(1);
+    EXPECT_EQ(config.soundVolume, 8);
+    game.MoveTo(400, kSoundY);
+    EXPECT_EQ(config.soundVolume, 56);
+    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 5.0f);
+    game.Input("release left");
+    game.Frames(2);
+
+    // Gamma values the keys reach beyond the slider keep its frame inside its pictures.
+    gammaMax = 40;
+    game.Frames(1);
+    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 0.0f);
+    gammaMax = 5000;
+    game.Frames(1);
+    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 9.0f);
+    config.musicVolume = 100;
+    game.Frames(1);
+    EXPECT_EQ(animSlots[kMusicSliderSlot].currentFrame, 9.0f);
+}
+
+TEST_F(MenuTest, OptionSwitchesToggleAndEitherButtonClosesThePanelKeepingTheChanges) {
+    stencilShadows = 0;
+    config.subtitlesOn = 1;
+    OpenMenu();
+    game.Click(kOptionsX, kOptionsY);
+    ASSERT_EQ(menuInputState, kMenuOptionsState);
+    // The switches answer to their rectangles although the shadows switch is not shown.
+    game.Click(kShadowsX, kShadowsY);
+    EXPECT_EQ(stencilShadows, 4);  // the test display has its stencil buffer
+    EXPECT_EQ(ToolTable[kMenuShadows].clickable, 1);
+    game.Click(kShadowsX, kShadowsY);
+    EXPECT_EQ(stencilShadows, 0);
+    EXPECT_EQ(ToolTable[kMenuShadows].clickable, 0);
+    stencilShadows = 3;  // on, with a shallow depth buffer: a click switches it off
+    game.Click(kShadowsX, kShadowsY);
+    EXPECT_EQ(stencilShadows, 0);
+    game.Click(kSubtitlesX, kSubtitlesY);
+    EXPECT_EQ(config.subtitlesOn, 0);
+    EXPECT_EQ(ToolTable[kMenuSubtitles].clickable, 0);
+    game.Click(kSubtitlesX, kSubtitlesY);
+    EXPECT_EQ(config.subtitlesOn, 1);
+    EXPECT_EQ(ToolTable[kMenuSubtitles].clickable, 1);
+    game.Click(kShadowsX, kShadowsY);
+    EXPECT_EQ(stencilShadows, 4);
+
+    // Cancel closes without undoing; the switches' lights and the sliders go.
+    game.Click(kCancelX, kCancelY);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(stencilShadows, 4);
+    for (int tool : {kMenuCancel, kMenuShadows, kMenuSubtitles}) EXPECT_EQ(ToolTable[tool].clickable, 0) << tool;
+    for (int slot : {kSoundSliderSlot, kMusicSliderSlot, kGammaSliderSlot}) EXPECT_EQ(animSlots[slot].mode, 0);
+    game.Click(kOptionsX, kOptionsY);
+    game.Click(kSubtitlesX, kSubtitlesY);
+    game.Click(kOkX, kOkY);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(config.subtitlesOn, 0);
+    EXPECT_EQ(ToolTable[kMenuOk].clickable, 0);
+}
+
+TEST_F(MenuTest, ThePointersHeightStepsTheSaveListAndThePanelsStepItFurther) {
+    // Fourteen saves beside the automatic one of the scene's start.
+    for (int i = 0; i < 14; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "s%02d.sav", i);
+        std::ofstream(SavesDirectory() + "/" + name) << "x";
+    }
+    std::ofstream(SavesDirectory() + "/auto.sav") << "x";
+    saveList.names = SaveFiles();
+    ASSERT_EQ(saveList.names.size(), 15u);
+    saveList.selected = 0;
+    OpenMenu();
+
+    // Below y 388 the selection moves down one entry every sixth pass, while eleven
+    // entries remain after it.
+    game.MoveTo(200, 500);
+    std::vector<int> changes;
+    int last = saveList.selected;
+    for (int pass = 0; pass < 40; ++pass) {
+        game.Frames(1);
+        if (saveList.selected != last) changes.push_back(pass);
+        last = saveList.selected;
+    }
+    EXPECT_EQ(saveList.selected, 4);
+    ASSERT_EQ(changes.size(), 3u);  // the first step came with the pointer's arrival
+    EXPECT_EQ(changes[1] - changes[0], 6);
+    EXPECT_EQ(changes[2] - changes[1], 6);
+    // In between nothing moves; above y 124 it goes back up to the first entry.
+    game.MoveTo(200, 300);
+    game.Frames(20);
+    EXPECT_EQ(saveList.selected, 4);
+    game.MoveTo(200, 100);
+    EXPECT_EQ(saveList.selected, 3);
+    game.Frames(5);
+    EXPECT_EQ(saveList.selected, 3);
+    game.Frames(1);
+    EXPECT_EQ(saveList.selected, 2);
+    game.Frames(30);
+    EXPECT_EQ(saveList.selected, 0);
+
+    // The load panel opens on the selection; next and previous step it and name it.
+    saveList.selected = 4;
+    game.Click(kLoadX, kLoadY);
+    ASSERT_EQ(menuInputState, kMenuLoadState);
+    EXPECT_EQ(saveList.selected, 4);
+    game.Click(kNextX, kNextY);
+    EXPECT_EQ(saveList.selected, 5);
+    EXPECT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "s04");  // without its extension
+    game.Click(kPreviousX, kPreviousY);
+    game.Click(kPreviousX, kPreviousY);
+    EXPECT_EQ(saveList.selected, 3);
+    EXPECT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "s02");
+    for (int i = 0; i < 4; ++i) game.Click(kPreviousX, kPreviousY);
+    EXPECT_EQ(saveList.selected, 0);
+    saveList.selected = 14;
+    game.Click(kNextX, kNextY);
+    EXPECT_EQ(saveList.selected, 14);
+    // Cancel closes the panel; the selection stays for the next time.
+    game.Click(kCancelX, kCancelY);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(saveList.selected, 14);
+}
+
+TEST_F(MenuTest, OkInTheSavePanelSavesOnlyAGameThatRunsOutsideVideos) {
+    OpenMenu();
+    const auto before = SaveFiles();
+    auto typeName = [&](const std::string& text) {
+        for (int i = 0; i < 12; ++i) game.Key("Backspace");
+        if (text.empty()) return;
+        game.Input("text " + text);
+        game.Frames(1);
+    };
+    // In the middle of a video: nothing is saved (not even tried), but the panel closes.
+    game.Click(kSaveX, kSaveY);
+    ASSERT_EQ(menuInputState, kMenuSaveState);
+    typeName("vid");
+    playMode = 2;
+    game.Click(kOkX, kOkY);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(SaveFiles(), before);
+    EXPECT_EQ(CurrentNotice(), "");
+    playMode = 0;
+    // Before any scene has been set: the same.
+    game.Click(kSaveX, kSaveY);
+    typeName("none");
+    const int scene = currentScene;
+    currentScene = -1;
+    game.Click(kOkX, kOkY);
+    currentScene = scene;
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(SaveFiles(), before);
+    EXPECT_EQ(CurrentNotice(), "");
+    // A running game is saved under the typed name; the name keeps no extension.
+    game.Click(kSaveX, kSaveY);
+    typeName("mine");
+    EXPECT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "mine");
+    game.Click(kOkX, kOkY);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "mine");
+    const auto after = SaveFiles();
+    EXPECT_TRUE(std::find(after.begin(), after.end(), "mine.sav") != after.end()) << CurrentNotice();
+    // With no name at all nothing is saved and the player is told.
+    game.Click(kSaveX, kSaveY);
+    typeName("");
+    game.Click(kOkX, kOkY);
+    EXPECT_EQ(SaveFiles(), after);
+    EXPECT_NE(CurrentNotice(), "");
+}
+
+TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
+    game.Key("F5");
+    OpenMenu();
+    game.Click(kSaveX, kSaveY);
+    ASSERT_EQ(menuInputState, kMenuSaveState);
+    game.Key("F6");
+    EXPECT_EQ(menuActive, 0);
+    // Typed keys belong to the game again, not to a save name.
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_EQ(currentScene, 0);
+}
+
+TEST_F(MenuTest, MainButtonsIgnoreClicksWhileTheCreditsPlay) {
+    OpenMenu();
+    game.Click(kCreditsX, kCreditsY);
+    ASSERT_EQ(videoState, 1);
+    ASSERT_EQ(playMode, 2);
+    for (auto [x, y] : {std::pair{kExitX, kExitY}, {kOptionsX, kOptionsY}, {kSaveX, kSaveY}, {kNewGameX, kNewGameY},
+                        {kCreditsX, kCreditsY}}) {
+        game.Click(x, y);
+        EXPECT_EQ(quitRequested, 0);
+        EXPECT_EQ(menuInputState, kMenuMain);
+        EXPECT_EQ(menuActive, 1);
+        EXPECT_EQ(currentScene, 0);
+    }
+    EXPECT_EQ(playMode, 2);
+    // A press held on exit while Escape skips the credits stays theirs.
+    game.Input("pointer " + std::to_string(kExitX) + " " + std::to_string(kExitY));
+    game.Input("press left");
+    game.Frames(2);
+    game.Key("Escape");
+    game.Frames(3);
+    EXPECT_EQ(videoState, 0);
+    EXPECT_EQ(quitRequested, 0);
+    game.Input("release left");
+    game.Frames(2);
+    EXPECT_EQ(menuActive, 1);
+    game.Click(kOptionsX, kOptionsY);
+    EXPECT_EQ(menuInputState, kMenuOptionsState);
+    game.Click(kOkX, kOkY);
+    game.Click(kExitX, kExitY);
+    EXPECT_EQ(quitRequested, 1);
+    quitRequested = 0;
+}
+
+TEST_F(MenuTest, EscapeReturnsToTheGameExactlyWhereItStood) {
+    InitSound();
+    ASSERT_EQ(soundOn, 1);
+    LoadSound("sound/ambient/hospital.wav", kAmbientSlot);
+    PlaySlot(kAmbientSlot, 0, 0, 1);
+    // The hero walks off, the toolbar opens and a line is said.
+    game.Click(450, 480);
+    game.Frames(15);
+    game.Click(400, 200, "right");
+    game.Frames(30);
+    ASSERT_EQ(DRAWTOOLBAR, 1);
+    PlayResponse(775);
+    game.Frames(2);
+    ASSERT_GT(subtitleLength, 0);
+    ASSERT_TRUE(IsSlotPlaying(kAmbientSlot));
+
+    const ActorRecord hero = actors[0];
+    const std::u16string said(subtitleText, subtitleText + subtitleLength);
+    const float timer = subtitleTimer;
+    const float gridTop = toolbarGridTop;
+    const int32_t toolbarMotion = STARTTOOLBAR;
+    const std::vector<uint8_t> background = sceneBackground->pixels;
+
+    HandleKeyDown(vk::Escape);
+    ASSERT_EQ(menuActive, 1);
+    // The game's sounds wait while the menu shows; the menu takes the scene background.
+    EXPECT_FALSE(IsSlotPlaying(kAmbientSlot));
+    EXPECT_FALSE(IsSlotPlaying(kVoiceSlot));
+    game.Frames(2);
+    EXPECT_TRUE(sceneBackground->pixels != background);
+    // A turn through the options, with the sound volume changed.
+    game.Click(kOptionsX, kOptionsY);
+    game.Click(392, kSoundY);  // volume 43
+    game.Click(kOkX, kOkY);
+    game.MoveTo(600, 100);
+    game.Frames(40);  // more than a clock tick
+    HandleKeyDown(vk::Escape);
+
+    EXPECT_EQ(menuActive, 0);
+    EXPECT_EQ(menuInputState, kMenuMain);
+    EXPECT_FALSE(WindowTimerActive(kMenuClockTimer));
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_EQ(actors[0].position.x, hero.position.x);
+    EXPECT_EQ(actors[0].position.z, hero.position.z);
+    EXPECT_EQ(actors[0].heading, hero.heading);
+    EXPECT_EQ(std::u16string(subtitleText, subtitleText + subtitleLength), said);
+    EXPECT_EQ(subtitleTimer, timer);
+    EXPECT_EQ(DRAWTOOLBAR, 1);
+    EXPECT_EQ(STARTTOOLBAR, toolbarMotion);
+    EXPECT_EQ(toolbarGridTop, gridTop);
+    EXPECT_TRUE(sceneBackground->pixels == background);
+    // The menu's pictures leave the slot table; the sounds go on at the new volume.
+    EXPECT_EQ(animSlots[kClockSlot].frameCount, 0.0f);
+    EXPECT_TRUE(IsSlotPlaying(kAmbientSlot));
+    EXPECT_EQ(SlotVolume(kAmbientSlot), EffectsAttenuation(43));
+    game.Frames(3);
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_EQ(DRAWTOOLBAR, 1);
+}
+
+TEST_F(MenuTest, TheSavePanelShowsTheSelectedThumbnailUpright) {
+    // The thumbnail texture: red on top, blue below (rows 0..74 and 75..149).
+    std::vector<uint8_t> rgb(256 * 256 * 3, 0);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) rgb[(y * 256 + x) * 3 + (y < 75 ? 0 : 2)] = 255;
+    OpenMenu();
+    game.Click(kSaveX, kSaveY);
+    ASSERT_EQ(menuInputState, kMenuSaveState);
+    ASSERT_TRUE(UploadThumbnailTexture(rgb.data()));
+    game.Frames(1);
+    const auto screen = ReadBackBufferRgb(false);
+    auto at = [&](int x, int y) { return &screen[(static_cast<size_t>(y) * 800 + x) * 3]; };
+    EXPECT_GT(at(370, 150)[0], 200);  // upper half of the tilted quad: red
+    EXPECT_LT(at(370, 150)[2], 60);
+    EXPECT_GT(at(370, 225)[2], 200);  // lower half: blue
+    EXPECT_LT(at(370, 225)[0], 60);
+    // Its left edge leans: at the top it starts near x 304, at the bottom near 292.
+    EXPECT_GT(at(296, 238)[2], 200);
+    EXPECT_LT(at(298, 140)[0], 100);
+}
+
+}  // namespace
+}  // namespace tarvex
