@@ -24,6 +24,7 @@
 #include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
+#include "shell/game_tables.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
@@ -361,18 +362,10 @@ void ResetMenu() {
 void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
-    MainSost = 0;
-    DRAWTOOLBAR = 0;
-    scriptValue1 = 0;
-    voiceMode = 0;
-    ResetToolsForNewGame();
-    ResetScriptState();
-    ResetDevices();
-    CloseToolbarAtOnce();
+    ResetTablesForNewGame();
     menuActive = 0;
-    ResetGameState();
     currentScene = scene;
-    KillWindowTimer(2);
+    KillWindowTimer(kMenuClockTimer);
     ResetSceneState();
     if (prepare) prepare();
     EnterCurrentScene();

@@ -6,6 +6,7 @@
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
+#include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "model/actor.h"
 #include "platform/input.h"
@@ -125,6 +126,7 @@ const GameTable kTables[] = {
     {"scene scripts and devices", ScriptsAtStart, ScriptsForNewGame, nullptr,
      "row 17 (sequence step); the rest is rebuilt by the scene's init"},
     {"saved games list", ResetSavedGames, nullptr, nullptr, "not saved: read from the saves folder"},
+    {"main menu", ResetMenu, nullptr, nullptr, "not saved: the menu is built again whenever it opens"},
     {"notices", ResetNotice, nullptr, nullptr, "not saved: messages of the moment"},
     {"input and window timers", InputAtStart, nullptr, nullptr, "not saved: the devices' own state"},
 };
