@@ -78,7 +78,11 @@ void FillSlot(int slot, const char (&name)[128], const std::vector<uint8_t>* byt
     ReleaseSlotBuffer(slot);
     if (!bytes) return;
     WavInfo wav;
-    if (!ParseWav(bytes->data(), bytes->size(), wav)) return;
+    std::string why;
+    if (!ParseWav(bytes->data(), bytes->size(), wav, &why)) {
+        std::fprintf(stderr, "tarvex: %s refused: %s\n", name, why.c_str());
+        return;
+    }
     audio::PcmFormat format{wav.channels, wav.rate, wav.bits};
     if (!audio::CreateBuffer(slot, format, bytes->data() + wav.dataOffset, wav.dataSize)) return;
     s.buffer = slot;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace tarvex {
 
@@ -19,10 +20,10 @@ struct WavInfo {
     size_t dataSize = 0;  // whole sample frames only, never past the end of the file
 };
 
-// False for anything the mixer cannot play: no "RIFF", bits other than 8 or 16,
-// channels other than 1 or 2, a rate out of 100..200,000 Hz, a size claim above
-// kMaxWavDataSize, or no whole sample frame. A data size running past the end of
-// the file is cut to the file.
-bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info);
+// False for anything the mixer cannot play: no "RIFF", a format other than integer
+// PCM (tag 1), bits other than 8 or 16, channels other than 1 or 2, a rate out of
+// 100..200,000 Hz, a size claim above kMaxWavDataSize, or no whole sample frame; `why`
+// then says which. A data size running past the end of the file is cut to the file.
+bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why = nullptr);
 
 }  // namespace tarvex

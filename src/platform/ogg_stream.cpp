@@ -20,6 +20,7 @@ size_t MemRead(void* ptr, size_t size, size_t count, void* source) {
     if (size == 0 || count == 0) return 0;
     const size_t left = f->bytes.size() - f->position;
     const size_t items = std::min(count, left / size);
+    if (items == 0) return 0;  // an empty file has no bytes to copy from
     std::memcpy(ptr, f->bytes.data() + f->position, items * size);
     f->position += items * size;
     return items;

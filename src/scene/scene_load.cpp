@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "platform/depth_buffer.h"
@@ -24,21 +25,36 @@ uint8_t backgroundPixels[kBackgroundPixelBytes];
 namespace {
 
 // The scene picture into backgroundPixels and, converted once to the display format,
-// into the background surface. Only a full-screen picture replaces them.
-void LoadBackground(const std::string& path) {
+// into the background surface. Only a full-screen picture replaces them; "" when it did,
+// else why not.
+std::string LoadBackground(const std::string& path) {
     BgrPicture picture;
-    if (!ReadTiffPicture(path, picture) || picture.width != 800 || picture.height != 600) return;
+    if (!ReadTiffPicture(path, picture)) return "not an 8-bit RGB TIFF";
+    if (picture.width != 800 || picture.height != 600)
+        return std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels, not 800 x 600";
     for (size_t i = 0; i < static_cast<size_t>(800) * 600; ++i) {
         backgroundPixels[4 * i] = picture.bgr[3 * i];
         backgroundPixels[4 * i + 1] = picture.bgr[3 * i + 1];
         backgroundPixels[4 * i + 2] = picture.bgr[3 * i + 2];
     }
     Surface* surface = sceneBackground;
-    if (!surface || surface->width != 800 || surface->height != 600) return;
+    if (!surface || surface->width != 800 || surface->height != 600) return "";
     for (int y = 0; y < 600; ++y)
         ConvertRowToDisplay(picture.bgr.data() + static_cast<size_t>(y) * 800 * 3, 800, 600 - y, surface->depth,
                             PixelRow(*surface, y));
     surface->dirty = true;
+    return "";
+}
+
+// Files of scenes already said to be refused: each is said once a run.
+std::set<std::string> reportedSceneFiles;
+
+// Says once why a scene file was not taken (missing, or refused with the reason).
+void ReportSceneFile(const std::string& path, const std::string& why) {
+    if (why.empty() || !reportedSceneFiles.insert(path).second) return;
+    const bool missing = LocateGameFile(path) == GameFileSource::Missing;
+    std::fprintf(stderr, "tarvex: scene %d: %s %s\n", currentScene, path.c_str(),
+                 missing ? "is missing" : ("is refused: " + why).c_str());
 }
 
 // The camera's unprojection, formed once for many pixels.
@@ -65,7 +81,11 @@ struct Unprojector {
 // Reads the depth image; false (every pixel far away) when the file is missing or short.
 bool ReadDepthImage(const std::string& path, std::vector<float>& depth) {
     std::vector<uint8_t> bytes;
-    if (!ReadGameFile(path, bytes, kDepthImageBytes) || bytes.size() < kDepthImageBytes) return false;
+    if (!ReadGameFile(path, bytes, kDepthImageBytes)) return false;
+    if (bytes.size() < kDepthImageBytes) {
+        ReportSceneFile(path, std::to_string(bytes.size()) + " bytes, not " + std::to_string(kDepthImageBytes));
+        return false;
+    }
     ByteReader r(bytes.data(), bytes.size());
     depth.resize(800 * 600);
     for (float& d : depth) d = r.F32();
@@ -106,10 +126,13 @@ void LoadSceneFiles() {
 
     std::vector<float> depthImage;
     const bool haveDepth = ReadDepthImage(base + ".zbf", depthImage);
-    LoadBackground(base + ".tif");
+    if (!haveDepth) ReportSceneFile(base + ".zbf", "missing");
+    ReportSceneFile(base + ".tif", LoadBackground(base + ".tif"));
 
-    LoadWalkMask(base + "m.raw");
-    LoadFloorDepth(base + "m.msk");  // a missing file keeps the previous floor
+    if (!LoadWalkMask(base + "m.raw")) ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
+    // A missing floor depth keeps the previous floor.
+    if (!LoadFloorDepth(base + "m.msk")) ReportSceneFile(base + "m.msk", "not a floor depth picture");
+    if (LocateGameFile(base + ".txt") == GameFileSource::Missing) ReportSceneFile(base + ".txt", "missing");
     LoadSceneDescription(base + ".txt");
     // The camera, lights, ambient colour and material go to the device with the scene.
     ApplySceneToDevice();

@@ -1,5 +1,6 @@
 #include "shell/config.h"
 
+#include <climits>
 #include <cstdio>
 #include <iterator>
 
@@ -28,7 +29,37 @@ constexpr int32_t Config::*kConfigFields[] = {
 constexpr size_t kConfigBytes = std::size(kConfigFields) * 4;
 static_assert(kConfigBytes == sizeof(Config), "every value of the configuration is in the file");
 
+// The values each field takes; anything else is a damaged file.
+struct FieldRange {
+    const char* name;
+    int32_t low, high;
+};
+constexpr FieldRange kRanges[] = {
+    {"transform and lighting", 0, 1}, {"32-bit colour", 0, 1}, {"triple buffering", 0, 1}, {"shadows", 0, 4},
+    {"unused", INT32_MIN, INT32_MAX}, {"switch", 0, 1},   {"mode value", 0, 3},  {"sound", 0, 1},
+    {"music", 0, 1},                  {"gamma", 32, 65500}, {"videos", 0, 1},     {"video copy", 0, 1},
+    {"compatibility", 0, 1},          {"windowed", 0, 1},   {"subtitles", 0, 1},  {"sound volume", 0, 100},
+    {"music volume", 0, 100},         {"clean exit", 0, 1},
+};
+static_assert(std::size(kRanges) == std::size(kConfigFields));
+
 }  // namespace
+
+int SanitizeConfig(Config& c) {
+    const Config defaults;
+    int mended = 0;
+    for (size_t i = 0; i < std::size(kConfigFields); ++i) {
+        int32_t& v = c.*kConfigFields[i];
+        bool bad = v < kRanges[i].low || v > kRanges[i].high;
+        if (kConfigFields[i] == &Config::shadows) bad = bad || v == 2;  // 0, 1, 3 or 4
+        if (!bad) continue;
+        std::fprintf(stderr, "tarvex: %s: %s %d is out of its range: %d instead\n", ConfigPath().c_str(),
+                     kRanges[i].name, v, defaults.*kConfigFields[i]);
+        v = defaults.*kConfigFields[i];
+        ++mended;
+    }
+    return mended;
+}
 
 void LoadConfig() {
     FILE* f = std::fopen(ConfigPath().c_str(), "rb");
@@ -43,6 +74,8 @@ void LoadConfig() {
         if (!r.ok()) break;
         config.*field = v;
     }
+    // A damaged file is written back sane at once.
+    if (SanitizeConfig(config) > 0) SaveConfig();
 }
 
 bool SaveConfig() {

@@ -34,8 +34,11 @@ void SetSavesDirectory(const std::string& dir);
 const std::string& SavesDirectory();
 std::string ConfigPath();
 
-// Reads the file; missing fields of a short file keep their defaults.
+// Reads the file; missing fields of a short file keep their defaults, and fields out of
+// their ranges take their defaults (said on stderr; the file is then written back).
 void LoadConfig();
+// Puts every field out of its range back to its default; the count of fields mended.
+int SanitizeConfig(Config& c);
 // Writes the file atomically; fails silently (a missing configuration is not an error).
 bool SaveConfig();
 void ResetConfig();

@@ -107,7 +107,7 @@ void HandleKeyDown(int key) {
         RestartFrameRateWindow();
         break;
     case vk::F9:
-        config.modeValue = (config.modeValue + 1) % 4;
+        config.modeValue = config.modeValue >= 0 && config.modeValue < 3 ? config.modeValue + 1 : 0;
         break;
     case vk::F11:
         gammaMax = gammaMax >= 34 ? gammaMax - 2 : 32;

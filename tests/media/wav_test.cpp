@@ -58,7 +58,21 @@ TEST_F(WavTest, BadHeadersAreRefusedAndShortDataIsCut) {
     EXPECT_FALSE(ParseWav(b24.data(), b24.size(), info));
     auto sixChannels = good;
     sixChannels[22] = 6;
-    EXPECT_FALSE(ParseWav(sixChannels.data(), sixChannels.size(), info));
+    std::string why;
+    EXPECT_FALSE(ParseWav(sixChannels.data(), sixChannels.size(), info, &why));
+    EXPECT_EQ(why, "6 channels (1 or 2 play)");
+
+    // Samples that are not integer PCM (a float format with 16-bit samples) would play as noise.
+    auto floats = good;
+    floats[20] = 3;
+    EXPECT_FALSE(ParseWav(floats.data(), floats.size(), info, &why));
+    EXPECT_EQ(why, "format 3 is not integer PCM");
+    auto noRate = good;
+    std::memset(&noRate[24], 0, 4);
+    EXPECT_FALSE(ParseWav(noRate.data(), noRate.size(), info, &why));
+    EXPECT_EQ(why, "a rate of 0 Hz");
+    EXPECT_FALSE(ParseWav(absurd.data(), absurd.size(), info, &why));
+    EXPECT_NE(why.find("data size"), std::string::npos);
 }
 
 TEST_F(WavTest, AnExtraChunkIsReadAtTheFixedOffsets) {

@@ -22,7 +22,7 @@ bool ToolsBuilt() {
 }
 
 TEST(PackageTool, PackListVerifyExtractRoundTrip) {
-    if (!ToolsBuilt()) GTEST_SKIP() << "tools not built";
+    ASSERT_TRUE(ToolsBuilt()) << "tools not built";
     std::string dir = test::TempDir("tool_roundtrip");
     CurrentDir here(dir);
     WriteBytes("game/texts/dialog.txt", Bytes("hello"));
@@ -57,7 +57,7 @@ TEST(PackageTool, PackListVerifyExtractRoundTrip) {
 }
 
 TEST(PackageTool, RefusesLongNamesEscapesAndBrokenDirectories) {
-    if (!ToolsBuilt()) GTEST_SKIP() << "tools not built";
+    ASSERT_TRUE(ToolsBuilt()) << "tools not built";
     std::string dir = test::TempDir("tool_refusals");
     CurrentDir here(dir);
     WriteBytes("game/data/" + std::string(123, 'n'), Bytes("x"));
@@ -85,7 +85,7 @@ TEST(PackageTool, RefusesLongNamesEscapesAndBrokenDirectories) {
 }
 
 TEST(ToolCommands, ImageAndFramesReportWhatLoads) {
-    if (!ToolsBuilt()) GTEST_SKIP() << "tools not built";
+    ASSERT_TRUE(ToolsBuilt()) << "tools not built";
     std::string dir = test::TempDir("tool_image");
     CurrentDir here(dir);
     std::filesystem::create_directories("game/gfx");

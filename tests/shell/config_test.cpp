@@ -49,12 +49,43 @@ TEST_F(ConfigTest, MissingFileKeepsTheDefaultsAndSaveWritesSeventyTwoBytes) {
 }
 
 TEST_F(ConfigTest, RoundTripKeepsEveryField) {
-    for (int i = 0; i < 18; ++i) reinterpret_cast<int32_t*>(&config)[i] = 1000 * i - 7;
+    // A value other than the default in every field, each inside its range.
+    const int32_t values[18] = {0, 1, 0, 4, -77, 0, 3, 0, 0, 647, 0, 1, 1, 1, 0, 1, 100, 1};
+    std::memcpy(&config, values, sizeof values);
     ASSERT_TRUE(SaveConfig());
     Config written = config;
     ResetConfig();
     LoadConfig();
     EXPECT_EQ(0, std::memcmp(&written, &config, sizeof config));
+}
+
+TEST_F(ConfigTest, FieldsOutOfTheirRangesTakeTheirDefaultsAndTheFileIsMended) {
+    const int32_t values[18] = {7, 1, 1, 2, 5, 1, 0x7FFFFFFF, 1, 1, 0, 1, 0, 0, 0, 1, 408891555, -1, 1};
+    std::memcpy(&config, values, sizeof values);
+    ASSERT_TRUE(SaveConfig());
+    ResetConfig();
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    const std::string said = testing::internal::GetCapturedStderr();
+    const Config defaults;
+    EXPECT_EQ(config.transformLighting, defaults.transformLighting);
+    EXPECT_EQ(config.shadows, 0);  // 2 is no shadows value
+    EXPECT_EQ(config.modeValue, 0);
+    EXPECT_EQ(config.gammaMax, 255);  // 0 would show nothing but black
+    EXPECT_EQ(config.soundVolume, 90);
+    EXPECT_EQ(config.musicVolume, 90);
+    EXPECT_EQ(config.colour32, 1);  // fields in range stay
+    EXPECT_EQ(config.unused5, 5);
+    size_t lines = 0;
+    for (char c : said) lines += c == '\n';
+    EXPECT_EQ(lines, 6u);
+    EXPECT_NE(said.find("sound volume 408891555"), std::string::npos);
+    // Written back sane: the next start finds nothing to mend.
+    ResetConfig();
+    testing::internal::CaptureStderr();
+    LoadConfig();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(config.gammaMax, 255);
 }
 
 TEST_F(ConfigTest, ShortFileKeepsDefaultsForTheValuesItLacks) {

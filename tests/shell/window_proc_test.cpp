@@ -46,6 +46,10 @@ TEST_F(WindowProcTest, F9StepsTheModeValue) {
         Key(vk::F9);
         EXPECT_EQ(config.modeValue, expected);
     }
+    // A value from nowhere steps back to the start instead of overflowing.
+    config.modeValue = 0x7FFFFFFF;
+    Key(vk::F9);
+    EXPECT_EQ(config.modeValue, 0);
 }
 
 TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {

@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         ClearTextCache();
         font_ = OpenFont("", 16, false);
-        if (!font_) GTEST_SKIP() << "no system font";
+        ASSERT_NE(font_, nullptr) << "no system font";
     }
     void TearDown() override {
         ClearTextCache();
@@ -101,7 +101,7 @@ TEST_F(TextCache, AFontOpenedLaterNeverGetsAClosedFontsPictures) {
 TEST(GameFonts, ReleasingTheFontsEmptiesTheCache) {
     ClearTextCache();
     CreateGameFonts();  // no "Tarvex.ttf" here: the system fallback
-    if (!regularFont) GTEST_SKIP() << "no system font";
+    ASSERT_NE(regularFont, nullptr) << "no system font";
     ASSERT_NE(italicFont, nullptr);
     EXPECT_GT(TextWidth(regularFont, u"Меню"), 0);
     EXPECT_EQ(TextWidth(regularFont, u""), 0);
@@ -119,7 +119,7 @@ TEST(GameFonts, ReleasingTheFontsEmptiesTheCache) {
 TEST(GameFonts, DrawTextBlendsThePictureAtItsPlace) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     CreateGameFonts();
-    if (!regularFont) GTEST_SKIP() << "no system font";
+    ASSERT_NE(regularFont, nullptr) << "no system font";
     const std::u16string text = u"Тарвекс";
     const RenderedText* picture = RenderText(regularFont, text, 255, 255, 0);
     ASSERT_NE(picture, nullptr);

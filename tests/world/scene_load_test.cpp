@@ -236,7 +236,7 @@ TEST(ScreenToWorld, UnprojectsThroughTheSceneCamera) {
 class SceneLoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!test::EnsureHeadlessDisplay()) GTEST_SKIP() << "no headless display";
+        ASSERT_TRUE(test::EnsureHeadlessDisplay());
         if (!sceneBackground) sceneBackground = CreateSurface(800, 600, 32);
     }
 };
@@ -289,15 +289,33 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     RestoreBackBufferDepth();
     EXPECT_NEAR(ReadBackBufferDepth()[599 * 800 + 799], ExpectedWindowDepth(5000.0f), 1e-6f);
 
-    // Scene 6 has no depth image and no floor file: nothing hides, the floor stays.
+    // Scene 6 has no depth image and no floor file: nothing hides, the floor stays; each
+    // missing file is said once, whichever time the scene is entered.
     test::WriteText("scenes/scr_006.txt", kSceneText);
+    test::WriteText("scenes/scr_006m.raw", "short");
     currentScene = 6;
+    testing::internal::CaptureStderr();
     LoadSceneFiles();
+    LoadSceneFiles();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("scene 6: scenes/scr_006.zbf is missing"), std::string::npos) << said;
+    EXPECT_NE(said.find("scene 6: scenes/scr_006.tif is missing"), std::string::npos);
+    EXPECT_NE(said.find("scene 6: scenes/scr_006m.raw is refused: shorter than a walk mask"), std::string::npos);
+    EXPECT_EQ(said.find("scr_006.txt"), std::string::npos);
+    EXPECT_EQ(said.find("scr_006.zbf"), said.rfind("scr_006.zbf"));
     const std::vector<float> far = ReadSavedDepth();
     EXPECT_EQ(far[300 * 800 + 100], 1.0f);
     EXPECT_EQ(far[0], 1.0f);
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
     EXPECT_EQ(walkMask[150 * 400 + 200], 255);  // no mask file either: kept
+    // A picture of the wrong size is refused with its size.
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 100x100 xc:gray -type TrueColor -depth 8 scenes/scr_007.tif"));
+    ClearFileLookupCache();
+    currentScene = 7;
+    testing::internal::CaptureStderr();
+    LoadSceneFiles();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("scr_007.tif is refused: 100 x 100 pixels, not 800 x 600"),
+              std::string::npos);
     currentScene = -1;
     stencilShadows = 0;
 }

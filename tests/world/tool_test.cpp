@@ -25,8 +25,7 @@ std::string ToolOutput(const std::string& arguments, int& status) {
 class Tool : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(std::string(TARVEX_BINARY_DIR) + "/tarvex-tool"))
-            GTEST_SKIP() << "tarvex-tool is not built";
+        ASSERT_TRUE(std::filesystem::exists(std::string(TARVEX_BINARY_DIR) + "/tarvex-tool")) << "tarvex-tool is not built";
     }
 };
 
