@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include "scene/walk_mask.h"
 
@@ -13,15 +14,21 @@ namespace {
 constexpr uint16_t kFar = 65535;
 constexpr int kQueueSize = 16384;
 
-// Work areas shared by every search.
-uint16_t distances[kMaskWidth * kMaskHeight];
+// The search runs on the grid framed by a border of blocked cells, so that a neighbour
+// never needs a bounds test and a cell is one index (no division per step).
+constexpr int kFrameWidth = kMaskWidth + 2, kFrameHeight = kMaskHeight + 2;
+
+// Work areas shared by every search. A blocked cell (and the frame) holds distance 0:
+// no step can lower it, so the search never needs to test for obstacles.
+uint16_t distances[kFrameWidth * kFrameHeight];
 int32_t queue[kQueueSize];
 
-// Neighbour order of the search and the trace: left, right, up, down, then
-// down-left, down-right, up-right, up-left.
-constexpr int kNeighbourDx[8] = {-1, 1, 0, 0, -1, 1, 1, -1};
-constexpr int kNeighbourDy[8] = {0, 0, -1, 1, 1, 1, -1, -1};
-constexpr uint16_t kNeighbourCost[8] = {2, 2, 2, 2, 3, 3, 3, 3};
+// Neighbour order of the search and the trace: left, right, up, down (steps of 2), then
+// down-left, down-right, up-right, up-left (steps of 3).
+constexpr int kNeighbourStep[8] = {-1, 1, -kFrameWidth, kFrameWidth, kFrameWidth - 1, kFrameWidth + 1,
+                                   -kFrameWidth + 1, -kFrameWidth - 1};
+
+int FramedCell(int cx, int cy) { return (cy + 1) * kFrameWidth + cx + 1; }
 
 bool InGrid(int cx, int cy) { return cx >= 0 && cx < kMaskWidth && cy >= 0 && cy < kMaskHeight; }
 
@@ -65,28 +72,40 @@ void StraightPath(PathResult& path, int x0, int y0, int x1, int y1) {
 // first time the start is taken from the queue. The queue is a ring: its read and
 // write positions wrap at its end.
 bool Search(int startCell, int targetCell) {
-    for (uint16_t& d : distances) d = kFar;
+    std::fill(distances, distances + kFrameWidth, uint16_t{0});
+    std::fill(distances + FramedCell(0, kMaskHeight) - 1, std::end(distances), uint16_t{0});
+    for (int cy = 0; cy < kMaskHeight; ++cy) {
+        const uint8_t* row = walkMask + cy * kMaskWidth;
+        uint16_t* framed = distances + FramedCell(0, cy);
+        framed[-1] = 0;
+        for (int cx = 0; cx < kMaskWidth; ++cx) framed[cx] = row[cx] != 0 ? 0 : kFar;
+        framed[kMaskWidth] = 0;
+    }
     int read = 0, write = 0;
     distances[targetCell] = 0;
-    queue[write] = targetCell;
-    write = (write + 1) % kQueueSize;
+    queue[write++] = targetCell;
     while (read != write) {
         const int c = queue[read];
-        read = (read + 1) % kQueueSize;
+        if (++read == kQueueSize) read = 0;
         if (c == startCell) return true;
-        const int cx = c % kMaskWidth, cy = c / kMaskWidth;
-        for (int k = 0; k < 8; ++k) {
-            const int nx = cx + kNeighbourDx[k], ny = cy + kNeighbourDy[k];
-            if (!InGrid(nx, ny)) continue;
-            const int n = ny * kMaskWidth + nx;
-            if (walkMask[n] != 0) continue;
-            const int d = distances[c] + kNeighbourCost[k];
+        const unsigned here = distances[c];
+        // The eight neighbours in the order of kNeighbourStep, spelled out so that each
+        // is a fixed offset from the cell.
+        auto visit = [&](int n, unsigned d) {
             if (d < distances[n]) {
                 distances[n] = static_cast<uint16_t>(d);
                 queue[write] = n;
-                write = (write + 1) % kQueueSize;
+                if (++write == kQueueSize) write = 0;
             }
-        }
+        };
+        visit(c - 1, here + 2);
+        visit(c + 1, here + 2);
+        visit(c - kFrameWidth, here + 2);
+        visit(c + kFrameWidth, here + 2);
+        visit(c + kFrameWidth - 1, here + 3);
+        visit(c + kFrameWidth + 1, here + 3);
+        visit(c - kFrameWidth + 1, here + 3);
+        visit(c - kFrameWidth - 1, here + 3);
     }
     return false;
 }
@@ -98,17 +117,16 @@ void Trace(PathResult& path, int startCell, int targetCell) {
     int length = 0;
     unsigned lowest = kFar;
     while (c != targetCell && length < kMaxPathPoints) {
-        const int cx = c % kMaskWidth, cy = c / kMaskWidth;
-        path.pathPoints[length][0] = cx * 2;
-        path.pathPoints[length][1] = cy * 2;
+        path.pathPoints[length][0] = (c % kFrameWidth - 1) * 2;
+        path.pathPoints[length][1] = (c / kFrameWidth - 1) * 2;
         ++length;
         int next = -1;
         for (int k = 0; k < 8; ++k) {
-            const int nx = cx + kNeighbourDx[k], ny = cy + kNeighbourDy[k];
-            if (!InGrid(nx, ny)) continue;
-            const int n = ny * kMaskWidth + nx;
-            if (distances[n] < lowest) {
-                lowest = distances[n];
+            const int n = c + kNeighbourStep[k];
+            // Obstacles and the frame hold 0 but lie on no route: for the walk they are far.
+            const unsigned d = distances[n] == 0 && n != targetCell ? kFar : distances[n];
+            if (d < lowest) {
+                lowest = d;
                 next = n;
             }
         }
@@ -200,7 +218,7 @@ void FindPathFromScreen(PathResult& path, int sx, int sy, int tx, int ty) {
         StraightPath(path, startX, startY, targetX, targetY);
         return;
     }
-    const int startCell = startY * kMaskWidth + startX, targetCell = targetY * kMaskWidth + targetX;
+    const int startCell = FramedCell(startX, startY), targetCell = FramedCell(targetX, targetY);
     if (!Search(startCell, targetCell)) {
         path.pathLength = -1;
         path.pathIndex = 0;
