@@ -178,7 +178,7 @@ bool DecodeFloorDepth(const Bytes& f, std::vector<float>& out) {
 }
 
 const int kWalkScenes[] = {0, 23, 24, 25, 75, 115, 131, 149};
-const int kAllScenes[] = {0, 23, 24, 25, 75, 98, 115, 131, 149, 250, 287};
+const int kAllScenes[] = {0, 23, 24, 25, 75, 98, 115, 131, 134, 135, 149, 219, 250, 261, 287};
 
 std::string SceneFile(int scene, const char* suffix) {
   char name[64];
@@ -202,7 +202,7 @@ TEST(Demo, RunsAndRepeatsByteForByte) {
 
 TEST(Demo, PackagesHoldExactlyTheLooseFiles) {
   ASSERT_TRUE(Demo().ok);
-  for (const char* top : {"texts", "scenes", "models", "animgfx", "gfx"}) {
+  for (const char* top : {"texts", "scenes", "models", "animgfx", "gfx", "scripts"}) {
     Bytes pkg = ReadAll(fs::path(Demo().packed) / (std::string(top) + ".res"));
     ASSERT_GE(pkg.size(), 4u) << top;
     uint32_t count = U32(pkg, 0);
@@ -586,4 +586,300 @@ TEST(Demo, ParticleFilesAndStructureName) {
   std::string structure(s.begin(), s.end());
   for (const char* key : {"TOOL 647", "TOOL 999", " CLICK 119", " DIAL 1505", " CLICKTOOLBAR 61"})
     EXPECT_NE(structure.find(key), std::string::npos) << key;
+}
+
+// ---- The scene scripts ("scripts/sceneNNN.lua"), checked on a stand-in for the engine. ----
+
+namespace {
+
+const int kScriptScenes[] = {0, 23, 24, 25, 75, 115, 134, 135, 149, 219, 261};
+
+bool HaveProgram(const std::string& name) { return !Shell("command -v " + name + " 2>/dev/null").empty(); }
+// The Lua interpreter and compiler come with script/bootstrap (package lua5.4).
+#define REQUIRE_LUA()                                                                    \
+  do {                                                                                   \
+    if (!HaveProgram("lua5.4") || !HaveProgram("luac5.4"))                              \
+      FAIL() << "lua5.4 and luac5.4 are missing: script/bootstrap installs package lua5.4"; \
+  } while (0)
+
+std::string StandInDir() { return std::string(TARVEX_SOURCE_DIR) + "/tests/demo"; }
+
+// Plays a scenario of script_scenarios.lua on the loose demo; the printed calls.
+std::string PlayScenario(const std::string& name, int* status) {
+  return Shell("cd '" + StandInDir() + "' && lua5.4 script_stand_in.lua '" + Demo().loose +
+                   "' script_scenarios.lua " + name + " 2>&1",
+               status);
+}
+
+// The calls of the exploring scenario, per scene: each call split into its words.
+using Call = std::vector<std::string>;
+std::map<int, std::vector<Call>> ExploredCalls() {
+  static std::map<int, std::vector<Call>> calls = [] {
+    std::map<int, std::vector<Call>> byScene;
+    int status = -1;
+    std::string out = PlayScenario("explore", &status);
+    EXPECT_EQ(status, 0) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+    int scene = -1;
+    size_t start = 0;
+    while (start < out.size()) {
+      size_t end = out.find('\n', start);
+      if (end == std::string::npos) end = out.size();
+      std::vector<std::string> words;
+      size_t p = start;
+      while (p < end) {
+        size_t q = out.find(' ', p);
+        if (q == std::string::npos || q > end) q = end;
+        words.push_back(out.substr(p, q - p));
+        p = q + 1;
+      }
+      start = end + 1;
+      if (words.empty()) continue;
+      if (words[0] == "SCENE" && words.size() == 2) scene = std::atoi(words[1].c_str());
+      else if (scene >= 0) byScene[scene].push_back(words);
+    }
+    return byScene;
+  }();
+  return calls;
+}
+
+int Num(const Call& c, size_t i) { return i < c.size() ? std::atoi(c[i].c_str()) : -99999; }
+double Real(const Call& c, size_t i) { return i < c.size() ? std::atof(c[i].c_str()) : -99999; }
+
+// structure.txt's sections: the keyword lines of each tool, in order.
+std::map<int, std::vector<std::pair<std::string, int>>> StructureSections() {
+  Bytes b = ReadAll(Loose("texts/structure.txt"));
+  std::string text(b.begin(), b.end());
+  std::map<int, std::vector<std::pair<std::string, int>>> sections;
+  int tool = -1;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    char key[32];
+    int value;
+    if (std::sscanf(line.c_str(), " %31s %d", key, &value) != 2) continue;
+    if (std::string(key) == "TOOL") tool = value;
+    else if (tool >= 0) sections[tool].push_back({key, value});
+  }
+  return sections;
+}
+
+bool HasLine(const std::vector<std::pair<std::string, int>>& section, const std::string& key) {
+  return std::any_of(section.begin(), section.end(), [&](const auto& l) { return l.first == key; });
+}
+
+uint8_t MaskCell(int scene, double x, double y) {
+  static std::map<int, Bytes> masks;
+  if (!masks.count(scene)) masks[scene] = ReadAll(Loose(SceneFile(scene, "m.raw")));
+  const Bytes& m = masks[scene];
+  if (x < 0 || y < 0 || x >= 800 || y >= 600 || m.size() != 120000) return 255;
+  return m[size_t(y / 2) * 400 + size_t(x / 2)];
+}
+
+}  // namespace
+
+TEST(Demo, ScriptsAreWrittenForTheScenesWithoutContentLooseAndPacked) {
+  ASSERT_TRUE(Demo().ok);
+  Bytes pkg = ReadAll(fs::path(Demo().packed) / "scripts.res");
+  ASSERT_GE(pkg.size(), 4u);
+  std::set<std::string> packed;
+  for (uint32_t i = 0, n = U32(pkg, 0); i < n && 4 + 136 * size_t(i + 1) <= pkg.size(); ++i)
+    packed.insert(std::string(reinterpret_cast<const char*>(&pkg[4 + 136 * size_t(i)])));
+  REQUIRE_LUA();
+  for (int scene : kScriptScenes) {
+    char name[32];
+    std::snprintf(name, sizeof name, "scripts/scene%3.3d.lua", scene);
+    ASSERT_TRUE(fs::exists(Loose(name))) << name;
+    EXPECT_TRUE(packed.count(name)) << name;
+    Bytes text = ReadAll(Loose(name));
+    std::string s(text.begin(), text.end());
+    EXPECT_EQ(s.find("$("), std::string::npos) << name << ": a place was left unfilled";
+    EXPECT_NE(s.find("function run()"), std::string::npos) << name;
+    int status = -1;
+    std::string err = Shell("luac5.4 -p '" + Loose(name).string() + "' 2>&1", &status);
+    EXPECT_EQ(status, 0) << err;
+  }
+}
+
+TEST(Demo, ScriptsPlayThePuzzlesOnAStandInForTheEngine) {
+  ASSERT_TRUE(Demo().ok);
+  REQUIRE_LUA();
+  for (const char* scenario : {"flat", "flatAfterTheFirstTalk", "lanternFromTheBatteriesAlone", "serviceRoom",
+                               "boilerRoom", "boilerRoomLanternOnTheBatteries", "workshops", "washroom", "archive",
+                               "landing", "passages", "ending"}) {
+    int status = -1;
+    std::string out = PlayScenario(scenario, &status);
+    EXPECT_EQ(status, 0) << scenario << "\n" << out.substr(out.size() > 1500 ? out.size() - 1500 : 0);
+    EXPECT_NE(out.rfind("ok\n"), std::string::npos) << scenario;
+  }
+}
+
+TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
+  ASSERT_TRUE(Demo().ok);
+  REQUIRE_LUA();
+  auto calls = ExploredCalls();
+  ASSERT_EQ(calls.size(), std::size(kScriptScenes));
+  auto sections = StructureSections();
+  auto otboy = ReadTable("texts/otboy.txt");
+  std::set<int> taken;
+  for (const auto& [scene, list] : calls) {
+    SCOPED_TRACE(scene);
+    for (const Call& c : list) {
+      const std::string& f = c[0];
+      if (f == "PlaceTool" || f == "PlaceToolPicture") {
+        int tool = Num(c, f == "PlaceTool" ? 1 : 2);
+        ASSERT_TRUE(sections.count(tool)) << "tool " << tool << " has no section";
+        EXPECT_TRUE(HasLine(sections[tool], "LOOK")) << "tool " << tool << " lies in a room without a LOOK line";
+      }
+      if (f == "PlaceToolPicture" || f == "StartAmbient" || f == "PlayVideo") {
+        EXPECT_TRUE(fs::exists(Loose(c[1]))) << c[1];
+      } else if (f == "SetToolOwnership" && Num(c, 2) == 1) {
+        taken.insert(Num(c, 1));
+      } else if (f == "PlayResponse") {
+        EXPECT_TRUE(otboy.count(Num(c, 1))) << "remark " << c[1];
+      } else if (f == "GotoScene") {
+        EXPECT_TRUE(fs::exists(Loose(SceneFile(Num(c, 1), ".tif")))) << "scene " << c[1];
+      } else if (f == "WriteNotebookPage") {
+        EXPECT_TRUE(Num(c, 1) >= 4 && Num(c, 1) <= 12) << c[1];
+      }
+    }
+  }
+  // Items the player gets: a picture for the toolbar and a line to look at them with.
+  for (int t : {39, 47, 61, 62, 181, 188, 197, 212, 742}) taken.insert(t);
+  for (int tool : taken) {
+    char icon[64];
+    std::snprintf(icon, sizeof icon, "textures/tools/tool%3.3d.tga", tool);
+    EXPECT_TRUE(fs::exists(Loose(icon))) << icon;
+    ASSERT_TRUE(sections.count(tool)) << tool;
+    EXPECT_TRUE(HasLine(sections[tool], "LOOKT")) << tool;
+    EXPECT_TRUE(HasLine(sections[tool], "OTBOY")) << tool;
+  }
+}
+
+TEST(Demo, ScriptedHotspotsLieOnTheScreenAndWalksEndOnFreeFloor) {
+  ASSERT_TRUE(Demo().ok);
+  REQUIRE_LUA();
+  for (const auto& [scene, list] : ExploredCalls()) {
+    SCOPED_TRACE(scene);
+    if (!std::count(std::begin(kWalkScenes), std::end(kWalkScenes), scene)) continue;
+    SceneCamera cam = ReadCamera(scene);
+    size_t walks = 0, places = 0;
+    for (const Call& c : list) {
+      const std::string& f = c[0];
+      auto onScreen = [&](size_t at) {
+        int l = Num(c, at), t = Num(c, at + 1), r = Num(c, at + 2), b = Num(c, at + 3);
+        EXPECT_TRUE(0 <= l && l + 4 < r && r <= 800 && 0 <= t && t + 4 < b && b <= 600)
+            << f << " " << l << "," << t << " " << r << "," << b;
+      };
+      if (f == "DefineRegion") {
+        onScreen(2);
+        EXPECT_EQ(MaskCell(scene, Num(c, 7), Num(c, 8)), 0) << "region " << c[1] << " walks to " << c[7] << "," << c[8];
+        ++walks;
+      } else if (f == "PlaceTool") {
+        onScreen(3);
+      } else if (f == "WalkTo") {
+        EXPECT_EQ(MaskCell(scene, Num(c, 2), Num(c, 3)), 0) << "a walk to " << c[2] << "," << c[3];
+        ++walks;
+      } else if (f == "SetPosition" || f == "CreateHero") {
+        size_t at = f == "SetPosition" ? 2 : 1;
+        double sx, sy, z;
+        ASSERT_TRUE(cam.Project({Real(c, at), Real(c, at + 1), Real(c, at + 2)}, sx, sy, z));
+        EXPECT_EQ(MaskCell(scene, sx, sy), 0) << f << " at " << sx << "," << sy;
+        ++places;
+      }
+    }
+    EXPECT_GT(walks, 0u);
+    EXPECT_GT(places, 0u);
+  }
+}
+
+TEST(Demo, ItemPicturesShowTheItemOverTheBackground) {
+  ASSERT_TRUE(Demo().ok);
+  REQUIRE_LUA();
+  std::set<std::pair<int, std::string>> pictures;
+  for (const auto& [scene, list] : ExploredCalls())
+    for (const Call& c : list)
+      if (c[0] == "PlaceToolPicture") pictures.insert({scene, c[1] + " " + c[5] + " " + c[6]});
+  EXPECT_EQ(pictures.size(), 6u);
+  for (const auto& [scene, picture] : pictures) {
+    SCOPED_TRACE(picture);
+    std::string file = picture.substr(0, picture.find(' '));
+    int x = 0, y = 0;
+    std::sscanf(picture.c_str() + file.size(), " %d %d", &x, &y);
+    std::string size = Shell("/usr/bin/identify -format '%w %h' '" + Loose(file).string() + "' 2>&1");
+    int w = 0, h = 0;
+    ASSERT_EQ(std::sscanf(size.c_str(), "%d %d", &w, &h), 2) << size;
+    EXPECT_TRUE(x >= 0 && y >= 0 && x + w <= 800 && y + h <= 600);
+    auto diff = [&](int cx, int cy, int cw, int ch, const char* measure) {
+      char geometry[64];
+      std::snprintf(geometry, sizeof geometry, "%dx%d+%d+%d", cw, ch, x + cx, y + cy);
+      char inner[64];
+      std::snprintf(inner, sizeof inner, "%dx%d+%d+%d", cw, ch, cx, cy);
+      return std::atof(Shell("/usr/bin/convert '" + Loose(SceneFile(scene, ".tif")).string() + "' -crop " + geometry +
+                             " +repage \\( '" + Loose(file).string() + "' -crop " + inner +
+                             " +repage \\) -compose difference -composite -format '%[fx:" + measure + "]' info: 2>&1")
+                           .c_str());
+    };
+    // The item is there, and the picture's edge joins the room it is drawn over.
+    EXPECT_GT(diff(0, 0, w, h, "maxima"), 0.15);
+    EXPECT_LT(diff(0, 0, w, 1, "maxima"), 0.03);
+    EXPECT_LT(diff(0, h - 1, w, 1, "mean"), 0.01);
+  }
+}
+
+TEST(Demo, ToolSectionsSayEveryReactionAndCombineTheLanternBothWays) {
+  ASSERT_TRUE(Demo().ok);
+  auto sections = StructureSections();
+  auto otboy = ReadTable("texts/otboy.txt");
+  for (const auto& [tool, lines] : sections) {
+    SCOPED_TRACE(tool);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const auto& [key, value] = lines[i];
+      if (key == "LOOK" || key == "USE" || key == "PICKUP" || key == "TALK" || key == "LOOKT" || key == "USET" ||
+          key == "OTBOY" || key == "DIAL") {
+        EXPECT_TRUE(otboy.count(value)) << key << " " << value << " has no text";
+      }
+      if (key == "CLICK") {
+        ASSERT_LT(i + 1, lines.size());
+        EXPECT_EQ(lines[i + 1].first, "DIAL") << "CLICK " << value << " without its remark";
+      }
+    }
+  }
+  // Either lantern part held on the other makes the bright lantern of both.
+  for (auto [held, other] : {std::pair{47, 61}, std::pair{61, 47}}) {
+    const auto& lines = sections[held];
+    auto at = std::find(lines.begin(), lines.end(), std::pair<std::string, int>{"CLICKTOOLBAR", other});
+    ASSERT_NE(at, lines.end()) << held;
+    std::set<std::pair<std::string, int>> changes(at + 1, std::find_if(at + 1, lines.end(), [](const auto& l) {
+                                                    return l.first == "CLICKTOOLBAR" || l.first == "CLICK";
+                                                  }));
+    std::set<std::pair<std::string, int>> want = {{"ADDTOOL", 39}, {"DELTOOL", 61}, {"DELTOOL", 47}};
+    EXPECT_EQ(changes, want) << held;
+  }
+  // The items with uses of their own in the toolbar leave their remark unspoken over.
+  for (int tool : {61, 181, 212}) EXPECT_FALSE(HasLine(sections[tool], "USET")) << tool;
+}
+
+TEST(Demo, TheCluesSpellTheKeypadsCodes) {
+  ASSERT_TRUE(Demo().ok);
+  Bytes b = ReadAll(Loose("data/codes.txt"));
+  std::string codes(b.begin(), b.end());
+  auto code = [&](const std::string& name) {
+    size_t at = codes.find(name + " ");
+    return at == std::string::npos ? std::string() : codes.substr(at + name.size() + 1, codes.find_first_of(" \n", at + name.size() + 1) - at - name.size() - 1);
+  };
+  std::string general = code("pad98.general"), personal = code("pad98.personal");
+  ASSERT_EQ(general.size(), 4u);
+  ASSERT_EQ(personal.size(), 6u);
+  // The plaque says the year, and the personal password is the archive's floor, then the
+  // workshops': the scenes the lift takes the hero to.
+  auto otboy = ReadTable("texts/otboy.txt");
+  std::u16string year(general.begin(), general.end());
+  EXPECT_NE(otboy[1550].find(year), std::u16string::npos);
+  EXPECT_NE(otboy[1552].find(year), std::u16string::npos);
+  EXPECT_EQ(personal, "115149");
+  EXPECT_TRUE(fs::exists(Loose("scripts/scene115.lua")) && fs::exists(Loose("scripts/scene149.lua")));
 }

@@ -171,6 +171,8 @@ bool BuildSounds(Output& out) {
   AddWav(out, "sound/scene000/Lift_open.wav", Mixed({Tone(0.7, 90, 130, 2, 0.6, 13), Tone(0.3, 1320, 1320, 8, 0, 14)}));
   AddWav(out, "sound/scene000/Lift_action.wav", Tone(2.5, 70, 75, 0.5, 0.35, 15));
   AddWav(out, "sound/ambient/hospital.wav", Mixed({Tone(3.0, 100, 100, 0, 0.15, 16), Tone(3.0, 50, 50, 0, 0, 17)}), 0.4);
+  // The boiler room: a low rumble under the hiss of the steam.
+  AddWav(out, "sound/ambient/boiler.wav", Mixed({Tone(3.0, 55, 55, 0, 0.2, 18), Tone(3.0, 0, 0, 0, 1.0, 19)}), 0.35);
   for (int i = 1; i <= 4; ++i)
     AddWav(out, "sound/stepfloor/step" + std::to_string(i) + ".wav", Tone(0.09, 180 + 15 * i, 80, 14, 0.8, 20 + i));
   AddWav(out, "sound/rotate/start.wav", Tone(0.12, 220, 160, 10, 0.7, 30));
@@ -188,8 +190,8 @@ bool BuildSounds(Output& out) {
   }
   for (const auto& [id, text] : ResponseLines()) AddWav(out, VoiceName("sound/otboy/", id), Voice(text, 118, id));
 
-  // Music tracks of the demo scenes and the start-up track.
-  for (int track : {3, 5, 6, 8}) {
+  // Music tracks of the demo scenes, the start-up track and the ending's.
+  for (int track : {3, 5, 6, 8, 12}) {
     Bytes ogg = EncodeOggVorbis(Tune(track), 44100);
     if (ogg.empty()) {
       std::fprintf(stderr, "tarvex-demo: cannot encode music track %d\n", track);

@@ -7,6 +7,7 @@
 #include "interface_art.h"
 #include "models.h"
 #include "rooms.h"
+#include "scene_scripts.h"
 #include "texts.h"
 
 namespace tarvex::demo {
@@ -16,10 +17,12 @@ bool BuildDemo(Output& out) {
     std::fprintf(stderr, "tarvex-demo: cannot open %s\n", kSansPath);
     return false;
   }
-  BuildRooms(out);
+  Layouts layouts;
+  BuildRooms(out, layouts);
   BuildModels(out);
   BuildInterface(out);
   BuildTexts(out);
+  if (!BuildScripts(out, layouts)) return false;
   if (!BuildSounds(out)) return false;
   // The game's font file: DejaVu Sans under the name the game registers.
   FILE* f = std::fopen(kSansPath, "rb");

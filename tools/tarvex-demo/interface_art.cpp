@@ -108,10 +108,51 @@ Image ToolIcon(int tool) {
       img.FillRect(16, 12, 50, 54, kPaper);
       for (int y = 18; y < 52; y += 6) img.Line(19, y, 46, y, 1, {90, 110, 170, 255});
       break;
-    case 47:  // the lantern
+    case 47:  // the lantern, dim
+    case 39:  // the lantern with new batteries, shining
+      if (tool == 39)
+        for (int k = 0; k < 8; ++k) {
+          double a = k * kPi / 4;
+          img.Line(32 + 12 * std::cos(a), 36 + 12 * std::sin(a), 32 + 26 * std::cos(a), 36 + 26 * std::sin(a), 2,
+                   {255, 235, 120, 220});
+        }
       img.FillRect(24, 20, 40, 52, {200, 170, 80, 255});
-      img.FillCircle(32, 36, 6, {255, 240, 170, 255});
+      img.FillCircle(32, 36, 6, tool == 39 ? Rgba{255, 255, 230, 255} : Rgba{150, 130, 80, 255});
       img.Ring(32, 16, 7, 2, {90, 90, 90, 255});
+      break;
+    case 61:  // two batteries
+      for (int x : {18, 36}) {
+        img.FillRect(x, 18, x + 12, 50, {40, 70, 170, 255});
+        img.FillRect(x, 18, x + 12, 24, {200, 200, 205, 255});
+        img.FillRect(x + 4, 14, x + 8, 18, {200, 200, 205, 255});
+        img.Line(x + 6, 30, x + 6, 40, 1.5, {255, 255, 255, 255});
+        img.Line(x + 2, 35, x + 10, 35, 1.5, {255, 255, 255, 255});
+      }
+      break;
+    case 181:  // the radio, its wire loose
+    case 188:  // the radio, working
+      img.FillRect(10, 20, 54, 50, {110, 70, 40, 255});
+      img.Outline(10, 20, 54, 50, 2, {60, 36, 20, 255});
+      img.FillCircle(22, 35, 8, {40, 30, 20, 255});
+      img.FillRect(34, 28, 50, 36, {230, 210, 150, 255});
+      img.Line(46, 20, 54, 6, 1.5, {90, 90, 90, 255});
+      if (tool == 181) {
+        img.Line(50, 44, 58, 54, 2, {200, 40, 30, 255});
+        img.Line(58, 54, 62, 50, 2, {200, 40, 30, 255});
+      } else {
+        for (int r : {6, 11}) img.Ring(22, 35, 8 + r, 1.5, {255, 255, 255, 160});
+      }
+      break;
+    case 212:  // the wet towel
+    case 197:  // the dry towel
+      for (int y = 16; y < 48; ++y) {
+        Rgba c = ((y / 4) % 2) ? Rgba{180, 56, 50, 255} : Rgba{225, 210, 190, 255};
+        if (tool == 212) c = Mix(c, {40, 60, 120, 255}, 0.35);
+        img.FillRect(12, y, 52, y + 1, c);
+      }
+      img.Outline(12, 16, 52, 48, 1, {80, 40, 30, 255});
+      if (tool == 212)
+        for (int x : {20, 32, 44}) img.FillCircle(x, 54 + (x % 3), 2.5, {120, 170, 255, 255});
       break;
     default: {
       img.FillCircle(32, 32, 22, {uint8_t(120 + tool % 7 * 15), uint8_t(100 + tool % 5 * 20), uint8_t(90 + tool % 3 * 40), 255});

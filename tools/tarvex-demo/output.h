@@ -22,8 +22,8 @@ class Output {
   bool Has(const std::string& path) const { return files_.count(path) != 0; }
   const Bytes* Find(const std::string& path) const;
   size_t Count() const { return files_.size(); }
-  // Writes under `dir`. With `packaged`, files under texts, scenes, models, animgfx
-  // and gfx go into DIR.res packages. False with a message on stderr on failure.
+  // Writes under `dir`. With `packaged`, files under texts, scenes, models, animgfx,
+  // gfx and scripts go into DIR.res packages. False with a message on stderr on failure.
   bool Write(const std::string& dir, bool packaged) const;
 
  private:

@@ -2,6 +2,7 @@
 // show parts of a room in other states).
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 
 #include "output.h"
@@ -36,6 +37,46 @@ Image RenderCrop(const Room& room, const Camera& cam, int x, int y, int w, int h
 
 std::string SceneName(int number, const std::string& suffix);  // "scenes/scr_023" + suffix
 
-void BuildRooms(Output& out);
+// Where a room's scripts find its things on the screen, taken from the camera that drew
+// it: hotspot rectangles, floor spots the hero walks to or enters at, the pictures of
+// items lying in the room. The scene scripts are written from these.
+struct ScreenRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+struct FloorSpot {
+  int x = 0, y = 0;   // screen point on free floor (a walk target)
+  V3 world;           // the floor point under it
+  double heading = 0; // the hero's facing there
+};
+struct ItemPicture {
+  std::string file;   // gfx/sceneNNN/NAME.bmp: the room with the item, cut to the item
+  int x = 0, y = 0;
+};
+struct RoomLayout {
+  Camera camera;
+  V3 start;
+  double startHeading = 0;
+  std::map<std::string, ScreenRect> rects;
+  std::map<std::string, FloorSpot> spots;
+  std::map<std::string, ItemPicture> pictures;
+};
+using Layouts = std::map<int, RoomLayout>;
+
+// Pixels around an item's picture: its shadow on what it lies on is part of it.
+constexpr int kItemMargin = 7;
+// The screen rectangle around a world box (grown by `grow` pixels, kept on the screen).
+ScreenRect BoxOnScreen(const Camera& cam, V3 lo, V3 hi, int grow = 0);
+// The facing of a walk in direction (dx, dz), as the engine measures headings.
+double HeadingAlong(double dx, double dz);
+// The free-floor screen point nearest to where world floor point `p` is seen (searched
+// on the walk mask's 2 x 2 cells of the rendered room), with the hero's facing there.
+FloorSpot SpotNear(const RenderResult& r, const Camera& cam, V3 p, double heading);
+// Renders the room with an item in it and cuts the item's rectangle out as its picture.
+ItemPicture AddItemPicture(Output& out, const std::string& file, const Room& withItem, const Camera& cam,
+                           ScreenRect rect);
+// A scene with nothing to see or walk on (a passage the scripts leave at once).
+void WriteBlackScene(Output& out, int number);
+
+void BuildRooms(Output& out, Layouts& layouts);
 
 }  // namespace tarvex::demo

@@ -106,4 +106,85 @@ Image RenderCrop(const Room& room, const Camera& cam, int x, int y, int w, int h
   return RenderRoom(room, c, x, y, w, h).colour;
 }
 
+ScreenRect BoxOnScreen(const Camera& cam, V3 lo, V3 hi, int grow) {
+  double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+  for (int i = 0; i < 8; ++i) {
+    V3 p{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
+    double sx, sy, depth;
+    if (!cam.Project(p, sx, sy, depth)) continue;
+    x0 = std::min(x0, sx), y0 = std::min(y0, sy), x1 = std::max(x1, sx), y1 = std::max(y1, sy);
+  }
+  ScreenRect r;
+  if (x0 > x1) return r;
+  r.left = std::clamp(int(std::floor(x0)) - grow, 0, 800);
+  r.top = std::clamp(int(std::floor(y0)) - grow, 0, 600);
+  r.right = std::clamp(int(std::ceil(x1)) + grow, 0, 800);
+  r.bottom = std::clamp(int(std::ceil(y1)) + grow, 0, 600);
+  return r;
+}
+
+double HeadingAlong(double dx, double dz) {
+  double h = std::atan2(dz, -dx);
+  return h < 0 ? h + 2 * kPi : h;
+}
+
+FloorSpot SpotNear(const RenderResult& r, const Camera& cam, V3 p, double heading) {
+  // A cell is taken when it and its eight neighbours are free floor, so that the hero
+  // never stands on the edge of the mask.
+  auto freeCell = [&](int cx, int cy) {
+    if (cx < 0 || cy < 0 || cx >= 400 || cy >= 300) return false;
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 2; ++i)
+        if (r.floorClass[size_t(2 * cy + j) * 800 + 2 * cx + i] != 0) return false;
+    return true;
+  };
+  auto roomy = [&](int cx, int cy) {
+    for (int j = -1; j <= 1; ++j)
+      for (int i = -1; i <= 1; ++i)
+        if (!freeCell(cx + i, cy + j)) return false;
+    return true;
+  };
+  double sx = 400, sy = 300, depth;
+  cam.Project(p, sx, sy, depth);
+  int cx0 = std::clamp(int(sx) / 2, 0, 399), cy0 = std::clamp(int(sy) / 2, 0, 299);
+  int bestX = cx0, bestY = cy0;
+  double best = 1e18;
+  for (int radius = 0; radius < 120 && best == 1e18; ++radius)
+    for (int cy = cy0 - radius; cy <= cy0 + radius; ++cy)
+      for (int cx = cx0 - radius; cx <= cx0 + radius; ++cx) {
+        if (std::max(std::abs(cx - cx0), std::abs(cy - cy0)) != radius || !roomy(cx, cy)) continue;
+        double d = double(cx - cx0) * (cx - cx0) + double(cy - cy0) * (cy - cy0);
+        if (d < best) best = d, bestX = cx, bestY = cy;
+      }
+  FloorSpot s;
+  s.x = 2 * bestX + 1;
+  s.y = 2 * bestY + 1;
+  s.world = ScreenOnPlane(cam, s.x, s.y, 1, 0);
+  s.world.y = 0;
+  s.heading = heading;
+  return s;
+}
+
+ItemPicture AddItemPicture(Output& out, const std::string& file, const Room& withItem, const Camera& cam,
+                           ScreenRect rect) {
+  Image img = RenderCrop(withItem, cam, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  out.Add(file, EncodeBmp24(img));
+  return ItemPicture{file, rect.left, rect.top};
+}
+
+void WriteBlackScene(Output& out, int number) {
+  SceneDescription d;
+  d.camera.eye = {0, 150, 400};
+  d.camera.target = {0, 150, 0};
+  d.camera.fovDegrees = 50;
+  RoundCamera(d.camera);
+  d.start = {0, 0, 0};
+  RenderResult r;
+  r.colour = Image(800, 600, {0, 0, 0, 255});
+  r.depth.assign(800 * 600, -20000.0f);
+  r.floorDepth.assign(800 * 600, 0.0f);
+  r.floorClass.assign(800 * 600, 0);
+  WriteSceneFiles(out, number, r, d, false);
+}
+
 }  // namespace tarvex::demo

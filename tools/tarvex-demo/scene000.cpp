@@ -137,14 +137,24 @@ Landing BuildLanding(const Camera& cam, double open, Beyond beyond, int litButto
 
 }  // namespace
 
-void BuildScene000(Output& out) {
+void BuildScene000(Output& out, RoomLayout& layout) {
   Camera cam = LandingCamera();
   Landing base = BuildLanding(cam, 0.0, Beyond::Cabin, -1, -1e9, {});
   SceneDescription d;
   d.camera = cam;
   d.start = {-58.56, 0.225, 224.98};
   d.startHeading = 6.88;
-  WriteScene(out, 0, base.room, d);
+  RenderResult r = RenderScene(base.room, d);
+  WriteSceneFiles(out, 0, r, d, true);
+  // The way back to the flat runs along the bottom edge; the hero comes in from there, and
+  // out of the doorway from the lift's floors and the service room.
+  layout.camera = cam;
+  layout.start = d.start;
+  layout.startHeading = d.startHeading;
+  layout.rects["wayBack"] = ScreenRect{0, 566, 800, 600};
+  layout.spots["wayBack"] = SpotNear(r, cam, ScreenOnPlane(cam, 420, 586, 1, 0), HeadingAlong(0, 1));
+  layout.spots["fromFlat"] = SpotNear(r, cam, ScreenOnPlane(cam, 420, 545, 1, 0), HeadingAlong(0, -1));
+  layout.spots["fromDoorway"] = SpotNear(r, cam, ScreenOnPlane(cam, 264, 524, 1, 0), HeadingAlong(-1, 0.3));
 
   // Door pictures: the crop starts at (125, 0) and covers the doorway.
   int doorW = 130, doorH = 560;
