@@ -103,20 +103,44 @@ std::string SceneFileBase(int scene) {
 Vec3 ScreenToWorld(int x, int y, float d) { return Unprojector().At(x, y, d); }
 
 void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
+    // A pixel's point is eye - d * dir, with dir linear in the pixel's x and y, so its clip
+    // z and w are too: z = ze - d * (z0 + zx * x + zy * y), and w alike. The coefficients
+    // are formed once (in double), leaving a few operations a pixel.
     const Unprojector unproject;
     Mat4 viewProjection;
     MatMultiply(viewProjection, sceneCamera.viewMatrix, sceneCamera.projectionMatrix);
     const Mat4& m = viewProjection;
-    for (int y = 0; y < 600; ++y)
+    const Mat4& r = unproject.inverseView;
+    auto dot = [](double a0, double a1, double a2, double b0, double b1, double b2) { return a0 * b0 + a1 * b1 + a2 * b2; };
+    const double mz[3] = {m[2], m[6], m[10]}, mw[3] = {m[3], m[7], m[11]};
+    // dir = u * row0 + v * row1 + row2 of the inverse view's rotation.
+    const double rz[3] = {dot(r[0], r[1], r[2], mz[0], mz[1], mz[2]), dot(r[4], r[5], r[6], mz[0], mz[1], mz[2]),
+                          dot(r[8], r[9], r[10], mz[0], mz[1], mz[2])};
+    const double rw[3] = {dot(r[0], r[1], r[2], mw[0], mw[1], mw[2]), dot(r[4], r[5], r[6], mw[0], mw[1], mw[2]),
+                          dot(r[8], r[9], r[10], mw[0], mw[1], mw[2])};
+    const Vec3 e = unproject.eye;
+    const double ze = dot(e.x, e.y, e.z, mz[0], mz[1], mz[2]) + m[14];
+    const double we = dot(e.x, e.y, e.z, mw[0], mw[1], mw[2]) + m[15];
+    // u = (2x / 800 - 1) / p00, v = -(2y / 600 - 1) / p11.
+    const double ux = 2.0 / 800.0 / unproject.p00, u0 = -1.0 / unproject.p00;
+    const double vy = -2.0 / 600.0 / unproject.p11, v0 = 1.0 / unproject.p11;
+    for (int y = 0; y < 600; ++y) {
+        const double v = v0 + vy * y;
+        const float zRow = static_cast<float>(u0 * rz[0] + v * rz[1] + rz[2]);
+        const float wRow = static_cast<float>(u0 * rw[0] + v * rw[1] + rw[2]);
+        const float zStep = static_cast<float>(ux * rz[0]), wStep = static_cast<float>(ux * rw[0]);
+        const float zEye = static_cast<float>(ze), wEye = static_cast<float>(we);
+        const float* in = depthImage + static_cast<size_t>(y) * 800;
+        float* out = windowDepth + static_cast<size_t>(y) * 800;
         for (int x = 0; x < 800; ++x) {
-            const size_t i = static_cast<size_t>(y) * 800 + x;
-            const Vec3 p = unproject.At(x, y, depthImage[i]);
-            const float z = p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14];
-            const float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
+            const float d = in[x];
+            const float z = zEye - d * (zRow + zStep * static_cast<float>(x));
+            const float w = wEye - d * (wRow + wStep * static_cast<float>(x));
             const float depth = z / w;
             // A point outside the near..far range is clipped and leaves the cleared depth.
-            windowDepth[i] = (w > 0.0f && depth >= 0.0f && depth <= 1.0f) ? depth : 1.0f;
+            out[x] = (w > 0.0f && depth >= 0.0f && depth <= 1.0f) ? depth : 1.0f;
         }
+    }
 }
 
 void LoadSceneFiles() {
