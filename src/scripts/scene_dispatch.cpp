@@ -1,6 +1,7 @@
 #include "scripts/scene_dispatch.h"
 
 #include "interaction/game_state.h"
+#include "scripts/lua_scene.h"
 #include "scripts/scenes.h"
 #include "scripts/script_api.h"
 
@@ -323,8 +324,6 @@ const SceneRow* Row() {
     return &kSceneTable[currentScene];
 }
 
-SceneFunction Pick(SceneFunction override, SceneFunction own) { return override ? override : own; }
-
 }  // namespace
 
 int SceneMusicTrack(int scene) {
@@ -336,20 +335,55 @@ int SceneMusicTrack(int scene) {
     }
 }
 
+// A scene's function comes from a test's override, else from the game folder's script
+// when it defines it, else from the table. The scene is the one current at the call: a
+// function that writes another number into currentScene does not change whose it is.
 void InitScene() {
+    const int scene = currentScene;
     const SceneRow* row = Row();
-    if (!row) return;
-    const int track = SceneMusicTrack(currentScene);
+    if (!row) {
+        CloseSceneScript();
+        return;
+    }
+    const int track = SceneMusicTrack(scene);
     if (track != kTrackKept) requestedTrack = track;
-    Pick(overrides[currentScene].init, row->init)();
+    // Every entry reads the script afresh: nothing of an earlier visit lasts in Lua.
+    OpenSceneScript(scene);
+    if (currentScene == -1) return;  // the script's top level ended the game
+    if (overrides[scene].init)
+        overrides[scene].init();
+    else if (!CallSceneScript(scene, SceneCall::Init))
+        row->init();
 }
 
 void LoadScene() {
-    if (const SceneRow* row = Row()) Pick(overrides[currentScene].load, row->load)();
+    const int scene = currentScene;
+    const SceneRow* row = Row();
+    if (!row) return;
+    if (overrides[scene].load)
+        overrides[scene].load();
+    else if (!CallSceneScript(scene, SceneCall::Load))
+        row->load();
 }
 
 void RunScene() {
-    if (const SceneRow* row = Row()) Pick(overrides[currentScene].run, row->run)();
+    const int scene = currentScene;
+    const SceneRow* row = Row();
+    if (!row) return;
+    if (overrides[scene].run)
+        overrides[scene].run();
+    else if (!CallSceneScript(scene, SceneCall::Run))
+        row->run();
+}
+
+void CallCompiledSceneFunction(int scene, SceneCall call) {
+    if (scene < 0 || scene >= kSceneCount) return;
+    const SceneRow& row = kSceneTable[scene];
+    switch (call) {
+    case SceneCall::Init: row.init(); break;
+    case SceneCall::Load: row.load(); break;
+    case SceneCall::Run: row.run(); break;
+    }
 }
 
 void SetSceneFunctions(int scene, SceneFunction init, SceneFunction load, SceneFunction run) {
@@ -361,6 +395,7 @@ void SetSceneFunctions(int scene, SceneFunction init, SceneFunction load, SceneF
 
 void ResetSceneFunctions() {
     for (SceneRow& r : overrides) r = SceneRow{};
+    CloseSceneScript();
 }
 
 }  // namespace tarvex

@@ -1,0 +1,19 @@
+// The engine's services as a scene script sees them: global functions with the names and
+// argument order of script_api.h, the table `Game` of the values scenes read and write,
+// and the constants of cursors, verbs and "none". Every number is checked against the
+// table it indexes; a bad argument raises a Lua error that names the function.
+#pragma once
+
+struct lua_State;
+
+namespace tarvex {
+
+// Registers the functions, `Game` and the constants in the state's globals (in
+// protected mode: it allocates).
+void InstallSceneApi(lua_State* L);
+
+// EndGame() asks for the end of the game; the scene script layer carries it out once
+// the script's call has returned.
+bool TakeEndGameRequest();
+
+}  // namespace tarvex

@@ -1,0 +1,201 @@
+#include "scripts/lua_scene.h"
+
+#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "menu/menu.h"
+#include "resources/game_file.h"
+#include "scripts/lua_api.h"
+#include "scripts/lua_sandbox.h"
+#include "scripts/scene_dispatch.h"
+#include "shell/globals.h"
+
+namespace tarvex {
+
+namespace {
+
+constexpr size_t kMaxScriptBytes = 1u << 20;
+constexpr const char* kCallNames[] = {"init", "load", "run"};
+
+struct SceneScript {
+    Sandbox box;
+    lua_State* L = nullptr;
+    int scene = -1;
+};
+
+std::unique_ptr<SceneScript> script;   // the script of this visit
+std::vector<std::unique_ptr<SceneScript>> retired;  // closed once no call runs any more
+int callDepth = 0;
+int openStates = 0;
+ScriptLimits limits;
+std::function<void(const std::string&)> sink;
+
+void Emit(const std::string& line) {
+    if (sink)
+        sink(line);
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void Release(std::unique_ptr<SceneScript>& s) {
+    if (!s) return;
+    lua_close(s->L);
+    --openStates;
+    s.reset();
+}
+
+// An error turned into text inside the protected call (a non-string error object may
+// carry metamethods; none of them runs later, outside the budget).
+int MessageHandler(lua_State* L) {
+    if (lua_type(L, 1) == LUA_TSTRING) return 1;
+    if (lua_type(L, 1) == LUA_TNUMBER) {
+        lua_pushstring(L, lua_tostring(L, 1));
+        return 1;
+    }
+    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    return 1;
+}
+
+// The file's top level: the engine's functions first, then the chunk, text only.
+int StartChunk(lua_State* L) {
+    const char* text = static_cast<const char*>(lua_touserdata(L, 1));
+    const size_t length = static_cast<size_t>(lua_tointeger(L, 2));
+    InstallSceneApi(L);
+    lua_pushfstring(L, "@%s", SandboxOf(L).file.c_str());
+    if (luaL_loadbufferx(L, text, length, lua_tostring(L, -1), "t") != LUA_OK) return lua_error(L);
+    lua_call(L, 0, 0);
+    return 0;
+}
+
+// One of init, load and run when the script defines it; false when it does not.
+int CallEntry(lua_State* L) {
+    lua_pushglobaltable(L);
+    lua_pushstring(L, kCallNames[lua_tointeger(L, 2)]);
+    if (lua_rawget(L, -2) == LUA_TNIL) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    lua_call(L, 0, 0);
+    lua_pushboolean(L, 1);
+    return 1;
+}
+
+void Report(const std::string& file, const std::string& message, const char* where) {
+    // Messages with a place start with the file; the others get it.
+    const std::string text = message.rfind(file, 0) == 0 ? message : file + ": " + message;
+    Emit("tarvex: " + text + " (" + where + "); the scene's compiled-in functions take over for this visit");
+}
+
+// The game is over: the menu over the last picture, with no game to go back to.
+void EndTheGame() {
+    CloseSceneScript();
+    EnterMenuFromGame();
+    currentScene = -1;
+    gameStarted = 0;
+}
+
+// Runs `f` with `argument` in the script's state under a fresh budget. On failure the
+// error is reported and the state closed. Returns the call's boolean result (false
+// after a failure).
+bool Protected(lua_CFunction f, void* data, lua_Integer argument, const char* where, bool* failed) {
+    SceneScript& s = *script;
+    lua_State* L = s.L;
+    BeginSandboxCall(L);
+    lua_pushcfunction(L, MessageHandler);
+    lua_pushcfunction(L, f);
+    lua_pushlightuserdata(L, data);
+    lua_pushinteger(L, argument);
+    ++callDepth;
+    const int status = lua_pcall(L, 2, 1, 1);
+    --callDepth;
+    bool result = false;
+    if (status == LUA_OK) {
+        result = lua_toboolean(L, -1);
+    } else {
+        std::string message = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "unknown error";
+        if (status == LUA_ERRMEM) {
+            const std::string place = s.box.lastLine > 0 ? ":" + std::to_string(s.box.lastLine) : "";
+            message = s.box.file + place + ": not enough memory (the cap is " +
+                      std::to_string(s.box.limits.memoryBytes >> 10) + " KiB)";
+        }
+        Report(s.box.file, message, where);
+    }
+    lua_settop(L, 0);
+    if (failed) *failed = status != LUA_OK;
+    if (status != LUA_OK && script.get() == &s) CloseSceneScript();
+    if (callDepth == 0) {
+        if (TakeEndGameRequest()) EndTheGame();
+        for (auto& r : retired) Release(r);
+        retired.clear();
+    }
+    return result;
+}
+
+}  // namespace
+
+void OpenSceneScript(int scene) {
+    CloseSceneScript();
+    if (scene < 0 || scene >= kSceneCount) return;
+    char path[32];
+    std::snprintf(path, sizeof path, "scripts/scene%03d.lua", scene);
+    std::vector<uint8_t> bytes;
+    if (!ReadGameFile(path, bytes, kMaxScriptBytes + 1)) return;
+    if (bytes.size() > kMaxScriptBytes) {
+        Report(path, "the file is larger than 1 MiB", "not read");
+        return;
+    }
+    OpenSceneScriptText(scene, path, std::string(bytes.begin(), bytes.end()));
+}
+
+void OpenSceneScriptText(int scene, const std::string& file, const std::string& text) {
+    CloseSceneScript();
+    auto s = std::make_unique<SceneScript>();
+    s->box.limits = limits;
+    s->box.file = file;
+    s->box.scene = scene;
+    s->scene = scene;
+    s->L = NewSandboxState(s->box);
+    if (!s->L) {
+        Report(file, "the script's state does not fit its memory cap", "not started");
+        return;
+    }
+    ++openStates;
+    script = std::move(s);
+    // The text stays alive for the whole call: the chunk reads it through the pointer.
+    std::string chunk = text;
+    Protected(StartChunk, chunk.data(), static_cast<lua_Integer>(chunk.size()), "top level", nullptr);
+}
+
+bool CallSceneScript(int scene, SceneCall call) {
+    if (script && script->scene != scene && callDepth == 0) CloseSceneScript();
+    if (!script || script->scene != scene) return false;
+    const int index = static_cast<int>(call);
+    bool failed = false;
+    const bool defined = Protected(CallEntry, nullptr, index, kCallNames[index], &failed);
+    return defined || failed;
+}
+
+void CloseSceneScript() {
+    if (!script) return;
+    if (callDepth > 0) {
+        // A call into this state is still on the C stack: close it when that returns.
+        retired.push_back(std::move(script));
+        return;
+    }
+    Release(script);
+}
+
+int OpenLuaStates() { return openStates; }
+int ScriptedScene() { return script ? script->scene : -1; }
+
+ScriptLimits CurrentScriptLimits() { return limits; }
+void SetScriptLimits(const ScriptLimits& l) { limits = l; }
+void SetScriptMessageSink(std::function<void(const std::string&)> s) { sink = std::move(s); }
+
+void SandboxPrint(const Sandbox& box, const char* text, size_t length) {
+    Emit(box.file + ": " + std::string(text, length));
+}
+
+}  // namespace tarvex

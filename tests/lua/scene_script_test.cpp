@@ -1,0 +1,415 @@
+// Scene scripts of the game folder taking over a scene's functions: which functions they
+// replace, the fresh state of every visit, errors that hand the scene back to its
+// compiled-in functions, the checks of the engine's functions, and `Game`.
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "lua/lua_fixture.h"
+#include "menu/menu.h"
+#include "platform/input.h"
+#include "render/frame_render.h"
+#include "scripts/script_api.h"
+#include "shell/window_proc.h"
+
+namespace tarvex {
+namespace {
+
+using SceneScriptTest = test::LuaSceneTest;
+
+// Scene 287 is a corridor view: its compiled load defines region 0 (back, action 1) and
+// region 1 (ahead, action 2) and sets the shadow length to 50; its compiled run cuts to
+// scene 160 on action 2. Without a hero every click arrives at once.
+constexpr int kCorridor = 287;
+constexpr int kCorridorAhead = 160;
+
+bool CorridorLoadRan() { return actionRegions[0].enabled == 1 && shadowLength == 50.0f; }
+
+TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
+    // Only load: the compiled run still takes the region's action.
+    Script(kCorridor, "function load()\n  DefineRegion(1, 10, 10, 100, 100, CURSOR_USE, 0, 0, 0, 2)\nend\n");
+    Enter(kCorridor);
+    EXPECT_EQ(OpenLuaStates(), 1);
+    EXPECT_EQ(ScriptedScene(), kCorridor);
+    EXPECT_FALSE(CorridorLoadRan());
+    EXPECT_EQ(actionRegions[1].right, 100);
+    Click(50, 50);
+    Frame();
+    EXPECT_EQ(currentScene, kCorridorAhead);
+    EXPECT_EQ(instantCut, 1);
+
+    // Only run: the compiled load stays.
+    Script(kCorridor, "function run() SetState(7) end");
+    Enter(kCorridor);
+    EXPECT_TRUE(CorridorLoadRan());
+    Frame();
+    EXPECT_EQ(GetStateOf(kCorridor), 7u);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+}
+
+TEST_F(SceneScriptTest, AScriptCanExtendTheCompiledFunctionsInsteadOfReplacingThem) {
+    Script(kCorridor,
+           "function load()\n  CompiledLoad()\n  DefineRegion(5, 10, 10, 100, 100, CURSOR_USE, 0, 0, 0, 7)\nend\n"
+           "function run()\n  SetFlags(1)\n  CompiledRun()\n  if Game.scene ~= 287 then SetFlagsOf(287, 2) end\nend\n");
+    Enter(kCorridor);
+    EXPECT_TRUE(CorridorLoadRan());
+    EXPECT_EQ(actionRegions[5].action, 7);
+    Frame();
+    EXPECT_EQ(TestFlagsOf(kCorridor, 1), 1u);
+    Click(400, 300);
+    Frame();
+    EXPECT_EQ(currentScene, kCorridorAhead);
+    EXPECT_EQ(TestFlagsOf(kCorridor, 2), 2u);  // the compiled run wrote the next scene
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+}
+
+TEST_F(SceneScriptTest, InitKeepsTheMusicTrackOfTheSceneTable) {
+    Script(0, "function init() SetState(3) end");
+    requestedTrack = -1;
+    Enter(0);
+    EXPECT_EQ(requestedTrack, 5);
+    EXPECT_EQ(GetStateOf(0), 3u);
+    EXPECT_FALSE(actors[0].inUse);  // the compiled init (the hero) did not run
+}
+
+TEST_F(SceneScriptTest, EveryVisitStartsFromAFreshStateThatIsClosedWhenTheSceneIsLeft) {
+    Script(kCorridor,
+           "count = (count or 0) + 1\n"
+           "function init() count = count + 1 end\n"
+           "function run() SetState(count) end\n");
+    for (int visit = 0; visit < 3; ++visit) {
+        Enter(kCorridor);
+        Frame();
+        EXPECT_EQ(GetStateOf(kCorridor), 2u) << "visit " << visit;
+        EXPECT_EQ(OpenLuaStates(), 1);
+        Enter(kCorridor + 1);  // a scene without a script
+        EXPECT_EQ(OpenLuaStates(), 0);
+        EXPECT_EQ(ScriptedScene(), -1);
+    }
+    // Scenes with scripts of their own do not share globals either.
+    Script(kCorridor, "shared = 'corridor'\nfunction run() SetState(shared == 'corridor' and 1 or 2) end\n");
+    Script(kCorridor + 1, "function run() SetState(shared == nil and run ~= nil and 1 or 2) end\n");
+    Enter(kCorridor);
+    Frame();
+    Enter(kCorridor + 1);
+    Frame();
+    EXPECT_EQ(GetStateOf(kCorridor), 1u);
+    EXPECT_EQ(GetStateOf(kCorridor + 1), 1u);
+    // A scene left without the switch (the tests' reset) closes its state too.
+    ResetSceneFunctions();
+    EXPECT_EQ(OpenLuaStates(), 0);
+}
+
+TEST_F(SceneScriptTest, ABrokenScriptIsReportedOncePerVisitAndTheCompiledFunctionsTakeOver) {
+    struct Case {
+        const char* script;
+        const char* report;  // what the one report says
+        bool compiledLoad;   // the failure came before load: the compiled load ran
+    };
+    const Case cases[] = {
+        {"function run(\n", "scripts/scene287.lua:2:", true},
+        {"local x = 1\nundefined_function()\n", "scripts/scene287.lua:2: attempt to call a nil value", true},
+        {"function init()\n  error('no hero')\nend\n", "scripts/scene287.lua:2: no hero (init)", true},
+        {"function run()\n  local t\n  t.x = 1\nend\n", "scripts/scene287.lua:3: attempt to index a nil value", true},
+        {"function run() error({}) end", "(error object is a table value)", true},
+        // An error object whose __tostring never ends is not asked for its text.
+        {"function run() error(setmetatable({}, {__tostring = function() while true do end end})) end",
+         "(error object is a table value)", true},
+        {"function load() DefineRegion(1, 10, 10, 100, 100, CURSOR_USE, 0, 0, 0, 2) end\n"
+         "function run() error('late', 0) end",
+         "scripts/scene287.lua: late (run)", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        messages.clear();
+        Script(kCorridor, c.script);
+        for (int visit = 1; visit <= 2; ++visit) {
+            Enter(kCorridor);
+            EXPECT_EQ(CorridorLoadRan(), c.compiledLoad);
+            Frames(5);
+            EXPECT_EQ(OpenLuaStates(), 0);
+            ASSERT_EQ(static_cast<int>(messages.size()), visit) << AllMessages();
+            EXPECT_NE(messages.back().find(c.report), std::string::npos) << messages.back();
+            EXPECT_NE(messages.back().find("compiled-in functions take over"), std::string::npos);
+        }
+        // The compiled run goes on with the scene: a click ahead cuts to the next view.
+        Click(c.compiledLoad ? 400 : 50, c.compiledLoad ? 300 : 50);
+        Frame();
+        EXPECT_EQ(currentScene, kCorridorAhead);
+        currentScene = kCorridor;
+    }
+}
+
+TEST_F(SceneScriptTest, AnEndlessLoopCostsOneBudgetAndTheFrameGoesOn) {
+    Script(kCorridor, "function run()\n  while true do end\nend\n");
+    Enter(kCorridor);
+    const auto start = std::chrono::steady_clock::now();
+    Frame();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("scripts/scene287.lua:2: the call used up its budget of 1000000 instructions (run)"),
+              std::string::npos)
+        << messages[0];
+    // The next frames are the compiled run's.
+    Click(400, 300);
+    Frame();
+    EXPECT_EQ(currentScene, kCorridorAhead);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(SceneScriptTest, TheBudgetIsPerCall) {
+    // Each frame's run spends most of a budget; no frame fails.
+    ScriptLimits limits;
+    limits.instructions = 20000;
+    SetScriptLimits(limits);
+    Script(kCorridor, "for i = 1, 3000 do end\n"
+                      "function run() for i = 1, 3000 do end SetState(GetState() + 1) end\n");
+    Enter(kCorridor);
+    Frames(10);
+    EXPECT_EQ(GetStateOf(kCorridor), 10u);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+    // One call that needs more than its budget fails.
+    Script(kCorridor, "function run() for i = 1, 30000 do end SetState(99) end\n");
+    Enter(kCorridor);
+    Frame();
+    EXPECT_EQ(Reported("budget of 20000 instructions"), 1);
+    EXPECT_NE(GetStateOf(kCorridor), 99u);
+}
+
+TEST_F(SceneScriptTest, GotoSceneTakesOnlySceneNumbers) {
+    for (const char* call : {"GotoScene(5000)", "GotoScene(-1)", "GotoScene(299)", "GotoScene(1.5)",
+                             "GotoScene('131')", "GotoScene()"}) {
+        SCOPED_TRACE(call);
+        messages.clear();
+        Script(kCorridor, std::string("function run() ") + call + " end");
+        Enter(kCorridor);
+        Frame();
+        EXPECT_EQ(currentScene, kCorridor);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find("GotoScene: "), std::string::npos) << messages[0];
+    }
+    messages.clear();
+    Script(kCorridor, "function run() GotoScene(131) end");
+    Enter(kCorridor);
+    Frame();
+    EXPECT_EQ(currentScene, 131);
+    EXPECT_EQ(Reported("GotoScene"), 0);
+}
+
+TEST_F(SceneScriptTest, BadArgumentsRaiseAnErrorThatNamesTheFunction) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"DefineRegion(64, 0, 0, 1, 1, 0, 0, 0, 0, 1)",
+         "DefineRegion: index (argument 1) must be an integer 0..63, got 64"},
+        {"DefineRegion(1)", "DefineRegion: takes 10 arguments, got 1"},
+        {"DefineRegion(1.5, 0, 0, 1, 1, 0, 0, 0, 0, 1)", "DefineRegion: index (argument 1) must be an integer"},
+        {"DefineRegion(1, 0, 0, 1, 1, 9, 0, 0, 0, 1)", "DefineRegion: cursor (argument 6)"},
+        {"DefineRegion(1, 0, 0, 1, 1, 0, 800, 0, 0, 1)", "DefineRegion: walkX (argument 7)"},
+        {"PlaceTool(1000, 1, 0, 0, 1, 1)", "PlaceTool: tool (argument 1) must be an integer 0..999"},
+        {"PlaceTool(5, 2, 0, 0, 1, 1)", "PlaceTool: clickable (argument 2) must be true, false, 1 or 0"},
+        {"HideToolRange(10, 5)", "HideToolRange: last (argument 2) must be an integer 10..999"},
+        {"LoadSound('../secret.wav', 1)", "LoadSound: path (argument 1) must be a game file path"},
+        {"LoadSound('/etc/passwd', 1)", "LoadSound: path (argument 1)"},
+        {"LoadSound('sound\\\\..\\\\x.wav', 1)", "LoadSound: path (argument 1)"},
+        {"LoadSound('c:/x.wav', 1)", "LoadSound: path (argument 1)"},
+        {"LoadSound('sound/a.wav', 64)", "LoadSound: slot (argument 2) must be an integer 0..63"},
+        {"LoadFrameSequence('animgfx/a000.tif', 128, 0, 0, 1, 1)", "LoadFrameSequence: slot (argument 2)"},
+        {"LoadFrameSequence('animgfx/a000.tif', 1, 0, 0, 1, 1, 0, 0, 0, 0.3, 16)", "LoadFrameSequence: light"},
+        {"PlaySlot(3, 100)", "PlaySlot: level (argument 2) must be an integer -10000..0"},
+        {"SetStateOf(299, 1)", "SetStateOf: scene (argument 1) must be an integer 0..298"},
+        {"SetState(-1)", "SetState: value (argument 1) must be an integer 0..4294967295"},
+        {"TestFlags('4')", "TestFlags: mask (argument 1) must be an integer 0..4294967295, got string"},
+        {"WalkTo(0, 800, 10)", "WalkTo: x (argument 2) must be an integer 0..799"},
+        {"WalkTo(2048, 10, 10)", "WalkTo: actor (argument 1) must be an integer 0..2047"},
+        {"CreateHero(0/0, 0, 0, 0)", "CreateHero: x (argument 1) must be a number"},
+        {"SetPosition(0, 1, 1/0, 1)", "SetPosition: y (argument 3)"},
+        {"PollDialogChoice(445, 17)", "PollDialogChoice: count (argument 2) must be an integer 1..16"},
+        {"WriteNotebookPage(2)", "WriteNotebookPage: page (argument 1) must be an integer 3..12"},
+        {"DefaultRun({0, 5000})", "DefaultRun: exits[2] must be a scene number 0..298, got 5000"},
+        {"DefaultRun(5)", "DefaultRun: exits (argument 1) must be a table of scene numbers, got 5"},
+        {"AttachActor('models/a.md', '', 0)", "AttachActor: bone (argument 2) must be a name"},
+        {"Game.heldTool = 1000", "Game.heldTool must be an integer -1..999, got 1000"},
+        {"Game.verb = 0", "Game.verb must be an integer 1..4"},
+        {"Game.sequenceClock = 0/0", "Game.sequenceClock must be a number"},
+        {"Game.toolUnderPointer = 1", "Game.toolUnderPointer is read-only"},
+        {"Game.seconds = 1", "Game.seconds is read-only"},
+        {"local x = Game.nothing", "Game has no field 'nothing'"},
+        {"Game.nothing = 1", "Game has no field 'nothing'"},
+    };
+    for (const auto& [call, expected] : cases) {
+        SCOPED_TRACE(call);
+        messages.clear();
+        Script(kCorridor, std::string("function run()\n  ") + call + "\nend\n");
+        Enter(kCorridor);
+        Frame();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(std::string("scripts/scene287.lua:2: ") + expected), std::string::npos)
+            << messages[0];
+    }
+}
+
+TEST_F(SceneScriptTest, GameReadsAndWritesTheEnginesValues) {
+    Script(kCorridor, R"(
+function run()
+  local fresh = Game.freshPress
+  Game.LeftKey = 1
+  SetStateOf(1, Game.pointerX)
+  SetStateOf(2, Game.pointerY)
+  SetStateOf(3, (Game.leftButton and 1 or 0) + (fresh and 2 or 0) + (Game.freshPress and 4 or 0))
+  SetStateOf(4, Game.scene)
+  SetStateOf(5, Game.previousScene)
+  SetStateOf(6, Game.toolUnderPointer == NONE and 1 or 0)
+  SetStateOf(7, math.floor(Game.seconds))
+  SetFlags(4)
+  SetStateOf(8, TestFlags(4))
+  SetStateOf(9, TestFlags(8) + 100)
+  Game.EXE = 42
+  Game.heldTool = 5
+  Game.cursorPicture = CURSOR_USE
+  Game.verb = VERB_TAKE
+  Game.DIALOG = 3
+  Game.sequenceClock = 1.5
+  SetStateOf(11, tostring(Game) == "Game" and getmetatable(Game) == "Game" and 1 or 0)
+  SetStateOf(12, IsVideoPlaying() and 1 or 2)
+  SetStateOf(13, ScreenToWorld(400, 300) == nil and 1 or 2)  -- no scene loaded: no floor
+end
+)");
+    Enter(kCorridor);
+    previousScene = 12;
+    cursorX = 640;
+    cursorY = 500;  // over the corridor's way back, region 0
+    mouseState.buttons[0] = 0x80;
+    LeftKey = 0;
+    SetVirtualFrame(95);  // 95 / 30 s
+    RunScene();
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+    EXPECT_EQ(GetStateOf(1), 640u);
+    EXPECT_EQ(GetStateOf(2), 500u);
+    EXPECT_EQ(GetStateOf(3), 1u + 2u);  // down, fresh before LeftKey was set, used after
+    EXPECT_EQ(GetStateOf(4), static_cast<uint32_t>(kCorridor));
+    EXPECT_EQ(GetStateOf(5), 12u);
+    EXPECT_EQ(GetStateOf(6), 1u);
+    EXPECT_EQ(GetStateOf(7), 3u);
+    EXPECT_EQ(GetStateOf(8), 4u);
+    EXPECT_EQ(GetStateOf(9), 100u);
+    EXPECT_EQ(LeftKey, 1);
+    EXPECT_EQ(EXE, 42);
+    EXPECT_EQ(heldTool, 5);
+    EXPECT_EQ(cursorPicture, kCursorUse);
+    EXPECT_EQ(currentVerb, kVerbTake);
+    EXPECT_EQ(DIALOG, 3);
+    EXPECT_FLOAT_EQ(sequenceClock, 1.5f);
+    EXPECT_EQ(GetStateOf(11), 1u);
+    EXPECT_EQ(GetStateOf(12), 2u);
+    EXPECT_EQ(GetStateOf(13), 1u);
+}
+
+TEST_F(SceneScriptTest, DefaultRunLeavesByTheExitOfTheStateOnceTheRemarkIsOver) {
+    Script(kCorridor,
+           "function load() DefineRegion(2, 10, 10, 100, 100, CURSOR_LEFT, 0, 0, NO_HEADING, 2) end\n"
+           "function run() DefaultRun({131, 75}) end\n");
+    Enter(kCorridor);
+    Click(50, 50);
+    EXPECT_EQ(GetStateOf(kCorridor), 2u);  // arrived at once: no hero
+    subtitleTimer = 30;                    // a remark still on the screen
+    Frame();
+    EXPECT_EQ(currentScene, kCorridor);
+    subtitleTimer = 0;
+    Frame();
+    EXPECT_EQ(currentScene, 75);
+    EXPECT_EQ(GetStateOf(kCorridor), 0u);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+}
+
+TEST_F(SceneScriptTest, ATestsOwnFunctionsStillComeFirst) {
+    static int ownRuns = 0;
+    ownRuns = 0;
+    Script(kCorridor, "function run() SetState(5) end");
+    SetSceneFunctions(kCorridor, nullptr, nullptr, [] { ++ownRuns; });
+    Enter(kCorridor);
+    Frames(3);
+    EXPECT_EQ(ownRuns, 3);
+    EXPECT_EQ(GetStateOf(kCorridor), 0u);
+    ResetSceneFunctions();
+    Enter(kCorridor);
+    Frame();
+    EXPECT_EQ(GetStateOf(kCorridor), 5u);
+}
+
+// "scripts.res" as the package format has it: a count, then 136-byte entries (a
+// 128-byte name, offset, size), then the data.
+std::string Package(const std::string& name, const std::string& data) {
+    std::string bytes(4 + 136, '\0');
+    bytes[0] = 1;
+    std::memcpy(&bytes[4], name.data(), name.size());
+    const uint32_t offset = static_cast<uint32_t>(bytes.size()), size = static_cast<uint32_t>(data.size());
+    for (int i = 0; i < 4; ++i) {
+        bytes[4 + 128 + i] = static_cast<char>(offset >> (8 * i));
+        bytes[4 + 132 + i] = static_cast<char>(size >> (8 * i));
+    }
+    return bytes + data;
+}
+
+TEST_F(SceneScriptTest, ScriptsComeLooseOrFromTheScriptsPackage) {
+    Write("scripts.res", Package("scripts/scene287.lua", "function run() SetState(21) end"));
+    Enter(kCorridor);
+    Frame();
+    EXPECT_EQ(GetStateOf(kCorridor), 21u);
+    Script(kCorridor, "function run() SetState(22) end");  // the loose file comes first
+    Enter(kCorridor);
+    Frame();
+    EXPECT_EQ(GetStateOf(kCorridor), 22u);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+}
+
+TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {
+    Script(kCorridor, "function run() if Game.freshPress then EndGame() end end");
+    Enter(kCorridor);
+    gameStarted = 1;
+    Frame();
+    EXPECT_EQ(menuActive, 0);
+    Click(400, 300);
+    EXPECT_EQ(menuActive, 1);
+    EXPECT_EQ(currentScene, -1);
+    EXPECT_EQ(gameStarted, 0);
+    EXPECT_EQ(OpenLuaStates(), 0);
+    HandleKeyDown(vk::Escape);
+    EXPECT_EQ(menuActive, 1);  // Escape has no game to return to
+    ResetMenu();
+    menuActive = 0;
+
+    // Ended by the file's top level, nothing more of the scene runs: no compiled init
+    // (the hero), no load.
+    Script(0, "EndGame()");
+    Enter(0);
+    EXPECT_EQ(menuActive, 1);
+    EXPECT_EQ(currentScene, -1);
+    EXPECT_FALSE(actors[0].inUse);
+    EXPECT_EQ(OpenLuaStates(), 0);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+    ResetMenu();
+}
+
+TEST_F(SceneScriptTest, TheExampleSceneOfTheDocumentationRuns) {
+    std::ifstream file(std::string(TARVEX_SOURCE_DIR) + "/docs/scripting.md");
+    const std::string doc((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const size_t section = doc.find("## An example scene");
+    ASSERT_NE(section, std::string::npos);
+    const size_t start = doc.find("```lua\n", section);
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = doc.find("```", start + 7);
+    ASSERT_NE(end, std::string::npos);
+    Script(24, doc.substr(start + 7, end - start - 7));
+    Enter(24);
+    EXPECT_EQ(actionRegions[1].action, 2);
+    EXPECT_EQ(ToolTable[182].scene, 24);
+    Frames(5);
+    Click(80, 300);  // the door on the left: no hero here, so at once
+    Frames(2);
+    EXPECT_EQ(currentScene, 0);
+    EXPECT_TRUE(messages.empty()) << AllMessages();
+}
+
+}  // namespace
+}  // namespace tarvex
