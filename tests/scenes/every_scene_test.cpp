@@ -17,7 +17,10 @@ TEST(EveryScene, InitLoadAndThirtyFramesOfEachScene) {
     for (int scene = 0; scene < kSceneCount; ++scene) {
         instantCut = 1;  // straight cuts: the tour is about the scenes, not the fades
         game.RequestScene(scene);
-        ASSERT_TRUE(game.Until([scene] { return currentScene == scene && fadeState == 0; }, 20)) << scene;
+        // A passage of the demo's scripts leaves for the next scene at once: it counts as
+        // entered once the switch came to it.
+        ASSERT_TRUE(game.Until([scene] { return (currentScene == scene && fadeState == 0) || previousScene == scene; }, 20))
+            << scene;
         interfaceEnabled = 1;  // close-ups wait for their way back; the tour does not
         game.Click(100 + (scene * 37) % 600, 100 + (scene * 53) % 400);
         game.Frames(10);
