@@ -30,9 +30,17 @@ constexpr int kScene = 23;
 char scratch[] = "/tmp/tarvex-fuzz-lua-XXXXXX";
 char started[4096];
 
+void RemoveScratch() {
+    const std::string folder = scratch;
+    std::remove((folder + "/scripts/scene023.lua").c_str());
+    rmdir((folder + "/scripts").c_str());
+    rmdir(scratch);
+}
+
 bool Prepare() {
     if (!getcwd(started, sizeof started) || !mkdtemp(scratch) || chdir(scratch) != 0) std::abort();
     if (mkdir("scripts", 0700) != 0 || chdir(started) != 0) std::abort();
+    std::atexit(RemoveScratch);
     tarvex::SetScriptMessageSink([](const std::string&) {});
     tarvex::ScriptLimits limits;
     limits.instructions = 200000;
