@@ -3,6 +3,7 @@
 #include "media/sound.h"
 #include "platform/message_box.h"
 #include "platform/timers.h"
+#include "scripts/lua_scene.h"
 #include "shell/config.h"
 #include "shell/globals.h"
 #include "shell/settings_dialog.h"
@@ -43,6 +44,7 @@ int FatalError(int code, const std::string& message) {
 }
 
 void ReleaseAll() {
+    CloseSceneScript();
     ReleaseFonts();
     ReleaseSurface(sceneBackground);
     ReleaseSurface(spareBackground);

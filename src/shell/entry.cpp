@@ -15,6 +15,7 @@
 #include "media/video.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
+#include "scripts/scene_dispatch.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -177,6 +178,17 @@ int RunGame(const Options& options) {
                 std::fprintf(stderr, "tarvex: cannot write %s\n", dump->second.c_str());
         ++frame;
         AdvanceVirtualClock();
+        // The tour cuts to the next scene number every so many frames, as a script would ask.
+        if (options.tour > 0 && frame % options.tour == 0 && !menuActive) {
+            const int next = frame / options.tour;
+            if (next < kSceneCount) {
+                instantCut = 1;
+                pendingScene = next;
+                fadeState = 4294967295u;
+            } else {
+                quitRequested = 1;
+            }
+        }
         if (options.frames >= 0 && frame >= options.frames) quitRequested = 1;
         if (quitRequested) {
             OrderlyQuit();

@@ -17,6 +17,7 @@ const char* UsageText() {
            "  --load FILE            start from a saved game (a refused file leaves the menu open)\n"
            "  --give TOOL            with --scene: the tool (0..999) is in the inventory (repeatable)\n"
            "  --flag SCENE:MASK      with --scene: flags of a scene set, MASK in hex (repeatable)\n"
+           "  --tour N               visit every scene number 0..298 in turn, N frames each (soak runs)\n"
            "  --headless             no window and no sound device (offscreen drawing)\n"
            "  --fixed-fps F          a virtual clock advanced by exactly 1/F s per frame\n"
            "  --seed N               seed the random generator\n"
@@ -78,6 +79,9 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
         } else if (arg == "--scene") {
             if (!value(v) || !ParseNumber(v, 0, 298, n)) { error = "--scene takes a scene number from 0 to 298"; return false; }
             o.scene = static_cast<int>(n);
+        } else if (arg == "--tour") {
+            if (!value(v) || !ParseNumber(v, 1, 100000, n)) { error = "--tour takes a count of frames from 1"; return false; }
+            o.tour = static_cast<int>(n);
         } else if (arg == "--give") {
             if (!value(v) || !ParseNumber(v, 0, 999, n)) { error = "--give takes a tool number from 0 to 999"; return false; }
             o.give.push_back(static_cast<int>(n));

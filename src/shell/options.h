@@ -23,6 +23,7 @@ struct Options {
     std::string path;   // game folder
     std::string saves;  // saves folder
     std::string load;   // a saved game to start from
+    int tour = 0;       // frames a scene when every scene number is visited in turn (soak runs)
     int scene = -1;
     // Developer options for a game started with --scene: items in the inventory and
     // flags of scenes set before the scene is entered.
