@@ -161,6 +161,14 @@ void ReleaseAllBuffers() {
     for (auto& b : s.buffers) b = MixBuffer();
 }
 
+int LiveBufferCount() {
+    auto& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    int n = 0;
+    for (const auto& b : s.buffers) n += b.present ? 1 : 0;
+    return n;
+}
+
 bool HasBuffer(int index) {
     if (!ValidIndex(index)) return false;
     auto& s = State();

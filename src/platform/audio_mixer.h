@@ -39,6 +39,7 @@ bool CreateBuffer(int index, const PcmFormat& format, const uint8_t* data, size_
 void ReleaseBuffer(int index);
 void ReleaseAllBuffers();
 bool HasBuffer(int index);
+int LiveBufferCount();  // buffers holding sound
 // Starts from the present play position; a playing buffer only takes the new loop flag.
 void PlayBuffer(int index, bool loop);
 void StopBuffer(int index);  // keeps the play position

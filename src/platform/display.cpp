@@ -1,7 +1,9 @@
 #include "platform/display.h"
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 #include <epoxy/gl.h>
+#include <link.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +39,9 @@ struct DisplayState {
 DisplayState display;
 DisplayStep forcedFailure = DisplayStep::None;
 unsigned displayGeneration = 0;
+// Live textures of the texture makers, and surface textures of the current context.
+int liveTextures = 0;
+int liveSurfaceTextures = 0;
 
 bool Forced(DisplayStep step) { return forcedFailure == step; }
 
@@ -134,7 +139,10 @@ void UploadSurface(Surface& s) {
     if (s.texture && !s.dirty && s.textureDepth == s.depth && s.textureGeneration == displayGeneration) return;
     // A texture name from an earlier context is not ours to reuse.
     if (s.textureGeneration != displayGeneration) s.texture = 0;
-    if (!s.texture) glGenTextures(1, &s.texture);
+    if (!s.texture) {
+        glGenTextures(1, &s.texture);
+        ++liveSurfaceTextures;
+    }
     s.textureGeneration = displayGeneration;
     glBindTexture(GL_TEXTURE_2D, s.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -174,6 +182,10 @@ bool CreateDepthStorage(unsigned& renderbuffer, bool stencil) {
 
 void ForceDisplayFailure(DisplayStep step) { forcedFailure = step; }
 
+int LiveTextureCount() { return liveTextures; }
+int LiveSurfaceTextureCount() { return liveSurfaceTextures; }
+void CountTextureCreated() { ++liveTextures; }
+
 // The system's OpenGL driver keeps some allocations of its set-up for the whole process;
 // a leak checker (in a sanitizer build) is told to leave what is allocated meanwhile.
 extern "C" void __lsan_disable() __attribute__((weak));
@@ -186,6 +198,19 @@ struct DriverSetUp {
         if (__lsan_enable) __lsan_enable();
     }
 };
+
+// The driver also keeps a few blocks of its first draws. Under a leak checker every
+// library loaded so far stays mapped to the end, so that a report made at exit still
+// names the driver's library and the checker's suppressions can match it.
+static void KeepLibrariesMappedForLeakChecker() {
+    if (!__lsan_enable) return;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) -> int {
+            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
 
 DisplayStep CreateGameWindow(const DisplayConfig& config) {
     display.headless = config.headless;
@@ -232,6 +257,7 @@ DisplayStep CreateDisplayDevice(bool stencil) {
         display.context = SDL_GL_CreateContext(display.window);
     }
     if (!display.context) return DisplayStep::Context;
+    KeepLibrariesMappedForLeakChecker();
     SDL_GL_MakeCurrent(display.window, display.context);
     if (Forced(DisplayStep::Version) || epoxy_gl_version() < 33) return DisplayStep::Version;
 
@@ -363,6 +389,7 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (glGetError() != GL_NO_ERROR) return DisplayStep::Device;
     ++displayGeneration;
+    liveSurfaceTextures = 0;  // the context that held them is gone
     return DisplayStep::None;
 }
 
@@ -597,6 +624,7 @@ void ReadBackBufferInto(Surface& target) {
 Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear) {
     if (!DisplayReady() || width <= 0 || height <= 0 || width > 8192 || height > 8192 || !rgba) return nullptr;
     auto* t = new Texture;
+    ++liveTextures;
     t->width = width;
     t->height = height;
     t->mipmapped = mipmaps;
@@ -639,6 +667,7 @@ void ReleaseTexture(Texture*& texture) {
     if (!texture) return;
     if (texture->id && display.context) glDeleteTextures(1, &texture->id);
     delete texture;
+    --liveTextures;
     texture = nullptr;
 }
 
@@ -660,9 +689,12 @@ const DisplayObjects& GetDisplayObjects() { return display.objects; }
 
 void ReleaseSurface(Surface*& surface) {
     if (!surface) return;
-    if (surface->texture && display.context && surface->textureGeneration == displayGeneration)
+    if (surface->texture && display.context && surface->textureGeneration == displayGeneration) {
         glDeleteTextures(1, &surface->texture);
+        --liveSurfaceTextures;
+    }
     delete surface;
+    CountSurfaceReleased();
     surface = nullptr;
 }
 

@@ -89,6 +89,12 @@ struct Texture {
 // rgba: width * height * 4 bytes, rows top-down. Returns nullptr on bad sizes.
 Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear);
 void ReleaseTexture(Texture*& texture);
+// Textures made by the texture makers and not yet released, and the GL textures of
+// surfaces alive in the current context: the engine's GPU objects that come and go
+// with scenes. Makers outside the display count theirs with CountTextureCreated.
+int LiveTextureCount();
+int LiveSurfaceTextureCount();
+void CountTextureCreated();
 // Draws a texture on a screen rectangle; with alphaBlend the texel alpha blends.
 void DrawTexture(const Texture& texture, int x, int y, int width, int height, bool alphaBlend);
 

@@ -7,6 +7,13 @@ namespace tarvex {
 
 int displayPixelDepth = 32;
 
+namespace {
+int liveSurfaces = 0;
+}
+
+int LiveSurfaceCount() { return liveSurfaces; }
+void CountSurfaceReleased() { --liveSurfaces; }
+
 int BytesPerPixel(int depth) { return depth == 32 ? 4 : 2; }
 
 Surface* CreateSurface(int width, int height, int depth) {
@@ -20,6 +27,7 @@ Surface* CreateSurface(int width, int height, int depth) {
     s->depth = depth;
     s->pitch = width * BytesPerPixel(depth);
     s->pixels.assign(static_cast<size_t>(s->pitch) * height, 0);
+    ++liveSurfaces;
     return s;
 }
 

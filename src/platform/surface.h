@@ -34,6 +34,9 @@ int BytesPerPixel(int depth);
 // Returns nullptr for sizes that are not positive or too large to be a picture.
 Surface* CreateSurface(int width, int height, int depth = 0);
 void ReleaseSurface(Surface*& surface);
+// Surfaces made by CreateSurface and not yet released.
+int LiveSurfaceCount();
+void CountSurfaceReleased();
 
 // Raw pixel access (no bounds checks: callers stay inside the surface).
 inline uint8_t* PixelRow(Surface& s, int y) { return s.pixels.data() + static_cast<size_t>(y) * s.pitch; }

@@ -51,6 +51,7 @@ Texture* CreateTextureCompressed(CompressedFormat format, int width, int height,
                            : (linear ? GL_LINEAR : GL_NEAREST));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
     auto* t = new Texture;
+    CountTextureCreated();
     t->id = id;
     t->width = width;
     t->height = height;

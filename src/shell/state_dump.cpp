@@ -9,6 +9,7 @@
 #include "model/model_file.h"
 #include "platform/atomic_file.h"
 #include "resources/anim_slot.h"
+#include "shell/engine_counts.h"
 #include "shell/globals.h"
 #include "scripts/devices.h"
 #include "scripts/notebook.h"
@@ -176,6 +177,8 @@ std::string StateJson(long long frame) {
         .Member("gammaMax", gammaMax)
         .Member("fadeState", fadeState)
         .Member("voiceMode", voiceMode);
+    json.Key("engine");
+    WriteEngineCounts(json, CollectEngineCounts());
     json.EndObject();
     return json.Text() + "\n";
 }

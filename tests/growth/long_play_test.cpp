@@ -1,0 +1,81 @@
+// Long play must not grow: the demo's rooms are entered a thousand times over, and after
+// each round the engine's own counts of what it holds come back to the level of the round
+// before, and the heap in use stays where it settled.
+#include "interaction/game_state.h"
+#include "scripts/scene_dispatch.h"
+#include "shell/engine_counts.h"
+#include "shell/scene_switch.h"
+#include "support/game_harness.h"
+
+namespace tarvex {
+namespace {
+
+// The rooms of the demo game, in a round that starts and ends in the hall.
+constexpr int kRooms[] = {0, 23, 24, 25, 75, 98, 115, 131, 149, 250, 287};
+constexpr int kRoomCount = sizeof kRooms / sizeof kRooms[0];
+
+std::string Describe(const EngineCounts& c) {
+    return "textures " + std::to_string(c.textures) + ", surface textures " + std::to_string(c.surfaceTextures) +
+           ", surfaces " + std::to_string(c.surfaces) + ", sound buffers " + std::to_string(c.soundBuffers) +
+           ", models " + std::to_string(c.models) + ", cached textures " + std::to_string(c.textureCacheEntries) +
+           ", actors " + std::to_string(c.actors) + ", Lua states " + std::to_string(c.luaStates) + ", heap " +
+           std::to_string(c.heapInUse);
+}
+
+TEST(LongPlay, AThousandSceneSwitchesBringEveryCountBack) {
+    const std::string demo = test::GeneratedDemo("packed", false);
+    ASSERT_FALSE(demo.empty());
+    test::GameHarness game;
+    ASSERT_TRUE(game.Start(demo, 0));
+    game.Frames(5);
+
+    int switches = 0;
+    auto round = [&](int number) {
+        for (int i = 1; i <= kRoomCount; ++i) {
+            const int scene = kRooms[i % kRoomCount];
+            instantCut = 1;
+            game.RequestScene(scene);
+            ASSERT_TRUE(game.Until([scene] { return currentScene == scene && fadeState == 0; }, 30))
+                << "round " << number << ", scene " << scene;
+            ++switches;
+            // A little play in the room, the same in every round: its script runs, a click
+            // and a right click.
+            game.Frames(2);
+            game.Click(150 + (i * 37) % 500, 150 + (i * 53) % 300);
+            game.Frames(2);
+            game.Click(400, 300, "right");
+            game.Frames(2);
+        }
+    };
+
+    // The first rounds fill what is kept for the whole game (the texture cache, fonts,
+    // the allocator's pools); from then on every round ends where the one before did.
+    round(0);
+    round(1);
+    const EngineCounts settled = CollectEngineCounts();
+    EXPECT_GT(settled.luaStates + settled.models + settled.surfaces, 0) << Describe(settled);
+    // The heap may still take a little while caches of the driver and the allocator fill
+    // (a few hundred bytes a round, fewer each time); its level is taken half-way through.
+    size_t highest = settled.heapInUse;
+    size_t halfWay = 0;
+    int number = 2;
+    while (switches < 1000) {
+        round(number);
+        if (HasFatalFailure()) return;
+        const EngineCounts now = CollectEngineCounts();
+        ASSERT_TRUE(SameEngineObjects(settled, now))
+            << "after round " << number << ": " << Describe(now) << "\nsettled: " << Describe(settled);
+        highest = std::max(highest, now.heapInUse);
+        if (halfWay == 0 && switches >= 500) halfWay = now.heapInUse;
+        ++number;
+    }
+    const EngineCounts last = CollectEngineCounts();
+    // A leak of even a hundred bytes a switch would add 50 KiB over the second half.
+    EXPECT_LT(static_cast<long long>(last.heapInUse) - static_cast<long long>(halfWay), 16 * 1024)
+        << "half-way heap " << halfWay << "\nlast: " << Describe(last);
+    EXPECT_LT(highest - settled.heapInUse, size_t{4} << 20) << "highest heap " << highest;
+    RecordProperty("switches", switches);
+}
+
+}  // namespace
+}  // namespace tarvex
