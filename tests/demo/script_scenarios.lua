@@ -201,19 +201,26 @@ return {
     S.enter(0, 23)
     S.check(S.called("CompiledLoad") and S.called("SetPosition 0"), "the landing's own load, the hero at the way back")
     S.check(S.called("DefineRegion 2 ") and S.world.regions[2].action == 10, "the way back to the flat")
-    -- The compiled run walks the hero there (action 10 pending); the script takes it.
-    S.game.EXE = 10
-    S.frame()
-    S.check(S.world.gone == 23, "back to the flat")
-    S.check(S.called("CompiledRun"), "the landing's own run goes on")
+    -- The compiled run walks the hero there and takes his arrival; the script leaves.
+    S.check(leaveBy(S, 2) == 23, "back to the flat")
     S.forget()
     S.enter(0, 98)
     S.check(not S.called("SetPosition"), "from the keypad the compiled load places the hero")
     S.enter(0, 149)
     S.check(S.called("SetPosition 0"), "out of the lift at the doorway")
-    -- An item held when the hero arrives cancels the way back.
+    -- A new click on the way cancels it; an item taken on the way cancels it on arrival.
     S.enter(0, 23)
-    S.game.EXE, S.game.heldTool = 10, 62
+    S.world.arrived = false
+    S.frame({region = 2, cursor = 4}, true)
+    S.frame({}, true)
+    S.world.arrived = true
+    S.frame()
+    S.frame()
+    S.check(S.world.gone == nil, "a click elsewhere cancels the way back")
+    S.world.arrived = false
+    S.frame({region = 2, cursor = 4}, true)
+    S.game.heldTool = 62
+    S.world.arrived = true
     S.frame()
     S.frame()
     S.check(S.world.gone == nil, "no departure with an item held")

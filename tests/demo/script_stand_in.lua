@@ -122,7 +122,10 @@ function CreateHero(x, y, z, heading) record("CreateHero", x, y, z, heading) ret
 function LoadActor(path, x, y, z, heading) record("LoadActor", path, x, y, z, heading) return 2 end
 function AttachActor(path, bone, parent) record("AttachActor", path, bone, parent) return 1 end
 function UpdateActor(actor) end
-function RunActors() end
+-- The hero's walk ends when the actors are updated (a click's walk ends on the next frame).
+function RunActors()
+  if world.arriving then world.arrived, world.arriving = true, false end
+end
 function Stands(actor) return true end
 function SetClickable(actor, flag, l, t, r, b) record("SetClickable", actor, flag, l, t, r, b) end
 function GetMotion(actor) return 0 end
@@ -178,7 +181,14 @@ function EndGame() record("EndGame") world.ended = true end
 function DefaultRun(exits) record("DefaultRun") end
 function CompiledInit() record("CompiledInit") end
 function CompiledLoad() record("CompiledLoad") end
-function CompiledRun() record("CompiledRun") end
+-- The landing's compiled run as far as scripts see it: the pointer, the arrival, clicks.
+function CompiledRun()
+  record("CompiledRun")
+  RunActors()
+  ResolvePointer()
+  TakeArrivedAction()
+  HandleClick()
+end
 
 -- How many arguments each service takes, as the engine's binding checks them.
 local arity = {
@@ -230,6 +240,7 @@ local S = {world = world, game = game, calls = calls}
 -- Enters `scene` from `from`: the file is run afresh, then its init and load.
 function S.enter(scene, from)
   world.scene, world.previous, world.gone = scene, from or -1, nil
+  world.arrived, world.arriving = true, false
   world.placed, world.regions = {}, {}
   game.EXE, game.LeftKey, game.DIALOG = 0, 0, 0
   local env = setmetatable({}, {__index = function(_, key)
@@ -254,11 +265,11 @@ function S.frame(pointer, click)
   script.run()
   game.leftButton = false
 end
--- A click, then the frames until the hero has arrived.
+-- A click, then the frame in which the hero arrives (in that frame's actor update).
 function S.click(pointer)
   world.arrived = false
   S.frame(pointer, true)
-  world.arrived = true
+  world.arriving = true
   S.frame()
 end
 function S.said(id)

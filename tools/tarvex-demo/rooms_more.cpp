@@ -167,6 +167,8 @@ Room LiftFloorRoom(const Palette& p, V3 lightColour, bool archive, bool withRadi
     int cover = k.Mat({0.55, 0.10, 0.08});
     int paper = k.Mat({0.92, 0.88, 0.76});
     k.Block({-260, 0, -240}, {260, 215, -205}, books);  // shelves along the back wall
+    for (double y = 0; y <= 215; y += 53.75) k.Block({-262, y - 3, -240}, {262, y + 3, -200}, b.wood, false);
+    for (double x = -262; x <= 262; x += 104.8) k.Block({x - 3, 0, -240}, {x + 3, 218, -200}, b.wood, false);
     k.Pillar(-180, 60, 24, 0, 300, b.metal);
     k.Pillar(180, 60, 24, 0, 300, b.metal);
     k.Table(-45, -155, 45, -95, kDeskTop, b.wood, b.wood);

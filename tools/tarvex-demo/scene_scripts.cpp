@@ -132,17 +132,17 @@ function load()
   end
 end
 
--- The way back is the landing's own departure; everything else is the compiled run's.
+-- The way back is the landing's own departure; everything else is the compiled run's. The
+-- compiled run takes the hero's arrival for the pending action itself: the way back was
+-- reached when its action, pending before, is gone without a new click and no item is held.
 function run()
-  if Game.EXE == WAY_BACK and HeroHasArrived() then
-    Game.EXE = 0
-    if Game.heldTool == -1 then SetState(WAY_BACK) end
-  end
+  local wayBack = Game.EXE == WAY_BACK and not Game.freshPress
+  CompiledRun()
+  if wayBack and Game.EXE == 0 and Game.heldTool == -1 then SetState(WAY_BACK) end
   if GetState() == WAY_BACK and Game.subtitleTimer == 0 then
     SetState(0)
     GotoScene(23)
   end
-  CompiledRun()
 end
 )lua"},
     {23, true,
