@@ -150,13 +150,19 @@ TEST_F(SavesTest, RefusedFilesLeaveTheRunningGameAsItWas) {
     ASSERT_TRUE(SaveGame("saves/good.sav"));
     const std::vector<uint8_t> good = ReadFile(Path("good.sav"));
     SetFlagsOf(12, 0x77);
-    const std::string before = StateJson(0);
+    // The game's state without the engine's own counts (the heap moves with every load tried).
+    auto state = [] {
+        nlohmann::json j = nlohmann::json::parse(StateJson(0));
+        j.erase("engine");
+        return j.dump();
+    };
+    const std::string before = state();
     auto refused = [&](const std::vector<uint8_t>& bytes, const char* what) {
         WriteFile(Path("bad.sav"), bytes);
         std::string error;
         EXPECT_FALSE(LoadGame("saves/bad.sav", &error)) << what;
         EXPECT_FALSE(error.empty()) << what;
-        EXPECT_EQ(StateJson(0), before) << what;
+        EXPECT_EQ(state(), before) << what;
     };
     // Cut anywhere.
     for (size_t n = 0; n < good.size(); n += 997)
