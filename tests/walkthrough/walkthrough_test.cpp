@@ -1,0 +1,224 @@
+// The demo played through by the real engine, headless, from the menu's new game to the
+// ending: walkthrough.replay is a player's hands, its "# @ NAME FRAME" lines the
+// milestones, each checked through --dump-state, the ones named with "!" also through a
+// screenshot. The game is played twice with the same seed: both runs end the same way
+// and draw the same pictures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <map>
+#include <regex>
+#include <set>
+
+#include "support/engine_run.h"
+#include "support/test_support.h"
+
+namespace tarvex {
+namespace {
+
+using nlohmann::json;
+
+struct Milestone {
+    std::string name;
+    int frame = 0;
+    bool shot = false;
+};
+
+std::vector<Milestone> ReadMilestones(const std::string& replay) {
+    std::vector<Milestone> out;
+    std::ifstream in(replay);
+    const std::regex line(R"(^# @ (\S+) (\d+)$)");
+    std::string text;
+    std::smatch m;
+    while (std::getline(in, text))
+        if (std::regex_match(text, m, line)) {
+            Milestone ms;
+            ms.name = m[1];
+            ms.frame = std::stoi(m[2]);
+            ms.shot = ms.name.back() == '!';
+            if (ms.shot) ms.name.pop_back();
+            out.push_back(ms);
+        }
+    return out;
+}
+
+class Walkthrough : public ::testing::Test {
+protected:
+    void SetUp() override {
+        demo = test::GeneratedDemo("packed", false);
+        ASSERT_FALSE(demo.empty());
+        replay = std::string(TARVEX_SOURCE_DIR) + "/tests/walkthrough/walkthrough.replay";
+        milestones = ReadMilestones(replay);
+        ASSERT_GT(milestones.size(), 20u) << replay;
+    }
+    // One run of the whole walkthrough into `dir`; the exit status.
+    int Run(const std::string& dir) {
+        std::string args = "--headless --fixed-fps 30 --seed 1 --frames " +
+                           std::to_string(milestones.back().frame + 2) + " --path " + demo + " --saves " + dir +
+                           "/saves --replay " + replay;
+        for (const Milestone& m : milestones) {
+            args += " --dump-state " + std::to_string(m.frame) + ":" + dir + "/" + m.name + ".json";
+            if (m.shot) args += " --screenshot " + std::to_string(m.frame) + ":" + dir + "/" + m.name + ".png";
+        }
+        return test::RunEngine(args, dir + "/log.txt");
+    }
+    json At(const std::string& name) {
+        json j = test::ReadJson(first + "/" + name + ".json");
+        EXPECT_FALSE(j.is_discarded()) << name;
+        return j;
+    }
+    test::Picture Shot(const std::string& dir, const std::string& name) {
+        test::Picture p = test::ReadPicture(dir + "/" + name + ".png");
+        EXPECT_TRUE(p.ok) << name;
+        return p;
+    }
+    std::string demo, replay, first, second;
+    std::vector<Milestone> milestones;
+};
+
+std::set<int> Inventory(const json& state) { return state["inventory"].get<std::set<int>>(); }
+int Flags(const json& state, int scene) {
+    const json& f = state["sceneFlags"];
+    return f.contains(std::to_string(scene)) ? f[std::to_string(scene)].get<int>() : 0;
+}
+std::string Said(const json& state) { return state["subtitle"]["text"].get<std::string>(); }
+
+// Near-white pixels (the subtitle's letters) in the subtitle's first line.
+int SubtitleInk(const test::Picture& p) {
+    int n = 0;
+    for (int y = 352; y < 370; ++y)
+        for (int x = 0; x < 700; ++x)
+            if (p.At(x, y)[0] > 220 && p.At(x, y)[1] > 220 && p.At(x, y)[2] > 220) ++n;
+    return n;
+}
+
+TEST_F(Walkthrough, FromTheMenuToTheEndingTwiceAlike) {
+    first = test::TempDir("walkthrough-a");
+    second = test::TempDir("walkthrough-b");
+    // The two runs side by side: the same replay, the same seed.
+    auto other = std::async(std::launch::async, [&] { return Run(second); });
+    ASSERT_EQ(Run(first), 0) << first << "/log.txt";
+    ASSERT_EQ(other.get(), 0) << second << "/log.txt";
+
+    // A new game from the menu, in the flat with nothing.
+    json s = At("flat");
+    EXPECT_EQ(s["menuActive"], 0);
+    EXPECT_EQ(s["currentScene"], 23);
+    EXPECT_TRUE(s["inventory"].empty());
+    // Three things taken in the flat and the boiler room, each announced.
+    s = At("notebook");
+    EXPECT_EQ(Inventory(s), (std::set<int>{742}));
+    EXPECT_EQ(Flags(s, 23) & 1, 1);
+    s = At("lantern");
+    EXPECT_EQ(Inventory(s), (std::set<int>{47, 742}));
+    EXPECT_EQ(At("old-man")["currentScene"], 131);
+    // The first talk runs through its lines to the end.
+    s = At("first-talk");
+    EXPECT_EQ(s["sceneState"]["131"], 4);
+    EXPECT_FALSE(Said(s).empty());
+    s = At("talked");
+    EXPECT_EQ(Flags(s, 131) & 8, 8);
+    EXPECT_EQ(s["sceneState"].value("131", 0), 0);
+    // Back home the talk is written down; the notebook opens on its button and pages.
+    EXPECT_EQ(Flags(At("flat-again"), 23) & 4, 4);
+    s = At("notebook-open");
+    EXPECT_EQ(s["currentScene"], 250);
+    const int openedAt = s["notebook"]["NotepadPosition"];
+    EXPECT_NE(At("notebook-paged")["notebook"]["NotepadPosition"], openedAt);
+    EXPECT_EQ(At("notebook-closed")["currentScene"], 23);
+    EXPECT_EQ(At("landing")["currentScene"], 0);
+    EXPECT_EQ(At("service-room")["currentScene"], 75);
+    EXPECT_EQ(At("boiler-room")["currentScene"], 25);
+    // The plaque's year, the batteries, and the toolbar's combination.
+    s = At("plaque");
+    EXPECT_EQ(Flags(s, 25) & 2, 2);
+    EXPECT_NE(Said(s).find("1957"), std::string::npos) << Said(s);
+    EXPECT_EQ(Inventory(At("batteries")), (std::set<int>{47, 61, 742}));
+    EXPECT_EQ(At("lantern-held")["heldTool"], 47);
+    s = At("combined");
+    EXPECT_EQ(Inventory(s), (std::set<int>{39, 742}));
+    EXPECT_GT(s["subtitle"]["timer"], 0);
+    // An item used on a scene object: the bright lantern on the crate finds the card.
+    EXPECT_EQ(At("holding-lantern")["heldTool"], 39);
+    s = At("card");
+    EXPECT_TRUE(Inventory(s).count(62));
+    EXPECT_EQ(Flags(s, 75) & 1, 1);
+    // The keypad: powered by the card, the code, the password, back on the landing.
+    EXPECT_EQ(At("keypad")["currentScene"], 98);
+    EXPECT_EQ(Flags(At("powered"), 98) & 4, 4);
+    EXPECT_EQ(Flags(At("code-accepted"), 98) & 1, 1);
+    s = At("password-accepted");
+    EXPECT_EQ(s["currentScene"], 0);
+    EXPECT_EQ(Flags(s, 98) & 2, 2);
+    // The lift comes, takes the hero down; the radio and the towel are taken.
+    EXPECT_EQ(Flags(At("lift-here"), 0) & 1, 1);
+    EXPECT_EQ(At("workshops")["currentScene"], 149);
+    EXPECT_TRUE(Inventory(At("radio")).count(181));
+    EXPECT_EQ(At("washroom")["currentScene"], 24);
+    EXPECT_TRUE(Inventory(At("towel")).count(212));
+    s = At("dry-towel");
+    EXPECT_TRUE(Inventory(s).count(197));
+    EXPECT_FALSE(Inventory(s).count(212));
+    EXPECT_EQ(Flags(At("switched"), 95) & 1, 1);
+    // Up to the archive; the register opens the way down with the old man.
+    EXPECT_EQ(At("archive")["currentScene"], 115);
+    const json archive = At("register");
+    EXPECT_EQ(Flags(archive, 131) & (32 | 64), 32 | 64);
+    // Saved from the menu, played on elsewhere, loaded back: the archive as it was.
+    EXPECT_EQ(At("save-named")["menuActive"], 1);
+    EXPECT_TRUE(std::filesystem::exists(first + "/saves/архив.sav"));
+    EXPECT_EQ(At("back-from-menu")["menuActive"], 0);
+    EXPECT_EQ(At("before-load")["currentScene"], 0);
+    const json loaded = At("loaded");
+    EXPECT_EQ(loaded["menuActive"], 0);
+    EXPECT_EQ(loaded["currentScene"], 115);
+    EXPECT_EQ(loaded["previousScene"], archive["previousScene"]);
+    EXPECT_EQ(loaded["sceneFlags"], archive["sceneFlags"]);
+    EXPECT_EQ(loaded["sceneState"], archive["sceneState"]);
+    EXPECT_EQ(loaded["inventory"], archive["inventory"]);
+    // The follow-up talk: both choice lists, the way down, the titles, the menu.
+    EXPECT_EQ(At("home")["currentScene"], 23);
+    s = At("topics");
+    EXPECT_EQ(s["choice"]["active"], true);
+    EXPECT_EQ(s["choice"]["first"], 445);
+    s = At("second-list");
+    EXPECT_EQ(s["choice"]["active"], true);
+    EXPECT_EQ(s["choice"]["first"], 474);
+    EXPECT_EQ(s["choice"]["count"], 4);
+    s = At("ending");
+    EXPECT_EQ(s["currentScene"], 135);
+    EXPECT_TRUE(s["inventory"].empty());
+    EXPECT_EQ(At("menu-after-ending")["menuActive"], 1);
+
+    // The pictures: the hero is drawn where he stands and walks off from there; the item
+    // just taken is shown in its frame at the top left; the rest of the room stays.
+    const test::Picture start = Shot(first, "flat"), away = Shot(first, "lantern");
+    ASSERT_TRUE(start.ok && away.ok);
+    EXPECT_GT(test::Difference(start, away, 410, 240, 480, 520), 20.0);
+    EXPECT_GT(test::Difference(start, away, 20, 60, 110, 150), 20.0);
+    EXPECT_LT(test::Difference(start, away, 150, 30, 350, 90), 2.0);
+    // A remark on screen writes its letters over the picture; with none there are few.
+    const test::Picture quiet = Shot(first, "plaque"), remark = Shot(first, "combined");
+    ASSERT_TRUE(quiet.ok && remark.ok);
+    EXPECT_GT(SubtitleInk(remark), 400);
+    EXPECT_LT(SubtitleInk(quiet), SubtitleInk(remark) / 4);
+    // The loaded game shows the archive again.
+    EXPECT_LT(test::Difference(Shot(first, "register"), Shot(first, "loaded"), 0, 40, 800, 340), 3.0);
+
+    // The second run: the same states, the same pictures.
+    for (const Milestone& m : milestones) {
+        json a = At(m.name), b = test::ReadJson(second + "/" + m.name + ".json");
+        a.erase("engine");
+        b.erase("engine");
+        EXPECT_EQ(a, b) << m.name;
+        if (!m.shot) continue;
+        const test::Picture pa = Shot(first, m.name), pb = Shot(second, m.name);
+        ASSERT_TRUE(pa.ok && pb.ok);
+        EXPECT_EQ(pa.rgb, pb.rgb) << m.name;
+    }
+}
+
+}  // namespace
+}  // namespace tarvex
