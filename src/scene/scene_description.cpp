@@ -29,44 +29,52 @@ constexpr size_t kBufferBytes = 131072;  // zero beyond the text, so a scan ends
 constexpr size_t kMaxGroupSkip = 65535;
 constexpr size_t kMaxNameLength = 255;
 
-// The description's tokens: keywords anywhere in the text, values after them.
+// The description's tokens: keywords anywhere in the text, values after them. The text is
+// read as if it stood in a zeroed buffer of kBufferBytes (its first kSearchedBytes kept), so
+// a scan past its end meets zeros; those are never walked over byte by byte.
 class SceneText {
 public:
-    explicit SceneText(std::span<const uint8_t> text) : buffer_(kBufferBytes, 0) {
-        const size_t n = std::min(text.size(), kSearchedBytes);
-        if (n) std::memcpy(buffer_.data(), text.data(), n);
-    }
+    explicit SceneText(std::span<const uint8_t> text)
+        : text_(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(std::min(text.size(), kSearchedBytes))) {}
 
     // Moves to just after the first occurrence of the keyword; false when there is none.
     bool Find(const char* keyword) {
         const size_t len = std::strlen(keyword);
-        const auto begin = buffer_.begin(), end = buffer_.begin() + kSearchedBytes;
-        auto it = std::search(begin, end, keyword, keyword + len);
-        if (it == end) return false;
-        pos_ = static_cast<size_t>(it - begin) + len;
+        auto it = std::search(text_.begin(), text_.end(), keyword, keyword + len);
+        if (it == text_.end()) return false;
+        pos_ = static_cast<size_t>(it - text_.begin()) + len;
         return true;
     }
 
     // Steps past the next "{", "[" or "(" (looking at most 65,535 characters ahead).
     void Group() {
-        for (size_t i = 0; i < kMaxGroupSkip && pos_ < buffer_.size(); ++i, ++pos_) {
-            const char c = static_cast<char>(buffer_[pos_]);
+        for (size_t i = 0; i < kMaxGroupSkip && pos_ < kBufferBytes; ++i, ++pos_) {
+            if (pos_ >= text_.size()) {
+                // Only zeros from here: the look-ahead runs out where it would have.
+                pos_ = std::min(pos_ + (kMaxGroupSkip - i), kBufferBytes);
+                break;
+            }
+            const char c = static_cast<char>(text_[pos_]);
             if (c == '{' || c == '[' || c == '(') {
                 ++pos_;
                 return;
             }
         }
-        pos_ = std::min(pos_ + 1, buffer_.size());
+        pos_ = std::min(pos_ + 1, kBufferBytes);
     }
 
     double Number() {
-        while (pos_ < buffer_.size() && !IsNumberStart(buffer_[pos_])) ++pos_;
+        while (pos_ < kBufferBytes && !IsNumberStart(At(pos_))) {
+            if (pos_ >= text_.size()) pos_ = kBufferBytes;  // zeros to the end: no number
+            else ++pos_;
+        }
         const size_t start = pos_;
-        if (pos_ < buffer_.size()) ++pos_;
-        while (pos_ < buffer_.size() && (IsDigit(buffer_[pos_]) || buffer_[pos_] == '.')) ++pos_;
+        if (pos_ < kBufferBytes) ++pos_;
+        while (pos_ < kBufferBytes && (IsDigit(At(pos_)) || At(pos_) == '.')) ++pos_;
+        if (start >= text_.size()) return 0.0;
         double value = 0.0;
-        const char* first = reinterpret_cast<const char*>(buffer_.data() + start);
-        const char* last = reinterpret_cast<const char*>(buffer_.data() + pos_);
+        const char* first = reinterpret_cast<const char*>(text_.data() + start);
+        const char* last = reinterpret_cast<const char*>(text_.data() + pos_);
         if (std::from_chars(first, last, value).ec != std::errc()) value = 0.0;  // "-" or "." alone
         return value;
     }
@@ -98,8 +106,8 @@ public:
     std::string Name() {
         Group();
         std::string name;
-        while (pos_ < buffer_.size() && name.size() < kMaxNameLength) {
-            const char c = static_cast<char>(buffer_[pos_]);
+        while (pos_ < kBufferBytes && name.size() < kMaxNameLength) {
+            const char c = static_cast<char>(At(pos_));
             if (c == '}' || c == ']' || c == ')' || c == 0) break;
             name += c;
             ++pos_;
@@ -117,7 +125,9 @@ private:
         return static_cast<int>(v);
     }
 
-    std::vector<uint8_t> buffer_;
+    uint8_t At(size_t i) const { return i < text_.size() ? text_[i] : 0; }
+
+    std::vector<uint8_t> text_;
     size_t pos_ = 0;
 };
 
