@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "media/animation_sounds.h"
 #include "media/wav.h"
@@ -250,11 +252,21 @@ void PlayMusic(int track) {
     std::vector<uint8_t> bytes;
     std::shared_ptr<audio::AudioSource> stream;
     ++musicOpens;
-    if (ReadGameFile(MusicTrackPath(track), bytes, kMaxWavDataSize)) stream = audio::OpenOggStream(std::move(bytes), true);
+    const std::string path = MusicTrackPath(track);
+    audio::OggInfo info;
+    const bool read = ReadGameFile(path, bytes, kMaxWavDataSize);
+    if (read) stream = audio::OpenOggStream(std::move(bytes), true, &info);
+    // What is wrong with a track is said once a run.
+    static std::set<std::string> reported;
     if (!stream) {
+        if (reported.insert(path).second)
+            std::fprintf(stderr, "tarvex: %s %s: no music\n", path.c_str(),
+                         read ? "is not an OGG Vorbis stream" : "is missing or too large");
         musicFailed = true;
         return;
     }
+    if (info.cutShort && reported.insert(path).second)
+        std::fprintf(stderr, "tarvex: %s is cut short: it plays as far as it goes\n", path.c_str());
     audio::SetMusicSource(stream);
     SetMusicVolume();
     audio::SetMusicPlaying(true);

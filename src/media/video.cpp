@@ -1,5 +1,6 @@
 #include "media/video.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -81,7 +82,20 @@ void PassAudio() {
     audio::QueueVideoAudio(audioScratch.data(), audioScratch.size() / 2);
 }
 
+// What went wrong with the file, said once when the video ends or fails.
+void ReportDamage() {
+    if (!decoder) {
+        std::fprintf(stderr, "tarvex: %s cannot be played as a video: skipped\n", videoName);
+        return;
+    }
+    const int damaged = VideoDamagedPackets(decoder);
+    if (damaged > 0)
+        std::fprintf(stderr, "tarvex: %s is damaged: %d packet%s could not be decoded and %s skipped\n", videoName,
+                     damaged, damaged == 1 ? "" : "s", damaged == 1 ? "was" : "were");
+}
+
 void EndVideo() {
+    ReportDamage();
     CloseVideo(decoder);
     audio::ClearVideoAudio();
     picture.clear();
@@ -93,6 +107,7 @@ void EndVideo() {
 }
 
 void Fail() {
+    ReportDamage();
     CloseVideo(decoder);
     ResumeMusic();
     RestoreSlotVolumes();
@@ -112,6 +127,7 @@ void StartVideo(const char* path) {
         return;
     }
     if (!VideoFileExists(name)) {
+        std::fprintf(stderr, "tarvex: %s is missing: no video\n", name.c_str());
         videoState = 0;
         return;
     }

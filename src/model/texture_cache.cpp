@@ -1,5 +1,8 @@
 // The texture cache shared by models and particle systems: 2048 entries, never evicted.
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "model/model_file.h"
 #include "resources/game_file.h"
@@ -39,6 +42,10 @@ int LoadTexture(const std::string& path) {
         entry.handle = LoadTextureFile(dds, TextureOptions::MipsLinear);
     else
         entry.handle = LoadTextureFile(path, TextureOptions::Default);
+    // A model whose texture is missing or damaged is drawn untextured; said once a run.
+    static std::set<std::string> reported;
+    if (!entry.handle && reported.insert(name).second)
+        std::fprintf(stderr, "tarvex: texture %s is missing or cannot be read: drawn without it\n", name.c_str());
     return free;
 }
 

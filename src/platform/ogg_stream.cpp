@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace tarvex::audio {
 
@@ -140,13 +141,31 @@ private:
 
 }  // namespace
 
+bool OggEndsWhole(const std::vector<uint8_t>& bytes) {
+    // The last page that starts in the file: its header (27 bytes), its segment table and
+    // its body must all be there, and it must carry the end-of-stream mark (flag 4).
+    static const uint8_t kCapture[4] = {'O', 'g', 'g', 'S'};
+    auto it = std::find_end(bytes.begin(), bytes.end(), std::begin(kCapture), std::end(kCapture));
+    if (it == bytes.end()) return false;
+    const size_t at = static_cast<size_t>(it - bytes.begin());
+    if (bytes.size() - at < 27) return false;
+    const uint8_t flags = bytes[at + 5];
+    const size_t segments = bytes[at + 26];
+    if (bytes.size() - at < 27 + segments) return false;
+    size_t body = 0;
+    for (size_t i = 0; i < segments; ++i) body += bytes[at + 27 + i];
+    return bytes.size() - at == 27 + segments + body && (flags & 4) != 0;
+}
+
 std::shared_ptr<AudioSource> OpenOggStream(std::vector<uint8_t> bytes, bool loop, OggInfo* info) {
+    const bool whole = OggEndsWhole(bytes);
     auto stream = std::make_shared<OggStream>();
     if (!stream->Open(std::move(bytes), loop)) return nullptr;
     if (info) {
         info->channels = stream->Channels();
         info->rate = stream->Rate();
         info->seconds = stream->Seconds();
+        info->cutShort = !whole;
     }
     return stream;
 }

@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
 constexpr int kMaxVideoSide = 8192;
+// A file that keeps failing past this many packets is given up (its video ends there).
+constexpr int kMaxDamagedPackets = 10000;
 
 struct MemorySource {
     std::vector<uint8_t> bytes;
@@ -75,6 +77,7 @@ struct VideoDecoder {
     double frameRate = 25.0;
     double timeBase = 0;            // seconds a tick of the video stream
     int64_t framesDecoded = 0;
+    int damaged = 0;                // packets refused or failed by a decoder, read errors
     std::vector<int16_t> audioOut;
 };
 
@@ -152,7 +155,10 @@ bool Finish(VideoDecoder* d) {
 
 void DecodeAudio(VideoDecoder* d, const AVPacket* packet) {
     if (!d->audio) return;
-    if (avcodec_send_packet(d->audio, packet) < 0) return;
+    if (avcodec_send_packet(d->audio, packet) < 0) {
+        if (packet) ++d->damaged;
+        return;
+    }
     while (avcodec_receive_frame(d->audio, d->audioFrame) >= 0) {
         const int outMax = swr_get_out_samples(d->resampler, d->audioFrame->nb_samples);
         if (outMax > 0) {
@@ -170,7 +176,18 @@ void DecodeAudio(VideoDecoder* d, const AVPacket* packet) {
 
 }  // namespace
 
+// FFmpeg's own log would flood stderr with every concealed block of a damaged file; the
+// engine says what matters itself (media/video.cpp).
+void QuietLibraryLog() {
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_FATAL);
+        return true;
+    }();
+    (void)quiet;
+}
+
 VideoDecoder* OpenVideoFile(const std::string& path) {
+    QuietLibraryLog();
     auto* d = new VideoDecoder();
     if (avformat_open_input(&d->format, path.c_str(), nullptr, nullptr) < 0 || !Finish(d)) {
         Destroy(d);
@@ -181,6 +198,7 @@ VideoDecoder* OpenVideoFile(const std::string& path) {
 
 VideoDecoder* OpenVideoMemory(std::vector<uint8_t> bytes, const std::string& nameHint) {
     if (bytes.empty()) return nullptr;
+    QuietLibraryLog();
     auto* d = new VideoDecoder();
     d->memory.bytes = std::move(bytes);
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
@@ -209,6 +227,8 @@ void CloseVideo(VideoDecoder*& decoder) {
     Destroy(decoder);
     decoder = nullptr;
 }
+
+int VideoDamagedPackets(const VideoDecoder* d) { return d ? d->damaged : 0; }
 
 int VideoWidth(const VideoDecoder* d) { return d ? d->video->width : 0; }
 int VideoHeight(const VideoDecoder* d) { return d ? d->video->height : 0; }
@@ -249,8 +269,13 @@ bool DecodeNextFrame(VideoDecoder* d, double& seconds) {
             return false;
         }
         if (r != AVERROR(EAGAIN)) {
-            d->videoEnded = true;
-            return false;
+            // A picture that cannot be decoded is skipped; the decoder goes on with the next.
+            ++d->damaged;
+            if (d->damaged > kMaxDamagedPackets) {
+                d->videoEnded = true;
+                return false;
+            }
+            continue;
         }
         if (d->inputEnded) {
             d->videoEnded = true;
@@ -258,6 +283,7 @@ bool DecodeNextFrame(VideoDecoder* d, double& seconds) {
         }
         const int read = av_read_frame(d->format, d->packet);
         if (read < 0) {
+            if (read != AVERROR_EOF) ++d->damaged;
             d->inputEnded = true;
             avcodec_send_packet(d->video, nullptr);
             DecodeAudio(d, nullptr);
@@ -265,7 +291,8 @@ bool DecodeNextFrame(VideoDecoder* d, double& seconds) {
         }
         if (d->packet->stream_index == d->videoStream) {
             // A damaged packet is dropped; the decoder carries on with the next.
-            avcodec_send_packet(d->video, d->packet);
+            const int sent = avcodec_send_packet(d->video, d->packet);
+            if (sent < 0 && sent != AVERROR(EAGAIN)) ++d->damaged;
         } else if (d->packet->stream_index == d->audioStream) {
             DecodeAudio(d, d->packet);
         }

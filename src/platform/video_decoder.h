@@ -16,6 +16,8 @@ VideoDecoder* OpenVideoFile(const std::string& path);
 VideoDecoder* OpenVideoMemory(std::vector<uint8_t> bytes, const std::string& nameHint);
 void CloseVideo(VideoDecoder*& decoder);
 
+// Packets of the file that could not be read or decoded so far (they were skipped).
+int VideoDamagedPackets(const VideoDecoder* decoder);
 int VideoWidth(const VideoDecoder* decoder);
 int VideoHeight(const VideoDecoder* decoder);
 // Frames a second of the video stream (25 when the file does not say).

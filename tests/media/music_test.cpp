@@ -1,4 +1,5 @@
 #include "media_fixture.h"
+#include "platform/ogg_stream.h"
 
 namespace tarvex::test {
 namespace {
@@ -76,6 +77,27 @@ TEST_F(MusicTest, ANonOggTrackIsRefused) {
     PlayMusic(4);
     EXPECT_FALSE(audio::HasMusicSource());
     EXPECT_EQ(Rms(Render(0.1), 0), 0.0);
+}
+
+// A track cut anywhere is known as cut (its last page is missing, short, or not the
+// stream's last); it still opens and plays what is there, looping.
+TEST_F(MusicTest, ATrackCutShortIsKnownAndPlaysWhatItHas) {
+    MakeTrack(5, 20.0);
+    const std::vector<uint8_t> whole = ReadBytes("music/005.ogg");
+    ASSERT_GT(whole.size(), 5000u);
+    EXPECT_TRUE(audio::OggEndsWhole(whole));
+    for (size_t cut : {whole.size() - 1, whole.size() / 2, whole.size() / 3, size_t{5000}}) {
+        std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        EXPECT_FALSE(audio::OggEndsWhole(part)) << cut;
+    }
+    EXPECT_FALSE(audio::OggEndsWhole({}));
+    std::vector<uint8_t> half(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    audio::OggInfo info;
+    auto stream = audio::OpenOggStream(half, true, &info);
+    ASSERT_TRUE(stream);
+    EXPECT_TRUE(info.cutShort);
+    std::vector<int16_t> out(44100 * 2 * 3);
+    EXPECT_EQ(stream->Read(out.data(), 44100 * 3), 44100 * 3);  // what is left plays on
 }
 
 }  // namespace
