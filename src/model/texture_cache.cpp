@@ -44,7 +44,8 @@ int LoadTexture(const std::string& path) {
         entry.handle = LoadTextureFile(path, TextureOptions::Default);
     // A model whose texture is missing or damaged is drawn untextured; said once a run.
     static std::set<std::string> reported;
-    if (!entry.handle && reported.insert(name).second)
+    const bool named = !name.empty() && name.back() != '/';  // a material without a texture names none
+    if (!entry.handle && named && reported.insert(name).second)
         std::fprintf(stderr, "tarvex: texture %s is missing or cannot be read: drawn without it\n", name.c_str());
     return free;
 }
