@@ -491,16 +491,81 @@ void ResetRenderStates() {
     state.clamp = false;
 }
 
+namespace {
+
+struct ScreenBounds {
+    int left = kScreenWidth, top = kScreenHeight, right = 0, bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+};
+ScreenBounds stencilBounds;
+
+bool ChangesStencil() {
+    return state.stencil && state.stencilWriteMask != 0 &&
+           (state.stencilPass != StencilOp::Keep || state.stencilDepthFail != StencilOp::Keep ||
+            state.stencilFail != StencilOp::Keep);
+}
+
+// Row vector times a row-major 4 x 4 matrix (the device's matrices, as the shader applies them).
+void Transform(const float in[4], const float* m, float out[4]) {
+    for (int c = 0; c < 4; ++c) out[c] = in[0] * m[c] + in[1] * m[4 + c] + in[2] * m[8 + c] + in[3] * m[12 + c];
+}
+
+// A screen point (and the pixels around it) joins the stencil bounds.
+void AddScreenPoint(float sx, float sy) {
+    ScreenBounds& b = stencilBounds;
+    const float w = static_cast<float>(kScreenWidth), h = static_cast<float>(kScreenHeight);
+    b.left = std::min(b.left, static_cast<int>(std::clamp(std::floor(sx) - 1.0f, 0.0f, w)));
+    b.right = std::max(b.right, static_cast<int>(std::clamp(std::ceil(sx) + 1.0f, 0.0f, w)));
+    b.top = std::min(b.top, static_cast<int>(std::clamp(std::floor(sy) - 1.0f, 0.0f, h)));
+    b.bottom = std::max(b.bottom, static_cast<int>(std::clamp(std::ceil(sy) + 1.0f, 0.0f, h)));
+}
+
+// Vertices whose first three floats are a position, `stride` bytes apart: the projected
+// corners bound a triangle that lies wholly in front of the eye; otherwise the whole screen.
+void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
+    const auto* bytes = static_cast<const uint8_t*>(vertices);
+    for (int i = 0; i < vertexCount; ++i) {
+        float xyz[3];
+        std::memcpy(xyz, bytes + stride * static_cast<size_t>(i), sizeof xyz);
+        const float v[4] = {xyz[0], xyz[1], xyz[2], 1.0f};
+        float w[4], e[4], p[4];
+        Transform(v, state.world, w);
+        Transform(w, state.view, e);
+        Transform(e, state.projection, p);
+        if (!(p[3] > 1e-6f)) {
+            stencilBounds = {0, 0, kScreenWidth, kScreenHeight};
+            return;
+        }
+        AddScreenPoint((p[0] / p[3] + 1.0f) * (kScreenWidth / 2.0f), (1.0f - p[1] / p[3]) * (kScreenHeight / 2.0f));
+    }
+}
+
+}  // namespace
+
+bool StencilBounds(int& left, int& top, int& right, int& bottom) {
+    if (stencilBounds.Empty()) return false;
+    left = stencilBounds.left;
+    top = stencilBounds.top;
+    right = stencilBounds.right;
+    bottom = stencilBounds.bottom;
+    return true;
+}
+
+void ResetStencilBounds() { stencilBounds = ScreenBounds{}; }
+
 void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!vertices || vertexCount <= 0 || !indices || indexCount < 3 || !Apply(0)) return;
+    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPNT), vertexCount);
     Upload(vertices, sizeof(VertexPNT) * vertexCount, indices, indexCount);
     Attributes(0);
     glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
     glBindVertexArray(0);
 }
 
+
 void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!xyz || vertexCount <= 0 || !Apply(3)) return;
+    if (ChangesStencil()) AddStencilBounds(xyz, sizeof(float) * 3, vertexCount);
     Upload(xyz, sizeof(float) * 3 * vertexCount, indices, indices ? indexCount : 0);
     Attributes(3);
     if (indices)
@@ -512,6 +577,7 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, i
 
 void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
     if (!vertices || quadCount <= 0 || !Apply(1)) return;
+    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPCT), 4 * quadCount);
     Upload(vertices, sizeof(VertexPCT) * 4 * quadCount, nullptr, 0);
     Attributes(1);
     DrawQuadList(quadCount);
@@ -520,6 +586,8 @@ void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
 
 void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
     if (!vertices || quadCount <= 0 || !Apply(2)) return;
+    if (ChangesStencil())
+        for (int i = 0; i < 4 * quadCount; ++i) AddScreenPoint(vertices[i].x, vertices[i].y);
     Upload(vertices, sizeof(VertexScreen) * 4 * quadCount, nullptr, 0);
     Attributes(2);
     DrawQuadList(quadCount);
@@ -535,6 +603,7 @@ void ClearDepth(float depth) {
 }
 
 void ClearStencil(int value) {
+    ResetStencilBounds();
     if (!Ready()) return;
     glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
     glStencilMask(0xFFFFFFFF);

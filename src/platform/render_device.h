@@ -100,6 +100,11 @@ void DrawScreenQuads(const VertexScreen* vertices, int quadCount);
 
 void ClearDepth(float depth);
 void ClearStencil(int value);
+// The screen rectangle that positions drawn with a stencil-changing operation have
+// touched since the last reset (the whole screen when a vertex lies behind the eye).
+// False when nothing has been drawn into the stencil.
+bool StencilBounds(int& left, int& top, int& right, int& bottom);
+void ResetStencilBounds();
 // Reads the back buffer's depth (window depth 0..1) at a screen pixel (tests, tools).
 float ReadDepth(int x, int y);
 int ReadStencil(int x, int y);

@@ -169,6 +169,7 @@ void DrawActorPasses() {
     SetWorld(WorldMatrix.m);
     // The scenery depth (and a cleared stencil) back in the depth buffer.
     RestoreBackBufferDepth();
+    device::ResetStencilBounds();
     DrawActorsOfPass();
     SetFog(false);
     ResetRenderStates();

@@ -132,10 +132,17 @@ void DrawSlots(int first, int end) {
 
 void DrawShadowDarkening() {
     using namespace device;
-    const VertexScreen q[4] = {{0, 0, 1.0f, 0.5f, shadowColour, 0, 0},
-                               {800, 0, 1.0f, 0.5f, shadowColour, 0, 0},
-                               {0, 600, 1.0f, 0.5f, shadowColour, 0, 0},
-                               {800, 600, 1.0f, 0.5f, shadowColour, 0, 0}};
+    // Only where the shadow volumes were drawn can the stencil be set: the darkening quad
+    // covers that rectangle, not the whole screen (the fill is what a frame costs).
+    int l = 0, t = 0, r = 0, b = 0;
+    if (!StencilBounds(l, t, r, b)) return;
+    ResetStencilBounds();
+    const float x0 = static_cast<float>(l), y0 = static_cast<float>(t), x1 = static_cast<float>(r),
+                y1 = static_cast<float>(b);
+    const VertexScreen q[4] = {{x0, y0, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {x1, y0, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {x0, y1, 1.0f, 0.5f, shadowColour, 0, 0},
+                               {x1, y1, 1.0f, 0.5f, shadowColour, 0, 0}};
     SetCull(Cull::None);
     SetTexture(nullptr);
     SetTextureOp(TextureOp::SelectDiffuse);

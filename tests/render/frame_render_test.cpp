@@ -199,13 +199,21 @@ TEST_F(FrameRenderTest, ShadowDarkeningOnlyWhereTheStencilIsSetAndClearsIt) {
     const VertexScreen q[4] = {{10, 10, 0.5f, 0.5f, 0, 0, 0}, {20, 10, 0.5f, 0.5f, 0, 0, 0},
                                {10, 20, 0.5f, 0.5f, 0, 0, 0}, {20, 20, 0.5f, 0.5f, 0, 0, 0}};
     DrawScreenQuads(q, 1);
+    // A second mark far from the first: the darkening reaches both, and what lies between
+    // them without a mark stays as it was.
+    const VertexScreen q2[4] = {{700, 500, 0.5f, 0.5f, 0, 0, 0}, {720, 500, 0.5f, 0.5f, 0, 0, 0},
+                                {700, 520, 0.5f, 0.5f, 0, 0, 0}, {720, 520, 0.5f, 0.5f, 0, 0, 0}};
+    DrawScreenQuads(q2, 1);
     ResetRenderStates();
     shadowColour = 0x80000000;
     DrawShadowDarkening();
     auto px = ReadBackBufferRgb(false);
     EXPECT_NEAR(px[(15 * 800 + 15) * 3], 127, 1);
+    EXPECT_NEAR(px[(510 * 800 + 710) * 3], 127, 1);
     EXPECT_EQ(px[(15 * 800 + 25) * 3], 255);
+    EXPECT_EQ(px[(300 * 800 + 400) * 3], 255);
     EXPECT_EQ(ReadStencil(15, 15), 0);
+    EXPECT_EQ(ReadStencil(710, 510), 0);
 }
 
 }  // namespace
