@@ -21,7 +21,7 @@ const char* UsageText() {
            "  --headless             no window and no sound device (offscreen drawing)\n"
            "  --fixed-fps F          a virtual clock advanced by exactly 1/F s per frame\n"
            "  --seed N               seed the random generator\n"
-           "  --frames N             quit in order after N frames\n"
+           "  --frames N             quit in order after N frames (frames 0..N-1)\n"
            "  --screenshot N:FILE    save frame N as a PNG (repeatable)\n"
            "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable)\n"
            "  --replay FILE          take input from a replay script\n"
