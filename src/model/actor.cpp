@@ -104,9 +104,17 @@ void StartWalk(ActorRecord& a, const ModelRecord& m) {
         x = a.targetCell[0] = p.x;
         y = a.targetCell[1] = p.y;
     }
-    a.destination = ScreenToWorld(x, y, FloorDepthAt(x, y));
     a.walkRequest = 0;
     a.path.pathLength = -1;
+    // A point without floor (a view with no walk area, the sky of a picture) has no place
+    // in the world to walk to: as with no route, the actor stops where he stands.
+    if (!HasFloor(x, y)) {
+        a.path.pathIndex = 0;
+        a.waypoint = a.position;
+        Stop(a);
+        return;
+    }
+    a.destination = ScreenToWorld(x, y, FloorDepthAt(x, y));
     Mat4 identity;
     MatIdentity(identity);
     FindPath(a.path, a.position, identity, sceneCamera.viewMatrix, sceneCamera.projectionMatrix, x, y);

@@ -158,6 +158,29 @@ TEST_F(ActorTest, ShortWalksPlaceTheActorLongOnesWalk) {
     EXPECT_GT(frames, 5);
 }
 
+// Where the picture has no floor (here a hole in it; a view without walk area has none at
+// all) a walk is refused like one without a route: the actor neither moves nor ever
+// arrives, and a walk on the floor still works.
+TEST_F(ActorTest, APointWithoutFloorIsNeverWalkedTo) {
+    for (int y = 100; y < 140; ++y)
+        for (int x = 380; x < 420; ++x) floorDepth[y * 800 + x] = -200000.0f;
+    const Vec3 start = FloorUnder(400, 400);
+    const int a = LoadActor("models/walker.md", start, 0);
+    actors[a].walkSpeed = 3.0f;
+    ASSERT_FALSE(HasFloor(400, 120));
+    WalkTo(a, 400, 120, 10.0f);
+    for (int i = 0; i < 200; ++i) Frame(a);
+    EXPECT_EQ(actors[a].walking, 0);
+    EXPECT_EQ(actors[a].position.x, start.x);
+    EXPECT_EQ(actors[a].position.y, start.y);
+    EXPECT_EQ(actors[a].position.z, start.z);
+    EXPECT_EQ(TurnToFinalHeading(a), 0);
+    WalkTo(a, 404, 400, 10.0f);
+    Frame(a);
+    EXPECT_EQ(TurnToFinalHeading(a), 1);
+    EXPECT_NEAR(actors[a].position.x, FloorUnder(404, 400).x, 0.01f);
+}
+
 TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
     auto travelled = [&](float s) {
         ResetActors();
