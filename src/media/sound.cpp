@@ -72,7 +72,8 @@ void ReleaseSlotBuffer(int slot) {
     s.buffer = -1;
 }
 
-// Steps 2 and 4..7 of loading, once the bytes are known (or missing).
+// Fills a sound slot once its bytes are known (or missing): its name, then, for a WAV file
+// that passes the checks, a buffer at zero volume and centre pan.
 void FillSlot(int slot, const char (&name)[128], const std::vector<uint8_t>* bytes) {
     SoundSlot& s = soundSlots[slot];
     s.loaded = 1;

@@ -41,9 +41,9 @@ struct DisplayConfig {
 // Tests can make one step fail to check the failure paths.
 void ForceDisplayFailure(DisplayStep step);
 
-// Step 1: the video system and the (hidden) game window.
+// The first part of the display set-up: the video system and the (hidden) game window.
 DisplayStep CreateGameWindow(const DisplayConfig& config);
-// Steps 2..: context, back buffer, depth and stencil, programs, buffers, gamma.
+// The rest of it: context, back buffer, depth and stencil, programs, buffers, gamma.
 DisplayStep CreateDisplayDevice(bool stencil);
 void ShowGameWindow();
 void DestroyDisplay();  // safe to call twice

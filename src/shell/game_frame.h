@@ -8,7 +8,7 @@ void GameFrame();
 // Reads the mouse into mouseState and moves the pointer (clamped 2..797, 2..597).
 // False when the read failed and the frame must end.
 bool ReadPointer();
-// Step 9: a fresh left press stops the spoken line once; true when it did.
+// A fresh left press stops the spoken line once; true when it did.
 bool SkipSpokenLine();
 
 }  // namespace tarvex

@@ -27,7 +27,7 @@ void StepSceneFade();
 void CheckSceneRequest(int frameStartScene);
 void SwitchScene();
 void ResetSceneState();
-// Steps 6 to 8 of the switch: load the scene, run its set-up, save automatically.
+// The switch's entry into the new scene: load the scene, run its set-up, save automatically.
 void EnterCurrentScene();
 
 void ResetSceneSwitch();
