@@ -19,23 +19,17 @@
 #include "scripts/scene_dispatch.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
+#include "support/scratch_game.h"
 #include "support/test_support.h"
 #include "text/dialogue.h"
 
 namespace tarvex::test {
 
-class LuaSceneTest : public ::testing::Test {
+class LuaSceneTest : public ScratchGameTest {
 protected:
+    LuaSceneTest() : ScratchGameTest("lua-") {}
     void SetUp() override {
-        ResetEngine();
-        ResetActors();
-        oldDir_ = std::filesystem::current_path();
-        dir_ = TempDir(std::string("lua-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::current_path(dir_);
-        ClearFileLookupCache();
-        SetFixedFrameRate(30);
-        SetVirtualFrame(0);
-        synch = 1.0f;
+        ScratchGameTest::SetUp();
         SetScriptMessageSink([this](const std::string& line) { messages.push_back(line); });
     }
     void TearDown() override {
@@ -43,18 +37,11 @@ protected:
         EXPECT_EQ(OpenLuaStates(), 0);
         SetScriptMessageSink({});
         SetScriptLimits(ScriptLimits{});
-        ResetInteractionState();
-        SetFixedFrameRate(0);
-        std::filesystem::current_path(oldDir_);
-        ClearFileLookupCache();
+        ScratchGameTest::TearDown();
     }
+    // The scene's logic; the press is used up while the button is down.
+    void RunLogic() override { RunScene(); }
 
-    static void Write(const std::string& path, const std::string& bytes) {
-        const auto parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent);
-        std::ofstream(path, std::ios::binary) << bytes;
-        ClearFileLookupCache();
-    }
     static std::string ScriptPath(int scene) {
         char name[32];
         std::snprintf(name, sizeof name, "scripts/scene%03d.lua", scene);
@@ -70,25 +57,6 @@ protected:
         InitScene();
         LoadScene();
     }
-    // One game frame of the scene's logic; the press is used up while the button is down.
-    void Frame() {
-        SetVirtualFrame(frame_++);
-        RunScene();
-        UpdateSubtitle();
-        if (!(mouseState.buttons[0] & 0x80)) LeftKey = 0;
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i) Frame();
-    }
-    // A click: the button down for one frame, then up for one.
-    void Click(int x, int y) {
-        cursorX = x;
-        cursorY = y;
-        mouseState.buttons[0] = 0x80;
-        Frame();
-        mouseState.buttons[0] = 0;
-        Frame();
-    }
     // Lines reported or printed that contain `text`.
     int Reported(const std::string& text) const {
         int n = 0;
@@ -102,9 +70,6 @@ protected:
     }
 
     std::vector<std::string> messages;
-    uint64_t frame_ = 0;
-    std::string dir_;
-    std::filesystem::path oldDir_;
 };
 
 }  // namespace tarvex::test

@@ -19,42 +19,29 @@
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"
+#include "support/scratch_game.h"
 #include "support/test_support.h"
 #include "text/dialogue.h"
 #include "text/text_table.h"
 
 namespace tarvex::test {
 
-class ScriptsTest : public ::testing::Test {
+class ScriptsTest : public ScratchGameTest {
 protected:
+    ScriptsTest() : ScratchGameTest("scripts-") {}
     void SetUp() override {
-        ResetEngine();
-        ResetActors();
+        ScratchGameTest::SetUp();
         ResetDevices();
-        oldDir_ = std::filesystem::current_path();
-        dir_ = TempDir(std::string("scripts-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::current_path(dir_);
-        ClearFileLookupCache();
-        SetFixedFrameRate(30);
-        SetVirtualFrame(0);
-        synch = 1.0f;
     }
     void TearDown() override {
         ResetDevices();
         ResetTextTables();
         ResetAnimSlots();
-        ResetInteractionState();
-        SetFixedFrameRate(0);
-        std::filesystem::current_path(oldDir_);
-        ClearFileLookupCache();
+        ScratchGameTest::TearDown();
     }
+    // The scene's run function under test.
+    void RunLogic() override { run_(); }
 
-    static void Write(const std::string& path, const std::string& bytes) {
-        const auto parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent);
-        std::ofstream(path, std::ios::binary) << bytes;
-        ClearFileLookupCache();
-    }
     // "data/codes.txt" as given, read afresh at its next use.
     static void Codes(const std::string& text) {
         Write("data/codes.txt", text);
@@ -82,17 +69,6 @@ protected:
         for (char c : keys) HandleCharacter(static_cast<unsigned char>(c));
     }
 
-    // One game frame of the scene's run function as the game frame runs it: the clock,
-    // the script, the subtitle, and the press released once the button is up.
-    void Frame() {
-        SetVirtualFrame(frame_++);
-        run_();
-        UpdateSubtitle();
-        if (!(mouseState.buttons[0] & 0x80)) LeftKey = 0;
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i) Frame();
-    }
     void Seconds(float s) { Frames(static_cast<int>(s * 30.0f + 0.5f)); }
     // Runs frames until the condition holds; false after `limit` frames.
     bool Until(const std::function<bool()>& condition, int limit = 600) {
@@ -102,20 +78,7 @@ protected:
         }
         return condition();
     }
-    // A click: the button down for one frame, then up for one.
-    void Click(int x, int y) {
-        cursorX = x;
-        cursorY = y;
-        mouseState.buttons[0] = 0x80;
-        Frame();
-        mouseState.buttons[0] = 0;
-        Frame();
-    }
-
     std::function<void()> run_ = [] {};
-    uint64_t frame_ = 0;
-    std::string dir_;
-    std::filesystem::path oldDir_;
 };
 
 }  // namespace tarvex::test
