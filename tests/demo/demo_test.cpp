@@ -704,19 +704,6 @@ TEST(Demo, ScriptsAreWrittenForTheScenesWithoutContentLooseAndPacked) {
   }
 }
 
-TEST(Demo, ScriptsPlayThePuzzlesOnAStandInForTheEngine) {
-  ASSERT_TRUE(Demo().ok);
-  REQUIRE_LUA();
-  for (const char* scenario : {"flat", "flatAfterTheFirstTalk", "lanternFromTheBatteriesAlone", "serviceRoom",
-                               "boilerRoom", "boilerRoomLanternOnTheBatteries", "workshops", "washroom", "archive",
-                               "landing", "passages", "ending"}) {
-    int status = -1;
-    std::string out = PlayScenario(scenario, &status);
-    EXPECT_EQ(status, 0) << scenario << "\n" << out.substr(out.size() > 1500 ? out.size() - 1500 : 0);
-    EXPECT_NE(out.rfind("ok\n"), std::string::npos) << scenario;
-  }
-}
-
 TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
   ASSERT_TRUE(Demo().ok);
   REQUIRE_LUA();

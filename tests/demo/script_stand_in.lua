@@ -272,17 +272,6 @@ function S.click(pointer)
   world.arriving = true
   S.frame()
 end
-function S.said(id)
-  for _, line in ipairs(calls) do if line == "PlayResponse " .. id then return true end end
-  return false
-end
-function S.called(prefix)
-  for _, line in ipairs(calls) do if line:sub(1, #prefix) == prefix then return true end end
-  return false
-end
-function S.forget() for i = #calls, 1, -1 do calls[i] = nil end end
-function S.check(condition, message) if not condition then error(message, 2) end end
-
 local list = dofile(scenarios)
 local scenario = list[wanted]
 if not scenario then error("no scenario " .. tostring(wanted)) end
