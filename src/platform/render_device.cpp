@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/display.h"
@@ -45,6 +46,7 @@ out float fogFactor;
 uniform bool fog;
 uniform float fogStart;
 uniform float fogEnd;
+invariant gl_Position;  // the depth-and-stencil program below must land on the same pixels and depths
 
 void main() {
     texCoord = uv;
@@ -83,7 +85,7 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+const char* kFragmentShader = R"(
 in vec4 diffuse;
 flat in vec4 flatDiffuse;
 in vec2 texCoord;
@@ -116,10 +118,42 @@ void main() {
     vec4 t = textured ? texture(picture, texCoord) : vec4(1.0);
     vec3 rgb = colourOp == 0 ? t.rgb * d.rgb : (colourOp == 1 ? t.rgb : d.rgb);
     float alpha = alphaFromDiffuse ? d.a : (textured ? t.a : d.a);
+#ifdef ALPHA_TEST
     if (alphaTest && !Passes(alphaFunction, floor(alpha * 255.0 + 0.5), alphaReference)) discard;
+#endif
     rgb = mix(fogColour, rgb, fogFactor);
     result = vec4(rgb, alpha);
 }
+)";
+
+// Draws that write no colour (the invisible stencil passes) only need positions: the
+// same transform as above, and a fragment stage with nothing to do.
+const char* kVertexDepthStencil = R"(#version 330 core
+layout(location = 0) in vec4 position;
+uniform mat4 world;
+uniform mat4 view;
+uniform mat4 projection;
+uniform int vertexMode;
+uniform bool clipZeroToOne;
+invariant gl_Position;
+
+void main() {
+    if (vertexMode == 2) {
+        float w = position.w > 0.0 ? 1.0 / position.w : 1.0;
+        gl_Position = vec4((position.x / 400.0 - 1.0) * w, (1.0 - position.y / 300.0) * w, position.z * w, w);
+        if (!clipZeroToOne) gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+        return;
+    }
+    vec4 worldPosition = world * vec4(position.xyz, 1.0);
+    vec4 eye = view * worldPosition;
+    gl_Position = projection * eye;
+    if (!clipZeroToOne) gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+}
+)";
+
+const char* kFragmentDepthStencil = R"(#version 330 core
+out vec4 result;
+void main() { result = vec4(0.0); }
 )";
 
 struct DeviceState {
@@ -159,10 +193,14 @@ DeviceState state;
 
 struct GlObjects {
     unsigned generation = 0;
-    unsigned program = 0;
+    unsigned program = 0;           // without an alpha test: depth and stencil can be tested before shading
+    unsigned alphaTestProgram = 0;  // the same with the alpha test, which may discard pixels
+    unsigned depthStencilProgram = 0;
     unsigned vao = 0, vbo = 0, ibo = 0;
     bool clipZeroToOne = false;
     int loc[40];
+    int alphaTestLoc[40];
+    int depthStencilLoc[5];  // world, view, projection, vertexMode, clipZeroToOne
 };
 GlObjects gl;
 
@@ -221,14 +259,45 @@ void Colour(uint32_t argb, float* out) {
     out[3] = ((argb >> 24) & 0xFF) / 255.0f;
 }
 
+void ApplyShading(int vertexMode);
+void ApplyFixedStates(bool keepsColour);
+
+// After a draw: colour writes back on for whoever draws next with GL directly.
+void EndDraw() {
+    glBindVertexArray(0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
 // Applies every state to GL and the program; returns false when nothing can draw.
 bool Apply(int vertexMode) {
     if (!Ready()) return false;
     const DisplayObjects& o = GetDisplayObjects();
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     glViewport(0, 0, kScreenWidth, kScreenHeight);
-    glUseProgram(gl.program);
-    const int* L = gl.loc;
+    // A blend that keeps the destination as it is writes no colour: without an alpha test
+    // deciding which pixels count, only the positions matter and the lean program draws.
+    const bool keepsColour =
+        state.blend && state.blendSource == BlendFactor::Zero && state.blendDestination == BlendFactor::One;
+    if (keepsColour && !state.alphaTest) {
+        glUseProgram(gl.depthStencilProgram);
+        const int* D = gl.depthStencilLoc;
+        glUniformMatrix4fv(D[0], 1, GL_FALSE, state.world);
+        glUniformMatrix4fv(D[1], 1, GL_FALSE, state.view);
+        glUniformMatrix4fv(D[2], 1, GL_FALSE, state.projection);
+        glUniform1i(D[3], vertexMode);
+        glUniform1i(D[4], gl.clipZeroToOne);
+    } else {
+        ApplyShading(vertexMode);
+    }
+    ApplyFixedStates(keepsColour);
+    glBindVertexArray(gl.vao);
+    return true;
+}
+
+// The full program and its uniforms: transform, lighting, texture, fog, alpha test.
+void ApplyShading(int vertexMode) {
+    glUseProgram(state.alphaTest ? gl.alphaTestProgram : gl.program);
+    const int* L = state.alphaTest ? gl.alphaTestLoc : gl.loc;
     glUniformMatrix4fv(L[kWorld], 1, GL_FALSE, state.world);
     glUniformMatrix4fv(L[kView], 1, GL_FALSE, state.view);
     glUniformMatrix4fv(L[kProjection], 1, GL_FALSE, state.projection);
@@ -290,7 +359,10 @@ bool Apply(int vertexMode) {
     glUniform1i(L[kAlphaTest], state.alphaTest);
     glUniform1i(L[kAlphaFunction], static_cast<int>(state.alphaFunction));
     glUniform1f(L[kAlphaReference], static_cast<float>(state.alphaReference));
+}
 
+// Depth, stencil, blend, colour writes and culling.
+void ApplyFixedStates(bool keepsColour) {
     if (state.depthTest) {
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GlCompare(state.depthFunction));
@@ -307,7 +379,8 @@ bool Apply(int vertexMode) {
         glDisable(GL_STENCIL_TEST);
         glStencilMask(0xFFFFFFFF);
     }
-    if (state.blend) {
+    glColorMask(!keepsColour, !keepsColour, !keepsColour, !keepsColour);
+    if (state.blend && !keepsColour) {
         glEnable(GL_BLEND);
         glBlendFunc(GlBlend(state.blendSource), GlBlend(state.blendDestination));
     } else {
@@ -324,8 +397,6 @@ bool Apply(int vertexMode) {
         glCullFace(GL_BACK);
         glFrontFace(state.cull == Cull::Clockwise ? GL_CCW : GL_CW);
     }
-    glBindVertexArray(gl.vao);
-    return true;
 }
 
 void Upload(const void* vertices, size_t bytes, const uint16_t* indices, size_t indexCount) {
@@ -393,11 +464,26 @@ void DrawQuadList(int quadCount) {
 
 bool InitRenderDevice() {
     if (!DisplayReady()) return false;
-    const unsigned program = BuildGlProgram(kVertexShader, kFragmentShader, "render device");
-    if (!program) return false;
+    const std::string plain = std::string("#version 330 core\n") + kFragmentShader;
+    const std::string withAlphaTest = std::string("#version 330 core\n#define ALPHA_TEST\n") + kFragmentShader;
+    const unsigned program = BuildGlProgram(kVertexShader, plain.c_str(), "render device");
+    const unsigned alphaTest = BuildGlProgram(kVertexShader, withAlphaTest.c_str(), "render device, alpha test");
+    const unsigned depthStencil = BuildGlProgram(kVertexDepthStencil, kFragmentDepthStencil, "depth and stencil");
+    if (!program || !alphaTest || !depthStencil) {
+        for (unsigned p : {program, alphaTest, depthStencil})
+            if (p) glDeleteProgram(p);
+        return false;
+    }
     gl = GlObjects{};
     gl.program = program;
-    for (int i = 0; i < kLocCount; ++i) gl.loc[i] = glGetUniformLocation(program, kLocNames[i]);
+    gl.alphaTestProgram = alphaTest;
+    for (int i = 0; i < kLocCount; ++i) {
+        gl.loc[i] = glGetUniformLocation(program, kLocNames[i]);
+        gl.alphaTestLoc[i] = glGetUniformLocation(alphaTest, kLocNames[i]);
+    }
+    gl.depthStencilProgram = depthStencil;
+    const char* leanNames[5] = {"world", "view", "projection", "vertexMode", "clipZeroToOne"};
+    for (int i = 0; i < 5; ++i) gl.depthStencilLoc[i] = glGetUniformLocation(depthStencil, leanNames[i]);
     glGenVertexArrays(1, &gl.vao);
     glGenBuffers(1, &gl.vbo);
     glGenBuffers(1, &gl.ibo);
@@ -411,6 +497,8 @@ bool InitRenderDevice() {
 void ReleaseRenderDevice() {
     if (gl.program && DisplayReady() && gl.generation == DisplayGeneration()) {
         glDeleteProgram(gl.program);
+        glDeleteProgram(gl.alphaTestProgram);
+        glDeleteProgram(gl.depthStencilProgram);
         glDeleteVertexArrays(1, &gl.vao);
         glDeleteBuffers(1, &gl.vbo);
         glDeleteBuffers(1, &gl.ibo);
@@ -559,7 +647,7 @@ void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indice
     Upload(vertices, sizeof(VertexPNT) * vertexCount, indices, indexCount);
     Attributes(0);
     glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
-    glBindVertexArray(0);
+    EndDraw();
 }
 
 
@@ -572,7 +660,7 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, i
         glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
     else
         glDrawArrays(GL_TRIANGLES, 0, vertexCount - vertexCount % 3);
-    glBindVertexArray(0);
+    EndDraw();
 }
 
 void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
@@ -581,7 +669,7 @@ void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
     Upload(vertices, sizeof(VertexPCT) * 4 * quadCount, nullptr, 0);
     Attributes(1);
     DrawQuadList(quadCount);
-    glBindVertexArray(0);
+    EndDraw();
 }
 
 void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
@@ -591,7 +679,7 @@ void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
     Upload(vertices, sizeof(VertexScreen) * 4 * quadCount, nullptr, 0);
     Attributes(2);
     DrawQuadList(quadCount);
-    glBindVertexArray(0);
+    EndDraw();
 }
 
 void ClearDepth(float depth) {
