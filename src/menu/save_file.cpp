@@ -163,6 +163,12 @@ void ReadAnimSlotRecord(const uint8_t* in, AnimSlot& s) { ReadRecord(s, in, kAni
 
 std::vector<uint8_t> BuildSave(const std::vector<uint8_t>& thumbnail) {
     ByteWriter w;
+    // The tables make up nearly all of a save: room for them and the thumbnail at once
+    // (the few single values fit in the slack).
+    w.Reserve(4 + thumbnail.size() + 2 * sizeof(uint32_t) * kSavedSceneWords + kToolRecordSize * kToolCount +
+              kRegionRecordSize * std::size(actionRegions) + kSoundSlotRecordSize * std::size(soundSlots) +
+              kAnimSlotRecordSize * std::size(animSlots) + kActorRecordSize * kSavedActors +
+              2 * kSavedSubtitleUnits + kUnusedRowBytes + kMaxParticleSystems + 1024);
     std::vector<uint8_t> image;
     if (thumbnail.size() == kThumbnailSize) {
         w.I32(kThumbnailMark);

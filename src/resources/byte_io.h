@@ -65,6 +65,8 @@ public:
     void F32(float v);
     void Bytes(const void* data, size_t count);
     void Zeros(size_t count) { out_.insert(out_.end(), count, 0); }
+    // Room for `count` bytes in all, so that a large output is not moved as it grows.
+    void Reserve(size_t count) { out_.reserve(count); }
     // Overwrites bytes already written (sizes and offsets known only later).
     void U32At(size_t offset, uint32_t v);
 
