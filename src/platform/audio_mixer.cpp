@@ -45,16 +45,58 @@ MixerState& State() {
 
 bool ValidIndex(int index) { return index >= 0 && index < kMixerBufferCount; }
 
-// One channel's sample as a float in -1..1.
-inline float Sample(const MixBuffer& b, size_t frame, int channel) {
-    const size_t offset = frame * static_cast<size_t>(b.blockAlign);
-    if (b.format.bits == 8) {
-        const int ch = b.format.channels == 2 ? channel : 0;
-        return (static_cast<int>(b.data[offset + ch]) - 128) / 128.0f;
+// One sample of one channel as a float in -1..1; `p` points at the frame.
+template <int Bits>
+inline float SampleAt(const uint8_t* p, int channel) {
+    if constexpr (Bits == 8) {
+        return (static_cast<int>(p[channel]) - 128) / 128.0f;
+    } else {
+        const uint8_t* q = p + 2 * channel;
+        return static_cast<int16_t>(static_cast<uint16_t>(q[0] | (q[1] << 8))) / 32768.0f;
     }
-    const int ch = b.format.channels == 2 ? channel : 0;
-    const uint8_t* p = b.data.data() + offset + 2 * ch;
-    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))) / 32768.0f;
+}
+
+// Mixes one buffer of a known format into the accumulator with linear interpolation between
+// source frames; a mono buffer is interpolated once and panned to both sides.
+template <int Bits, int Channels>
+void MixFormatInto(MixBuffer& b, float* acc, int frames, float left, float right) {
+    constexpr size_t kBlock = Bits / 8 * Channels;
+    const double step = static_cast<double>(b.format.rate) / kOutputRate;
+    const size_t n = b.frameCount;
+    const double end = static_cast<double>(n);
+    const uint8_t* data = b.data.data();
+    double position = b.position;
+    for (int i = 0; i < frames; ++i) {
+        const size_t f0 = static_cast<size_t>(position);
+        const float frac = static_cast<float>(position - static_cast<double>(f0));
+        size_t f1 = f0 + 1;
+        if (f1 >= n) f1 = b.looping ? 0 : f0;
+        const uint8_t* p0 = data + f0 * kBlock;
+        const uint8_t* p1 = data + f1 * kBlock;
+        if constexpr (Channels == 1) {
+            const float s0 = SampleAt<Bits>(p0, 0), s1 = SampleAt<Bits>(p1, 0);
+            const float v = s0 + (s1 - s0) * frac;
+            acc[2 * i] += v * left;
+            acc[2 * i + 1] += v * right;
+        } else {
+            const float l0 = SampleAt<Bits>(p0, 0), l1 = SampleAt<Bits>(p1, 0);
+            const float r0 = SampleAt<Bits>(p0, 1), r1 = SampleAt<Bits>(p1, 1);
+            acc[2 * i] += (l0 + (l1 - l0) * frac) * left;
+            acc[2 * i + 1] += (r0 + (r1 - r0) * frac) * right;
+        }
+        position += step;
+        if (position >= end) {
+            if (b.looping) {
+                position = std::fmod(position, end);
+            } else {
+                // A finished one-shot is ready to play again from the start.
+                b.playing = false;
+                b.position = 0;
+                return;
+            }
+        }
+    }
+    b.position = position;
 }
 
 void MixBufferInto(MixBuffer& b, float* acc, int frames) {
@@ -63,28 +105,11 @@ void MixBufferInto(MixBuffer& b, float* acc, int frames) {
     const float gain = VolumeToGain(b.volume);
     left *= gain;
     right *= gain;
-    const double step = static_cast<double>(b.format.rate) / kOutputRate;
-    const size_t n = b.frameCount;
-    for (int i = 0; i < frames; ++i) {
-        const size_t f0 = static_cast<size_t>(b.position);
-        const float frac = static_cast<float>(b.position - static_cast<double>(f0));
-        size_t f1 = f0 + 1;
-        if (f1 >= n) f1 = b.looping ? 0 : f0;
-        for (int c = 0; c < 2; ++c) {
-            const float s0 = Sample(b, f0, c), s1 = Sample(b, f1, c);
-            acc[2 * i + c] += (s0 + (s1 - s0) * frac) * (c == 0 ? left : right);
-        }
-        b.position += step;
-        if (b.position >= static_cast<double>(n)) {
-            if (b.looping) {
-                b.position = std::fmod(b.position, static_cast<double>(n));
-            } else {
-                // A finished one-shot is ready to play again from the start.
-                b.playing = false;
-                b.position = 0;
-                return;
-            }
-        }
+    const bool wide = b.format.channels == 2;
+    if (b.format.bits == 8) {
+        wide ? MixFormatInto<8, 2>(b, acc, frames, left, right) : MixFormatInto<8, 1>(b, acc, frames, left, right);
+    } else {
+        wide ? MixFormatInto<16, 2>(b, acc, frames, left, right) : MixFormatInto<16, 1>(b, acc, frames, left, right);
     }
 }
 
