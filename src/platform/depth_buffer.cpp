@@ -22,9 +22,12 @@ void main() {
 )";
 
 const char* kFragmentDepth = R"(#version 330 core
-uniform sampler2D depthValues;   // rows bottom-up, as the framebuffer
+uniform sampler2D depthValues;   // rows top-down, as on the screen
 void main() {
-    gl_FragDepth = texelFetch(depthValues, ivec2(gl_FragCoord.xy), 0).r;
+    // The framebuffer's rows run bottom-up.
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    p.y = textureSize(depthValues, 0).y - 1 - p.y;
+    gl_FragDepth = texelFetch(depthValues, p, 0).r;
 }
 )";
 
@@ -105,15 +108,10 @@ bool ClearBackBufferDepth(bool clearStencil) {
 bool WriteBackBufferDepth(const float* depth, bool clearStencil) {
     if (!DisplayReady() || !depth || !EnsurePass()) return false;
     ClearDepth(clearStencil);
-    // The framebuffer's rows run bottom-up.
-    std::vector<float> flipped(static_cast<size_t>(kScreenWidth) * kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y)
-        std::memcpy(flipped.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth,
-                    depth + static_cast<size_t>(y) * kScreenWidth, kScreenWidth * sizeof(float));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, pass.texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kScreenWidth, kScreenHeight, GL_RED, GL_FLOAT, flipped.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kScreenWidth, kScreenHeight, GL_RED, GL_FLOAT, depth);
 
     glViewport(0, 0, kScreenWidth, kScreenHeight);
     glUseProgram(pass.program);

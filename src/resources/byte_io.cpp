@@ -1,5 +1,8 @@
 #include "resources/byte_io.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace tarvex {
 
 bool ByteReader::Take(size_t count, const uint8_t*& at) {
@@ -62,6 +65,17 @@ float ByteReader::F32() {
     float v;
     std::memcpy(&v, &bits, 4);
     return v;
+}
+
+bool ByteReader::F32s(float* out, size_t count) {
+    if (count > SIZE_MAX / 4) {
+        ok_ = false;
+        position_ = size_;
+        return false;
+    }
+    if constexpr (std::endian::native == std::endian::little) return Bytes(out, count * 4);
+    for (size_t i = 0; i < count; ++i) out[i] = F32();
+    return ok();
 }
 
 bool ByteReader::Bytes(void* out, size_t count) {

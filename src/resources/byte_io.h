@@ -34,6 +34,9 @@ public:
     int16_t I16() { return static_cast<int16_t>(U16()); }
     int32_t I32() { return static_cast<int32_t>(U32()); }
     float F32();
+    // `count` floats in a row (copied as they are on a little-endian host); on a short read
+    // the target is zeroed and the reader fails.
+    bool F32s(float* out, size_t count);
     // Big-endian values, for the few formats that store them so (the floor depth).
     uint16_t U16Be();
     uint32_t U32Be();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "resources/byte_io.h"
@@ -28,6 +29,7 @@ bool LoadWalkMask(const std::string& path) {
 namespace {
 
 constexpr int kChannels = 7;
+
 constexpr size_t kRowTableBytes = 2400;
 constexpr uint32_t kRowOffsetBias = 740;  // row offsets count from 740 bytes before the file
 
@@ -60,8 +62,10 @@ bool DecodeChannel(ByteReader& file, uint8_t* out) {
 bool DecodeFloorDepth(std::span<const uint8_t> file, float* out) {
     if (file.size() > kFloorDepthFileLimit) file = file.first(kFloorDepthFileLimit);
     if (file.size() < kRowTableBytes) return false;
-    std::vector<uint32_t> decoded(static_cast<size_t>(kFloorWidth) * kFloorHeight);
-    uint8_t channel[kFloorWidth];
+    // Decoded whole before `out` is touched, so that a bad file leaves the previous floor;
+    // every value is written before it is read.
+    std::unique_ptr<uint32_t[]> decoded(new uint32_t[static_cast<size_t>(kFloorWidth) * kFloorHeight]);
+    uint8_t channels[kChannels][kFloorWidth];
     // The table of row offsets runs bottom row first.
     ByteReader table(file.first(kRowTableBytes));
     for (int y = 0; y < kFloorHeight; ++y) {
@@ -70,15 +74,15 @@ bool DecodeFloorDepth(std::span<const uint8_t> file, float* out) {
         if (offset < kRowOffsetBias) return false;
         ByteReader rowData(file);
         rowData.Seek(offset - kRowOffsetBias);
-        uint32_t* row = decoded.data() + static_cast<size_t>(y) * kFloorWidth;
-        for (int c = 0; c < kChannels; ++c) {
+        uint32_t* row = decoded.get() + static_cast<size_t>(y) * kFloorWidth;
+        for (auto& channel : channels)
             if (!DecodeChannel(rowData, channel)) return false;
-            if (c < 3) continue;  // channels 0..2 carry nothing the game uses
-            const int shift = 8 * (6 - c);  // channel 3 is the top byte, channel 6 the lowest
-            for (int x = 0; x < kFloorWidth; ++x) row[x] |= static_cast<uint32_t>(channel[x]) << shift;
-        }
+        // Channels 0..2 carry nothing the game uses; channel 3 is the top byte, channel 6 the lowest.
+        for (int x = 0; x < kFloorWidth; ++x)
+            row[x] = static_cast<uint32_t>(channels[3][x]) << 24 | static_cast<uint32_t>(channels[4][x]) << 16 |
+                     static_cast<uint32_t>(channels[5][x]) << 8 | channels[6][x];
     }
-    std::memcpy(out, decoded.data(), decoded.size() * sizeof(float));
+    std::memcpy(out, decoded.get(), static_cast<size_t>(kFloorWidth) * kFloorHeight * sizeof(float));
     return true;
 }
 

@@ -58,6 +58,19 @@ TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
     for (uint8_t b : out) EXPECT_EQ(b, 0);
     EXPECT_FALSE(copy.ok());
 
+    // Floats in bulk: read as they stand, or zeroed and failed when they do not all fit.
+    const Bytes floats = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x80, 0xBF, 0x01};
+    ByteReader bulk(floats.data(), floats.size());
+    float two[2] = {};
+    EXPECT_TRUE(bulk.F32s(two, 2));
+    EXPECT_EQ(two[0], 1.5f);
+    EXPECT_EQ(two[1], -1.0f);
+    ByteReader shortBulk(floats.data(), floats.size());
+    float three[3] = {7, 7, 7};
+    EXPECT_FALSE(shortBulk.F32s(three, 3));
+    for (float f : three) EXPECT_EQ(f, 0.0f);
+    EXPECT_FALSE(ByteReader(floats.data(), floats.size()).F32s(three, std::numeric_limits<size_t>::max() / 2));
+
     // Every value type fails the same way on an empty or missing buffer.
     ByteReader none(nullptr, 16);
     EXPECT_EQ(none.size(), 0u);
