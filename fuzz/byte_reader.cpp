@@ -1,7 +1,7 @@
 // libFuzzer target: the shared byte reader against a plain model of it. The input is
 // split into a payload and a list of operations (reads, seeks, skips, views, reads at an
 // offset, with sizes near zero, near the end and near the largest size_t); after each
-// one the value, position and failure flag must be the model's.
+// one the value, position and failure flag must be the model's (also for floats in bulk).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -134,6 +134,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!inside) model.ok = false;
             const uint64_t v = kind == 10 ? reader.U16At(arg) : reader.U32At(arg);
             Check(v == (inside ? Little(model.data + arg, n) : 0));
+            break;
+        }
+        case 12: {
+            // Floats in bulk: a few, or a count whose bytes overflow size_t, which only fails.
+            const size_t n = (ops[i] & 0x20) ? arg : arg % 17;
+            float out[16];
+            const uint8_t* at = n <= 16 ? model.Take(4 * n) : nullptr;
+            if (n > 16) {
+                model.ok = false;
+                model.position = model.size;
+            }
+            Check(reader.F32s(out, n) == (at != nullptr));
+            for (size_t k = 0; n <= 16 && k < n; ++k) {
+                uint32_t bits;
+                std::memcpy(&bits, &out[k], 4);
+                Check(bits == (at ? Little(at + 4 * k, 4) : 0));
+            }
             break;
         }
         default:
