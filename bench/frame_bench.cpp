@@ -25,6 +25,7 @@
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
 #include "shell/globals.h"
+#include "measure_name.h"
 
 using namespace tarvex;
 
@@ -208,7 +209,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> times;
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) times[tarvex::MeasureName(r)] = r.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/audio_mixer.h"
+#include "measure_name.h"
 
 using namespace tarvex;
 
@@ -56,8 +57,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             // Seconds of CPU for one second of sound.
-            if (r.benchmark_name() == "BM_Mix64Voices") all = r.GetAdjustedCPUTime() / 1000.0;
-            if (r.benchmark_name() == "BM_Mix1Voice") one = r.GetAdjustedCPUTime() / 1000.0;
+            if (tarvex::MeasureName(r) == "BM_Mix64Voices") all = r.GetAdjustedCPUTime() / 1000.0;
+            if (tarvex::MeasureName(r) == "BM_Mix1Voice") one = r.GetAdjustedCPUTime() / 1000.0;
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -10,6 +10,7 @@
 
 #include "scene/path_finding.h"
 #include "scene/walk_mask.h"
+#include "measure_name.h"
 
 using namespace tarvex;
 
@@ -75,8 +76,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.benchmark_name() == "BM_FindPath") ours = r.GetAdjustedRealTime();
-            if (r.benchmark_name() == "BM_BoostDijkstra") peer = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_FindPath") ours = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_BoostDijkstra") peer = r.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -15,6 +15,7 @@
 #include "shell/config.h"
 #include "shell/game_tables.h"
 #include "shell/globals.h"
+#include "measure_name.h"
 
 using namespace tarvex;
 
@@ -76,8 +77,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.benchmark_name() == "BM_SaveAndLoad") engine = r.GetAdjustedRealTime();
-            if (r.benchmark_name() == "BM_PlainWriteAndRead") plain = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_SaveAndLoad") engine = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_PlainWriteAndRead") plain = r.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }

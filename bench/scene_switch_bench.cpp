@@ -18,6 +18,7 @@
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
 #include "shell/globals.h"
+#include "measure_name.h"
 
 using namespace tarvex;
 
@@ -108,8 +109,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.benchmark_name() == "BM_SceneSwitchLoad") ours = r.GetAdjustedRealTime();
-            if (r.benchmark_name() == "BM_BytesAndLibtiff") peer = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_SceneSwitchLoad") ours = r.GetAdjustedRealTime();
+            if (tarvex::MeasureName(r) == "BM_BytesAndLibtiff") peer = r.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
