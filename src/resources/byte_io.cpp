@@ -1,7 +1,6 @@
 #include "resources/byte_io.h"
 
 #include <bit>
-#include <cstdint>
 
 namespace tarvex {
 

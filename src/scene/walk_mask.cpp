@@ -29,7 +29,6 @@ bool LoadWalkMask(const std::string& path) {
 namespace {
 
 constexpr int kChannels = 7;
-
 constexpr size_t kRowTableBytes = 2400;
 constexpr uint32_t kRowOffsetBias = 740;  // row offsets count from 740 bytes before the file
 
