@@ -380,31 +380,6 @@ TEST(Demo, ACharacterBehindThePillarIsHidden) {
   EXPECT_LT(frontZ, sceneryZ);
 }
 
-TEST(Demo, MusicDecodesAndVideosProbe) {
-  ASSERT_TRUE(Demo().ok);
-  for (const char* track : {"music/003.ogg", "music/005.ogg", "music/006.ogg", "music/008.ogg"}) {
-    int rc = -1;
-    std::string err = Shell("ffmpeg -v error -i '" + Loose(track).string() + "' -f null - 2>&1", &rc);
-    EXPECT_EQ(rc, 0) << track << err;
-    EXPECT_TRUE(err.empty()) << err;
-    double seconds = std::atof(Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
-                                   Loose(track).string() + "'").c_str());
-    EXPECT_NEAR(seconds, 4.0, 0.1) << track;
-  }
-  for (const char* video : {"video/intrologo.bik", "video/titres.bik"}) {
-    std::string v = Shell("ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height "
-                        "-of csv=p=0 '" + Loose(video).string() + "'");
-    EXPECT_EQ(v, "mpeg4,320,240\n") << video;
-    double seconds = std::atof(Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
-                                   Loose(video).string() + "'").c_str());
-    EXPECT_GE(seconds, 1.0);
-    EXPECT_LE(seconds, 3.0);
-    int rc = -1;
-    Shell("ffmpeg -v error -i '" + Loose(video).string() + "' -f null - 2>&1", &rc);
-    EXPECT_EQ(rc, 0);
-  }
-}
-
 // UTF-16 LE text table lines: id -> text.
 std::map<int, std::u16string> ReadTable(const std::string& rel) {
   Bytes b = ReadAll(Loose(rel));

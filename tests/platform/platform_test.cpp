@@ -92,19 +92,6 @@ TEST(Clock, VirtualClockAdvancesExactlyOneFramePeriod) {
     EXPECT_FALSE(ClockIsVirtual());
 }
 
-TEST(Random, SeedReproducesTheSequenceInRange) {
-    SeedRandom(42);
-    int a[5];
-    for (int& v : a) v = Random15();
-    SeedRandom(42);
-    for (int v : a) EXPECT_EQ(Random15(), v);
-    for (int i = 0; i < 1000; ++i) {
-        int v = Random15();
-        ASSERT_GE(v, 0);
-        ASSERT_LE(v, 32767);
-    }
-}
-
 TEST(Keyboard, KeysTypeUsLayoutCharactersAndSaveNamesCodePage1251) {
     EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, false), 'q');
     EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, true), 'Q');

@@ -78,63 +78,6 @@ TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
     EXPECT_FALSE(none.ok());
 }
 
-TEST(ByteReader, SeekSkipAndView) {
-    const Bytes data = {10, 11, 12, 13, 14, 15};
-    ByteReader r(data.data(), data.size());
-    EXPECT_TRUE(r.Seek(6));  // the end itself is a position
-    EXPECT_TRUE(r.AtEnd());
-    EXPECT_TRUE(r.ok());
-    EXPECT_TRUE(r.Seek(2));
-    EXPECT_EQ(r.U8(), 12);
-
-    std::span<const uint8_t> v = r.View(3);
-    ASSERT_EQ(v.size(), 3u);
-    EXPECT_EQ(v.data(), data.data() + 3);  // a view, not a copy
-    EXPECT_EQ(r.position(), 6u);
-    EXPECT_TRUE(r.View(0).empty());
-    EXPECT_TRUE(r.ok());
-
-    ByteReader longView(data.data(), data.size());
-    longView.Skip(4);
-    EXPECT_TRUE(longView.View(3).empty());
-    EXPECT_FALSE(longView.ok());
-
-    ByteReader beyond(data.data(), data.size());
-    EXPECT_FALSE(beyond.Seek(7));
-    EXPECT_FALSE(beyond.ok());
-    EXPECT_TRUE(beyond.AtEnd());
-
-    ByteReader skip(data.data(), data.size());
-    EXPECT_TRUE(skip.Skip(6));
-    EXPECT_FALSE(skip.Skip(1));
-    ByteReader huge(data.data(), data.size());
-    huge.U8();
-    EXPECT_FALSE(huge.Skip(std::numeric_limits<size_t>::max()));  // no wrap around the size
-    EXPECT_FALSE(huge.ok());
-}
-
-TEST(ByteReader, ValuesAtAnOffsetCheckTheBoundaryAndKeepThePosition) {
-    const Bytes data = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
-    ByteReader r(data.data(), data.size());
-    r.U8();
-    EXPECT_EQ(r.U32At(4), 0x88776655u);  // the last four bytes
-    EXPECT_EQ(r.U16At(6), 0x8877);
-    EXPECT_TRUE(r.ok());
-    EXPECT_EQ(r.position(), 1u);
-
-    ByteReader past(data.data(), data.size());
-    EXPECT_EQ(past.U32At(5), 0u);  // one byte short
-    EXPECT_FALSE(past.ok());
-    EXPECT_EQ(past.position(), 0u);
-
-    ByteReader wrap(data.data(), data.size());
-    EXPECT_EQ(wrap.U32At(std::numeric_limits<size_t>::max() - 1), 0u);
-    EXPECT_FALSE(wrap.ok());
-    ByteReader odd(data.data(), data.size());
-    EXPECT_EQ(odd.U16At(7), 0u);
-    EXPECT_FALSE(odd.ok());
-}
-
 TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
     ByteWriter w;
     w.U8(0x7F);

@@ -15,12 +15,6 @@
 namespace tarvex {
 namespace {
 
-Mat4 FromGlm(const glm::mat4& g) {
-    Mat4 m;
-    std::memcpy(m.m, glm::value_ptr(g), sizeof m.m);
-    return m;
-}
-
 glm::mat4 ToGlm(const Mat4& m) { return glm::make_mat4(m.m); }
 
 void ExpectNear(const Mat4& a, const glm::mat4& b, float tolerance) {
@@ -154,19 +148,6 @@ TEST(Math, NormaliseToleranceAndZero) {
     PlaneNormalize(p, Plane{0, 2, 0, 6});
     EXPECT_FLOAT_EQ(p.b, 1.0f);
     EXPECT_FLOAT_EQ(p.d, 3.0f);
-}
-
-TEST(Math, IdentityIsExact) {
-    Mat4 m;
-    MatIdentity(m);
-    EXPECT_TRUE(MatIsIdentity(m));
-    m[1] = -0.0f;
-    EXPECT_TRUE(MatIsIdentity(m));
-    m[5] = 0.9999999f;
-    EXPECT_FALSE(MatIsIdentity(m));
-    MatIdentity(m);
-    m[14] = 1e-30f;
-    EXPECT_FALSE(MatIsIdentity(m));
 }
 
 TEST(Math, PlaneAndReflection) {
