@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "interaction/game_state.h"
-#include "interaction/pointer.h"
-#include "model/model_file.h"
 #include "render/frame_render.h"
 #include "resources/byte_io.h"
 #include "scene/scene_description.h"
@@ -21,10 +19,6 @@ namespace {
 
 constexpr int32_t kThumbnailMark = -1;
 constexpr size_t kThumbnailSize = 200 * 150 * 4;
-// Bytes 104.. of an actor's image hold the name of its model file: the scene's init makes
-// the actors again on load, the name is there for inspection.
-constexpr size_t kActorModelOffset = 104;
-constexpr size_t kActorModelBytes = 128;
 constexpr int kLastScene = 298;
 
 // Field lists: offset in the record's image, the field, its size. One list reads and writes.
@@ -246,11 +240,6 @@ std::vector<uint8_t> BuildSave(const std::vector<uint8_t>& thumbnail) {
     image.resize(kActorRecordSize);
     for (int i = 0; i < kSavedActors; ++i) {
         SerializeActor(actors[i], image.data());
-        const ActorRecord& a = actors[i];
-        if (a.inUse && a.model >= 0 && a.model < kMaxModels) {
-            const std::string& path = models[a.model].modelPath;
-            std::memcpy(image.data() + kActorModelOffset, path.data(), std::min(path.size(), kActorModelBytes - 1));
-        }
         w.Bytes(image.data(), image.size());
     }
     const int emitters = std::clamp(particleSystemCount, 0, kMaxParticleSystems);
@@ -315,15 +304,12 @@ bool ParseSave(const uint8_t* data, size_t size, SaveImage& out, std::string& er
     if (!r.ok()) return Refuse(error, "the file is shorter than a saved game");
     if (r.U32() != kActorRecordSize) return Refuse(error, "actors of another size (another version)");
     s.actors.resize(kSavedActors);
-    s.actorModels.resize(kSavedActors);
     for (int i = 0; i < kSavedActors; ++i) {
         const std::span<const uint8_t> image = r.View(kActorRecordSize);
         if (image.size() != kActorRecordSize) return Refuse(error, "the file ends inside the actors");
         const bool inUse = image[0] != 0;
         if (inUse && !ActorImageSound(image.data())) return Refuse(error, "an actor the engine cannot place");
         DeserializeActor(image.data(), s.actors[i]);
-        const char* name = reinterpret_cast<const char*>(image.data() + kActorModelOffset);
-        s.actorModels[i].assign(name, strnlen(name, kActorModelBytes));
     }
     const uint32_t emitters = r.U32();
     if (!r.ok()) return Refuse(error, "the file is shorter than a saved game");
@@ -336,16 +322,13 @@ bool ParseSave(const uint8_t* data, size_t size, SaveImage& out, std::string& er
     if (!r.ok()) return Refuse(error, "the file is shorter than a saved game");
     if (!r.AtEnd()) return Refuse(error, "the file is longer than a saved game");
 
-    // Numbers that index the engine's tables.
+    // Numbers that index the engine's tables. The script values (the sequence step, the
+    // notebook page, the verb ...) are taken as they stand: their users keep to the values
+    // they know.
     if (s.currentScene < 0 || s.currentScene > kLastScene) return Refuse(error, "a scene number outside the game");
     if (s.previousScene < -1 || s.previousScene > kLastScene) return Refuse(error, "a scene number outside the game");
     const int32_t held = s.values[kValueHeldTool];
     if (held < -1 || held >= kToolCount) return Refuse(error, "a held tool outside the tool table");
-    if (s.values[kValueSequenceStep] < 0 || s.values[kValueSequenceStep] > 255)
-        return Refuse(error, "a sequence step outside the scripts' steps");
-    if (s.values[kValueNotebookPage] < 1 || s.values[kValueNotebookPage] > kNotebookPages)
-        return Refuse(error, "a notebook page outside the notebook");
-    if (s.values[kValueVerb] < kVerbLook || s.values[kValueVerb] > kVerbUse) return Refuse(error, "an unknown verb");
     if (s.gammaLevel > kGammaMaxLimit) return Refuse(error, "a brightness beyond the gamma ramps");
     if (!Finite(s.frameRateCap) || !Finite(s.shadowLength) || !Finite(s.fogStart) || !Finite(s.fogEnd) ||
         !Finite(s.subtitleTimer))

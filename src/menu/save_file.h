@@ -57,7 +57,6 @@ struct SaveImage {
     std::array<char16_t, kSavedSubtitleUnits> subtitle{};
     int32_t subtitleLength = 0;
     std::vector<ActorRecord> actors;
-    std::vector<std::string> actorModels;  // the model file of each saved actor ("" none)
     std::vector<uint8_t> emitters;         // the on/off byte of each particle system
     int32_t choiceActive = 0, choiceFirst = 0, choiceCount = 0;
 };

@@ -75,7 +75,8 @@ void UpdatePointerWorld() {
 void StoreClock() { sequenceClock = ScriptSeconds(); }
 
 void NextStep() {
-    ++DIALOG;
+    // A restored game may carry any step: past the last one it wraps instead of overflowing.
+    DIALOG = static_cast<int32_t>(static_cast<uint32_t>(DIALOG) + 1u);
     StoreClock();
 }
 

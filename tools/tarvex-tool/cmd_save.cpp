@@ -60,7 +60,8 @@ static int SaveCommand(const Args& args) {
     for (size_t i = 0; i < s.actors.size(); ++i) {
         const ActorRecord& a = s.actors[i];
         if (!a.inUse) continue;
-        json.BeginObject().Member("index", static_cast<int64_t>(i)).Key("model").String(s.actorModels[i]);
+        // The model as the record stores it: an index into the model table of the game that saved.
+        json.BeginObject().Member("index", static_cast<int64_t>(i)).Member("model", a.model);
         json.Key("position").BeginArray().Number(a.position.x).Number(a.position.y).Number(a.position.z).EndArray();
         json.Key("heading").Number(a.heading).Member("motion", a.motion).EndObject();
     }
