@@ -53,10 +53,7 @@ void SelectSave() {
 void SaveFromPanel(const std::string& gameName) {
     // Nothing to save before a game has begun, nor in the middle of a video.
     if (currentScene == -1 || playMode == 2 || videoState) return;
-    if (ShownName().empty()) {
-        ShowNotice("Игра не сохранена: введите имя.");
-        return;
-    }
+    // An empty name saves too: the file ".sav", listed with an empty name.
     std::string error;
     if (!SaveGameFromMenu(gameName, &error))
         ShowNotice(error.empty() ? "Не удалось сохранить игру." : error);
@@ -206,7 +203,7 @@ void SaveLoadPanel(bool save) {
 
 void DrawThumbnailQuad() {
     const Texture thumbnail = ThumbnailTexture();
-    if (!thumbnail.id) return;
+    if (!thumbnail.id || !saveList.thumbnailShown) return;
     using namespace device;
     // The 200 x 150 thumbnail at the top left of its 256 x 256 texture, a little tilted.
     constexpr uint32_t kWhite = 0xFFFFFFFF;

@@ -343,11 +343,13 @@ void LoadAutoSave() {
 
 void ListSaves() {
     saveList.names.clear();
+    saveList.thumbnailShown = false;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(SavesDirectory(), ec)) {
         if (!entry.is_regular_file(ec)) continue;
         const std::string name = entry.path().filename().string();
-        if (name.size() < 5 || Lower(name.substr(name.size() - 4)) != ".sav") continue;
+        // ".sav" alone is the save of an empty name.
+        if (name.size() < 4 || Lower(name.substr(name.size() - 4)) != ".sav") continue;
         saveList.names.push_back(name);
     }
     // Sorted by name: the folder's own order is arbitrary.
@@ -360,6 +362,7 @@ void ListSaves() {
 }
 
 void LoadThumbnail() {
+    saveList.thumbnailShown = false;
     std::string name = saveNameBuffer;
     const size_t dot = name.find('.');
     if (dot == std::string::npos) return;
@@ -379,7 +382,7 @@ void LoadThumbnail() {
             q[1] = p[1];
             q[2] = p[0];
         }
-    UploadThumbnailTexture(rgb.data());
+    saveList.thumbnailShown = UploadThumbnailTexture(rgb.data());
 }
 
 void TypeSaveNameChar(int ch) {

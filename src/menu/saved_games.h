@@ -22,6 +22,7 @@ extern const char* const kSaveNamePrefix;  // "saves\\"
 struct SaveList {
     std::vector<std::string> names;  // file names ("auto.sav" ...), at most 128
     int selected = 0;
+    bool thumbnailShown = false;  // the thumbnail texture holds the named save's picture
 };
 extern SaveList saveList;
 // The name buffer: the prefix "saves\\" and the save's name (UTF-8 on disk).
@@ -48,7 +49,8 @@ void LoadQuickSave();
 void LoadAutoSave();
 // Fills the save list and shows the selected entry's thumbnail.
 void ListSaves();
-// Shows the thumbnail of the save named in the name buffer (nothing when it has none).
+// Shows the thumbnail of the save named in the name buffer; a save without one, or a
+// file that cannot be read, shows none.
 void LoadThumbnail();
 // Edits the name buffer while a save name is typed (code page 1251 characters).
 void TypeSaveNameChar(int ch);

@@ -1,9 +1,11 @@
 // The main menu played on the generated demo in the test process: Escape from the lift
 // landing brings it up over the frozen game, and clicks drive its buttons and panels.
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 
+#include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
@@ -12,6 +14,7 @@
 #include "menu/saved_games.h"
 #include "model/actor.h"
 #include "platform/render_device.h"
+#include "platform/surface.h"
 #include "platform/timers.h"
 #include "resources/anim_slot.h"
 #include "shell/config.h"
@@ -308,12 +311,21 @@ TEST_F(MenuTest, OkInTheSavePanelSavesOnlyAGameThatRunsOutsideVideos) {
     EXPECT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "mine");
     const auto after = SaveFiles();
     EXPECT_TRUE(std::find(after.begin(), after.end(), "mine.sav") != after.end()) << CurrentNotice();
-    // With no name at all nothing is saved and the player is told.
+    // An empty name saves too: the file ".sav", listed first with no name, and it loads.
     game.Click(kSaveX, kSaveY);
     typeName("");
     game.Click(kOkX, kOkY);
-    EXPECT_EQ(SaveFiles(), after);
-    EXPECT_NE(CurrentNotice(), "");
+    ASSERT_TRUE(std::filesystem::exists(SavesDirectory() + "/.sav")) << CurrentNotice();
+    SetFlagsOf(98, 0x40);
+    saveList.selected = 0;
+    game.Click(kLoadX, kLoadY);
+    ASSERT_EQ(menuInputState, kMenuLoadState);
+    EXPECT_EQ(saveList.names[0], ".sav");
+    EXPECT_EQ(saveNameBuffer, kSaveNamePrefix);
+    EXPECT_TRUE(saveList.thumbnailShown);
+    game.Click(kOkX, kOkY);
+    EXPECT_EQ(menuActive, 0);
+    EXPECT_EQ(TestFlagsOf(98, 0x40), 0u);
 }
 
 TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
@@ -421,25 +433,53 @@ TEST_F(MenuTest, EscapeReturnsToTheGameExactlyWhereItStood) {
     EXPECT_EQ(DRAWTOOLBAR, 1);
 }
 
-TEST_F(MenuTest, TheSavePanelShowsTheSelectedThumbnailUpright) {
-    // The thumbnail texture: red on top, blue below (rows 0..74 and 75..149).
-    std::vector<uint8_t> rgb(256 * 256 * 3, 0);
-    for (int y = 0; y < 150; ++y)
-        for (int x = 0; x < 200; ++x) rgb[(y * 256 + x) * 3 + (y < 75 ? 0 : 2)] = 255;
+TEST_F(MenuTest, TheLoadPanelShowsTheThumbnailOfTheSelectedSaveOnly) {
+    // A save whose thumbnail is green on top and magenta below (rows 0..74 and 75..149),
+    // the same save without its thumbnail, and a file too short to have one.
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            SetPixel(*thumbnailSurface, x, y,
+                     y < 300 ? PackRgb(thumbnailSurface->depth, 0, 255, 0) : PackRgb(thumbnailSurface->depth, 255, 0, 255));
+    ASSERT_TRUE(SaveGame("saves/x1.sav"));
+    std::ifstream in(SavesDirectory() + "/x1.sav", std::ios::binary);
+    const std::string full{std::istreambuf_iterator<char>(in), {}};
+    std::ofstream(SavesDirectory() + "/x2.sav", std::ios::binary) << full.substr(120004);
+    std::ofstream(SavesDirectory() + "/x3.sav") << "x";
     OpenMenu();
-    game.Click(kSaveX, kSaveY);
-    ASSERT_EQ(menuInputState, kMenuSaveState);
-    ASSERT_TRUE(UploadThumbnailTexture(rgb.data()));
-    game.Frames(1);
-    const auto screen = ReadBackBufferRgb(false);
-    auto at = [&](int x, int y) { return &screen[(static_cast<size_t>(y) * 800 + x) * 3]; };
-    EXPECT_GT(at(370, 150)[0], 200);  // upper half of the tilted quad: red
-    EXPECT_LT(at(370, 150)[2], 60);
-    EXPECT_GT(at(370, 225)[2], 200);  // lower half: blue
-    EXPECT_LT(at(370, 225)[0], 60);
+    saveList.selected = 1;  // after "auto.sav"
+    game.Click(kLoadX, kLoadY);
+    ASSERT_EQ(menuInputState, kMenuLoadState);
+    ASSERT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "x1");
+    auto pixel = [](int x, int y) {
+        const auto screen = ReadBackBufferRgb(false);
+        const uint8_t* p = &screen[(static_cast<size_t>(y) * 800 + x) * 3];
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    auto green = [](std::array<int, 3> p) { return p[1] > 200 && p[0] < 60 && p[2] < 60; };
+    auto magenta = [](std::array<int, 3> p) { return p[0] > 200 && p[2] > 200 && p[1] < 60; };
+    game.MoveTo(600, 100);
+    EXPECT_TRUE(green(pixel(370, 150)));  // the upper half of the tilted quad
+    EXPECT_TRUE(magenta(pixel(370, 225)));
     // Its left edge leans: at the top it starts near x 304, at the bottom near 292.
-    EXPECT_GT(at(296, 238)[2], 200);
-    EXPECT_LT(at(298, 140)[0], 100);
+    EXPECT_TRUE(magenta(pixel(296, 238)));
+    EXPECT_FALSE(green(pixel(298, 140)));
+    // The next save has no thumbnail: none is shown, not the one before.
+    game.Click(kNextX, kNextY);
+    ASSERT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "x2");
+    game.MoveTo(600, 100);
+    EXPECT_FALSE(saveList.thumbnailShown);
+    EXPECT_FALSE(green(pixel(370, 150)));
+    EXPECT_FALSE(magenta(pixel(370, 225)));
+    game.Click(kPreviousX, kPreviousY);
+    game.MoveTo(600, 100);
+    EXPECT_TRUE(green(pixel(370, 150)));
+    // Nor has a file that cannot be read as a save.
+    game.Click(kNextX, kNextY);
+    game.Click(kNextX, kNextY);
+    ASSERT_EQ(saveNameBuffer, std::string(kSaveNamePrefix) + "x3");
+    game.MoveTo(600, 100);
+    EXPECT_FALSE(saveList.thumbnailShown);
+    EXPECT_FALSE(green(pixel(370, 150)));
 }
 
 }  // namespace
