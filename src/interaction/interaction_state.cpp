@@ -80,10 +80,16 @@ void DefineRegion(int index, int left, int top, int right, int bottom, int curso
     r.right = right;
     r.bottom = bottom;
     r.cursor = cursor;
+    r.label = 0;  // a name set for this index in an earlier scene does not carry over
     r.walkX = walkX;
     r.walkY = walkY;
     r.facing = facing;
     r.action = action;
+}
+
+void SetRegionLabel(int index, int label) {
+    if (index < 0 || index >= kActionRegionCount) return;
+    actionRegions[index].label = label;
 }
 
 void PlaceTool(int tool, int clickable, int left, int top, int right, int bottom) {

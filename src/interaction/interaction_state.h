@@ -82,8 +82,12 @@ extern ActionRegion actionRegions[kActionRegionCount];
 
 bool ValidTool(int32_t tool);
 
+// Defines region `index` of the current scene, enabled, without a zone name (label 0).
 void DefineRegion(int index, int left, int top, int right, int bottom, int cursor, int walkX, int walkY,
                   float facing, int action);
+// The zone name ("data/zones.txt" line `label`) written under the pointer while the go-back
+// cursor shows over region `index`. Set after DefineRegion, which clears it.
+void SetRegionLabel(int index, int label);
 void PlaceTool(int tool, int clickable, int left, int top, int right, int bottom);
 void PlaceToolPicture(const char* file, int tool, int clickable, int drawn, int x, int y, int insetLeft,
                       int insetTop, int insetRight, int insetBottom);

@@ -165,6 +165,13 @@ int DefineRegionF(lua_State* L) {
     return 0;
 }
 
+int SetRegionLabelF(lua_State* L) {
+    const Args a(L, "SetRegionLabel", 2, 2);
+    const int index = static_cast<int>(a.Int(1, "index", 0, kActionRegionCount - 1));
+    SetRegionLabel(index, a.Int32(2, "label"));
+    return 0;
+}
+
 int PlaceToolF(lua_State* L) {
     const Args a(L, "PlaceTool", 6, 6);
     const int tool = a.Tool(1);
@@ -705,6 +712,7 @@ int GameToString(lua_State* L) {
 
 const luaL_Reg kFunctions[] = {
     {"DefineRegion", DefineRegionF},
+    {"SetRegionLabel", SetRegionLabelF},
     {"PlaceTool", PlaceToolF},
     {"PlaceToolPicture", PlaceToolPictureF},
     {"SetToolOwnership", SetToolOwnershipF},

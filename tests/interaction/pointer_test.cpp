@@ -175,6 +175,13 @@ TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
     EXPECT_EQ(actors[0].requestedCell[0], 500);
     EXPECT_FLOAT_EQ(actors[0].finalHeading, kNoFinalHeading);
 
+    // A region's name is set after it is defined; defining the index again (in the next
+    // scene, say) leaves it without one.
+    SetRegionLabel(3, 7);
+    EXPECT_EQ(actionRegions[3].label, 7);
+    DefineRegion(3, 0, 300, 400, 600, kCursorBack, 20, 500, 1.5f, 1);
+    EXPECT_EQ(actionRegions[3].label, 0);
+
     // Regions of another scene, and disabled ones, are nothing.
     actionRegions[3].scene = 8;
     Pointer(100, 400, false);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "texts.h"
+
 namespace tarvex::demo {
 
 namespace {
@@ -14,6 +16,13 @@ std::string Fixed(double v, int decimals) {
   return s;
 }
 std::string Int(int v) { return std::to_string(v); }
+
+// The number of a place's name in "data/zones.txt"; 0 when it has none.
+int ZoneNumber(const std::string& name) {
+  for (const auto& [number, zone] : ZoneNames())
+    if (zone == name) return number;
+  return 0;
+}
 
 // What every room of the demo shares: departures that wait for the current remark, the
 // hero's entry places, walks to a hotspot with an action pending, the frame of a room.
@@ -110,11 +119,13 @@ struct Script {
 const Script kScripts[] = {
     {0, false,
      "-- Scene 0, the lift landing: its compiled functions, with a way back to the flat along the\n"
-     "-- bottom edge (region 2, action 10) and the hero's entries from the flat and, out of the\n"
-     "-- doorway, from the lift's floors and the service room.\n",
+     "-- bottom edge (region 2, action 10, the flat's name under the go-back cursor) and the\n"
+     "-- hero's entries from the flat and, out of the doorway, from the lift's floors and the\n"
+     "-- service room.\n",
      R"lua(
 local HERO = 0
 local WAY_BACK = 10
+local FLAT = $(zone:Квартира)  -- its line in "data/zones.txt"
 
 local function put(x, y, z, heading)
   SetPosition(HERO, x, y, z)
@@ -124,6 +135,7 @@ end
 function load()
   CompiledLoad()
   DefineRegion(2, $(rect:wayBack), CURSOR_BACK, $(walk:wayBack), WAY_BACK)
+  SetRegionLabel(2, FLAT)
   local from = PreviousScene()
   if from == 23 then
     put($(place:fromFlat))
@@ -529,6 +541,8 @@ bool FillPlaces(const std::string& text, const RoomLayout& layout, std::string& 
       out += "\"" + picture->second.file + "\"";
     } else if (kind == "at" && picture != layout.pictures.end()) {
       out += Int(picture->second.x) + ", " + Int(picture->second.y);
+    } else if (kind == "zone" && ZoneNumber(name) > 0) {
+      out += Int(ZoneNumber(name));
     } else {
       error = "no place " + key;
       return false;

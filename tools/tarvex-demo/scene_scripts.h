@@ -15,7 +15,8 @@ namespace tarvex::demo {
 //   $(place:NAME) world x, y, z and facing of a floor spot (an entry place)
 //   $(file:NAME)  the quoted file of an item's picture; $(at:NAME) its top-left
 //   $(start)      the scene's START and its heading
-// False (with the unknown name in `error`) when a name is not in the layout.
+//   $(zone:NAME)  the number of the place name NAME in "data/zones.txt"
+// False (with the unknown name in `error`) when a name is not in the layout or the zones.
 bool FillPlaces(const std::string& text, const RoomLayout& layout, std::string& out, std::string& error);
 
 // The script texts by scene number, places filled in.

@@ -302,16 +302,20 @@ static std::string CodesText() {
          "device12 kl131          # a client's code\n";
 }
 
+const std::map<int, std::string>& ZoneNames() {
+  static const std::map<int, std::string> zones = {
+      {1, "Лифт"}, {2, "Панель"}, {3, "Квартира"}, {4, "Лестничная площадка"}, {5, "Комната старика"},
+      {6, "Коридор"}, {7, "Котельная"}, {8, "Ванная"}, {9, "Подсобка"}, {10, "Архив"}, {11, "Мастерские"},
+      {12, "Блокнот"}};
+  return zones;
+}
+
 void BuildTexts(Output& out) {
   out.Add("texts/dialog.txt", EncodeTextTable(DialogLines()));
   out.Add("texts/otboy.txt", EncodeTextTable(ResponseLines(), '\t'));
   std::string structure = StructureText();
   out.Add("texts/structure.txt", Bytes(structure.begin(), structure.end()));
-  const std::map<int, std::string> zones = {
-      {1, "Лифт"}, {2, "Панель"}, {3, "Квартира"}, {4, "Лестничная площадка"}, {5, "Комната старика"},
-      {6, "Коридор"}, {7, "Котельная"}, {8, "Ванная"}, {9, "Подсобка"}, {10, "Архив"}, {11, "Мастерские"},
-      {12, "Блокнот"}};
-  out.Add("data/zones.txt", EncodeTextTable(zones));
+  out.Add("data/zones.txt", EncodeTextTable(ZoneNames()));
   // "data" is never packed: the codes lie loose beside the zone names.
   std::string codes = CodesText();
   out.Add("data/codes.txt", Bytes(codes.begin(), codes.end()));

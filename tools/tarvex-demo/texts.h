@@ -9,6 +9,8 @@ namespace tarvex::demo {
 // The lines spoken in the demo: dialogue lines and the hero's responses, by number.
 const std::map<int, std::string>& DialogLines();
 const std::map<int, std::string>& ResponseLines();
+// The names of places shown under the go-back cursor ("data/zones.txt"), by number.
+const std::map<int, std::string>& ZoneNames();
 // UTF-16 LE with a byte-order mark, "id text" lines ending in CR LF.
 Bytes EncodeTextTable(const std::map<int, std::string>& lines, char separator = ' ');
 void BuildTexts(Output& out);
