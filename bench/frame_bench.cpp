@@ -137,6 +137,7 @@ void SetUpScene() {
 
     DisplayConfig config;
     config.headless = true;
+    config.presentWhenHeadless = true;
     config.fullScreen = false;
     config.title = "bench";
     if (CreateGameWindow(config) != DisplayStep::None || CreateDisplayDevice(true) != DisplayStep::None) {

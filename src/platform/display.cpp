@@ -20,6 +20,7 @@ struct DisplayState {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool headless = false;
+    bool presentWhenHeadless = false;
     bool fullScreen = false;
     bool linearScaling = false;
     bool videoInitialised = false;
@@ -214,6 +215,7 @@ static void KeepLibrariesMappedForLeakChecker() {
 
 DisplayStep CreateGameWindow(const DisplayConfig& config) {
     display.headless = config.headless;
+    display.presentWhenHeadless = config.presentWhenHeadless;
     display.linearScaling = config.linearScaling;
     SetMessageBoxesHeadless(config.headless);
     if (config.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
@@ -477,6 +479,15 @@ void ClearBackBuffer(float r, float g, float b) {
 
 void Present(bool vsync) {
     if (!DisplayReady()) return;
+    if (display.headless && !display.presentWhenHeadless) {
+        // Nobody sees a headless window: screenshots and thumbnails read the back buffer
+        // (with the gamma ramp applied on the way), so the scaled copy and the swap, half
+        // of a headless frame on a software rasteriser, are left out.
+        glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+        glViewport(0, 0, kScreenWidth, kScreenHeight);
+        glEnable(GL_DEPTH_TEST);
+        return;
+    }
     UploadGamma();
     // The swap interval changes rarely (with the scene's frame-rate cap and videos).
     static int swapInterval = -1;

@@ -35,6 +35,9 @@ struct DisplayConfig {
     bool headless = false;
     bool fullScreen = true;
     bool linearScaling = false;   // nearest by default: pictures stay sharp
+    // A headless window is not presented (nobody sees it) unless asked: the benchmarks
+    // measure whole frames as a player's screen gets them.
+    bool presentWhenHeadless = false;
     std::string title;
 };
 

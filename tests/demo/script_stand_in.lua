@@ -58,6 +58,7 @@ function DefineRegion(index, left, top, right, bottom, cursor, walkX, walkY, fac
   record("DefineRegion", index, left, top, right, bottom, cursor, walkX, walkY, facing, action)
   world.regions[index] = {walkX = walkX, walkY = walkY, facing = facing, action = action}
 end
+function SetRegionLabel(index, label) record("SetRegionLabel", index, label) end
 function PlaceTool(tool, clickable, left, top, right, bottom)
   record("PlaceTool", tool, clickable, left, top, right, bottom)
   world.placed[tool] = clickable ~= 0
@@ -192,7 +193,7 @@ end
 
 -- How many arguments each service takes, as the engine's binding checks them.
 local arity = {
-  DefineRegion = {10, 10}, PlaceTool = {6, 6}, PlaceToolPicture = {6, 10}, SetToolOwnership = {3, 3},
+  DefineRegion = {10, 10}, SetRegionLabel = {2, 2}, PlaceTool = {6, 6}, PlaceToolPicture = {6, 10}, SetToolOwnership = {3, 3},
   HideToolRange = {2, 2}, ShowToolRange = {2, 2}, ResolvePointer = {0, 0}, WalkToRegion = {0, 0},
   ClickSequence = {0, 0}, TakeArrivedAction = {0, 0}, HandleClick = {0, 0}, HeroHasArrived = {0, 0},
   WalkTo = {3, 4}, TurnToFinalHeading = {1, 1}, LoadActor = {5, 5}, AttachActor = {3, 3}, UpdateActor = {1, 1},

@@ -1,6 +1,7 @@
-// Long play must not grow: the demo's rooms are entered a thousand times over, and after
-// each round the engine's own counts of what it holds come back to the level of the round
-// before, and the heap in use stays where it settled.
+// Long play must not grow: the demo's rooms are entered over and over (a hundred switches,
+// a thousand with TARVEX_LONG=1), and after each round the engine's own counts of what it
+// holds come back to the level of the round before, and the heap in use stays where it
+// settled.
 #include "interaction/game_state.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/engine_counts.h"
@@ -22,7 +23,8 @@ std::string Describe(const EngineCounts& c) {
            std::to_string(c.heapInUse);
 }
 
-TEST(LongPlay, AThousandSceneSwitchesBringEveryCountBack) {
+TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
+    const int total = test::LongTests() ? 1000 : 100;
     const std::string demo = test::GeneratedDemo("packed", false);
     ASSERT_FALSE(demo.empty());
     test::GameHarness game;
@@ -59,20 +61,23 @@ TEST(LongPlay, AThousandSceneSwitchesBringEveryCountBack) {
     size_t highest = settled.heapInUse;
     size_t halfWay = 0;
     int number = 2;
-    while (switches < 1000) {
+    while (switches < total) {
         round(number);
         if (HasFatalFailure()) return;
         const EngineCounts now = CollectEngineCounts();
         ASSERT_TRUE(SameEngineObjects(settled, now))
             << "after round " << number << ": " << Describe(now) << "\nsettled: " << Describe(settled);
         highest = std::max(highest, now.heapInUse);
-        if (halfWay == 0 && switches >= 500) halfWay = now.heapInUse;
+        if (halfWay == 0 && switches >= total / 2) halfWay = now.heapInUse;
         ++number;
     }
     const EngineCounts last = CollectEngineCounts();
-    // A leak of even a hundred bytes a switch would add 50 KiB over the second half.
-    EXPECT_LT(static_cast<long long>(last.heapInUse) - static_cast<long long>(halfWay), 16 * 1024)
-        << "half-way heap " << halfWay << "\nlast: " << Describe(last);
+    // A leak of even a hundred bytes a switch would add 50 KiB over the second half of a
+    // thousand switches. Over a hundred the driver's and allocator's caches still fill by a
+    // few KiB: the short run holds the counts and the heap's bound only.
+    if (total >= 1000)
+        EXPECT_LT(static_cast<long long>(last.heapInUse) - static_cast<long long>(halfWay), 16 * 1024)
+            << "half-way heap " << halfWay << "\nlast: " << Describe(last);
     EXPECT_LT(highest - settled.heapInUse, size_t{4} << 20) << "highest heap " << highest;
     RecordProperty("switches", switches);
 }

@@ -1,5 +1,6 @@
 // Every scene number of the game entered in turn on the demo folder: its init, its load and
-// thirty frames of its run, with clicks and right clicks between, without a fault.
+// the first frames of its run (thirty with TARVEX_LONG=1), with a click and a right click
+// between, without a fault.
 #include "interaction/game_state.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/scene_switch.h"
@@ -8,7 +9,8 @@
 namespace tarvex {
 namespace {
 
-TEST(EveryScene, InitLoadAndThirtyFramesOfEachScene) {
+TEST(EveryScene, InitLoadAndTheFirstFramesOfEachScene) {
+    const bool full = test::LongTests();
     const std::string demo = test::GeneratedDemo("packed", false);
     ASSERT_FALSE(demo.empty());
     test::GameHarness game;
@@ -23,9 +25,11 @@ TEST(EveryScene, InitLoadAndThirtyFramesOfEachScene) {
             << scene;
         interfaceEnabled = 1;  // close-ups wait for their way back; the tour does not
         game.Click(100 + (scene * 37) % 600, 100 + (scene * 53) % 400);
-        game.Frames(10);
-        game.Click(400, 300, "right");
-        game.Frames(17);
+        if (full) {
+            game.Frames(10);
+            game.Click(400, 300, "right");
+            game.Frames(17);
+        }
         ASSERT_GE(currentScene, 0) << scene;
     }
 }

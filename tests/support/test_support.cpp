@@ -59,6 +59,11 @@ std::string GeneratedDemo(const std::string& variant, bool loose) {
     return fs::exists(folder / ".complete") ? folder.string() : "";
 }
 
+bool LongTests() {
+    const char* value = std::getenv("TARVEX_LONG");
+    return value && std::string(value) == "1";
+}
+
 void ResetEngine() {
     ResetConfig();
     // Saves written by a test (the automatic save of every scene switch) stay in its folder.

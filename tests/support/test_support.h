@@ -13,5 +13,8 @@ void ResetEngine();
 // of the generator and shared by the test processes; `variant` names separate copies.
 // Empty when the generator failed.
 std::string GeneratedDemo(const std::string& variant, bool loose);
+// True when the long end-to-end tests run at their full length (TARVEX_LONG=1, set by
+// script/test --long and script/soak --long); CI runs them shortened.
+bool LongTests();
 
 }  // namespace tarvex::test

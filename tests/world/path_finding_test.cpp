@@ -62,7 +62,9 @@ TEST(PathFinding, SearchGoesAroundWallsAndKeptCells) {
         const int cx = path.pathPoints[i][0] / 2, cy = path.pathPoints[i][1] / 2;
         EXPECT_EQ(MaskCell(cx, cy), 0) << i;
         if (cx == 100) aroundTheEnd = cy < 10;
-        if (i) EXPECT_TRUE(Neighbours(path.pathPoints[i - 1], path.pathPoints[i])) << i;
+        if (i) {
+            EXPECT_TRUE(Neighbours(path.pathPoints[i - 1], path.pathPoints[i])) << i;
+        }
     }
     EXPECT_TRUE(aroundTheEnd);
     // The target itself is not among the points; the last point is next to it.
