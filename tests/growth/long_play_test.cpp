@@ -75,9 +75,10 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
     // A leak of even a hundred bytes a switch would add 50 KiB over the second half of a
     // thousand switches. Over a hundred the driver's and allocator's caches still fill by a
     // few KiB: the short run holds the counts and the heap's bound only.
-    if (total >= 1000)
+    if (total >= 1000) {
         EXPECT_LT(static_cast<long long>(last.heapInUse) - static_cast<long long>(halfWay), 16 * 1024)
             << "half-way heap " << halfWay << "\nlast: " << Describe(last);
+    }
     EXPECT_LT(highest - settled.heapInUse, size_t{4} << 20) << "highest heap " << highest;
     RecordProperty("switches", switches);
 }
