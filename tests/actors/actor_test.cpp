@@ -17,7 +17,7 @@
 namespace tarvex {
 namespace {
 
-constexpr float kDeg = 0.01745329f;
+constexpr float kDegree = 0.01745329f;
 
 // A biped-ish test model: one bone, a quad, the walk and turn motions.
 test::ModelSpec WalkerSpec() {
@@ -45,7 +45,7 @@ void MakeFloorScene() {
     sceneCamera.eye = {0, 500, -800};
     sceneCamera.target = {0, 0, 0};
     MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, Vec3{0, 1, 0});
-    MatPerspectiveFov(sceneCamera.projectionMatrix, 45.0f * kDeg, 0.75f, 100.0f, 10000.0f);
+    MatPerspectiveFov(sceneCamera.projectionMatrix, 45.0f * kDegree, 0.75f, 100.0f, 10000.0f);
     std::memset(walkMask, 0, sizeof walkMask);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
@@ -217,11 +217,11 @@ TEST_F(ActorTest, AWalkStartsAtPathIndexZeroWithPointOneAsWaypoint) {
 TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
     actors[a].reachedCell[0] = actors[a].requestedCell[0] = 400;
-    actors[a].finalHeading = 1.0f + 30.0f * kDeg;
+    actors[a].finalHeading = 1.0f + 30.0f * kDegree;
     EXPECT_EQ(TurnToFinalHeading(a), 1);
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 30.0f * kDeg);
+    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 30.0f * kDegree);
     actors[a].heading = 1.0f;
-    actors[a].finalHeading = 1.0f + 31.0f * kDeg;
+    actors[a].finalHeading = 1.0f + 31.0f * kDegree;
     EXPECT_EQ(TurnToFinalHeading(a), 0);
     EXPECT_EQ(actors[a].motion, 13);  // the heading must grow
     int frames = 0;
@@ -230,10 +230,10 @@ TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
         ++frames;
     }
     EXPECT_EQ(frames, 10);  // the turn motion's length: 10 frames at speed 1
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 31.0f * kDeg);
+    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 31.0f * kDegree);
     EXPECT_EQ(TurnToFinalHeading(a), 1);
     // The other way round uses motion 12.
-    actors[a].finalHeading = 1.0f - 40.0f * kDeg;
+    actors[a].finalHeading = 1.0f - 40.0f * kDegree;
     EXPECT_EQ(TurnToFinalHeading(a), 0);
     EXPECT_EQ(actors[a].motion, 12);
     EXPECT_LT(actors[a].turnRate, 0.0f);

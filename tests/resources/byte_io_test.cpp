@@ -10,11 +10,11 @@
 namespace tarvex {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Buffer = std::vector<uint8_t>;
 
 TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
     // 1.5f is 0x3FC00000.
-    const Bytes data = {0x01, 0x02, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0x80,
+    const Buffer data = {0x01, 0x02, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0x80,
                         0x00, 0x00, 0xC0, 0x3F, 0x12, 0x34, 0xDE, 0xAD, 0xBE, 0xEF, 0x7F};
     ByteReader r(data.data(), data.size());
     EXPECT_EQ(r.U16(), 0x0201);
@@ -36,7 +36,7 @@ TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
 }
 
 TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
-    const Bytes data = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
+    const Buffer data = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
     ByteReader r(data.data(), data.size());
     r.U16();
     // Three bytes left: a 4-byte value is not pieced together from them.
@@ -59,7 +59,7 @@ TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
     EXPECT_FALSE(copy.ok());
 
     // Floats in bulk: read as they stand, or zeroed and failed when they do not all fit.
-    const Bytes floats = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x80, 0xBF, 0x01};
+    const Buffer floats = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x80, 0xBF, 0x01};
     ByteReader bulk(floats.data(), floats.size());
     float two[2] = {};
     EXPECT_TRUE(bulk.F32s(two, 2));
@@ -89,18 +89,18 @@ TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
     const char tag[] = "AB";
     w.Bytes(tag, 2);
     w.Zeros(3);
-    const Bytes expected = {0x7F, 0xEF, 0xBE, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF,
+    const Buffer expected = {0x7F, 0xEF, 0xBE, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF,
                             0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F, 'A',  'B',  0,    0,    0};
     EXPECT_EQ(w.bytes(), expected);
 
     w.U32At(18, 0xA1B2C3D4);  // the last four bytes
     w.U32At(19, 0xFFFFFFFF);  // would run past the end: ignored
     EXPECT_EQ(w.size(), expected.size());
-    const Bytes patched(w.bytes().end() - 4, w.bytes().end());
-    EXPECT_EQ(patched, (Bytes{0xD4, 0xC3, 0xB2, 0xA1}));
+    const Buffer patched(w.bytes().end() - 4, w.bytes().end());
+    EXPECT_EQ(patched, (Buffer{0xD4, 0xC3, 0xB2, 0xA1}));
 
     // What the writer wrote, the reader reads back.
-    const Bytes out = w.Take();
+    const Buffer out = w.Take();
     ByteReader r(out.data(), out.size());
     EXPECT_EQ(r.U8(), 0x7F);
     EXPECT_EQ(r.U16(), 0xBEEF);
@@ -146,8 +146,8 @@ TEST(ByteRecord, FieldListWritesAndReadsTheSameLayoutAndSkipsFieldsOutside) {
     uint8_t image[kSampleBytes + 1];
     std::fill(std::begin(image), std::end(image), 0xCC);
     WriteRecord(in, image, kSampleBytes, [](Sample& s, auto&& f) { SampleFields(s, f); });
-    const Bytes expected = {0xFB, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0, 0, 0x00, 0x00, 0xC0, 0x3F, 0xCC};
-    EXPECT_EQ(Bytes(std::begin(image), std::end(image)), expected);
+    const Buffer expected = {0xFB, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0, 0, 0x00, 0x00, 0xC0, 0x3F, 0xCC};
+    EXPECT_EQ(Buffer(std::begin(image), std::end(image)), expected);
 
     Sample out;
     out.outside = 9;
