@@ -2,7 +2,7 @@
 # stderr in one line (script, line, command, status) before the script exits.
 set -Eeuo pipefail
 export LC_ALL=C
-script_name="script/$(basename "$0")"
+script_name="$(basename "$(dirname "$0")")/$(basename "$0")"
 trap 'status=$?; [ "$BASHPID" = "$$" ] && echo "$script_name: line $LINENO: \"$BASH_COMMAND\" failed (exit $status)" >&2' ERR
 
 # Stops the script with one line on stderr.
