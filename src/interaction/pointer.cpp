@@ -4,6 +4,7 @@
 
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "interaction/toolbar.h"
 #include "media/sound.h"
 #include "model/actor.h"
 #include "resources/anim_slot.h"
@@ -151,6 +152,9 @@ void WalkToRegion() {
     if (regionUnderPointer < 0 || regionUnderPointer >= kActionRegionCount) return;
     const ActionRegion& r = actionRegions[regionUnderPointer];
     EXE = r.action;
+    // The item on the pointer goes back into the toolbar, as a right click puts it: the
+    // player hears it go.
+    if (heldTool != -1) RestartSlot(kSoundDropItem, 0, 0, 0);
     heldTool = -1;
     LeftKey = 1;
     WalkTo(kHero, r.walkX, r.walkY, r.facing);

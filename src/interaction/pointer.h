@@ -18,7 +18,8 @@ void ResolvePointer();
 // True once the hero stands at the end of his walk, turned; a scene without a hero (a
 // close-up) has no walk to wait for.
 bool HeroHasArrived();
-// Sends the hero to the walk target of the region under the pointer, its action pending.
+// Sends the hero to the walk target of the region under the pointer, its action pending;
+// an item held on the pointer goes back into the toolbar with the drop sound.
 void WalkToRegion();
 // The pending action the hero has just arrived for with no tool held (0 none); with a
 // tool held the action is dropped. Before arrival it stays pending.
