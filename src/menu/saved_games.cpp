@@ -47,6 +47,9 @@ namespace {
 constexpr const char* kAutoSave = "saves/auto.sav";
 constexpr const char* kQuickSave = "saves/quick.sav";
 constexpr size_t kPrefixLength = 6;
+constexpr float kKeyNoticeSeconds = 2.0f;
+const std::string kNotSaved = "Игра не сохранена: ";
+const std::string kNotLoaded = "Сохранение не загружено: ";
 // The longest save file the reader takes: a thumbnail, the rows and every emitter byte.
 constexpr size_t kMaxSaveBytes = 2 * 1024 * 1024;
 
@@ -246,6 +249,23 @@ void ApplySave(const SaveImage& s) {
     RestartFrameRateWindow();
 }
 
+// A reason for the notice line: the save named by its file name, not its whole path.
+std::string ShortReason(std::string why, const std::string& gameName) {
+    const std::string path = SavePath(gameName);
+    const std::string name = std::filesystem::path(path).filename().string();
+    for (size_t at = why.find(path); at != std::string::npos; at = why.find(path, at + name.size()))
+        why.replace(at, path.size(), name);
+    return why;
+}
+
+void LoadWithNotice(const char* gameName) {
+    std::string why;
+    if (LoadGame(gameName, &why))
+        ShowNotice("Загружено", kKeyNoticeSeconds);
+    else
+        ShowNotice(kNotLoaded + ShortReason(why, gameName));
+}
+
 }  // namespace
 
 std::string SavePath(const std::string& gameName) {
@@ -295,7 +315,7 @@ bool SaveGame(const std::string& gameName, std::string* error) {
     const std::string path = SavePath(gameName);
     if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
         const std::string why = "не удалось записать " + path + ": " + std::strerror(errno);
-        ShowNotice("Игра не сохранена: " + why);
+        ShowNotice(kNotSaved + why);
         return Failed(error, why);
     }
     return true;
@@ -313,7 +333,7 @@ bool LoadGameFile(const std::string& path, std::string* error) {
     else if (!ParseSave(bytes.data(), bytes.size(), image, why))
         why = path + ": " + why;
     if (!why.empty()) {
-        ShowNotice("Сохранение не загружено: " + why);
+        ShowNotice(kNotLoaded + why);
         return Failed(error, why);
     }
     ApplySave(image);
@@ -327,19 +347,16 @@ void AutoSave() {
 }
 
 void QuickSave() {
-    if (playMode == 2) return;
-    SaveGame(kQuickSave);
+    std::string why;
+    if (SaveGame(kQuickSave, &why))
+        ShowNotice("Сохранено", kKeyNoticeSeconds);
+    else
+        ShowNotice(kNotSaved + ShortReason(why, kQuickSave));
 }
 
-void LoadQuickSave() {
-    if (playMode == 2) return;
-    LoadGame(kQuickSave);
-}
+void LoadQuickSave() { LoadWithNotice(kQuickSave); }
 
-void LoadAutoSave() {
-    if (playMode == 2) return;
-    LoadGame(kAutoSave);
-}
+void LoadAutoSave() { LoadWithNotice(kAutoSave); }
 
 void ListSaves() {
     saveList.names.clear();

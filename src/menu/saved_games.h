@@ -42,7 +42,8 @@ bool LoadGame(const std::string& gameName, std::string* error = nullptr);
 bool LoadGameFile(const std::string& path, std::string* error = nullptr);
 
 // The save written at every scene switch; the quick save (F5); their loads (F6, F7).
-// None acts while a video plays.
+// None acts while a video plays. The keys' three say in the notice line what they did
+// ("Сохранено", "Загружено") or why they did not.
 void AutoSave();
 void QuickSave();
 void LoadQuickSave();

@@ -19,6 +19,7 @@
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
+#include "text/notice.h"
 
 namespace tarvex {
 
@@ -163,6 +164,7 @@ std::string StateJson(long long frame) {
     WriteRegions(json);
     json.Key("subtitle").BeginObject().Key("text").String(Utf16ToUtf8(SubtitleString()));
     json.Member("length", subtitleLength).Key("timer").Number(subtitleTimer).EndObject();
+    json.Key("notice").String(CurrentNotice());
     json.Key("choice").BeginObject().Key("active").Bool(choiceActive != 0);
     json.Member("first", choiceFirst).Member("count", choiceCount).Member("selected", choiceSelected).EndObject();
     json.Key("notebook").BeginObject().Member("NotepadPosition", NotepadPosition).Key("entries").BeginArray();
