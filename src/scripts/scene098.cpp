@@ -2,6 +2,7 @@
 // of lamps and a card slot. The card (tool 62) powers the panel; then four digits are
 // compared with the general code, and once that was accepted six digits with the personal
 // password. The accepted password (flag 2) makes the lift's buttons in scene 0 work.
+// Digits typed on the keyboard press the keys as clicks on them do.
 #include <algorithm>
 #include <string>
 
@@ -58,6 +59,11 @@ constexpr float kLampBlink = 0.25f;
 constexpr float kScreenSpeed = 0.3f;
 constexpr int kKeyToolStatic = 0;  // SceneStatic: the key being pressed
 
+// Digits typed on the keyboard, waiting to press their keys: one a frame once the panel
+// is ready for a key, never more than the input still lacks.
+int typedDigits[kPasswordDigits];
+int typedCount = 0;
+
 void Hide(int slot) { animSlots[slot].mode = 0; }
 // A lamp that simply burns: its lit frame, still.
 void Light(int slot) { PlayAnimation(slot, std::max(animSlots[slot].frameCount - 1.0f, 0.0f), 0.0f); }
@@ -68,12 +74,14 @@ void ShowScreen(int slot) {
     PlayAnimation(slot, 0.0f, kScreenSpeed);
 }
 int Prompt() { return TestFlags(kCodeAccepted) ? kPasswordPrompt : kCodePrompt; }
+int DigitsNeeded() { return TestFlags(kCodeAccepted) ? kPasswordDigits : kGeneralCodeDigits; }
 void HideStars() {
     for (int position = 1; position <= kPadPositions; ++position) Hide(position);
 }
 void NewInput() {
     ClearPad();
     numberdigit = 0;
+    typedCount = 0;
 }
 
 bool PadIs(const char* name) {
@@ -167,8 +175,7 @@ void KeyPressed() {
     }
     if ((valid && !SoundOver(digit)) || !Elapsed(0.3f)) return;
     if (valid) ToolTable[tool].drawn = 0;
-    const int needed = TestFlags(kCodeAccepted) ? kPasswordDigits : kGeneralCodeDigits;
-    if (numberdigit >= needed) EXE = kCompareAction;
+    if (numberdigit >= DigitsNeeded()) EXE = kCompareAction;
     SetState(kIdle);
 }
 
@@ -203,14 +210,30 @@ bool CarryOutPending() {
     }
 }
 
-bool PressOnKey() {
-    const int tool = toolUnderPointer;
-    if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || heldTool != -1) return false;
+// A key of the panel pressed: its star, and the key action pending.
+void PressKey(int tool) {
     ++numberdigit;
     SceneStatic(kKeyToolStatic) = tool;
     EXE = kKeyAction;
-    LeftKey = 1;
     PadDigit(tool - kFirstKeyTool, numberdigit, 2);
+}
+
+bool PressOnKey() {
+    const int tool = toolUnderPointer;
+    if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || heldTool != -1) return false;
+    LeftKey = 1;
+    PressKey(tool);
+    return true;
+}
+
+// The first digit typed ahead, as a click on its key would press it.
+bool PressTypedKey() {
+    if (typedCount == 0 || EXE != 0 || heldTool != -1 || DRAWTOOLBAR) return false;
+    const int digit = typedDigits[0];
+    std::copy(typedDigits + 1, typedDigits + typedCount, typedDigits);
+    --typedCount;
+    if (numberdigit >= DigitsNeeded()) return false;
+    PressKey(kFirstKeyTool + digit);
     return true;
 }
 
@@ -222,7 +245,21 @@ void PressOnCardSlot() {
 
 }  // namespace
 
-void Scene098Init() { CloseUpInit(); }
+void Scene098Init() {
+    CloseUpInit();
+    typedCount = 0;
+}
+
+bool Scene098Typed(int ch) {
+    // Taken while a click on a key would count: the panel powered, nothing held, no
+    // comparison under way; the tone of the key before may still sound.
+    if (ch < '0' || ch > '9' || !TestFlags(kPowered) || heldTool != -1) return false;
+    const uint32_t state = GetState();
+    if ((state != kIdle && state != kKeyPressed) || EXE == kCompareAction) return false;
+    if (numberdigit + typedCount >= DigitsNeeded()) return false;
+    typedDigits[typedCount++] = ch - '0';
+    return true;
+}
 
 void Scene098Load() {
     DefineRegion(0, 0, 448, 193, 600, kCursorBack, 0, 0, kNoFinalHeading, kGoBack);
@@ -272,7 +309,7 @@ void Scene098Run() {
     }
     DIALOG = 0;
     ResolvePointer();
-    if (CarryOutPending()) return;
+    if (CarryOutPending() || PressTypedKey()) return;
     if (FreshLeftPress() && !PressOnKey()) PressOnCardSlot();
     HandleClick();
 }

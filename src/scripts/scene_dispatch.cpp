@@ -376,6 +376,13 @@ void RunScene() {
         row->run();
 }
 
+bool SceneTypedCharacter(int ch) {
+    switch (currentScene) {
+    case 98: return Scene098Typed(ch);
+    default: return false;
+    }
+}
+
 void CallCompiledSceneFunction(int scene, SceneCall call) {
     if (scene < 0 || scene >= kSceneCount) return;
     const SceneRow& row = kSceneTable[scene];

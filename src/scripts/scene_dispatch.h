@@ -25,6 +25,10 @@ int SceneMusicTrack(int scene);
 void InitScene();
 void LoadScene();
 void RunScene();
+// A character typed in the game while no keyboard device takes keys: the current scene's
+// own keys may take it (the keypad of scene 98 takes digits as presses of its keys).
+// True when taken.
+bool SceneTypedCharacter(int ch);
 
 // Replaces a scene's functions for the rest of the run (null keeps the row's function):
 // tests drive the frame with functions of their own.

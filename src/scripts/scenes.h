@@ -9,6 +9,7 @@ void Scene000Run();
 void Scene098Init();
 void Scene098Load();
 void Scene098Run();
+bool Scene098Typed(int ch);
 void Scene131Init();
 void Scene131Load();
 void Scene131Run();

@@ -144,6 +144,8 @@ void HandleCharacter(int ch) {
         }
         return;
     }
+    // With no keyboard device chosen, a scene's own on-screen keys may take it (the keypad's digits).
+    if (MainSost == 0 && menuActive == 0 && menuInputState == 0 && playMode != 2 && SceneTypedCharacter(ch)) return;
     const bool saveChar = (ch >= '0' && ch <= '9') || (ch >= 0xC0 && ch <= 0xFF) || (ch >= 0x40 && ch <= 0x80) ||
                           ch == 8 || ch == 13 || ch == 32;
     if (menuInputState == 2 && saveChar) TypeSaveNameChar(ch);

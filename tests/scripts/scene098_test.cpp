@@ -3,6 +3,7 @@
 #include "interaction/interaction_state.h"
 #include "scripts/scenes.h"
 #include "scripts_fixture.h"
+#include "support/engine_run.h"
 
 namespace tarvex {
 namespace {
@@ -179,11 +180,70 @@ TEST_F(Keypad, TheSixthDigitComparesThePasswordAndTwoHintsAreGiven) {
     EXPECT_FALSE(Shown(7));
 }
 
+TEST_F(Keypad, DigitsTypedOnTheKeyboardPressTheKeys) {
+    EnterScene();
+    Type("1957");  // an unpowered panel takes none
+    Frames(10);
+    EXPECT_EQ(numberdigit, 0);
+
+    SetFlagsOf(98, kPowered);
+    EnterScene();
+    // Typed faster than the tones sound, each key is pressed in turn (its picture shown
+    // while its tone sounds); other characters are not taken.
+    Type("1x957");
+    Frames(3);
+    EXPECT_EQ(ToolTable[621].drawn, 1);
+    EXPECT_EQ(numberdigit, 1);
+    ASSERT_TRUE(Until([] { return State() == 1; }));
+    EXPECT_EQ(padNumber, 1957u);
+    EXPECT_EQ(numberdigit, 4);
+    Type("8");  // while the panel compares
+    ASSERT_TRUE(Until([] { return Flag(kCodeAccepted) && State() == 0; }));
+    Frames(3);
+    EXPECT_EQ(numberdigit, 0);
+
+    // A held item keeps the keys from the keyboard, as from the pointer.
+    heldTool = 62;
+    Type("1");
+    Frames(3);
+    EXPECT_EQ(numberdigit, 0);
+}
+
 TEST_F(Keypad, TheWayBackLeadsToTheLanding) {
     EnterScene();
     Click(100, 520);
     Frames(1);
     EXPECT_EQ(currentScene, 0);
+}
+
+// The player's try on the demo, played by the real engine: the card on the slot, then the
+// code typed on the keyboard (a key, then the rest as text).
+class KeypadPlay : public test::DemoPlayTest {};
+
+TEST_F(KeypadPlay, TheCodeTypedOnThePoweredPanel) {
+    Line("0 pointer 400 200");
+    Click(20, 400, 200, "right");  // the toolbar: the card taken up, the toolbar closed
+    Click(40, 100, 490);
+    Click(45, 100, 490, "right");
+    Click(65, 200, 300);  // the card on the slot
+    Line("80 key 1");
+    Line("81 text 957");
+    Play("--scene 98 --give 62", 300, {79, 84, 120, 299}, {79, 110});
+
+    const auto powered = Dump(79);
+    EXPECT_EQ(powered["sceneFlags"]["98"], kPowered);
+    EXPECT_EQ(powered["keyCount"], 0);
+    EXPECT_EQ(Dump(84)["keyCount"], 1);  // the first key pressed, the others waiting their turn
+    const auto typed = Dump(120);
+    EXPECT_EQ(typed["keyCount"], 4);
+    EXPECT_EQ(typed["padNumber"], 1957);
+    // Accepted: the panel asks for the personal password.
+    EXPECT_TRUE(Dump(299)["sceneFlags"]["98"].get<uint32_t>() & kCodeAccepted);
+
+    // The typed keys' stars on the monitor.
+    const auto before = Shot(79), stars = Shot(110);
+    ASSERT_TRUE(before.ok && stars.ok);
+    EXPECT_GT(test::Difference(before, stars, 328, 229, 420, 260), 5.0);
 }
 
 }  // namespace
