@@ -15,8 +15,6 @@
 namespace tarvex {
 namespace {
 
-constexpr float kDegree = 0.01745329f;
-
 // The quad with the walk (8), turn (12, 13) and two test motions.
 test::ModelSpec WalkerSpec() {
     test::ModelSpec s = test::QuadSpec(20, 0, 100);
@@ -46,16 +44,10 @@ protected:
         ResetModels();
         folder = std::make_unique<test::GameFolder>("actors");
         test::WriteFile("models/walker.md", test::WriteModel(WalkerSpec()));
-        test::WriteFile("models/prop.md", test::WriteModel(WalkerSpec()));
         MakeFloorScene();
         synch = 1.0f;
         currentScene = 5;
         idleVariantLock[5] = 1;
-    }
-    void TearDown() override {
-        ResetActors();
-        ResetModels();
-        folder.reset();
     }
     void Frame(int actor) {
         ResetPathSearchBudget();
@@ -69,11 +61,11 @@ TEST_F(ActorTest, CreationTakesFreeSlotsAndPropsReplaceEachOther) {
     ASSERT_EQ(hero, 0);
     EXPECT_EQ(std::tuple(actors[0].visible, actors[0].attachments.size()), std::tuple(1, size_t{2}));
     EXPECT_EQ(LoadActor("models/missing.md", Vec3{}, 0), -1);
-    EXPECT_EQ(AttachActor("models/prop.md", "Bip01 Head", hero), -1);  // no such bone
-    const int head = AttachActor("models/prop.md", "Bip01 Neck", hero);
+    EXPECT_EQ(AttachActor("models/walker.md", "Bip01 Head", hero), -1);  // no such bone
+    const int head = AttachActor("models/walker.md", "Bip01 Neck", hero);
     ASSERT_GT(head, 0);
     EXPECT_EQ(std::tuple(actors[head].attached, actors[head].visible, actors[hero].attachments[1]), std::tuple(1, 0, head));
-    const int other = AttachActor("models/prop.md", "Bip01 Neck", hero);
+    const int other = AttachActor("models/walker.md", "Bip01 Neck", hero);
     EXPECT_EQ(actors[hero].attachments[1], other);
     EXPECT_EQ(actorCount, 3);
     // A restored game's hero place replaces the new hero's once.
@@ -165,11 +157,11 @@ TEST_F(ActorTest, AWalkStartsAtPathIndexZeroWithPointOneAsWaypoint) {
 TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
     actors[a].reachedCell[0] = actors[a].requestedCell[0] = 400;
-    actors[a].finalHeading = 1.0f + 30.0f * kDegree;
+    actors[a].finalHeading = 1.0f + 30.0f * kDegreesToRadians;
     EXPECT_EQ(TurnToFinalHeading(a), 1);
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 30.0f * kDegree);
+    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 30.0f * kDegreesToRadians);
     actors[a].heading = 1.0f;
-    actors[a].finalHeading = 1.0f + 31.0f * kDegree;
+    actors[a].finalHeading = 1.0f + 31.0f * kDegreesToRadians;
     EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actors[a].motion), std::tuple(0, 13));  // the heading must grow
     int frames = 0;
     while (actors[a].motion == 13 && frames < 100) {
@@ -177,10 +169,10 @@ TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
         ++frames;
     }
     EXPECT_EQ(frames, 10);  // the turn motion's length: 10 frames at speed 1
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 31.0f * kDegree);
+    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 31.0f * kDegreesToRadians);
     EXPECT_EQ(TurnToFinalHeading(a), 1);
     // The other way round uses motion 12.
-    actors[a].finalHeading = 1.0f - 40.0f * kDegree;
+    actors[a].finalHeading = 1.0f - 40.0f * kDegreesToRadians;
     EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actors[a].motion), std::tuple(0, 12));
     EXPECT_LT(actors[a].turnRate, 0.0f);
 }

