@@ -64,7 +64,8 @@ TEST_F(ActorTest, CreationTakesFreeSlotsAndPropsReplaceEachOther) {
     EXPECT_EQ(AttachActor("models/walker.md", "Bip01 Head", hero), -1);  // no such bone
     const int head = AttachActor("models/walker.md", "Bip01 Neck", hero);
     ASSERT_GT(head, 0);
-    EXPECT_EQ(std::tuple(actors[head].attached, actors[head].visible, actors[hero].attachments[1]), std::tuple(1, 0, head));
+    EXPECT_EQ(std::tuple(actors[head].attached, actors[head].visible, actors[hero].attachments[1]),
+              std::tuple(1, 0, head));
     const int other = AttachActor("models/walker.md", "Bip01 Neck", hero);
     EXPECT_EQ(actors[hero].attachments[1], other);
     EXPECT_EQ(actorCount, 3);

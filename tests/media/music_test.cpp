@@ -33,7 +33,8 @@ TEST_F(MusicTest, PauseResumeAndTheResumedFlag) {
     // The next poll takes the resumed stream whatever track it asks for.
     StopMusic();
     PlayMusic(5);
-    EXPECT_EQ(std::tuple(musicResumed, currentTrack, audio::MusicPlaying(), MusicOpenCount()), std::tuple(0, 3, true, 1));
+    EXPECT_EQ(std::tuple(musicResumed, currentTrack, audio::MusicPlaying(), MusicOpenCount()),
+              std::tuple(0, 3, true, 1));
 }
 
 TEST_F(MusicTest, AMissingTrackSwitchesMusicOffForTheRunOnly) {

@@ -10,9 +10,10 @@ namespace {
 using SoundTest = MediaTest;
 
 TEST_F(SoundTest, VolumeSettingsBecomeAttenuations) {
-    EXPECT_EQ(std::tuple(EffectsAttenuation(100), EffectsAttenuation(1), EffectsAttenuation(0), EffectsAttenuation(-50)),
-              std::tuple(0, -9900, -10000, -10000));
-    EXPECT_EQ(std::tuple(VoiceAttenuation(4), VoiceAttenuation(3), VoiceAttenuation(-100)), std::tuple(0, -500, -10000));
+    for (auto [setting, effects] : {std::pair{100, 0}, {1, -9900}, {0, -10000}, {-50, -10000}})
+        EXPECT_EQ(EffectsAttenuation(setting), effects) << setting;
+    for (auto [setting, voice] : {std::pair{4, 0}, {3, -500}, {-100, -10000}})
+        EXPECT_EQ(VoiceAttenuation(setting), voice) << setting;
 
     Sox("sound/a.wav", "-r 22050 -b 16 -c 1", "synth 1 sine 440");
     LoadSound("sound/a.wav", 3);
@@ -174,7 +175,8 @@ TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
     // Left-handed, y up: looking along +z, +x is on the right.
     const Vec3 eye{0, 0, 0}, target{0, 0, 100};
     AnimationSoundLevelPan({100, 0, 100}, eye, target, level, pan);
-    EXPECT_EQ(std::tuple(level, pan), std::tuple(3152, 2928));  // trunc(-6 * 141.42) + 4000, trunc((1 - cos 45) * 100 * 100)
+    // trunc(-6 * 141.42) + 4000 and trunc((1 - cos 45) * 100 * 100).
+    EXPECT_EQ(std::tuple(level, pan), std::tuple(3152, 2928));
     AnimationSoundLevelPan({-100, 0, 100}, eye, target, level, pan);
     EXPECT_EQ(pan, -2928);
     AnimationSoundLevelPan({0, 0, 500}, eye, target, level, pan);

@@ -14,7 +14,7 @@ TEST_F(WavTest, SoxFilesOfEveryAcceptedLayoutLoad) {
             for (int rate : {22050, 44100}) {
                 const std::string layout = "-r " + std::to_string(rate) + " -b " + std::to_string(bits) + " -c " +
                                            std::to_string(channels);
-                const std::string name = "sound/t" + std::to_string(bits) + std::to_string(channels) + std::to_string(rate) + ".wav";
+                const std::string name = "sound/t" + std::to_string(rate * 100 + bits * 10 + channels) + ".wav";
                 Sox(name, layout, "synth 0.1 sine 440");
                 const auto bytes = ReadBytes(name);
                 WavInfo info;
@@ -22,7 +22,8 @@ TEST_F(WavTest, SoxFilesOfEveryAcceptedLayoutLoad) {
                 EXPECT_EQ(std::tuple(info.channels, info.rate, info.bits, info.dataSize),
                           std::tuple(channels, rate, bits, size_t(rate / 10) * bits / 8 * channels)) << layout;
                 LoadSound(name.c_str(), 5);
-                EXPECT_EQ(std::tuple(soundSlots[5].buffer, audio::GetBufferSize(5)), std::tuple(5, info.dataSize)) << layout;
+                EXPECT_EQ(std::tuple(soundSlots[5].buffer, audio::GetBufferSize(5)), std::tuple(5, info.dataSize))
+                    << layout;
             }
 }
 

@@ -135,7 +135,8 @@ TEST(Math, PlaneAndReflection) {
     Plane plane;
     PlaneFromPoints(plane, p1, p2, p3);
     // Normal follows the winding: (p1 - p2) x (p1 - p3).
-    ExpectNear(Vec3{plane.a, plane.b, plane.c}, glm::normalize(glm::cross(glm::vec3(-1, 0, 0), glm::vec3(0, 0, -1))), 1e-6f);
+    const glm::vec3 normal = glm::normalize(glm::cross(glm::vec3(-1, 0, 0), glm::vec3(0, 0, -1)));
+    ExpectNear(Vec3{plane.a, plane.b, plane.c}, normal, 1e-6f);
     for (const Vec3& p : {p1, p2, p3}) EXPECT_NEAR(plane.a * p.x + plane.b * p.y + plane.c * p.z + plane.d, 0, 1e-6f);
 
     // Mirroring through an unnormalised plane: p - 2 (n.p + d) n with n of unit length.

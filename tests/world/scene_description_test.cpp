@@ -73,10 +73,12 @@ TEST(SceneDescription, CameraRollAndLights) {
     // View and projection against GLM (shared memory layout; roll 0 leaves the look-at).
     const glm::mat4 look = glm::lookAtLH(glm::vec3(0, 100, 500), glm::vec3(0, 100, 0), glm::vec3(0, 1, 0));
     ExpectMatrix(sceneCamera.viewMatrix, look);
-    ExpectMatrix(sceneCamera.projectionMatrix, glm::perspectiveLH_ZO(45 * kDegreesToRadians, 1 / 0.75f, 100.0f, 10000.0f));
+    ExpectMatrix(sceneCamera.projectionMatrix,
+                 glm::perspectiveLH_ZO(45 * kDegreesToRadians, 1 / 0.75f, 100.0f, 10000.0f));
     // A roll turns the view about z: the look-at first, then the roll.
     Parse("CAMERA (0 -500 100) (0 0 100) (60) (0) (30) SCALE (1) AMBIENT (0 0 0) START FIRES POINTLIGHT (0)");
-    ExpectMatrix(sceneCamera.viewMatrix, glm::rotate(glm::mat4(1.0f), -30 * kDegreesToRadians, glm::vec3(0, 0, 1)) * look);
+    ExpectMatrix(sceneCamera.viewMatrix,
+                 glm::rotate(glm::mat4(1.0f), -30 * kDegreesToRadians, glm::vec3(0, 0, 1)) * look);
 }
 
 TEST(SceneDescription, MissingRequiredSectionStopsTheLoad) {
