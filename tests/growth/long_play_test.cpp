@@ -5,6 +5,7 @@
 #include "interaction/game_state.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/engine_counts.h"
+#include "shell/json_writer.h"
 #include "shell/scene_switch.h"
 #include "support/game_harness.h"
 
@@ -16,11 +17,9 @@ constexpr int kRooms[] = {0, 23, 24, 25, 75, 98, 115, 131, 149, 250, 287};
 constexpr int kRoomCount = sizeof kRooms / sizeof kRooms[0];
 
 std::string Describe(const EngineCounts& c) {
-    return "textures " + std::to_string(c.textures) + ", surface textures " + std::to_string(c.surfaceTextures) +
-           ", surfaces " + std::to_string(c.surfaces) + ", sound buffers " + std::to_string(c.soundBuffers) +
-           ", models " + std::to_string(c.models) + ", cached textures " + std::to_string(c.textureCacheEntries) +
-           ", actors " + std::to_string(c.actors) + ", Lua states " + std::to_string(c.luaStates) + ", heap " +
-           std::to_string(c.heapInUse);
+    JsonWriter json;
+    WriteEngineCounts(json, c);
+    return json.Text();
 }
 
 TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
@@ -31,6 +30,8 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
     ASSERT_TRUE(game.Start(demo, 0));
     game.Frames(5);
 
+    // A round through every room with a little play in each, the same in every round:
+    // its script runs, a click and a right click.
     int switches = 0;
     auto round = [&](int number) {
         for (int i = 1; i <= kRoomCount; ++i) {
@@ -40,8 +41,6 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
             ASSERT_TRUE(game.Until([scene] { return currentScene == scene && fadeState == 0; }, 30))
                 << "round " << number << ", scene " << scene;
             ++switches;
-            // A little play in the room, the same in every round: its script runs, a click
-            // and a right click.
             game.Frames(2);
             game.Click(150 + (i * 37) % 500, 150 + (i * 53) % 300);
             game.Frames(2);
@@ -51,17 +50,15 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
     };
 
     // The first rounds fill what is kept for the whole game (the texture cache, fonts,
-    // the allocator's pools); from then on every round ends where the one before did.
+    // the allocator's pools); from then on every round ends where the one before did. The
+    // heap may still take a little while the driver's and allocator's caches fill (a few
+    // hundred bytes a round, fewer each time): its level is taken half-way through.
     round(0);
     round(1);
     const EngineCounts settled = CollectEngineCounts();
     EXPECT_GT(settled.luaStates + settled.models + settled.surfaces, 0) << Describe(settled);
-    // The heap may still take a little while caches of the driver and the allocator fill
-    // (a few hundred bytes a round, fewer each time); its level is taken half-way through.
-    size_t highest = settled.heapInUse;
-    size_t halfWay = 0;
-    int number = 2;
-    while (switches < total) {
+    size_t highest = settled.heapInUse, halfWay = 0;
+    for (int number = 2; switches < total; ++number) {
         round(number);
         if (HasFatalFailure()) return;
         const EngineCounts now = CollectEngineCounts();
@@ -69,12 +66,11 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
             << "after round " << number << ": " << Describe(now) << "\nsettled: " << Describe(settled);
         highest = std::max(highest, now.heapInUse);
         if (halfWay == 0 && switches >= total / 2) halfWay = now.heapInUse;
-        ++number;
     }
-    const EngineCounts last = CollectEngineCounts();
     // A leak of even a hundred bytes a switch would add 50 KiB over the second half of a
-    // thousand switches. Over a hundred the driver's and allocator's caches still fill by a
-    // few KiB: the short run holds the counts and the heap's bound only.
+    // thousand switches; over a hundred the caches still fill by a few KiB, so the short
+    // run holds the counts and the heap's bound only.
+    const EngineCounts last = CollectEngineCounts();
     if (total >= 1000) {
         EXPECT_LT(static_cast<long long>(last.heapInUse) - static_cast<long long>(halfWay), 16 * 1024)
             << "half-way heap " << halfWay << "\nlast: " << Describe(last);

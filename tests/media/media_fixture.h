@@ -1,5 +1,6 @@
 // Shared helpers of the media tests: a scratch game folder made current, fixture
-// files made by sox, oggenc and ffmpeg, and offline rendering of the mixer.
+// files made by sox, oggenc and ffmpeg, and offline rendering of the mixer. Files and
+// packages are written by the world tests' helpers.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "platform/audio_mixer.h"
 #include "shell/config.h"
 #include "support/test_support.h"
+#include "world/world_test_util.h"
 
 namespace tarvex::test {
 
@@ -26,13 +28,6 @@ inline bool Shell(const std::string& command) { return std::system(command.c_str
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const auto parent = std::filesystem::path(path).parent_path();
-    if (!parent.empty()) std::filesystem::create_directories(parent);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Renders `seconds` of the mixer: interleaved stereo samples.
@@ -56,27 +51,6 @@ inline double Frequency(const std::vector<int16_t>& s, int channel) {
     for (size_t f = 1; f < s.size() / 2; ++f)
         if (s[2 * (f - 1) + channel] < 0 && s[2 * f + channel] >= 0) ++crossings;
     return crossings * double(audio::kOutputRate) / (s.size() / 2);
-}
-
-// A u32-count package with 136-byte entries: the resource format, written here
-// independently of its reader.
-inline void WritePackage(const std::string& path, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
-    std::vector<uint8_t> out;
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-    };
-    u32(uint32_t(files.size()));
-    uint32_t offset = 4 + 136 * uint32_t(files.size());
-    for (const auto& [name, bytes] : files) {
-        std::vector<uint8_t> field(128, 0);
-        std::copy(name.begin(), name.end(), field.begin());
-        out.insert(out.end(), field.begin(), field.end());
-        u32(offset);
-        u32(uint32_t(bytes.size()));
-        offset += uint32_t(bytes.size());
-    }
-    for (const auto& f : files) out.insert(out.end(), f.second.begin(), f.second.end());
-    WriteBytes(path, out);
 }
 
 // Each test runs in a fresh game folder with the sound system reset for offline mixing.
@@ -106,6 +80,14 @@ protected:
         const auto parent = std::filesystem::path(path).parent_path();
         if (!parent.empty()) std::filesystem::create_directories(parent);
         ASSERT_TRUE(Shell("sox -n " + format + " " + path + " " + synth)) << path;
+    }
+    // "music/NNN.ogg": a mono 500 Hz tone at half scale, made by sox and oggenc.
+    void MakeTrack(int track, double seconds) {
+        Sox("src/t.wav", "-r 22050 -b 16 -c 1", "synth " + std::to_string(seconds) + " sine 500 vol 0.5");
+        char name[32];
+        std::snprintf(name, sizeof name, "music/%03d.ogg", track);
+        std::filesystem::create_directories("music");
+        ASSERT_TRUE(Shell(std::string("oggenc -Q -o ") + name + " src/t.wav"));
     }
     std::string dir_;
     std::filesystem::path oldDir_;

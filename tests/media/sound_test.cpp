@@ -10,13 +10,10 @@ namespace {
 using SoundTest = MediaTest;
 
 TEST_F(SoundTest, VolumeSettingsBecomeAttenuations) {
-    EXPECT_EQ(EffectsAttenuation(100), 0);
-    EXPECT_EQ(EffectsAttenuation(0), -10000);
-    EXPECT_EQ(EffectsAttenuation(1), -9900);
-    EXPECT_EQ(EffectsAttenuation(-50), -10000);
-    EXPECT_EQ(VoiceAttenuation(4), 0);
-    EXPECT_EQ(VoiceAttenuation(3), -500);
-    EXPECT_EQ(VoiceAttenuation(-100), -10000);
+    for (auto [setting, effects] : {std::pair{100, 0}, {1, -9900}, {0, -10000}, {-50, -10000}})
+        EXPECT_EQ(EffectsAttenuation(setting), effects) << setting;
+    for (auto [setting, voice] : {std::pair{4, 0}, {3, -500}, {-100, -10000}})
+        EXPECT_EQ(VoiceAttenuation(setting), voice) << setting;
 
     Sox("sound/a.wav", "-r 22050 -b 16 -c 1", "synth 1 sine 440");
     LoadSound("sound/a.wav", 3);
@@ -25,19 +22,17 @@ TEST_F(SoundTest, VolumeSettingsBecomeAttenuations) {
     voiceVolume = 3;
     PlaySlot(3, 0, 0, 1);
     PlaySlot(kVoiceSlot, 0, 0, 0);
-    EXPECT_EQ(audio::GetBufferVolume(3), -5000);
-    EXPECT_EQ(audio::GetBufferVolume(kVoiceSlot), -500);
+    auto volumes = [] { return std::tuple(audio::GetBufferVolume(3), audio::GetBufferVolume(kVoiceSlot)); };
+    EXPECT_EQ(volumes(), std::tuple(-5000, -500));
 
     // Muting keeps the volumes to come back to; new settings apply at the restore.
     MuteAllSlots();
-    EXPECT_EQ(audio::GetBufferVolume(3), -10000);
-    EXPECT_EQ(audio::GetBufferVolume(kVoiceSlot), -10000);
+    EXPECT_EQ(volumes(), std::tuple(-10000, -10000));
     config.soundVolume = 80;
     ApplyVolumeSettings();
-    EXPECT_EQ(audio::GetBufferVolume(3), -10000);
+    EXPECT_EQ(volumes(), std::tuple(-10000, -10000));
     RestoreSlotVolumes();
-    EXPECT_EQ(audio::GetBufferVolume(3), -2000);
-    EXPECT_EQ(audio::GetBufferVolume(kVoiceSlot), -500);
+    EXPECT_EQ(volumes(), std::tuple(-2000, -500));
 }
 
 TEST_F(SoundTest, RestartTurnsAPlayingOneShotIntoALoopWherePlayOnlyRewinds) {
@@ -47,17 +42,15 @@ TEST_F(SoundTest, RestartTurnsAPlayingOneShotIntoALoopWherePlayOnlyRewinds) {
     Render(0.2);
     EXPECT_GT(GetSlotPosition(4), 0u);
     PlaySlot(4, 0, 0, 1);
-    EXPECT_EQ(GetSlotPosition(4), 0u);
-    EXPECT_EQ(audio::GetBufferStatus(4), audio::kStatusPlaying);
+    EXPECT_EQ(std::tuple(GetSlotPosition(4), audio::GetBufferStatus(4)), std::tuple(0u, audio::kStatusPlaying));
     Render(0.6);
-    EXPECT_FALSE(IsSlotPlaying(4));  // the one-shot ran out
-    EXPECT_EQ(GetSlotPosition(4), 0u);
+    EXPECT_EQ(std::tuple(IsSlotPlaying(4), GetSlotPosition(4)), std::tuple(false, 0u));  // the one-shot ran out
 
     PlaySlot(4, 0, 0, 0);
     Render(0.2);
     RestartSlot(4, 0, 0, 1);
-    EXPECT_EQ(GetSlotPosition(4), 0u);
-    EXPECT_EQ(audio::GetBufferStatus(4), audio::kStatusPlaying | audio::kStatusLooping);
+    EXPECT_EQ(std::tuple(GetSlotPosition(4), audio::GetBufferStatus(4)),
+              std::tuple(0u, audio::kStatusPlaying | audio::kStatusLooping));
     const auto out = Render(1.3);
     EXPECT_TRUE(IsSlotPlaying(4));
     EXPECT_GT(Rms(out, 0, out.size() / 2 - 4410), 0.3);  // still sounding at the end
@@ -79,8 +72,7 @@ TEST_F(SoundTest, PlayPositionSurvivesASaveAndReload) {
     Render(0.25);
     CaptureSlotPlayback();
     const SoundSlot saved = soundSlots[10];
-    EXPECT_EQ(saved.playing, 1);
-    EXPECT_EQ(saved.position, uint32_t(11025 * 4));
+    EXPECT_EQ(std::tuple(saved.playing, saved.position), std::tuple(1, uint32_t(11025 * 4)));
     ReleaseSlotBuffers();
     EXPECT_FALSE(IsSlotPlaying(10));
     LoadSound(saved.name, 10);
@@ -98,30 +90,24 @@ TEST_F(SoundTest, PlayPositionSurvivesASaveAndReload) {
 TEST_F(SoundTest, PanAndVolumeFollowTheDecibelLawOnTheOutput) {
     Sox("sound/tone.wav", "-r 44100 -b 16 -c 1", "synth 0.5 sine 1000 vol 0.5");
     LoadSound("sound/tone.wav", 0);
-    auto measure = [](int volume, int pan, double& left, double& right) {
+    auto measure = [](int volume, int pan) {
         RestartSlot(0, 0, pan, 1);
         audio::SetBufferVolume(0, volume);
         const auto out = Render(0.2);
-        left = Rms(out, 0);
-        right = Rms(out, 1);
+        return std::pair(Rms(out, 0), Rms(out, 1));
     };
-    double l0, r0, l, r;
-    measure(0, 0, l0, r0);
+    const auto [l0, r0] = measure(0, 0);
     EXPECT_NEAR(l0, 0.5 / std::sqrt(2.0), 0.01);
     EXPECT_NEAR(r0, l0, 1e-4);
-    measure(0, -2000, l, r);  // right side 20 dB down
-    EXPECT_NEAR(l / l0, 1.0, 0.01);
-    EXPECT_NEAR(r / l0, 0.1, 0.005);
-    measure(0, 600, l, r);  // left side 6 dB down
-    EXPECT_NEAR(l / l0, std::pow(10.0, -0.3), 0.01);
-    EXPECT_NEAR(r / l0, 1.0, 0.01);
-    measure(-600, -600, l, r);
-    EXPECT_NEAR(l / l0, std::pow(10.0, -0.3), 0.01);
-    EXPECT_NEAR(r / l0, std::pow(10.0, -0.6), 0.01);
-    measure(0, 10000, l, r);
-    EXPECT_EQ(l, 0.0);
-    measure(-10000, 0, l, r);
-    EXPECT_EQ(l + r, 0.0);
+    // Pan -2000 takes the right side 20 dB down, 600 the left 6 dB; the ends are silent.
+    const double db6 = std::pow(10.0, -0.3);
+    const double cases[][4] = {{0, -2000, 1, 0.1}, {0, 600, db6, 1}, {-600, -600, db6, db6 * db6}, {0, 10000, 0, 1},
+                               {-10000, 0, 0, 0}};
+    for (const auto& c : cases) {
+        const auto [l, r] = measure(static_cast<int>(c[0]), static_cast<int>(c[1]));
+        EXPECT_NEAR(l / l0, c[2], c[2] ? 0.01 : 0) << "volume " << c[0] << ", pan " << c[1];
+        EXPECT_NEAR(r / l0, c[3], c[3] ? 0.01 : 0) << "volume " << c[0] << ", pan " << c[1];
+    }
 }
 
 TEST_F(SoundTest, OtherRatesAndStereoAreResampledInPlace) {
@@ -165,10 +151,9 @@ TEST_F(SoundTest, WithoutADeviceTheClockAdvancesTheMixer) {
 
 TEST_F(SoundTest, MixToolWritesTheRenderedSound) {
     Sox("tone.wav", "-r 22050 -b 16 -c 1", "synth 0.5 sine 1000 vol 0.5");
-    const std::string tool = std::string(TARVEX_BINARY_DIR) + "/tarvex-tool";
-    ASSERT_TRUE(Shell(tool + " mix --out out/mix.wav --seconds 1 --play 3:tone.wav:-600:-10000:1 > mix.json"));
-    const auto json = ReadBytes("mix.json");
-    const std::string text(json.begin(), json.end());
+    int status = -1;
+    const std::string text = ToolOutput("mix --out out/mix.wav --seconds 1 --play 3:tone.wav:-600:-10000:1", status);
+    ASSERT_EQ(status, 0);
     EXPECT_NE(text.find("\"frames\":44100"), std::string::npos) << text;
     const auto wav = ReadBytes("out/mix.wav");
     ASSERT_EQ(wav.size(), 44u + 44100 * 4);
@@ -179,8 +164,10 @@ TEST_F(SoundTest, MixToolWritesTheRenderedSound) {
     int peak = 0;
     for (int16_t s : samples) peak = std::max(peak, std::abs(int(s)));
     EXPECT_NE(text.find("\"peak\":" + std::to_string(peak)), std::string::npos) << text;
-    EXPECT_FALSE(Shell(tool + " mix --out x.wav --seconds 1 --play 64:tone.wav:0:0:0 > /dev/null"));
-    EXPECT_FALSE(Shell(tool + " mix --out x.wav --seconds 1 --play 1:missing.wav:0:0:0 > /dev/null"));
+    for (const char* play : {"64:tone.wav:0:0:0", "1:missing.wav:0:0:0"}) {
+        ToolOutput(std::string("mix --out x.wav --seconds 1 --play ") + play, status);
+        EXPECT_NE(status, 0) << play;
+    }
 }
 
 TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
@@ -188,13 +175,12 @@ TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
     // Left-handed, y up: looking along +z, +x is on the right.
     const Vec3 eye{0, 0, 0}, target{0, 0, 100};
     AnimationSoundLevelPan({100, 0, 100}, eye, target, level, pan);
-    EXPECT_EQ(level, 3152);  // trunc(-6 * 141.42) + 4000
-    EXPECT_EQ(pan, 2928);    // trunc((1 - cos 45) * 100 * 100)
+    // trunc(-6 * 141.42) + 4000 and trunc((1 - cos 45) * 100 * 100).
+    EXPECT_EQ(std::tuple(level, pan), std::tuple(3152, 2928));
     AnimationSoundLevelPan({-100, 0, 100}, eye, target, level, pan);
     EXPECT_EQ(pan, -2928);
     AnimationSoundLevelPan({0, 0, 500}, eye, target, level, pan);
-    EXPECT_EQ(level, 1000);
-    EXPECT_EQ(pan, 0);
+    EXPECT_EQ(std::tuple(level, pan), std::tuple(1000, 0));
     AnimationSoundLevelPan({100, 0, 100}, eye, Vec3{0, 100, 0}, level, pan);  // looking straight up
     EXPECT_EQ(pan, 0);
 
@@ -221,18 +207,15 @@ TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
     // Toggle 0 plays the slot + 1 variant.
     EXPECT_TRUE(IsSlotPlaying(46));
     EXPECT_FALSE(IsSlotPlaying(45) || IsSlotPlaying(47) || IsSlotPlaying(48));
-    EXPECT_EQ(soundSlots[46].level, 3152);
-    EXPECT_EQ(soundSlots[46].pan, 2928);
-    EXPECT_EQ(soundSlots[46].loop, 0);
-    EXPECT_EQ(audio::GetBufferPan(46), 2928);
+    EXPECT_EQ(std::tuple(soundSlots[46].level, soundSlots[46].pan, soundSlots[46].loop, audio::GetBufferPan(46)),
+              std::tuple(3152, 2928, 0, 2928));
 
     // The toggle flips after every second sound.
     PlayAnimationSounds();
     EXPECT_EQ(footstepToggle, 1);
     StopAllSlots();
     PlayAnimationSounds();
-    EXPECT_TRUE(IsSlotPlaying(45));
-    EXPECT_FALSE(IsSlotPlaying(46));
+    EXPECT_EQ(std::tuple(IsSlotPlaying(45), IsSlotPlaying(46)), std::tuple(true, false));
 
     ResetSceneSounds();
     EXPECT_EQ(footstepToggle, 0);

@@ -13,22 +13,6 @@
 namespace tarvex {
 namespace {
 
-// A slot of n surface frames, frame i filled with grey level 10 * (i + 1).
-void FillSlot(AnimSlot& s, int n, bool vanish = false) {
-    s.frames = new void*[n];
-    for (int i = 0; i < n; ++i) {
-        Surface* f = CreateSurface(4, 4, 32);
-        const uint8_t v = static_cast<uint8_t>(10 * (i + 1));
-        FillSurface(*f, PackRgb(32, v, v, v));
-        s.frames[i] = f;
-    }
-    s.frameCount = static_cast<float>(n + (vanish ? 1 : 0));
-    s.vanishAtEnd = vanish;
-    s.loaded = 1;
-    s.mode = 1;
-    s.speed = 1.0f;
-}
-
 class FrameRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,6 +20,15 @@ protected:
         synch = 1.0f;
     }
     void TearDown() override { ResetAnimSlots(); }
+    // A shown slot of `frames` frames played in order.
+    AnimSlot& Slot(int index, float frames, float speed, int endRule = 0) {
+        AnimSlot& s = animSlots[index];
+        s.frameCount = frames;
+        s.mode = 1;
+        s.speed = speed;
+        s.endRule = endRule;
+        return s;
+    }
     std::vector<int> Play(AnimSlot& s, int frames) {
         std::vector<int> seen;
         for (int i = 0; i < frames; ++i) {
@@ -44,15 +37,13 @@ protected:
         }
         return seen;
     }
+    // The red byte of the back buffer at (x, y).
+    static int RedAt(int x, int y) { return ReadBackBufferRgb(false)[(static_cast<size_t>(y) * 800 + x) * 3]; }
 };
 
 TEST_F(FrameRenderTest, EndRulesStopWrapAndPingPong) {
-    AnimSlot& s = animSlots[3];
-    s.frameCount = 4;
-    s.mode = 1;
-    s.speed = 1.0f;
+    AnimSlot& s = Slot(3, 4, 1.0f);
     s.currentFrame = -1.0f;  // so that the first step shows frame 0
-    s.endRule = 0;
     s.endEvent = 7;
     EXPECT_EQ(Play(s, 6), (std::vector<int>{0, 1, 2, 3, 3, 3}));
     EXPECT_EQ(postedEndEvent, 7);
@@ -69,32 +60,18 @@ TEST_F(FrameRenderTest, EndRulesStopWrapAndPingPong) {
     EXPECT_EQ(Play(s, 2), (std::vector<int>{3, 2}));
     // A stopping slot without an event leaves another slot's event alone.
     postedEndEvent = 9;
-    AnimSlot& t = animSlots[4];
-    t.frameCount = 2;
-    t.mode = 1;
-    t.speed = 5.0f;
-    t.endEvent = -1;
-    StepSlot(t);
+    StepSlot(Slot(4, 2, 5.0f));
     EXPECT_EQ(postedEndEvent, 9);
-}
-
-TEST_F(FrameRenderTest, SpeedScalesWithSynch) {
-    AnimSlot& s = animSlots[0];
-    s.frameCount = 100;
-    s.mode = 1;
-    s.speed = 0.5f;
+    // The speed scales with the frame's length.
+    AnimSlot& slow = Slot(0, 100, 0.5f);
     synch = 2.0f;
-    StepSlot(s);
-    EXPECT_FLOAT_EQ(s.currentFrame, 1.0f);
+    StepSlot(slow);
+    EXPECT_FLOAT_EQ(slow.currentFrame, 1.0f);
 }
 
 TEST_F(FrameRenderTest, FlickerPicksFrameZeroAtTheThresholdRateAndSwitchesItsLight) {
     SeedRandom(1234);
-    AnimSlot& s = animSlots[0];
-    s.frameCount = 2;
-    s.mode = 1;
-    s.speed = 1.0f;
-    s.endRule = 1;
+    AnimSlot& s = Slot(0, 2, 1.0f, 1);
     s.flicker = 1;
     s.flickerThreshold = 0.3f;
     s.light = 2;
@@ -103,23 +80,16 @@ TEST_F(FrameRenderTest, FlickerPicksFrameZeroAtTheThresholdRateAndSwitchesItsLig
     const int n = 20000;
     for (int i = 0; i < n; ++i) {
         StepSlot(s);
-        if (s.currentFrame == 0.0f) {
-            ++zero;
-            ASSERT_TRUE(sceneLights[2].enabled);
-        } else {
-            ASSERT_FALSE(sceneLights[2].enabled);
-        }
+        zero += s.currentFrame == 0.0f;
+        ASSERT_EQ(sceneLights[2].enabled, s.currentFrame == 0.0f) << i;
     }
     EXPECT_NEAR(zero / static_cast<double>(n), 0.3, 0.015);
 }
 
 TEST_F(FrameRenderTest, RandomModeJumpsWhenTheAccumulatorFills) {
     SeedRandom(5);
-    AnimSlot& s = animSlots[0];
-    s.frameCount = 10;
+    AnimSlot& s = Slot(0, 10, 0.25f, 1);
     s.mode = 2;
-    s.speed = 0.25f;
-    s.endRule = 1;
     for (int i = 0; i < 3; ++i) StepSlot(s);
     EXPECT_EQ(s.currentFrame, 0.0f);
     StepSlot(s);
@@ -130,26 +100,31 @@ TEST_F(FrameRenderTest, RandomModeJumpsWhenTheAccumulatorFills) {
 
 TEST_F(FrameRenderTest, SurfaceFramesDrawAtTheirPlaceAndVanishAtTheEnd) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    AnimSlot& s = animSlots[5];
-    FillSlot(s, 3, true);  // frameCount 4: three frames and the empty one
+    // Three 4 x 4 frames of grey 10, 20, 30 and the empty one.
+    AnimSlot& s = Slot(5, 4, 1.0f);
+    s.frames = new void*[3];
+    for (int i = 0; i < 3; ++i) {
+        Surface* f = CreateSurface(4, 4, 32);
+        const uint8_t v = static_cast<uint8_t>(10 * (i + 1));
+        FillSurface(*f, PackRgb(32, v, v, v));
+        s.frames[i] = f;
+    }
+    s.vanishAtEnd = 1;
+    s.loaded = 1;
     s.x = 20.7f;
     s.y = 30.2f;
     s.currentFrame = -1.0f;
-    s.endRule = 0;
-    auto grey = [](int x, int y) { return ReadBackBufferRgb(false)[(static_cast<size_t>(y) * 800 + x) * 3]; };
     for (int expected : {10, 20, 30}) {
         ClearBackBuffer(0, 0, 0);
         DrawSlot(5);
-        EXPECT_EQ(grey(20, 30), expected);
-        EXPECT_EQ(grey(23, 33), expected);
-        EXPECT_EQ(grey(24, 30), 0);
-        EXPECT_EQ(grey(19, 30), 0);
+        EXPECT_EQ(std::tuple(RedAt(20, 30), RedAt(23, 33), RedAt(24, 30), RedAt(19, 30)),
+                  std::tuple(expected, expected, 0, 0));
     }
     // Past the last real frame nothing is drawn.
     ClearBackBuffer(0, 0, 0);
     DrawSlot(5);
     EXPECT_EQ(s.currentFrame, 3.0f);
-    EXPECT_EQ(grey(20, 30), 0);
+    EXPECT_EQ(RedAt(20, 30), 0);
     // Hidden slots neither advance nor draw.
     s.mode = 0;
     s.currentFrame = 0;
@@ -160,21 +135,16 @@ TEST_F(FrameRenderTest, SurfaceFramesDrawAtTheirPlaceAndVanishAtTheEnd) {
 TEST_F(FrameRenderTest, TextureFramesBlendOnlyWhenAsked) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     uint8_t rgba[4] = {255, 0, 0, 128};
-    Texture* t = CreateTextureRgba(1, 1, rgba, false, false);
-    AnimSlot& s = animSlots[55];
-    s.frames = new void*[1]{t};
-    s.frameCount = 1;
+    AnimSlot& s = Slot(55, 1, 0);
+    s.frames = new void*[1]{CreateTextureRgba(1, 1, rgba, false, false)};
     s.isTexture = 1;
     s.loaded = 1;
-    s.mode = 1;
-    s.speed = 0;
     s.x = 100;
     s.y = 50;
     ClearBackBuffer(0, 0, 1);
     DrawSlot(55);
     auto px = ReadBackBufferRgb(false);
-    EXPECT_EQ(px[(50 * 800 + 100) * 3], 255);
-    EXPECT_EQ(px[(50 * 800 + 100) * 3 + 2], 0);
+    EXPECT_EQ(std::tuple(px[(50 * 800 + 100) * 3], px[(50 * 800 + 100) * 3 + 2]), std::tuple(uint8_t{255}, uint8_t{0}));
     s.alphaBlend = 1;
     ClearBackBuffer(0, 0, 1);
     DrawSlot(55);
@@ -189,31 +159,27 @@ TEST_F(FrameRenderTest, ShadowDarkeningOnlyWhereTheStencilIsSetAndClearsIt) {
     using namespace device;
     ClearBackBuffer(1, 1, 1);
     ClearStencil(0);
-    // Mark a rectangle in the stencil.
+    // Mark two squares far apart in the stencil: the darkening reaches both, and what lies
+    // between them without a mark stays as it was.
     SetCull(Cull::None);
     SetStencil(true);
     SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
     SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Replace);
     SetBlend(true);
     SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
-    const VertexScreen q[4] = {{10, 10, 0.5f, 0.5f, 0, 0, 0}, {20, 10, 0.5f, 0.5f, 0, 0, 0},
-                               {10, 20, 0.5f, 0.5f, 0, 0, 0}, {20, 20, 0.5f, 0.5f, 0, 0, 0}};
-    DrawScreenQuads(q, 1);
-    // A second mark far from the first: the darkening reaches both, and what lies between
-    // them without a mark stays as it was.
-    const VertexScreen q2[4] = {{700, 500, 0.5f, 0.5f, 0, 0, 0}, {720, 500, 0.5f, 0.5f, 0, 0, 0},
-                                {700, 520, 0.5f, 0.5f, 0, 0, 0}, {720, 520, 0.5f, 0.5f, 0, 0, 0}};
-    DrawScreenQuads(q2, 1);
+    for (float x : {10.0f, 700.0f}) {
+        const float y = x == 10.0f ? 10.0f : 500.0f;
+        const VertexScreen q[4] = {{x, y, 0.5f, 0.5f, 0, 0, 0}, {x + 10, y, 0.5f, 0.5f, 0, 0, 0},
+                                   {x, y + 10, 0.5f, 0.5f, 0, 0, 0}, {x + 10, y + 10, 0.5f, 0.5f, 0, 0, 0}};
+        DrawScreenQuads(q, 1);
+    }
     ResetRenderStates();
     shadowColour = 0x80000000;
     DrawShadowDarkening();
-    auto px = ReadBackBufferRgb(false);
-    EXPECT_NEAR(px[(15 * 800 + 15) * 3], 127, 1);
-    EXPECT_NEAR(px[(510 * 800 + 710) * 3], 127, 1);
-    EXPECT_EQ(px[(15 * 800 + 25) * 3], 255);
-    EXPECT_EQ(px[(300 * 800 + 400) * 3], 255);
-    EXPECT_EQ(ReadStencil(15, 15), 0);
-    EXPECT_EQ(ReadStencil(710, 510), 0);
+    EXPECT_NEAR(RedAt(15, 15), 127, 1);
+    EXPECT_NEAR(RedAt(705, 505), 127, 1);
+    EXPECT_EQ(std::tuple(RedAt(25, 15), RedAt(400, 300)), std::tuple(255, 255));
+    EXPECT_EQ(std::tuple(ReadStencil(15, 15), ReadStencil(705, 505)), std::tuple(0, 0));
 }
 
 }  // namespace

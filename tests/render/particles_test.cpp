@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "model/model_file.h"
+#include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
 #include "render/particles.h"
@@ -137,25 +139,12 @@ TEST_F(ParticlesTest, MotionFollowsVelocityAndAcceleration) {
     EXPECT_FLOAT_EQ(sys.read<float>(p + 4), 1.0f);
 }
 
-TEST(ParticleBlend, ModesMapToTheirFactors) {
+TEST(ParticleBlend, ThirteenModes) {
     int s, d;
     bool diffuseAlpha;
-    ASSERT_TRUE(ParticleBlendFactors(2, s, d, diffuseAlpha));
-    EXPECT_EQ(s, static_cast<int>(device::BlendFactor::SourceAlpha));
-    EXPECT_EQ(d, static_cast<int>(device::BlendFactor::InverseSourceAlpha));
-    ASSERT_TRUE(ParticleBlendFactors(7, s, d, diffuseAlpha));
-    EXPECT_TRUE(diffuseAlpha);
+    EXPECT_TRUE(ParticleBlendFactors(12, s, d, diffuseAlpha));
     EXPECT_FALSE(ParticleBlendFactors(13, s, d, diffuseAlpha));
 }
-
-}  // namespace
-}  // namespace tarvex
-
-#include "model/model_file.h"
-#include "platform/display.h"
-
-namespace tarvex {
-namespace {
 
 TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
@@ -164,6 +153,8 @@ TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
     // An identity camera: particle space is the screen's normalised space.
     MatIdentity(sceneCamera.viewMatrix);
     MatIdentity(sceneCamera.projectionMatrix);
+    // Grey of alpha 0x80, drawn added (blend mode 0).
+    sys.at<uint32_t>(4, 0x80808080).at<uint32_t>(8, 0x80808080);
     sys.at<float>(24, 0.0f).at<float>(28, 0.0f).at<float>(32, 0.5f).at<float>(60, 0.1f).at<uint8_t>(20, 0);
     SpawnParticle(0);
     MoveParticles();
@@ -172,12 +163,18 @@ TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
     DrawParticles();
     auto rgb = ReadBackBufferRgb(false);
     auto at = [&](int x, int y) { return rgb[(static_cast<size_t>(y) * 800 + x) * 3]; };
-    EXPECT_EQ(at(400, 300), 0x80);
-    EXPECT_EQ(at(400 + 35, 300), 0x80);  // 0.1 of the half-width 400 is 40 pixels
-    EXPECT_EQ(at(400 + 45, 300), 0);
-    EXPECT_EQ(at(400 + 30, 300 - 25), 0x80);  // both triangles of the quad show
-    EXPECT_EQ(at(400 - 30, 300 + 25), 0x80);
+    // 0.1 of the half-width 400 is 40 pixels; both triangles of the quad show.
+    EXPECT_EQ(std::tuple(at(400, 300), at(435, 300), at(445, 300), at(430, 275), at(370, 325)),
+              std::tuple(0x80, 0x80, 0, 0x80, 0x80));
     EXPECT_EQ(sys.read<uint32_t>(324), 0u);  // the live flag is cleared by drawing
+    // Mode 2 weighs by the texture's alpha (255), mode 7 by one minus the colour's (0x80).
+    for (auto [mode, red] : {std::pair{2, 0x80}, {7, 0x40}}) {
+        sys.at<uint8_t>(20, static_cast<uint8_t>(mode));
+        MoveParticles();
+        ClearBackBuffer(0, 0, 0);
+        DrawParticles();
+        EXPECT_NEAR(ReadBackBufferRgb(false)[(300 * 800 + 400) * 3], red, 1) << "mode " << mode;
+    }
     ReleaseTexture(textureCache[0].handle);
 }
 

@@ -1,36 +1,15 @@
 // The text and structure commands of tarvex-tool, run as a modder runs them, on files
 // written here byte by byte.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "support/test_support.h"
+#include "world/world_test_util.h"
 
 namespace tarvex {
 namespace {
-
-const std::string kTool = std::string(TARVEX_BINARY_DIR) + "/tarvex-tool";
-
-std::string RunTool(const std::string& arguments, int& status) {
-    std::string out;
-    status = -1;
-    FILE* pipe = popen((kTool + " " + arguments + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    status = WEXITSTATUS(pclose(pipe));
-    return out;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A table as the game ships it: UTF-16 LE after a byte-order mark, lines ending in CR LF
 // (the last one left open when asked).
@@ -49,21 +28,18 @@ std::string Utf16Table(std::initializer_list<std::u16string> lines, bool closeLa
 
 class TextTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(std::filesystem::exists(kTool)) << kTool << " is not built";
-        dir = test::TempDir("tools_text");
-    }
+    void SetUp() override { dir = test::TempDir("tools_text"); }
     // The tool's answer for a command that must succeed.
     std::string Answer(const std::string& arguments) {
         int status = -1;
-        std::string out = RunTool(arguments, status);
+        std::string out = test::ToolOutput(arguments, status);
         EXPECT_EQ(status, 0) << arguments << ": " << out;
         return out;
     }
     // A command that must be refused with an error object.
     void ExpectRefused(const std::string& arguments) {
         int status = -1;
-        std::string out = RunTool(arguments, status);
+        std::string out = test::ToolOutput(arguments, status);
         EXPECT_EQ(status, 1) << arguments;
         EXPECT_EQ(out.rfind("{\"error\":", 0), 0u) << arguments << ": " << out;
     }
@@ -71,64 +47,51 @@ protected:
 };
 
 TEST_F(TextTool, LinesAsTheEngineFindsThem) {
-    WriteBytes(dir + "/dialog.txt",
-               Utf16Table({u"100 Привет, сосед!",
-                           u"101\tчерез табуляцию",
-                           u"100 the second line with an id is never shown",
-                           u"   -7 leading blanks and a sign",
-                           u"102",
-                           u"103  two spaces, one of them the separator",
-                           u"104x: no separator",
-                           u"105 \"quoted\" back\\slash \U0001D11E",
-                           u"106 a lone \xD800 surrogate",
-                           u"no id on this line",
-                           u"107 the last line, left open"},
-                          false));
-    const std::string file = "text " + dir + "/dialog.txt ";
-    EXPECT_EQ(Answer(file + "100"), "{\"id\":100,\"text\":\"Привет, сосед!\"}\n");
-    // Outside the responses table a tab is part of the text.
-    EXPECT_EQ(Answer(file + "101"), "{\"id\":101,\"text\":\"\\tчерез табуляцию\"}\n");
-    EXPECT_EQ(Answer(file + "-7"), "{\"id\":-7,\"text\":\"leading blanks and a sign\"}\n");
-    EXPECT_EQ(Answer(file + "102"), "{\"id\":102,\"text\":\"\"}\n");
-    EXPECT_EQ(Answer(file + "103"), "{\"id\":103,\"text\":\" two spaces, one of them the separator\"}\n");
-    EXPECT_EQ(Answer(file + "104"), "{\"id\":104,\"text\":\"x: no separator\"}\n");
-    EXPECT_EQ(Answer(file + "105"), "{\"id\":105,\"text\":\"\\\"quoted\\\" back\\\\slash \xF0\x9D\x84\x9E\"}\n");
-    EXPECT_EQ(Answer(file + "106"), "{\"id\":106,\"text\":\"a lone \xEF\xBF\xBD surrogate\"}\n");
-    EXPECT_EQ(Answer(file + "107"), "{\"id\":107,\"text\":\"the last line, left open\"}\n");
-    EXPECT_EQ(Answer(file + "+107"), "{\"id\":107,\"text\":\"the last line, left open\"}\n");
-    EXPECT_EQ(Answer(file + "108"), "{\"id\":108,\"text\":null}\n");
-    EXPECT_EQ(Answer(file + "0"), "{\"id\":0,\"text\":null}\n");
+    test::WriteText(dir + "/dialog.txt",
+                    Utf16Table({u"100 Привет, сосед!", u"101\tчерез табуляцию",
+                                u"100 the second line with an id is never shown", u"   -7 leading blanks and a sign",
+                                u"102", u"103  two spaces, one of them the separator", u"104x: no separator",
+                                u"105 \"quoted\" back\\slash \U0001D11E", u"106 a lone \xD800 surrogate",
+                                u"no id on this line", u"107 the last line, left open"},
+                               false));
+    // Outside the responses table a tab is part of the text; the first line of an id wins.
+    const std::pair<const char*, std::string> lines[] = {
+        {"100", "100,\"text\":\"Привет, сосед!\""},
+        {"101", "101,\"text\":\"\\tчерез табуляцию\""},
+        {"-7", "-7,\"text\":\"leading blanks and a sign\""},
+        {"102", "102,\"text\":\"\""},
+        {"103", "103,\"text\":\" two spaces, one of them the separator\""},
+        {"104", "104,\"text\":\"x: no separator\""},
+        {"105", "105,\"text\":\"\\\"quoted\\\" back\\\\slash \xF0\x9D\x84\x9E\""},
+        {"106", "106,\"text\":\"a lone \xEF\xBF\xBD surrogate\""},
+        {"107", "107,\"text\":\"the last line, left open\""},
+        {"+107", "107,\"text\":\"the last line, left open\""},
+        {"108", "108,\"text\":null"},
+        {"0", "0,\"text\":null"},
+    };
+    for (const auto& [id, answer] : lines)
+        EXPECT_EQ(Answer("text " + dir + "/dialog.txt " + id), "{\"id\":" + answer + "}\n") << id;
 }
 
 TEST_F(TextTool, TabSeparatesOnlyInTheResponsesTable) {
     const std::string table = Utf16Table({u"1500\tКнопка вызова лифта.", u"1501 Нажимаю."});
-    std::filesystem::create_directories(dir + "/texts");
-    WriteBytes(dir + "/texts/OtBoy.TXT", table);
-    WriteBytes(dir + "/texts/dialog.txt", table);
-    WriteBytes(dir + "/texts/otboy.txt.bak", table);
+    // The responses table in any letter case; other names, and folder names, do not count.
+    for (const char* name : {"texts/OtBoy.TXT", "texts/dialog.txt", "texts/otboy.txt.bak", "otboy.txt/dialog.txt"})
+        test::WriteText(dir + "/" + name, table);
     EXPECT_EQ(Answer("text " + dir + "/texts/OtBoy.TXT 1500"), "{\"id\":1500,\"text\":\"Кнопка вызова лифта.\"}\n");
     EXPECT_EQ(Answer("text " + dir + "/texts/OtBoy.TXT 1501"), "{\"id\":1501,\"text\":\"Нажимаю.\"}\n");
-    EXPECT_EQ(Answer("text " + dir + "/texts/dialog.txt 1500"), "{\"id\":1500,\"text\":\"\\tКнопка вызова лифта.\"}\n");
-    EXPECT_EQ(Answer("text " + dir + "/texts/otboy.txt.bak 1500"),
-              "{\"id\":1500,\"text\":\"\\tКнопка вызова лифта.\"}\n");
-    // The folder's name does not count, only the file's.
-    std::filesystem::create_directories(dir + "/otboy.txt");
-    WriteBytes(dir + "/otboy.txt/dialog.txt", table);
-    EXPECT_EQ(Answer("text " + dir + "/otboy.txt/dialog.txt 1500"),
-              "{\"id\":1500,\"text\":\"\\tКнопка вызова лифта.\"}\n");
+    for (const char* name : {"texts/dialog.txt", "texts/otboy.txt.bak", "otboy.txt/dialog.txt"})
+        EXPECT_EQ(Answer("text " + dir + "/" + name + " 1500"), "{\"id\":1500,\"text\":\"\\tКнопка вызова лифта.\"}\n");
 }
 
 TEST_F(TextTool, TextRefusals) {
-    WriteBytes(dir + "/dialog.txt", Utf16Table({u"1 one"}));
-    ExpectRefused("text " + dir + "/missing.txt 1");
-    ExpectRefused("text " + dir + " 1");  // a folder opens but cannot be read
-    ExpectRefused("text " + dir + "/dialog.txt 1x");
-    ExpectRefused("text " + dir + "/dialog.txt one");
-    ExpectRefused("text " + dir + "/dialog.txt 99999999999");
-    ExpectRefused("text " + dir + "/dialog.txt ''");
-    ExpectRefused("text " + dir + "/dialog.txt");
+    test::WriteText(dir + "/dialog.txt", Utf16Table({u"1 one"}));
+    // Missing, a folder (it opens but cannot be read), ids that are not numbers or too large.
+    for (const char* arguments : {"/missing.txt 1", " 1", "/dialog.txt 1x", "/dialog.txt one",
+                                  "/dialog.txt 99999999999", "/dialog.txt ''", "/dialog.txt"})
+        ExpectRefused("text " + dir + arguments);
     // An empty file is a table without lines.
-    WriteBytes(dir + "/empty.txt", "");
+    test::WriteText(dir + "/empty.txt", "");
     EXPECT_EQ(Answer("text " + dir + "/empty.txt 1"), "{\"id\":1,\"text\":null}\n");
 }
 
@@ -164,7 +127,7 @@ TEST_F(TextTool, StructureSectionsAsTheEngineUsesThem) {
         "TOOL 5\r\nLOOK 77\r\n"  // the first section of a tool counts
         "TOOL 7\r\nCURSOR -1\r\nOTBOY 3\r\nCLICK 1\r\nCLICKTOOLBAR 2\r\nDIAL 4\r\nCLICK 5\r\nTOOL 8\r\n"
         "TOOL 1023\r\nLOOKT 5";  // the last line left open
-    WriteBytes(dir + "/structure.txt", structure);
+    test::WriteText(dir + "/structure.txt", structure);
     const std::string expected =
         "{\"tools\":[" +
         ToolJson(5,
@@ -189,10 +152,10 @@ TEST_F(TextTool, StructureSectionsAsTheEngineUsesThem) {
 TEST_F(TextTool, StructureRefusalsAndEmptyFiles) {
     ExpectRefused("structure " + dir + "/missing.txt");
     ExpectRefused("structure");
-    WriteBytes(dir + "/empty.txt", "");
+    test::WriteText(dir + "/empty.txt", "");
     EXPECT_EQ(Answer("structure " + dir + "/empty.txt"), "{\"tools\":[]}\n");
     // Keywords in UTF-16 are not the engine's: no sections.
-    WriteBytes(dir + "/wide.txt", Utf16Table({u"TOOL 5", u"LOOK 1"}));
+    test::WriteText(dir + "/wide.txt", Utf16Table({u"TOOL 5", u"LOOK 1"}));
     EXPECT_EQ(Answer("structure " + dir + "/wide.txt"), "{\"tools\":[]}\n");
 }
 

@@ -22,11 +22,10 @@ void ExpectNear(const Mat4& a, const glm::mat4& b, float tolerance) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], g[i], tolerance) << "element " << i;
 }
 
-Mat4 RandomMatrix(std::mt19937& rng) {
-    std::uniform_real_distribution<float> d(-3.0f, 3.0f);
-    Mat4 m;
-    for (float& v : m.m) v = d(rng);
-    return m;
+void ExpectNear(const Vec3& a, const glm::vec3& b, float tolerance) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
 }
 
 TEST(Math, BuildersShareGlmMemory) {
@@ -46,102 +45,83 @@ TEST(Math, BuildersShareGlmMemory) {
     // Aspect height / width as the scenes use it: GLM takes width / height.
     MatPerspectiveFov(m, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
     ExpectNear(m, glm::perspectiveLH_ZO(45.0f * kDegreesToRadians, 1.0f / 0.75f, 100.0f, 10000.0f), 1e-5f);
-    const Vec3 eye{10, 200, -300}, at{-40, 50, 80};
-    MatLookAt(m, eye, at, Vec3{0, 1, 0});
+    MatLookAt(m, Vec3{10, 200, -300}, Vec3{-40, 50, 80}, Vec3{0, 1, 0});
     ExpectNear(m, glm::lookAtLH(glm::vec3(10, 200, -300), glm::vec3(-40, 50, 80), glm::vec3(0, 1, 0)), 1e-4f);
 }
 
 TEST(Math, ProductsInversesAndTransformsMatchGlm) {
     std::mt19937 rng(7);
+    std::uniform_real_distribution<float> d(-3.0f, 3.0f);
     for (int round = 0; round < 50; ++round) {
-        const Mat4 a = RandomMatrix(rng), b = RandomMatrix(rng);
-        Mat4 ab;
+        Mat4 a, b;
+        for (float& v : a.m) v = d(rng);
+        for (float& v : b.m) v = d(rng);
+        Mat4 ab, intoA = a, intoB = b;
         MatMultiply(ab, a, b);
         ExpectNear(ab, ToGlm(b) * ToGlm(a), 1e-4f);
         // The output may be either input.
-        Mat4 intoA = a, intoB = b;
         MatMultiply(intoA, intoA, b);
         MatMultiply(intoB, a, intoB);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(intoA[i], ab[i]);
-            EXPECT_EQ(intoB[i], ab[i]);
-        }
+        EXPECT_EQ(0, std::memcmp(intoA.m, ab.m, sizeof ab.m));
+        EXPECT_EQ(0, std::memcmp(intoB.m, ab.m, sizeof ab.m));
 
-        Mat4 inv;
+        Mat4 inv, product;
         float det = 0;
         MatInverse(inv, &det, a);
         EXPECT_NEAR(det, glm::determinant(ToGlm(a)), 1e-3f * std::max(1.0f, std::fabs(det)));
         if (std::fabs(det) > 0.5f) {
             ExpectNear(inv, glm::inverse(ToGlm(a)), 2e-3f);
-            Mat4 product;
             MatMultiply(product, a, inv);
-            Mat4 identity;
-            MatIdentity(identity);
-            for (int i = 0; i < 16; ++i) EXPECT_NEAR(product[i], identity[i], 1e-3f);
+            ExpectNear(product, glm::mat4(1.0f), 1e-3f);
         }
 
         const Vec3 p{1.5f, -0.5f, 2.0f};
         const glm::vec4 g = ToGlm(a) * glm::vec4(1.5f, -0.5f, 2.0f, 1.0f);
+        const glm::vec4 n = ToGlm(a) * glm::vec4(1.5f, -0.5f, 2.0f, 0.0f);
         Vec3 point, coord, normal;
         Vec3TransformPoint(point, p, a);
-        EXPECT_NEAR(point.x, g.x, 1e-4f);
-        EXPECT_NEAR(point.y, g.y, 1e-4f);
-        EXPECT_NEAR(point.z, g.z, 1e-4f);
-        Vec3TransformCoord(coord, p, a);
-        if (std::fabs(g.w) > 0.1f) {
-            EXPECT_NEAR(coord.x, g.x / g.w, 1e-3f);
-            EXPECT_NEAR(coord.z, g.z / g.w, 1e-3f);
-        }
-        const glm::vec4 n = ToGlm(a) * glm::vec4(1.5f, -0.5f, 2.0f, 0.0f);
+        ExpectNear(point, glm::vec3(g), 1e-4f);
         Vec3TransformNormal(normal, p, a);
-        EXPECT_NEAR(normal.y, n.y, 1e-4f);
+        ExpectNear(normal, glm::vec3(n), 1e-4f);
+        Vec3TransformCoord(coord, p, a);
+        if (std::fabs(g.w) > 0.1f) ExpectNear(coord, glm::vec3(g) / g.w, 1e-3f);
     }
 }
 
-TEST(Math, SingularInverseLeavesOutputAndReportsZero) {
-    Mat4 singular;
+TEST(Math, EdgeCasesOfInverseDivisionAndNormalising) {
+    // A singular matrix reports zero and leaves the output alone.
+    Mat4 singular, out;
     MatScaling(singular, 1.0f, 0.0f, 1.0f);
-    Mat4 out;
     MatTranslation(out, 4, 5, 6);
     const Mat4 before = out;
     float det = 99.0f;
     MatInverse(out, &det, singular);
     EXPECT_EQ(det, 0.0f);
     EXPECT_EQ(0, std::memcmp(out.m, before.m, sizeof out.m));
-}
 
-TEST(Math, TransformCoordDividesOnlyWhenWIsNotOne) {
+    // A w within tolerance of 1 is not divided by.
     Mat4 m;
     MatTranslation(m, 1, 2, 3);
-    m[15] = 1.000005f;  // within tolerance of 1: no division
-    Vec3 out;
-    Vec3TransformCoord(out, Vec3{1, 1, 1}, m);
-    EXPECT_EQ(out.x, 2.0f);
-    EXPECT_EQ(out.z, 4.0f);
+    m[15] = 1.000005f;
+    Vec3 v;
+    Vec3TransformCoord(v, Vec3{1, 1, 1}, m);
+    EXPECT_EQ(v.x, 2.0f);
     m[15] = 2.0f;
-    Vec3TransformCoord(out, Vec3{1, 1, 1}, m);
-    EXPECT_FLOAT_EQ(out.x, 1.0f);
-    EXPECT_FLOAT_EQ(out.z, 2.0f);
-}
+    Vec3TransformCoord(v, Vec3{1, 1, 1}, m);
+    ExpectNear(v, glm::vec3(1.0f, 1.5f, 2.0f), 1e-6f);
 
-TEST(Math, NormaliseToleranceAndZero) {
-    Vec3 out{5, 5, 5};
-    Vec3Normalize(out, Vec3{0, 0, 0});
-    EXPECT_EQ(out.x, 0.0f);
-    EXPECT_EQ(out.y, 0.0f);
-    EXPECT_EQ(out.z, 0.0f);
-    const Vec3 almost{1.000004f, 0, 0};
-    Vec3Normalize(out, almost);
-    EXPECT_EQ(out.x, 1.000004f);  // unchanged
-    Vec3Normalize(out, Vec3{1.0001f, 0, 0});
-    EXPECT_FLOAT_EQ(out.x, 1.0f);
-    Vec3 v{3, 4, 12};
+    // A zero vector normalises to zero; a length within tolerance of 1 is kept as it is.
+    v = {5, 5, 5};
+    Vec3Normalize(v, Vec3{0, 0, 0});
+    ExpectNear(v, glm::vec3(0.0f), 0);
+    Vec3Normalize(v, Vec3{1.000004f, 0, 0});
+    EXPECT_EQ(v.x, 1.000004f);
+    Vec3Normalize(v, Vec3{1.0001f, 0, 0});
+    EXPECT_FLOAT_EQ(v.x, 1.0f);
+    v = {3, 4, 12};
     Vec3Normalize(v, v);
-    const glm::vec3 g = glm::normalize(glm::vec3(3, 4, 12));
-    EXPECT_NEAR(v.x, g.x, 1e-6f);
-    EXPECT_NEAR(v.z, g.z, 1e-6f);
+    ExpectNear(v, glm::normalize(glm::vec3(3, 4, 12)), 1e-6f);
     EXPECT_NEAR(Vec3Length(Vec3{3, 4, 12}), 13.0f, 1e-6f);
-
     Plane p;
     PlaneNormalize(p, Plane{0, 0, 0, 5});
     EXPECT_EQ(p.d, 0.0f);
@@ -155,25 +135,18 @@ TEST(Math, PlaneAndReflection) {
     Plane plane;
     PlaneFromPoints(plane, p1, p2, p3);
     // Normal follows the winding: (p1 - p2) x (p1 - p3).
-    const glm::vec3 n = glm::normalize(glm::cross(glm::vec3(-1, 0, 0), glm::vec3(0, 0, -1)));
-    EXPECT_FLOAT_EQ(plane.a, n.x);
-    EXPECT_FLOAT_EQ(plane.b, n.y);
-    EXPECT_FLOAT_EQ(plane.c, n.z);
+    const glm::vec3 normal = glm::normalize(glm::cross(glm::vec3(-1, 0, 0), glm::vec3(0, 0, -1)));
+    ExpectNear(Vec3{plane.a, plane.b, plane.c}, normal, 1e-6f);
     for (const Vec3& p : {p1, p2, p3}) EXPECT_NEAR(plane.a * p.x + plane.b * p.y + plane.c * p.z + plane.d, 0, 1e-6f);
 
     // Mirroring through an unnormalised plane: p - 2 (n.p + d) n with n of unit length.
     Mat4 r;
-    const Plane tilted{1, 2, -2, 6};
-    MatReflect(r, tilted);
+    MatReflect(r, Plane{1, 2, -2, 6});
     const glm::vec3 un = glm::vec3(1, 2, -2) / 3.0f;
-    const float ud = 2.0f;
     for (const glm::vec3& q : {glm::vec3(1, 1, 1), glm::vec3(-5, 2, 8)}) {
-        const glm::vec3 expected = q - 2.0f * (glm::dot(un, q) + ud) * un;
         Vec3 out;
         Vec3TransformCoord(out, Vec3{q.x, q.y, q.z}, r);
-        EXPECT_NEAR(out.x, expected.x, 1e-5f);
-        EXPECT_NEAR(out.y, expected.y, 1e-5f);
-        EXPECT_NEAR(out.z, expected.z, 1e-5f);
+        ExpectNear(out, q - 2.0f * (glm::dot(un, q) + 2.0f) * un, 1e-5f);
     }
 }
 

@@ -2,8 +2,8 @@
 // no code with the engine's reader.
 #pragma once
 #include <array>
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,25 +45,27 @@ struct ModelSpec {
     uint8_t alphaTest = 0;
 };
 
+// Little-endian values and fixed-size text fields, as the files hold them.
 class Bytes {
 public:
     std::vector<uint8_t> data;
     void U8(uint8_t v) { data.push_back(v); }
-    void U16(uint16_t v) {
-        U8(v & 0xFF);
-        U8(v >> 8);
-    }
-    void U32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) U8((v >> (8 * i)) & 0xFF);
-    }
-    void F32(float f) {
-        uint32_t v;
-        std::memcpy(&v, &f, 4);
-        U32(v);
-    }
+    void U16(uint16_t v) { Le(v, 2); }
+    void U32(uint32_t v) { Le(v, 4); }
+    void F32(float f) { Le(std::bit_cast<uint32_t>(f), 4); }
     void Zeros(size_t n) { data.insert(data.end(), n, 0); }
+    template <typename Rows>
+    void Floats(const Rows& rows) {
+        for (const auto& row : rows)
+            for (float f : row) F32(f);
+    }
     void Text(const std::string& s, size_t field) {
         for (size_t i = 0; i < field; ++i) U8(i < s.size() ? static_cast<uint8_t>(s[i]) : 0);
+    }
+
+private:
+    void Le(uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) U8(static_cast<uint8_t>(v >> (8 * i)));
     }
 };
 
@@ -73,33 +75,22 @@ inline std::vector<uint8_t> WriteModel(const ModelSpec& s) {
         b.U32(s.version);
         b.Text("(c)Vexo 2001 ", 16);
     }
-    b.U32(static_cast<uint32_t>(s.points.size()));
-    b.U32(static_cast<uint32_t>(s.triangles.size()));
-    b.U32(static_cast<uint32_t>(s.uvs.size()));
-    b.U32(0);
-    b.U32(static_cast<uint32_t>(s.bones.size()));
-    b.U32(static_cast<uint32_t>(s.blends.size()));
-    b.U32(s.frameCount);
-    b.U32(static_cast<uint32_t>(s.poses.size()));
+    for (size_t count : {s.points.size(), s.triangles.size(), s.uvs.size(), size_t{0}, s.bones.size(),
+                         s.blends.size(), size_t{s.frameCount}, s.poses.size()})
+        b.U32(static_cast<uint32_t>(count));
     b.Zeros(48);
-    for (auto& p : s.points)
-        for (float f : p) b.F32(f);
-    for (auto& n : s.normals)
-        for (float f : n) b.F32(f);
+    b.Floats(s.points);
+    b.Floats(s.normals);
     for (auto& t : s.triangles)
         for (uint16_t i : t) b.U16(i);
-    for (auto& uv : s.uvs) {
-        b.F32(uv[0]);
-        b.F32(uv[1]);
-    }
+    b.Floats(s.uvs);
     for (size_t p = 0; p < s.points.size(); ++p) {
         const std::vector<uint16_t> none;
         const auto& list = p < s.pointVertices.size() ? s.pointVertices[p] : none;
         b.U8(static_cast<uint8_t>(list.size()));
         for (uint16_t v : list) b.U16(v);
     }
-    for (auto& pose : s.poses)
-        for (float f : pose) b.F32(f);
+    b.Floats(s.poses);
     for (auto& bone : s.bones) {
         b.Text(bone.name, 64);
         b.Zeros(48);
@@ -133,10 +124,7 @@ inline std::vector<uint8_t> WriteModel(const ModelSpec& s) {
             b.Zeros(44);
             continue;
         }
-        b.F32(it->second.first);
-        b.F32(it->second.last);
-        b.F32(it->second.loopTo);
-        b.F32(it->second.speed);
+        for (float f : {it->second.first, it->second.last, it->second.loopTo, it->second.speed}) b.F32(f);
         b.U32(it->second.next);
         b.U8(1);
         b.Zeros(23);

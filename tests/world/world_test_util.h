@@ -1,9 +1,12 @@
-// Helpers of the world tests: a game folder to work in, small file writers.
+// Helpers of the world tests: a game folder to work in, small file writers, the tool.
 #pragma once
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -65,6 +68,45 @@ inline void WritePackage(const std::string& file,
     WriteFile(file, out);
 }
 
+// A floor-depth file whose 600 rows all point at one row of seven coded channels; one
+// channel given stands for all seven.
+inline std::vector<uint8_t> SingleRowFloorFile(const std::vector<std::vector<uint8_t>>& channels) {
+    std::vector<uint8_t> file;
+    for (int y = 0; y < 600; ++y) file.insert(file.end(), {0, 0, 0x0C, 0x44});  // 2400 + 740, big-endian
+    for (int c = 0; c < 7; ++c) {
+        const auto& channel = channels[channels.size() == 1 ? 0 : c];
+        file.insert(file.end(), channel.begin(), channel.end());
+    }
+    return file;
+}
+
+// Every pixel at `depth`: each channel six runs of 128 and one of 32 (channels 0..2 zero).
+inline std::vector<uint8_t> UniformFloorFile(float depth) {
+    uint32_t bits;
+    std::memcpy(&bits, &depth, 4);
+    std::vector<std::vector<uint8_t>> channels(7);
+    for (int c = 0; c < 7; ++c) {
+        const uint8_t byte = c < 3 ? 0 : static_cast<uint8_t>(bits >> (8 * (6 - c)));
+        channels[c] = {0, 14};
+        for (int i = 0; i < 6; ++i) channels[c].insert(channels[c].end(), {127, byte});
+        channels[c].insert(channels[c].end(), {31, byte});
+    }
+    return SingleRowFloorFile(channels);
+}
+
 inline int Run(const std::string& command) { return std::system(command.c_str()); }
+
+// What tarvex-tool writes on stdout for `arguments`, its exit status in `status`.
+inline std::string ToolOutput(const std::string& arguments, int& status) {
+    std::string out;
+    status = -1;
+    FILE* pipe = popen((std::string(TARVEX_BINARY_DIR) + "/tarvex-tool " + arguments + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    status = WEXITSTATUS(pclose(pipe));
+    return out;
+}
 
 }  // namespace tarvex::test
