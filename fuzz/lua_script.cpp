@@ -75,6 +75,8 @@ const Function kFunctions[] = {
     // The sandbox's own library functions.
     {"string.rep", 3}, {"string.find", 4}, {"string.gsub", 3}, {"string.format", 2}, {"table.move", 4},
     {"math.random", 2}, {"math.randomseed", 1}, {"collectgarbage", 1}, {"setmetatable", 2}, {"print", 2},
+    {"string.gmatch", 2}, {"string.upper", 1}, {"string.byte", 3}, {"string.packsize", 1}, {"table.sort", 2},
+    {"table.insert", 3}, {"table.remove", 2}, {"table.concat", 4}, {"utf8.len", 3},
 };
 const char* const kValues[] = {
     "0", "1", "-1", "2", "3", "4", "8", "10", "12", "16", "17", "29", "35", "39", "63", "64", "127", "128",
@@ -83,7 +85,8 @@ const char* const kValues[] = {
     "1/0", "-1/0", "1.5", "-0.0", "10.0", "math.maxinteger", "math.mininteger", "true", "false", "nil", "{}",
     "{0, 131, 75}", "{1e9}", "'x'", "''", "'models/gorin.md'", "'Bip01 Neck'", "'animgfx/scene000/Door000.Tif'",
     "'sound/scene000/Lift_open.wav'", "'../x'", "'/etc/passwd'", "'a\\\\..\\\\b'", "'c:/x'", "('a'):rep(200)",
-    "'%a+'", "'(.-)%1'", "'[%'", "Game.EXE", "Game.pointerX", "Game.seconds", "HERO", "NONE", "NO_HEADING",
+    "'%a+'", "'(.-)%1'", "'[%'", "('a?'):rep(300)", "setmetatable({}, {__len = function() return 1 << 62 end})",
+    "Game.EXE", "Game.pointerX", "Game.seconds", "HERO", "NONE", "NO_HEADING",
     "CURSOR_USE", "VERB_TAKE", "print", "{__gc = print}", "setmetatable({}, {__index = function() return 1 end})",
 };
 const char* const kFields[] = {

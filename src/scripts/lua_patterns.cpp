@@ -193,7 +193,7 @@ const char* MatchCapture(Matcher& m, const char* s, int l) {
 }
 
 const char* Match(Matcher& m, const char* s, const char* p) {
-    if (m.depth-- == 0) luaL_error(m.L, "pattern too complex");
+    if (m.depth-- <= 0) luaL_error(m.L, "pattern too complex");
     for (;;) {
         Step(m);
         if (p == m.patternEnd) break;
@@ -293,6 +293,13 @@ void Prepare(Matcher& m, lua_State* L, const char* s, size_t ls, const char* p, 
     m.steps = 0;
 }
 
+// Before each attempt at a match: no captures, the whole depth. An attempt that failed
+// with an error ("pattern too complex") left the depth wherever it stopped.
+void Restart(Matcher& m) {
+    m.level = 0;
+    m.depth = kMaxDepth;
+}
+
 // Capture i as a string, or its position (pushed already) when it is a position capture.
 ptrdiff_t GetCapture(Matcher& m, int i, const char* s, const char* e, const char** capture) {
     if (i >= m.level) {
@@ -348,7 +355,8 @@ int FindOrMatch(lua_State* L, bool find) {
         return 1;
     }
     if (find && (lua_toboolean(L, 4) || NoSpecials(p, lp))) {
-        // A plain search: glibc's memmem is linear in the subject.
+        // A plain search: glibc's memmem is linear in the subject, paid for as read.
+        ChargeSandboxBytes(L, ls - init);
         const void* at = lp == 0 ? s + init : memmem(s + init, ls - init, p, lp);
         if (at) {
             const char* found = static_cast<const char*>(at);
@@ -368,7 +376,7 @@ int FindOrMatch(lua_State* L, bool find) {
     }
     Prepare(m, L, s, ls, p, lp);
     do {
-        m.level = 0;
+        Restart(m);
         if (const char* end = Match(m, s1, p)) {
             PayRest(m);
             if (find) {
@@ -397,8 +405,9 @@ struct GmatchState {
 int GmatchNext(lua_State* L) {
     GmatchState* g = static_cast<GmatchState*>(lua_touserdata(L, lua_upvalueindex(3)));
     g->m.L = L;
+    g->m.steps = 0;  // a call that failed left its unpaid steps
     for (const char* src = g->source; src <= g->m.subjectEnd; src++) {
-        g->m.level = 0;
+        Restart(g->m);
         const char* end = Match(g->m, src, g->pattern);
         if (end && end != g->lastMatch) {
             PayRest(g->m);
@@ -503,7 +512,7 @@ int Gsub(lua_State* L) {
     Matcher m;
     Prepare(m, L, src, ls, p, lp);
     while (n < maxReplacements) {
-        m.level = 0;
+        Restart(m);
         const char* e = Match(m, src, p);
         if (e && e != lastMatch) {
             n++;
@@ -522,6 +531,7 @@ int Gsub(lua_State* L) {
     } else {
         luaL_addlstring(&b, src, static_cast<size_t>(m.subjectEnd - src));
         luaL_pushresult(&b);
+        ChargeSandboxBytes(L, lua_rawlen(L, -1));  // the text built
     }
     lua_pushinteger(L, n);
     return 2;

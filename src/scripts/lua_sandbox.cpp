@@ -1,5 +1,6 @@
 #include "scripts/lua_sandbox.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kHookEvery = 100;     // instructions between two count hooks
-constexpr uint32_t kClockEvery = 16;  // count hooks between two readings of the clock
+constexpr int kHookEvery = 100;  // instructions between two count hooks, at most
+// The count hook comes at most every kHookBytes / (bytes the state holds) instructions.
+constexpr size_t kHookBytes = 24u << 20;
+
+void SetHookRate(lua_State* L, Sandbox& box, bool always);
 
 // Everything the state allocates goes through here: past the cap the request is refused
 // and Lua raises its memory error. Shrinking and freeing never fail.
@@ -36,6 +40,8 @@ void* Allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     void* block = std::realloc(ptr, nsize);
     if (!block) return nullptr;
     box.used = box.used - old + nsize;
+    // A large value made by one instruction or library call brings the next hook nearer.
+    if (box.used > box.hookRetune && box.state) SetHookRate(box.state, box, false);
     return block;
 }
 
@@ -71,13 +77,28 @@ const char* TimeMessage(const Sandbox& box) {
     return text;
 }
 
+void CountHook(lua_State* L, lua_Debug* ar);
+
+// One instruction on a string of megabytes (a comparison, a concatenation, a conversion
+// to a number) is work in C that no count sees, some tens of nanoseconds a byte read: the
+// more the state holds, the more often the hook comes (every instruction at 16 MiB), so
+// that the clock stops such a call a fraction of a second past its limit.
+void SetHookRate(lua_State* L, Sandbox& box, bool always) {
+    const int every = static_cast<int>(std::clamp<size_t>(kHookBytes / std::max<size_t>(box.used, 1), 1, kHookEvery));
+    if (every == box.hookEvery && !always) return;
+    box.hookEvery = every;
+    box.hookRetune = kHookBytes / static_cast<size_t>(every);
+    // Setting the hook again also starts its count afresh.
+    lua_sethook(L, CountHook, LUA_MASKCOUNT, every);
+}
+
 void CountHook(lua_State* L, lua_Debug* ar) {
     Sandbox& box = SandboxOf(L);
-    box.left -= kHookEvery;
+    box.left -= box.hookEvery;
     if (lua_getinfo(L, "l", ar)) box.lastLine = ar->currentline;
     if (box.left < 0) RaiseLimit(L, ar, BudgetMessage(box));
-    if (box.limitHit || (++box.hooks % kClockEvery == 0 && Clock::now() > box.deadline))
-        RaiseLimit(L, ar, TimeMessage(box));
+    if (box.limitHit || Clock::now() > box.deadline) RaiseLimit(L, ar, TimeMessage(box));
+    SetHookRate(L, box, false);
 }
 
 // pcall and xpcall that cannot swallow a spent budget: the error goes on up to the engine.
@@ -148,25 +169,88 @@ int CollectGarbage(lua_State* L) {
     return 1;
 }
 
-int Print(lua_State* L) {
-    const int n = lua_gettop(L);
-    luaL_Buffer b;
-    luaL_buffinit(L, &b);
-    for (int i = 1; i <= n; ++i) {
-        if (i > 1) luaL_addchar(&b, '\t');
-        luaL_tolstring(L, i, nullptr);
-        luaL_addvalue(&b);
+void Append(char* line, size_t& length, const char* text, size_t size, bool& cut) {
+    const size_t room = kPrintLineBytes - length;
+    if (size > room) {
+        size = room;
+        cut = true;
     }
-    luaL_pushresult(&b);
+    std::memcpy(line + length, text, size);
+    length += size;
+}
+
+// print writes one line of at most kPrintLineBytes (a longer one is cut and ends in
+// "..."); once a visit has printed kPrintVisitBytes, a notice says so and the rest of the
+// visit's prints are dropped. Every argument is still turned into text, as Lua's print
+// does (a __tostring that fails fails the call).
+int Print(lua_State* L) {
+    Sandbox& box = SandboxOf(L);
+    const int n = lua_gettop(L);
+    char line[kPrintLineBytes + 3];
     size_t length = 0;
-    const char* text = lua_tolstring(L, -1, &length);
-    SandboxPrint(SandboxOf(L), text, length);
+    bool cut = false;
+    for (int i = 1; i <= n; ++i) {
+        size_t size = 0;
+        const char* text = luaL_tolstring(L, i, &size);
+        if (i > 1) Append(line, length, "\t", 1, cut);
+        Append(line, length, text, size, cut);
+        lua_pop(L, 1);
+    }
+    if (box.printStopped) return 0;
+    if (cut) {
+        std::memcpy(line + length, "...", 3);
+        length += 3;
+    }
+    const size_t written = box.file.size() + 2 + length + 1;  // "file: text\n"
+    if (box.printed + written > kPrintVisitBytes) {
+        box.printStopped = true;
+        std::snprintf(line, sizeof line, "print: the output of this visit reached %zu KiB; further prints are dropped",
+                      kPrintVisitBytes >> 10);
+        SandboxPrint(box, line, std::strlen(line));
+        return 0;
+    }
+    box.printed += written;
+    SandboxPrint(box, line, length);
     return 0;
 }
 
 int Blocked(lua_State* L) {
     return luaL_error(L, "blocked function '%s': scene scripts cannot load code or reach files",
                       lua_tostring(L, lua_upvalueindex(1)));
+}
+
+// Library functions whose work grows with their input pay for it before they run (the
+// arguments) or after (the results). A result is at most as large as the memory cap
+// allows, so the work done before it is paid for stays short.
+enum ChargeRule : lua_Integer {
+    kChargeArguments = 1,  // a step an argument, and the bytes of string arguments
+    kChargeFirstBytes = 2, // a step a byte of the first argument: a format, or UTF-8 decoded
+    kChargeResults = 4,    // a step a result, and the bytes of string results
+};
+
+size_t StringBytes(lua_State* L, int from, int to) {
+    size_t bytes = 0;
+    for (int i = from; i <= to; ++i)
+        if (lua_type(L, i) == LUA_TSTRING) bytes += lua_rawlen(L, i);
+    return bytes;
+}
+
+int64_t Steps(uint64_t count) { return count > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(count); }
+
+// The library's function (upvalue 1) under the rule (upvalue 2). An argument error names
+// the function as it stands in the library ("string.upper"): the library table under
+// that name keeps the functions the wrappers call.
+int Charged(lua_State* L) {
+    const lua_Integer rule = lua_tointeger(L, lua_upvalueindex(2));
+    const int n = lua_gettop(L);
+    if ((rule & kChargeFirstBytes) && lua_type(L, 1) == LUA_TSTRING) ChargeSandbox(L, Steps(lua_rawlen(L, 1)));
+    if (rule & kChargeArguments) ChargeSandbox(L, n + Steps(StringBytes(L, 1, n) / kBytesPerStep));
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, n, LUA_MULTRET);
+    const int results = lua_gettop(L);
+    if (rule & kChargeResults) ChargeSandbox(L, results + Steps(StringBytes(L, 1, results) / kBytesPerStep));
+    return results;
 }
 
 // string.rep of nothing loops once per copy without allocating: the memory cap would
@@ -183,6 +267,7 @@ int Rep(lua_State* L) {
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_insert(L, 1);
     lua_call(L, lua_gettop(L) - 1, 1);
+    ChargeSandboxBytes(L, lua_rawlen(L, -1));
     return 1;
 }
 
@@ -190,14 +275,91 @@ int Rep(lua_State* L) {
 int Move(lua_State* L) {
     const lua_Integer first = luaL_checkinteger(L, 2);
     const lua_Integer last = luaL_checkinteger(L, 3);
-    if (last >= first) {
-        const uint64_t count = static_cast<uint64_t>(last) - static_cast<uint64_t>(first) + 1;
-        ChargeSandbox(L, count > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(count));
-    }
+    if (last >= first) ChargeSandbox(L, Steps(static_cast<uint64_t>(last) - static_cast<uint64_t>(first) + 1));
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_insert(L, 1);
     lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
     return lua_gettop(L);
+}
+
+// The elements from `from` up to (not including) `to`, as a count of steps.
+int64_t Between(lua_Integer from, lua_Integer to) {
+    return to > from ? Steps(static_cast<uint64_t>(to) - static_cast<uint64_t>(from)) : 0;
+}
+
+// table.insert and table.remove as the table library's, every element they move paid for
+// first: a table's length from __len may be any integer, and moving absent elements
+// allocates nothing.
+int Insert(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TTABLE);
+    const lua_Integer end = luaL_intop(+, luaL_len(L, 1), 1);  // the first empty element
+    lua_Integer position = end;
+    switch (lua_gettop(L)) {
+    case 2: break;
+    case 3:
+        position = luaL_checkinteger(L, 2);
+        luaL_argcheck(L, static_cast<lua_Unsigned>(position) - 1u < static_cast<lua_Unsigned>(end), 2,
+                      "position out of bounds");
+        ChargeSandbox(L, Between(position, end));
+        for (lua_Integer i = end; i > position; --i) {
+            lua_geti(L, 1, i - 1);
+            lua_seti(L, 1, i);
+        }
+        break;
+    default: return luaL_error(L, "wrong number of arguments to 'insert'");
+    }
+    lua_seti(L, 1, position);
+    return 0;
+}
+
+int Remove(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TTABLE);
+    const lua_Integer size = luaL_len(L, 1);
+    lua_Integer position = luaL_optinteger(L, 2, size);
+    if (position != size)
+        luaL_argcheck(L, static_cast<lua_Unsigned>(position) - 1u <= static_cast<lua_Unsigned>(size), 2,
+                      "position out of bounds");
+    ChargeSandbox(L, Between(position, size));
+    lua_geti(L, 1, position);
+    for (; position < size; ++position) {
+        lua_geti(L, 1, position + 1);
+        lua_seti(L, 1, position);
+    }
+    lua_pushnil(L);
+    lua_seti(L, 1, position);
+    return 1;
+}
+
+// table.sort's comparisons, each paid for: the library's "<" (a string comparison reads
+// both strings up to their first difference) or the script's function.
+int ChargedLess(lua_State* L) {
+    if (lua_type(L, 1) == LUA_TSTRING && lua_type(L, 2) == LUA_TSTRING)
+        ChargeSandboxBytes(L, std::min(lua_rawlen(L, 1), lua_rawlen(L, 2)));
+    ChargeSandbox(L, 1);
+    lua_pushboolean(L, lua_compare(L, 1, 2, LUA_OPLT));
+    return 1;
+}
+
+int ChargedComparison(lua_State* L) {
+    ChargeSandbox(L, 1);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, 2, 1);
+    return 1;
+}
+
+int Sort(lua_State* L) {
+    if (lua_isnoneornil(L, 2)) {
+        lua_settop(L, 1);
+        lua_pushcfunction(L, ChargedLess);
+    } else if (lua_type(L, 2) == LUA_TFUNCTION) {
+        lua_settop(L, 2);
+        lua_pushcclosure(L, ChargedComparison, 1);
+    }
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, 0);
+    return 0;
 }
 
 // math.random and math.randomseed draw from the engine's generator, so that a seeded
@@ -276,11 +438,37 @@ void AllowOnly(lua_State* L, const char* prefix, std::initializer_list<const cha
     }
 }
 
-// Replaces field `name` of the table on the top by a closure of `f` over the old value.
-void Wrap(lua_State* L, const char* name, lua_CFunction f) {
-    lua_getfield(L, -1, name);
-    lua_pushcclosure(L, f, 1);
-    lua_setfield(L, -2, name);
+struct Charge {
+    const char* name;
+    lua_Integer rule;             // for Charged
+    lua_CFunction own = nullptr;  // or a function of the sandbox's own over the library's
+};
+
+// The library table on the top stays registered under the library's name (argument errors
+// of its functions name them from there); the scripts get a copy of it as the global
+// `global`, with the listed functions charged. The copy replaces the library on the top.
+void ChargedCopy(lua_State* L, const char* global, std::initializer_list<Charge> charged) {
+    const int library = lua_gettop(L);
+    lua_newtable(L);
+    lua_pushnil(L);
+    while (lua_next(L, library) != 0) {
+        lua_pushvalue(L, -2);
+        lua_insert(L, -2);
+        lua_rawset(L, library + 1);
+    }
+    for (const Charge& c : charged) {
+        lua_getfield(L, library, c.name);
+        if (c.own) {
+            lua_pushcclosure(L, c.own, 1);
+        } else {
+            lua_pushinteger(L, c.rule);
+            lua_pushcclosure(L, Charged, 2);
+        }
+        lua_setfield(L, library + 1, c.name);
+    }
+    lua_remove(L, library);
+    lua_pushvalue(L, -1);
+    lua_setglobal(L, global);
 }
 
 void Replace(lua_State* L, const char* name, lua_CFunction f) {
@@ -309,13 +497,25 @@ int Setup(lua_State* L) {
     luaL_requiref(L, LUA_STRLIBNAME, luaopen_string, 1);
     AllowOnly(L, "string.", {"byte", "char", "format", "len", "lower", "upper", "reverse", "sub", "pack",
                              "packsize", "unpack", "rep", "find", "match", "gmatch", "gsub"});
-    Wrap(L, "rep", Rep);
     InstallBoundedPatterns(L);
-    lua_pop(L, 1);
+    constexpr lua_Integer kFormatted = kChargeFirstBytes | kChargeArguments | kChargeResults;
+    ChargedCopy(L, LUA_STRLIBNAME,
+                {{"byte", kChargeResults}, {"char", kChargeArguments | kChargeResults},
+                 {"format", kChargeFirstBytes | kChargeResults}, {"lower", kChargeResults}, {"upper", kChargeResults},
+                 {"reverse", kChargeResults}, {"sub", kChargeResults}, {"pack", kFormatted},
+                 {"packsize", kChargeFirstBytes}, {"unpack", kChargeFirstBytes | kChargeResults}, {"rep", 0, Rep}});
+    // Methods of strings ("x"):upper() are the copy's.
+    lua_pushliteral(L, "");
+    lua_getmetatable(L, -1);
+    lua_pushvalue(L, -3);
+    lua_setfield(L, -2, "__index");
+    lua_pop(L, 3);
 
     luaL_requiref(L, LUA_TABLIBNAME, luaopen_table, 1);
     AllowOnly(L, "table.", {"concat", "insert", "pack", "unpack", "remove", "sort", "move"});
-    Wrap(L, "move", Move);
+    ChargedCopy(L, LUA_TABLIBNAME,
+                {{"concat", kChargeResults}, {"pack", kChargeArguments}, {"unpack", kChargeResults},
+                 {"insert", 0, Insert}, {"remove", 0, Remove}, {"sort", 0, Sort}, {"move", 0, Move}});
     lua_pop(L, 1);
 
     luaL_requiref(L, LUA_MATHLIBNAME, luaopen_math, 1);
@@ -327,6 +527,9 @@ int Setup(lua_State* L) {
 
     luaL_requiref(L, LUA_UTF8LIBNAME, luaopen_utf8, 1);
     AllowOnly(L, "utf8.", {"offset", "codepoint", "char", "len", "codes"});
+    ChargedCopy(L, LUA_UTF8LIBNAME,
+                {{"offset", kChargeFirstBytes}, {"codepoint", kChargeResults},
+                 {"char", kChargeArguments | kChargeResults}, {"len", kChargeFirstBytes}, {"codes", kChargeFirstBytes}});
     lua_pop(L, 1);
     return 0;
 }
@@ -339,6 +542,7 @@ lua_State* NewSandboxState(Sandbox& box) {
     lua_State* L = lua_newstate(Allocate, &box);
     if (!L) return nullptr;
     *static_cast<Sandbox**>(lua_getextraspace(L)) = &box;
+    box.state = L;
     lua_atpanic(L, Panic);
     BeginSandboxCall(L);
     lua_pushcfunction(L, Setup);
@@ -353,12 +557,10 @@ void BeginSandboxCall(lua_State* L) {
     Sandbox& box = SandboxOf(L);
     box.left = box.limits.instructions;
     box.deadline = Clock::now() + std::chrono::milliseconds(box.limits.milliseconds);
-    box.hooks = 0;
     box.limitHit = false;
     box.memoryRefused = false;
     box.lastLine = 0;
-    // Setting the hook again also starts its count afresh.
-    lua_sethook(L, CountHook, LUA_MASKCOUNT, kHookEvery);
+    SetHookRate(L, box, true);
 }
 
 void ChargeSandbox(lua_State* L, int64_t steps) {
@@ -372,6 +574,10 @@ void ChargeSandbox(lua_State* L, int64_t steps) {
         box.limitHit = true;
         luaL_error(L, "%s", TimeMessage(box));
     }
+}
+
+void ChargeSandboxBytes(lua_State* L, size_t bytes) {
+    ChargeSandbox(L, static_cast<int64_t>(bytes / kBytesPerStep));
 }
 
 }  // namespace tarvex

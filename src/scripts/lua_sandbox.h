@@ -1,8 +1,9 @@
 // The Lua state a scene script runs in: only the base, string, table, math and utf8
 // libraries, no way to load code or touch files, an instruction budget per call, a memory
-// cap, a wall-clock backstop for work hidden in library calls, and string patterns that
-// count their steps against the budget. Only src/scripts/lua_*.cpp (and their tests)
-// include this header: it brings in Lua's own.
+// cap, a time limit per call, and library functions whose work grows with their input
+// (string patterns, sorting, copying and scanning strings, moving table elements) paying
+// for that work from the budget. Only src/scripts/lua_*.cpp (and their tests) include this
+// header: it brings in Lua's own.
 #pragma once
 #include <lua.hpp>
 
@@ -22,12 +23,21 @@ struct Sandbox {
     bool memoryRefused = false;    // an allocation was refused in this call
     int64_t left = 0;              // instructions left in this call
     std::chrono::steady_clock::time_point deadline;
-    uint32_t hooks = 0;            // count-hook calls in this call (the clock is read every 16th)
+    int hookEvery = 0;             // instructions between two count hooks (fewer in a large state)
+    size_t hookRetune = SIZE_MAX;  // bytes held past which hookEvery is too many
+    lua_State* state = nullptr;    // the state, once made
     bool limitHit = false;         // budget or time spent: nothing in the script may catch it
     int lastLine = 0;              // the script's line at the last count hook (memory reports)
+    size_t printed = 0;            // bytes print wrote in this visit (the state lives one visit)
+    bool printStopped = false;     // the visit's print cap was reached
     std::string file;              // the script's file, for messages and print
     int scene = -1;                // the scene whose script runs in the state
 };
+
+// What the sandbox's limits are, beside the budget, the memory cap and the time.
+constexpr size_t kBytesPerStep = 32;           // string bytes copied or scanned per step of the budget
+constexpr size_t kPrintLineBytes = 1024;       // text one print call writes, at most
+constexpr size_t kPrintVisitBytes = 64 << 10;  // lines print writes in one visit, at most
 
 // A new sandboxed state; null when even the state itself does not fit the cap. The
 // sandbox must outlive the state.
@@ -35,11 +45,14 @@ lua_State* NewSandboxState(Sandbox& box);
 Sandbox& SandboxOf(lua_State* L);
 // A fresh budget and clock for the next call into the script.
 void BeginSandboxCall(lua_State* L);
-// Spends `steps` of the budget on work done in C (pattern steps, moved elements);
-// raises the budget error when it runs out.
+// Spends `steps` of the budget on work done in C (pattern steps, moved elements,
+// comparisons) and reads the clock; raises the budget or time error when either runs out.
 void ChargeSandbox(lua_State* L, int64_t steps);
+// The same for `bytes` of string work (kBytesPerStep a step).
+void ChargeSandboxBytes(lua_State* L, size_t bytes);
 
-// Hands a line the script printed to the scene scripts' message sink (lua_scene.cpp).
+// Hands a line the script printed (at most kPrintLineBytes) to the scene scripts' message
+// sink (lua_scene.cpp).
 void SandboxPrint(const Sandbox& box, const char* text, size_t length);
 
 // string.find, match, gmatch and gsub with every matching step counted (lua_patterns.cpp).

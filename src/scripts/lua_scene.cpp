@@ -83,8 +83,10 @@ int CallEntry(lua_State* L) {
 }
 
 void Report(const std::string& file, const std::string& message, const char* where) {
-    // Messages with a place start with the file; the others get it.
-    const std::string text = message.rfind(file, 0) == 0 ? message : file + ": " + message;
+    // Messages with a place start with the file; the others get it. A message is a line
+    // of print's length at most (an error can carry a string of megabytes).
+    std::string text = message.rfind(file, 0) == 0 ? message : file + ": " + message;
+    if (text.size() > kPrintLineBytes) text = text.substr(0, kPrintLineBytes) + "...";
     Emit("tarvex: " + text + " (" + where + "); the scene's compiled-in functions take over for this visit");
 }
 

@@ -190,5 +190,54 @@ TEST_F(ScriptedLanding, EndGameLeavesTheMenuOpenWithNoGameToReturnTo) {
     EXPECT_EQ(gameStarted, 0);
 }
 
+TEST_F(ScriptedLanding, ExtremeGameValuesComeBackFromAQuickSave) {
+    // A landing script that writes every writable field of `Game` at its low or high end
+    // (by the side of the screen clicked).
+    std::ofstream(fs::path(folder) / "scripts" / "scene000.lua") << R"(
+function init() CreateHero(-58.56, 0.225, 224.98, 6.88) end
+function run()
+  RunActors()
+  if not Game.freshPress then return end
+  local low = Game.pointerX < 400
+  Game.LeftKey = low and 0 or 1
+  Game.EXE = low and -2147483648 or 2147483647
+  Game.DIALOG = low and -2147483648 or 2147483647
+  Game.heldTool = low and -1 or 999
+  Game.verb = low and VERB_LOOK or VERB_USE
+  Game.cursorPicture = low and CURSOR_ARROW or CURSOR_USE
+  Game.sequenceClock = low and -1e9 or 1e9
+  SetStateOf(298, low and 0 or 4294967295)
+end
+)";
+    game.RequestScene(131);
+    ASSERT_TRUE(game.Until([] { return currentScene == 131 && fadeState == 0; }));
+    game.RequestScene(0);
+    ASSERT_TRUE(game.Until([] { return currentScene == 0 && fadeState == 0; }));
+    for (const bool low : {true, false}) {
+        SCOPED_TRACE(low ? "low" : "high");
+        game.Click(low ? 300 : 500, 200);
+        const int32_t exe = low ? INT32_MIN : INT32_MAX;
+        ASSERT_EQ(DIALOG, exe);
+        const int32_t held = heldTool, verb = currentVerb;
+        EXPECT_EQ(held, low ? -1 : 999);
+        game.Key("F5");
+        EXE = DIALOG = 7;
+        heldTool = 5;
+        currentVerb = kVerbTalk;
+        SetStateOf(298, 7);
+        game.Key("F6");
+        EXPECT_EQ(EXE, exe);
+        EXPECT_EQ(DIALOG, exe);
+        EXPECT_EQ(heldTool, held);
+        EXPECT_EQ(currentVerb, verb);
+        EXPECT_EQ(GetStateOf(298), low ? 0u : 4294967295u);
+        // Not in a save: a loaded game starts them afresh.
+        EXPECT_EQ(sequenceClock, 0.0f);
+        game.Frames(10);
+        EXPECT_EQ(currentScene, 0);
+        EXPECT_EQ(ScriptedScene(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace tarvex
