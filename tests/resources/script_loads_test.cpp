@@ -20,6 +20,7 @@
 #include "resources/picture.h"
 #include "scripts/lua_api.h"
 #include "shell/config.h"
+#include "shell/globals.h"
 
 namespace tarvex {
 namespace {
@@ -141,7 +142,7 @@ protected:
     }
 };
 
-TEST_F(ScriptLoads, HugeModelsAndSoundsFailAtOnceLooseOrPackagedAndAreNotRetriedInTheVisit) {
+TEST_F(ScriptLoads, HugeModelsSoundsAndVideosFailAtOnceLooseOrPackagedAndAreNotRetriedInTheVisit) {
     constexpr uint64_t kGiB = 1ull << 30;
     SparseFile("models/huge.md", {}, kGiB);
     SparsePackage("models.res", "models/packed.md", {}, kGiB);
@@ -149,8 +150,10 @@ TEST_F(ScriptLoads, HugeModelsAndSoundsFailAtOnceLooseOrPackagedAndAreNotRetried
     // Within the cap of samples, but the file around them is 512 MiB.
     SparseFile("sound/long.wav", WavHeader(1024), 512 * kMiB);
     SparsePackage("sound.res", "sound/packed.wav", WavHeader(512 * kMiB), 512 * kMiB);
+    SparsePackage("video.res", "video/packed.bik", {}, kGiB);
     Write("models/later.md", "not a model");
     Script(200, R"(
+        function load() PlayVideo("video/packed.bik") end
         function run()
           for _, m in ipairs({"models/huge.md", "models/packed.md", "models/later.md"}) do
             if LoadActor(m, 0, 0, 0, 0) ~= -1 then error(m .. " loaded") end
@@ -161,7 +164,10 @@ TEST_F(ScriptLoads, HugeModelsAndSoundsFailAtOnceLooseOrPackagedAndAreNotRetried
           if IsSlotPlaying(1) then error("playing") end
         end)");
     const uint64_t before = Resident();
+    const Clock::time_point start = Clock::now();
     Enter(200);
+    EXPECT_LT(Milliseconds(start), 250.0);
+    EXPECT_EQ(playMode, 0);
     EXPECT_LT(SlowestFrame(30), 250.0);
     EXPECT_LT(Resident(), before + 64 * kMiB);
     EXPECT_EQ(Reported("loaded"), 0) << AllMessages();
