@@ -28,6 +28,9 @@ namespace {
 
 // The volume each slot is played at, as last applied by a play request or the settings.
 int slotVolumes[kSoundSlotCount] = {};
+// A music track is streamed from memory: 64 MiB is over an hour of OGG Vorbis at
+// 128 kbit/s. A larger file, loose or packaged, is cut there.
+constexpr size_t kMaxMusicBytes = 64u << 20;
 // The bytes of samples each slot's buffer holds.
 uint64_t slotBytes[kSoundSlotCount] = {};
 bool outputTried = false;
@@ -300,7 +303,7 @@ void PlayMusic(int track) {
     ++musicOpens;
     const std::string path = MusicTrackPath(track);
     audio::OggInfo info;
-    const bool read = ReadGameFile(path, bytes, kMaxWavDataSize);
+    const bool read = ReadGameFile(path, bytes, kMaxMusicBytes);
     if (read) stream = audio::OpenOggStream(std::move(bytes), true, &info);
     // What is wrong with a track is said once a run.
     static std::set<std::string> reported;
