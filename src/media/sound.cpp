@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/ogg_stream.h"
 #include "resources/game_file.h"
+#include "resources/load_limits.h"
 #include "shell/config.h"
 
 namespace tarvex {
@@ -27,6 +28,11 @@ namespace {
 
 // The volume each slot is played at, as last applied by a play request or the settings.
 int slotVolumes[kSoundSlotCount] = {};
+// A music track is streamed from memory: 64 MiB is over an hour of OGG Vorbis at
+// 128 kbit/s. A larger file, loose or packaged, is cut there.
+constexpr size_t kMaxMusicBytes = 64u << 20;
+// The bytes of samples each slot's buffer holds.
+uint64_t slotBytes[kSoundSlotCount] = {};
 bool outputTried = false;
 bool pumpByClock = false;     // no device: the game's clock advances the mixer
 bool offlineMixing = false;   // tools and tests render the mixer themselves
@@ -70,28 +76,53 @@ void ReleaseSlotBuffer(int slot) {
         audio::ReleaseBuffer(s.buffer);
     }
     s.buffer = -1;
+    slotBytes[slot] = 0;
 }
 
-// Fills a sound slot once its bytes are known (or missing): its name, then, for a WAV file
-// that passes the checks, a buffer at zero volume and centre pan.
-void FillSlot(int slot, const char (&name)[128], const std::vector<uint8_t>* bytes) {
+// A sound slot takes the name of the file asked for, whether or not it loads; the buffer
+// it held is released.
+void NameSlot(int slot, const char (&name)[128]) {
     SoundSlot& s = soundSlots[slot];
     s.loaded = 1;
     std::memcpy(s.name, name, sizeof s.name);
     ReleaseSlotBuffer(slot);
-    if (!bytes) return;
-    WavInfo wav;
-    std::string why;
-    if (!ParseWav(bytes->data(), bytes->size(), wav, &why)) {
-        std::fprintf(stderr, "tarvex: %s refused: %s\n", name, why.c_str());
-        return;
-    }
+}
+
+// The samples as a buffer at zero volume and centre pan.
+void FillSlot(int slot, const WavInfo& wav, const uint8_t* samples) {
     audio::PcmFormat format{wav.channels, wav.rate, wav.bits};
-    if (!audio::CreateBuffer(slot, format, bytes->data() + wav.dataOffset, wav.dataSize)) return;
-    s.buffer = slot;
+    if (!audio::CreateBuffer(slot, format, samples, wav.dataSize)) return;
+    soundSlots[slot].buffer = slot;
+    slotBytes[slot] = wav.dataSize;
     audio::SetBufferVolume(slot, 0);
     audio::SetBufferPan(slot, 0);
     slotVolumes[slot] = 0;
+}
+
+void ReportRefused(const char (&name)[128], const std::string& why) {
+    std::fprintf(stderr, "tarvex: %s refused: %s\n", name, why.c_str());
+}
+
+// A WAV game file: the header first, checked against the file's size (the file system's or
+// the package directory's), then only the samples it describes. False when the file is
+// missing or refused; `why` then says why it was refused (empty: missing, or over the
+// loads' budget).
+bool ReadWav(const char* name, WavInfo& wav, std::vector<uint8_t>& samples, std::string& why) {
+    uint64_t size = 0;
+    FILE* f = OpenGameFile(name, size);
+    if (!f) return false;
+    uint8_t header[kWavHeaderSize];
+    const size_t got = std::fread(header, 1, sizeof header, f);
+    bool ok = ParseWavHeader(header, got, size, wav, &why) && TakeLoadBytes(wav.dataSize);
+    if (ok) {
+        ReadGameFileBytes(f, wav.dataSize, samples);
+        // A file that shrank since it was opened keeps its whole sample frames.
+        wav.dataSize = samples.size() - samples.size() % static_cast<size_t>(wav.bits / 8 * wav.channels);
+        ok = wav.dataSize > 0;
+        if (!ok) why = "no whole sample frame";
+    }
+    std::fclose(f);
+    return ok;
 }
 
 void StartSlot(int slot, int level, int pan, int loopFlags, bool restart) {
@@ -140,16 +171,33 @@ int InitSound() {
 void LoadSound(const char* path, int slot) {
     char name[128];
     if (!CutName(path, name) || !soundOn || !ValidSlot(slot)) return;
-    std::vector<uint8_t> bytes;
-    const bool found = ReadGameFile(name, bytes, kWavHeaderSize + kMaxWavDataSize);
-    FillSlot(slot, name, found ? &bytes : nullptr);
+    NameSlot(slot, name);
+    if (LoadFailedBefore(LoadKind::Sound, name)) return;
+    WavInfo wav;
+    std::vector<uint8_t> samples;
+    std::string why;
+    if (!ReadWav(name, wav, samples, why)) {
+        if (!why.empty()) ReportRefused(name, why);
+        NoteFailedLoad(LoadKind::Sound, name);
+        return;
+    }
+    FillSlot(slot, wav, samples.data());
 }
 
 void LoadSoundData(const char* nameText, const std::vector<uint8_t>& bytes, int slot) {
     char name[128];
     if (!CutName(nameText, name) || !soundOn || !ValidSlot(slot)) return;
-    FillSlot(slot, name, &bytes);
+    NameSlot(slot, name);
+    WavInfo wav;
+    std::string why;
+    if (!ParseWav(bytes.data(), bytes.size(), wav, &why)) {
+        ReportRefused(name, why);
+        return;
+    }
+    FillSlot(slot, wav, bytes.data() + wav.dataOffset);
 }
+
+uint64_t SoundSlotBytes(int slot) { return ValidSlot(slot) ? slotBytes[slot] : 0; }
 
 void PlaySlot(int slot, int level, int pan, int loopFlags) { StartSlot(slot, level, pan, loopFlags, false); }
 
@@ -255,7 +303,7 @@ void PlayMusic(int track) {
     ++musicOpens;
     const std::string path = MusicTrackPath(track);
     audio::OggInfo info;
-    const bool read = ReadGameFile(path, bytes, kMaxWavDataSize);
+    const bool read = ReadGameFile(path, bytes, kMaxMusicBytes);
     if (read) stream = audio::OpenOggStream(std::move(bytes), true, &info);
     // What is wrong with a track is said once a run.
     static std::set<std::string> reported;

@@ -41,6 +41,8 @@ int InitSound();
 void LoadSound(const char* path, int slot);
 // The same rule on bytes already read (tools; `name` is stored as the slot's name).
 void LoadSoundData(const char* name, const std::vector<uint8_t>& bytes, int slot);
+// The bytes of samples the slot's buffer holds (0 without one).
+uint64_t SoundSlotBytes(int slot);
 void PlaySlot(int slot, int level, int pan, int loopFlags);
 void RestartSlot(int slot, int level, int pan, int loopFlags);
 // Stops one buffer (a slot's `buffer`), keeping its play position.

@@ -59,6 +59,10 @@ bool VideoFileExists(const std::string& name) {
     return std::filesystem::is_regular_file(LoosePath(name), ec) || LocateGameFile(name) != GameFileSource::Missing;
 }
 
+// A video held in memory while it plays is at most 256 MiB: minutes of full-screen video
+// at a high data rate. A larger entry is refused from its size before it is read.
+constexpr uint64_t kMaxVideoInMemory = 256u << 20;
+
 // A loose file is handed to FFmpeg by name; anything else (another letter case, a
 // package entry) as bytes in memory.
 VideoDecoder* OpenVideo(const std::string& name) {
@@ -68,7 +72,7 @@ VideoDecoder* OpenVideo(const std::string& name) {
         if (VideoDecoder* d = OpenVideoFile(loose)) return d;
     }
     std::vector<uint8_t> bytes;
-    if (!ReadGameFile(name, bytes)) return nullptr;
+    if (ReadWholeGameFile(name, bytes, kMaxVideoInMemory) != GameFileRead::Read) return nullptr;
     return OpenVideoMemory(std::move(bytes), name);
 }
 

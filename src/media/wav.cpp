@@ -1,20 +1,23 @@
 #include "media/wav.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "resources/byte_io.h"
 
 namespace tarvex {
 
-bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why) {
+bool ParseWavHeader(const uint8_t* header, size_t headerSize, uint64_t fileSize, WavInfo& info, std::string* why) {
     auto refuse = [why](const std::string& reason) {
         if (why) *why = reason;
         return false;
     };
-    if (!bytes || size < kWavHeaderSize) return refuse("shorter than a WAV header (" + std::to_string(size) + " bytes)");
-    if (std::memcmp(bytes, "RIFF", 4) != 0) return refuse("no RIFF tag");
+    if (!header || headerSize < kWavHeaderSize || fileSize < kWavHeaderSize)
+        return refuse("shorter than a WAV header (" + std::to_string(std::min<uint64_t>(headerSize, fileSize)) +
+                      " bytes)");
+    if (std::memcmp(header, "RIFF", 4) != 0) return refuse("no RIFF tag");
     // The fields sit at fixed offsets whatever the chunks around them say.
-    ByteReader r(bytes, size);
+    ByteReader r(header, kWavHeaderSize);
     const uint32_t format = r.U16At(20);
     const uint32_t channels = r.U16At(22);
     const uint32_t rate = r.U32At(24);
@@ -25,10 +28,8 @@ bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why
     if (channels != 1 && channels != 2) return refuse(std::to_string(channels) + " channels (1 or 2 play)");
     if (rate < 100 || rate > 200000) return refuse("a rate of " + std::to_string(rate) + " Hz");
     if (declared > kMaxWavDataSize) return refuse("a data size of " + std::to_string(declared) + " bytes");
-    size_t dataSize = declared;
     // Files cut short (or written with a wrong size) keep what is really there.
-    r.Seek(kWavHeaderSize);
-    if (dataSize > r.remaining()) dataSize = r.remaining();
+    size_t dataSize = static_cast<size_t>(std::min<uint64_t>(declared, fileSize - kWavHeaderSize));
     const size_t block = bits / 8 * channels;
     dataSize -= dataSize % block;
     if (dataSize == 0) return refuse("no whole sample frame");
@@ -40,6 +41,10 @@ bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why
     out.dataSize = dataSize;
     info = out;
     return true;
+}
+
+bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why) {
+    return ParseWavHeader(bytes, std::min(size, kWavHeaderSize), size, info, why);
 }
 
 }  // namespace tarvex

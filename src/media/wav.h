@@ -9,8 +9,9 @@
 namespace tarvex {
 
 constexpr size_t kWavHeaderSize = 44;
-// Larger claims are no sound effect or voice: refused rather than trusted.
-constexpr uint32_t kMaxWavDataSize = 256u * 1024u * 1024u;
+// 64 MiB of samples: six minutes of 16-bit stereo at 44,100 Hz, far longer than any effect,
+// voice or ambient loop. Larger claims are refused rather than trusted.
+constexpr uint32_t kMaxWavDataSize = 64u * 1024u * 1024u;
 
 struct WavInfo {
     int channels = 0;
@@ -25,5 +26,10 @@ struct WavInfo {
 // 100..200,000 Hz, a size claim above kMaxWavDataSize, or no whole sample frame; `why`
 // then says which. A data size running past the end of the file is cut to the file.
 bool ParseWav(const uint8_t* bytes, size_t size, WavInfo& info, std::string* why = nullptr);
+// The same rule on the header alone (`header` holds the file's first bytes, at most
+// kWavHeaderSize of them) for a file of `fileSize` bytes: what to read is known before
+// any sample is.
+bool ParseWavHeader(const uint8_t* header, size_t headerSize, uint64_t fileSize, WavInfo& info,
+                    std::string* why = nullptr);
 
 }  // namespace tarvex

@@ -1,11 +1,13 @@
 #include "model/model_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
 
 #include "resources/byte_io.h"
 #include "resources/game_file.h"
+#include "resources/load_limits.h"
 
 namespace tarvex {
 
@@ -14,6 +16,24 @@ ModelRecord models[kMaxModels];
 int modelCount = 0;
 
 namespace {
+
+// What each loaded model holds, and their sum.
+uint64_t modelBytes[kMaxModels] = {};
+uint64_t modelTableBytes = 0;
+
+template <typename T>
+uint64_t VectorBytes(const std::vector<T>& v) {
+    return v.capacity() * sizeof(T);
+}
+
+uint64_t ModelRecordBytes(const ModelRecord& m) {
+    uint64_t bytes = VectorBytes(m.renderVertices) + VectorBytes(m.pointVertexMap) +
+                     VectorBytes(m.pointVertexIndices) + VectorBytes(m.points) + VectorBytes(m.normals) +
+                     VectorBytes(m.triangles) + VectorBytes(m.weldedTriangles) + VectorBytes(m.bones) +
+                     VectorBytes(m.blendedPoints) + VectorBytes(m.poses);
+    for (const BoneRecord& b : m.bones) bytes += VectorBytes(b.points) + VectorBytes(b.poseIndices);
+    return bytes;
+}
 
 Vec3 ReadVec3(ByteReader& r) {
     Vec3 v;
@@ -144,42 +164,73 @@ void ReadOptionalBlocks(ByteReader& r, ModelRecord& m, bool convert) {
 
 }  // namespace
 
-bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
-    ByteReader r(file);
-    const uint32_t version = r.U32();
+bool ReadModelCounts(std::span<const uint8_t> start, uint64_t fileSize, ModelCounts& c) {
+    ByteReader r(start);
+    c = ModelCounts{};
+    c.version = r.U32();
     if (!r.ok()) return false;
-    modelFileVersion = version;
-    bool hasSignature = false;
     if (r.remaining() >= 16) {
         const std::span<const uint8_t> signature = r.View(16);
-        for (size_t i = 0; i + 13 <= signature.size() && !hasSignature; ++i)
-            hasSignature = std::memcmp(signature.data() + i, kModelSignature, 13) == 0;
+        for (size_t i = 0; i + 13 <= signature.size() && !c.hasSignature; ++i)
+            c.hasSignature = std::memcmp(signature.data() + i, kModelSignature, 13) == 0;
     }
     // Older files have neither version nor signature: the header starts the file.
-    if (!hasSignature) r.Seek(0);
+    if (!c.hasSignature) r.Seek(0);
+    c.pointCount = r.U32();
+    c.triangleCount = r.U32();
+    c.vertexCount = r.U32();
+    r.Skip(4);  // unused
+    c.boneCount = r.U32();
+    c.blendCount = r.U32();
+    c.frameCount = r.U32();
+    c.poseCount = r.U32();
+    r.Skip(48);  // reference vectors, not used
+    if (!r.ok() || fileSize < r.position()) return false;
+    c.bodyOffset = r.position();
+    // Triangles and the point map address render vertices with 16 bits, blended points
+    // their point with 16 bits: larger counts hold nothing a model can use.
+    if (c.vertexCount > kMaxModelVertices || c.blendCount > kMaxModelVertices) return false;
+    // Every count must fit into what is left of the file before anything is allocated.
+    const uint64_t remaining = fileSize - c.bodyOffset;
+    const uint64_t poseIndexSize = c.hasSignature ? 4 : 2;
+    const uint64_t minimum = uint64_t{c.pointCount} * (24 + 1) + uint64_t{c.triangleCount} * 6 +
+                             uint64_t{c.vertexCount} * 8 + uint64_t{c.poseCount} * 48 +
+                             uint64_t{c.boneCount} * (64 + 48 + 4 + uint64_t{c.frameCount} * poseIndexSize) +
+                             uint64_t{c.blendCount} * 4;
+    if (minimum > remaining) return false;
+    if (c.boneCount > 0 && uint64_t{c.frameCount} * poseIndexSize > remaining) return false;
+    return true;
+}
+
+uint64_t ModelMemoryBytes(const ModelCounts& c, uint64_t fileSize) {
+    // The arrays sized from the counts, the welding table, and at most the file's size again
+    // for the lists whose lengths lie in the file (bones' points, the point map).
+    return uint64_t{c.pointCount} * (2 * sizeof(Vec3) + sizeof(PointVertices)) +
+           uint64_t{c.vertexCount} * (sizeof(RenderVertex) + 64) + uint64_t{c.triangleCount} * 12 +
+           uint64_t{c.poseCount} * sizeof(Mat4) +
+           uint64_t{c.boneCount} * (sizeof(BoneRecord) + uint64_t{c.frameCount} * 4) +
+           uint64_t{c.blendCount} * sizeof(BlendedPoint) + fileSize;
+}
+
+bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
+    if (file.size() >= 4) modelFileVersion = ByteReader(file).U32();
+    ModelCounts counts;
+    if (!ReadModelCounts(file, file.size(), counts)) return false;
+    const uint32_t version = counts.version;
+    const bool hasSignature = counts.hasSignature;
+    ByteReader r(file);
+    r.Seek(counts.bodyOffset);
 
     ModelRecord m;
     m.hasSignature = hasSignature;
     m.version = version;
-    m.pointCount = r.U32();
-    m.triangleCount = r.U32();
-    m.vertexCount = r.U32();
-    r.Skip(4);  // unused
-    m.boneCount = r.U32();
-    m.blendCount = r.U32();
-    m.frameCount = r.U32();
-    m.poseCount = r.U32();
-    r.Skip(48);  // reference vectors, not used
-    if (!r.ok()) return false;
-
-    // Every count must fit into what is left of the file before anything is allocated.
-    const uint64_t poseIndexSize = hasSignature ? 4 : 2;
-    const uint64_t minimum = uint64_t{m.pointCount} * (24 + 1) + uint64_t{m.triangleCount} * 6 +
-                             uint64_t{m.vertexCount} * 8 + uint64_t{m.poseCount} * 48 +
-                             uint64_t{m.boneCount} * (64 + 48 + 4 + uint64_t{m.frameCount} * poseIndexSize) +
-                             uint64_t{m.blendCount} * 4;
-    if (minimum > r.remaining()) return false;
-    if (m.boneCount > 0 && uint64_t{m.frameCount} * poseIndexSize > r.remaining()) return false;
+    m.pointCount = counts.pointCount;
+    m.triangleCount = counts.triangleCount;
+    m.vertexCount = counts.vertexCount;
+    m.boneCount = counts.boneCount;
+    m.blendCount = counts.blendCount;
+    m.frameCount = counts.frameCount;
+    m.poseCount = counts.poseCount;
 
     const bool convert = version < kFirstYUpVersion;
     m.points.resize(m.pointCount);
@@ -287,18 +338,42 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
 }
 
 bool ReadModelFile(ModelRecord& record, const std::string& path) {
+    uint64_t size = 0;
+    FILE* f = OpenGameFile(path, size);
+    if (!f) return false;
+    // The size (the file system's or the package directory's) and the counts of the header
+    // decide before the body is read; what the model will hold is asked of the loads' budget.
     std::vector<uint8_t> bytes;
-    if (!ReadGameFile(path, bytes)) return false;
-    return ParseModelFile(record, bytes);
+    ModelCounts counts;
+    bool ok = size <= kMaxModelFileBytes;
+    if (ok) {
+        ReadGameFileBytes(f, std::min<uint64_t>(size, 100), bytes);
+        ok = ReadModelCounts(bytes, size, counts) && TakeLoadBytes(ModelMemoryBytes(counts, size));
+    }
+    if (ok) {
+        std::vector<uint8_t> body;
+        ReadGameFileBytes(f, size - bytes.size(), body);
+        bytes.insert(bytes.end(), body.begin(), body.end());
+    }
+    std::fclose(f);
+    return ok && ParseModelFile(record, bytes);
 }
+
+uint64_t ModelTableBytes() { return modelTableBytes; }
 
 int LoadModel(const std::string& path) {
     for (int i = 0; i < modelCount; ++i)
         if (models[i].modelPath == path) return i;
-    if (modelCount >= kMaxModels) return -1;
+    if (modelCount >= kMaxModels || modelTableBytes >= kMaxModelTableBytes) return -1;
+    if (LoadFailedBefore(LoadKind::Model, path)) return -1;
     ModelRecord& record = models[modelCount];
-    if (!ReadModelFile(record, path) || !record.loaded) return -1;
+    if (!ReadModelFile(record, path) || !record.loaded) {
+        NoteFailedLoad(LoadKind::Model, path);
+        return -1;
+    }
     record.modelPath = path;
+    modelBytes[modelCount] = ModelRecordBytes(record);
+    modelTableBytes += modelBytes[modelCount];
     return modelCount++;
 }
 
@@ -323,6 +398,8 @@ std::string ModelTexturePath(int model) {
 
 void ResetModels() {
     for (int i = 0; i < modelCount; ++i) models[i] = ModelRecord{};
+    for (uint64_t& b : modelBytes) b = 0;
+    modelTableBytes = 0;
     modelCount = 0;
     modelFileVersion = 256;
     ResetTextureCache();

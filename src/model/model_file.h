@@ -96,6 +96,31 @@ struct ModelRecord {
 // The model version of the file read last (the first u32 of the file; 256 before any).
 extern uint32_t modelFileVersion;
 
+// A model file larger than this is refused from its size before it is read: 32 MiB holds
+// the largest mesh the format can index (65,536 render vertices) with some 600,000 poses,
+// several times what a character of the game carries.
+constexpr uint64_t kMaxModelFileBytes = 32u << 20;
+// Triangles and the point map index render vertices with 16 bits, blended points their
+// point: larger counts are refused.
+constexpr uint32_t kMaxModelVertices = 65536;
+// What the model table may hold in all: models stay loaded for the whole run, so past
+// this no new model is loaded.
+constexpr uint64_t kMaxModelTableBytes = 1ull << 30;
+
+// The header's counts, read before the body.
+struct ModelCounts {
+    uint32_t version = 0;
+    bool hasSignature = false;
+    uint32_t pointCount = 0, triangleCount = 0, vertexCount = 0, boneCount = 0, blendCount = 0,
+             frameCount = 0, poseCount = 0;
+    size_t bodyOffset = 0;  // where the points start
+};
+// Reads the counts from the start of a model file of `fileSize` bytes (`start` holds at
+// least its first 100 bytes, or the whole file); false when they cannot fit into it.
+bool ReadModelCounts(std::span<const uint8_t> start, uint64_t fileSize, ModelCounts& counts);
+// The bytes a model of these counts holds once loaded, at most.
+uint64_t ModelMemoryBytes(const ModelCounts& counts, uint64_t fileSize);
+
 // Parses a whole model file held in memory into `record`. A file whose counts,
 // indices or sizes do not fit is refused: false, and `record` is left as it was.
 bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file);
@@ -107,6 +132,8 @@ extern ModelRecord models[kMaxModels];
 extern int modelCount;
 // Index of the model loaded from `path` (loading it on first use), or -1.
 int LoadModel(const std::string& path);
+// The bytes the loaded models hold.
+uint64_t ModelTableBytes();
 // Index of the first bone called `name`; 0 when none is (as bone 0).
 int FindModelBone(int model, const std::string& name);
 // Directory of the model's path followed by its texture name.
@@ -118,9 +145,14 @@ struct TextureCacheEntry {
     char name[128] = {};
 };
 extern TextureCacheEntry textureCache[kTextureCacheSize];
+// What the texture cache may hold in all; the cache is never emptied during a run.
+constexpr uint64_t kMaxTextureCacheBytes = 1ull << 30;
 // Cache index of the texture of `path` (created on first use; its handle stays null
-// when the file cannot be made into a texture). -1 when the cache is full.
+// when the file cannot be made into a texture). -1 when the cache is full (all its
+// entries, or kMaxTextureCacheBytes).
 int LoadTexture(const std::string& path);
+// The bytes the cached textures hold.
+uint64_t TextureCacheBytes();
 // The ".dds" name tried before `path`: the three characters after the first "." replaced.
 std::string DdsVariant(const std::string& path);
 // Releases every cached texture.

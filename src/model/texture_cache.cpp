@@ -20,6 +20,13 @@ std::string DdsVariant(const std::string& path) {
     return out;
 }
 
+uint64_t TextureCacheBytes() {
+    uint64_t bytes = 0;
+    for (const TextureCacheEntry& e : textureCache)
+        if (e.handle) bytes += TextureBytes(e.handle->width, e.handle->height, e.handle->mipmapped);
+    return bytes;
+}
+
 int LoadTexture(const std::string& path) {
     // Names are kept in 128 bytes; longer paths are compared as stored.
     const std::string name = path.substr(0, sizeof textureCache[0].name - 1);
@@ -32,7 +39,8 @@ int LoadTexture(const std::string& path) {
         }
         if (std::strlen(e.name) == name.size() && std::memcmp(e.name, name.data(), name.size()) == 0) return i;
     }
-    if (free < 0) return -1;
+    // Textures stay for the whole run: past the cache's bytes no new one is made.
+    if (free < 0 || TextureCacheBytes() >= kMaxTextureCacheBytes) return -1;
     TextureCacheEntry& entry = textureCache[free];
     std::memset(entry.name, 0, sizeof entry.name);
     std::memcpy(entry.name, name.data(), name.size());

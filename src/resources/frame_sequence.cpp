@@ -8,6 +8,7 @@
 #include "resources/anim_slot.h"
 #include "resources/file_lookup.h"
 #include "resources/game_file.h"
+#include "resources/load_limits.h"
 #include "resources/picture.h"
 #include "resources/texture_file.h"
 
@@ -24,12 +25,22 @@ void StoreName(AnimSlot& s, const std::string& path) {
     std::snprintf(s.name, sizeof s.name, "%s", path.c_str());
 }
 
+// Probing stops at the loads' deadline too: a package of thousands of frame names makes
+// each probe cost a walk through its directory.
 template <typename Exists>
 int CountFrames(const std::string& path, const char* extension, Exists exists) {
     int count = 0;
     std::string name;
-    while (count < kMaxFrames && FrameName(path, count, extension, name) && exists(name)) ++count;
+    while (count < kMaxFrames && LoadTimeLeft() && FrameName(path, count, extension, name) && exists(name)) ++count;
     return count;
+}
+
+// Releases the frames loaded so far and leaves the slot empty.
+void DropFrames(AnimSlot& s, int loaded) {
+    s.frameCount = static_cast<float>(loaded);
+    s.vanishAtEnd = 0;
+    ReleaseSlotFrames(s);
+    s.frameCount = 0;
 }
 
 void StoreParameters(AnimSlot& s, int frames, int x, int y, int mode, float speed, uint8_t vanishAtEnd,
@@ -67,12 +78,16 @@ int LoadFrameSequence(const std::string& path, int slotIndex, int x, int y, int 
     AnimSlot& s = animSlots[slotIndex];
     ReleaseSlotFrames(s);
     StoreName(s, path);
+    s.frameCount = 0;
+    s.vanishAtEnd = 0;
+    if (LoadFailedBefore(LoadKind::Sequence, path)) return 0;
     const int count = CountFrames(path, ".tif", [](const std::string& name) {
         return LocateGameFile(name) != GameFileSource::Missing;
     });
-    s.frameCount = 0;
-    s.vanishAtEnd = 0;
-    if (count == 0) return 0;
+    if (count == 0 || LoadsStopped()) {
+        NoteFailedLoad(LoadKind::Sequence, path);
+        return 0;
+    }
     s.loaded = 1;
     s.isTexture = 0;
     s.frames = new void*[count]();
@@ -80,14 +95,20 @@ int LoadFrameSequence(const std::string& path, int slotIndex, int x, int y, int 
     // so that no empty entry lies inside the frames played.
     int loaded = 0;
     std::string name;
-    while (loaded < count && FrameName(path, loaded, ".tif", name)) {
+    while (loaded < count && LoadTimeLeft() && FrameName(path, loaded, ".tif", name)) {
         Surface* surface = nullptr;
         if (!LoadTiffSurface(surface, name)) break;
         s.frames[loaded++] = surface;
     }
+    // Past the budget or the deadline the sequence is not kept in part.
+    if (LoadsStopped()) {
+        DropFrames(s, loaded);
+        return 0;
+    }
     if (loaded == 0) {
         delete[] s.frames;
         s.frames = nullptr;
+        NoteFailedLoad(LoadKind::Sequence, path);
         return 0;
     }
     StoreParameters(s, loaded, x, y, mode, speed, vanishAtEnd, endRule, flicker, flickerThreshold, light,

@@ -9,10 +9,7 @@
 
 namespace tarvex {
 
-namespace {
-
-// Reads exactly `size` bytes (or fewer at the end of the file) from the stream.
-bool ReadStream(FILE* f, uint64_t size, std::vector<uint8_t>& out) {
+void ReadGameFileBytes(FILE* f, uint64_t size, std::vector<uint8_t>& out) {
     std::vector<uint8_t> data;
     // Grow as the data arrive, so that a lying size never allocates more than exists.
     constexpr size_t kChunk = 1 << 20;
@@ -26,10 +23,7 @@ bool ReadStream(FILE* f, uint64_t size, std::vector<uint8_t>& out) {
     }
     data.resize(static_cast<size_t>(done));
     out.swap(data);
-    return true;
 }
-
-}  // namespace
 
 FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* source) {
     if (source) *source = GameFileSource::Missing;
@@ -52,18 +46,30 @@ FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* sour
     return f;
 }
 
-bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t maxLooseSize, GameFileSource* source) {
+bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t maxSize, GameFileSource* source) {
     out.clear();
-    GameFileSource from = GameFileSource::Missing;
     uint64_t size = 0;
-    FILE* f = OpenGameFile(path, size, &from);
-    if (source) *source = from;
+    FILE* f = OpenGameFile(path, size, source);
     if (!f) return false;
-    if (from == GameFileSource::Loose && maxLooseSize != 0 && size > maxLooseSize) size = maxLooseSize;
-    // A packaged entry is read whole, at its own size: never into a buffer of a fixed size.
-    bool ok = ReadStream(f, size, out);
+    // A packaged entry is cut like a loose file: never read into a buffer past its limit.
+    if (maxSize != 0 && size > maxSize) size = maxSize;
+    ReadGameFileBytes(f, size, out);
     std::fclose(f);
-    return ok;
+    return true;
+}
+
+GameFileRead ReadWholeGameFile(const std::string& path, std::vector<uint8_t>& out, uint64_t maxSize) {
+    out.clear();
+    uint64_t size = 0;
+    FILE* f = OpenGameFile(path, size);
+    if (!f) return GameFileRead::Missing;
+    if (size > maxSize) {
+        std::fclose(f);
+        return GameFileRead::TooLarge;
+    }
+    ReadGameFileBytes(f, size, out);
+    std::fclose(f);
+    return GameFileRead::Read;
 }
 
 GameFileSource LocateGameFile(const std::string& path) {

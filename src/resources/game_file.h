@@ -12,10 +12,17 @@ namespace tarvex {
 
 enum class GameFileSource { Missing, Loose, Package };
 
-// Reads the whole file. A loose file is read up to maxLooseSize bytes when that is
-// not 0; a packaged one exactly its entry size. Missing (false) leaves `out` empty.
-bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t maxLooseSize = 0,
+// Reads the file, loose or packaged alike: its first maxSize bytes when that is not 0
+// and the file is larger, else all of it. Missing (false) leaves `out` empty.
+bool ReadGameFile(const std::string& path, std::vector<uint8_t>& out, size_t maxSize = 0,
                   GameFileSource* source = nullptr);
+
+enum class GameFileRead { Missing, TooLarge, Read };
+// Reads the whole file only when it holds at most maxSize bytes; a larger one is refused
+// from its size (the file system's, or the package directory's) before a byte is read.
+GameFileRead ReadWholeGameFile(const std::string& path, std::vector<uint8_t>& out, uint64_t maxSize);
+// Reads up to `size` bytes from the stream's position (fewer at the end of the file).
+void ReadGameFileBytes(FILE* f, uint64_t size, std::vector<uint8_t>& out);
 // Where the file would be read from.
 GameFileSource LocateGameFile(const std::string& path);
 

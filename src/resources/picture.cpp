@@ -6,6 +6,7 @@
 #include "platform/surface.h"
 #include "resources/byte_io.h"
 #include "resources/game_file.h"
+#include "resources/load_limits.h"
 #include "resources/tiff_client.h"
 
 namespace tarvex {
@@ -13,8 +14,7 @@ namespace tarvex {
 namespace {
 
 bool SizeAcceptable(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
-           width * height <= kMaxPicturePixels;
+    return width > 0 && height > 0 && width <= kMaxPictureWidth && height <= kMaxPictureHeight;
 }
 
 // Dithering thresholds by position p = ((cx & 1) << 1) | (cy & 1).
@@ -33,6 +33,18 @@ void FillFromPicture(Surface& surface, const BgrPicture& picture, bool bmpRows) 
                             surface.depth, PixelRow(surface, y));
     }
     surface.dirty = true;
+}
+
+// A surface of the picture's size, filled, once the loads' budget grants its bytes.
+Surface* SurfaceOf(const BgrPicture& picture, bool bmpRows) {
+    Surface* created = CreateSurface(picture.width, picture.height);
+    if (!created) return nullptr;
+    if (!TakeLoadBytes(created->pixels.size())) {
+        ReleaseSurface(created);
+        return nullptr;
+    }
+    FillFromPicture(*created, picture, bmpRows);
+    return created;
 }
 
 }  // namespace
@@ -69,9 +81,7 @@ bool DecodeBmp24(const uint8_t* data, size_t size, BgrPicture& out) {
     const uint16_t bits = r.U16At(28);
     // Only 24-bit rows are laid out as read here; other depths would come out skewed.
     if (bits != 24) return false;
-    if (width > static_cast<uint32_t>(kMaxPictureSide) || height > static_cast<uint32_t>(kMaxPictureSide) ||
-        !SizeAcceptable(width, height))
-        return false;
+    if (!SizeAcceptable(width, height)) return false;
     // Every row is padded to four bytes, the last one included.
     const uint64_t rowBytes = static_cast<uint64_t>(width) * 3 + width % 4;
     if (static_cast<uint64_t>(pixelOffset) + rowBytes * height > size) return false;
@@ -107,7 +117,6 @@ bool ReadTiffPicture(const std::string& path, BgrPicture& out) {
     // skipped and grey pictures are widened.
     const bool grey = samples == 1 && photometric == PHOTOMETRIC_MINISBLACK;
     ok = ok && bits == 8 && (samples == 3 || samples == 4 || grey) && planar == PLANARCONFIG_CONTIG &&
-         width <= static_cast<uint32_t>(kMaxPictureSide) && height <= static_cast<uint32_t>(kMaxPictureSide) &&
          SizeAcceptable(width, height);
     if (ok && compression == COMPRESSION_JPEG && photometric == PHOTOMETRIC_YCBCR)
         TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
@@ -139,13 +148,15 @@ bool ReadTiffPicture(const std::string& path, BgrPicture& out) {
 }
 
 bool LoadBmpSurface(Surface*& surface, const std::string& path) {
+    if (LoadFailedBefore(LoadKind::Picture, path)) return false;
     std::vector<uint8_t> data;
-    if (!ReadGameFile(path, data, kBmpSurfaceReadLimit)) return false;
     BgrPicture picture;
-    if (!DecodeBmp24(data.data(), data.size(), picture)) return false;
-    Surface* created = CreateSurface(picture.width, picture.height);
+    if (!ReadGameFile(path, data, kBmpSurfaceReadLimit) || !DecodeBmp24(data.data(), data.size(), picture)) {
+        NoteFailedLoad(LoadKind::Picture, path);
+        return false;
+    }
+    Surface* created = SurfaceOf(picture, true);
     if (!created) return false;
-    FillFromPicture(*created, picture, true);
     ReleaseSurface(surface);
     surface = created;
     return true;
@@ -162,11 +173,14 @@ bool LoadTiffScreen(Surface& surface, const std::string& path) {
 }
 
 bool LoadTiffSurface(Surface*& surface, const std::string& path) {
+    if (LoadFailedBefore(LoadKind::Picture, path)) return false;
     BgrPicture picture;
-    if (!ReadTiffPicture(path, picture)) return false;
-    Surface* created = CreateSurface(picture.width, picture.height);
+    if (!ReadTiffPicture(path, picture)) {
+        NoteFailedLoad(LoadKind::Picture, path);
+        return false;
+    }
+    Surface* created = SurfaceOf(picture, false);
     if (!created) return false;
-    FillFromPicture(*created, picture, false);
     ReleaseSurface(surface);
     surface = created;
     return true;

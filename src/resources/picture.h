@@ -12,12 +12,14 @@ namespace tarvex {
 
 struct Surface;
 
-// Loose read limits (a packaged picture is read at its entry size).
+// Read limits, loose and packaged alike: a larger file is cut there.
 constexpr size_t kBmpSurfaceReadLimit = 5000000;
 constexpr size_t kBmpWideReadLimit = 999999;
-// No game picture comes near this; larger claims come from broken headers.
-constexpr int kMaxPictureSide = 16384;
-constexpr int64_t kMaxPicturePixels = 4096 * 4096;
+// The game shows nothing larger than its 800 x 600 screen (scene pictures fill it, tools
+// and frames of sequences lie inside it): a larger picture is refused before its pixels
+// are decoded.
+constexpr int kMaxPictureWidth = 800;
+constexpr int kMaxPictureHeight = 600;
 
 // A decoded picture: rows top-down, 3 bytes a pixel in blue, green, red order.
 struct BgrPicture {
@@ -37,6 +39,8 @@ bool DecodeBmp24(const uint8_t* data, size_t size, BgrPicture& out);
 // bottom-up BMP rows); columns count from the right edge.
 void ConvertRowToDisplay(const uint8_t* bgr, int width, int cy, int depth, uint8_t* out);
 
+// The surface loaders ask the loads' budget for the surface they make and, under a
+// scene script's limits, do not read again a file that failed in the visit.
 // A new surface of the picture's size (the old one, if any, is released on success).
 bool LoadBmpSurface(Surface*& surface, const std::string& path);
 // Fills an existing surface (the full-screen menu picture); the picture must fit it.

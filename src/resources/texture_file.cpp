@@ -1,5 +1,7 @@
 #include "resources/texture_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,6 +9,8 @@
 #include "platform/texture_upload.h"
 #include "resources/byte_io.h"
 #include "resources/file_lookup.h"
+#include "resources/game_file.h"
+#include "resources/load_limits.h"
 
 namespace tarvex {
 
@@ -319,11 +323,19 @@ bool DecodeTextureFile(const uint8_t* data, size_t size, DecodedTexture& out) {
     return DecodeTga(data, size, out);
 }
 
+uint64_t TextureBytes(int width, int height, bool mipmaps) {
+    const uint64_t level = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
+    // A full chain of smaller levels adds a third.
+    return mipmaps ? level + level / 3 : level;
+}
+
 Texture* CreateTextureFromFile(const uint8_t* data, size_t size, TextureOptions options) {
     DecodedTexture decoded;
     if (!DecodeTextureFile(data, size, decoded)) return nullptr;
     const bool mipmaps = options != TextureOptions::PointNoMips;
     const bool linear = options != TextureOptions::PointNoMips;
+    // What the texture will hold is asked of the loads' budget before it is made.
+    if (!TakeLoadBytes(TextureBytes(decoded.width, decoded.height, mipmaps))) return nullptr;
     if (decoded.format == TextureFormat::Rgba8)
         return CreateTextureRgba(decoded.width, decoded.height, decoded.levels[0].data(), mipmaps, linear);
     if (CompressedTexturesSupported()) {
@@ -345,18 +357,19 @@ Texture* CreateTextureFromFile(const uint8_t* data, size_t size, TextureOptions 
 }
 
 Texture* LoadTextureFile(const std::string& path, TextureOptions options) {
-    // Texture files are read loose, never from packages.
+    if (LoadFailedBefore(LoadKind::Texture, path)) return nullptr;
+    // Texture files are read loose, never from packages; the size decides before the body
+    // is read.
     FILE* f = OpenLooseFile(path);
-    if (!f) return nullptr;
+    struct stat st;
     std::vector<uint8_t> data;
-    uint8_t buffer[65536];
-    size_t n;
-    // 8192 x 8192 RGBA plus headers is the most any accepted file can use.
-    constexpr size_t kLimit = static_cast<size_t>(kMaxTextureSide) * kMaxTextureSide * 4 + 4096;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && data.size() < kLimit)
-        data.insert(data.end(), buffer, buffer + n);
-    std::fclose(f);
-    return CreateTextureFromFile(data.data(), data.size(), options);
+    bool ok = f && fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<uint64_t>(st.st_size) <= kMaxTextureFileBytes;
+    if (ok) ReadGameFileBytes(f, static_cast<uint64_t>(st.st_size), data);
+    if (f) std::fclose(f);
+    Texture* texture = ok ? CreateTextureFromFile(data.data(), data.size(), options) : nullptr;
+    if (!texture) NoteFailedLoad(LoadKind::Texture, path);
+    return texture;
 }
 
 }  // namespace tarvex

@@ -22,7 +22,14 @@ struct DecodedTexture {
     std::vector<std::vector<uint8_t>> levels;
 };
 
-constexpr int kMaxTextureSide = 8192;
+// 4096 texels a side: twice what the display hardware the game was made for could take.
+constexpr int kMaxTextureSide = 4096;
+// The largest file an accepted texture can come from (uncompressed, with a full mip chain):
+// a larger file is refused from its size before it is read.
+constexpr uint64_t kMaxTextureFileBytes =
+    static_cast<uint64_t>(kMaxTextureSide) * kMaxTextureSide * 4 * 4 / 3 + 4096;
+// The bytes a texture of this size holds on the device.
+uint64_t TextureBytes(int width, int height, bool mipmaps);
 
 // BMP: 24- or 32-bit uncompressed, either row order.
 bool DecodeBmpTexture(const uint8_t* data, size_t size, DecodedTexture& out);

@@ -1,5 +1,6 @@
 #include "resources/tiff_client.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -88,11 +89,17 @@ TIFF* OpenGameTiff(const std::string& path, int& descriptor) {
     std::string loose = ResolveLoosePath(path);
     if (!loose.empty()) {
         g_openedFromPackage = false;
+        struct stat st;
+        if (stat(loose.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxTiffFileBytes) return nullptr;
         return TIFFOpen(loose.c_str(), "r");
     }
     uint32_t size = 0;
     int fd = OpenPackedFileFd(path.c_str(), size);
     if (fd < 0) return nullptr;
+    if (size > kMaxTiffFileBytes) {
+        close(fd);
+        return nullptr;
+    }
     g_openedFromPackage = true;
     TIFF* tiff = OpenPackagedTiff(fd);
     if (!tiff) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <tiffio.h>
 
+#include <cstdint>
 #include <string>
 
 namespace tarvex {
@@ -20,9 +21,14 @@ void TiffClientUnmap(thandle_t handle, void* base, toff_t size);
 // closes the handle, then the descriptor.
 TIFF* OpenPackagedTiff(int descriptor);
 
+// A TIFF picture of the game is at most 800 x 600 pixels (1.4 MB uncompressed); a larger
+// file, with whatever else it carries, is refused from its size before libtiff reads it.
+constexpr uint64_t kMaxTiffFileBytes = 32u << 20;
+
 // Opens a game picture by the loose-first rule. With the package path taken,
 // `descriptor` holds the package (close it after TIFFClose) and g_openedFromPackage
-// is set; otherwise -1. nullptr when the picture is missing or not a TIFF.
+// is set; otherwise -1. nullptr when the picture is missing, larger than
+// kMaxTiffFileBytes or not a TIFF.
 TIFF* OpenGameTiff(const std::string& path, int& descriptor);
 void CloseGameTiff(TIFF* tiff, int& descriptor);
 

@@ -1,5 +1,7 @@
 #include "scripts/lua_api.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +9,8 @@
 #include <string>
 
 #include "model/model_file.h"
+#include "platform/surface.h"
+#include "resources/load_limits.h"
 #include "scene/scene_description.h"
 #include "scripts/lua_sandbox.h"
 #include "scripts/scene_dispatch.h"
@@ -150,6 +154,57 @@ int Push(lua_State* L, lua_Integer value) {
     return 1;
 }
 
+// Loads of the scene's script.
+
+// Bytes of models and textures the script's calls loaded in this visit: they stay loaded
+// for the run, so the budget never gets them back.
+uint64_t visitKeptBytes = 0;
+
+uint64_t SurfaceBytes(const Surface* s) { return s ? s->pixels.size() : 0; }
+
+uint64_t SlotFrameBytes(const AnimSlot& s) {
+    if (s.isTexture || !s.frames) return 0;
+    int count = static_cast<int>(s.frameCount);
+    if (s.vanishAtEnd && count > 0) --count;
+    uint64_t bytes = 0;
+    for (int i = 0; i < count; ++i) bytes += SurfaceBytes(static_cast<const Surface*>(s.frames[i]));
+    return bytes;
+}
+
+// Runs an engine service that loads files under the visit's limits: what it keeps may take
+// what is left of the scene's resource budget (the bytes of what it replaces count as
+// free), it stops at the call's deadline, and a file that failed earlier in the visit is
+// not read again. Past the budget the call fails with a named error; past the deadline the
+// engine function's own time check ends it. `kept`: the service loads models and textures,
+// which stay loaded.
+template <typename Service>
+auto Limited(lua_State* L, const char* function, uint64_t replaced, bool kept, Service service) {
+    const Sandbox& box = SandboxOf(L);
+    const uint64_t budget = box.limits.resourceBytes;
+    const uint64_t holding = SceneResourceBytes();
+    const uint64_t held = holding - std::min(replaced, holding);
+    BeginLimitedLoads(held < budget ? budget - held : 0, box.deadline);
+    const auto result = service();
+    if (kept) visitKeptBytes += LimitedLoadBytes();
+    if (EndLimitedLoads() == LoadStop::Budget)
+        luaL_error(L, "%s: the scene's resources would pass their budget of %I MiB", function,
+                   static_cast<LUAI_UACINT>(budget >> 20));
+    return result;
+}
+
+// Every engine function's time counts against the call's limit: a service that took the
+// rest of it ends the call as the instruction hook would, and pcall cannot catch that.
+int Timed(lua_State* L) {
+    const lua_CFunction function = lua_tocfunction(L, lua_upvalueindex(1));
+    const int results = function(L);
+    Sandbox& box = SandboxOf(L);
+    if (std::chrono::steady_clock::now() > box.deadline) {
+        box.limitHit = true;
+        return luaL_error(L, "the call ran longer than %I ms", static_cast<LUAI_UACINT>(box.limits.milliseconds));
+    }
+    return results;
+}
+
 // Regions and tools.
 
 int DefineRegionF(lua_State* L) {
@@ -192,7 +247,10 @@ int PlaceToolPictureF(lua_State* L) {
     const int insetTop = static_cast<int>(a.OptInt(8, "insetTop", kCoordMin, kCoordMax, 0));
     const int insetRight = static_cast<int>(a.OptInt(9, "insetRight", kCoordMin, kCoordMax, 0));
     const int insetBottom = static_cast<int>(a.OptInt(10, "insetBottom", kCoordMin, kCoordMax, 0));
-    PlaceToolPicture(file, tool, clickable, drawn, x, y, insetLeft, insetTop, insetRight, insetBottom);
+    Limited(L, "PlaceToolPicture", SurfaceBytes(ToolTable[tool].scenePicture), false, [&] {
+        PlaceToolPicture(file, tool, clickable, drawn, x, y, insetLeft, insetTop, insetRight, insetBottom);
+        return 0;
+    });
     return 0;
 }
 
@@ -263,14 +321,14 @@ int LoadActorF(lua_State* L) {
     const char* path = a.Path(1, "path");
     const Vec3 position{a.Number(2, "x"), a.Number(3, "y"), a.Number(4, "z")};
     const float heading = a.Number(5, "heading");
-    return Push(L, lua_Integer{LoadActor(path, position, heading)});
+    return Push(L, lua_Integer{Limited(L, "LoadActor", 0, true, [&] { return LoadActor(path, position, heading); })});
 }
 int AttachActorF(lua_State* L) {
     const Args a(L, "AttachActor", 3, 3);
     const char* path = a.Path(1, "path");
     const char* bone = a.Name(2, "bone", kBoneNameLimit);
     const int parent = static_cast<int>(a.Int(3, "parent", 0, kActorCount - 1));
-    return Push(L, lua_Integer{AttachActor(path, bone, parent)});
+    return Push(L, lua_Integer{Limited(L, "AttachActor", 0, true, [&] { return AttachActor(path, bone, parent); })});
 }
 int UpdateActorF(lua_State* L) {
     const Args a(L, "UpdateActor", 1, 1);
@@ -287,7 +345,8 @@ int CreateHeroF(lua_State* L) {
     const Vec3 position{a.Number(1, "x"), a.Number(2, "y"), a.Number(3, "z")};
     const float heading = a.Number(4, "heading");
     const float altSpeed = a.OptNumber(5, "altSpeed", 1.8f);
-    return Push(L, lua_Integer{CreateHero(position, heading, altSpeed)});
+    return Push(L, lua_Integer{
+                       Limited(L, "CreateHero", 0, true, [&] { return CreateHero(position, heading, altSpeed); })});
 }
 int GetMotionF(lua_State* L) {
     const Args a(L, "GetMotion", 1, 1);
@@ -373,9 +432,11 @@ int LoadFrameSequenceF(lua_State* L) {
     const float threshold = a.OptNumber(10, "flickerThreshold", 0.3f);
     const int light = static_cast<int>(a.OptInt(11, "light", -1, kMaxPointLights - 1, -1));
     const int lightOnState = a.OptFlag(12, "lightOnState", 0);
-    return Push(L, lua_Integer{LoadFrameSequence(path, slot, x, y, mode, speed, static_cast<uint8_t>(vanishAtEnd),
-                                                 endRule, static_cast<uint8_t>(flicker), threshold, light,
-                                                 static_cast<uint8_t>(lightOnState))});
+    return Push(L, lua_Integer{Limited(L, "LoadFrameSequence", SlotFrameBytes(animSlots[slot]), false, [&] {
+                       return LoadFrameSequence(path, slot, x, y, mode, speed, static_cast<uint8_t>(vanishAtEnd),
+                                                endRule, static_cast<uint8_t>(flicker), threshold, light,
+                                                static_cast<uint8_t>(lightOnState));
+                   })});
 }
 int PlayAnimationF(lua_State* L) {
     const Args a(L, "PlayAnimation", 3, 3);
@@ -411,7 +472,11 @@ int ShowSlotF(lua_State* L) {
 int LoadSoundF(lua_State* L) {
     const Args a(L, "LoadSound", 2, 2);
     const char* path = a.Path(1, "path");
-    LoadSound(path, a.SoundSlotArg(2));
+    const int slot = a.SoundSlotArg(2);
+    Limited(L, "LoadSound", SoundSlotBytes(slot), false, [&] {
+        LoadSound(path, slot);
+        return 0;
+    });
     return 0;
 }
 int SlotPlay(lua_State* L, const char* function, void (*service)(int, int, int, int)) {
@@ -479,12 +544,21 @@ int SetHeroFootstepsF(lua_State* L) {
 }
 int LoadStepAndTurnSoundsF(lua_State* L) {
     const Args a(L, "LoadStepAndTurnSounds", 0, 0);
-    LoadStepAndTurnSounds();
+    uint64_t replaced = 0;
+    for (int slot : {40, 41, 42, 43, 57, 58}) replaced += SoundSlotBytes(slot);
+    Limited(L, "LoadStepAndTurnSounds", replaced, false, [] {
+        LoadStepAndTurnSounds();
+        return 0;
+    });
     return 0;
 }
 int StartAmbientF(lua_State* L) {
     const Args a(L, "StartAmbient", 1, 1);
-    StartAmbient(a.Path(1, "path"));
+    const char* path = a.Path(1, "path");
+    Limited(L, "StartAmbient", SoundSlotBytes(kAmbientSlot), false, [&] {
+        StartAmbient(path);
+        return 0;
+    });
     return 0;
 }
 int SetShadowF(lua_State* L) {
@@ -592,10 +666,20 @@ int RemarkOverF(lua_State* L) {
     return Push(L, RemarkOver());
 }
 
-// The scene table's own functions, for a script that extends the compiled-in scene.
+// The scene table's own functions, for a script that extends the compiled-in scene. The
+// visit's first compiled-in init and load are the scene's own loading, which the engine
+// does without a script too: their time does not count against the call's limit. Any
+// further call, and every compiled-in run, counts.
+bool compiledSetUpDone[2] = {};
+
 int Compiled(lua_State* L, const char* function, SceneCall call) {
     const Args a(L, function, 0, 0);
+    const auto start = std::chrono::steady_clock::now();
     CallCompiledSceneFunction(SandboxOf(L).scene, call);
+    if (call != SceneCall::Run && !compiledSetUpDone[static_cast<int>(call)]) {
+        compiledSetUpDone[static_cast<int>(call)] = true;
+        SandboxOf(L).deadline += std::chrono::steady_clock::now() - start;
+    }
     return 0;
 }
 int CompiledInitF(lua_State* L) { return Compiled(L, "CompiledInit", SceneCall::Init); }
@@ -806,7 +890,11 @@ const Constant kConstants[] = {
 
 void InstallSceneApi(lua_State* L) {
     lua_pushglobaltable(L);
-    luaL_setfuncs(L, kFunctions, 0);
+    for (const luaL_Reg* f = kFunctions; f->name; ++f) {
+        lua_pushcfunction(L, f->func);
+        lua_pushcclosure(L, Timed, 1);
+        lua_setfield(L, -2, f->name);
+    }
     for (const Constant& c : kConstants) {
         lua_pushinteger(L, c.value);
         lua_setfield(L, -2, c.name);
@@ -827,6 +915,20 @@ void InstallSceneApi(lua_State* L) {
     lua_setmetatable(L, -2);
     lua_setfield(L, -2, "Game");
     lua_pop(L, 1);
+}
+
+void BeginSceneScriptVisit() {
+    visitKeptBytes = 0;
+    compiledSetUpDone[0] = compiledSetUpDone[1] = false;
+    ForgetFailedLoads();
+}
+
+uint64_t SceneResourceBytes() {
+    uint64_t bytes = visitKeptBytes;
+    for (const ToolRecord& t : ToolTable) bytes += SurfaceBytes(t.scenePicture);
+    for (const AnimSlot& s : animSlots) bytes += SlotFrameBytes(s);
+    for (int i = 0; i < kSoundSlotCount; ++i) bytes += SoundSlotBytes(i);
+    return bytes;
 }
 
 bool TakeEndGameRequest() {

@@ -3,6 +3,7 @@
 // and the constants of cursors, verbs and "none". Every number is checked against the
 // table it indexes; a bad argument raises a Lua error that names the function.
 #pragma once
+#include <cstdint>
 
 struct lua_State;
 
@@ -15,5 +16,11 @@ void InstallSceneApi(lua_State* L);
 // EndGame() asks for the end of the game; the scene script layer carries it out once
 // the script's call has returned.
 bool TakeEndGameRequest();
+
+// A new visit of a scripted scene: its loads start from an empty budget and every file may
+// be tried again.
+void BeginSceneScriptVisit();
+// The bytes the scene's resources hold, as the scripts' resource budget counts them.
+uint64_t SceneResourceBytes();
 
 }  // namespace tarvex

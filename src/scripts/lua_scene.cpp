@@ -143,8 +143,10 @@ void OpenSceneScript(int scene) {
     char path[32];
     std::snprintf(path, sizeof path, "scripts/scene%03d.lua", scene);
     std::vector<uint8_t> bytes;
-    if (!ReadGameFile(path, bytes, kMaxScriptBytes + 1)) return;
-    if (bytes.size() > kMaxScriptBytes) {
+    // The size comes from the file system or the package directory: a larger file is not read.
+    const GameFileRead read = ReadWholeGameFile(path, bytes, kMaxScriptBytes);
+    if (read == GameFileRead::Missing) return;
+    if (read == GameFileRead::TooLarge) {
         Report(path, "the file is larger than 1 MiB", "not read");
         return;
     }
@@ -158,6 +160,7 @@ void OpenSceneScriptText(int scene, const std::string& file, const std::string& 
     s->box.file = file;
     s->box.scene = scene;
     s->scene = scene;
+    BeginSceneScriptVisit();
     s->L = NewSandboxState(s->box);
     if (!s->L) {
         Report(file, "the script's state does not fit its memory cap", "not started");

@@ -121,10 +121,14 @@ TEST(GameFile, LooseFirstCaseAndSeparators) {
     // A file that appears after its folder was listed is found (a miss re-lists).
     WriteBytes("Texts/C.Txt", Bytes("late"));
     EXPECT_EQ(LocateGameFile("texts/c.txt"), GameFileSource::Loose);
-    // Loose read limit applies to loose files only.
+    // A read limit cuts loose files and packaged entries alike; a whole read refuses both.
     ASSERT_TRUE(ReadGameFile("texts/c.txt", out, 2));
     EXPECT_EQ(out.size(), 2u);
     ASSERT_TRUE(ReadGameFile("texts/b.txt", out, 2));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "pa");
+    EXPECT_EQ(ReadWholeGameFile("texts/b.txt", out, 9), GameFileRead::TooLarge);
+    EXPECT_EQ(ReadWholeGameFile("texts/c.txt", out, 3), GameFileRead::TooLarge);
+    EXPECT_EQ(ReadWholeGameFile("texts/b.txt", out, 10), GameFileRead::Read);
     EXPECT_EQ(out.size(), 10u);
 }
 
