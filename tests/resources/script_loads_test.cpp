@@ -36,6 +36,11 @@ uint64_t Resident() {
     return resident * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
+// Time bounds are loose enough for a loaded machine and a slow build, and far below the seconds
+// a frame or a visit took when these files were read whole.
+constexpr double kFrameBound = 2000.0;
+constexpr double kVisitsBound = 5000.0;
+
 double Milliseconds(Clock::time_point since) {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
@@ -166,9 +171,9 @@ TEST_F(ScriptLoads, HugeModelsSoundsAndVideosFailAtOnceLooseOrPackagedAndAreNotR
     const uint64_t before = Resident();
     const Clock::time_point start = Clock::now();
     Enter(200);
-    EXPECT_LT(Milliseconds(start), 250.0);
+    EXPECT_LT(Milliseconds(start), kFrameBound);
     EXPECT_EQ(playMode, 0);
-    EXPECT_LT(SlowestFrame(30), 250.0);
+    EXPECT_LT(SlowestFrame(30), kFrameBound);
     EXPECT_LT(Resident(), before + 64 * kMiB);
     EXPECT_EQ(Reported("loaded"), 0) << AllMessages();
     EXPECT_EQ(OpenLuaStates(), 1) << AllMessages();
@@ -197,7 +202,7 @@ TEST_F(ScriptLoads, AScriptFileLargerThanItsCapIsRefusedFromItsSizeLooseOrPackag
         Enter(200);
         Enter(201);
     }
-    EXPECT_LT(Milliseconds(start), 1000.0);
+    EXPECT_LT(Milliseconds(start), kVisitsBound);
     EXPECT_LT(Resident(), before + 32 * kMiB);
     EXPECT_EQ(EXE, 0);
     EXPECT_EQ(Reported("scripts/scene200.lua: the file is larger than 1 MiB (not read)"), 3) << AllMessages();
@@ -234,7 +239,7 @@ TEST_F(ScriptLoads, PicturesLargerThanTheScreenAreRefused) {
     EXPECT_EQ(EXE, 0);
     EXPECT_EQ(animSlots[3].frameCount, 0.0f);
     // One bomb a frame on a new tool: the picture is refused from its header each time.
-    EXPECT_LT(SlowestFrame(40), 250.0);
+    EXPECT_LT(SlowestFrame(40), kFrameBound);
     EXPECT_LT(Resident(), before + 64 * kMiB);
     EXPECT_EQ(OpenLuaStates(), 1) << AllMessages();
 }
@@ -277,7 +282,7 @@ TEST_F(ScriptLoads, TimeInsideEngineCallsCountsAgainstTheCallsLimit) {
         end)");
     const Clock::time_point start = Clock::now();
     Enter(200);
-    EXPECT_LT(Milliseconds(start), 1500.0);
+    EXPECT_LT(Milliseconds(start), kVisitsBound);
     EXPECT_EQ(EXE, 0);  // pcall could not catch it
     EXPECT_EQ(Reported("scripts/scene200.lua:4: the call ran longer than 500 ms (load)"), 1) << AllMessages();
 }
