@@ -16,4 +16,8 @@ void InstallSceneApi(lua_State* L);
 // the script's call has returned.
 bool TakeEndGameRequest();
 
+// GotoScene() outside a frame's run (the top level, init, load) leaves the scene after
+// its first frame: the scene asked for, or -1; taking it forgets it.
+int TakeDeferredScene();
+
 }  // namespace tarvex

@@ -25,6 +25,8 @@ int SceneMusicTrack(int scene);
 void InitScene();
 void LoadScene();
 void RunScene();
+// True while RunScene runs the current scene's frame.
+bool RunningSceneFrame();
 
 // Replaces a scene's functions for the rest of the run (null keeps the row's function):
 // tests drive the frame with functions of their own.
