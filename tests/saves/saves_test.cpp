@@ -225,12 +225,14 @@ TEST_F(SavesTest, RefusedFilesLeaveTheRunningGameAsItWas) {
         std::vector<std::pair<size_t, uint8_t>> loaded;  // the bytes that make the loaders open it
         const char* file;
     };
-    const Field fields[] = {{r.tools + 5 * 468 + 29, {{r.tools + 5 * 468 + 28, 1}}, "x.bmp"},
-                            {r.sounds + 5 * 152 + 16, {{r.sounds + 5 * 152 + 1, 1}}, "x.wav"},
-                            {r.slots + 5 * 220 + 66, {{r.slots + 5 * 220 + 194, 1}, {r.slots + 5 * 220 + 28, 1}}, "x000.tif"}};
+    const size_t tool = r.tools + 5 * 468, sound = r.sounds + 5 * 152, slot = r.slots + 5 * 220;
+    const Field fields[] = {{tool + 29, {{tool + 28, 1}}, "x.bmp"},
+                            {sound + 16, {{sound + 1, 1}}, "x.wav"},
+                            {slot + 66, {{slot + 194, 1}, {slot + 28, 1}}, "x000.tif"}};
     for (const Field& f : fields)
-        for (const std::string& name : {(outside / f.file).string(), "../" + away + "/" + f.file, std::string("C:/") + f.file,
-                                        "gfx\\..\\..\\" + away + "\\" + f.file, std::string("/etc/passwd")}) {
+        for (const std::string& name :
+             {(outside / f.file).string(), "../" + away + "/" + f.file, std::string("C:/") + f.file,
+              "gfx\\..\\..\\" + away + "\\" + f.file, std::string("/etc/passwd")}) {
             std::vector<uint8_t> b = good;
             for (const auto& [at, value] : f.loaded) b[at] = value;
             std::memset(&b[f.name], 0, 128);

@@ -106,7 +106,9 @@ TEST(EngineRun, BadCommandLinesAndPathsAreRefusedAtTheStartBadFilesStopNothing) 
     EXPECT_NE(Text(dir + "/log5.txt").find("bad.txt:1"), std::string::npos);
     // Outputs into folders that are not there, even at the root: refused, nothing made.
     const std::string root = "/tarvex-no-folder-" + std::to_string(::getpid());
-    EXPECT_EQ(RunEngine("--headless --frames 1 --dump-state 0:" + dir + "/none/x.json --path " + dir, dir + "/log6.txt"), 2);
+    EXPECT_EQ(RunEngine("--headless --frames 1 --dump-state 0:" + dir + "/none/x.json --path " + dir,
+                        dir + "/log6.txt"),
+              2);
     EXPECT_EQ(RunEngine("--headless --frames 1 --screenshot 0:" + root + "/x.png --path " + dir, dir + "/log7.txt"), 2);
     EXPECT_NE(Text(dir + "/log7.txt").find(root), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir + "/none"));

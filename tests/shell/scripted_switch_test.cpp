@@ -47,14 +47,16 @@ protected:
         std::string args = "--headless --fixed-fps 30 --seed 1 --scene " + std::to_string(scene) + " --frames " +
                            std::to_string(frames) + " --path " + game + " --saves " + dir + "/saves --replay " + dir +
                            "/replay.txt";
-        for (int f : dumps) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
+        for (int f : dumps)
+            args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
         ASSERT_EQ(test::RunEngine(args, dir + "/log.txt"), 0);
     }
     nlohmann::json Dump(int frame) { return test::ReadJson(dir + "/" + std::to_string(frame) + ".json"); }
     // A click on the room at frame f.
     void Click(int f) {
-        test::WriteReplay(dir + "/replay.txt", {std::to_string(f) + " pointer 400 450", std::to_string(f) + " press left",
-                                                std::to_string(f + 1) + " release left"});
+        const std::string at = std::to_string(f);
+        test::WriteReplay(dir + "/replay.txt",
+                          {at + " pointer 400 450", at + " press left", std::to_string(f + 1) + " release left"});
     }
     static nlohmann::json Origin() { return nlohmann::json::array({0.0, 0.0, 0.0}); }
     std::string dir, game;
