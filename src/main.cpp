@@ -1,10 +1,13 @@
 #include <cstdio>
 
+#include "platform/atomic_file.h"
 #include "platform/system.h"
 #include "shell/entry.h"
 #include "shell/options.h"
 
 int main(int argc, char** argv) {
+    // A save past the file size limit is a failed save, said on the screen; the game goes on.
+    tarvex::FailWritesPastSizeLimit();
     tarvex::Options options;
     std::string error;
     if (!tarvex::ParseOptions(argc, argv, options, error)) {

@@ -6,6 +6,7 @@
 #include "interaction/game_state.h"
 #include "render/frame_render.h"
 #include "resources/byte_io.h"
+#include "resources/file_lookup.h"
 #include "scene/scene_description.h"
 #include "scripts/notebook.h"
 #include "scripts/script_api.h"
@@ -111,6 +112,9 @@ void AnimSlotFields(T& s, F&& f) {
 static_assert(66 + sizeof(AnimSlot::name) <= 194 && 195 <= kAnimSlotRecordSize);
 
 bool Terminated(const char* name, size_t size) { return std::memchr(name, 0, size) != nullptr; }
+// Saves are passed between players: a name the loaders open follows the rules of a
+// script's names, so that no file outside the game folder is read. Empty means none.
+bool InsideGame(const char* name) { return name[0] == 0 || IsGamePath(name); }
 bool Finite(float v) { return std::isfinite(v); }
 bool Finite(const Vec3& v) { return Finite(v.x) && Finite(v.y) && Finite(v.z); }
 
@@ -335,13 +339,18 @@ bool ParseSave(const uint8_t* data, size_t size, SaveImage& out, std::string& er
         return Refuse(error, "a value that is not a number");
     for (const Vec3& v : s.camera)
         if (!Finite(v)) return Refuse(error, "a value that is not a number");
-    for (const ToolRecord& t : s.tools)
+    for (const ToolRecord& t : s.tools) {
         if (!Terminated(t.pictureName, sizeof t.pictureName) || !Finite(t.newItemTimer))
             return Refuse(error, "a tool record the engine cannot read");
-    for (const SoundSlot& slot : s.soundSlots)
+        if (!InsideGame(t.pictureName)) return Refuse(error, "a tool picture named outside the game folder");
+    }
+    for (const SoundSlot& slot : s.soundSlots) {
         if (!Terminated(slot.name, sizeof slot.name)) return Refuse(error, "a sound slot without the end of its name");
+        if (!InsideGame(slot.name)) return Refuse(error, "a sound named outside the game folder");
+    }
     for (const AnimSlot& slot : s.animSlots) {
         if (!Terminated(slot.name, sizeof slot.name)) return Refuse(error, "an animation slot without the end of its name");
+        if (!InsideGame(slot.name)) return Refuse(error, "an animation named outside the game folder");
         if (!Finite(slot.x) || !Finite(slot.y) || !Finite(slot.frameCount) || !Finite(slot.currentFrame) ||
             !Finite(slot.speed) || !Finite(slot.flickerThreshold) || !Finite(slot.randomAccumulator) ||
             slot.light < -1 || slot.light >= kMaxPointLights)

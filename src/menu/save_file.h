@@ -63,7 +63,8 @@ struct SaveImage {
 
 // Reads and checks a whole file; false with the reason when anything does not fit (a
 // short or long file, a record size of another build, a number outside its table, a
-// name without its end, a record the loaders would refuse).
+// name without its end or naming a file outside the game folder, a record the loaders
+// would refuse).
 bool ParseSave(const uint8_t* data, size_t size, SaveImage& out, std::string& error);
 
 // The records' images, one field list each (sizes as above).

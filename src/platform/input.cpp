@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -331,6 +332,12 @@ bool ParseReplay(std::istream& file, const std::string& name, std::vector<Replay
 }  // namespace
 
 bool OpenReplay(const std::string& path, std::string& error) {
+    // A folder opens as an empty stream and a pipe may block: regular files only.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        error = "cannot open replay " + path + " (not a regular file)";
+        return false;
+    }
     std::ifstream file(path);
     if (!file) {
         error = "cannot open replay " + path;

@@ -109,6 +109,18 @@ std::string FindInFolder(const std::string& dir, const std::string& name, bool w
 
 }  // namespace
 
+bool IsGamePath(std::string_view path) {
+    if (path.empty() || path.size() > kGamePathLimit || path.find('\0') != std::string_view::npos) return false;
+    if (path[0] == '/' || path[0] == '\\' || path.find(':') != std::string_view::npos) return false;
+    size_t part = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/' && path[i] != '\\') continue;
+        if (path.substr(part, i - part) == "..") return false;
+        part = i + 1;
+    }
+    return true;
+}
+
 std::string NormalizeGamePath(const std::string& path) {
     std::string out;
     out.reserve(path.size());

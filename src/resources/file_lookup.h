@@ -1,10 +1,20 @@
 // Loose game files by name, whatever the letter case of the name on disk: the game
 // data comes from a file system that ignores case, and its paths may use "\\".
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace tarvex {
+
+// The longest game file name: the engine's name fields hold 128 bytes with the NUL.
+constexpr size_t kGamePathLimit = 127;
+
+// A game file name that stays inside the game folder, as names from scripts and saves
+// must: 1..127 bytes without NUL, relative (no leading "/" or "\\", no drive, no ":"
+// at all), no ".." between the separators ("/" or "\\").
+bool IsGamePath(std::string_view path);
 
 // "\\" becomes "/"; repeated separators collapse.
 std::string NormalizeGamePath(const std::string& path);

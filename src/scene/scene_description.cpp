@@ -187,6 +187,7 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     particleSystemCount = 0;
     sceneMirror.mirrorEnabled = false;
     sceneMirror.present = false;
+    sceneCamera.present = false;
 
     if (text.Find("PARTICLES")) {
         // Counts past the table are outside the format; the table's size bounds them.
@@ -223,6 +224,11 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     MatMultiply(sceneCamera.viewMatrix, sceneCamera.viewMatrix, roll);
     MatPerspectiveFov(sceneCamera.projectionMatrix, sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
                       10000.0f);
+    // A camera looking nowhere (the eye on its target, no field of view) unprojects no point.
+    bool finite = sceneCamera.projectionMatrix[0] != 0.0f && sceneCamera.projectionMatrix[5] != 0.0f;
+    for (int i = 0; i < 16; ++i)
+        finite = finite && std::isfinite(sceneCamera.viewMatrix[i]) && std::isfinite(sceneCamera.projectionMatrix[i]);
+    sceneCamera.present = finite;
 
     if (!text.Find("SCALE")) return;
     sceneScale = text.Single();

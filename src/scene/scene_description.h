@@ -35,6 +35,7 @@ struct SceneCamera {
     float rollDegrees = 0.0f;
     Mat4 viewMatrix;
     Mat4 projectionMatrix;
+    bool present = false;  // the last description had a camera that places points in the world
 };
 
 struct SceneMirror {

@@ -1,5 +1,6 @@
 #include "scene/scene_load.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -159,17 +160,22 @@ void LoadSceneFiles() {
     ReportSceneFile(base + ".tif", LoadBackground(base + ".tif"));
 
     if (!LoadWalkMask(base + "m.raw")) ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
-    // A missing floor depth keeps the previous floor.
-    if (!LoadFloorDepth(base + "m.msk")) ReportSceneFile(base + "m.msk", "not a floor depth picture");
+    // A scene without a camera has none: the previous scene's belongs to another picture.
+    sceneCamera = SceneCamera{};
     if (LocateGameFile(base + ".txt") == GameFileSource::Missing) ReportSceneFile(base + ".txt", "missing");
     LoadSceneDescription(base + ".txt");
+    // Nor a floor without its picture, or without a camera to place its points in the world
+    // (a room being made): the hero does not walk there.
+    const bool haveFloor = LoadFloorDepth(base + "m.msk");
+    if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
+    if (!haveFloor || !sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
     // The camera, lights, ambient colour and material go to the device with the scene.
     ApplySceneToDevice();
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {
         const bool clearStencil = stencilShadows == 4;
-        if (haveDepth) {
+        if (haveDepth && sceneCamera.present) {
             std::vector<float> windowDepth(800 * 600);
             SceneryWindowDepth(depthImage.data(), windowDepth.data());
             WriteBackBufferDepth(windowDepth.data(), clearStencil);

@@ -10,6 +10,7 @@
 
 #include "model/model_file.h"
 #include "platform/surface.h"
+#include "resources/file_lookup.h"
 #include "resources/load_limits.h"
 #include "scene/scene_description.h"
 #include "scripts/lua_sandbox.h"
@@ -21,6 +22,7 @@ namespace tarvex {
 namespace {
 
 bool endGameRequested = false;
+int deferredScene = -1;  // asked for while the scene was being entered
 
 constexpr lua_Integer kInt32Min = INT32_MIN, kInt32Max = INT32_MAX;
 constexpr lua_Integer kWordMax = UINT32_MAX;
@@ -28,7 +30,6 @@ constexpr lua_Integer kCoordMin = -32768, kCoordMax = 32767;  // rectangles and 
 constexpr lua_Integer kLastScene = kSceneCount - 1;
 constexpr lua_Integer kLastGameTool = kGameToolCount - 1;
 constexpr double kWorldLimit = 1e6;  // positions, headings, speeds
-constexpr size_t kPathLimit = 127;   // the engine's file name fields hold 128 bytes
 constexpr size_t kBoneNameLimit = 63;
 constexpr int kMaxExits = kActionRegionCount;
 
@@ -105,9 +106,9 @@ public:
     const char* Path(int i, const char* name) const {
         size_t length = 0;
         const char* path = lua_type(L_, i) == LUA_TSTRING ? lua_tolstring(L_, i, &length) : nullptr;
-        if (!path || length == 0 || length > kPathLimit || std::strlen(path) != length || !InsideGame(path))
+        if (!path || !IsGamePath(std::string_view(path, length)))
             Fail(i, name, lua_pushfstring(L_, "a game file path (relative, no \"..\", at most %d bytes)",
-                                          static_cast<int>(kPathLimit)));
+                                          static_cast<int>(kGamePathLimit)));
         return path;
     }
     const char* Name(int i, const char* name, size_t limit) const {
@@ -127,18 +128,6 @@ private:
         else
             luaL_error(L_, "Game.%s must be %s, got %s", name, expected, Shown(L_, i));
         std::abort();  // luaL_error does not return
-    }
-
-    static bool InsideGame(const char* path) {
-        if (path[0] == '/' || path[0] == '\\' || std::strchr(path, ':')) return false;
-        const char* part = path;
-        for (const char* p = path;; ++p) {
-            if (*p == '/' || *p == '\\' || *p == '\0') {
-                if (p - part == 2 && part[0] == '.' && part[1] == '.') return false;
-                if (*p == '\0') return true;
-                part = p + 1;
-            }
-        }
     }
 
     lua_State* L_;
@@ -631,7 +620,14 @@ int ClearFlagsOfF(lua_State* L) {
 
 int GotoSceneF(lua_State* L) {
     const Args a(L, "GotoScene", 1, 1);
-    currentScene = a.Scene(1);
+    const int scene = a.Scene(1);
+    // In a frame's run the end of the frame turns the new number into a fade. The top
+    // level, init and load run while the scene is entered, before its frame starts: the
+    // change waits for the end of the scene's first frame.
+    if (RunningSceneFrame())
+        currentScene = scene;
+    else
+        deferredScene = scene;
     return 0;
 }
 int CurrentSceneF(lua_State* L) {
@@ -929,6 +925,12 @@ uint64_t SceneResourceBytes() {
     for (const AnimSlot& s : animSlots) bytes += SlotFrameBytes(s);
     for (int i = 0; i < kSoundSlotCount; ++i) bytes += SoundSlotBytes(i);
     return bytes;
+}
+
+int TakeDeferredScene() {
+    const int scene = deferredScene;
+    deferredScene = -1;
+    return scene;
 }
 
 bool TakeEndGameRequest() {

@@ -22,5 +22,8 @@ bool TakeEndGameRequest();
 void BeginSceneScriptVisit();
 // The bytes the scene's resources hold, as the scripts' resource budget counts them.
 uint64_t SceneResourceBytes();
+// GotoScene() outside a frame's run (the top level, init, load) leaves the scene after
+// its first frame: the scene asked for, or -1; taking it forgets it.
+int TakeDeferredScene();
 
 }  // namespace tarvex

@@ -11,6 +11,7 @@
 #include "scripts/lua_sandbox.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/globals.h"
+#include "shell/scene_switch.h"
 
 namespace tarvex {
 
@@ -90,12 +91,19 @@ void Report(const std::string& file, const std::string& message, const char* whe
     Emit("tarvex: " + text + " (" + where + "); the scene's compiled-in functions take over for this visit");
 }
 
-// The game is over: the menu over the last picture, with no game to go back to.
+// The game is over: the menu over the last picture, with no game to go back to. A fade
+// under way has no scene left to go to: the picture is at full brightness again.
 void EndTheGame() {
     CloseSceneScript();
+    TakeDeferredScene();
     EnterMenuFromGame();
     currentScene = -1;
     gameStarted = 0;
+    fadeState = 0;
+    pendingScene = -1;
+    gammaLevel = gammaMax;
+    FillGammaRamps(gammaMax);
+    SendGammaRamps();
 }
 
 // Runs `f` with `argument` in the script's state under a fresh budget. On failure the
@@ -139,6 +147,7 @@ bool Protected(lua_CFunction f, void* data, lua_Integer argument, const char* wh
 
 void OpenSceneScript(int scene) {
     CloseSceneScript();
+    TakeDeferredScene();  // a change asked for in an earlier visit went with it
     if (scene < 0 || scene >= kSceneCount) return;
     char path[32];
     std::snprintf(path, sizeof path, "scripts/scene%03d.lua", scene);

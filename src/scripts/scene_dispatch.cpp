@@ -1,6 +1,7 @@
 #include "scripts/scene_dispatch.h"
 
 #include "interaction/game_state.h"
+#include "scripts/lua_api.h"
 #include "scripts/lua_scene.h"
 #include "scripts/scenes.h"
 #include "scripts/script_api.h"
@@ -318,6 +319,7 @@ const SceneRow kSceneTable[kSceneCount] = {
 };
 
 SceneRow overrides[kSceneCount];
+bool runningFrame = false;
 
 const SceneRow* Row() {
     if (currentScene < 0 || currentScene >= kSceneCount) return nullptr;
@@ -370,10 +372,16 @@ void RunScene() {
     const int scene = currentScene;
     const SceneRow* row = Row();
     if (!row) return;
+    runningFrame = true;
     if (overrides[scene].run)
         overrides[scene].run();
     else if (!CallSceneScript(scene, SceneCall::Run))
         row->run();
+    runningFrame = false;
+    // A scene asked for while this one was entered leaves with this frame, as a change
+    // written by the frame would (a change the frame wrote itself came later and wins).
+    const int asked = TakeDeferredScene();
+    if (asked >= 0 && currentScene == scene) currentScene = asked;
 }
 
 bool SceneTypedCharacter(int ch) {
@@ -382,6 +390,8 @@ bool SceneTypedCharacter(int ch) {
     default: return false;
     }
 }
+
+bool RunningSceneFrame() { return runningFrame; }
 
 void CallCompiledSceneFunction(int scene, SceneCall call) {
     if (scene < 0 || scene >= kSceneCount) return;

@@ -29,6 +29,8 @@ void RunScene();
 // own keys may take it (the keypad of scene 98 takes digits as presses of its keys).
 // True when taken.
 bool SceneTypedCharacter(int ch);
+// True while RunScene runs the current scene's frame.
+bool RunningSceneFrame();
 
 // Replaces a scene's functions for the rest of the run (null keeps the row's function):
 // tests drive the frame with functions of their own.

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 
 #include "platform/atomic_file.h"
@@ -62,6 +63,14 @@ int SanitizeConfig(Config& c) {
 }
 
 void LoadConfig() {
+    // Only a regular file: a pipe or a device in its place would hold the start up.
+    std::error_code ec;
+    const auto kind = std::filesystem::status(ConfigPath(), ec).type();
+    if (kind == std::filesystem::file_type::not_found) return;
+    if (kind != std::filesystem::file_type::regular) {
+        std::fprintf(stderr, "tarvex: %s is not a regular file: the default settings are used\n", ConfigPath().c_str());
+        return;
+    }
     FILE* f = std::fopen(ConfigPath().c_str(), "rb");
     if (!f) return;
     uint8_t bytes[kConfigBytes];

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 namespace tarvex {
 
@@ -23,7 +24,8 @@ const char* UsageText() {
            "  --seed N               seed the random generator\n"
            "  --frames N             quit in order after N frames (frames 0..N-1)\n"
            "  --screenshot N:FILE    save frame N as a PNG (repeatable)\n"
-           "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable)\n"
+           "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable);\n"
+           "                         the folders of both must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
            "  --help                 this text\n";
@@ -104,7 +106,20 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
                 error = arg + (arg == "--screenshot" ? " takes FRAME:FILE.png" : " takes FRAME:FILE.json");
                 return false;
             }
-            (arg == "--screenshot" ? o.screenshots : o.stateDumps).emplace_back(n, v.substr(colon + 1));
+            const std::string file = v.substr(colon + 1);
+            // The engine makes no folder for its outputs: a mistyped path is said at once,
+            // not after the run (nor a folder made where none was meant, at the root).
+            const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+            std::error_code ec;
+            if (std::filesystem::path(file).filename().empty() || std::filesystem::is_directory(file, ec)) {
+                error = arg + ": " + file + " is a folder, not a file";
+                return false;
+            }
+            if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+                error = arg + ": the folder " + folder.string() + " does not exist";
+                return false;
+            }
+            (arg == "--screenshot" ? o.screenshots : o.stateDumps).emplace_back(n, file);
         } else {
             error = "unknown option " + arg;
             return false;

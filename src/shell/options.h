@@ -32,7 +32,8 @@ struct Options {
     bool help = false;
 };
 
-// Parses argv; false with a message on an unknown or malformed option.
+// Parses argv; false with a message on an unknown or malformed option, or an output file
+// (--screenshot, --dump-state) whose folder does not exist.
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 const char* UsageText();
 

@@ -84,6 +84,49 @@ TEST(PackageTool, RefusesLongNamesEscapesAndBrokenDirectories) {
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3);  // count, data outside, name
 }
 
+TEST(PackageTool, ExtractionLosesNoEntryAndNeverFillsTheDisk) {
+    ASSERT_TRUE(ToolsBuilt()) << "tools not built";
+    std::string dir = test::TempDir("tool_extract");
+    CurrentDir here(dir);
+    int status = -1;
+    // An entry named like another's temporary file, written first.
+    WriteBytes("clash.res", test::BuildPackage({{"dir/a.tmp", Bytes("first")}, {"dir/a", Bytes("second")}}));
+    Capture(Tool("tarvex-res") + " extract clash.res out", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes("out/dir/a.tmp"), Bytes("first"));
+    EXPECT_EQ(ReadBytes("out/dir/a"), Bytes("second"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("out/dir"), {}), 2);
+
+    // Entries that share their data: each is named by verify.
+    test::FixtureEntry second{"t/b", Bytes("")}, third{"t/c", Bytes("")};
+    second.offsetOverride = third.offsetOverride = 4 + 3 * 136 + 3 + 2;
+    second.sizeOverride = third.sizeOverride = 3;
+    WriteBytes("shared.res", test::BuildPackage({{"t/a", Bytes("12345")}, second, third}));
+    std::string report = Capture(Tool("tarvex-res") + " verify shared.res", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2);
+    EXPECT_NE(report.find("entry 1 (t/b): data at 417 size 3 overlap entry 0 (t/a)"), std::string::npos) << report;
+
+    // 3,000 entries that each take the same 4 GiB of a sparse package: 12 TB that no disk
+    // here holds. Nothing is written.
+    constexpr uint32_t kEntries = 3000;
+    const uint32_t offset = 4 + kEntries * 136;
+    std::vector<uint8_t> directory(offset, 0);
+    test::PutU32(directory, 0, kEntries);
+    for (uint32_t i = 0; i < kEntries; ++i) {
+        const std::string name = "big/e" + std::to_string(i);
+        std::memcpy(&directory[4 + i * 136], name.data(), name.size());
+        test::PutU32(directory, 4 + i * 136 + 128, offset);
+        test::PutU32(directory, 4 + i * 136 + 132, UINT32_MAX - offset);
+    }
+    WriteBytes("bomb.res", directory);
+    std::filesystem::resize_file("bomb.res", UINT32_MAX);
+    std::string said = Capture(Tool("tarvex-res") + " extract bomb.res bomb 2>&1", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(said.find("nothing extracted"), std::string::npos) << said;
+    EXPECT_FALSE(std::filesystem::exists("bomb"));
+}
+
 TEST(ToolCommands, ImageAndFramesReportWhatLoads) {
     ASSERT_TRUE(ToolsBuilt()) << "tools not built";
     std::string dir = test::TempDir("tool_image");

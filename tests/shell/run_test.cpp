@@ -1,6 +1,8 @@
 // End-to-end runs of the engine binary, headless, on a virtual clock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +34,19 @@ std::vector<int32_t> ConfigValues(const std::string& path) {
     return v;
 }
 
+std::string Text(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Temporary files left in a folder by writes that did not finish.
+int TemporaryFiles(const std::string& dir) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) n += e.path().extension() == ".tmp";
+    return n;
+}
+
 TEST(EngineRun, HeadlessRunWritesScreenshotAndCleanConfiguration) {
     std::string dir = test::TempDir("headless-run");
     std::string shot = dir + "/out.png";
@@ -55,7 +70,7 @@ TEST(EngineRun, HeadlessRunWritesScreenshotAndCleanConfiguration) {
     EXPECT_EQ(values[17], 1);  // clean exit
     EXPECT_EQ(values[13], 0);  // windowed
     EXPECT_EQ(values[11], 1);  // the videos choice copied as by "Старт"
-    EXPECT_FALSE(std::filesystem::exists(dir + "/game/saves/config.cfg.tmp"));
+    EXPECT_EQ(TemporaryFiles(dir + "/game/saves"), 0);
 }
 
 TEST(EngineRun, ReplayedKeysReachTheWindowProcedure) {
@@ -72,7 +87,15 @@ TEST(EngineRun, ReplayedKeysReachTheWindowProcedure) {
     EXPECT_EQ(values[9], 257);  // 255 + 2 + 2 - 2
 }
 
-TEST(EngineRun, RefusesBadCommandLinesAndReplays) {
+// The engine under a shell prefix (a file size limit) and a time limit; its exit status.
+int RunEngineUnder(const std::string& prefix, const std::string& args, const std::string& log) {
+    const std::string command = "sh -c '" + prefix + " exec timeout 120 " + std::string(TARVEX_BINARY_DIR) +
+                                "/tarvex " + args + "' >" + log + " 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(EngineRun, BadCommandLinesAndPathsAreRefusedAtTheStartBadFilesStopNothing) {
     std::string dir = test::TempDir("bad-run");
     EXPECT_EQ(RunEngine("--frames", dir + "/log1.txt"), 2);
     EXPECT_EQ(RunEngine("--scene 299", dir + "/log2.txt"), 2);
@@ -80,9 +103,37 @@ TEST(EngineRun, RefusesBadCommandLinesAndReplays) {
     EXPECT_EQ(RunEngine("--headless --path " + dir + "/missing", dir + "/log4.txt"), 1);
     std::ofstream(dir + "/bad.txt") << "0 key NoSuchKey\n";
     EXPECT_EQ(RunEngine("--headless --frames 1 --replay " + dir + "/bad.txt --path " + dir, dir + "/log5.txt"), 1);
-    std::ifstream log(dir + "/log5.txt");
-    std::string text{std::istreambuf_iterator<char>(log), {}};
-    EXPECT_NE(text.find("bad.txt:1"), std::string::npos);
+    EXPECT_NE(Text(dir + "/log5.txt").find("bad.txt:1"), std::string::npos);
+    // Outputs into folders that are not there, even at the root: refused, nothing made.
+    const std::string root = "/tarvex-no-folder-" + std::to_string(::getpid());
+    EXPECT_EQ(RunEngine("--headless --frames 1 --dump-state 0:" + dir + "/none/x.json --path " + dir,
+                        dir + "/log6.txt"),
+              2);
+    EXPECT_EQ(RunEngine("--headless --frames 1 --screenshot 0:" + root + "/x.png --path " + dir, dir + "/log7.txt"), 2);
+    EXPECT_NE(Text(dir + "/log7.txt").find(root), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/none"));
+    EXPECT_FALSE(std::filesystem::exists(root));
+    std::filesystem::remove_all(root);
+    // A folder given as the replay is no replay.
+    EXPECT_EQ(RunEngine("--headless --frames 1 --replay " + dir + " --path " + dir, dir + "/log8.txt"), 1);
+
+    // A pipe that nobody writes in place of the configuration: it is not waited for.
+    std::filesystem::create_directories(dir + "/saves");
+    ASSERT_EQ(::mkfifo((dir + "/saves/config.cfg").c_str(), 0644), 0);
+    EXPECT_EQ(RunEngineUnder("", "--headless --frames 3 --path " + dir, dir + "/log9.txt"), 0);
+    // The automatic save of the new game is larger than the file size limit allows: it
+    // fails as on a full disk, is said, leaves no temporary file, and the game goes on.
+    EXPECT_EQ(RunEngineUnder("ulimit -f 200 &&",
+                             "--headless --fixed-fps 30 --frames 10 --scene 0 --dump-state 8:" + dir +
+                                 "/8.json --path " + dir + " --saves " + dir + "/limited",
+                             dir + "/log10.txt"),
+              0);
+    EXPECT_NE(Text(dir + "/log10.txt").find("Игра не сохранена"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/limited/auto.sav"));
+    EXPECT_EQ(TemporaryFiles(dir + "/limited"), 0);
+    const auto dump = test::ReadJson(dir + "/8.json");
+    EXPECT_EQ(dump["currentScene"], 0);
+    EXPECT_EQ(dump["menuActive"], 0);
 }
 
 TEST(EngineRun, SceneOptionStartsAGameAndEscapeOpensTheMenu) {
