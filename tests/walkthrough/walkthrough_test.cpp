@@ -293,6 +293,16 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     auto skin = [](const uint8_t* c) { return c[0] > 60 && c[0] < 150 && c[0] - c[2] > 15 && c[0] - c[2] < 70 && c[1] * 10 > c[0] * 7; };
     EXPECT_GT(Count(Shot(first, "pressing"), {38, 236, 78, 300}, skin), 100);
     EXPECT_LT(Count(Shot(first, "lift-here"), {38, 236, 78, 300}, skin), 20);
+    // Seen from behind as he looks in the mirror and reads the register, his head is hair,
+    // with no face or skin on its back.
+    auto hair = [](const uint8_t* c) { return c[0] < 90 && c[0] >= c[1] && c[1] >= c[2] && c[0] - c[2] > 8; };
+    auto light = [](const uint8_t* c) { return c[0] > 120 && c[0] - c[2] > 25 && c[1] * 100 > c[0] * 65; };
+    for (auto [name, head] : {std::pair{"mirror", Box{402, 198, 418, 214}}, std::pair{"register", Box{396, 193, 410, 207}}}) {
+        const test::Picture p = Shot(first, name);
+        const int area = (head.x1 - head.x0) * (head.y1 - head.y0);
+        EXPECT_GT(Count(p, head, hair), area * 8 / 10) << name;
+        EXPECT_LT(Count(p, head, light), area / 20) << name;
+    }
     ExpectPanelsAtRest(Shot(first, "menu"), Shot(first, "options"), Shot(first, "save-panel"), Shot(first, "load-panel"));
     // The loaded game shows the archive again.
     EXPECT_LT(test::Difference(Shot(first, "register"), Shot(first, "loaded"), 0, 40, 800, 340), 3.0);
