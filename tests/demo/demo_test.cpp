@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -405,7 +406,11 @@ std::map<int, std::u16string> ReadTable(const std::string& rel) {
   return lines;
 }
 
-TEST(Demo, EveryLineHasTextAndACanonicalVoice) {
+// Every line has its text and a voice; a line stays on the screen as long as its voice, so
+// the voice lasts as long as reading the line takes (15 letters a second and half a second
+// more, never under a second and a half). The closing credits last long enough to read. No
+// remark speaks of a window: no room has one.
+TEST(Demo, EveryLineHasTextAndAVoiceLongEnoughToRead) {
   ASSERT_TRUE(Demo().ok);
   auto dialog = ReadTable("texts/dialog.txt");
   auto otboy = ReadTable("texts/otboy.txt");
@@ -415,9 +420,13 @@ TEST(Demo, EveryLineHasTextAndACanonicalVoice) {
   for (int id = 206; id <= 233; ++id) ASSERT_TRUE(dialog.count(id)) << id;
   for (int id : {445, 446, 447, 448, 471, 472, 473, 474, 475, 476, 477}) ASSERT_TRUE(dialog.count(id)) << id;
   for (int id : needed) ASSERT_TRUE(otboy.count(id)) << id;
-  auto checkWav = [](const fs::path& p) {
+  auto checkWav = [](const fs::path& p, size_t letters = 0) {
     Bytes w = ReadAll(p);
     ASSERT_GT(w.size(), 44u) << p;
+    const double seconds = double(U32(w, 40)) / U32(w, 28);
+    if (letters) {
+      EXPECT_GE(seconds, std::max(1.5, letters / 15.0 + 0.5)) << p << ": " << letters << " letters";
+    }
     EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
     EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
     EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "data");
@@ -429,12 +438,16 @@ TEST(Demo, EveryLineHasTextAndACanonicalVoice) {
   for (const auto& [id, text] : dialog) {
     EXPECT_FALSE(text.empty());
     std::snprintf(name, sizeof name, "sound/dialog/dial%4.4d.wav", id);
-    checkWav(Loose(name));
+    checkWav(Loose(name), text.size());
   }
   for (const auto& [id, text] : otboy) {
     std::snprintf(name, sizeof name, "sound/otboy/%4.4d.wav", id);
-    checkWav(Loose(name));
+    checkWav(Loose(name), text.size());
+    EXPECT_EQ((u" " + text).find(u" окн"), std::u16string::npos) << id;
   }
+  const std::string credits = Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                                    Loose("video/titres.bik").string() + "' 2>&1");
+  EXPECT_GE(std::atof(credits.c_str()), 12.0) << credits;
   for (const char* p : {"sound/scene000/Lift_open.wav", "sound/scene098/9.wav", "sound/global/click.wav",
                         "sound/menu/menusound.wav", "sound/ambient/hospital.wav", "sound/stepfloor/step4.wav"})
     checkWav(Loose(p));

@@ -100,9 +100,9 @@ protected:
 TEST_F(ModderScriptTest, PlaqueFlagOnceThenDoorToStoreroom) {
     InstallScript();
     Click(15, 190, 290);   // the plaque
-    Click(160, 190, 290);  // the plaque again, after the note is over
-    Click(250, 600, 400);  // the wooden door
-    Play("door", 300, {10, 16, 100, 150, 170, 299});
+    Click(210, 190, 290);  // the plaque again, after the note is over
+    Click(340, 600, 400);  // the wooden door, after the plaque's line
+    Play("door", 410, {10, 16, 130, 200, 240, 409});
 
     EXPECT_EQ(log.find("take over"), std::string::npos) << log;
 
@@ -124,18 +124,18 @@ TEST_F(ModderScriptTest, PlaqueFlagOnceThenDoorToStoreroom) {
     EXPECT_EQ(State(clicked, kScene), kNoteSequence);
     EXPECT_EQ(clicked["subtitle"]["text"], kPlaqueLine);
 
-    const nlohmann::json note = Dump("door", 100);
+    const nlohmann::json note = Dump("door", 130);
     EXPECT_EQ(note["subtitle"]["text"], kNoteLine);
     EXPECT_EQ(State(note, kScene), kNoteSequence);
 
-    EXPECT_EQ(State(Dump("door", 150), kScene), 0);
+    EXPECT_EQ(State(Dump("door", 200), kScene), 0);
 
-    const nlohmann::json again = Dump("door", 170);
+    const nlohmann::json again = Dump("door", 240);
     EXPECT_EQ(again["subtitle"]["text"], kPlaqueLine);
     EXPECT_EQ(State(again, kScene), 0);
     EXPECT_EQ(Flags(again, kScene), kPlaqueReadFlag);
 
-    const nlohmann::json left = Dump("door", 299);
+    const nlohmann::json left = Dump("door", 409);
     EXPECT_EQ(left["currentScene"], 24);
     EXPECT_EQ(left["previousScene"], kScene);
     EXPECT_EQ(Flags(left, kScene), kPlaqueReadFlag);

@@ -6,6 +6,8 @@
 // same pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -96,6 +98,62 @@ int SubtitleInk(const test::Picture& p) {
     return n;
 }
 
+struct Box {
+    int x0, y0, x1, y1;
+};
+// Pixels in a box that pass `test`.
+template <typename Test>
+int Count(const test::Picture& p, Box b, Test test) {
+    int n = 0;
+    for (int y = b.y0; y < b.y1; ++y)
+        for (int x = b.x0; x < b.x1; ++x) n += test(p.At(x, y)) ? 1 : 0;
+    return n;
+}
+// Letters of captions, labels and titles (light, warm), and anything lighter than a plain
+// panel or menu face (letters, outlines, knobs).
+bool Letter(const uint8_t* c) { return c[0] > 200 && c[1] > 160; }
+bool Light(const uint8_t* c) { return std::max({c[0], c[1], c[2]}) > 140; }
+
+// The menu and its panels seen at rest, the pointer off every button: each button the
+// menu takes clicks in is drawn with its caption, each option has its label, the sliders'
+// grooves lie over the pixels that move them, and the title stands clear of the thumbnail.
+void ExpectPanelsAtRest(const test::Picture& menu, const test::Picture& options, const test::Picture& save,
+                        const test::Picture& load) {
+    // The main menu's buttons where they take clicks: new game, load, save, options,
+    // credits, exit; each caption a word (load and save stand upright, letter by letter).
+    for (Box b : {Box{270, 129, 477, 188}, Box{233, 198, 276, 350}, Box{449, 199, 498, 359}, Box{300, 202, 432, 275},
+                  Box{297, 279, 411, 362}, Box{253, 374, 455, 427}})
+        EXPECT_GT(Count(menu, b, Letter), 250) << "main menu button at " << b.x0 << "," << b.y0;
+    // OK and cancel in every panel; the arrows through the saves.
+    for (const test::Picture* p : {&options, &save, &load}) {
+        EXPECT_GT(Count(*p, {229, 220, 289, 255}, Letter), 100) << "OK";
+        EXPECT_GT(Count(*p, {440, 193, 492, 228}, Letter), 100) << "cancel";
+    }
+    for (const test::Picture* p : {&save, &load}) {
+        EXPECT_GT(Count(*p, {354, 353, 384, 379}, Light), 100) << "next save";
+        EXPECT_GT(Count(*p, {311, 350, 341, 376}, Light), 100) << "previous save";
+        // The title right of the thumbnail.
+        EXPECT_GT(Count(*p, {452, 132, 566, 182}, Letter), 300) << "title";
+    }
+    // The options: the shadows' and subtitles' boxes, and every control's label to its left.
+    EXPECT_GT(Count(options, {407, 210, 431, 234}, Light), 40) << "shadows";
+    EXPECT_GT(Count(options, {403, 266, 427, 290}, Light), 40) << "subtitles";
+    for (Box row : {Box{0, 210, 0, 234}, Box{0, 237, 0, 257}, Box{0, 266, 0, 290}, Box{0, 298, 0, 317}, Box{0, 328, 0, 350}})
+        EXPECT_GT(Count(options, {293, row.y0, 360, row.y1}, Letter), 60) << "label level with y " << row.y0;
+    // Gamma, sound, music: across its middle row each groove starts and ends inside the
+    // rectangle that moves its slider.
+    for (Box hit : {Box{375, 237, 435, 257}, Box{365, 298, 425, 317}, Box{360, 328, 420, 350}}) {
+        const int y = (hit.y0 + hit.y1) / 2;
+        const uint8_t* plain = options.At(550, y);
+        auto drawn = [&](int x) {
+            const uint8_t* c = options.At(x, y);
+            return std::abs(c[0] - plain[0]) + std::abs(c[1] - plain[1]) + std::abs(c[2] - plain[2]) > 40;
+        };
+        EXPECT_TRUE(drawn(hit.x0 + 2) && drawn(hit.x1 - 2)) << "groove at y " << y;
+        EXPECT_FALSE(drawn(hit.x0 - 3) || drawn(hit.x1 + 2)) << "groove at y " << y;
+    }
+}
+
 TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     first = test::TempDir("walkthrough-a");
     second = test::TempDir("walkthrough-b");
@@ -158,8 +216,16 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     s = At("password-accepted");
     EXPECT_EQ(s["currentScene"], 0);
     EXPECT_EQ(Flags(s, 98) & 2, 2);
-    // The lift comes, takes the hero down; the radio and the towel are taken.
-    EXPECT_EQ(Flags(At("lift-here"), 0) & 1, 1);
+    // The lift comes, takes the hero down; the radio and the towel are taken. He walks
+    // into the doorway, away from the camera: its walk point lies between the doorway's
+    // sides and further up the floor than the call buttons' spot where he stands.
+    s = At("lift-here");
+    EXPECT_EQ(Flags(s, 0) & 1, 1);
+    const json& doorway = s["regions"][0];
+    const json& buttons = s["regions"][1];
+    EXPECT_GE(doorway["walk"][0], doorway["left"]);
+    EXPECT_LE(doorway["walk"][0], doorway["right"]);
+    EXPECT_LT(doorway["walk"][1], buttons["walk"][1]);
     EXPECT_EQ(At("workshops")["currentScene"], 149);
     EXPECT_TRUE(Inventory(At("radio")).count(181));
     EXPECT_EQ(At("washroom")["currentScene"], 24);
@@ -172,6 +238,19 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     EXPECT_EQ(At("archive")["currentScene"], 115);
     const json archive = At("register");
     EXPECT_EQ(Flags(archive, 131) & (32 | 64), 32 | 64);
+    // The notebook's pages so far follow one another: 4 to 6 (the notebook, the talk),
+    // 7 (the plaque) and 8 (the register), none after.
+    EXPECT_EQ(Flags(archive, 250) & 0x7007, 0x3007);
+    EXPECT_EQ(archive["notebook"]["entries"], json({1, 1, 0, 0, 0, 0}));
+    // He stands still and faces what he looks at, the mirror and the register on the back
+    // walls (along -z, his back to the camera); by the crate his toes stay clear of its
+    // front (z = -100) with the lantern held out over it.
+    for (const char* name : {"mirror", "register"}) {
+        const json hero = At(name)["actors"][0];
+        EXPECT_NEAR(hero["heading"].get<double>(), 1.5 * M_PI, 0.3) << name;
+        EXPECT_EQ(hero["walking"], 0) << name;
+    }
+    EXPECT_GT(At("card")["actors"][0]["position"][2].get<double>(), -100 + 40);
     // Saved from the menu, played on elsewhere, loaded back: the archive as it was.
     EXPECT_EQ(At("save-named")["menuActive"], 1);
     EXPECT_TRUE(std::filesystem::exists(first + "/saves/архив.sav"));
@@ -210,6 +289,21 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     ASSERT_TRUE(quiet.ok && remark.ok);
     EXPECT_GT(SubtitleInk(remark), 400);
     EXPECT_LT(SubtitleInk(quiet), SubtitleInk(remark) / 4);
+    // His fingers on the call buttons' plate as he presses, none there before he reaches.
+    auto skin = [](const uint8_t* c) { return c[0] > 60 && c[0] < 150 && c[0] - c[2] > 15 && c[0] - c[2] < 70 && c[1] * 10 > c[0] * 7; };
+    EXPECT_GT(Count(Shot(first, "pressing"), {38, 236, 78, 300}, skin), 100);
+    EXPECT_LT(Count(Shot(first, "lift-here"), {38, 236, 78, 300}, skin), 20);
+    // Seen from behind as he looks in the mirror and reads the register, his head is hair,
+    // with no face or skin on its back.
+    auto hair = [](const uint8_t* c) { return c[0] < 90 && c[0] >= c[1] && c[1] >= c[2] && c[0] - c[2] > 8; };
+    auto light = [](const uint8_t* c) { return c[0] > 120 && c[0] - c[2] > 25 && c[1] * 100 > c[0] * 65; };
+    for (auto [name, head] : {std::pair{"mirror", Box{402, 198, 418, 214}}, std::pair{"register", Box{396, 193, 410, 207}}}) {
+        const test::Picture p = Shot(first, name);
+        const int area = (head.x1 - head.x0) * (head.y1 - head.y0);
+        EXPECT_GT(Count(p, head, hair), area * 8 / 10) << name;
+        EXPECT_LT(Count(p, head, light), area / 20) << name;
+    }
+    ExpectPanelsAtRest(Shot(first, "menu"), Shot(first, "options"), Shot(first, "save-panel"), Shot(first, "load-panel"));
     // The loaded game shows the archive again.
     EXPECT_LT(test::Difference(Shot(first, "register"), Shot(first, "loaded"), 0, 40, 800, 340), 3.0);
 

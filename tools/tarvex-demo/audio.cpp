@@ -48,7 +48,8 @@ std::vector<double> Tone(double seconds, double f0, double f1, double decay, dou
 }
 
 // A voice: syllables of a glottal pulse train through two formant resonators, one per
-// vowel of the text, with noise for the consonants between.
+// vowel of the text, with noise for the consonants between; then silence until the line
+// has stayed long enough to be read.
 std::vector<double> Voice(const std::string& utf8, double pitch, uint32_t seed) {
   std::u32string text = Utf8To32(utf8);
   std::vector<double> v;
@@ -86,7 +87,7 @@ std::vector<double> Voice(const std::string& utf8, double pitch, uint32_t seed) 
       v.push_back(env * (ya + 0.6 * yb));
     }
   }
-  if (v.empty()) v.assign(kRate / 4, 0.0);
+  v.resize(std::max(v.size(), size_t(ReadingSeconds(utf8) * kRate)), 0.0);
   return v;
 }
 
@@ -201,7 +202,7 @@ bool BuildSounds(Output& out) {
     std::snprintf(name, sizeof name, "music/%3.3d.ogg", track);
     out.Add(name, ogg);
   }
-  Bytes intro = EncodeVideo(320, 240, 30, 15, 0), titres = EncodeVideo(320, 240, 36, 15, 1);
+  Bytes intro = EncodeVideo(320, 240, 30, 15, 0), titres = EncodeVideo(320, 240, kCreditsCards * kCreditsCardFrames, 15, 1);
   if (intro.empty() || titres.empty()) {
     std::fprintf(stderr, "tarvex-demo: cannot encode the videos\n");
     return false;

@@ -19,7 +19,7 @@ bool BuildDemo(Output& out) {
   }
   Layouts layouts;
   BuildRooms(out, layouts);
-  BuildModels(out);
+  BuildModels(out, layouts[0].pressTarget);
   BuildInterface(out);
   BuildTexts(out);
   if (!BuildScripts(out, layouts)) return false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "demo_math.h"
 #include "fonts.h"
@@ -174,30 +175,196 @@ Image Lantern(double radius) {
   return img;
 }
 
-Image Button(int w, int h, const std::string& label, bool lit, int size) {
-  Image img(w, h, {0, 0, 0, 255});
-  Rgba face = lit ? Rgba{180, 120, 50, 255} : Rgba{90, 62, 36, 255};
-  img.Bevel(0, 0, w, h, face, false);
-  img.Outline(3, 3, w - 3, h - 3, 1, lit ? kGold : Rgba{150, 120, 80, 255});
-  SansBoldFont().Draw(img, w / 2, h / 2 + size / 3, label, size, lit ? Rgba{255, 240, 200, 255} : kGold, 1);
+// ---- The main menu and its panels. ----
+//
+// The menu draws a button's picture only while the button is lit (under the pointer, or
+// an option that is on). So every button is drawn at rest into the picture under it (the
+// menu picture or a panel), and its lit picture is the same part of that picture with the
+// button drawn lit. Faces are drawn inside the rectangles the engine's menu takes clicks
+// in (exclusive edges), so that what looks like a button is a button.
+
+struct Rect {
+  int x0, y0, x1, y1;  // exclusive right and bottom
+  int Width() const { return x1 - x0; }
+  int Height() const { return y1 - y0; }
+};
+
+const Rgba kFaceRest{90, 62, 36, 255}, kFaceLit{186, 128, 56, 255}, kCaption{236, 200, 120, 255},
+    kCaptionLit{255, 244, 210, 255}, kLabel{226, 206, 160, 255}, kHint{180, 160, 120, 255};
+
+// A text size at most `size` whose widest line fits `width` pixels.
+int FittingSize(const std::vector<std::string>& lines, int width, int size) {
+  for (; size > 9; --size) {
+    int widest = 0;
+    for (const std::string& l : lines) widest = std::max(widest, SansBoldFont().Measure(l, size));
+    if (widest <= width) break;
+  }
+  return size;
+}
+
+// A bevelled face with its caption centred; `vertical` stacks the caption's letters.
+void Face(Image& img, Rect r, const std::string& caption, int size, bool lit, bool vertical = false) {
+  img.Bevel(r.x0, r.y0, r.x1, r.y1, lit ? kFaceLit : kFaceRest, false);
+  img.Outline(r.x0 + 3, r.y0 + 3, r.x1 - 3, r.y1 - 3, 1, lit ? kGold : Rgba{150, 120, 80, 255});
+  const Rgba ink = lit ? kCaptionLit : kCaption;
+  const int cx = (r.x0 + r.x1) / 2;
+  if (!vertical) {
+    SansBoldFont().Draw(img, cx, (r.y0 + r.y1) / 2 + size * 36 / 100, caption, size, ink, 1);
+    return;
+  }
+  const std::u32string letters = Utf8To32(caption);
+  const int n = int(letters.size());
+  const int step = std::min(size + 3, (r.Height() - 12) / std::max(n, 1));
+  const int top = (r.y0 + r.y1) / 2 - step * n / 2;
+  for (int i = 0; i < n; ++i) {
+    std::string letter;
+    char32_t c = letters[i];
+    // UTF-8 of one Cyrillic or Latin letter.
+    if (c < 0x80) letter = char(c);
+    else letter = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    SansBoldFont().Draw(img, cx, top + step * i + step * 80 / 100, letter, size, ink, 1);
+  }
+}
+
+// An empty check box at rest; lit, it carries a tick.
+void CheckBox(Image& img, Rect r, bool ticked) {
+  img.Bevel(r.x0 + 2, r.y0 + 2, r.x1 - 2, r.y1 - 2, {40, 28, 18, 255}, true);
+  img.Outline(r.x0 + 2, r.y0 + 2, r.x1 - 2, r.y1 - 2, 1, {150, 120, 80, 255});
+  if (!ticked) return;
+  const double w = r.Width(), h = r.Height();
+  img.Line(r.x0 + w * 0.25, r.y0 + h * 0.52, r.x0 + w * 0.43, r.y0 + h * 0.72, 3, kCaptionLit);
+  img.Line(r.x0 + w * 0.43, r.y0 + h * 0.72, r.x0 + w * 0.78, r.y0 + h * 0.28, 3, kCaptionLit);
+}
+
+// A small face with a triangle pointing left (-1) or right (+1).
+void ArrowFace(Image& img, Rect r, int direction, bool lit) {
+  img.Bevel(r.x0, r.y0, r.x1, r.y1, lit ? kFaceLit : kFaceRest, false);
+  const double cx = (r.x0 + r.x1) / 2.0, cy = (r.y0 + r.y1) / 2.0, s = r.Height() * 0.28;
+  const Rgba ink = lit ? kCaptionLit : kCaption;
+  for (double t = -s; t <= s; t += 0.5)
+    img.Line(cx + direction * s * 0.8, cy, cx - direction * s * 0.8, cy + t, 1.2, ink);
+}
+
+// The picture drawn over `atRest` while a button is lit: its part `r`, lit by `draw`.
+template <typename Draw>
+Image Lit(const Image& atRest, Rect r, Draw draw) {
+  Image lit = atRest;
+  draw(lit);
+  return lit.Crop(r.x0, r.y0, r.Width(), r.Height());
+}
+
+// The menu's buttons: tool, picture file, picture rectangle, face (inside the rectangle
+// the engine takes clicks in), caption.
+struct MenuButton {
+  const char* file;
+  Rect picture, face;
+  const char* caption;
+  int size;
+  bool vertical;
+};
+const MenuButton kMainButtons[] = {
+    {"gfx/start.bmp", {261, 130, 481, 190}, {271, 130, 477, 188}, "НОВАЯ ИГРА", 20, false},
+    {"gfx/load.bmp", {229, 195, 279, 353}, {234, 199, 276, 350}, "ЗАГРУЗИТЬ", 15, true},
+    {"gfx/save.bmp", {432, 193, 502, 363}, {450, 200, 498, 359}, "СОХРАНИТЬ", 16, true},
+    {"gfx/options.bmp", {286, 173, 436, 278}, {301, 203, 432, 275}, "НАСТРОЙКИ", 16, false},
+    {"gfx/credits.bmp", {272, 277, 417, 365}, {298, 280, 411, 362}, "АВТОРЫ", 17, false},
+    {"gfx/exit.bmp", {240, 331, 460, 431}, {254, 375, 455, 427}, "ВЫХОД", 22, false},
+};
+
+// The panels share their size, frame, OK and cancel ("Назад") buttons.
+constexpr Rect kPanel{229, 121, 569, 401};
+constexpr Rect kOkPicture{229, 195, 289, 255}, kOkFace{233, 222, 287, 254};
+constexpr Rect kCancelPicture{432, 193, 492, 253}, kCancelFace{442, 195, 491, 227};
+// The options: the switches (their pictures are their click rectangles), the sliders'
+// click rectangles and the animation slots that show their values.
+constexpr Rect kShadows{407, 210, 431, 234}, kSubtitles{403, 266, 427, 290};
+struct SliderPlace {
+  const char* sequence;
+  Rect hit, slot;
+  const char* label;
+  double firstX, step;  // knob centre of frame 0, pixels a frame
+};
+const SliderPlace kSliders[] = {
+    {"gfx/gamma/000.Tif", {375, 237, 435, 257}, {367, 239, 435, 259}, "Яркость", 378.0, 6.0},
+    {"gfx/sound/000.Tif", {365, 298, 425, 317}, {359, 298, 431, 318}, "Звук", 368.0, 6.25},
+    {"gfx/musuc/000.Tif", {360, 328, 420, 350}, {357, 326, 429, 350}, "Музыка", 363.0, 6.25},
+};
+// The save and load panels: the thumbnail's corners, the name's place, the arrows.
+constexpr double kThumbnail[4][2] = {{304, 135}, {447, 127}, {436, 242}, {292, 243}};
+constexpr Rect kNameField{338, 253, 456, 279};
+constexpr Rect kPreviousPicture{311, 350, 341, 376}, kNextPicture{354, 353, 384, 379};
+
+void DrawPanelBase(Image& img) {
+  const Rect p = kPanel;
+  img.VerticalGradient(p.x0, p.y0, p.x1, p.y1, {70, 50, 32, 255}, {40, 28, 18, 255});
+  img.Outline(p.x0, p.y0, p.x1, p.y1, 3, kGold);
+  Face(img, kOkFace, "OK", 17, false);
+  Face(img, kCancelFace, "Назад", 12, false);
+}
+
+void Label(Image& img, int x, int baseline, const std::string& text, int size = 13, int align = 0) {
+  SansBoldFont().Draw(img, x, baseline, text, size, kLabel, align);
+}
+
+// The options' labels stand in a column between OK and the controls.
+constexpr int kLabelX = 295;
+
+Image OptionsPanel() {
+  Image img(800, 600, {0, 0, 0, 255});
+  DrawPanelBase(img);
+  SansBoldFont().Draw(img, (kPanel.x0 + kPanel.x1) / 2, 158, "Настройки", 20, kGold, 1);
+  Label(img, kLabelX, 227, "Тени");
+  CheckBox(img, kShadows, false);
+  Label(img, kLabelX, 283, "Субтитры");
+  CheckBox(img, kSubtitles, false);
+  for (const SliderPlace& s : kSliders) {
+    const Rect& h = s.hit;
+    const int cy = (h.y0 + h.y1) / 2;
+    Label(img, kLabelX, cy + 5, s.label);
+    // The groove runs over the pixels that take clicks, and no further.
+    img.FillRect(h.x0 + 1, cy - 3, h.x1, cy + 3, {24, 16, 10, 255});
+    img.Outline(h.x0 + 1, cy - 3, h.x1, cy + 3, 1, {150, 120, 80, 255});
+  }
   return img;
 }
 
-Image Slider(int w, int h, int frame, int frames) {
-  Image img(w, h, {0, 0, 0, 255});
-  img.FillRect(4, h / 2 - 2, w - 4, h / 2 + 2, {120, 100, 70, 255});
-  double x = 6 + (w - 12) * double(frame) / (frames - 1);
-  img.FillRect(int(x) - 4, 2, int(x) + 4, h - 2, kGold);
+Image SavePanel(bool save) {
+  Image img(800, 600, {0, 0, 0, 255});
+  DrawPanelBase(img);
+  // The thumbnail's frame: the picture of a save is drawn into it, tilted as it is.
+  auto inside = [](double x, double y, double grow) {
+    for (int i = 0; i < 4; ++i) {
+      const double* a = kThumbnail[i];
+      const double* b = kThumbnail[(i + 1) % 4];
+      const double ex = b[0] - a[0], ey = b[1] - a[1], len = std::hypot(ex, ey);
+      if ((ex * (y - a[1]) - ey * (x - a[0])) / len < -grow) return false;
+    }
+    return true;
+  };
+  for (int y = kPanel.y0; y < kPanel.y1; ++y)
+    for (int x = kPanel.x0; x < kPanel.x1; ++x) {
+      if (inside(x + 0.5, y + 0.5, 0)) img.Set(x, y, {22, 16, 10, 255});
+      else if (inside(x + 0.5, y + 0.5, 3)) img.Set(x, y, kGold);
+    }
+  SansFont().Draw(img, 370, 190, "нет картинки", 12, kHint, 1);
+  // The title, right of the thumbnail.
+  const std::vector<std::string> title = {save ? "Сохранить" : "Загрузить", "игру"};
+  const int size = FittingSize(title, kPanel.x1 - 455, 20);
+  for (int i = 0; i < 2; ++i) SansBoldFont().Draw(img, 508, 152 + i * (size + 4), title[i], size, kGold, 1);
+  // The save's name goes into the field; the arrows step through the saves.
+  Label(img, kNameField.x0 - 6, 271, save ? "Имя" : "Запись", 14, 2);
+  img.Bevel(kNameField.x0, kNameField.y0, kNameField.x1, kNameField.y1, {28, 20, 12, 255}, true);
+  SansFont().Draw(img, 399, 304, save ? "Наберите имя и нажмите OK" : "Выберите запись и нажмите OK", 13,
+                  kHint, 1);
+  ArrowFace(img, {kPreviousPicture.x0 + 1, kPreviousPicture.y0 + 1, kPreviousPicture.x1 - 1, kPreviousPicture.y1 - 1},
+            -1, false);
+  ArrowFace(img, {kNextPicture.x0 + 1, kNextPicture.y0 + 1, kNextPicture.x1 - 1, kNextPicture.y1 - 1}, 1, false);
+  SansFont().Draw(img, 348, 393, "другие записи", 12, kHint, 1);
   return img;
 }
 
-Image Panel(int w, int h, const std::string& title) {
-  Image img(w, h, {0, 0, 0, 255});
-  img.VerticalGradient(0, 0, w, h, {70, 50, 32, 255}, {40, 28, 18, 255});
-  img.Outline(0, 0, w, h, 3, kGold);
-  SansBoldFont().Draw(img, w / 2, 28, title, 20, kGold, 1);
-  return img;
-}
+void Add(Output& out, const char* file, const Image& img) { out.Add(file, EncodeBmp24(img)); }
+Image Cut(const Image& img, Rect r) { return img.Crop(r.x0, r.y0, r.Width(), r.Height()); }
 
 void Menu(Output& out) {
   // The menu picture: black is transparent, so the frozen game shows around the cabinet.
@@ -206,39 +373,40 @@ void Menu(Output& out) {
   main.Outline(200, 40, 600, 520, 4, kGold);
   main.FillRect(330, 60, 470, 125, {20, 16, 12, 255});
   SansBoldFont().Draw(main, 400, 30, "ТАРВЕКС", 26, kGold, 1);
-  struct B {
-    int tool, x, y, w, h;
-    const char* file;
-    const char* label;
-    int size;
-  };
-  const B buttons[] = {{1010, 261, 130, 220, 60, "gfx/start.bmp", "НОВАЯ ИГРА", 20},
-                       {1011, 229, 195, 50, 158, "gfx/load.bmp", "З", 24},
-                       {1012, 432, 193, 70, 170, "gfx/save.bmp", "С", 24},
-                       {1014, 286, 173, 150, 105, "gfx/options.bmp", "НАСТРОЙКИ", 15},
-                       {1015, 272, 277, 145, 88, "gfx/credits.bmp", "АВТОРЫ", 16},
-                       {1013, 240, 331, 220, 100, "gfx/exit.bmp", "ВЫХОД", 22}};
-  for (const B& b : buttons) {
-    main.Paste(Button(b.w, b.h, b.label, false, b.size), b.x, b.y);
-    out.Add(b.file, EncodeBmp24(Button(b.w, b.h, b.label, true, b.size)));
-  }
+  for (const MenuButton& b : kMainButtons) Face(main, b.face, b.caption, b.size, false, b.vertical);
+  for (const MenuButton& b : kMainButtons)
+    Add(out, b.file, Lit(main, b.picture, [&](Image& i) { Face(i, b.face, b.caption, b.size, true, b.vertical); }));
   out.Add("gfx/main.tif", EncodeTiffRgb(main));
 
-  out.Add("gfx/opt.bmp", EncodeBmp24(Panel(320, 280, "Настройки")));
-  out.Add("gfx/savem.bmp", EncodeBmp24(Panel(320, 280, "Сохранить игру")));
-  out.Add("gfx/loadm.bmp", EncodeBmp24(Panel(320, 280, "Загрузить игру")));
-  out.Add("gfx/ok.bmp", EncodeBmp24(Button(60, 60, "OK", true, 18)));
-  out.Add("gfx/cancel.bmp", EncodeBmp24(Button(60, 60, "X", true, 22)));
-  out.Add("gfx/cancel1.bmp", EncodeBmp24(Button(60, 60, "X", true, 22)));
-  out.Add("gfx/shadows.bmp", EncodeBmp24(Button(40, 26, "✓", true, 16)));
-  out.Add("gfx/subtitles.bmp", EncodeBmp24(Button(40, 26, "✓", true, 16)));
-  out.Add("gfx/right.bmp", EncodeBmp24(Button(30, 25, ">", true, 16)));
-  out.Add("gfx/left.bmp", EncodeBmp24(Button(30, 25, "<", true, 16)));
-  for (int f = 0; f < 10; ++f) {
-    AddFrame(out, "gfx/sound/000.Tif", f, Slider(72, 20, f, 10));
-    AddFrame(out, "gfx/musuc/000.Tif", f, Slider(72, 24, f, 10));
-    AddFrame(out, "gfx/gamma/000.Tif", f, Slider(68, 20, f, 10));
-  }
+  const Image options = OptionsPanel(), save = SavePanel(true), load = SavePanel(false);
+  Add(out, "gfx/opt.bmp", Cut(options, kPanel));
+  Add(out, "gfx/savem.bmp", Cut(save, kPanel));
+  Add(out, "gfx/loadm.bmp", Cut(load, kPanel));
+  // OK stands alike in every panel; cancel ("cancel.bmp" in the options, "cancel1.bmp" over
+  // the thumbnail's frame in the save and load panels) and the arrows stand alike in the
+  // save and load panels.
+  Image base(800, 600, {0, 0, 0, 255});
+  DrawPanelBase(base);
+  Add(out, "gfx/ok.bmp", Lit(base, kOkPicture, [](Image& i) { Face(i, kOkFace, "OK", 17, true); }));
+  auto litCancel = [](Image& i) { Face(i, kCancelFace, "Назад", 12, true); };
+  Add(out, "gfx/cancel.bmp", Lit(options, kCancelPicture, litCancel));
+  Add(out, "gfx/cancel1.bmp", Lit(save, kCancelPicture, litCancel));
+  Add(out, "gfx/shadows.bmp", Lit(options, kShadows, [](Image& i) { CheckBox(i, kShadows, true); }));
+  Add(out, "gfx/subtitles.bmp", Lit(options, kSubtitles, [](Image& i) { CheckBox(i, kSubtitles, true); }));
+  auto arrow = [&](Rect r, int direction) {
+    return Lit(save, r, [&](Image& i) { ArrowFace(i, {r.x0 + 1, r.y0 + 1, r.x1 - 1, r.y1 - 1}, direction, true); });
+  };
+  Add(out, "gfx/left.bmp", arrow(kPreviousPicture, -1));
+  Add(out, "gfx/right.bmp", arrow(kNextPicture, 1));
+  // The sliders' frames: the groove as the panel shows it, the knob at the frame's value.
+  for (const SliderPlace& s : kSliders)
+    for (int f = 0; f < 10; ++f) {
+      Image frame = Cut(options, s.slot);
+      const int x = std::clamp(int(std::lround(s.firstX + s.step * f)), s.hit.x0 + 4, s.hit.x1 - 4) - s.slot.x0;
+      const int cy = (s.hit.y0 + s.hit.y1) / 2 - s.slot.y0;
+      frame.Bevel(x - 4, cy - 8, x + 4, cy + 8, kGold, false);
+      AddFrame(out, s.sequence, f, frame);
+    }
   // The clock (wrapping, 12 frames) and the pendulum swing (one stroke).
   for (int f = 0; f < 12; ++f) {
     Image c(114, 56, {20, 16, 12, 255});
@@ -250,7 +418,7 @@ void Menu(Output& out) {
     AddFrame(out, "animgfx/menu/clockno000.tif", f, c);
   }
   for (int f = 0; f < 10; ++f) {
-    Image p(286, 60, {54, 34, 20, 255});
+    Image p = main.Crop(257, 444, 286, 60);
     double a = 0.5 * std::cos(kPi * f / 9);
     p.Line(143, 0, 143 + 50 * std::sin(a), 50 * std::cos(a), 2, kGold);
     p.FillCircle(143 + 50 * std::sin(a), 50 * std::cos(a), 7, kGold);

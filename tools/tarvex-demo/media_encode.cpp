@@ -158,6 +158,14 @@ Bytes EncodeOggVorbis(const std::vector<int16_t>& stereo, int rate) {
   return m.file.data;
 }
 
+// The credits' cards, at most four lines each.
+const char* const kCreditsText[kCreditsCards][4] = {
+    {"ТАРВЕКС", "небольшая игра", "для нового движка", ""},
+    {"Комнаты, люди, голоса,", "музыку и картинки", "сделал генератор", "tarvex-demo"},
+    {"В ролях:", "сосед из-за стенки", "и старик из 131-й", ""},
+    {"Спасибо за игру!", "", "", ""},
+};
+
 static Image VideoFrame(int w, int h, int f, int frames, int kind) {
   Image img(w, h, {0, 0, 0, 255});
   double t = double(f) / (frames - 1);
@@ -167,11 +175,18 @@ static Image VideoFrame(int w, int h, int f, int frames, int kind) {
     img.FillCircle(w / 2.0, h / 2.0 - 20, 30 + 10 * t, Mix({0, 0, 0, 255}, {236, 196, 96, 255}, a));
     SansBoldFont().Draw(img, w / 2, h / 2 + 50, "ТАРВЕКС", 34, Mix({0, 0, 0, 255}, {255, 240, 200, 255}, a), 1);
   } else {
+    // The credits: cards that fade in, stay and fade out, each long enough to read.
     img.VerticalGradient(0, 0, w, h, {10, 10, 20, 255}, {30, 20, 30, 255});
-    const char* lines[] = {"Тарвекс", "", "Движок и демо", "сделаны генератором", "", "Спасибо за игру!"};
-    for (int i = 0; i < 6; ++i)
-      SansFont().Draw(img, w / 2, int(h + 30 + i * 34 - t * (h + 160)), lines[i], i == 0 ? 28 : 18,
-                      {230, 220, 200, 255}, 1);
+    const int card = std::min(f / kCreditsCardFrames, kCreditsCards - 1);
+    const int within = f - card * kCreditsCardFrames;
+    const double fade = kCreditsCardFrames / 7.0;
+    const double a = std::clamp(std::min(within / fade, (kCreditsCardFrames - 1 - within) / fade), 0.0, 1.0);
+    const Rgba ink = Mix({10, 10, 20, 255}, {236, 226, 204, 255}, a);
+    const auto& lines = kCreditsText[card];
+    int count = 0;
+    while (count < 4 && lines[count][0]) ++count;
+    for (int i = 0; i < count; ++i)
+      SansFont().Draw(img, w / 2, h / 2 - (count - 1) * 15 + i * 30 + 7, lines[i], i == 0 && card == 0 ? 30 : 18, ink, 1);
   }
   return img;
 }
@@ -227,10 +242,13 @@ Bytes EncodeVideo(int w, int h, int frames, int fps, int kind) {
     frame->pts = f;
     ok = Drain(v, vs, m.fmt, frame);
     av_frame_unref(frame);
+    // The intro hums one tone; the credits a note a card, rising.
+    const int card = kind == 1 ? std::min(f / kCreditsCardFrames, kCreditsCards - 1) : 0;
+    const double pitch = 220.0 * std::pow(2.0, (kind == 1 ? 7 + 5 * card : 0) / 12.0);
     for (int i = 0; i < samplesPerFrame; ++i) {
-      double s = std::sin(2 * kPi * (220.0 + 110.0 * kind) * (f * samplesPerFrame + i) / 22050.0) *
+      double s = std::sin(2 * kPi * pitch * (f * samplesPerFrame + i) / 22050.0) *
                  std::sin(kPi * (f * samplesPerFrame + i) / (frames * samplesPerFrame));
-      pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(s * 8000));
+      pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(s * (kind == 1 ? 4000 : 8000)));
     }
     if (ok) ok = a.Write(m, pcm.data(), samplesPerFrame);
   }

@@ -42,10 +42,11 @@ Skeleton MakeSkeleton(double height) {
   return k;
 }
 
-// Joint rotations of one frame (radians about the model's x, y, z axes) and a root lift.
+// Joint rotations of one frame (radians about the model's x, y, z axes), a root lift and
+// a step of the root forward (along the model's +x).
 struct PoseAngles {
   V3 rot[kBoneCount];
-  double lift = 0;
+  double lift = 0, step = 0;
 };
 
 using Animation = std::function<void(double t, PoseAngles& p)>;  // t in 0..1 over the motion
@@ -152,7 +153,8 @@ struct MeshBuilder {
       double phi = kPi * j / rings;
       std::vector<int> pts;
       for (int i = 0; i < seg; ++i) {
-        double th = 2 * kPi * i / seg;
+        // The texture's seam runs down the back: its middle (u 0.25 of the skin) is the front.
+        double th = 2 * kPi * i / seg + kPi;
         V3 d{std::sin(phi) * std::cos(th), std::cos(phi), std::sin(phi) * std::sin(th)};
         pts.push_back(AddPoint(c + Mul(d, r), Normalize(V3{d.x / r.x, d.y / r.y, d.z / r.z}), bone));
       }
@@ -186,10 +188,10 @@ Image SkinTexture(const Look& l) {
   img.FillRect(0, 64, 64, 128, l.skin);
   img.FillRect(64, 64, 128, 96, l.shoes);
   img.FillRect(64, 96, 128, 128, l.hair);
-  // Face details on the skin quarter (the head's front faces +x, around u 0.25).
-  img.FillCircle(10, 84, 2.5, {40, 40, 50, 255});
-  img.FillCircle(22, 84, 2.5, {40, 40, 50, 255});
-  img.Line(12, 100, 20, 100, 2, Mix(l.skin, {120, 40, 40, 255}, 0.6));
+  // Face details on the skin quarter: the head's front (+x) lies at u 0.25, pixel column 32.
+  img.FillCircle(27, 84, 2.5, {40, 40, 50, 255});
+  img.FillCircle(37, 84, 2.5, {40, 40, 50, 255});
+  img.Line(28, 99, 36, 99, 2, Mix(l.skin, {120, 40, 40, 255}, 0.6));
   return img;
 }
 
@@ -197,6 +199,15 @@ Image SkinTexture(const Look& l) {
 constexpr float kJacket[4] = {0.0f, 0.0f, 0.5f, 0.5f}, kTrousers[4] = {0.5f, 0.0f, 1.0f, 0.5f},
                 kSkin[4] = {0.0f, 0.5f, 0.5f, 1.0f}, kShoes[4] = {0.5f, 0.5f, 1.0f, 0.75f},
                 kHair[4] = {0.5f, 0.75f, 1.0f, 1.0f};
+
+// A head on the joint `at`: the face in front (+x) under a cap of hair that covers the
+// crown and the back down to the nape, so that a character seen from behind shows his
+// hair and no face.
+void HeadMesh(MeshBuilder& mb, V3 at, int bone) {
+  mb.Ellipsoid(at + V3{1, 9, 0}, V3{10, 12.5, 9}, bone, kSkin[0], kSkin[1], kSkin[2], kSkin[3]);
+  mb.Ellipsoid(at + V3{-2.5, 12.5, 0}, V3{10.5, 11.5, 9.8}, bone, kHair[0], kHair[1], kHair[2], kHair[3]);
+  mb.Block(at + V3{9, 5, -1.5}, at + V3{14, 10, 1.5}, bone, kSkin[0], kSkin[1], kSkin[2], kSkin[3]);  // nose
+}
 
 void BuildBody(MeshBuilder& mb, const Skeleton& s, double bulk, bool withHead) {
   const V3* j = s.joint;
@@ -219,10 +230,7 @@ void BuildBody(MeshBuilder& mb, const Skeleton& s, double bulk, bool withHead) {
     mb.Block(j[h] + V3{-3, -14, -2.2}, j[h] + V3{3.5, 0, 2.2}, h, kSkin[0], kSkin[1], kSkin[2], kSkin[3]);
   for (Bone f : {kLFoot, kRFoot})
     mb.Block(j[f] + V3{-6, -8, -4.5}, j[f] + V3{19, 2, 4.5}, f, kShoes[0], kShoes[1], kShoes[2], kShoes[3]);
-  if (withHead) {
-    mb.Ellipsoid(j[kHead] + V3{1, 9, 0}, V3{10, 12.5, 9}, kHead, kSkin[0], kSkin[1], kSkin[2], kSkin[3]);
-    mb.Ellipsoid(j[kHead] + V3{-1, 15, 0}, V3{10.5, 8, 9.6}, kHead, kHair[0], kHair[1], kHair[2], kHair[3]);
-  }
+  if (withHead) HeadMesh(mb, j[kHead], kHead);
 }
 
 struct MotionSpec {
@@ -267,7 +275,7 @@ void Animate(ModelData& m, const Skeleton& s, const MeshBuilder& mb, const std::
     for (int b = 0; b < kBoneCount; ++b) {
       V3 r = a.rot[b] + base.rot[b];
       M4 local = RotationX(r.x) * RotationY(r.y) * RotationZ(r.z);
-      if (kParent[b] < 0) out[b] = local * Translation(s.joint[b] + V3{0, a.lift + base.lift, 0});
+      if (kParent[b] < 0) out[b] = local * Translation(s.joint[b] + V3{a.step, a.lift + base.lift, 0});
       else out[b] = local * Translation(s.joint[b] - s.joint[kParent[b]]) * out[kParent[b]];
     }
   };
@@ -366,7 +374,40 @@ void ScratchHead(double t, PoseAngles& p) {
 }
 void Nod(double t, PoseAngles& p) { p.rot[kNeck].z = -0.25 * std::sin(4 * kPi * t) * Bell(t); }
 
-std::vector<MotionSpec> HeroMotions() {
+// Pressing a button at `target` (model space: forward x, up y, left z) with the left hand:
+// a step forward with the right foot, the left foot staying where it stood, the arm
+// straight out with the fingers on the target at the middle of the motion.
+Animation Reach(V3 target) {
+  const Skeleton s = MakeSkeleton(175);
+  const double leg = s.joint[kRThigh].y - s.joint[kRFoot].y;
+  const V3 shoulder = s.joint[kLUpper];
+  // Shoulder to fingertips with the arm straight, the fingers a little into the button.
+  const double reach = (shoulder.y - s.joint[kLHand].y) + 14 - 2;
+  double step = 0, lift = 0;
+  for (int i = 0; i < 4; ++i) {
+    const double dy = target.y - (shoulder.y + lift), dz = target.z - shoulder.z;
+    step = std::max(0.0, target.x - std::sqrt(std::max(0.0, reach * reach - dy * dy - dz * dz)));
+    lift = -leg * (1 - std::cos(std::asin(std::min(0.9, step / leg))));
+  }
+  const double stride = std::asin(std::min(0.9, step / leg));
+  const V3 arm = Normalize(target - (shoulder + V3{step, lift, 0}));
+  const double raise = std::atan2(arm.x, -arm.y), side = -std::asin(arm.z);
+  return [=](double t, PoseAngles& p) {
+    const double b = Bell(t);
+    p.step = step * b;
+    p.lift = lift * b;
+    p.rot[kLThigh].z = -stride * b;  // the left foot stays behind
+    p.rot[kLFoot].z = stride * b;
+    p.rot[kRThigh].z = stride * b;   // the right foot steps forward
+    p.rot[kRFoot].z = -stride * b;
+    p.rot[kLUpper].z = raise * b;
+    p.rot[kLUpper].x = side * b;
+    p.rot[kRUpper].z = -0.15 * b;
+    p.rot[kNeck].z = 0.1 * b;
+  };
+}
+
+std::vector<MotionSpec> HeroMotions(V3 pressTarget) {
   std::vector<MotionSpec> m;
   m.push_back({0, 0, 31, 0.0f, 0.5f, 0, Breathe});
   m.push_back({1, 40, 90, -1, 1, 0, LookAround});
@@ -385,8 +426,9 @@ std::vector<MotionSpec> HeroMotions() {
   m.push_back({26, 650, 690, -1, 1, 0, ArmGesture(kLUpper, kLFore, 0.7, 1.0, 0.1)});
   m.push_back({27, 700, 740, -1, 1, 0, Nod});
   m.push_back({29, 750, 795, -1, 1, 0, BothHands});
-  // Pressing a button: the arm is out at frame 1836, when the scripts act.
-  m.push_back({35, 1820, 1852, -1, 1, 0, ArmGesture(kRUpper, kRFore, 1.35, 0.25, 0.0)});
+  // Pressing a call button of the landing: the fingers are on it at frame 1836, when the
+  // scripts act.
+  m.push_back({35, 1820, 1852, -1, 1, 0, Reach(pressTarget)});
   return m;
 }
 
@@ -423,10 +465,7 @@ ModelData Head() {
   ModelData m;
   Skeleton s = MakeSkeleton(175);
   MeshBuilder mb{m, {}, {}};
-  mb.Ellipsoid(s.joint[kHead] + V3{1, 9, 0}, V3{10, 12.5, 9}, 0, kSkin[0], kSkin[1], kSkin[2], kSkin[3]);
-  mb.Ellipsoid(s.joint[kHead] + V3{-1, 15, 0}, V3{10.5, 8, 9.6}, 0, kHair[0], kHair[1], kHair[2], kHair[3]);
-  mb.Block(s.joint[kHead] + V3{9, 5, -1.5}, s.joint[kHead] + V3{13, 10, 1.5}, 0, kSkin[0], kSkin[1], kSkin[2],
-           kSkin[3]);  // nose
+  HeadMesh(mb, s.joint[kHead], 0);
   ModelBone bone;
   bone.name = "Bip01 Head";
   bone.poseOfFrame = {0, 0};
@@ -461,10 +500,10 @@ ModelData Bottle() {
 
 }  // namespace
 
-void BuildModels(Output& out) {
+void BuildModels(Output& out, V3 pressTarget) {
   PoseAngles none;
   out.Add("models/gorin.md",
-          EncodeModel(Character(175, 1.0, false, HeroMotions(), 1860, none, "gorin.bmp"), false));
+          EncodeModel(Character(175, 1.0, false, HeroMotions(pressTarget), 1860, none, "gorin.bmp"), false));
   out.Add("models/golova.md", EncodeModel(Head(), false));
   PoseAngles stoop;
   stoop.rot[kSpine1].z = -0.18;

@@ -66,7 +66,8 @@ struct Room {
   V3 ambient{40, 40, 40};  // 0..255, red green blue
   // The walkable floor: inside this rectangle, and `margin` away from obstacles.
   double walkMinX = -1e9, walkMaxX = 1e9, walkMinZ = -1e9, walkMaxZ = 1e9;
-  double margin = 22;
+  // The hero's toes reach 19 units ahead of his feet, his shoulders 25 to the side.
+  double margin = 28;
   // The floor is the bottom face (y = 0) of room boxes.
 
   int AddMaterial(const Material& m) {

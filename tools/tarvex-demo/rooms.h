@@ -59,6 +59,9 @@ struct RoomLayout {
   std::map<std::string, ScreenRect> rects;
   std::map<std::string, FloorSpot> spots;
   std::map<std::string, ItemPicture> pictures;
+  // The landing only: where the hero's fingers press the call buttons, in his model space
+  // (forward x, up y, left z) as he stands at the buttons' spot.
+  V3 pressTarget;
 };
 using Layouts = std::map<int, RoomLayout>;
 

@@ -146,7 +146,9 @@ void Scene075(Output& out, RoomLayout& layout) {
   BackDoorPlaces(layout, r, "boilerDoor", -130, -30, 220, -250);
   layout.rects["crate"] = BoxOnScreen(cam, {-260, 0, -200}, {-160, 150, -100});
   layout.rects["pipe"] = BoxOnScreen(cam, {58, 0, -22}, {102, 280, 22});
-  layout.spots["crate"] = SpotNear(r, cam, {-205, 0, -55}, HeadingAlong(0, -1));
+  // Far enough in front of the crate that his feet stand clear of it; the lantern held
+  // out at arm's length is over its front.
+  layout.spots["crate"] = SpotNear(r, cam, {-205, 0, -45}, HeadingAlong(0, -1));
 }
 
 // Scenes 115 and 149: the floors the lift goes to, the lift doors on the left. The

@@ -2,7 +2,9 @@
 // screen places the scripts use fall on the right things: the doorway inside region
 // (114, 69)-(249, 451), the door pictures at (125, 0), the lift at (141, 109), the call
 // buttons under tools 379, 646 and 647, the panel under region (72, 289)-(110, 339),
-// the bottle at (531, 393), and the hero's two entry points on free floor.
+// the bottle at (531, 393), and the hero's two entry points on free floor. The compiled
+// script sends the hero to screen point (284, 587) facing 2.45 to press a call button;
+// his pressing gesture is made to reach the buttons from there.
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +17,9 @@ namespace {
 
 constexpr double kWallX = 5;  // the left wall (screen left is +x here)
 constexpr double kDoorZ0 = 150, kDoorZ1 = 252, kDoorTop = 225;
+// Where the compiled script has the hero press the call buttons.
+constexpr int kButtonsSpotX = 284, kButtonsSpotY = 587;
+constexpr double kButtonsFacing = 2.45;
 
 enum class Beyond { Cabin, Shaft };
 
@@ -131,7 +136,8 @@ Landing BuildLanding(const Camera& cam, double open, Beyond beyond, int litButto
   k.Lamp({-150, 265, 300}, {255, 240, 215}, 1800, 0.0009, glow);
   k.Lamp({-300, 265, -60}, {225, 232, 255}, 1500, 0.0012, glow);
   room.ambient = {52, 54, 56};
-  room.walkMinX = -500; room.walkMaxX = kWallX; room.walkMinZ = -180; room.walkMaxZ = 680;
+  // The hero keeps his body out of the left wall.
+  room.walkMinX = -500; room.walkMaxX = kWallX - 16; room.walkMinZ = -180; room.walkMaxZ = 680;
   return L;
 }
 
@@ -155,6 +161,14 @@ void BuildScene000(Output& out, RoomLayout& layout) {
   layout.spots["wayBack"] = SpotNear(r, cam, ScreenOnPlane(cam, 420, 586, 1, 0), HeadingAlong(0, 1));
   layout.spots["fromFlat"] = SpotNear(r, cam, ScreenOnPlane(cam, 420, 545, 1, 0), HeadingAlong(0, -1));
   layout.spots["fromDoorway"] = SpotNear(r, cam, ScreenOnPlane(cam, 264, 524, 1, 0), HeadingAlong(-1, 0.3));
+  // The doorway is walked into: the hero goes to its middle, facing the lift.
+  layout.spots["doorway"] = SpotNear(r, cam, {kWallX - 24, 0, (kDoorZ0 + kDoorZ1) / 2}, HeadingAlong(1, 0));
+  // The middle call button's face, as the hero at the buttons' spot sees it.
+  const V3 feet = ScreenOnPlane(cam, kButtonsSpotX, kButtonsSpotY, 1, 0);
+  const V3 button = V3{kWallX - 2.5, base.button[1].y, base.button[1].z} - feet;
+  const double h = kButtonsFacing;
+  layout.pressTarget = {button.x * -std::cos(h) + button.z * std::sin(h), button.y,
+                        button.x * -std::sin(h) + button.z * -std::cos(h)};
 
   // Door pictures: the crop starts at (125, 0) and covers the doorway.
   int doorW = 130, doorH = 560;

@@ -118,10 +118,10 @@ struct Script {
 
 const Script kScripts[] = {
     {0, false,
-     "-- Scene 0, the lift landing: its compiled functions, with a way back to the flat along the\n"
-     "-- bottom edge (region 2, action 10, the flat's name under the go-back cursor) and the\n"
-     "-- hero's entries from the flat and, out of the doorway, from the lift's floors and the\n"
-     "-- service room.\n",
+     "-- Scene 0, the lift landing: its compiled functions, with the doorway's walk target in\n"
+     "-- the doorway, a way back to the flat along the bottom edge (region 2, action 10, the\n"
+     "-- flat's name under the go-back cursor) and the hero's entries from the flat and, out\n"
+     "-- of the doorway, from the lift's floors and the service room.\n",
      R"lua(
 local HERO = 0
 local WAY_BACK = 10
@@ -134,6 +134,8 @@ end
 
 function load()
   CompiledLoad()
+  -- The doorway is walked into, not stopped short of.
+  DefineRegion(0, 114, 69, 249, 451, CURSOR_LEFT, $(walk:doorway), 1)
   DefineRegion(2, $(rect:wayBack), CURSOR_BACK, $(walk:wayBack), WAY_BACK)
   SetRegionLabel(2, FLAT)
   local from = PreviousScene()
@@ -191,8 +193,8 @@ end
 local function writeDownTalk()
   if TestFlagsOf(131, 8) ~= 0 and TestFlags(TALK_WRITTEN) == 0 then
     SetFlags(TALK_WRITTEN)
-    WriteNotebookPage(7)
-    WriteNotebookPage(8)
+    WriteNotebookPage(5)
+    WriteNotebookPage(6)
     PlayResponse(1531)
   end
 end
@@ -228,6 +230,7 @@ end
      R"lua(
 local CARD_FOUND = 1
 local SEARCH = 4
+local HOLD_OUT = 22  -- the hero's gesture: an arm held out in front
 local CRATE, EMPTY_CRATE, PIPE = 5, 6, 7
 
 function init()
@@ -250,11 +253,13 @@ function room.pressed()
   return goUse(39, CRATE, $(walk:crate), SEARCH)
 end
 
--- By the crate with the bright lantern still held: the card.
+-- By the crate with the bright lantern still held: he holds it out over the crate, and
+-- there is the card.
 function room.withTool()
   if Game.EXE ~= SEARCH or not HeroHasArrived() then return end
   Game.EXE = 0
   if Game.heldTool ~= 39 then return end
+  SetMotion(HERO, HOLD_OUT)
   SetToolOwnership(62, 1, 0)
   SetFlags(CARD_FOUND)
   HideToolRange(CRATE, CRATE)
@@ -268,7 +273,7 @@ end
 )lua"},
     {25, true,
      "-- Scene 25, the boiler room: the door back to the service room (scene 75), the plaque with\n"
-     "-- the year the house was built (looking at it writes notebook page 9), batteries on the\n"
+     "-- the year the house was built (looking at it writes notebook page 7), batteries on the\n"
      "-- bench (tool 61), which the dim lantern held on them takes in at once. Flags: 1 the\n"
      "-- batteries taken, 2 the year written down.\n",
      R"lua(
@@ -301,7 +306,7 @@ function room.arrived(action)
     SetFlags(BATTERIES_TAKEN)
   elseif action == READ_PLAQUE and TestFlags(YEAR_WRITTEN) == 0 then
     SetFlags(YEAR_WRITTEN)
-    WriteNotebookPage(9)
+    WriteNotebookPage(7)
     PlayResponse(1552)
   end
 end
@@ -331,7 +336,7 @@ end
      "-- Scene 149, the workshops: the lift doors on the left back to the landing, the doorway to\n"
      "-- the washroom (scene 24), an old radio on the workbench (tool 181) and the lift's switch\n"
      "-- box (tool 12; tool 13 once switched). The switch sends the lift to the archive (flag 1 of\n"
-     "-- scene 95); it sparks, so the hero takes it only through the dry towel (tool 197).\n"
+     "-- scene 95); it is live, so the hero takes it only through the dry towel (tool 197).\n"
      "-- Flag 1: the radio taken.\n",
      R"lua(
 local RADIO_TAKEN = 1
@@ -440,7 +445,7 @@ end
     {115, true,
      "-- Scene 115, the archive: the lift doors back to the landing, the shelves, and on the desk\n"
      "-- the concierge's register (tool 19). Reading it tells where he went: flag 32 of scene 131,\n"
-     "-- and flag 64 once the hero has talked with the old man (flag 8); notebook page 10.\n"
+     "-- and flag 64 once the hero has talked with the old man (flag 8); notebook page 8.\n"
      "-- Flag 1: the page written.\n",
      R"lua(
 local PAGE_WRITTEN = 1
@@ -467,7 +472,7 @@ function room.arrived(action)
   if TestFlagsOf(131, 8) ~= 0 then SetFlagsOf(131, 64) end
   if TestFlags(PAGE_WRITTEN) == 0 then
     SetFlags(PAGE_WRITTEN)
-    WriteNotebookPage(10)
+    WriteNotebookPage(8)
   end
   PlayResponse(1593)
 end

@@ -11,6 +11,10 @@ const std::map<int, std::string>& DialogLines();
 const std::map<int, std::string>& ResponseLines();
 // The names of places shown under the go-back cursor ("data/zones.txt"), by number.
 const std::map<int, std::string>& ZoneNames();
+// How long a line stays on the screen so that it can be read: 0.8 s and a fifteenth of a
+// second a character, at least 1.6 s. The voices last that long (the subtitle goes with
+// the voice).
+double ReadingSeconds(const std::string& utf8);
 // UTF-16 LE with a byte-order mark, "id text" lines ending in CR LF.
 Bytes EncodeTextTable(const std::map<int, std::string>& lines, char separator = ' ');
 void BuildTexts(Output& out);
