@@ -4,30 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/engine_run.h"
 #include "support/test_support.h"
+#include "world/world_test_util.h"
 
 namespace tarvex {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 std::string Text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const std::vector<uint8_t> bytes = test::ReadFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 class DamagedFiles : public ::testing::Test {
@@ -39,17 +28,17 @@ protected:
         game = dir + "/game";
         fs::copy(demo, game, fs::copy_options::recursive);
         // The intro's picture packets overwritten in stretches past its first fifth.
-        std::vector<uint8_t> video = Read(game + "/video/intrologo.bik");
+        std::vector<uint8_t> video = test::ReadFile(game + "/video/intrologo.bik");
         ASSERT_GT(video.size(), 10000u);
         for (size_t start = video.size() / 5; start < video.size(); start += 3000)
             for (size_t i = start; i < std::min(video.size(), start + 300); ++i)
                 video[i] = static_cast<uint8_t>(i * 131 + 7);
-        Write(game + "/video/intrologo.bik", video);
+        test::WriteFile(game + "/video/intrologo.bik", video);
         // Every music track cut in half.
         for (const auto& e : fs::directory_iterator(game + "/music")) {
-            std::vector<uint8_t> music = Read(e.path());
+            std::vector<uint8_t> music = test::ReadFile(e.path());
             music.resize(music.size() / 2);
-            Write(e.path(), music);
+            test::WriteFile(e.path(), music);
         }
         // The old man's texture gone, and every file of his room.
         ASSERT_TRUE(fs::remove(game + "/models/ded.bmp"));

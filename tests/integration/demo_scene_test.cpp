@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "model/actor.h"
 #include "model/model_file.h"
@@ -61,6 +62,17 @@ protected:
         MatMultiply(vp, sceneCamera.viewMatrix, sceneCamera.projectionMatrix);
         return ProjectToScreen(p, vp, x, y);
     }
+    // Pixels that differ between two frames, counted (near, far) by `isNear`.
+    static std::pair<int, int> Changes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                                       const std::function<bool(int, int)>& isNear) {
+        int near = 0, far = 0;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+                const size_t i = (static_cast<size_t>(y) * 800 + x) * 3;
+                if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) (isNear(x, y) ? near : far)++;
+            }
+        return {near, far};
+    }
     std::unique_ptr<test::GameFolder> folder;
 };
 
@@ -83,13 +95,8 @@ TEST_F(DemoSceneTest, TheHeroStandsWalksAndCastsHisShadowInTheLiftLanding) {
     int fx, fy;
     ASSERT_TRUE(Screen(actors[hero].position, fx, fy));
     // The hero changes the picture around his feet and above them, and nowhere far away.
-    int near = 0, far = 0;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const size_t i = (static_cast<size_t>(y) * 800 + x) * 3;
-            if (empty[i] == withHero[i] && empty[i + 1] == withHero[i + 1] && empty[i + 2] == withHero[i + 2]) continue;
-            (std::abs(x - fx) < 250 && y < fy + 80 ? near : far)++;
-        }
+    const auto [near, far] =
+        Changes(empty, withHero, [&](int x, int y) { return std::abs(x - fx) < 250 && y < fy + 80; });
     EXPECT_GT(near, 2000);
     EXPECT_EQ(far, 0);
     WritePngRgb(std::string(TARVEX_BINARY_DIR) + "/test-tmp/demo-scene-hero.png", 800, 600, withHero);
@@ -115,12 +122,6 @@ TEST_F(DemoSceneTest, TheHeroStandsWalksAndCastsHisShadowInTheLiftLanding) {
     EXPECT_EQ(TurnToFinalHeading(hero), 1);
 }
 
-}  // namespace
-}  // namespace tarvex
-
-namespace tarvex {
-namespace {
-
 TEST_F(DemoSceneTest, TheEngineDrawsTheSteamOfTheParticleRoom) {
     // The engine itself, headless, in the room with steam and sparks: frames differ
     // where the particles move and nowhere else.
@@ -141,20 +142,15 @@ TEST_F(DemoSceneTest, TheEngineDrawsTheSteamOfTheParticleRoom) {
     std::memcpy(emitter, particleSystemImages[0] + 24, sizeof emitter);
     int ex, ey;
     ASSERT_TRUE(Screen(Vec3{emitter[0], emitter[1], emitter[2]}, ex, ey));
-    int near = 0, far = 0;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const size_t i = (static_cast<size_t>(y) * 800 + x) * 3;
-            if (first[i] == second[i] && first[i + 1] == second[i + 1] && first[i + 2] == second[i + 2]) continue;
-            bool nearSome = false;
-            for (int s = 0; s < particleSystemCount && !nearSome; ++s) {
-                float p[3];
-                std::memcpy(p, particleSystemImages[s] + 24, sizeof p);
-                int sx, sy;
-                nearSome = Screen(Vec3{p[0], p[1], p[2]}, sx, sy) && std::abs(x - sx) < 150 && std::abs(y - sy) < 200;
-            }
-            (nearSome ? near : far)++;
+    const auto [near, far] = Changes(first, second, [&](int x, int y) {
+        for (int s = 0; s < particleSystemCount; ++s) {
+            float p[3];
+            std::memcpy(p, particleSystemImages[s] + 24, sizeof p);
+            int sx, sy;
+            if (Screen(Vec3{p[0], p[1], p[2]}, sx, sy) && std::abs(x - sx) < 150 && std::abs(y - sy) < 200) return true;
         }
+        return false;
+    });
     EXPECT_GT(near, 200);
     EXPECT_EQ(far, 0);
 }

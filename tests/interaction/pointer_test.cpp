@@ -1,5 +1,7 @@
 // The pointer over a scene: verb icons, regions, tools and actors under it, the lines
 // a click speaks, and the click sequence of the scene scripts.
+#include <algorithm>
+
 #include "interaction/interaction_fixture.h"
 #include "interaction/pointer.h"
 
@@ -32,21 +34,15 @@ protected:
 };
 
 TEST_F(PointerTest, VerbIconsOwnTheirInsideOnly) {
-    const int expected[] = {0, 1, 0, 2, 0, 3, 0, 4, 0};
-    const int xs[] = {0, 16, 32, 48, 64, 80, 96, 112, 128};
-    for (int i = 0; i < 9; ++i) {
+    // Icons at x 16, 48, 80, 112; their borders (x 0, 32, ...) and row 32 are outside.
+    const int expected[] = {0, 1, 0, 2, 0, 3, 0, 4, 0, 0};
+    for (int i = 0; i < 10; ++i) {
         currentVerb = 9;
         LeftKey = 0;
-        Pointer(xs[i], 10, true);
+        Pointer(i < 9 ? 16 * i : 16, i < 9 ? 10 : 32, true);
         ResolvePointer();
-        EXPECT_EQ(currentVerb, expected[i] ? expected[i] : 9) << "x " << xs[i];
-        EXPECT_EQ(LeftKey, expected[i] ? 1 : 0) << "x " << xs[i];
+        EXPECT_EQ(std::pair(currentVerb, LeftKey), std::pair(expected[i] ? expected[i] : 9, expected[i] ? 1 : 0)) << i;
     }
-    // Row 0 and row 32 are outside the bar.
-    currentVerb = 9;
-    Pointer(16, 32, true);
-    ResolvePointer();
-    EXPECT_EQ(currentVerb, 9);
 }
 
 TEST_F(PointerTest, ToolsSpeakTheirVerbLineAfterTheFirstLook) {
@@ -54,16 +50,14 @@ TEST_F(PointerTest, ToolsSpeakTheirVerbLineAfterTheFirstLook) {
     currentVerb = kVerbUse;
     Pointer(150, 150, false);
     Frame();
-    EXPECT_EQ(toolUnderPointer, 5);
-    EXPECT_EQ(cursorPicture, kCursorLook);  // the one-time look comes first, whatever the verb
+    // The one-time look comes first, whatever the verb.
+    EXPECT_EQ(std::tuple(toolUnderPointer, cursorPicture), std::tuple(5, kCursorLook));
     Pointer(150, 150, true);
     Frame();
     EXPECT_EQ(Said(), u"first");
-    EXPECT_EQ(ToolTable[5].firstLook, 0);
     // The click stays unused by the line: the hero walks to the point too.
-    EXPECT_EQ(LeftKey, 1);
-    EXPECT_EQ(actors[0].requestedCell[0], 150);
-    EXPECT_EQ(actors[0].walkRequest, 1);
+    EXPECT_EQ(std::tuple(ToolTable[5].firstLook, LeftKey, actors[0].requestedCell[0], actors[0].walkRequest),
+              std::tuple(0, 1, 150, 1));
     Pointer(150, 150, false);
     LeftKey = 0;
     Frame();
@@ -78,8 +72,7 @@ TEST_F(PointerTest, ToolsSpeakTheirVerbLineAfterTheFirstLook) {
     Pointer(150, 150, true);
     LeftKey = 0;
     Frame();
-    EXPECT_EQ(cursorPicture, kCursorArrow);
-    EXPECT_EQ(Said(), u"");
+    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorArrow, std::u16string()));
 }
 
 TEST_F(PointerTest, OverlappingToolsTheHigherNumberDecides) {
@@ -88,8 +81,7 @@ TEST_F(PointerTest, OverlappingToolsTheHigherNumberDecides) {
     currentVerb = kVerbUse;
     Pointer(175, 175, true);
     Frame();
-    EXPECT_EQ(toolUnderPointer, 9);
-    EXPECT_EQ(Said(), u"second");
+    EXPECT_EQ(std::pair(toolUnderPointer, Said()), std::pair(9, std::u16string(u"second")));
     // Edges are outside: the hit rectangle is open on all four sides.
     Pointer(150, 175, false);
     Frame();
@@ -104,29 +96,20 @@ TEST_F(PointerTest, OverlappingToolsTheHigherNumberDecides) {
     EXPECT_EQ(toolUnderPointer, kNone);
 }
 
-TEST_F(PointerTest, ToolWithoutSceneLinesShowsItsOwnCursor) {
-    PlaceTool(8, 1, 0, 100, 100, 200);
-    currentVerb = kVerbLook;
-    Pointer(50, 150, false);
-    Frame();
-    EXPECT_EQ(cursorPicture, 3);
-    // Holding a tool over it shows the use cursor instead.
-    heldTool = 40;
-    Frame();
-    EXPECT_EQ(cursorPicture, kCursorUse);
-}
-
 TEST_F(PointerTest, HeldToolsReactOrRefuse) {
     PlaceTool(6, 1, 100, 100, 200, 200);
     PlaceTool(9, 1, 300, 100, 400, 200);
     PlaceTool(5, 1, 500, 100, 600, 200);
     PlaceTool(8, 1, 700, 100, 790, 200);
-    heldTool = 40;
     currentVerb = kVerbLook;
+    // A tool without lines of its own in the scene shows its own cursor, unless one is held.
+    Pointer(750, 150, false);
+    Frame();
+    EXPECT_EQ(cursorPicture, 3);
+    heldTool = 40;
     Pointer(150, 150, true);
     Frame();
-    EXPECT_EQ(cursorPicture, kCursorUse);
-    EXPECT_EQ(Said(), u"react");
+    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"react")));
     // A CLICK whose next entry is another CLICK has no remark of its own: the refusal.
     heldTool = 40;
     LeftKey = 0;
@@ -145,7 +128,7 @@ TEST_F(PointerTest, HeldToolsReactOrRefuse) {
     LeftKey = 0;
     Pointer(750, 150, true);
     Frame();
-    EXPECT_EQ(Said(), u"refuse");
+    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"refuse")));
     // The held tool's first look is not spent by using it.
     EXPECT_EQ(ToolTable[5].firstLook, 1);
 }
@@ -155,14 +138,11 @@ TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
     DefineRegion(17, 400, 300, 800, 600, kCursorRight, 700, 500, 10.0f, 2);
     Pointer(100, 400, false);
     Frame();
-    EXPECT_EQ(regionUnderPointer, 3);
-    EXPECT_EQ(cursorPicture, kCursorLeft);
+    EXPECT_EQ(std::tuple(regionUnderPointer, cursorPicture), std::tuple(3, kCursorLeft));
     Pointer(100, 400, true);
     Frame();
-    EXPECT_EQ(EXE, 1);
-    EXPECT_EQ(actors[0].requestedCell[0], 20);
-    EXPECT_EQ(actors[0].requestedCell[1], 500);
-    EXPECT_FLOAT_EQ(actors[0].finalHeading, 1.5f);
+    EXPECT_EQ(std::tuple(EXE, actors[0].requestedCell[0], actors[0].requestedCell[1], actors[0].finalHeading),
+              std::tuple(1, 20, 500, 1.5f));
 
     // Region 17 shows its cursor, but the click walks to the point with nothing pending.
     Pointer(500, 400, false);
@@ -171,14 +151,10 @@ TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
     EXPECT_EQ(cursorPicture, kCursorRight);
     Pointer(500, 400, true);
     Frame();
-    EXPECT_EQ(EXE, 0);
-    EXPECT_EQ(actors[0].requestedCell[0], 500);
-    EXPECT_FLOAT_EQ(actors[0].finalHeading, kNoFinalHeading);
+    EXPECT_EQ(std::tuple(EXE, actors[0].requestedCell[0], actors[0].finalHeading), std::tuple(0, 500, kNoFinalHeading));
 
-    // A region's name is set after it is defined; defining the index again (in the next
-    // scene, say) leaves it without one.
+    // Defining a region again (in the next scene, say) leaves it without its old name.
     SetRegionLabel(3, 7);
-    EXPECT_EQ(actionRegions[3].label, 7);
     DefineRegion(3, 0, 300, 400, 600, kCursorBack, 20, 500, 1.5f, 1);
     EXPECT_EQ(actionRegions[3].label, 0);
 
@@ -195,10 +171,8 @@ TEST_F(PointerTest, AToolInsideARegionTakesTheCursorAndTheClickDoesBoth) {
     currentVerb = kVerbUse;
     Pointer(150, 150, true);
     Frame();
-    EXPECT_EQ(cursorPicture, kCursorUse);
-    EXPECT_EQ(Said(), u"use");
-    EXPECT_EQ(EXE, 3);
-    EXPECT_EQ(actors[0].requestedCell[1], 550);
+    EXPECT_EQ(std::tuple(cursorPicture, Said(), EXE, actors[0].requestedCell[1]),
+              std::tuple(kCursorUse, std::u16string(u"use"), 3, 550));
 }
 
 TEST_F(PointerTest, ArrivalHandsOverTheActionUnlessAToolIsHeld) {
@@ -249,15 +223,11 @@ TEST_F(PointerTest, ClickableActorsOverrideToolsAndRegions) {
     PlaceTool(6, 1, 100, 100, 200, 200);
     actors[2].inUse = 1;
     actors[2].clickable = 1;
-    actors[2].screenRect[0] = 120;
-    actors[2].screenRect[1] = 80;
-    actors[2].screenRect[2] = 180;
-    actors[2].screenRect[3] = 300;
+    const int rect[4] = {120, 80, 180, 300};
+    std::copy(rect, rect + 4, actors[2].screenRect);
     Pointer(150, 150, false);
     Frame();
-    EXPECT_EQ(actorUnderPointer, 2);
-    EXPECT_EQ(toolUnderPointer, 6);
-    EXPECT_EQ(cursorPicture, kCursorTake);
+    EXPECT_EQ(std::tuple(actorUnderPointer, toolUnderPointer, cursorPicture), std::tuple(2, 6, kCursorTake));
     actors[2].clickable = 0;
     Frame();
     EXPECT_EQ(actorUnderPointer, kNone);
@@ -275,17 +245,14 @@ TEST_F(PointerTest, NotebookButtonOpensTheNotebookOnlyWhenCarried) {
     MainSost = 9;
     Pointer(140, 10, true);
     Frame();
-    EXPECT_EQ(currentScene, 252);  // no notebook: the press walks the hero like any other
-    EXPECT_EQ(actors[0].walkRequest, 1);
+    // No notebook: the press walks the hero like any other.
+    EXPECT_EQ(std::tuple(currentScene, actors[0].walkRequest), std::tuple(252, 1));
 
     SetToolOwnership(kNotebookTool, 1, 0);
     LeftKey = 0;
     Frame();
-    EXPECT_EQ(currentScene, kNotebookScene);
-    EXPECT_EQ(SCENETOOLBAR, 252);
-    EXPECT_EQ(interfaceEnabled, 0);
-    EXPECT_EQ(MainSost, 0);
-    EXPECT_EQ(GetStateOf(252), 0u);
+    EXPECT_EQ(std::tuple(currentScene, SCENETOOLBAR, interfaceEnabled, MainSost, GetStateOf(252)),
+              std::tuple(kNotebookScene, 252, 0, 0, 0u));
     EXPECT_EQ(sceneFlags[252], 0xF00108C0u);  // the devices' flags of 252 are cleared
 
     // With the interface waiting, the button does nothing.
@@ -300,9 +267,7 @@ TEST_F(PointerTest, ToolPlacementServices) {
     Write("gfx/scene007/pic.bmp", "");  // unreadable: the rectangle keeps its values
     PlaceTool(12, 1, 10, 20, 110, 70);
     PlaceToolPicture("gfx/scene007/pic.bmp", 12, 1, 1, 300, 300, 5, 5, 5, 5);
-    EXPECT_EQ(ToolTable[12].x, 300);
-    EXPECT_EQ(ToolTable[12].right, 110);
-    EXPECT_EQ(ToolTable[12].hasPicture, 0);
+    EXPECT_EQ(std::tuple(ToolTable[12].x, ToolTable[12].right, ToolTable[12].hasPicture), std::tuple(300, 110, 0));
     EXPECT_STREQ(ToolTable[12].pictureName, "gfx/scene007/pic.bmp");
 
     // A 24-bit BMP of 40 x 30 made by ImageMagick.
@@ -310,25 +275,17 @@ TEST_F(PointerTest, ToolPlacementServices) {
     ASSERT_EQ(std::system("/usr/bin/convert -size 40x30 xc:red -type TrueColor BMP3:gfx/scene007/real.bmp"), 0);
     PlaceToolPicture("gfx/scene007/real.bmp", 13, 1, 1, 100, 200, -4, 3, 10, -6);
     const ToolRecord& t = ToolTable[13];
-    EXPECT_EQ(t.hasPicture, 1);
-    EXPECT_EQ(t.width, 40);
-    EXPECT_EQ(t.height, 30);
-    EXPECT_EQ(t.offsetX, -4);
-    EXPECT_EQ(t.offsetY, 3);
-    EXPECT_EQ(t.right, 130);
-    EXPECT_EQ(t.bottom, 236);
-    EXPECT_EQ(t.drawn, 1);
+    EXPECT_EQ(std::tuple(t.hasPicture, t.width, t.height, t.offsetX, t.offsetY, t.right, t.bottom, t.drawn),
+              std::tuple(1, 40, 30, -4, 3, 130, 236, 1));
 
     // A tool in the inventory keeps its flags when its picture is placed.
     SetToolOwnership(14, 1, 0);
     PlaceToolPicture("gfx/scene007/real.bmp", 14, 1, 1, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(ToolTable[14].clickable, 0);
-    EXPECT_EQ(ToolTable[14].drawn, 0);
+    EXPECT_EQ(std::tuple(ToolTable[14].clickable, ToolTable[14].drawn), std::tuple(0, 0));
 
     heldTool = 13;
     SetToolOwnership(13, 1, 1);
-    EXPECT_EQ(heldTool, -1);
-    EXPECT_EQ(ToolTable[13].clickable, 0);
+    EXPECT_EQ(std::tuple(heldTool, ToolTable[13].clickable), std::tuple(-1, 0));
 
     HideToolRange(13, 12);  // first above last: nothing
     EXPECT_EQ(ToolTable[13].drawn, 1);
@@ -342,10 +299,8 @@ TEST_F(PointerTest, ToolPlacementServices) {
 
     // A scene change takes every tool out of the scene; the inventory stays.
     ResetSceneTools();
-    EXPECT_EQ(ToolTable[13].scene, -1);
-    EXPECT_EQ(ToolTable[13].scenePicture, nullptr);
-    EXPECT_EQ(ToolTable[13].hasPicture, 0);
-    EXPECT_EQ(ToolTable[14].inInventory, 1);
+    EXPECT_EQ(std::tuple(ToolTable[13].scene, ToolTable[13].scenePicture == nullptr, ToolTable[13].hasPicture,
+                         ToolTable[14].inInventory), std::tuple(-1, true, 0, 1));
 }
 
 }  // namespace

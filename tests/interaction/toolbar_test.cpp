@@ -47,16 +47,13 @@ protected:
 
 TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     RightClick();
-    EXPECT_EQ(DRAWTOOLBAR, 1);
-    EXPECT_EQ(STARTTOOLBAR, 1);
-    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopClosed);
+    EXPECT_EQ(std::tuple(DRAWTOOLBAR, STARTTOOLBAR, toolbarGridTop), std::tuple(1, 1, float(kGridTopClosed)));
     currentVerb = kVerbLook;
-    // 24 pixels a frame at 30 frames a second: 256 pixels take 11 frames.
+    // 24 pixels a frame at 30 frames a second: 256 pixels take 11 frames; opening chooses take.
     EXPECT_EQ(FramesUntilStill(), 11);
-    EXPECT_EQ(currentVerb, kVerbTake);  // opening chooses the take verb
-    EXPECT_FLOAT_EQ(PieceY(), kPieceYOpen);
-    EXPECT_FLOAT_EQ(animSlots[kToolbarPieceSlot + 3].y, kPieceYOpen);
-    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopOpen);
+    EXPECT_EQ(currentVerb, kVerbTake);
+    EXPECT_EQ(std::tuple(PieceY(), animSlots[kToolbarPieceSlot + 3].y, toolbarGridTop),
+              std::tuple(float(kPieceYOpen), float(kPieceYOpen), float(kGridTopOpen)));
 
     // Holding the button acts once.
     Right(true);
@@ -72,22 +69,17 @@ TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     ToolbarMotionAndFrame();
     const float piece = PieceY();
     RightClick();
-    EXPECT_EQ(STARTTOOLBAR, 1);
-    EXPECT_FLOAT_EQ(toolbarGridTop, kGridTopClosed);
-    EXPECT_FLOAT_EQ(PieceY(), piece);
+    EXPECT_EQ(std::tuple(STARTTOOLBAR, toolbarGridTop, PieceY()), std::tuple(1, float(kGridTopClosed), piece));
     FramesUntilStill();
 
     // With an item held: the open toolbar closes and keeps it; the closed one drops it.
     heldTool = 30;
     RightClick();
-    EXPECT_EQ(heldTool, 30);
-    EXPECT_EQ(STARTTOOLBAR, 2);
+    EXPECT_EQ(std::tuple(heldTool, STARTTOOLBAR), std::tuple(30, 2));
     EXPECT_EQ(FramesUntilStill(), 11);
-    EXPECT_EQ(DRAWTOOLBAR, 0);
-    EXPECT_FLOAT_EQ(PieceY(), kPieceYClosed);
+    EXPECT_EQ(std::tuple(DRAWTOOLBAR, PieceY()), std::tuple(0, kPieceYClosed));
     RightClick();
-    EXPECT_EQ(heldTool, -1);
-    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_EQ(std::tuple(heldTool, DRAWTOOLBAR), std::tuple(-1, 0));
 
     // During a video or a choice the press is used up without effect.
     RightClick(false);
@@ -98,35 +90,21 @@ TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
     SetToolOwnership(30, 1, 0);
     SetToolOwnership(31, 1, 0);
     OpenToolbar();
-    currentVerb = kVerbLook;
-    Pointer(139, 500, false);  // (139 - 75) / 65 = 0
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorLook);
-    Pointer(140, 500, false);  // column 1
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);  // tool 31 has look line 0
-    currentVerb = kVerbUse;
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
-    currentVerb = kVerbTake;
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorTake);
-    currentVerb = kVerbTalk;
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
-    // Outside the band (x 75..724, y 461..590) no cell is hovered.
-    currentVerb = kVerbTake;
-    Pointer(74, 500, false);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
-    Pointer(100, 591, false);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
-    // While moving nothing is hovered.
-    STARTTOOLBAR = 2;
-    Pointer(100, 500, false);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
+    // Column (x - 75) / 65: x 139 is tool 30's, x 140 tool 31's (whose look and use lines
+    // are 0). Outside the band (x 75..724, y 461..590), or while moving, no cell is hovered.
+    const struct {
+        int x, y, verb, moving, cursor;
+    } cases[] = {{139, 500, kVerbLook, 0, kCursorLook}, {140, 500, kVerbLook, 0, kCursorArrow},
+                 {140, 500, kVerbUse, 0, kCursorArrow}, {140, 500, kVerbTake, 0, kCursorTake},
+                 {140, 500, kVerbTalk, 0, kCursorArrow}, {74, 500, kVerbTake, 0, kCursorArrow},
+                 {100, 591, kVerbTake, 0, kCursorArrow}, {100, 500, kVerbTake, 2, kCursorArrow}};
+    for (const auto& c : cases) {
+        currentVerb = c.verb;
+        STARTTOOLBAR = c.moving;
+        Pointer(c.x, c.y, false);
+        ToolbarFrame(toolbarGridTop);
+        EXPECT_EQ(cursorPicture, c.cursor) << c.x << ", " << c.y << " verb " << c.verb;
+    }
 }
 
 TEST_F(ToolbarTest, TakeLookAndUseInTheGrid) {
@@ -136,8 +114,7 @@ TEST_F(ToolbarTest, TakeLookAndUseInTheGrid) {
     currentVerb = kVerbTake;
     AtCell(0, 0, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(heldTool, 30);
-    EXPECT_EQ(LeftKey, 1);
+    EXPECT_EQ(std::tuple(heldTool, LeftKey), std::tuple(30, 1));
     // Taking another replaces the held one.
     LeftKey = 0;
     AtCell(1, 0, true);
@@ -149,8 +126,7 @@ TEST_F(ToolbarTest, TakeLookAndUseInTheGrid) {
     LeftKey = 0;
     AtCell(0, 0, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(Said(), u"looked");
-    EXPECT_EQ(LeftKey, 1);  // one press, one line
+    EXPECT_EQ(std::pair(Said(), LeftKey), std::pair(std::u16string(u"looked"), 1));  // one press, one line
     currentVerb = kVerbUse;
     LeftKey = 0;
     ToolbarFrame(toolbarGridTop);
@@ -169,11 +145,9 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     heldTool = 47;
     AtCell(1, 0, true);  // tool 61
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(ToolTable[39].inInventory, 1);
-    EXPECT_EQ(ToolTable[61].inInventory, 0);
+    EXPECT_EQ(std::tuple(ToolTable[39].inInventory, ToolTable[61].inInventory, heldTool, LeftKey),
+              std::tuple(1, 0, 47, 1));
     EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first
-    EXPECT_EQ(heldTool, 47);
-    EXPECT_EQ(LeftKey, 1);
 
     // Deleting the held tool drops it from the pointer.
     SetToolOwnership(30, 1, 0);
@@ -181,8 +155,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     LeftKey = 0;
     AtCell(0, 0, true);  // cells: 30, 39, 47
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(ToolTable[47].inInventory, 0);
-    EXPECT_EQ(heldTool, -1);
+    EXPECT_EQ(std::tuple(ToolTable[47].inInventory, heldTool), std::tuple(0, -1));
 
     // ApplyToolCombination on its own: no entry, no change.
     EXPECT_FALSE(ApplyToolCombination(30, 47));
@@ -196,22 +169,19 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     currentVerb = kVerbUse;
     AtCell(0, 0, true);  // 61
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(ToolTable[61].inInventory, 0);
-    EXPECT_EQ(ToolTable[39].inInventory, 1);
-    EXPECT_NE(TestFlagsOf(146, 4), 0u);
+    EXPECT_EQ(std::tuple(ToolTable[61].inInventory, ToolTable[39].inInventory, TestFlagsOf(146, 4)),
+              std::tuple(0, 1, 4u));
     EXPECT_EQ(Said(), u"batteries");
     // The second time the flag is set: only the remark.
     SetToolOwnership(61, 1, 0);
     LeftKey = 0;
     AtCell(1, 0, true);  // cells: 39, 61, 212
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(Said(), u"nothing more");
-    EXPECT_EQ(ToolTable[61].inInventory, 1);
+    EXPECT_EQ(std::pair(Said(), ToolTable[61].inInventory), std::pair(std::u16string(u"nothing more"), uint8_t{1}));
     LeftKey = 0;
     AtCell(2, 0, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(ToolTable[212].inInventory, 0);
-    EXPECT_EQ(ToolTable[197].inInventory, 1);
+    EXPECT_EQ(std::tuple(ToolTable[212].inInventory, ToolTable[197].inInventory), std::tuple(0, 1));
     EXPECT_EQ(Said(), u"better");
 
     // Looking at the notebook opens it, as the notebook button does.
@@ -221,14 +191,8 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     LeftKey = 0;
     AtCell(3, 0, true);  // cells: 39, 61, 197, 742
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(currentScene, kNotebookScene);
-    EXPECT_EQ(SCENETOOLBAR, 20);
-    EXPECT_EQ(interfaceEnabled, 0);
+    EXPECT_EQ(std::tuple(currentScene, SCENETOOLBAR, interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
     EXPECT_EQ(Said(), u"looked");
-
-    EXPECT_EQ(CloseUpOfTool(48), 156);
-    EXPECT_EQ(CloseUpOfTool(952), 278);
-    EXPECT_EQ(CloseUpOfTool(49), -1);
 }
 
 TEST_F(ToolbarTest, MoreThanTwentyItemsShareTheSecondRow) {
@@ -252,14 +216,12 @@ TEST_F(ToolbarTest, NewItemsAreAnnouncedOneAfterAnother) {
     SetToolOwnership(5, 1, 0);
     SetToolOwnership(9, 1, 0);
     for (int i = 0; i < 100; ++i) NewItemFrame();
-    EXPECT_FLOAT_EQ(ToolTable[5].newItemTimer, 100.0f);
-    EXPECT_FLOAT_EQ(ToolTable[9].newItemTimer, 0.0f);
+    EXPECT_EQ(std::tuple(ToolTable[5].newItemTimer, ToolTable[9].newItemTimer), std::tuple(100.0f, 0.0f));
     NewItemFrame();
-    EXPECT_FLOAT_EQ(ToolTable[9].newItemTimer, 1.0f);
+    EXPECT_EQ(ToolTable[9].newItemTimer, 1.0f);
     // A new game announces everything again.
     ResetToolsForNewGame();
-    EXPECT_EQ(ToolTable[5].inInventory, 0);
-    EXPECT_FLOAT_EQ(ToolTable[5].newItemTimer, 0.0f);
+    EXPECT_EQ(std::tuple(ToolTable[5].inInventory, ToolTable[5].newItemTimer), std::tuple(0, 0.0f));
 }
 
 TEST_F(ToolbarTest, TheSceneSeesNoPointerWhileTheToolbarIsOpen) {
@@ -268,8 +230,7 @@ TEST_F(ToolbarTest, TheSceneSeesNoPointerWhileTheToolbarIsOpen) {
     Pointer(300, 300, true);
     cursorPicture = kCursorArrow;
     ResolvePointer();
-    EXPECT_EQ(toolUnderPointer, kNone);
-    EXPECT_EQ(cursorPicture, kCursorArrow);
+    EXPECT_EQ(std::tuple(toolUnderPointer, cursorPicture), std::tuple(kNone, kCursorArrow));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The notebook (scene 250) on the demo: leafing with the two page buttons over the
 // pages that exist, the unread marks that reading clears, and the way back to the scene
 // it was opened from.
+#include "interaction/game_state.h"
 #include "resources/anim_slot.h"
-#include "scene_fixture.h"
 #include "scripts/notebook.h"
+#include "support/game_harness.h"
 
 namespace tarvex {
 namespace {
@@ -54,30 +55,22 @@ TEST_F(Notebook, PagesOneToThreeThenSevenForwardAndBack) {
     EXPECT_TRUE(NotebookPageUnread(3));
     Forward();
     ExpectPage(3);
-    EXPECT_FALSE(NotebookPageUnread(3));
-    EXPECT_EQ(notebookEntries[0], 1u);
+    EXPECT_EQ(std::pair(NotebookPageUnread(3), notebookEntries[0]), std::pair(false, 1u));
     // Pages 4 to 6 were never written: straight on to page 7, which is read now.
     Forward();
     ExpectPage(7);
-    EXPECT_EQ(notebookEntries[0], 0u);
-    EXPECT_EQ(animSlots[6].x, 157.0f);
-    EXPECT_EQ(animSlots[2].x, 150.0f);
+    EXPECT_EQ(std::tuple(notebookEntries[0], animSlots[6].x, animSlots[2].x), std::tuple(0u, 157.0f, 150.0f));
     // The last page written: forward stays.
     Forward();
     ExpectPage(7);
 
     // Back goes to the nearest page before and leaves every mark as it is.
     SetFlagsOf(kNotebookScene, 0x800);
-    Back();
-    ExpectPage(3);
-    EXPECT_TRUE(NotebookPageUnread(3));
-    Back();
-    ExpectPage(2);
-    Back();
-    ExpectPage(1);
-    Back();
-    ExpectPage(1);
-    EXPECT_EQ(GetStateOf(kNotebookScene), 0u);
+    for (int page : {3, 2, 1, 1}) {
+        Back();
+        ExpectPage(page);
+    }
+    EXPECT_EQ(std::pair(NotebookPageUnread(3), GetStateOf(kNotebookScene)), std::pair(true, 0u));
 }
 
 TEST_F(Notebook, ReadingPageSixClearsItsMarkWhicheverPageCameBefore) {
@@ -105,9 +98,8 @@ TEST_F(Notebook, ReadingPageSixClearsItsMarkWhicheverPageCameBefore) {
         Forward();
         ExpectPage(page);
     }
-    EXPECT_FALSE(NotebookPageUnread(6));
-    EXPECT_TRUE(NotebookPageExists(6));
-    EXPECT_FALSE(NotebookPageExists(5));
+    EXPECT_EQ(std::tuple(NotebookPageUnread(6), NotebookPageExists(6), NotebookPageExists(5)),
+              std::tuple(false, true, false));
 }
 
 TEST_F(Notebook, LeavingReturnsToTheSceneItWasOpenedFromWithTheInterfaceBack) {
@@ -117,9 +109,7 @@ TEST_F(Notebook, LeavingReturnsToTheSceneItWasOpenedFromWithTheInterfaceBack) {
     SetToolOwnership(kNotebookTool, 1, 0);
     Click(kNotebookButtonX, kVerbBarY);
     ASSERT_TRUE(SceneBecomes(kNotebookScene));
-    EXPECT_EQ(SCENETOOLBAR, 131);
-    EXPECT_EQ(previousScene, 131);
-    EXPECT_EQ(interfaceEnabled, 0);
+    EXPECT_EQ(std::tuple(SCENETOOLBAR, previousScene, interfaceEnabled), std::tuple(131, 131, 0));
     UseVerb();
     Forward();
     ExpectPage(2);

@@ -11,40 +11,15 @@ namespace {
 
 TEST(SceneTable, MusicTracksOfTheInitDispatch) {
     test::ResetEngine();
-    EXPECT_EQ(SceneMusicTrack(0), 5);
-    EXPECT_EQ(SceneMusicTrack(98), 5);
-    EXPECT_EQ(SceneMusicTrack(131), kTrackKept);
-    EXPECT_EQ(SceneMusicTrack(158), 4);
-    EXPECT_EQ(SceneMusicTrack(99), 0);
-    EXPECT_EQ(SceneMusicTrack(244), 7);
-    EXPECT_EQ(SceneMusicTrack(299), kTrackKept);
-    EXPECT_EQ(SceneMusicTrack(-1), kTrackKept);
-    // Two groups follow flags of other scenes.
-    EXPECT_EQ(SceneMusicTrack(103), 2);
-    EXPECT_EQ(SceneMusicTrack(126), 2);
+    // Numbers outside the table keep the music; two groups follow flags of other scenes.
+    EXPECT_EQ(std::tuple(SceneMusicTrack(-1), SceneMusicTrack(299)), std::tuple(kTrackKept, kTrackKept));
+    EXPECT_EQ(std::tuple(SceneMusicTrack(103), SceneMusicTrack(126), SceneMusicTrack(201)), std::tuple(2, 2, 0));
     SetFlagsOf(120, 0x400);
-    EXPECT_EQ(SceneMusicTrack(96), 0);
-    EXPECT_EQ(SceneMusicTrack(201), 0);
     SetFlagsOf(201, 0x1);
-    EXPECT_EQ(SceneMusicTrack(201), 4);
+    EXPECT_EQ(std::tuple(SceneMusicTrack(96), SceneMusicTrack(201)), std::tuple(0, 4));
 }
 
-class Framework : public ::testing::Test {
-protected:
-    void Start(int scene) {
-        const std::string demo = test::GeneratedDemo("packed", false);
-        ASSERT_FALSE(demo.empty());
-        ASSERT_TRUE(game.Start(demo, scene));
-        game.Frames(20);
-        ASSERT_EQ(currentScene, scene);
-    }
-    void ClickRegion(int index) {
-        const ActionRegion& r = actionRegions[index];
-        ASSERT_EQ(r.enabled, 1);
-        game.Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-    test::GameHarness game;
-};
+using Framework = test::DemoSceneTest;
 
 TEST_F(Framework, CorridorStepsCutForwardAndTheWayBackFades) {
     Start(287);

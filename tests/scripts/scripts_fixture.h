@@ -47,16 +47,6 @@ protected:
         Write("data/codes.txt", text);
         ResetDevices();
     }
-    // texts/otboy.txt with "id text" lines (ASCII here, UTF-16 on disk).
-    static void Responses(const std::string& body) {
-        std::string bytes = "\xFF\xFE";
-        for (char c : body) {
-            bytes += c;
-            bytes += '\0';
-        }
-        Write("texts/otboy.txt", bytes);
-        ResetTextTables();
-    }
     // The remark on screen, by its text.
     static std::string Said() {
         if (!subtitleLength) return "";

@@ -108,4 +108,45 @@ private:
     uint64_t frame_ = 0;
 };
 
+// Tests that play scenes of the generated demo in the test process, with the few moves
+// they make beyond the harness's own: a press of the left button for one frame, a click
+// in the middle of an action region, and entering a scene as a script asks for it.
+class DemoSceneTest : public ::testing::Test {
+protected:
+    // A new game in `scene`, after its fade in.
+    void Start(int scene) {
+        const std::string demo = GeneratedDemo("packed", false);
+        ASSERT_FALSE(demo.empty());
+        ASSERT_TRUE(game.Start(demo, scene));
+        ASSERT_TRUE(Until([] { return fadeState == 0; }, 60));
+    }
+    void Frame() { game.Frames(1); }
+    void Frames(int n) { game.Frames(n); }
+    bool Until(const std::function<bool()>& condition, int limit = 900) { return game.Until(condition, limit); }
+    void Click(int x, int y, const char* button = "left") { game.Click(x, y, button); }
+    // The left button down at (x, y) for this frame only.
+    void Press(int x, int y) {
+        game.Input("pointer " + std::to_string(x) + " " + std::to_string(y));
+        game.Input("press left");
+        game.Input("release left", 1);
+        game.Frames(1);
+    }
+    void ClickRegion(int index) {
+        const ActionRegion& r = actionRegions[index];
+        ASSERT_EQ(r.enabled, 1) << "region " << index;
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    // Until the scene has changed to `scene` and faded in.
+    bool SceneBecomes(int scene, int limit = 900) {
+        return Until([scene] { return currentScene == scene && fadeState == 0; }, limit);
+    }
+    // Another scene, entered as a script asks for it.
+    bool Enter(int scene) {
+        game.RequestScene(scene);
+        return SceneBecomes(scene);
+    }
+
+    GameHarness game;
+};
+
 }  // namespace tarvex::test

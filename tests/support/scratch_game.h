@@ -16,6 +16,7 @@
 #include "shell/globals.h"
 #include "support/test_support.h"
 #include "text/dialogue.h"
+#include "text/text_table.h"
 
 namespace tarvex::test {
 
@@ -46,6 +47,14 @@ protected:
         if (!parent.empty()) std::filesystem::create_directories(parent);
         std::ofstream(path, std::ios::binary) << bytes;
         ClearFileLookupCache();
+    }
+
+    // texts/otboy.txt with "id text" lines (UTF-16 on disk), read afresh at its next use.
+    static void Responses(const std::u16string& body) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t c : body) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        Write("texts/otboy.txt", bytes);
+        ResetTextTables();
     }
 
     // The scene's logic for one frame (the run function under test).

@@ -34,12 +34,10 @@ std::vector<T> Influence(const T* values, const BlendedPoint& b) { return {value
 TEST(ModelFile, SignedFileReadsEveryBlock) {
     ModelRecord m;
     ASSERT_TRUE(ParseModelFile(m, WriteModel(SampleModel())));
-    EXPECT_TRUE(m.loaded);
     ExpectVec(m.points[2], 10, 20, 0);  // version 300: no axis change
     // Render vertices take their point's position and keep their own uv.
     ExpectVec(m.renderVertices[2].position, 10, 20, 0);
-    EXPECT_EQ(m.renderVertices[3].v, 1.0f);
-    EXPECT_EQ(m.renderVertices[4].u, 0.5f);
+    EXPECT_EQ(std::tuple(m.loaded, m.renderVertices[3].v, m.renderVertices[4].u), std::tuple(true, 1.0f, 0.5f));
     // Vertices 0 and 4 share point 0: one index when welded, two when drawn.
     EXPECT_EQ(m.triangles, (std::vector<uint16_t>{0, 1, 2, 4, 2, 3}));
     EXPECT_EQ(m.weldedTriangles, (std::vector<uint16_t>{0, 1, 2, 0, 2, 3}));
@@ -54,15 +52,13 @@ TEST(ModelFile, SignedFileReadsEveryBlock) {
     EXPECT_EQ(m.bones[1].points, (std::vector<uint16_t>{2, 3}));
     EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));
     // The tail.
-    EXPECT_EQ(m.cullMode, 2);
-    EXPECT_STREQ(m.textureName, "gorin.bmp");
+    EXPECT_EQ(std::tuple(m.cullMode, std::string(m.textureName), m.alphaTest), std::tuple(2, "gorin.bmp", 1));
     ExpectVec(m.bones[0].attachOffset, 1, 2, 3);
     ExpectVec(m.bones[0].attachRotation, 10, 20, 30);
     ExpectVec(m.bones[0].attachScale, 50, 60, 70);
     EXPECT_EQ(std::tuple(m.bones[0].attachCullMode, m.bones[1].attachCullMode), std::tuple(uint8_t{1}, uint8_t{3}));
     EXPECT_EQ(std::tuple(m.motions[0].loopTo, m.motions[0].speed, m.motions[0].next), std::tuple(-1.0f, 0.5f, 3u));
     EXPECT_FALSE(m.motions[1].defined);
-    EXPECT_EQ(m.alphaTest, 1);
 }
 
 TEST(ModelFile, OlderFilesConvertAxesBelowVersion257) {
@@ -73,8 +69,7 @@ TEST(ModelFile, OlderFilesConvertAxesBelowVersion257) {
     s.normals[1] = {0, 0, 1};
     ModelRecord m;
     ASSERT_TRUE(ParseModelFile(m, WriteModel(s)));
-    EXPECT_FALSE(m.hasSignature);
-    EXPECT_EQ(modelFileVersion, 4u);
+    EXPECT_EQ(std::pair(m.hasSignature, modelFileVersion), std::pair(false, 4u));
     ExpectVec(m.points[1], -1, 3, -2);
     ExpectVec(m.normals[1], 0, 4, 0);
     EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));  // u16 pose indices
@@ -126,10 +121,9 @@ TEST(ModelFile, OptionalTailKeepsDefaults) {
     std::vector<uint8_t> bytes = WriteModel(s);
     bytes.resize(bytes.size() - 44 * 256 + 44 * 8 + 10);
     ASSERT_TRUE(ParseModelFile(m, bytes));
-    EXPECT_EQ(m.cullMode, 2);
-    EXPECT_TRUE(m.motions[7].defined);
-    EXPECT_EQ(std::tuple(m.motions[8].defined, m.motions[8].speed), std::tuple(uint8_t{0}, 1.0f));
-    EXPECT_EQ(m.bones[0].attachCullMode, 3);
+    EXPECT_EQ(std::tuple(m.cullMode, m.motions[7].defined, m.motions[8].defined, m.motions[8].speed,
+                         m.bones[0].attachCullMode),
+              std::tuple(2, 1, 0, 1.0f, 3));
 }
 
 TEST(ModelFile, FilesThatDoNotFitAreRefusedWholesale) {
@@ -189,11 +183,10 @@ TEST(ModelTable, LoadsOnceFindsBonesAndTexturePaths) {
     EXPECT_EQ(ModelTexturePath(a), "models/gorin.bmp");
 
     // Missing and broken files fail without taking a table entry.
-    EXPECT_EQ(LoadModel("models/none.md"), -1);
     std::vector<uint8_t> broken = WriteModel(SampleModel());
     broken.resize(100);
     test::WriteFile("models/broken.md", broken);
-    EXPECT_EQ(LoadModel("models/broken.md"), -1);
+    EXPECT_EQ(std::pair(LoadModel("models/none.md"), LoadModel("models/broken.md")), std::pair(-1, -1));
     EXPECT_EQ(modelCount, 1);
 
     // A model only in the package of its directory, its texture in a folder below.
@@ -217,8 +210,8 @@ TEST(TextureCache, PrefersDdsBesideTheNamedFileAndReusesEntries) {
     const int skin = LoadTexture("textures/skin.bmp");
     ASSERT_GE(skin, 0);
     ASSERT_NE(textureCache[skin].handle, nullptr);
-    EXPECT_EQ(textureCache[skin].handle->width, 4);  // made from the .dds
-    EXPECT_TRUE(textureCache[skin].handle->mipmapped);
+    // Made from the .dds.
+    EXPECT_EQ(std::tuple(textureCache[skin].handle->width, textureCache[skin].handle->mipmapped), std::tuple(4, true));
     EXPECT_EQ(LoadTexture("textures/skin.bmp"), skin);
     const int plain = LoadTexture("textures/plain.bmp");
     ASSERT_NE(plain, skin);
