@@ -19,7 +19,8 @@ namespace tarvex {
 namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
-constexpr int kMaxVideoSide = 8192;
+// Wider than any screen the game is scaled to: a frame past it is refused before its memory is taken.
+constexpr int kMaxVideoSide = 4096;
 // A file that keeps failing past this many packets is given up (its video ends there).
 constexpr int kMaxDamagedPackets = 10000;
 
