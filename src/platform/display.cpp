@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/gl_program.h"
 #include "platform/message_box.h"
@@ -773,14 +774,47 @@ std::vector<uint8_t> ReadWindowRgb(int& width, int& height) {
     return ReadFramebufferRgb(display.windowFramebuffer, width, height, false);
 }
 
-void KeepGamePicture() {
-    if (!DisplayReady()) return;
+namespace {
+
+// Copies screen rectangles (top-down, clipped) of the back buffer into the kept game picture.
+void BlitToGamePicture(std::initializer_list<SDL_Rect> rects) {
     const DisplayObjects& o = display.objects;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, o.backFramebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, o.gamePictureFramebuffer);
-    glBlitFramebuffer(0, 0, kScreenWidth, kScreenHeight, 0, 0, kScreenWidth, kScreenHeight, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    for (const SDL_Rect& r : rects) {
+        const int x0 = std::clamp(r.x, 0, kScreenWidth), x1 = std::clamp(r.x + r.w, 0, kScreenWidth);
+        const int y0 = std::clamp(r.y, 0, kScreenHeight), y1 = std::clamp(r.y + r.h, 0, kScreenHeight);
+        if (x0 >= x1 || y0 >= y1) continue;
+        // GL rows count from the bottom.
+        glBlitFramebuffer(x0, kScreenHeight - y1, x1, kScreenHeight - y0, x0, kScreenHeight - y1, x1,
+                          kScreenHeight - y0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+}
+
+// The rectangle of this frame that KeepGamePictureUnder took.
+SDL_Rect keptUnder{0, 0, 0, 0};
+
+}  // namespace
+
+void KeepGamePictureUnder(int x, int y, int width, int height) {
+    keptUnder = {x, y, std::max(width, 0), std::max(height, 0)};
+    if (DisplayReady()) BlitToGamePicture({keptUnder});
+}
+
+void KeepGamePicture() {
+    const SDL_Rect r = keptUnder;
+    keptUnder = {0, 0, 0, 0};
+    if (!DisplayReady()) return;
+    if (r.w <= 0 || r.h <= 0) {
+        BlitToGamePicture({{0, 0, kScreenWidth, kScreenHeight}});
+        return;
+    }
+    // Above, below, left and right of the rectangle.
+    BlitToGamePicture({{0, 0, kScreenWidth, r.y},
+                       {0, r.y + r.h, kScreenWidth, kScreenHeight - r.y - r.h},
+                       {0, r.y, r.x, r.h},
+                       {r.x + r.w, r.y, kScreenWidth - r.x - r.w, r.h}});
 }
 
 void ReadGamePictureInto(Surface& target) {

@@ -109,9 +109,12 @@ void ReadBackBufferInto(Surface& target);
 // window's drawable size; empty unless a headless window is presented.
 std::vector<uint8_t> ReadWindowRgb(int& width, int& height);
 
-// The game's picture without the interface: kept when a game frame has drawn the scene
-// (before the verbs, the toolbar, the pointer and the texts), read for the menu and the
-// saved games' thumbnails.
+// The game's picture without the interface, which the menu shows under its own picture
+// and saves take as their thumbnail. KeepGamePictureUnder copies a rectangle of the back
+// buffer before the frame draws interface pictures there (the verbs); KeepGamePicture,
+// once the scene is drawn and before the rest of the interface, copies all of the back
+// buffer but that rectangle.
+void KeepGamePictureUnder(int x, int y, int width, int height);
 void KeepGamePicture();
 void ReadGamePictureInto(Surface& target);
 
