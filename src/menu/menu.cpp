@@ -333,6 +333,9 @@ bool SaveGameFromMenu(const std::string& gameName, std::string* error) {
 void EnterMenuFromGame() {
     MuteAllSlots();
     PauseGameSounds();
+    // A running sequence waits in the menu exactly where it was: its sounds, its lines
+    // and its clock stand still.
+    PauseScriptClock();
     menuInputState = kMenuMain;
     // The scene background makes room for the menu picture; the game picture stays
     // under the menu, without the game's interface (verbs, toolbar, pointer, texts).
@@ -354,6 +357,11 @@ void ReturnToGameFromMenu() {
     menuInputState = kMenuMain;
     // A gamma changed in the menu is where the next fade starts from.
     if (fadeState == 0) gammaLevel = gammaMax;
+    ResumeScriptClock();
+    // A press made in the menu stays the menu's: a click that closed a panel just before
+    // the menu was left must not reach the game, where it would cut the line being spoken.
+    DropPendingClicks();
+    LeftKey = 1;
     menuActive = 0;
 }
 
@@ -368,6 +376,7 @@ void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
     ResetTablesForNewGame();
+    ResumeScriptClock();
     menuActive = 0;
     currentScene = scene;
     KillWindowTimer(kMenuClockTimer);

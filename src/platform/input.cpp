@@ -183,6 +183,14 @@ void WaitForMessage() {
 
 void SetPlayerLayoutTyping(bool playerLayout) { input.playerLayout = playerLayout; }
 
+void DropPendingClicks() {
+    for (int b = 0; b < 2; ++b) {
+        if (!input.releasePending[b]) continue;
+        input.down[b] = false;
+        input.releasePending[b] = false;
+    }
+}
+
 int ReadMouse(int cursorX, int cursorY, MouseState& out) {
     out = MouseState{};
     input.lastCursorX = cursorX;

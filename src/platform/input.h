@@ -48,6 +48,9 @@ void SetPlayerLayoutTyping(bool playerLayout);
 // Fills `out` with the motion since the last read (the mapped position as the difference
 // to the given cursor) and the buttons. Returns 0.
 int ReadMouse(int cursorX, int cursorY, MouseState& out);
+// Forgets presses made and released since the last read (the next read shows only the
+// buttons held down).
+void DropPendingClicks();
 
 // Conversions shared with tests and tools.
 // US-layout character of an SDL scancode (0 when the key types nothing).

@@ -3,6 +3,9 @@
 // picture as the window shows it.
 #include <gtest/gtest.h>
 
+#include "platform/display.h"
+#include "platform/input.h"
+#include "shell/window_proc.h"
 #include "support/engine_run.h"
 #include "support/test_support.h"
 
@@ -78,6 +81,23 @@ TEST_F(WindowPlayTest, FullScreenScalesThePictureAndThePointerFollowsEveryDevice
     EXPECT_EQ(bars, 0);
     EXPECT_LT(picture / n, 2.0);
     EXPECT_LT(scaled / (3.0 * m), 4.0);
+}
+
+TEST(Window, ThePointerIsConfinedOnlyInFullScreenWhileTheGameHasTheFocus) {
+    ASSERT_TRUE(test::EnsureHeadlessDisplay());
+    ASSERT_EQ(CreateMouse(), 0);
+    WindowProc({MessageType::Activate, 1});
+    EXPECT_FALSE(PointerConfined());
+    WindowProc({MessageType::SysKeyDown, vk::Return});
+    ASSERT_TRUE(IsFullScreen());
+    EXPECT_TRUE(PointerConfined());
+    WindowProc({MessageType::Activate, 0});  // another window took the focus
+    EXPECT_FALSE(PointerConfined());
+    WindowProc({MessageType::Activate, 1});
+    EXPECT_TRUE(PointerConfined());
+    WindowProc({MessageType::SysKeyDown, vk::Return});
+    EXPECT_FALSE(IsFullScreen());
+    EXPECT_FALSE(PointerConfined());
 }
 
 }  // namespace
