@@ -625,8 +625,9 @@ void WindowToScreen(int wx, int wy, int& sx, int& sy) {
     ViewRect(vx, vy, vw, vh);
     WindowAndDrawableSize(ww, wh, dw, dh);
     const double px = wx * static_cast<double>(dw) / ww, py = wy * static_cast<double>(dh) / wh;
-    sx = static_cast<int>(std::floor((px - vx) * kScreenWidth / vw));
-    sy = static_cast<int>(std::floor((py - vy) * kScreenHeight / vh));
+    // Points far outside the window (a replay may name any) stay representable.
+    sx = static_cast<int>(std::clamp(std::floor((px - vx) * kScreenWidth / vw), -1e6, 1e6));
+    sy = static_cast<int>(std::clamp(std::floor((py - vy) * kScreenHeight / vh), -1e6, 1e6));
 }
 
 void ScreenToWindow(int sx, int sy, int& wx, int& wy) {
@@ -635,8 +636,8 @@ void ScreenToWindow(int sx, int sy, int& wx, int& wy) {
     WindowAndDrawableSize(ww, wh, dw, dh);
     // The middle of the window pixels that show the screen pixel.
     const double px = vx + (sx + 0.5) * vw / kScreenWidth, py = vy + (sy + 0.5) * vh / kScreenHeight;
-    wx = static_cast<int>(std::floor(px * ww / dw));
-    wy = static_cast<int>(std::floor(py * wh / dh));
+    wx = static_cast<int>(std::clamp(std::floor(px * ww / dw), -1e6, 1e6));
+    wy = static_cast<int>(std::clamp(std::floor(py * wh / dh), -1e6, 1e6));
 }
 
 void ClearBackBuffer(float r, float g, float b) {

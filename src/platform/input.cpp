@@ -327,6 +327,8 @@ bool ParseReplay(std::istream& file, const std::string& name, std::vector<Replay
             int x, y;
             ok = ok && std::sscanf(e.arg1.c_str(), "%d", &x) == 1 && std::sscanf(e.arg2.c_str(), "%d", &y) == 1;
             if (ok && e.kind == "window") ok = x >= 1 && y >= 1 && x <= 16384 && y <= 16384;
+            // Window points and moves lie within a few screens of the window.
+            if (ok && (e.kind == "motion" || e.kind == "move")) ok = std::abs(x) <= 100000 && std::abs(y) <= 100000;
         } else if (ok && (e.kind == "press" || e.kind == "release")) {
             ok = static_cast<bool>(in >> e.arg1) && (e.arg1 == "left" || e.arg1 == "right");
         } else if (ok && e.kind == "key") {
