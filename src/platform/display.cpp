@@ -15,7 +15,6 @@
 #include "platform/message_box.h"
 #include "platform/window_manager.h"
 
-
 namespace tarvex {
 
 namespace {
@@ -467,7 +466,6 @@ bool DisplayReady() { return display.context != nullptr && display.program2d != 
 bool DisplayIsHeadless() { return display.headless; }
 
 namespace {
-
 
 // Whether the system makes a window full screen when asked: on X11 only a window manager
 // does, and without one a request changes nothing but SDL's idea of the window's size.
