@@ -59,7 +59,31 @@ void PlayAnimation(int slot, float from, float speed) {
     s.mode = 1;
 }
 
-float ScriptSeconds() { return static_cast<float>(GetMilliseconds() * 0.001); }
+namespace {
+// Milliseconds the script clock stood still, and when its present pause began.
+uint32_t scriptClockPausedMs = 0;
+uint32_t scriptClockPauseStart = 0;
+bool scriptClockPaused = false;
+}  // namespace
+
+void PauseScriptClock() {
+    if (scriptClockPaused) return;
+    scriptClockPaused = true;
+    scriptClockPauseStart = GetMilliseconds();
+}
+
+void ResumeScriptClock() {
+    if (!scriptClockPaused) return;
+    scriptClockPaused = false;
+    scriptClockPausedMs += GetMilliseconds() - scriptClockPauseStart;
+}
+
+float ScriptSeconds() {
+    // A game loaded from the menu left it without resuming the clock.
+    if (scriptClockPaused && !menuActive) ResumeScriptClock();
+    const uint32_t now = scriptClockPaused ? scriptClockPauseStart : GetMilliseconds();
+    return static_cast<float>((now - scriptClockPausedMs) * 0.001);
+}
 
 bool PlayAnimationEvery(int slot, float speed, int interval) {
     if (!ValidSlot(slot)) return false;

@@ -47,8 +47,12 @@ void FadeOut();
 // One step; true when no fade runs any more.
 bool FadeStep();
 
-// The seconds clock scripts time their steps with.
+// The seconds clock scripts time their steps with. It stands still while the menu is
+// open over a game (from PauseScriptClock to ResumeScriptClock, or until the menu is left
+// in another way), so that a timed step waits as long as it would have without the menu.
 float ScriptSeconds();
+void PauseScriptClock();
+void ResumeScriptClock();
 
 // A script writes notebook page `page` (4..12): the page exists, is unread, and the
 // notebook icon blinks for 3 seconds.

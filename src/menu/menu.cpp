@@ -238,7 +238,12 @@ void MenuInit() {
     SetWindowTimer(kMenuClockTimer, 1000);
     LoadSound("sound/menu/menusound.wav", kMenuTickSound);
     LoadFrameSequence("animgfx/menu/pl10000.tif", kPendulumSlot, 257, 444, 0, 1.0f, 0, 0, 0, 0.0f, -1, 0);
-    LoadFrameSequence("animgfx/menu/clockno000.tif", kClockSlot, 343, 69, 1, 0.15f, 1, 1, 0, 0.0f, -1, 0);
+    // The pendulum swings from the first pass (a hidden pendulum until the first tick looks
+    // like a late start); the ticks swing it again.
+    PlayAnimation(kPendulumSlot, 1.0f, 0.99f);
+    // The clock face wraps from its last frame to its first: an empty extra frame at the
+    // end would blank the face for a few passes every round.
+    LoadFrameSequence("animgfx/menu/clockno000.tif", kClockSlot, 343, 69, 1, 0.15f, 0, 1, 0, 0.0f, -1, 0);
     if (menuInputState == kMenuMain) HideSliders();
 }
 
@@ -328,11 +333,14 @@ bool SaveGameFromMenu(const std::string& gameName, std::string* error) {
 void EnterMenuFromGame() {
     MuteAllSlots();
     PauseGameSounds();
+    // A running sequence waits in the menu exactly where it was: its sounds, its lines
+    // and its clock stand still.
+    PauseScriptClock();
     menuInputState = kMenuMain;
     // The scene background makes room for the menu picture; the game picture stays
-    // under the menu.
+    // under the menu, without the game's interface (verbs, toolbar, pointer, texts).
     if (sceneBackground && spareBackground) BltSurface(*spareBackground, 0, 0, *sceneBackground);
-    if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
+    if (thumbnailSurface) ReadGamePictureInto(*thumbnailSurface);
     MenuInit();
     menuActive = 1;
 }
@@ -349,6 +357,11 @@ void ReturnToGameFromMenu() {
     menuInputState = kMenuMain;
     // A gamma changed in the menu is where the next fade starts from.
     if (fadeState == 0) gammaLevel = gammaMax;
+    ResumeScriptClock();
+    // A press made in the menu stays the menu's: a click that closed a panel just before
+    // the menu was left must not reach the game, where it would cut the line being spoken.
+    DropPendingClicks();
+    LeftKey = 1;
     menuActive = 0;
 }
 
@@ -363,6 +376,7 @@ void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
     ResetTablesForNewGame();
+    ResumeScriptClock();
     menuActive = 0;
     currentScene = scene;
     KillWindowTimer(kMenuClockTimer);

@@ -6,24 +6,45 @@
 #include <link.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/gl_program.h"
 #include "platform/message_box.h"
+#include "platform/window_manager.h"
 
 namespace tarvex {
 
 namespace {
+
+// How full screen was reached: the system's own full-screen state (a window manager or
+// compositor makes the window cover the desktop), or a borderless window placed over the
+// desktop by the display itself (no window manager, or none that takes the request).
+enum class FullScreenWay { None, System, Borderless };
 
 struct DisplayState {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool headless = false;
     bool presentWhenHeadless = false;
+    bool displayModeChange = false;
     bool fullScreen = false;
+    FullScreenWay way = FullScreenWay::None;
     bool linearScaling = false;
     bool videoInitialised = false;
+    bool pointerConfined = false;
+    // The window's place and size before full screen, given back when it ends.
+    int windowedX = 0, windowedY = 0, windowedWidth = kScreenWidth, windowedHeight = kScreenHeight;
+    // The borderless window's wanted rectangle, and how many more times it is placed again
+    // when the system puts it elsewhere.
+    SDL_Rect wanted{0, 0, 0, 0};
+    int placementRetries = 0;
+    int askedWidth = kScreenWidth, askedHeight = kScreenHeight;
+    // A presented headless window draws into this picture of the window's drawable size.
+    unsigned windowFramebuffer = 0, windowColour = 0;
+    int windowTargetWidth = 0, windowTargetHeight = 0;
     DisplayObjects objects;
     unsigned program2d = 0;
     unsigned programPresent = 0;
@@ -216,6 +237,7 @@ static void KeepLibrariesMappedForLeakChecker() {
 DisplayStep CreateGameWindow(const DisplayConfig& config) {
     display.headless = config.headless;
     display.presentWhenHeadless = config.presentWhenHeadless;
+    display.displayModeChange = config.displayModeChange;
     display.linearScaling = config.linearScaling;
     SetMessageBoxesHeadless(config.headless);
     if (config.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
@@ -240,13 +262,15 @@ DisplayStep CreateGameWindow(const DisplayConfig& config) {
     }
     if (!display.window) return DisplayStep::VideoSystem;
     display.fullScreen = false;
+    display.way = FullScreenWay::None;
+    display.askedWidth = kScreenWidth;
+    display.askedHeight = kScreenHeight;
+    // The game draws its own pointer.
+    if (!config.headless) SDL_ShowCursor(SDL_DISABLE);
+    if (Forced(DisplayStep::FullScreen)) return DisplayStep::FullScreen;
     if (config.fullScreen && !config.headless) {
-        if (Forced(DisplayStep::FullScreen) ||
-            SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
-            return DisplayStep::FullScreen;
-        display.fullScreen = true;
-    } else if (Forced(DisplayStep::FullScreen)) {
-        return DisplayStep::FullScreen;
+        SetFullScreen(true);
+        if (!display.fullScreen) return DisplayStep::FullScreen;
     }
     return DisplayStep::None;
 }
@@ -274,6 +298,17 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, o.backColour, 0);
     if (Forced(DisplayStep::BackBuffer) || glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
+    // The last game picture: the back buffer's colour as a game frame left it before its interface.
+    glGenTextures(1, &o.gamePictureColour);
+    glBindTexture(GL_TEXTURE_2D, o.gamePictureColour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kScreenWidth, kScreenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &o.gamePictureFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.gamePictureFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, o.gamePictureColour, 0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+    if (glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
 
     display.program2d = BuildGlProgram(kVertex2d, kFragment2d, "2-D");
     display.programPresent = BuildGlProgram(kVertexPresent, kFragmentPresent, "present");
@@ -402,12 +437,14 @@ void ShowGameWindow() {
 void DestroyDisplay() {
     if (display.context) {
         DisplayObjects& o = display.objects;
-        unsigned textures[] = {o.backColour, o.thumbnailTexture, display.gammaTexture, display.streamTexture};
-        glDeleteTextures(4, textures);
+        unsigned textures[] = {o.backColour,           o.thumbnailTexture,    display.gammaTexture,
+                               display.streamTexture, o.gamePictureColour, display.windowColour};
+        glDeleteTextures(6, textures);
         unsigned renderbuffers[] = {o.backDepthStencil, o.savedDepthStencil};
         glDeleteRenderbuffers(2, renderbuffers);
-        unsigned framebuffers[] = {o.backFramebuffer, o.savedFramebuffer};
-        glDeleteFramebuffers(2, framebuffers);
+        unsigned framebuffers[] = {o.backFramebuffer, o.savedFramebuffer, o.gamePictureFramebuffer,
+                                   display.windowFramebuffer};
+        glDeleteFramebuffers(4, framebuffers);
         unsigned buffers[] = {o.positionBuffer, o.vertexBuffer, o.quadIndexBuffer, display.quadVbo};
         glDeleteBuffers(4, buffers);
         glDeleteVertexArrays(1, &display.quadVao);
@@ -428,13 +465,122 @@ unsigned DisplayGeneration() { return displayGeneration; }
 bool DisplayReady() { return display.context != nullptr && display.program2d != 0; }
 bool DisplayIsHeadless() { return display.headless; }
 
+namespace {
+
+// Whether the system makes a window full screen when asked: on X11 only a window manager
+// does, and without one a request changes nothing but SDL's idea of the window's size.
+bool SystemTakesFullScreen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) return false;
+    if (std::strcmp(driver, "x11") == 0) return WindowManagerTakesFullScreen(display.window);
+    return true;
+}
+
+void AskWindowSize(int width, int height) {
+    display.askedWidth = width;
+    display.askedHeight = height;
+    SDL_SetWindowSize(display.window, width, height);
+}
+
+// The borderless window over the desktop the window is on. The border goes first: a
+// window manager places a window by its frame, which it takes away only when it has seen
+// the change, so the place is checked again when the window has moved (WindowPlacementChanged).
+void PlaceBorderless() {
+    const int index = std::max(SDL_GetWindowDisplayIndex(display.window), 0);
+    if (SDL_GetDisplayBounds(index, &display.wanted) != 0 || display.wanted.w <= 0 || display.wanted.h <= 0)
+        display.wanted = {0, 0, kScreenWidth, kScreenHeight};
+    SDL_SetWindowBordered(display.window, SDL_FALSE);
+    SDL_SetWindowResizable(display.window, SDL_FALSE);
+    SDL_SetWindowPosition(display.window, display.wanted.x, display.wanted.y);
+    AskWindowSize(display.wanted.w, display.wanted.h);
+    display.placementRetries = 3;
+}
+
+bool EnterSystemFullScreen() {
+    if (!SystemTakesFullScreen()) return false;
+    if (display.displayModeChange) {
+        const int index = std::max(SDL_GetWindowDisplayIndex(display.window), 0);
+        SDL_DisplayMode wanted{}, closest{};
+        wanted.w = kScreenWidth;
+        wanted.h = kScreenHeight;
+        if (SDL_GetClosestDisplayMode(index, &wanted, &closest) && SDL_SetWindowDisplayMode(display.window, &closest) == 0 &&
+            SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN) == 0)
+            return true;
+    }
+    return SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+}
+
+}  // namespace
+
 void SetFullScreen(bool fullScreen) {
-    if (!display.window || display.headless) return;
-    if (SDL_SetWindowFullscreen(display.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
-        display.fullScreen = fullScreen;
+    if (!display.window || fullScreen == display.fullScreen) return;
+    if (fullScreen) {
+        // The window's own place and size come back when full screen ends.
+        SDL_GetWindowPosition(display.window, &display.windowedX, &display.windowedY);
+        SDL_GetWindowSize(display.window, &display.windowedWidth, &display.windowedHeight);
+        if (EnterSystemFullScreen()) {
+            display.way = FullScreenWay::System;
+        } else {
+            PlaceBorderless();
+            display.way = FullScreenWay::Borderless;
+        }
+        display.fullScreen = true;
+        return;
+    }
+    if (display.way == FullScreenWay::System) {
+        SDL_SetWindowFullscreen(display.window, 0);
+    } else {
+        SDL_SetWindowBordered(display.window, SDL_TRUE);
+        SDL_SetWindowResizable(display.window, display.headless ? SDL_FALSE : SDL_TRUE);
+        AskWindowSize(display.windowedWidth, display.windowedHeight);
+        SDL_SetWindowPosition(display.window, display.windowedX, display.windowedY);
+    }
+    display.placementRetries = 0;
+    display.way = FullScreenWay::None;
+    display.fullScreen = false;
 }
 
 bool IsFullScreen() { return display.fullScreen; }
+
+void GetWindowSize(int& width, int& height) {
+    width = kScreenWidth;
+    height = kScreenHeight;
+    if (display.window) SDL_GetWindowSize(display.window, &width, &height);
+}
+
+void SetWindowedSize(int width, int height) {
+    width = std::clamp(width, 1, 16384);
+    height = std::clamp(height, 1, 16384);
+    if (display.fullScreen) {
+        display.windowedWidth = width;
+        display.windowedHeight = height;
+    } else if (display.window) {
+        AskWindowSize(width, height);
+    }
+}
+
+bool WindowSizeWasAsked(int width, int height) {
+    return width == display.askedWidth && height == display.askedHeight;
+}
+
+void WindowPlacementChanged() {
+    if (!display.window || display.way != FullScreenWay::Borderless || display.placementRetries <= 0) return;
+    int x, y, w, h;
+    SDL_GetWindowPosition(display.window, &x, &y);
+    SDL_GetWindowSize(display.window, &w, &h);
+    if (x == display.wanted.x && y == display.wanted.y && w == display.wanted.w && h == display.wanted.h) return;
+    --display.placementRetries;
+    SDL_SetWindowPosition(display.window, display.wanted.x, display.wanted.y);
+    AskWindowSize(display.wanted.w, display.wanted.h);
+}
+
+void ConfinePointer(bool confined) {
+    display.pointerConfined = confined && display.window != nullptr;
+    if (display.window && !display.headless)
+        SDL_SetWindowMouseGrab(display.window, display.pointerConfined ? SDL_TRUE : SDL_FALSE);
+}
+
+bool PointerConfined() { return display.pointerConfined; }
 
 static void ViewRect(int& vx, int& vy, int& vw, int& vh) {
     int w = kScreenWidth, h = kScreenHeight;
@@ -451,23 +597,45 @@ static void ViewRect(int& vx, int& vy, int& vw, int& vh) {
         vw = w;
         vh = w * 3 / 4;
     }
+    // A window a pixel high still shows (and maps) the picture.
+    vw = std::max(vw, 1);
+    vh = std::max(vh, 1);
     vx = (w - vw) / 2;
     vy = (h - vh) / 2;
 }
 
+namespace {
+
+// The window's size in points and its drawable's in pixels (larger on high-DPI screens).
+void WindowAndDrawableSize(int& ww, int& wh, int& dw, int& dh) {
+    ww = dw = kScreenWidth;
+    wh = dh = kScreenHeight;
+    if (!display.window) return;
+    SDL_GetWindowSize(display.window, &ww, &wh);
+    SDL_GL_GetDrawableSize(display.window, &dw, &dh);
+    if (ww <= 0 || wh <= 0 || dw <= 0 || dh <= 0) ww = dw = kScreenWidth, wh = dh = kScreenHeight;
+}
+
+}  // namespace
+
 void WindowToScreen(int wx, int wy, int& sx, int& sy) {
-    int vx, vy, vw, vh;
+    int vx, vy, vw, vh, ww, wh, dw, dh;
     ViewRect(vx, vy, vw, vh);
-    // Window coordinates are in points; the drawable may be larger on high-DPI screens.
-    int ww = kScreenWidth, wh = kScreenHeight, dw = kScreenWidth, dh = kScreenHeight;
-    if (display.window) {
-        SDL_GetWindowSize(display.window, &ww, &wh);
-        SDL_GL_GetDrawableSize(display.window, &dw, &dh);
-    }
-    double px = ww > 0 ? wx * static_cast<double>(dw) / ww : wx;
-    double py = wh > 0 ? wy * static_cast<double>(dh) / wh : wy;
-    sx = vw > 0 ? static_cast<int>((px - vx) * kScreenWidth / vw) : wx;
-    sy = vh > 0 ? static_cast<int>((py - vy) * kScreenHeight / vh) : wy;
+    WindowAndDrawableSize(ww, wh, dw, dh);
+    const double px = wx * static_cast<double>(dw) / ww, py = wy * static_cast<double>(dh) / wh;
+    // Points far outside the window (a replay may name any) stay representable.
+    sx = static_cast<int>(std::clamp(std::floor((px - vx) * kScreenWidth / vw), -1e6, 1e6));
+    sy = static_cast<int>(std::clamp(std::floor((py - vy) * kScreenHeight / vh), -1e6, 1e6));
+}
+
+void ScreenToWindow(int sx, int sy, int& wx, int& wy) {
+    int vx, vy, vw, vh, ww, wh, dw, dh;
+    ViewRect(vx, vy, vw, vh);
+    WindowAndDrawableSize(ww, wh, dw, dh);
+    // The middle of the window pixels that show the screen pixel.
+    const double px = vx + (sx + 0.5) * vw / kScreenWidth, py = vy + (sy + 0.5) * vh / kScreenHeight;
+    wx = static_cast<int>(std::clamp(std::floor(px * ww / dw), -1e6, 1e6));
+    wy = static_cast<int>(std::clamp(std::floor(py * wh / dh), -1e6, 1e6));
 }
 
 void ClearBackBuffer(float r, float g, float b) {
@@ -476,6 +644,64 @@ void ClearBackBuffer(float r, float g, float b) {
     glClearColor(r, g, b, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
+
+namespace {
+
+// The framebuffer a presented headless window draws into, of the window's drawable size.
+bool BindWindowTarget(int width, int height) {
+    if (display.windowTargetWidth != width || display.windowTargetHeight != height) {
+        if (!display.windowColour) glGenTextures(1, &display.windowColour);
+        if (!display.windowFramebuffer) glGenFramebuffers(1, &display.windowFramebuffer);
+        glBindTexture(GL_TEXTURE_2D, display.windowColour);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glBindFramebuffer(GL_FRAMEBUFFER, display.windowFramebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, display.windowColour, 0);
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            display.windowTargetWidth = display.windowTargetHeight = 0;
+            return false;
+        }
+        display.windowTargetWidth = width;
+        display.windowTargetHeight = height;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, display.windowFramebuffer);
+    return true;
+}
+
+// Top-down RGB rows of a framebuffer's colour; with gamma, as the player sees them.
+std::vector<uint8_t> ReadFramebufferRgb(unsigned framebuffer, int width, int height, bool applyGamma) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3, 0);
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    // GL rows run bottom-up; the game's screen runs top-down.
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* src = rgba.data() + static_cast<size_t>(height - 1 - y) * width * 4;
+        uint8_t* dst = rgb.data() + static_cast<size_t>(y) * width * 3;
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                uint8_t v = src[x * 4 + c];
+                if (applyGamma) v = static_cast<uint8_t>(display.ramp[c][v] * 255u / 65535u);
+                dst[x * 3 + c] = v;
+            }
+        }
+    }
+    return rgb;
+}
+
+void CopyRgbInto(const std::vector<uint8_t>& rgb, Surface& target) {
+    const int w = std::min(target.width, kScreenWidth), h = std::min(target.height, kScreenHeight);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * kScreenWidth + x) * 3;
+            SetPixel(target, x, y, PackRgb(target.depth, p[0], p[1], p[2]));
+        }
+    target.dirty = true;
+}
+
+}  // namespace
 
 void Present(bool vsync) {
     if (!DisplayReady()) return;
@@ -489,17 +715,21 @@ void Present(bool vsync) {
         return;
     }
     UploadGamma();
-    // The swap interval changes rarely (with the scene's frame-rate cap and videos).
-    static int swapInterval = -1;
-    static unsigned swapGeneration = 0;
-    const int wanted = vsync ? 1 : 0;
-    if ((swapInterval != wanted || swapGeneration != displayGeneration) && SDL_GL_SetSwapInterval(wanted) == 0) {
-        swapInterval = wanted;
-        swapGeneration = displayGeneration;
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     int w, h;
     SDL_GL_GetDrawableSize(display.window, &w, &h);
+    if (display.headless) {
+        if (w <= 0 || h <= 0 || !BindWindowTarget(w, h)) return;
+    } else {
+        // The swap interval changes rarely (with the scene's frame-rate cap and videos).
+        static int swapInterval = -1;
+        static unsigned swapGeneration = 0;
+        const int wanted = vsync ? 1 : 0;
+        if ((swapInterval != wanted || swapGeneration != displayGeneration) && SDL_GL_SetSwapInterval(wanted) == 0) {
+            swapInterval = wanted;
+            swapGeneration = displayGeneration;
+        }
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
     glViewport(0, 0, w, h);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_STENCIL_TEST);
@@ -509,7 +739,8 @@ void Present(bool vsync) {
     glClear(GL_COLOR_BUFFER_BIT);
     int vx, vy, vw, vh;
     ViewRect(vx, vy, vw, vh);
-    glViewport(vx, vy, vw, vh);
+    // The view's top-left is in window terms; GL's viewport counts from the bottom.
+    glViewport(vx, h - vy - vh, vw, vh);
     glUseProgram(display.programPresent);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, display.objects.backColour);
@@ -527,10 +758,68 @@ void Present(bool vsync) {
     glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
-    SDL_GL_SwapWindow(display.window);
+    if (!display.headless) SDL_GL_SwapWindow(display.window);
     glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
     glViewport(0, 0, kScreenWidth, kScreenHeight);
     glEnable(GL_DEPTH_TEST);
+}
+
+std::vector<uint8_t> ReadWindowRgb(int& width, int& height) {
+    width = height = 0;
+    if (!DisplayReady() || !display.headless || !display.windowFramebuffer || display.windowTargetWidth <= 0)
+        return {};
+    width = display.windowTargetWidth;
+    height = display.windowTargetHeight;
+    return ReadFramebufferRgb(display.windowFramebuffer, width, height, false);
+}
+
+namespace {
+
+// Copies screen rectangles (top-down, clipped) of the back buffer into the kept game picture.
+void BlitToGamePicture(std::initializer_list<SDL_Rect> rects) {
+    const DisplayObjects& o = display.objects;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, o.backFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, o.gamePictureFramebuffer);
+    for (const SDL_Rect& r : rects) {
+        const int x0 = std::clamp(r.x, 0, kScreenWidth), x1 = std::clamp(r.x + r.w, 0, kScreenWidth);
+        const int y0 = std::clamp(r.y, 0, kScreenHeight), y1 = std::clamp(r.y + r.h, 0, kScreenHeight);
+        if (x0 >= x1 || y0 >= y1) continue;
+        // GL rows count from the bottom.
+        glBlitFramebuffer(x0, kScreenHeight - y1, x1, kScreenHeight - y0, x0, kScreenHeight - y1, x1,
+                          kScreenHeight - y0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+}
+
+// The rectangle of this frame that KeepGamePictureUnder took.
+SDL_Rect keptUnder{0, 0, 0, 0};
+
+}  // namespace
+
+void KeepGamePictureUnder(int x, int y, int width, int height) {
+    keptUnder = {x, y, std::max(width, 0), std::max(height, 0)};
+    if (DisplayReady()) BlitToGamePicture({keptUnder});
+}
+
+void KeepGamePicture() {
+    const SDL_Rect r = keptUnder;
+    keptUnder = {0, 0, 0, 0};
+    if (!DisplayReady()) return;
+    if (r.w <= 0 || r.h <= 0) {
+        BlitToGamePicture({{0, 0, kScreenWidth, kScreenHeight}});
+        return;
+    }
+    // Above, below, left and right of the rectangle.
+    BlitToGamePicture({{0, 0, kScreenWidth, r.y},
+                       {0, r.y + r.h, kScreenWidth, kScreenHeight - r.y - r.h},
+                       {0, r.y, r.x, r.h},
+                       {r.x + r.w, r.y, kScreenWidth - r.x - r.w, r.h}});
+}
+
+void ReadGamePictureInto(Surface& target) {
+    if (!DisplayReady()) return;
+    CopyRgbInto(ReadFramebufferRgb(display.objects.gamePictureFramebuffer, kScreenWidth, kScreenHeight, false),
+                target);
 }
 
 void SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue) {
@@ -598,39 +887,11 @@ void DrawRgbaImage(int x, int y, int width, int height, const uint8_t* rgba) {
 }
 
 std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma) {
-    std::vector<uint8_t> rgb(kScreenWidth * kScreenHeight * 3, 0);
-    if (!DisplayReady()) return rgb;
-    std::vector<uint8_t> rgba(kScreenWidth * kScreenHeight * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, display.objects.backFramebuffer);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
-    // GL rows run bottom-up; the game's screen runs top-down.
-    for (int y = 0; y < kScreenHeight; ++y) {
-        const uint8_t* src = rgba.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth * 4;
-        uint8_t* dst = rgb.data() + static_cast<size_t>(y) * kScreenWidth * 3;
-        for (int x = 0; x < kScreenWidth; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                uint8_t v = src[x * 4 + c];
-                if (applyGamma) v = static_cast<uint8_t>(display.ramp[c][v] * 255u / 65535u);
-                dst[x * 3 + c] = v;
-            }
-        }
-    }
-    return rgb;
+    if (!DisplayReady()) return std::vector<uint8_t>(kScreenWidth * kScreenHeight * 3, 0);
+    return ReadFramebufferRgb(display.objects.backFramebuffer, kScreenWidth, kScreenHeight, applyGamma);
 }
 
-void ReadBackBufferInto(Surface& target) {
-    std::vector<uint8_t> rgb = ReadBackBufferRgb(false);
-    const int w = std::min(target.width, kScreenWidth), h = std::min(target.height, kScreenHeight);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * kScreenWidth + x) * 3;
-            SetPixel(target, x, y, PackRgb(target.depth, p[0], p[1], p[2]));
-        }
-    target.dirty = true;
-}
+void ReadBackBufferInto(Surface& target) { CopyRgbInto(ReadBackBufferRgb(false), target); }
 
 Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear) {
     if (!DisplayReady() || width <= 0 || height <= 0 || width > 8192 || height > 8192 || !rgba) return nullptr;

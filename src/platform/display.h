@@ -1,7 +1,7 @@
 // The display: one SDL window with an OpenGL 3.3 core context, the 800 x 600 back
 // buffer as a framebuffer object (colour + depth 24 / stencil 8), an off-screen
 // depth buffer of the same format, and the present pass that scales the back buffer
-// into the window with 4:3 kept, through the 256-entry gamma ramp lookup.
+// into the window with 4:3 kept (letter-boxed), through the 256-entry gamma ramp lookup.
 // Screen coordinates everywhere are the game's: 800 x 600, origin top-left, y down.
 #pragma once
 #include <cstdint>
@@ -35,8 +35,12 @@ struct DisplayConfig {
     bool headless = false;
     bool fullScreen = true;
     bool linearScaling = false;   // nearest by default: pictures stay sharp
+    // Full screen in a display mode of 800 x 600 (or the nearest) where the system can set
+    // one, instead of a window over the whole desktop.
+    bool displayModeChange = false;
     // A headless window is not presented (nobody sees it) unless asked: the benchmarks
-    // measure whole frames as a player's screen gets them.
+    // measure whole frames as a player's screen gets them, and tests read the picture
+    // the window shows.
     bool presentWhenHeadless = false;
     std::string title;
 };
@@ -54,11 +58,32 @@ bool DisplayReady();
 // Counts display creations, so that GL objects made for an earlier context are remade.
 unsigned DisplayGeneration();
 bool DisplayIsHeadless();
+
+// Full screen is a borderless window over the whole desktop (the system's own full-screen
+// state where a window manager provides it), or a display mode of 800 x 600 where asked.
+// It switches back and forth any number of times; the window gets its size and place back.
 void SetFullScreen(bool fullScreen);
 bool IsFullScreen();
+// The window's size in window points; SetWindowedSize sets it (in full screen: the size
+// the window gets back when full screen ends).
+void GetWindowSize(int& width, int& height);
+void SetWindowedSize(int width, int height);
+// True when the window has the size the display asked for last: a size change that is
+// not the player's own.
+bool WindowSizeWasAsked(int width, int height);
+// Called when the window was moved or resized: a full-screen window that the system did
+// not place over the desktop is placed again (a few times at most).
+void WindowPlacementChanged();
+// The hardware pointer is hidden over the window; confined to it only when asked (in
+// full screen while the game has the focus).
+void ConfinePointer(bool confined);
+bool PointerConfined();
 
-// Back buffer size of the window's drawable area, and the 4:3 view inside it.
+// A window point (SDL's window coordinates) as a point of the game's 800 x 600 screen,
+// through the letter-boxed view the picture is presented in (may lie outside 0..799).
 void WindowToScreen(int wx, int wy, int& sx, int& sy);
+// The window point at which a screen point is shown.
+void ScreenToWindow(int sx, int sy, int& wx, int& wy);
 
 // Frame
 void ClearBackBuffer(float r, float g, float b);
@@ -80,6 +105,18 @@ void DrawRgbaImage(int x, int y, int width, int height, const uint8_t* rgba);
 std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma);
 // Reads the back buffer into a surface of any depth (the surface's size is kept, clipped).
 void ReadBackBufferInto(Surface& target);
+// The picture the window shows after the last present, as top-down RGB rows of the
+// window's drawable size; empty unless a headless window is presented.
+std::vector<uint8_t> ReadWindowRgb(int& width, int& height);
+
+// The game's picture without the interface, which the menu shows under its own picture
+// and saves take as their thumbnail. KeepGamePictureUnder copies a rectangle of the back
+// buffer before the frame draws interface pictures there (the verbs); KeepGamePicture,
+// once the scene is drawn and before the rest of the interface, copies all of the back
+// buffer but that rectangle.
+void KeepGamePictureUnder(int x, int y, int width, int height);
+void KeepGamePicture();
+void ReadGamePictureInto(Surface& target);
 
 // Textures for the device (3-D and screen quads).
 struct Texture {
@@ -118,6 +155,8 @@ struct DisplayObjects {
     unsigned vertexBuffer = 0;      // 32768 position + colour + uv
     unsigned quadIndexBuffer = 0;   // 1366 quads
     unsigned thumbnailTexture = 0;  // 256 x 256, 5-6-5
+    unsigned gamePictureFramebuffer = 0;  // the last game picture (colour only)
+    unsigned gamePictureColour = 0;
     bool cubeTextures = false;
     int depthBits = 0;
     int stencilBits = 0;

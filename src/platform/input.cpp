@@ -22,16 +22,22 @@ struct ReplayEvent {
     uint64_t frame;
     std::string kind;
     std::string arg1, arg2;
+    bool alt = false;  // key: pressed with Alt
 };
 
 struct InputState {
     std::deque<Message> queue;
     bool playerLayout = false;
-    bool relative = false;
-    // Mouse accumulated between reads.
-    int relX = 0, relY = 0, wheel = 0;
+    // Mouse accumulated between reads: the wheel, and the pointer's last place mapped
+    // into the game's screen.
+    int wheel = 0;
     bool haveAbsolute = false;
     int absX = 0, absY = 0;
+    // The pointer's place in the window, moved by replayed relative motion; until a
+    // device has placed it, the window point that shows the game's pointer.
+    bool windowPointKnown = false;
+    int windowX = 0, windowY = 0;
+    int lastCursorX = kScreenWidth / 2, lastCursorY = kScreenHeight / 2;
     bool down[2] = {false, false};
     bool releasePending[2] = {false, false};  // pressed and released between two reads
     // Replay and recording.
@@ -79,6 +85,15 @@ void DeliverKey(int scancode, bool shift) {
     PostMessage(MessageType::Char, ch);
 }
 
+// The pointer at a window point: the game's pointer goes to the screen point shown there.
+void PointerAtWindowPoint(int wx, int wy) {
+    input.windowPointKnown = true;
+    input.windowX = wx;
+    input.windowY = wy;
+    WindowToScreen(wx, wy, input.absX, input.absY);
+    input.haveAbsolute = true;
+}
+
 void DeliverText(const std::string& utf8) {
     for (unsigned char c : Utf8ToCp1251(utf8)) PostMessage(MessageType::Char, c);
 }
@@ -94,15 +109,24 @@ void PumpEvents() {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) PostMessage(MessageType::Activate, 1);
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostMessage(MessageType::Activate, 0);
+            if (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                WindowPlacementChanged();
+            // The player's own resizing of the window; full screen follows from Alt+Enter.
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !input.replaying && !IsFullScreen() &&
+                !WindowSizeWasAsked(e.window.data1, e.window.data2))
+                Record("window %d %d", e.window.data1, e.window.data2);
             break;
         case SDL_KEYDOWN:
             if (input.replaying) break;
-            // Alt+Enter toggles full screen, as players expect of a port.
             if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
-                SetFullScreen(!IsFullScreen());
-                SetMouseRelative(IsFullScreen());
+                // Alt+Enter switches full screen, once a press however long it is held.
+                if (e.key.repeat) break;
+                Record("key Alt+Return");
+                PostMessage(MessageType::SysKeyDown, vk::Return);
                 break;
             }
+            // A held Escape opens the menu (or leaves it) once, not at the key's repeat rate.
+            if (e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_ESCAPE) break;
             Record("key %s", SDL_GetScancodeName(e.key.keysym.scancode));
             DeliverKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_SHIFT) != 0);
             break;
@@ -112,14 +136,8 @@ void PumpEvents() {
             DeliverText(e.text.text);
             break;
         case SDL_MOUSEMOTION:
-            if (input.replaying) break;
-            if (input.relative) {
-                input.relX += e.motion.xrel;
-                input.relY += e.motion.yrel;
-            } else {
-                WindowToScreen(e.motion.x, e.motion.y, input.absX, input.absY);
-                input.haveAbsolute = true;
-            }
+            // Where the pointer is in the window, whatever device moved it.
+            if (!input.replaying) PointerAtWindowPoint(e.motion.x, e.motion.y);
             break;
         case SDL_MOUSEWHEEL:
             if (!input.replaying) input.wheel += e.wheel.y * 120;
@@ -166,22 +184,25 @@ void WaitForMessage() {
 
 void SetPlayerLayoutTyping(bool playerLayout) { input.playerLayout = playerLayout; }
 
-void SetMouseRelative(bool relative) {
-    input.relative = relative;
-    if (SDL_WasInit(SDL_INIT_VIDEO) && !DisplayIsHeadless()) SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE);
+void DropPendingClicks() {
+    for (int b = 0; b < 2; ++b) {
+        if (!input.releasePending[b]) continue;
+        input.down[b] = false;
+        input.releasePending[b] = false;
+    }
 }
 
 int ReadMouse(int cursorX, int cursorY, MouseState& out) {
     out = MouseState{};
-    out.dx = input.relX;
-    out.dy = input.relY;
+    input.lastCursorX = cursorX;
+    input.lastCursorY = cursorY;
     if (input.haveAbsolute) {
-        out.dx += input.absX - cursorX;
-        out.dy += input.absY - cursorY;
+        out.dx = input.absX - cursorX;
+        out.dy = input.absY - cursorY;
         input.haveAbsolute = false;
     }
     out.dz = input.wheel;
-    input.relX = input.relY = input.wheel = 0;
+    input.wheel = 0;
     if ((out.dx || out.dy) && !input.replaying) Record("pointer %d %d", cursorX + out.dx, cursorY + out.dy);
     for (int b = 0; b < 2; ++b) {
         out.buttons[b] = input.down[b] ? 0x80 : 0;
@@ -302,14 +323,21 @@ bool ParseReplay(std::istream& file, const std::string& name, std::vector<Replay
         char* end = nullptr;
         unsigned long long f = std::strtoull(frame.c_str(), &end, 10);
         bool ok = !frame.empty() && end && *end == 0 && frame[0] != '-';
-        if (ok && e.kind == "pointer") {
+        if (ok && (e.kind == "pointer" || e.kind == "motion" || e.kind == "move" || e.kind == "window")) {
             ok = static_cast<bool>(in >> e.arg1 >> e.arg2);
             int x, y;
             ok = ok && std::sscanf(e.arg1.c_str(), "%d", &x) == 1 && std::sscanf(e.arg2.c_str(), "%d", &y) == 1;
+            if (ok && e.kind == "window") ok = x >= 1 && y >= 1 && x <= 16384 && y <= 16384;
+            // Window points and moves lie within a few screens of the window.
+            if (ok && (e.kind == "motion" || e.kind == "move")) ok = std::abs(x) <= 100000 && std::abs(y) <= 100000;
         } else if (ok && (e.kind == "press" || e.kind == "release")) {
             ok = static_cast<bool>(in >> e.arg1) && (e.arg1 == "left" || e.arg1 == "right");
         } else if (ok && e.kind == "key") {
             ok = static_cast<bool>(in >> e.arg1);
+            if (ok && e.arg1.rfind("Alt+", 0) == 0 && e.arg1.size() > 4) {
+                e.alt = true;
+                e.arg1 = e.arg1.substr(4);
+            }
             if (ok && e.arg1 == "Enter") e.arg1 = "Return";
             ok = ok && SDL_GetScancodeFromName(e.arg1.c_str()) != SDL_SCANCODE_UNKNOWN;
         } else if (ok && e.kind == "text") {
@@ -385,12 +413,27 @@ void BeginInputFrame(uint64_t frame) {
     if (!input.replaying) return;
     while (input.replayNext < input.replay.size() && input.replay[input.replayNext].frame <= frame) {
         const ReplayEvent& e = input.replay[input.replayNext++];
+        const int a = std::atoi(e.arg1.c_str()), b = std::atoi(e.arg2.c_str());
         if (e.kind == "pointer") {
-            input.absX = std::atoi(e.arg1.c_str());
-            input.absY = std::atoi(e.arg2.c_str());
+            input.absX = a;
+            input.absY = b;
             input.haveAbsolute = true;
+        } else if (e.kind == "motion") {
+            PointerAtWindowPoint(a, b);
+        } else if (e.kind == "move") {
+            // A mouse moves the pointer from where it is; it stays inside the window.
+            int w, h;
+            GetWindowSize(w, h);
+            if (!input.windowPointKnown) ScreenToWindow(input.lastCursorX, input.lastCursorY, input.windowX, input.windowY);
+            PointerAtWindowPoint(std::clamp(input.windowX + a, 0, std::max(w - 1, 0)),
+                                 std::clamp(input.windowY + b, 0, std::max(h - 1, 0)));
+        } else if (e.kind == "window") {
+            SetWindowedSize(a, b);
         } else if (e.kind == "press" || e.kind == "release") {
             Press(e.arg1 == "left" ? 0 : 1, e.kind == "press");
+        } else if (e.kind == "key" && e.alt) {
+            const int code = VirtualKeyOfScancode(SDL_GetScancodeFromName(e.arg1.c_str()));
+            if (code) PostMessage(MessageType::SysKeyDown, code);
         } else if (e.kind == "key") {
             DeliverKey(SDL_GetScancodeFromName(e.arg1.c_str()), false);
         } else if (e.kind == "text") {

@@ -10,7 +10,8 @@
 
 namespace tarvex {
 
-enum class MessageType { Activate, Close, KeyDown, Char, Timer };
+// SysKeyDown is a key pressed with Alt (Alt+Enter switches full screen).
+enum class MessageType { Activate, Close, KeyDown, SysKeyDown, Char, Timer };
 
 struct Message {
     MessageType type;
@@ -42,11 +43,14 @@ void WaitForMessage();
 // is used and converted to code page 1251; otherwise keys type the US-layout characters.
 void SetPlayerLayoutTyping(bool playerLayout);
 
-// The mouse: relative motion in full screen, absolute position in a window.
-void SetMouseRelative(bool relative);
-// Fills `out` with the motion since the last read (absolute positions become the
-// difference to the given cursor) and the buttons. Returns 0.
+// The mouse: every device's pointer position in the window (absolute devices such as
+// tablets and remote desktops, and relative ones alike) mapped to the game's screen.
+// Fills `out` with the motion since the last read (the mapped position as the difference
+// to the given cursor) and the buttons. Returns 0.
 int ReadMouse(int cursorX, int cursorY, MouseState& out);
+// Forgets presses made and released since the last read (the next read shows only the
+// buttons held down).
+void DropPendingClicks();
 
 // Conversions shared with tests and tools.
 // US-layout character of an SDL scancode (0 when the key types nothing).
@@ -57,7 +61,10 @@ std::string Cp1251ToUtf8(const std::string& cp1251);
 // Windows virtual-key code of an SDL scancode (0 when the game has no use for it).
 int VirtualKeyOfScancode(int scancode);
 
-// Replays and recordings (one event a line, "FRAME kind ...").
+// Replays and recordings (one event a line, "FRAME kind ..."): pointer X Y (a point of the
+// game's screen), motion X Y (a window point, as an absolute device reports it), move DX DY
+// (window pixels, as a mouse reports them), press/release left|right, key NAME (Alt+NAME
+// with Alt held), text UTF8, window W H (the window resized).
 bool OpenReplay(const std::string& path, std::string& error);
 // Adds replay lines to the events still to come (tests that play frame by frame).
 bool AddReplayEvents(const std::string& lines, std::string& error);

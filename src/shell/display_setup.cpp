@@ -60,6 +60,8 @@ int InitDisplay(const DisplayOptions& options) {
     dc.headless = options.headless;
     dc.fullScreen = options.fullScreen;
     dc.linearScaling = options.linearScaling;
+    dc.displayModeChange = options.displayModeChange;
+    dc.presentWhenHeadless = options.presentWhenHeadless;
     dc.title = kGameTitle;
     DisplayStep step = CreateGameWindow(dc);
     if (step != DisplayStep::None) return FatalError(kFailureResult, DisplayFailureMessage(step));

@@ -24,6 +24,9 @@ struct DisplayOptions {
     bool headless = false;
     bool fullScreen = true;
     bool linearScaling = false;
+    bool displayModeChange = false;
+    // Headless runs present into a picture of the window's size (window screenshots).
+    bool presentWhenHeadless = false;
     bool forceSettingsDialog = false;
 };
 

@@ -79,6 +79,8 @@ int RunGame(const Options& options) {
     std::string saves = Absolute(options.saves);
     std::map<long long, std::string> screenshots;
     for (const auto& [frame, file] : options.screenshots) screenshots[frame] = Absolute(file);
+    std::multimap<long long, std::string> windowShots;
+    for (const auto& [frame, file] : options.windowShots) windowShots.emplace(frame, Absolute(file));
     std::multimap<long long, std::string> stateDumps;
     for (const auto& [frame, file] : options.stateDumps) stateDumps.emplace(frame, Absolute(file));
     std::string replay = Absolute(options.replay), record = Absolute(options.record);
@@ -117,6 +119,8 @@ int RunGame(const Options& options) {
     display.headless = options.headless;
     display.fullScreen = options.fullScreen;
     display.linearScaling = options.linearScaling;
+    display.displayModeChange = options.displayModeChange;
+    display.presentWhenHeadless = !windowShots.empty();
     display.forceSettingsDialog = options.settings;
     const int displayResult = InitDisplay(display);
     if (displayResult == 1) return 0;  // "Выход" in the settings dialog is the player's choice, not a failure
@@ -171,6 +175,12 @@ int RunGame(const Options& options) {
         auto shot = screenshots.find(frame);
         if (shot != screenshots.end()) {
             if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
+                std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
+        }
+        for (auto [shot, last] = windowShots.equal_range(frame); shot != last; ++shot) {
+            int width = 0, height = 0;
+            const std::vector<uint8_t> rgb = ReadWindowRgb(width, height);
+            if (rgb.empty() || !WritePngRgb(shot->second, width, height, rgb))
                 std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
         }
         for (auto [dump, last] = stateDumps.equal_range(frame); dump != last; ++dump)

@@ -15,6 +15,7 @@
 #include "platform/render_device.h"
 #include "render/frame_render.h"
 #include "render/particles.h"
+#include "platform/surface.h"
 #include "resources/anim_slot.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/config.h"
@@ -48,6 +49,31 @@ bool SkipSpokenLine() {
     return false;
 }
 
+// The scene's picture where the verb icons (slots 30 .. end - 1) are about to be drawn is
+// kept for the game picture the menu shows: the icons are interface, not scene.
+static void KeepSceneUnderVerbs(int end) {
+    int left = kScreenWidth, top = kScreenHeight, right = 0, bottom = 0;
+    for (int n = 30; n < end; ++n) {
+        const AnimSlot& s = animSlots[n];
+        if (s.mode == 0 || s.frameCount <= 0 || !s.frames || !s.frames[0]) continue;
+        int w, h;
+        if (s.isTexture) {
+            const Texture& t = *static_cast<const Texture*>(s.frames[0]);
+            w = t.width;
+            h = t.height;
+        } else {
+            const Surface& f = *static_cast<const Surface*>(s.frames[0]);
+            w = f.width;
+            h = f.height;
+        }
+        left = std::min(left, static_cast<int>(s.x));
+        top = std::min(top, static_cast<int>(s.y));
+        right = std::max(right, static_cast<int>(s.x) + w);
+        bottom = std::max(bottom, static_cast<int>(s.y) + h);
+    }
+    if (left < right && top < bottom) KeepGamePictureUnder(left, top, right - left, bottom - top);
+}
+
 static void DrawBackgroundAndLayers() {
     if (playMode != 0) {
         if (playMode != 2) ClearBackBuffer(0, 0, 0);
@@ -58,10 +84,9 @@ static void DrawBackgroundAndLayers() {
     for (int slot = 31; slot <= 34; ++slot) animSlots[slot].currentFrame = 0;
     if (currentVerb >= kVerbLook && currentVerb <= kVerbUse) animSlots[30 + currentVerb].currentFrame = 1.0f;
     DrawSlots(0, 30);
-    if (NotebookIconFrame())
-        DrawSlots(30, 36);
-    else
-        DrawSlots(30, 35);
+    const int verbsEnd = NotebookIconFrame() ? 36 : 35;
+    KeepSceneUnderVerbs(verbsEnd);
+    DrawSlots(30, verbsEnd);
     for (int i = 0; i < kGameToolCount; ++i) {
         ToolRecord& t = ToolTable[i];
         if (t.drawn && t.scene == currentScene && t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
@@ -114,6 +139,8 @@ void GameFrame() {
     // Full-screen passes: shadows, the lantern, the band under the subtitles.
     if (stencilShadows == 4 && playMode == 0) DrawShadowDarkening();
     if (MainSost == 5) DrawLanternView();
+    // The game picture without its interface, for the menu to show under its own.
+    if (playMode == 0) KeepGamePicture();
     DrawSubtitleBand();
     postedEndEvent = -1;
     EndScene3d();

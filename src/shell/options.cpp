@@ -10,8 +10,9 @@ const char* UsageText() {
     return "usage: tarvex [options]\n"
            "  --path DIR             the game folder (default: the current directory)\n"
            "  --saves DIR            folder of the configuration and saved games (default: DIR/saves)\n"
-           "  --windowed             play in a window\n"
-           "  --fullscreen           play full screen (the default)\n"
+           "  --windowed             play in a window (Alt+Enter switches at any time)\n"
+           "  --fullscreen           play full screen (the default): a borderless window over the desktop\n"
+           "  --mode-switch          full screen in a display mode of 800 x 600 (or the nearest)\n"
            "  --linear               scale the picture with linear filtering (default: nearest)\n"
            "  --settings             show the settings dialog at start-up\n"
            "  --scene N              start a new game directly in scene N (0..298)\n"
@@ -24,8 +25,9 @@ const char* UsageText() {
            "  --seed N               seed the random generator\n"
            "  --frames N             quit in order after N frames (frames 0..N-1)\n"
            "  --screenshot N:FILE    save frame N as a PNG (repeatable)\n"
+           "  --window-shot N:FILE   save frame N as the window shows it, at its size (repeatable)\n"
            "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable);\n"
-           "                         the folders of both must exist\n"
+           "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
            "  --help                 this text\n";
@@ -58,6 +60,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
         else if (arg == "--windowed") o.fullScreen = false;
         else if (arg == "--fullscreen") o.fullScreen = true;
         else if (arg == "--linear") o.linearScaling = true;
+        else if (arg == "--mode-switch") o.displayModeChange = true;
         else if (arg == "--settings") o.settings = true;
         else if (arg == "--help" || arg == "-h") o.help = true;
         else if (arg == "--path") { if (!value(o.path)) return false; }
@@ -99,11 +102,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
                 return false;
             }
             o.flags.emplace_back(static_cast<int>(scene), static_cast<uint32_t>(mask));
-        } else if (arg == "--screenshot" || arg == "--dump-state") {
+        } else if (arg == "--screenshot" || arg == "--window-shot" || arg == "--dump-state") {
             if (!value(v)) return false;
             size_t colon = v.find(':');
             if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 1LL << 40, n) || colon + 1 >= v.size()) {
-                error = arg + (arg == "--screenshot" ? " takes FRAME:FILE.png" : " takes FRAME:FILE.json");
+                error = arg + (arg == "--dump-state" ? " takes FRAME:FILE.json" : " takes FRAME:FILE.png");
                 return false;
             }
             const std::string file = v.substr(colon + 1);
@@ -119,7 +122,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& er
                 error = arg + ": the folder " + folder.string() + " does not exist";
                 return false;
             }
-            (arg == "--screenshot" ? o.screenshots : o.stateDumps).emplace_back(n, file);
+            auto& list = arg == "--screenshot" ? o.screenshots : arg == "--window-shot" ? o.windowShots : o.stateDumps;
+            list.emplace_back(n, file);
         } else {
             error = "unknown option " + arg;
             return false;

@@ -11,12 +11,15 @@ struct Options {
     bool headless = false;
     bool fullScreen = true;
     bool linearScaling = false;
+    bool displayModeChange = false;  // full screen in an 800 x 600 display mode
     bool settings = false;
     double fixedFps = 0.0;
     bool haveSeed = false;
     uint32_t seed = 0;
     long long frames = -1;
     std::vector<std::pair<long long, std::string>> screenshots;
+    // The picture as the window shows it (scaled, letter-boxed), at the window's size.
+    std::vector<std::pair<long long, std::string>> windowShots;
     std::vector<std::pair<long long, std::string>> stateDumps;
     std::string replay;
     std::string record;

@@ -8,6 +8,7 @@
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/atomic_file.h"
+#include "platform/display.h"
 #include "resources/anim_slot.h"
 #include "shell/engine_counts.h"
 #include "shell/globals.h"
@@ -179,6 +180,10 @@ std::string StateJson(long long frame) {
         .Member("gammaMax", gammaMax)
         .Member("fadeState", fadeState)
         .Member("voiceMode", voiceMode);
+    int windowWidth = 0, windowHeight = 0;
+    GetWindowSize(windowWidth, windowHeight);
+    json.Key("window").BeginObject().Member("width", windowWidth).Member("height", windowHeight);
+    json.Key("fullScreen").Bool(IsFullScreen()).Key("pointerConfined").Bool(PointerConfined()).EndObject();
     json.Key("engine");
     WriteEngineCounts(json, CollectEngineCounts());
     json.EndObject();

@@ -68,8 +68,8 @@ int CreateMouse() {
 
 int AcquireMouse() {
     if (!mouseCreated) return 1;
-    // Relative motion in full screen while active; the absolute position in a window.
-    SetMouseRelative(appActive && IsFullScreen());
+    // The pointer keeps to a full-screen window while the game has the focus.
+    ConfinePointer(appActive && IsFullScreen());
     return 0;
 }
 
@@ -186,6 +186,13 @@ bool WindowProc(const Message& m) {
         return false;
     case MessageType::KeyDown:
         HandleKeyDown(m.value);
+        return true;
+    case MessageType::SysKeyDown:
+        // Alt+Enter: full screen or a window, back and forth.
+        if (m.value == vk::Return) {
+            SetFullScreen(!IsFullScreen());
+            AcquireMouse();
+        }
         return true;
     case MessageType::Char:
         HandleCharacter(m.value);

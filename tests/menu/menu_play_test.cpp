@@ -25,20 +25,33 @@ TEST_F(MenuPlayTest, ThePointerReachesTheScreensEdgesInTheMenu) {
     EXPECT_EQ(far["pointerY"], 599);
 }
 
-TEST_F(MenuPlayTest, EscapeShowsTheFrozenGameAroundTheMenuAndGoesBackToIt) {
+TEST_F(MenuPlayTest, EscapeShowsTheFrozenGameWithoutItsInterfaceAroundTheMenuAndGoesBack) {
     Line("40 key Escape");
-    Line("70 key Escape");
-    Play("--scene 0", 75, {39, 50, 70}, {39, 50, 70});
-    EXPECT_EQ(Dump(50)["menuActive"], 1);
-    const auto back = Dump(70);
+    Line("130 key Escape");
+    Play("--scene 0", 135, {39, 41, 50, 130}, {39, 50, 123, 130});
+    const auto menuPass = Dump(41);
+    EXPECT_EQ(menuPass["menuActive"], 1);
+    // The pendulum swings from the menu's first passes, before the clock's first tick.
+    nlohmann::json pendulum;
+    for (const auto& slot : menuPass["slots"])
+        if (slot["slot"] == 40) pendulum = slot;
+    ASSERT_TRUE(pendulum.is_object());
+    EXPECT_EQ(pendulum["mode"], 1);
+    EXPECT_GT(pendulum["currentFrame"].get<double>(), 1.0);
+    const auto back = Dump(130);
     EXPECT_EQ(back["menuActive"], 0);
     EXPECT_EQ(back["currentScene"], 0);
     EXPECT_EQ(back["actors"][0]["position"], Dump(39)["actors"][0]["position"]);
 
-    const auto game = Shot(39), menu = Shot(50), again = Shot(70);
-    ASSERT_TRUE(game.ok && menu.ok && again.ok);
-    // Black in the menu picture shows the game as it was; the cabinet covers the middle.
-    EXPECT_LT(test::Difference(game, menu, 0, 100, 190, 600), 1.0);
+    const auto game = Shot(39), menu = Shot(50), wrap = Shot(123), again = Shot(130);
+    ASSERT_TRUE(game.ok && menu.ok && wrap.ok && again.ok);
+    // The clock face stays on while its frames wrap round (80 passes after the menu came up).
+    EXPECT_LT(test::Difference(menu, wrap, 375, 72, 425, 122), 40.0);
+    EXPECT_GT(test::Difference(game, wrap, 375, 72, 425, 122), 60.0);
+    // Black in the menu picture shows the game as it was, without its interface (the verbs
+    // at the top left); the cabinet covers the middle.
+    EXPECT_GT(test::Difference(game, menu, 0, 0, 130, 32), 10.0);
+    EXPECT_LT(test::Difference(game, menu, 0, 40, 190, 600), 1.0);
     EXPECT_LT(test::Difference(game, menu, 610, 100, 800, 600), 1.0);
     EXPECT_GT(test::Difference(game, menu, 210, 430, 590, 510), 20.0);
     // Back in the game the scene's background is its own again.
@@ -67,6 +80,52 @@ TEST_F(MenuPlayTest, NewGameFromTheMenuStartsInScene23WithEmptyTables) {
     EXPECT_EQ(fresh["heldTool"], -1);
     EXPECT_EQ(fresh["DRAWTOOLBAR"], 0);
     EXPECT_EQ(fresh["voiceMode"], 0);
+}
+
+// The old man's follow-up conversation (scene 131, flags 8 and 32): the card question is
+// picked, the menu opened while the hero asks it, left after a while by a click that
+// closes the options panel with Escape at once. The question goes on where it was and the
+// old man's answer comes whole; on the virtual clock and on the real one, as a player's.
+TEST_F(MenuPlayTest, TheMenuLeavesTheConversationWhereItWas) {
+    Click(5, 48, 16);     // the talk verb
+    Click(10, 394, 300);  // the old man: the first click looks at him, the second talks
+    Click(60, 394, 300);
+    Click(700, 200, 392);  // the card question, the third row of four
+    Line("705 key Escape");
+    Click(730, 360, 230);  // the options panel
+    Line("855 pointer 259 240");
+    Line("855 press left");  // OK, and Escape before the menu's next pass
+    Line("855 release left");
+    Line("855 key Escape");
+    // The real clock runs faster than the virtual one here: the lines take more frames.
+    for (const auto& [clock, frames] : {std::pair<const char*, int>{"--fixed-fps 30", 1300}, {"", 2100}}) {
+        SCOPED_TRACE(clock);
+        this->clock = clock;
+        std::vector<int> dumps{704, 854};
+        for (int f = 856; f < frames; f += 10) dumps.push_back(f);
+        Play("--scene 131 --flag 131:0x28", frames, dumps);
+        const auto asking = Dump(704);
+        ASSERT_EQ(asking["subtitle"]["text"], "У вас есть карточка от панели?");
+        ASSERT_EQ(Dump(854)["menuActive"], 1);
+        const auto back = Dump(856);
+        EXPECT_EQ(back["menuActive"], 0);
+        EXPECT_EQ(back["subtitle"]["text"], asking["subtitle"]["text"]);
+        EXPECT_GT(back["subtitle"]["length"], 0) << "the question was cut";
+        // The answer is on screen for more than a few frames before the next choices.
+        int answered = 0;
+        bool choices = false;
+        for (int f : dumps) {
+            if (f < 856) continue;
+            const auto j = Dump(f);
+            if (j["subtitle"]["text"] == "Была. Где-то здесь, в сундуке." && j["subtitle"]["length"] > 0) ++answered;
+            if (j["choice"]["active"] == true && j["choice"]["first"] == 474) {
+                choices = true;
+                break;
+            }
+        }
+        EXPECT_GE(answered, 3);
+        EXPECT_TRUE(choices);
+    }
 }
 
 }  // namespace

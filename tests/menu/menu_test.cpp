@@ -395,6 +395,7 @@ TEST_F(MenuTest, EscapeReturnsToTheGameExactlyWhereItStood) {
     const float gridTop = toolbarGridTop;
     const int32_t toolbarMotion = STARTTOOLBAR;
     const std::vector<uint8_t> background = sceneBackground->pixels;
+    const float scriptClock = ScriptSeconds();
 
     HandleKeyDown(vk::Escape);
     ASSERT_EQ(menuActive, 1);
@@ -420,6 +421,7 @@ TEST_F(MenuTest, EscapeReturnsToTheGameExactlyWhereItStood) {
     EXPECT_EQ(actors[0].heading, hero.heading);
     EXPECT_EQ(std::u16string(subtitleText, subtitleText + subtitleLength), said);
     EXPECT_EQ(subtitleTimer, timer);
+    EXPECT_EQ(ScriptSeconds(), scriptClock);  // the scripts' clock stood still
     EXPECT_EQ(DRAWTOOLBAR, 1);
     EXPECT_EQ(STARTTOOLBAR, toolbarMotion);
     EXPECT_EQ(toolbarGridTop, gridTop);
@@ -431,6 +433,7 @@ TEST_F(MenuTest, EscapeReturnsToTheGameExactlyWhereItStood) {
     game.Frames(3);
     EXPECT_EQ(currentScene, 0);
     EXPECT_EQ(DRAWTOOLBAR, 1);
+    EXPECT_GT(ScriptSeconds(), scriptClock);
 }
 
 TEST_F(MenuTest, TheLoadPanelShowsTheThumbnailOfTheSelectedSaveOnly) {

@@ -135,8 +135,11 @@ TEST(Input, RecordedSessionReplaysTheSameEvents) {
     ResetInput();
     std::ofstream(dir + "/bad.txt") << "x pointer 1 2\n";
     EXPECT_FALSE(OpenReplay(dir + "/bad.txt", error));
-    std::ofstream(dir + "/bad2.txt") << "4 press middle\n";
-    EXPECT_FALSE(OpenReplay(dir + "/bad2.txt", error));
+    for (const char* bad : {"4 press middle\n", "4 window 0 600\n", "4 key Alt+Bogus\n", "4 move 5\n",
+                            "4 motion 2000000 5\n"}) {
+        std::ofstream(dir + "/bad2.txt") << bad;
+        EXPECT_FALSE(OpenReplay(dir + "/bad2.txt", error)) << bad;
+    }
 }
 
 TEST(Options, ParsesEveryOptionAndRefusesNonsense) {

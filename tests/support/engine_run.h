@@ -75,7 +75,7 @@ protected:
     // Runs the engine from `start` (--scene N and its options) for `frames` frames.
     void Play(const std::string& start, int frames, const std::vector<int>& dumps, const std::vector<int>& shots = {}) {
         WriteReplay(dir + "/replay.txt", replay);
-        std::string args = "--headless --fixed-fps 30 --seed 1 " + start + " --frames " + std::to_string(frames) +
+        std::string args = "--headless " + clock + " --seed 1 " + start + " --frames " + std::to_string(frames) +
                            " --path " + demo + " --saves " + dir + "/saves --replay " + dir + "/replay.txt";
         for (int f : dumps) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
         for (int f : shots) args += " --screenshot " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".png";
@@ -89,6 +89,7 @@ protected:
     Picture Shot(int frame) { return ReadPicture(dir + "/" + std::to_string(frame) + ".png"); }
     std::vector<std::string> replay;
     std::string demo, dir;
+    std::string clock = "--fixed-fps 30";  // empty: the real clock, as a player's run
 };
 
 }  // namespace tarvex::test
