@@ -1,6 +1,5 @@
 #include "media/animation_sounds.h"
 #include "model/actor.h"
-#include "platform/clock.h"
 #include "scene/scene_description.h"
 #include "media_fixture.h"
 
@@ -129,24 +128,6 @@ TEST_F(SoundTest, OtherRatesAndStereoAreResampledInPlace) {
     EXPECT_NEAR(Frequency(out, 0), 300, 6);
     EXPECT_NEAR(Frequency(out, 1), 700, 6);
     EXPECT_EQ(GetSlotPosition(2), uint32_t(11025 / 2 * 4));
-}
-
-TEST_F(SoundTest, WithoutADeviceTheClockAdvancesTheMixer) {
-    // The dummy driver counts as no device: the loop's idle pass moves the mixer on.
-    ResetSound();
-    SetFixedFrameRate(10);
-    InitSound();
-    Sox("sound/line.wav", "-r 22050 -b 16 -c 1", "synth 0.5 sine 440");
-    LoadSound("sound/line.wav", kVoiceSlot);
-    PlayMusic(0);  // first service pass starts the clock
-    PlaySlot(kVoiceSlot, 0, 0, 0);
-    int frames = 0;
-    while (IsSlotPlaying(kVoiceSlot) && frames < 100) {
-        AdvanceVirtualClock();
-        PlayMusic(0);
-        ++frames;
-    }
-    EXPECT_EQ(frames, 5);  // half a second at ten frames a second
 }
 
 TEST_F(SoundTest, MixToolWritesTheRenderedSound) {

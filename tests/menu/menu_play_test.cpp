@@ -1,5 +1,5 @@
 // The menu in the real engine, headless, from replays: the pointer under the intro video,
-// Escape over a running scene and back, a new game started from the menu.
+// Escape over a running scene and back, a conversation left for the menu and resumed.
 #include <gtest/gtest.h>
 
 #include "support/engine_run.h"
@@ -56,30 +56,6 @@ TEST_F(MenuPlayTest, EscapeShowsTheFrozenGameWithoutItsInterfaceAroundTheMenuAnd
     EXPECT_GT(test::Difference(game, menu, 210, 430, 590, 510), 20.0);
     // Back in the game the scene's background is its own again.
     EXPECT_LT(test::Difference(game, again, 0, 0, 800, 600), 1.0);
-}
-
-TEST_F(MenuPlayTest, NewGameFromTheMenuStartsInScene23WithEmptyTables) {
-    Line("20 key Escape");
-    Click(30, 370, 160);
-    Play("--scene 131 --flag 131:20 --give 62", 80, {19, 25, 75});
-    const auto before = Dump(19);
-    ASSERT_EQ(before["currentScene"], 131);
-    ASSERT_TRUE(before["sceneFlags"].contains("131"));
-    ASSERT_EQ(before["inventory"], nlohmann::json::array({62}));
-    const auto menu = Dump(25);
-    EXPECT_EQ(menu["menuActive"], 1);
-    EXPECT_EQ(menu["menuInputState"], 0);
-    EXPECT_EQ(menu["toolUnderPointer"], 1015);  // the pointer rests on the credits button
-
-    const auto fresh = Dump(75);
-    EXPECT_EQ(fresh["menuActive"], 0);
-    EXPECT_EQ(fresh["currentScene"], 23);
-    EXPECT_FALSE(fresh["sceneFlags"].contains("131"));
-    EXPECT_FALSE(fresh["sceneState"].contains("131"));
-    EXPECT_EQ(fresh["inventory"], nlohmann::json::array());
-    EXPECT_EQ(fresh["heldTool"], -1);
-    EXPECT_EQ(fresh["DRAWTOOLBAR"], 0);
-    EXPECT_EQ(fresh["voiceMode"], 0);
 }
 
 // The old man's follow-up conversation (scene 131, flags 8 and 32): the card question is

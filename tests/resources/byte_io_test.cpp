@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "resources/byte_io.h"
@@ -30,52 +29,10 @@ TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
     EXPECT_TRUE(r.AtEnd());
     EXPECT_EQ(r.position(), data.size());
 
-    // One past the end: zero, and the reader has failed.
+    // One past the end: zero, and the reader has failed. (Short reads, seeks and bulk reads
+    // are checked against a model of the reader by its fuzz target.)
     EXPECT_EQ(r.U8(), 0);
     EXPECT_FALSE(r.ok());
-}
-
-TEST(ByteReader, AShortReadTakesNothingAndTheFailureSticks) {
-    const Buffer data = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
-    ByteReader r(data.data(), data.size());
-    r.U16();
-    // Three bytes left: a 4-byte value is not pieced together from them.
-    EXPECT_EQ(r.U32(), 0u);
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.AtEnd());
-    // Going back does not clear the failure: everything after it reads as zero.
-    EXPECT_FALSE(r.Seek(0));
-    EXPECT_EQ(r.U8(), 0);
-    EXPECT_EQ(r.U16(), 0);
-    EXPECT_EQ(r.F32(), 0.0f);
-    EXPECT_FALSE(r.ok());
-
-    // A short copy zeroes its target instead of leaving stale or partial bytes.
-    ByteReader copy(data.data(), data.size());
-    uint8_t out[8];
-    std::fill(std::begin(out), std::end(out), 0x55);
-    EXPECT_FALSE(copy.Bytes(out, sizeof out));
-    for (uint8_t b : out) EXPECT_EQ(b, 0);
-    EXPECT_FALSE(copy.ok());
-
-    // Floats in bulk: read as they stand, or zeroed and failed when they do not all fit.
-    const Buffer floats = {0x00, 0x00, 0xC0, 0x3F, 0x00, 0x00, 0x80, 0xBF, 0x01};
-    ByteReader bulk(floats.data(), floats.size());
-    float two[2] = {};
-    EXPECT_TRUE(bulk.F32s(two, 2));
-    EXPECT_EQ(two[0], 1.5f);
-    EXPECT_EQ(two[1], -1.0f);
-    ByteReader shortBulk(floats.data(), floats.size());
-    float three[3] = {7, 7, 7};
-    EXPECT_FALSE(shortBulk.F32s(three, 3));
-    for (float f : three) EXPECT_EQ(f, 0.0f);
-    EXPECT_FALSE(ByteReader(floats.data(), floats.size()).F32s(three, std::numeric_limits<size_t>::max() / 2));
-
-    // Every value type fails the same way on an empty or missing buffer.
-    ByteReader none(nullptr, 16);
-    EXPECT_EQ(none.size(), 0u);
-    EXPECT_EQ(none.U32Be(), 0u);
-    EXPECT_FALSE(none.ok());
 }
 
 TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
@@ -98,20 +55,6 @@ TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
     EXPECT_EQ(w.size(), expected.size());
     const Buffer patched(w.bytes().end() - 4, w.bytes().end());
     EXPECT_EQ(patched, (Buffer{0xD4, 0xC3, 0xB2, 0xA1}));
-
-    // What the writer wrote, the reader reads back.
-    const Buffer out = w.Take();
-    ByteReader r(out.data(), out.size());
-    EXPECT_EQ(r.U8(), 0x7F);
-    EXPECT_EQ(r.U16(), 0xBEEF);
-    EXPECT_EQ(r.I16(), -2);
-    EXPECT_EQ(r.U32(), 0x12345678u);
-    EXPECT_EQ(r.I32(), -1);
-    EXPECT_EQ(r.F32(), 1.5f);
-    EXPECT_EQ(r.U8(), 'A');
-    EXPECT_EQ(r.U32(), 0xA1B2C3D4u);
-    EXPECT_TRUE(r.AtEnd());
-    EXPECT_TRUE(r.ok());
 }
 
 struct Sample {

@@ -157,24 +157,5 @@ TEST(GameFile, EntryOffsetAfterPackagedThenLooseOpen) {
     std::fclose(f);
 }
 
-TEST(Package, ParseAndVerifyReportProblems) {
-    std::vector<PackageEntry> entries;
-    std::vector<std::string> problems;
-    std::vector<uint8_t> good = BuildPackage({{"a/b", Bytes("12")}, {"a/c", Bytes("")}});
-    EXPECT_TRUE(ParsePackageDirectory(good.data(), good.size(), entries, &problems));
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(EntryName(entries[1]), "a/c");
-    EXPECT_TRUE(problems.empty());
-
-    FixtureEntry outside{"a/d", Bytes("x")};
-    outside.offsetOverride = 1u << 30;
-    FixtureEntry unterminated{std::string(128, 'n'), Bytes("x")};
-    std::vector<uint8_t> bad = BuildPackage({outside, unterminated}, 3);
-    EXPECT_FALSE(ParsePackageDirectory(bad.data(), bad.size(), entries, &problems));
-    EXPECT_EQ(entries.size(), 2u);
-    EXPECT_EQ(problems.size(), 3u);  // count, data outside, name
-    EXPECT_FALSE(ParsePackageDirectory(bad.data(), 3, entries, nullptr));
-}
-
 }  // namespace
 }  // namespace tarvex

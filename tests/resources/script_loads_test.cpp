@@ -45,18 +45,11 @@ double Milliseconds(Clock::time_point since) {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
+// A PCM WAV header (stereo, 44,100 Hz, 16 bits) that announces `dataBytes` of samples.
 std::vector<uint8_t> WavHeader(uint32_t dataBytes) {
-    std::vector<uint8_t> h(44, 0);
-    std::memcpy(h.data(), "RIFF", 4);
-    std::memcpy(h.data() + 8, "WAVEfmt ", 8);
-    test::PutU32(h, 16, 16);
-    h[20] = 1;  // PCM
-    h[22] = 2;  // stereo
-    test::PutU32(h, 24, 44100);
-    test::PutU32(h, 28, 44100 * 4);
-    h[32] = 4;
-    h[34] = 16;
-    std::memcpy(h.data() + 36, "data", 4);
+    std::vector<uint8_t> h = {'R', 'I', 'F', 'F', 0, 0,    0,    0, 'W',  'A',  'V', 'E', 'f', 'm', 't', ' ',
+                              16,  0,   0,   0,   1, 0,    2,    0, 0x44, 0xAC, 0,   0,   0x10, 0xB1, 2, 0,
+                              4,   0,   16,  0,   'd', 'a', 't', 'a', 0,  0,    0,   0};
     test::PutU32(h, 40, dataBytes);
     return h;
 }

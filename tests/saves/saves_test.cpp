@@ -26,7 +26,6 @@
 #include "support/engine_run.h"
 #include "support/game_harness.h"
 #include "text/notice.h"
-#include "text/text_table.h"
 
 namespace tarvex {
 namespace {
@@ -127,27 +126,6 @@ TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnail) {
     ASSERT_EQ(a.size(), b.size());
     const auto differ = std::mismatch(a.begin() + 120004, a.end(), b.begin() + 120004);
     EXPECT_EQ(differ.first, a.end()) << "first difference at byte " << (differ.first - a.begin());
-}
-
-TEST_F(SavesTest, AGameGoesOnWhereItWasSaved) {
-    game.Frames(20);
-    game.Click(90, 314);  // the hero walks to the panel
-    game.Frames(30);
-    PlayResponse(1506);
-    const Vec3 where = actors[0].position;
-    const float facing = actors[0].heading;
-    ASSERT_TRUE(SaveGame("saves/walk.sav"));
-    game.Frames(40);
-    ASSERT_TRUE(LoadGame("saves/walk.sav"));
-    EXPECT_EQ(currentScene, 0);
-    EXPECT_NEAR(actors[0].position.x, where.x, 1e-4f);
-    EXPECT_NEAR(actors[0].position.z, where.z, 1e-4f);
-    EXPECT_FLOAT_EQ(actors[0].heading, facing);
-    EXPECT_TRUE(actors[1].inUse);  // the head is there again
-    std::u16string card;
-    ASSERT_TRUE(LookupText(TextTableId::Responses, 1506, card));
-    EXPECT_EQ(SubtitleString(), card);  // the remark is back on the screen
-    EXPECT_EQ(EXE, 4);  // the panel is still what the hero is going for
 }
 
 TEST_F(SavesTest, RefusedFilesLeaveTheRunningGameAsItWas) {

@@ -73,20 +73,6 @@ TEST(EngineRun, HeadlessRunWritesScreenshotAndCleanConfiguration) {
     EXPECT_EQ(TemporaryFiles(dir + "/game/saves"), 0);
 }
 
-TEST(EngineRun, ReplayedKeysReachTheWindowProcedure) {
-    std::string dir = test::TempDir("replay-run");
-    std::ofstream(dir + "/input.txt") << "# keys\n2 key F9\n3 key F9\n5 key F12\n5 key F12\n9 key F11\n"
-                                         "10 pointer 100 100\n11 press left\n12 release left\n";
-    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 20 --replay " + dir + "/input.txt --path " + dir +
-                      " --saves " + dir + "/s",
-                  dir + "/log.txt"),
-              0);
-    auto values = ConfigValues(dir + "/s/config.cfg");
-    ASSERT_EQ(values.size(), 18u);
-    EXPECT_EQ(values[6], 2);    // F9 twice
-    EXPECT_EQ(values[9], 257);  // 255 + 2 + 2 - 2
-}
-
 // The engine under a shell prefix (a file size limit) and a time limit; its exit status.
 int RunEngineUnder(const std::string& prefix, const std::string& args, const std::string& log) {
     const std::string command = "sh -c '" + prefix + " exec timeout 120 " + std::string(TARVEX_BINARY_DIR) +
@@ -136,27 +122,6 @@ TEST(EngineRun, BadCommandLinesAndPathsAreRefusedAtTheStartBadFilesStopNothing) 
     EXPECT_EQ(dump["menuActive"], 0);
 }
 
-TEST(EngineRun, SceneOptionStartsAGameAndEscapeOpensTheMenu) {
-    std::string dir = test::TempDir("scene-run");
-    std::ofstream(dir + "/input.txt") << "5 key Escape\n";
-    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 8 --scene 0 --replay " + dir + "/input.txt --screenshot 3:" +
-                      dir + "/game.png --screenshot 7:" + dir + "/menu.png --path " + dir,
-                  dir + "/log.txt"),
-              0);
-    int w, h;
-    std::vector<uint8_t> game, menu;
-    ASSERT_TRUE(ReadPngRgb(dir + "/game.png", w, h, game));
-    ASSERT_TRUE(ReadPngRgb(dir + "/menu.png", w, h, menu));
-    int gameBright = 0, menuBright = 0;
-    for (size_t i = 0; i < game.size(); i += 3) {
-        gameBright += game[i] > 40;
-        menuBright += menu[i] > 40;
-    }
-    // An empty scene shows nothing; the menu's title shows through the fade's gamma.
-    EXPECT_EQ(gameBright, 0);
-    EXPECT_GT(menuBright, 30);
-}
-
 TEST(DisplaySetup, EveryFailedStepIsReportedWithItsMessage) {
     test::ResetEngine();
     std::string dir = test::TempDir("display-failure");
@@ -188,35 +153,6 @@ TEST(DisplaySetup, EveryFailedStepIsReportedWithItsMessage) {
     ReleaseAll();  // safe twice
     EXPECT_FALSE(DisplayReady());
     SetSavesDirectory("saves");
-}
-
-}  // namespace
-}  // namespace tarvex
-
-namespace tarvex {
-namespace {
-
-TEST(EngineRun, IntroVideoPlaysOverTheMenuThenTheMenuShows) {
-    std::string dir = test::TempDir("intro-run");
-    std::filesystem::create_directories(dir + "/video");
-    // One second of red, made by the ffmpeg command under the game's file name.
-    ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=320x240:r=25:d=1 -c:v mpeg4 -f avi " +
-                           dir + "/video/intrologo.bik")
-                              .c_str()),
-              0);
-    ASSERT_EQ(RunEngine("--headless --fixed-fps 30 --frames 70 --screenshot 5:" + dir + "/video.png --screenshot 69:" +
-                            dir + "/menu.png --path " + dir,
-                        dir + "/log.txt"),
-              0);
-    int w, h;
-    std::vector<uint8_t> video, menu;
-    ASSERT_TRUE(ReadPngRgb(dir + "/video.png", w, h, video));
-    ASSERT_TRUE(ReadPngRgb(dir + "/menu.png", w, h, menu));
-    // The whole screen is red during the video (gamma keeps it a little under 255).
-    EXPECT_GT(video[0], 200);
-    EXPECT_LT(video[1], 40);
-    EXPECT_GT(video[(599 * 800 + 799) * 3], 200);
-    EXPECT_EQ(menu[0], 0);
 }
 
 }  // namespace

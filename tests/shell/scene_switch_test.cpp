@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/display.h"
-#include "resources/anim_slot.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
-#include "interaction/interaction_state.h"
 #include "support/test_support.h"
-#include "text/dialogue.h"
 
 namespace tarvex {
 namespace {
@@ -110,38 +107,6 @@ TEST_F(SceneSwitchTest, FadeNeverPassesALowGammaMaximum) {
     EXPECT_EQ(gammaRamp[2][65], 65000);
     SetGammaMax(70000);
     EXPECT_EQ(gammaMax, kGammaMaxLimit);
-}
-
-TEST_F(SceneSwitchTest, ResetEmptiesSceneSlotsAndKeepsTextureSlots) {
-    animSlots[3].loaded = 1;
-    animSlots[3].mode = 1;
-    animSlots[55].isTexture = 1;
-    animSlots[55].mode = 1;
-    frameRateCap = 60;
-    playMode = 2;
-    postedEndEvent = 4;
-    fogEnabled = true;
-    EXE = 3;
-    subtitleLength = 9;
-    ToolTable[12].scene = currentScene = 4;
-    ToolTable[12].drawn = ToolTable[12].clickable = ToolTable[12].inInventory = 1;
-    actionRegions[5].enabled = 1;
-    ResetSceneState();
-    EXPECT_FALSE(fogEnabled);
-    EXPECT_EQ(EXE, 0);
-    EXPECT_EQ(subtitleLength, 0);
-    EXPECT_EQ(ToolTable[12].scene, -1);
-    EXPECT_EQ(ToolTable[12].drawn + ToolTable[12].clickable, 0);
-    EXPECT_EQ(ToolTable[12].inInventory, 1);  // the inventory survives scene changes
-    EXPECT_EQ(actionRegions[5].enabled, 0);
-    EXPECT_EQ(animSlots[3].loaded, 0);
-    EXPECT_EQ(animSlots[3].mode, 0);
-    EXPECT_EQ(animSlots[55].mode, 1);
-    EXPECT_EQ(frameRateCap, 32.0f);
-    EXPECT_EQ(playMode, 0);
-    EXPECT_EQ(postedEndEvent, -1);
-    EXPECT_EQ(fadeState, 1u);
-    EXPECT_EQ(backgroundValid, 1);
 }
 
 }  // namespace
