@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include <SDL2/SDL.h>
+#include <time.h>
 
 namespace tarvex {
 
@@ -30,6 +31,12 @@ void SetVirtualFrame(uint64_t frame) { virtualFrame = frame; }
 
 void SleepMilliseconds(uint32_t ms) {
     if (fixedFps <= 0.0) SDL_Delay(ms);
+}
+
+ThreadCpuClock::time_point ThreadCpuClock::now() noexcept {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return time_point(duration(static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec));
 }
 
 }  // namespace tarvex

@@ -7,7 +7,7 @@ namespace tarvex {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ThreadCpuClock;
 
 struct Limits {
     bool active = false;

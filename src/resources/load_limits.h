@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
+
 namespace tarvex {
 
 // What a failed load was, so that a file refused as one kind is still tried as another.
@@ -16,7 +18,7 @@ enum class LoadKind { Model, Picture, Sequence, Sound, Texture };
 enum class LoadStop { None, Budget, Time };
 
 // Sets the limits of the loads that follow, until EndLimitedLoads.
-void BeginLimitedLoads(uint64_t bytes, std::chrono::steady_clock::time_point deadline);
+void BeginLimitedLoads(uint64_t bytes, ThreadCpuClock::time_point deadline);
 // Ends them: what stopped a load meanwhile, None when nothing did.
 LoadStop EndLimitedLoads();
 // True while limits are set.

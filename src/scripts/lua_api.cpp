@@ -9,6 +9,7 @@
 #include <string>
 
 #include "model/model_file.h"
+#include "platform/clock.h"
 #include "platform/surface.h"
 #include "resources/file_lookup.h"
 #include "resources/load_limits.h"
@@ -187,7 +188,7 @@ int Timed(lua_State* L) {
     const lua_CFunction function = lua_tocfunction(L, lua_upvalueindex(1));
     const int results = function(L);
     Sandbox& box = SandboxOf(L);
-    if (std::chrono::steady_clock::now() > box.deadline) {
+    if (ThreadCpuClock::now() > box.deadline) {
         box.limitHit = true;
         return luaL_error(L, "the call ran longer than %I ms", static_cast<LUAI_UACINT>(box.limits.milliseconds));
     }
@@ -670,11 +671,11 @@ bool compiledSetUpDone[2] = {};
 
 int Compiled(lua_State* L, const char* function, SceneCall call) {
     const Args a(L, function, 0, 0);
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = ThreadCpuClock::now();
     CallCompiledSceneFunction(SandboxOf(L).scene, call);
     if (call != SceneCall::Run && !compiledSetUpDone[static_cast<int>(call)]) {
         compiledSetUpDone[static_cast<int>(call)] = true;
-        SandboxOf(L).deadline += std::chrono::steady_clock::now() - start;
+        SandboxOf(L).deadline += ThreadCpuClock::now() - start;
     }
     return 0;
 }

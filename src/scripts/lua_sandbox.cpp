@@ -6,13 +6,14 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/clock.h"
 #include "platform/random.h"
 
 namespace tarvex {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ThreadCpuClock;
 
 constexpr int kHookEvery = 100;  // instructions between two count hooks, at most
 // The count hook comes at most every kHookBytes / (bytes the state holds) instructions.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
 #include "scripts/lua_scene.h"
 
 namespace tarvex {
@@ -22,7 +23,7 @@ struct Sandbox {
     size_t used = 0;               // bytes held now
     bool memoryRefused = false;    // an allocation was refused in this call
     int64_t left = 0;              // instructions left in this call
-    std::chrono::steady_clock::time_point deadline;
+    ThreadCpuClock::time_point deadline;  // of the call, in the thread's processor time
     int hookEvery = 0;             // instructions between two count hooks (fewer in a large state)
     size_t hookRetune = SIZE_MAX;  // bytes held past which hookEvery is too many
     lua_State* state = nullptr;    // the state, once made

@@ -20,7 +20,7 @@ enum class SceneCall { Init, Load, Run };
 struct ScriptLimits {
     int64_t instructions = 1'000'000;  // VM instructions, and steps of string patterns
     size_t memoryBytes = 16u << 20;    // bytes the scene's state may hold at once
-    int64_t milliseconds = 500;        // real time, for work hidden in library calls
+    int64_t milliseconds = 500;        // processor time, for work hidden in library and engine calls
     // Bytes the scene's loaded resources may hold when a script's call loads more: tool
     // pictures, frames of sequences, sounds, and the models and textures the visit loaded.
     uint64_t resourceBytes = 256u << 20;
