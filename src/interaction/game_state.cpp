@@ -20,12 +20,6 @@ int32_t fadeDirection = 0;
 
 namespace {
 
-constexpr int kNotebookIconSlot = 35;
-constexpr float kNotebookBlinkSeconds = 3.0f;
-constexpr float kNotebookBlinkSpeed = 0.75f;
-// Flags of the notebook scene that mark pages 3..6 unread.
-constexpr uint32_t kUnreadPageFlags = 0x100 | 0x200 | 0x400 | 0x800;
-
 bool ValidScene(int scene) { return scene >= 0 && scene < kSceneWords; }
 bool ValidSlot(int slot) { return slot >= 0 && slot < kAnimSlotCount; }
 
@@ -114,40 +108,6 @@ bool FadeStep() {
         return true;
     }
     return false;
-}
-
-void WriteNotebookPage(int page) {
-    if (page < 3 || page > 12) return;
-    static const uint32_t kExists[13] = {0, 0, 0, 0, 0x1, 0x2, 0x4, 0x1000, 0x2000, 0x4000, 0x8000, 0x10000, 0x20000};
-    static const uint32_t kUnread[7] = {0, 0, 0, 0x800, 0x400, 0x200, 0x100};
-    SetFlagsOf(kNotebookScene, kExists[page]);
-    if (page <= 6)
-        SetFlagsOf(kNotebookScene, kUnread[page]);
-    else
-        notebookEntries[page - 7] = 1;
-    notebookNewEntry = 1;
-    notebookNewEntryTime = ScriptSeconds();
-}
-
-bool NotebookIconFrame() {
-    if (!ToolTable[kNotebookTool].inInventory) return false;
-    AnimSlot& icon = animSlots[kNotebookIconSlot];
-    if (notebookNewEntry) {
-        if (ScriptSeconds() - notebookNewEntryTime < kNotebookBlinkSeconds) {
-            icon.speed = kNotebookBlinkSpeed;
-            icon.endRule = 1;
-            return true;
-        }
-        notebookNewEntry = 0;
-        icon.speed = 0;
-        icon.currentFrame = 1.0f;
-        return true;
-    }
-    bool unread = TestFlagsOf(kNotebookScene, kUnreadPageFlags) != 0;
-    for (uint32_t word : notebookEntries) unread = unread || word != 0;
-    icon.speed = 0;
-    icon.currentFrame = unread ? 1.0f : 0.0f;
-    return true;
 }
 
 void ResetGameState() {

@@ -1,6 +1,6 @@
 // The progress of the game (a state value and a word of flags per scene number) and
 // the small services scene scripts call: state and flags, animation slots, the scripted
-// fade, and the notebook's new entries with the notebook icon.
+// fade, and the words of the notebook's new entries (the notebook itself is a scene's).
 #pragma once
 #include <cstdint>
 
@@ -53,13 +53,6 @@ bool FadeStep();
 float ScriptSeconds();
 void PauseScriptClock();
 void ResumeScriptClock();
-
-// A script writes notebook page `page` (4..12): the page exists, is unread, and the
-// notebook icon blinks for 3 seconds.
-void WriteNotebookPage(int page);
-// The notebook icon (slot 35), evaluated each game frame; true while the notebook is in
-// the inventory (the icon is then drawn).
-bool NotebookIconFrame();
 
 void ResetGameState();
 

@@ -19,8 +19,6 @@ constexpr int32_t kCursorPictureCount = 9;
 constexpr int kCursorSlot = 50;
 
 constexpr int32_t kNone = 65535;  // no tool, region or actor under the pointer
-constexpr int32_t kNotebookTool = 742;
-constexpr int32_t kNotebookScene = 250;
 
 extern int32_t currentVerb;       // kVerbLook .. kVerbUse
 extern int32_t cursorPicture;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -18,10 +19,6 @@ namespace {
 
 constexpr int kClickableActors = 16;
 constexpr int kVerbSound = 54;
-
-// Flags a scene's own devices keep only while the player stays in it.
-constexpr uint32_t kScene236LeaveFlags = 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400 | 0x10000;
-constexpr uint32_t kScene252LeaveFlags = 0x3F | 0x700 | 0xF000 | 0xFFE0000;
 
 int32_t VerbLine(const ToolRecord& t) {
     switch (currentVerb) {
@@ -60,15 +57,11 @@ bool PressOnVerbBar() {
     return false;
 }
 
+// The game's notebook opens from the button right of the verbs.
 bool PressOnNotebookButton() {
     if (!InRange(cursorY, 0, 32) || !InRange(cursorX, 128, 160)) return false;
-    if (interfaceEnabled != 1 || !ToolTable[kNotebookTool].inInventory) return false;
+    if (interfaceEnabled != 1 || !gameHooks.openNotebook || !gameHooks.openNotebook()) return false;
     LeftKey = 1;
-    if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
-    if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
-    SetState(0);
-    MainSost = 0;
-    OpenCloseUp(kNotebookScene);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "interaction/toolbar.h"
 
-#include "interaction/game_state.h"
+#include "interaction/game_hooks.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
 #include "media/sound.h"
@@ -61,14 +61,6 @@ const char* const kInterfaceSounds[] = {"sound/global/view4.wav", "sound/global/
                                         "sound/global/view.wav",  "sound/global/view1.wav"};
 constexpr int kFirstInterfaceSound = 52;
 
-struct CloseUp {
-    int tool;
-    int scene;
-};
-const CloseUp kCloseUps[] = {{48, 156},  {191, 264}, {192, 276}, {193, 280}, {247, 193}, {268, 259}, {272, 285},
-                             {369, 157}, {742, 250}, {796, 266}, {797, 268}, {798, 270}, {799, 272}, {951, 274},
-                             {952, 278}};
-
 void Sound(int slot) { RestartSlot(slot, 0, 0, 0); }
 
 // Frame 0 of an interface slot's texture, drawn at its own size.
@@ -120,37 +112,6 @@ int32_t HoverCursor(const ToolRecord& t) {
     }
 }
 
-// The uses built into a few inventory tools (use verb, nothing held).
-void BuiltInUse(int tool) {
-    switch (tool) {
-    case 212:
-        PlayResponse(1318);
-        SetToolOwnership(212, 0, 0);
-        SetToolOwnership(197, 1, 0);
-        break;
-    case 61:
-        if (!TestFlagsOf(146, 4)) {
-            SetToolOwnership(39, 1, 0);
-            SetToolOwnership(61, 0, 0);
-            PlayResponse(739);
-            SetFlagsOf(146, 4);
-        } else {
-            PlayResponse(740);
-        }
-        break;
-    case 181:
-        PlayResponse(1184);
-        SetToolOwnership(188, 1, 0);
-        SetToolOwnership(181, 0, 0);
-        break;
-    case 535:
-        OpenCloseUp(218);
-        break;
-    default:
-        break;
-    }
-}
-
 // A fresh press on inventory tool n in the hovered cell.
 void PressOnItem(int n) {
     ToolRecord& t = ToolTable[n];
@@ -165,7 +126,7 @@ void PressOnItem(int n) {
         PlayResponse(t.lookInventoryLine);
     } else if (currentVerb == kVerbUse && heldTool == -1) {
         LeftKey = 1;
-        BuiltInUse(n);
+        if (gameHooks.useInventoryTool) gameHooks.useInventoryTool(n);
         PlayResponse(t.useInventoryLine);
     } else if (currentVerb == kVerbUse) {
         const int held = heldTool;
@@ -254,11 +215,7 @@ void ToolbarFrame(float gridTop) {
     }
 }
 
-int CloseUpOfTool(int tool) {
-    for (const CloseUp& c : kCloseUps)
-        if (c.tool == tool) return c.scene;
-    return -1;
-}
+int CloseUpOfTool(int tool) { return gameHooks.closeUpOfTool ? gameHooks.closeUpOfTool(tool) : -1; }
 
 void NewItemFrame() {
     for (int n = 0; n < kToolCount; ++n) {

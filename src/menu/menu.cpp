@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
@@ -177,7 +178,7 @@ bool MainButtons() {
         case kMenuNewGame:
             LeftKey = 1;
             ForgetPausedSounds();
-            StartNewGame(kNewGameScene);
+            if (gameHooks.newGameScene >= 0) StartNewGame(gameHooks.newGameScene);
             return true;
         default:
             break;

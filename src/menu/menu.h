@@ -38,7 +38,6 @@ constexpr int kPendulumSlot = 40, kClockSlot = 41, kSoundSliderSlot = 42, kMusic
 constexpr int kMenuTickSound = 44;
 constexpr int kMenuClockTimer = 2;
 // The scene a new game starts in.
-constexpr int kNewGameScene = 23;
 
 // Loads the menu picture, the buttons, sliders, clock and pendulum; starts the clock.
 void MenuInit();

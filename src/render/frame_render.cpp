@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "interaction/interaction_state.h"
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
@@ -20,10 +19,6 @@ uint32_t shadowColour = 0x80000000;
 int normalPass = 1;
 
 namespace {
-
-Texture* lanternTextures[2] = {nullptr, nullptr};
-bool lanternTried[2] = {false, false};
-unsigned lanternGeneration = 0;
 
 void SwitchSceneLight(int light, bool on) {
     if (light < 0 || light >= kMaxPointLights) return;
@@ -158,20 +153,8 @@ void DrawShadowDarkening() {
     ResetRenderStates();
 }
 
-void DrawLanternView() {
+void DrawPointerLight(const Texture* t) {
     using namespace device;
-    if (lanternGeneration != DisplayGeneration()) {
-        // Textures of an earlier display are gone with it.
-        lanternTextures[0] = lanternTextures[1] = nullptr;
-        lanternTried[0] = lanternTried[1] = false;
-        lanternGeneration = DisplayGeneration();
-    }
-    const int which = heldTool == 47 ? 0 : 1;
-    if (!lanternTried[which]) {
-        lanternTried[which] = true;
-        lanternTextures[which] = LoadTextureFile(which == 0 ? "textures/fonar.bmp" : "textures/fonar1.bmp");
-    }
-    const Texture* t = lanternTextures[which];
     // The texture's centre lies under the pointer and it spans about 300 pixels.
     const float a = -2.0f * cursorX / 800.0f, b = -2.0f * cursorY / 600.0f;
     const uint32_t white = 0xFFFFFFFF;

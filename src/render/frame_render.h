@@ -8,6 +8,7 @@
 namespace tarvex {
 
 struct AnimSlot;
+struct Texture;
 
 extern Vec3 shadowLight;
 extern float shadowLength;     // 0.25 after every scene reset
@@ -19,9 +20,11 @@ void DrawSlots(int first, int end);
 void DrawSlot(int slot);
 // The advance, end rule and flicker of one slot (no drawing).
 void StepSlot(AnimSlot& slot);
-// The shadow darkening pass (stencil shadows) and the lantern view.
+// The shadow darkening pass (stencil shadows).
 void DrawShadowDarkening();
-void DrawLanternView();
+// A light carried at the pointer: the frame is multiplied by the picture `light`, its
+// centre under the pointer.
+void DrawPointerLight(const Texture* light);
 void BeginScene3d();
 void EndScene3d();
 // Scene reset's part: shadow length back to 0.25, fog off.

@@ -14,7 +14,8 @@
 #include "media/sound.h"
 #include "resources/frame_sequence.h"
 #include "resources/game_file.h"
-#include "shell/window_proc.h"
+#include "scripts/scene_dispatch.h"
+#include "shell/globals.h"
 
 namespace tarvex {
 
@@ -22,8 +23,30 @@ uint32_t padNumber = 0;
 uint32_t padDigits = 0;
 char codechar[kTypedBufferSize] = {};
 int32_t chosenColours[kColourSlots] = {};
+int numberdigit = 0;
 
 namespace {
+
+#define POD(scene) "animgfx/scene" scene "/pod000.bmp"
+#define MASK(scene) "animgfx/scene" scene "/asterisk000.bmp"
+const KeyboardDevice kDevices[] = {
+    {1, POD("033"), MASK("033"), 269, 185, 20, 12, 2, 3, 1, {0, 0, 0}},
+    {2, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
+    {3, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
+    {4, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
+    {6, POD("033"), MASK("033"), 333, 320, 20, 6, 24, 23, 1, {0, 0, 0}},
+    {7, POD("252"), MASK("252"), 305, 348, 14, 12, 6, 7, 3, {0x1, 0x2, 0x4}},
+    {8, POD("252"), MASK("252"), 305, 348, 14, 12, 29, 30, 2, {0x40000, 0x80000, 0}},
+    {9, POD("252"), MASK("252"), 305, 348, 14, 12, 32, 33, 2, {0x40000, 0x80000, 0}},
+    {10, POD("252"), MASK("252"), 305, 348, 14, 12, 43, 44, 1, {0, 0, 0}},
+    {11, POD("252"), MASK("252"), 305, 348, 14, 12, 4, 11, 1, {0, 0, 0}},
+    {12, POD("252"), MASK("252"), 305, 348, 14, 12, 10, 5, 1, {0, 0, 0}},
+};
+#undef POD
+#undef MASK
+
+// The flags of the scene whose texts a guard picks among.
+constexpr int kGuardScene = 252;
 
 constexpr const char* kCodesFile = "data/codes.txt";
 constexpr size_t kMaxCodesFileSize = 64 * 1024;
@@ -273,6 +296,42 @@ bool GameCode(const std::string& name, std::string& value) {
     }
     value = it->second;
     return true;
+}
+
+const KeyboardDevice* FindKeyboardDevice(int mainSost) {
+    for (const KeyboardDevice& d : kDevices)
+        if (d.mainSost == mainSost) return &d;
+    return nullptr;
+}
+
+bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
+    const bool deviceChar = (ch >= '0' && ch <= '9') || (ch >= 0x40 && ch <= 0x80) || ch == 13 || ch == 0x27;
+    if (MainSost != 0 && deviceChar) {
+        const KeyboardDevice* d = FindKeyboardDevice(MainSost);
+        if (!d) return true;  // the lantern view (5) takes no keys
+        ++numberdigit;
+        if (numberdigit >= d->limit) {
+            // Past the device's limit keys only report the mismatch (Enter still
+            // reaches the entry on the keyboards of modes 6 and up).
+            if (ch != 13 || d->mainSost <= 4) {
+                EXE = d->mismatchCode;
+                return true;
+            }
+        }
+        for (int i = 0; i < d->textCount; ++i) {
+            if (d->guards[i] && !TestFlagsOf(kGuardScene, d->guards[i])) continue;
+            TypedKey(ch, numberdigit, d->cursorPicture, d->maskPicture, d->x, d->y,
+                     DeviceExpectedText(d->mainSost, i), d->step, d->mainSost);
+        }
+        return true;
+    }
+    // With no keyboard device chosen, a scene's own on-screen keys may take it (the keypad's digits).
+    return MainSost == 0 && sceneMayTake && SceneTypedCharacter(ch);
+}
+
+void StartDevices() {
+    ResetDevices();
+    numberdigit = 0;
 }
 
 void ResetDevices() {

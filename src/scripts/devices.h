@@ -15,9 +15,25 @@ extern uint32_t padNumber;               // the digits entered so far
 extern uint32_t padDigits;               // how many (saturating; a bad digit spoils the entry)
 extern char codechar[kTypedBufferSize];  // the typed buffer: key k at index k - 1
 extern int32_t chosenColours[kColourSlots];  // the colour panel's five values
-// The key count of the current input: pad digits, or keys typed on a keyboard device
-// (counted by the window procedure, which owns it).
+// The key count of the current input: pad digits, or keys typed on a keyboard device.
 extern int numberdigit;
+
+// Device puzzle parameters of a keyboard device mode (MainSost 1..12).
+struct KeyboardDevice {
+    int mainSost;
+    const char* cursorPicture;
+    const char* maskPicture;
+    int x, y, step, limit;
+    int matchCode, mismatchCode;  // left in EXE by the entry on Enter
+    int textCount;              // expected texts
+    unsigned guards[3];         // bits of scene 252's flag word guarding each text; 0 unguarded
+};
+const KeyboardDevice* FindKeyboardDevice(int mainSost);
+
+// A typed character: a key of the keyboard device MainSost chooses, or with none chosen
+// one the scene takes (`sceneMayTake`: no menu and no video on screen). True when taken;
+// a device takes every key it knows, even past its limit.
+bool DeviceTypedCharacter(int ch, bool sceneMayTake);
 
 // A pad key: the digit joins the number; kind 1 lights the inscription digit of the
 // position, kind 2 shows a mask star (and the monitor at the first position).
@@ -51,5 +67,7 @@ bool GameCode(const std::string& name, std::string& value);
 // Everything back to its start; the codes file is read again at its next use (as it is
 // whenever the game folder has changed).
 void ResetDevices();
+// The start-up's reset: the devices and the key count.
+void StartDevices();
 
 }  // namespace tarvex

@@ -15,6 +15,7 @@
 #include "resources/load_limits.h"
 #include "scene/scene_description.h"
 #include "scripts/lua_sandbox.h"
+#include "scripts/notebook.h"
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
 

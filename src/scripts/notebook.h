@@ -6,6 +6,8 @@
 namespace tarvex {
 
 constexpr int kNotebookPages = 12;
+constexpr int32_t kNotebookTool = 742;
+constexpr int32_t kNotebookScene = 250;
 
 // The page shown, 1..12; page 1 each time the notebook opens.
 extern int32_t NotepadPosition;
@@ -15,5 +17,15 @@ bool NotebookPageExists(int page);
 // The page's unread mark (pages 1 and 2 have none).
 bool NotebookPageUnread(int page);
 void ClearNotebookUnread(int page);
+
+// A script writes notebook page `page` (4..12): the page exists, is unread, and the
+// notebook icon blinks for 3 seconds.
+void WriteNotebookPage(int page);
+// The notebook icon (slot 35), evaluated each game frame; true while the notebook is in
+// the inventory (the icon is then drawn).
+bool NotebookIconFrame();
+// The notebook button: with the notebook carried, the scene's device state is left
+// behind and the notebook opens as a close-up; true when it did.
+bool OpenNotebook();
 
 }  // namespace tarvex

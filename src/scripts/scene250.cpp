@@ -15,6 +15,14 @@ namespace {
 
 constexpr int kBackTool = 501, kForwardTool = 502;
 constexpr int kLastScene = 298;
+constexpr int kNotebookIconSlot = 35;
+constexpr float kNotebookBlinkSeconds = 3.0f;
+constexpr float kNotebookBlinkSpeed = 0.75f;
+// Flags of the notebook scene that mark pages 3..6 unread.
+constexpr uint32_t kUnreadPageFlags = 0x100 | 0x200 | 0x400 | 0x800;
+// Flags a scene's own devices keep only while the player stays in it.
+constexpr uint32_t kScene236LeaveFlags = 0x1 | 0x2 | 0x4 | 0x8 | 0x40 | 0x400 | 0x10000;
+constexpr uint32_t kScene252LeaveFlags = 0x3F | 0x700 | 0xF000 | 0xFFE0000;
 
 // Pending actions and the states they become.
 enum : int32_t { kLeave = 1, kPendingBack = 2, kPendingForward = 3 };
@@ -161,6 +169,50 @@ void Scene250Run() {
         }
     }
     HandleClick();
+}
+
+void WriteNotebookPage(int page) {
+    if (page < 3 || page > 12) return;
+    static const uint32_t kExists[13] = {0, 0, 0, 0, 0x1, 0x2, 0x4, 0x1000, 0x2000, 0x4000, 0x8000, 0x10000, 0x20000};
+    static const uint32_t kUnread[7] = {0, 0, 0, 0x800, 0x400, 0x200, 0x100};
+    SetFlagsOf(kNotebookScene, kExists[page]);
+    if (page <= 6)
+        SetFlagsOf(kNotebookScene, kUnread[page]);
+    else
+        notebookEntries[page - 7] = 1;
+    notebookNewEntry = 1;
+    notebookNewEntryTime = ScriptSeconds();
+}
+
+bool NotebookIconFrame() {
+    if (!ToolTable[kNotebookTool].inInventory) return false;
+    AnimSlot& icon = animSlots[kNotebookIconSlot];
+    if (notebookNewEntry) {
+        if (ScriptSeconds() - notebookNewEntryTime < kNotebookBlinkSeconds) {
+            icon.speed = kNotebookBlinkSpeed;
+            icon.endRule = 1;
+            return true;
+        }
+        notebookNewEntry = 0;
+        icon.speed = 0;
+        icon.currentFrame = 1.0f;
+        return true;
+    }
+    bool unread = TestFlagsOf(kNotebookScene, kUnreadPageFlags) != 0;
+    for (uint32_t word : notebookEntries) unread = unread || word != 0;
+    icon.speed = 0;
+    icon.currentFrame = unread ? 1.0f : 0.0f;
+    return true;
+}
+
+bool OpenNotebook() {
+    if (!ToolTable[kNotebookTool].inInventory) return false;
+    if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
+    if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
+    SetState(0);
+    MainSost = 0;
+    OpenCloseUp(kNotebookScene);
+    return true;
 }
 
 }  // namespace tarvex

@@ -15,6 +15,7 @@
 #include "media/video.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
+#include "scripts/game_content.h"
 #include "scripts/scene_dispatch.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
@@ -90,6 +91,8 @@ int RunGame(const Options& options) {
         return 1;
     }
     SetSavesDirectory(saves.empty() ? "saves" : saves);
+    // The game's own content behind the engine's hooks.
+    RegisterGameContent();
     SetFixedFrameRate(options.fixedFps);
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));

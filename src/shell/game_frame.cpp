@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
@@ -84,7 +85,7 @@ static void DrawBackgroundAndLayers() {
     for (int slot = 31; slot <= 34; ++slot) animSlots[slot].currentFrame = 0;
     if (currentVerb >= kVerbLook && currentVerb <= kVerbUse) animSlots[30 + currentVerb].currentFrame = 1.0f;
     DrawSlots(0, 30);
-    const int verbsEnd = NotebookIconFrame() ? 36 : 35;
+    const int verbsEnd = gameHooks.notebookIcon && gameHooks.notebookIcon() ? 36 : 35;
     KeepSceneUnderVerbs(verbsEnd);
     DrawSlots(30, verbsEnd);
     for (int i = 0; i < kGameToolCount; ++i) {
@@ -136,9 +137,9 @@ void GameFrame() {
         mouseState.buttons[0] = savedButton;
         LeftKey = savedLeftKey;
     }
-    // Full-screen passes: shadows, the lantern, the band under the subtitles.
+    // Full-screen passes: shadows, the game's own (the lantern), the band under the subtitles.
     if (stencilShadows == 4 && playMode == 0) DrawShadowDarkening();
-    if (MainSost == 5) DrawLanternView();
+    if (gameHooks.sceneOverlay) gameHooks.sceneOverlay();
     // The game picture without its interface, for the menu to show under its own.
     if (playMode == 0) KeepGamePicture();
     DrawSubtitleBand();

@@ -16,6 +16,7 @@
 #include "resources/anim_slot.h"
 #include "scene/scene_load.h"
 #include "scripts/devices.h"
+#include "scripts/game_content.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
@@ -86,9 +87,10 @@ void ScriptsForNewGame() {
 }
 
 void ScriptsAtStart() {
+    RegisterGameContent();
     ResetScriptState();
     ResetSceneFunctions();
-    ResetDevices();
+    StartDevices();
 }
 
 void InputAtStart() {

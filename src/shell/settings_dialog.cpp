@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "interaction/game_hooks.h"
 #include "platform/font.h"
 #include "platform/input.h"
 #include "platform/modal_window.h"
@@ -170,7 +171,7 @@ void AcceptSettings(const SettingsDialog* dialog) {
             if (c.field) *c.field = dialog->Checked(c.id) ? 1 : 0;
     }
     config.videosCopy = config.videosOn;
-    currentScene = 23;
+    if (gameHooks.newGameScene >= 0) currentScene = gameHooks.newGameScene;
 }
 
 bool SettingsDialogWanted(bool headless, bool asked) { return !headless && (config.cleanExit == 0 || asked); }

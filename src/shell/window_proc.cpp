@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
+#include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
-#include "interaction/interaction_state.h"
 #include "media/sound.h"
 #include "media/video.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "platform/display.h"
 #include "platform/timers.h"
-#include "scripts/devices.h"
-#include "scripts/scene_dispatch.h"
 #include "shell/config.h"
 #include "shell/display_setup.h"
 #include "shell/globals.h"
@@ -20,28 +18,9 @@
 
 namespace tarvex {
 
-int numberdigit = 0;
 static bool mouseCreated = false;
 
 namespace {
-
-#define POD(scene) "animgfx/scene" scene "/pod000.bmp"
-#define MASK(scene) "animgfx/scene" scene "/asterisk000.bmp"
-const KeyboardDevice kDevices[] = {
-    {1, POD("033"), MASK("033"), 269, 185, 20, 12, 2, 3, 1, {0, 0, 0}},
-    {2, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
-    {3, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
-    {4, POD("097"), MASK("097"), 302, 362, 16, 11, 2, 3, 1, {0, 0, 0}},
-    {6, POD("033"), MASK("033"), 333, 320, 20, 6, 24, 23, 1, {0, 0, 0}},
-    {7, POD("252"), MASK("252"), 305, 348, 14, 12, 6, 7, 3, {0x1, 0x2, 0x4}},
-    {8, POD("252"), MASK("252"), 305, 348, 14, 12, 29, 30, 2, {0x40000, 0x80000, 0}},
-    {9, POD("252"), MASK("252"), 305, 348, 14, 12, 32, 33, 2, {0x40000, 0x80000, 0}},
-    {10, POD("252"), MASK("252"), 305, 348, 14, 12, 43, 44, 1, {0, 0, 0}},
-    {11, POD("252"), MASK("252"), 305, 348, 14, 12, 4, 11, 1, {0, 0, 0}},
-    {12, POD("252"), MASK("252"), 305, 348, 14, 12, 10, 5, 1, {0, 0, 0}},
-};
-#undef POD
-#undef MASK
 
 // A game loaded from the menu leaves it, with any panel that was open there.
 void LeaveMenuAfterLoad() {
@@ -54,12 +33,6 @@ void RefillAndSendRamps() {
 }
 
 }  // namespace
-
-const KeyboardDevice* FindKeyboardDevice(int mainSost) {
-    for (const KeyboardDevice& d : kDevices)
-        if (d.mainSost == mainSost) return &d;
-    return nullptr;
-}
 
 int CreateMouse() {
     mouseCreated = true;
@@ -124,28 +97,10 @@ void HandleKeyDown(int key) {
 }
 
 void HandleCharacter(int ch) {
-    const bool deviceChar = (ch >= '0' && ch <= '9') || (ch >= 0x40 && ch <= 0x80) || ch == 13 || ch == 0x27;
-    if (MainSost != 0 && deviceChar && menuInputState == 0) {
-        const KeyboardDevice* d = FindKeyboardDevice(MainSost);
-        if (!d) return;  // the lantern view (5) takes no keys
-        ++numberdigit;
-        if (numberdigit >= d->limit) {
-            // Past the device's limit keys only report the mismatch (Enter still
-            // reaches the entry on the keyboards of modes 6 and up).
-            if (ch != 13 || d->mainSost <= 4) {
-                EXE = d->mismatchCode;
-                return;
-            }
-        }
-        for (int i = 0; i < d->textCount; ++i) {
-            if (d->guards[i] && !TestFlagsOf(252, d->guards[i])) continue;
-            TypedKey(ch, numberdigit, d->cursorPicture, d->maskPicture, d->x, d->y,
-                     DeviceExpectedText(d->mainSost, i), d->step, d->mainSost);
-        }
+    // Outside the menu's entries the game's devices and scenes may take it.
+    if (menuInputState == 0 && gameHooks.typedCharacter &&
+        gameHooks.typedCharacter(ch, menuActive == 0 && playMode != 2))
         return;
-    }
-    // With no keyboard device chosen, a scene's own on-screen keys may take it (the keypad's digits).
-    if (MainSost == 0 && menuActive == 0 && menuInputState == 0 && playMode != 2 && SceneTypedCharacter(ch)) return;
     const bool saveChar = (ch >= '0' && ch <= '9') || (ch >= 0xC0 && ch <= 0xFF) || (ch >= 0x40 && ch <= 0x80) ||
                           ch == 8 || ch == 13 || ch == 32;
     if (menuInputState == 2 && saveChar) TypeSaveNameChar(ch);
@@ -153,25 +108,11 @@ void HandleCharacter(int ch) {
 
 void HandleTimer(int id) {
     if (videoState) return;
-    switch (id) {
-    case 1:
-        if (!menuActive) PlayRandomLine(0, 3, 0);
-        break;
-    case 2:
+    if (id == kMenuClockTimer) {
         PlayAnimation(40, 1.0f, 0.99f);
         PlaySlot(44, 0, 0, 0);
-        break;
-    case 3:
-        if (!TestFlags(0x1) && previousScene != 0 && menuActive == 0) {
-            PlayAnimation(2, 0.0f, 0.38f);
-            PlaySlot(2, 0, 10000, 0);
-        }
-        break;
-    case 4:
-        if (!TestFlagsOf(75, 0x1) && menuActive == 0) PlaySlot(2, 0, -10000, 0);
-        break;
-    default:
-        break;
+    } else if (gameHooks.windowTimer) {
+        gameHooks.windowTimer(id);
     }
 }
 
@@ -205,7 +146,6 @@ bool WindowProc(const Message& m) {
 }
 
 void ResetWindowProc() {
-    numberdigit = 0;
     mouseCreated = false;
 }
 

@@ -9,6 +9,7 @@
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "model/actor.h"
+#include "scripts/notebook.h"
 #include "shell/globals.h"
 #include "support/scratch_game.h"
 #include "text/dialogue.h"

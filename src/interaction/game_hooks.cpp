@@ -1,0 +1,7 @@
+#include "interaction/game_hooks.h"
+
+namespace tarvex {
+
+GameHooks gameHooks;
+
+}  // namespace tarvex
