@@ -117,21 +117,16 @@ Outcome Collect(const GoldenRun& r, const std::string& out) {
     return o;
 }
 
-// The first keys in which two dumps differ, with both values of the first.
+// Where two dumps differ: the first few places (JSON pointers) with both values.
 std::string Differences(const json& want, const json& got) {
     if (!want.is_object() || !got.is_object()) return "no dump";
-    std::vector<std::string> keys;
-    for (const auto& [k, v] : want.items())
-        if (!got.contains(k) || got[k] != v) keys.push_back(k);
-    for (const auto& [k, v] : got.items())
-        if (!want.contains(k)) keys.push_back(k);
-    std::string s;
-    for (size_t i = 0; i < keys.size() && i < 6; ++i) s += (i ? ", " : "") + keys[i];
-    if (keys.size() > 6) s += " (" + std::to_string(keys.size()) + " keys in all)";
-    const std::string k = keys.empty() ? "" : keys[0];
-    if (!k.empty())
-        s += "; " + k + " was " + (want.contains(k) ? want[k].dump().substr(0, 300) : "absent") + ", is " +
-             (got.contains(k) ? got[k].dump().substr(0, 300) : "absent");
+    const json patch = json::diff(want, got);
+    std::string s = std::to_string(patch.size()) + " differences";
+    for (size_t i = 0; i < patch.size() && i < 4; ++i) {
+        const json::json_pointer at(patch[i]["path"].get<std::string>());
+        s += "; " + at.to_string() + " was " + (want.contains(at) ? want[at].dump().substr(0, 120) : "absent") +
+             ", is " + (got.contains(at) ? got[at].dump().substr(0, 120) : "absent");
+    }
     return s;
 }
 
@@ -150,9 +145,12 @@ void Compare(const GoldenRun& r, const Outcome& got) {
     std::istringstream file(ReadText(base + ".sha256"));
     for (std::string hash, name; file >> hash >> name;) sums[name] = hash;
     EXPECT_FALSE(sums.empty()) << base << ".sha256";
+    std::string differ;
     for (const auto& [name, hash] : sums)
-        EXPECT_EQ(got.files.count(name) ? got.files.at(name) : "missing", hash) << r.name << ": " << name << " differs";
-    for (const auto& [name, hash] : got.files) EXPECT_TRUE(sums.count(name)) << r.name << ": " << name << " is new";
+        if (!got.files.count(name) || got.files.at(name) != hash) differ += " " + name + (got.files.count(name) ? "" : " (missing)");
+    for (const auto& [name, hash] : got.files)
+        if (!sums.count(name)) differ += " " + name + " (new)";
+    EXPECT_EQ(differ, "") << r.name << ": pictures and saves that differ from the golden";
 }
 
 void Record(const GoldenRun& r, const Outcome& o) {
