@@ -1,6 +1,6 @@
 // The demo's codes, read by the engine from the generated game: a text for every keyboard
-// device that can be typed before the device's limit. (The keypad's two codes are the
-// demo generator's test and the walkthrough's.)
+// device that can be typed before the device's limit. (The walkthrough types the keypad's
+// two codes.)
 #include "scripts_fixture.h"
 
 namespace tarvex {
