@@ -1,10 +1,13 @@
 // The demo game the benchmarks play: written once next to the benchmark programs by the
-// demo generator (or the folder TARVEX_BENCH_DEMO names).
+// demo generator (or the folder TARVEX_BENCH_DEMO names); and the headless window they draw in.
 #pragma once
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "platform/display.h"
+#include "shell/display_setup.h"
 
 namespace tarvex {
 
@@ -19,6 +22,17 @@ inline std::string BenchDemoFolder(const char* argv0) {
         if (f) std::fclose(f);
     }
     return folder;
+}
+
+// The headless game window and its display device; `present`: frames are presented to the
+// window, as a player's are (the frame benchmark), not skipped as headless runs do.
+inline bool OpenBenchDisplay(bool present = false) {
+    DisplayConfig config;
+    config.headless = true;
+    config.presentWhenHeadless = present;
+    config.fullScreen = false;
+    config.title = "bench";
+    return CreateGameWindow(config) == DisplayStep::None && CreateDisplayDevice(true) == DisplayStep::None;
 }
 
 }  // namespace tarvex

@@ -64,11 +64,7 @@ bool MakeCorridorViews() {
 }
 
 bool StartInFirstView() {
-    DisplayConfig config;
-    config.headless = true;
-    config.fullScreen = false;
-    config.title = "bench";
-    if (CreateGameWindow(config) != DisplayStep::None || CreateDisplayDevice(true) != DisplayStep::None) return false;
+    if (!OpenBenchDisplay()) return false;
     for (Surface** s : {&sceneBackground, &spareBackground, &thumbnailSurface})
         if (!*s) *s = CreateSurface(kScreenWidth, kScreenHeight);
     const std::string saves = std::filesystem::temp_directory_path().string() + "/tarvex-corridor-bench-saves";

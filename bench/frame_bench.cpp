@@ -25,6 +25,7 @@
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
 #include "shell/globals.h"
+#include "bench_demo.h"
 #include "measure_name.h"
 
 using namespace tarvex;
@@ -135,12 +136,7 @@ void SetUpScene() {
     write(dir + "/models/head.md", CylinderModel(16, 8, 15, 30, false));
     if (chdir(dir.c_str()) != 0) std::perror("chdir");
 
-    DisplayConfig config;
-    config.headless = true;
-    config.presentWhenHeadless = true;
-    config.fullScreen = false;
-    config.title = "bench";
-    if (CreateGameWindow(config) != DisplayStep::None || CreateDisplayDevice(true) != DisplayStep::None) {
+    if (!OpenBenchDisplay(true)) {
         std::fprintf(stderr, "no display\n");
         std::exit(1);
     }

@@ -29,11 +29,7 @@ constexpr int kScene = 0;
 const char* const kFiles[] = {".tif", ".zbf", "m.raw", "m.msk", ".txt"};
 
 bool OpenDisplay() {
-    DisplayConfig config;
-    config.headless = true;
-    config.fullScreen = false;
-    config.title = "bench";
-    if (CreateGameWindow(config) != DisplayStep::None || CreateDisplayDevice(true) != DisplayStep::None) return false;
+    if (!OpenBenchDisplay()) return false;
     stencilShadows = 4;
     displayPixelDepth = 32;
     sceneBackground = CreateSurface(800, 600);
