@@ -623,7 +623,7 @@ int GotoSceneF(lua_State* L) {
     // level, init and load run while the scene is entered, before its frame starts: the
     // change waits for the end of the scene's first frame.
     if (RunningSceneFrame())
-        currentScene = scene;
+        RequestScene(scene);
     else
         deferredScene = scene;
     return 0;
@@ -681,7 +681,6 @@ int CompiledLoadF(lua_State* L) { return Compiled(L, "CompiledLoad", SceneCall::
 int CompiledRunF(lua_State* L) { return Compiled(L, "CompiledRun", SceneCall::Run); }
 
 // The default run function with the exits of a Lua array: exit k leaves for exits[k].
-// (The shared DefaultRun takes its exits as a compile-time list; this is the same frame.)
 int DefaultRunF(lua_State* L) {
     const Args a(L, "DefaultRun", 0, 1);
     int exits[kMaxExits];
@@ -702,16 +701,7 @@ int DefaultRunF(lua_State* L) {
             exits[count++] = static_cast<int>(scene);
         }
     }
-    BeginRun();
-    const uint32_t state = GetState();
-    if (state != 0 && state <= static_cast<uint32_t>(count) && RemarkOver()) {
-        SetState(0);
-        currentScene = exits[state - 1];
-    }
-    ResolvePointer();
-    DIALOG = 0;
-    if (const int32_t action = ClickSequence()) SetState(static_cast<uint32_t>(action));
-    UpdatePointerWorld();
+    DefaultRun(std::span<const int>(exits, count));
     return 0;
 }
 

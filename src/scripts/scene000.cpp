@@ -99,7 +99,7 @@ void Press(uint32_t state) {
     SetState(state);
 }
 
-void Arrived(int32_t action) {
+bool Arrived(int32_t action) {
     const bool liftHere = TestFlags(kLiftHere) != 0;
     switch (action) {
     case 1:
@@ -120,16 +120,18 @@ void Arrived(int32_t action) {
     case 6: Press(kButtonB); break;
     default: break;
     }
+    return false;
 }
 
 // A fresh press on one of the buttons: the hero walks to them; with the use cursor showing,
 // the button's effect is pending or spoken at once.
-bool PressOnButton() {
+void PressOnButton() {
+    EXE = 0;
     const int tool = toolUnderPointer;
-    if (tool != kButtonTools[0] && tool != kButtonTools[1] && tool != kButtonTools[2]) return false;
+    if (tool != kButtonTools[0] && tool != kButtonTools[1] && tool != kButtonTools[2]) return;
     LeftKey = 1;
     WalkTo(kHero, kPanelX, kPanelY, kPanelFacing);
-    if (cursorPicture != kCursorUse) return true;
+    if (cursorPicture != kCursorUse) return;
     const bool solved = TestFlagsOf(kKeypadScene, kKeypadSolved) != 0;
     const bool liftHere = TestFlags(kLiftHere) != 0;
     if (tool == 379) {
@@ -149,69 +151,63 @@ bool PressOnButton() {
         else
             EXE = 3;
     }
-    return true;
 }
+
+bool Sequence(uint32_t state) {
+    switch (state) {
+    case kLiftLeaves: LiftSequence(true); return true;
+    case kLiftArrives: LiftSequence(false); return true;
+    case kButtonA:
+    case kButtonB: UselessButton(); return true;
+    default: return false;
+    }
+}
+
+constexpr RoomRegion kRegions[] = {
+    {114, 69, 249, 451, kCursorLeft, 264, 524, 3.158f, 1},
+    {72, 289, 110, 339, kCursorLook, kPanelX, kPanelY, kPanelFacing, 4},
+};
+constexpr RoomTool kTools[] = {{379, 45, 242, 58, 253}, {646, 48, 262, 60, 271}, {647, 48, 280, 64, 290}};
+constexpr RoomSound kSounds[] = {{"sound/scene000/Lift_close.wav", kSoundClose},
+                                 {"sound/scene000/Lift_open.wav", kSoundOpen},
+                                 {"sound/scene000/Lift_action.wav", kSoundTravel}};
+constexpr RoomShadow kShadow{Vec3{-176.0f, 268.0f, 194.0f}, 10.0f, 0x20000000};
+// Leaving by the lift, the doorway or the panel waits for the current remark.
+constexpr RoomExit kExits[] = {{0, kRideUp, 115}, {0, kRideDown, 149}, {0, kThroughDoorway, 75}, {0, kToKeypad, kKeypadScene}};
+// Back from the keypad: the hero stands at the panel, facing it.
+constexpr RoomEntry kEntries[] = {{kKeypadScene, Vec3{-53.12f, 0.19f, 279.88f}, kPanelFacing}};
+
+constexpr Room kRoom{.kind = RoomKind::Hero,
+                     .heroStart = Vec3{-58.56f, 0.225f, 224.98f},
+                     .heroHeading = 6.88f,
+                     .regions = kRegions,
+                     .tools = kTools,
+                     .sounds = kSounds,
+                     .ambient = "sound/ambient/hospital.wav",
+                     .shadow = &kShadow,
+                     .exits = kExits,
+                     .entries = kEntries,
+                     .sequence = Sequence,
+                     .arrived = Arrived,
+                     .pressed = PressOnButton};
 
 }  // namespace
 
-void Scene000Init() { CreateHero(Vec3{-58.56f, 0.225f, 224.98f}, 6.88f); }
+void Scene000Init() { InitRoom(kRoom); }
 
 void Scene000Load() {
-    DefineRegion(0, 114, 69, 249, 451, kCursorLeft, 264, 524, 3.158f, 1);
-    DefineRegion(1, 72, 289, 110, 339, kCursorLook, kPanelX, kPanelY, kPanelFacing, 4);
     LoadFrameSequence("animgfx/scene000/Door1000.tif", kDoorLift, 125, 0, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene000/Door000.Tif", kDoorShaft, 125, 0, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene000/Lift000.tif", kCabin, 141, 109, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene000/botle000.tif", kBottle, 531, 393, 0, 0.2f, 0, 1, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene000/button1000.Tif", kButtonLit1, 41, 257, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene000/button2000.Tif", kButtonLit2, 41, 257, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
-    PlaceTool(379, 1, 45, 242, 58, 253);
-    PlaceTool(646, 1, 48, 262, 60, 271);
-    PlaceTool(647, 1, 48, 280, 64, 290);
     // The doorway shows what stands behind it: the cabin's doors or the shaft's.
     const int door = TestFlags(kLiftHere) ? kDoorLift : kDoorShaft;
     PlayAnimation(door, animSlots[door].frameCount, 1.0f);
-    LoadSound("sound/scene000/Lift_close.wav", kSoundClose);
-    LoadSound("sound/scene000/Lift_open.wav", kSoundOpen);
-    LoadSound("sound/scene000/Lift_action.wav", kSoundTravel);
-    LoadStepAndTurnSounds();
-    SetHeroFootsteps();
-    StartAmbient("sound/ambient/hospital.wav");
-    SetShadow(Vec3{-176.0f, 268.0f, 194.0f}, 10.0f, 0x20000000);
-    EXE = 0;
-    DIALOG = 0;
-    // Back from the keypad: the hero stands at the panel, facing it.
-    if (previousScene == kKeypadScene && actors[kHero].inUse) {
-        actors[kHero].position = Vec3{-53.12f, 0.19f, 279.88f};
-        actors[kHero].heading = kPanelFacing;
-    }
+    LoadRoom(kRoom);
 }
 
-void Scene000Run() {
-    BeginRun();
-    switch (GetState()) {
-    case kLiftLeaves: LiftSequence(true); return;
-    case kLiftArrives: LiftSequence(false); return;
-    case kButtonA:
-    case kButtonB: UselessButton(); return;
-    default: break;
-    }
-    DIALOG = 0;
-    // Leaving by the lift, the doorway or the panel waits for the current remark.
-    const uint32_t state = GetState();
-    if (state >= kRideUp && state <= kToKeypad && RemarkOver()) {
-        static const int kTargets[4] = {115, 149, 75, kKeypadScene};
-        SetState(kIdle);
-        currentScene = kTargets[state - kRideUp];
-    }
-    ResolvePointer();
-    Arrived(TakeArrivedAction());
-    if (FreshLeftPress()) {
-        EXE = 0;
-        PressOnButton();
-    }
-    HandleClick();
-    UpdatePointerWorld();
-}
+void Scene000Run() { RunRoom(kRoom); }
 
 }  // namespace tarvex

@@ -137,7 +137,7 @@ void Compare() {
         SetFlags(kPasswordAccepted);
         NewInput();
         SetState(kIdle);
-        currentScene = kLanding;
+        RequestScene(kLanding);
         return;
     case 6:
         if (!Elapsed(2.0f) || !SoundOver(kOkSound)) return;
@@ -190,26 +190,6 @@ void PowerUp() {
     SetState(kIdle);
 }
 
-// The pending action once it is due; true when it started something.
-bool CarryOutPending() {
-    if (!EXE || !HeroHasArrived()) return false;
-    const int32_t action = EXE;
-    EXE = 0;
-    if (action == kCardAction) {
-        if (heldTool != kCardTool) return false;
-        heldTool = -1;
-        SetState(kPoweringUp);
-        return true;
-    }
-    if (heldTool != -1) return false;
-    switch (action) {
-    case kGoBack: currentScene = kLanding; return true;
-    case kKeyAction: SetState(kKeyPressed); return true;
-    case kCompareAction: SetState(kComparing); return true;
-    default: return false;
-    }
-}
-
 // A key of the panel pressed: its star, and the key action pending.
 void PressKey(int tool) {
     ++numberdigit;
@@ -243,10 +223,52 @@ void PressOnCardSlot() {
     EXE = kCardAction;
 }
 
+bool Sequence(uint32_t state) {
+    switch (state) {
+    case kComparing: Compare(); return true;
+    case kKeyPressed: KeyPressed(); return true;
+    case kPoweringUp: PowerUp(); return true;
+    default: return false;
+    }
+}
+
+// The pending action once it is due (the card is taken from the pointer into the slot);
+// with none, a digit typed ahead presses its key.
+bool Arrived(int32_t action) {
+    switch (action) {
+    case kCardAction: SetState(kPoweringUp); return true;
+    case kGoBack: RequestScene(kLanding); return true;
+    case kKeyAction: SetState(kKeyPressed); return true;
+    case kCompareAction: SetState(kComparing); return true;
+    default: return PressTypedKey();
+    }
+}
+
+void Pressed() {
+    if (!PressOnKey()) PressOnCardSlot();
+}
+
+constexpr RoomRegion kRegions[] = {{0, 448, 193, 600, kCursorBack, 0, 0, kNoFinalHeading, kGoBack}};
+constexpr RoomTool kTools[] = {{kCardSlotTool, 139, 109, 264, 508}};
+constexpr RoomSound kSounds[] = {
+    {"sound/scene098/0.wav", 0}, {"sound/scene098/1.wav", 1}, {"sound/scene098/2.wav", 2},
+    {"sound/scene098/3.wav", 3}, {"sound/scene098/4.wav", 4}, {"sound/scene098/5.wav", 5},
+    {"sound/scene098/6.wav", 6}, {"sound/scene098/7.wav", 7}, {"sound/scene098/8.wav", 8},
+    {"sound/scene098/9.wav", 9}, {"sound/scene098/error.wav", kErrorSound}, {"sound/scene258/ok.wav", kOkSound}};
+constexpr RoomToolUse kToolUses[] = {{kCardAction, kCardTool}};
+constexpr Room kRoom{.kind = RoomKind::CloseUp,
+                     .regions = kRegions,
+                     .tools = kTools,
+                     .sounds = kSounds,
+                     .toolUses = kToolUses,
+                     .sequence = Sequence,
+                     .arrived = Arrived,
+                     .pressed = Pressed};
+
 }  // namespace
 
 void Scene098Init() {
-    CloseUpInit();
+    InitRoom(kRoom);
     typedCount = 0;
 }
 
@@ -262,17 +284,12 @@ bool Scene098Typed(int ch) {
 }
 
 void Scene098Load() {
-    DefineRegion(0, 0, 448, 193, 600, kCursorBack, 0, 0, kNoFinalHeading, kGoBack);
+    LoadRoom(kRoom);
     for (int digit = 0; digit <= 9; ++digit) {
         const std::string picture = "gfx/scene098/knopka0" + std::to_string(digit) + ".bmp";
         PlaceToolPicture(picture.c_str(), kFirstKeyTool + digit, 1, 0, kKeyPlaces[digit].x, kKeyPlaces[digit].y,
                          kKeyInset, kKeyInset, kKeyInset, kKeyInset);
     }
-    PlaceTool(kCardSlotTool, 1, 139, 109, 264, 508);
-    for (int digit = 0; digit <= 9; ++digit)
-        LoadSound(("sound/scene098/" + std::to_string(digit) + ".wav").c_str(), digit);
-    LoadSound("sound/scene098/error.wav", kErrorSound);
-    LoadSound("sound/scene258/ok.wav", kOkSound);
     LoadFrameSequence("animgfx/scene098/green000.Tif", kGreenLamp, 540, 150, 0, kLampBlink, 0, 1, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene098/red000.Tif", kRedLamp, 540, 190, 0, kLampBlink, 0, 1, 0, 0.3f, -1, 0);
     LoadFrameSequence("animgfx/scene098/green1000.Tif", kPowerGreenLamp, 580, 150, 0, kLampBlink, 0, 1, 0, 0.3f, -1,
@@ -291,27 +308,11 @@ void Scene098Load() {
     } else {
         Light(kPowerRedLamp);
     }
-    CloseToolbarAtOnce();
     // Every visit starts a new input.
     NewInput();
     SetState(kIdle);
-    EXE = 0;
-    DIALOG = 0;
 }
 
-void Scene098Run() {
-    BeginRun();
-    switch (GetState()) {
-    case kComparing: Compare(); return;
-    case kKeyPressed: KeyPressed(); return;
-    case kPoweringUp: PowerUp(); return;
-    default: break;
-    }
-    DIALOG = 0;
-    ResolvePointer();
-    if (CarryOutPending() || PressTypedKey()) return;
-    if (FreshLeftPress() && !PressOnKey()) PressOnCardSlot();
-    HandleClick();
-}
+void Scene098Run() { RunRoom(kRoom); }
 
 }  // namespace tarvex

@@ -16,7 +16,7 @@ namespace {
 // ---- The room: places, headings and hotspots, chosen on the scene's picture. ----
 
 // The hero's start is the scene's START, screen point (470, 500).
-const Vec3 kHeroStart{-41.061f, 0.0f, 259.149f};
+constexpr Vec3 kHeroStart{-41.061f, 0.0f, 259.149f};
 constexpr float kHeroStartHeading = 1.9f;
 // The hero talks from here, facing the old man; the old man stands 80 units ahead
 // along that facing, in front of the table.
@@ -37,12 +37,7 @@ constexpr float kFadeFromX = 20.0f;
 constexpr float kFaceBack = 4.712389f;
 constexpr float kFaceRight = 0.0f;
 
-struct Region {
-    int left, top, right, bottom, cursor, walkX, walkY;
-    float facing;
-    int action;
-};
-const Region kRegions[] = {
+constexpr RoomRegion kRegions[] = {
     {546, 128, 636, 300, kCursorForward, 590, 306, kFaceBack, 4},    // the back doorway
     {0, 330, 60, 600, kCursorLeft, 30, 502, kNoFinalHeading, 8},     // out on the left
     {60, 566, 800, 600, kCursorBack, 460, 592, kNoFinalHeading, 9},  // out at the front
@@ -52,20 +47,13 @@ const Region kRegions[] = {
 };
 
 // Where the hero comes in from the scenes the exits lead to (world point, facing).
-struct Entry {
-    int from;
-    Vec3 position;
-    float heading;
-};
-const Entry kEntries[] = {
+constexpr RoomEntry kEntries[] = {
     {134, Vec3{-253.19f, 0.0f, -233.69f}, 1.570796f},  // through the back doorway, facing the room
     {219, Vec3{217.04f, 0.0f, 259.15f}, 0.0f},         // from the left
     {261, Vec3{-28.0f, 0.0f, 338.39f}, kFaceBack},     // from the front
 };
 
-const Vec3 kShadowLight{0.0f, 250.0f, 100.0f};  // the ceiling lamp
-constexpr float kShadowLength = 10.0f;
-constexpr uint32_t kShadowColour = 0x20000000;
+constexpr RoomShadow kShadow{Vec3{0.0f, 250.0f, 100.0f}, 10.0f, 0x20000000};  // the ceiling lamp
 
 // ---- Progress. ----
 
@@ -82,7 +70,8 @@ enum : uint32_t {
     kToScene219 = 7,
     kToScene261 = 8,
 };
-constexpr int kDepartures[3] = {134, 219, 261};  // states 6, 7, 8
+// The doorway, the left and the front: leaving waits for the current remark.
+constexpr RoomExit kExits[] = {{4, kToScene134, 134}, {8, kToScene219, 219}, {9, kToScene261, 261}};
 constexpr uint32_t kTalkedOnce = 8, kBoilerTalked = 16, kMoreTopics = 32, kMayGoDown = 64;
 constexpr int kChoiceStatic = 0;  // SceneStatic: the row picked last
 constexpr int kNextScene = 135;
@@ -167,27 +156,75 @@ int32_t PickTopic() {
     return PollDialogChoice(471, 3);
 }
 
-void FollowUp() {
-    int32_t& picked = SceneStatic(kChoiceStatic);
-    switch (DIALOG) {
-    case 0:
-        if (!Ready(kBoth)) return;
-        if (!TestFlags(kMoreTopics | kBoilerTalked)) {
-            GoTo(1);
-            return;
-        }
-        picked = PickTopic();
-        switch (picked) {
-        case 445:
-        case 471: GoTo(1); break;
-        case 446:
-        case 472: GoTo(4); break;
-        case 447: GoTo(10); break;
-        case 448:
-        case 473: GoTo(7); break;
-        default: break;  // no row picked yet: the list stays
-        }
+// The start of the follow-up: the boiler room at once while there is nothing else to
+// talk about, else the topic list until a row is picked.
+void PickFollowUpTopic() {
+    if (!Ready(kBoth)) return;
+    if (!TestFlags(kMoreTopics | kBoilerTalked)) {
+        GoTo(1);
         return;
+    }
+    int32_t& picked = SceneStatic(kChoiceStatic);
+    picked = PickTopic();
+    switch (picked) {
+    case 445:
+    case 471: GoTo(1); break;
+    case 446:
+    case 472: GoTo(4); break;
+    case 447: GoTo(10); break;
+    case 448:
+    case 473: GoTo(7); break;
+    default: break;  // no row picked yet: the list stays
+    }
+}
+
+// The second list, after the card: the hero says the row he picked.
+void PickAfterCard() {
+    if (!Ready(kN)) return;
+    int32_t& picked = SceneStatic(kChoiceStatic);
+    picked = PollDialogChoice(474, TestFlags(kMayGoDown) ? 4 : 3);
+    switch (picked) {
+    case 474: Speak(kH, 26, 474); GoTo(13); break;
+    case 475: Speak(kH, 3, 475); GoTo(13); break;
+    case 476: Speak(kH, 27, 476); GoTo(13); break;
+    case 477:
+        if (!TestFlags(kMayGoDown)) break;
+        Speak(kH, 5, 477);
+        GoTo(15);
+        break;
+    default: break;
+    }
+}
+
+// Going down with the old man: the hero walks off, the picture fades, his things stay.
+void LeaveWithOldMan() {
+    switch (DIALOG) {
+    case 18:
+        if (!Ready(kN)) return;
+        WalkTo(kHero, kLeaveX, kLeaveY, kLeaveFacing);
+        NextStep();
+        return;
+    case 19: {
+        // A walk that ends (or cannot start) short of the mark still leads on.
+        const ActorRecord& hero = actors[kHero];
+        const bool walks = hero.inUse && (hero.walking || hero.walkRequest);
+        if (hero.inUse && hero.position.x < kFadeFromX && walks) return;
+        FadeOut();
+        NextStep();
+        return;
+    }
+    default:
+        if (!FadeStep()) return;
+        for (int tool = 1; tool <= kLastLostTool; ++tool) SetToolOwnership(tool, 0, 0);
+        EndSequence();
+        RequestScene(kNextScene);
+        return;
+    }
+}
+
+void FollowUp() {
+    switch (DIALOG) {
+    case 0: PickFollowUpTopic(); return;
     // The boiler room.
     case 1: Say(kH, kH, 29, 222); return;
     case 2: Say(kH, kN, 26, 223); return;
@@ -204,25 +241,10 @@ void FollowUp() {
     case 7: Say(kH, kH, 5, 228); return;
     case 8: Say(kH, kN, 28, 229); return;
     case 9: EndTalk(kN); return;
-    // The card, then the second list; the hero says the row he picked.
+    // The card, then the second list.
     case 10: Say(kH, kH, 4, 226); return;
     case 11: Say(kH, kN, 27, 227); return;
-    case 12: {
-        if (!Ready(kN)) return;
-        picked = PollDialogChoice(474, TestFlags(kMayGoDown) ? 4 : 3);
-        switch (picked) {
-        case 474: Speak(kH, 26, 474); GoTo(13); break;
-        case 475: Speak(kH, 3, 475); GoTo(13); break;
-        case 476: Speak(kH, 27, 476); GoTo(13); break;
-        case 477:
-            if (!TestFlags(kMayGoDown)) break;
-            Speak(kH, 5, 477);
-            GoTo(15);
-            break;
-        default: break;
-        }
-        return;
-    }
+    case 12: PickAfterCard(); return;
     case 13: Say(kH, kN, 29, 230); return;
     case 14: EndTalk(kBoth); return;
     // Going down with the old man.
@@ -230,25 +252,8 @@ void FollowUp() {
     case 16: Say(kN, kH, 3, 232); return;
     case 17: Say(kH, kN, 26, 233); return;
     case 18:
-        if (!Ready(kN)) return;
-        WalkTo(kHero, kLeaveX, kLeaveY, kLeaveFacing);
-        NextStep();
-        return;
-    case 19: {
-        // A walk that ends (or cannot start) short of the mark still leads on.
-        const ActorRecord& hero = actors[kHero];
-        const bool walks = hero.inUse && (hero.walking || hero.walkRequest);
-        if (hero.inUse && hero.position.x < kFadeFromX && walks) return;
-        FadeOut();
-        NextStep();
-        return;
-    }
-    case 20:
-        if (!FadeStep()) return;
-        for (int tool = 1; tool <= kLastLostTool; ++tool) SetToolOwnership(tool, 0, 0);
-        EndSequence();
-        currentScene = kNextScene;
-        return;
+    case 19:
+    case 20: LeaveWithOldMan(); return;
     default: EndSequence(); return;
     }
 }
@@ -258,7 +263,7 @@ void Reaction() {
     if (Ready(kH)) EndSequence();
 }
 
-void Arrived(int32_t action) {
+bool Arrived(int32_t action) {
     switch (action) {
     case 2:
         PlayResponse(kNotDisturbingRemark);
@@ -269,56 +274,28 @@ void Arrived(int32_t action) {
         StartGesture(kHero, kReachGesture);
         SetState(kAtCupboard);
         break;
-    case 4: SetState(kToScene134); break;
     case 5:
         StartGesture(kHero, kLookGesture);
         SetState(kAtTable);
         break;
     case 6: SetState(kFirstTalk); break;
     case 7: SetState(kFollowUp); break;
-    case 8: SetState(kToScene219); break;
-    case 9: SetState(kToScene261); break;
     default: break;
     }
+    return false;
 }
 
 // A fresh press on the old man: the hero goes to him; with the talk cursor showing he
 // will speak to him on arrival.
 void PressOnOldMan() {
+    EXE = 0;
     if (toolUnderPointer != kOldManTool) return;
     LeftKey = 1;
     WalkTo(kHero, kTalkX, kTalkY, kTalkFacing);
     if (cursorPicture == kCursorTalk) EXE = TestFlags(kTalkedOnce) ? 7 : 6;
 }
 
-}  // namespace
-
-void Scene131Init() {
-    CreateHero(kHeroStart, kHeroStartHeading);
-    oldMan = LoadActor("models/ded.md", kOldManPlace, kOldManHeading);
-    if (oldMan >= 0) actors[oldMan].shadowMode = 4;
-}
-
-void Scene131Load() {
-    int index = 0;
-    for (const Region& r : kRegions)
-        DefineRegion(index++, r.left, r.top, r.right, r.bottom, r.cursor, r.walkX, r.walkY, r.facing, r.action);
-    PlaceTool(kOldManTool, 1, kOldManLeft, kOldManTop, kOldManRight, kOldManBottom);
-    LoadStepAndTurnSounds();
-    SetHeroFootsteps();
-    SetShadow(kShadowLight, kShadowLength, kShadowColour);
-    EXE = 0;
-    DIALOG = 0;
-    for (const Entry& e : kEntries)
-        if (previousScene == e.from && actors[kHero].inUse) {
-            actors[kHero].position = e.position;
-            actors[kHero].heading = e.heading;
-        }
-}
-
-void Scene131Run() {
-    BeginRun();
-    const uint32_t state = GetState();
+bool Sequence(uint32_t state) {
     switch (state) {
     case kFirstTalk:
     case kFollowUp:
@@ -329,27 +306,38 @@ void Scene131Run() {
         else
             FollowUp();
         if (GetStateOf(kThisScene) == kIdle) idleVariantLock[kThisScene] = 0;
-        return;
+        return true;
     case kNotDisturbing:
     case kAtCupboard:
-    case kAtTable: Reaction(); return;
-    default: break;
+    case kAtTable: Reaction(); return true;
+    default: idleVariantLock[kThisScene] = 0; return false;
     }
-    DIALOG = 0;
-    idleVariantLock[kThisScene] = 0;
-    // Leaving waits for the current remark.
-    if (state >= kToScene134 && state <= kToScene261 && RemarkOver()) {
-        SetState(kIdle);
-        currentScene = kDepartures[state - kToScene134];
-    }
-    ResolvePointer();
-    Arrived(TakeArrivedAction());
-    if (FreshLeftPress()) {
-        EXE = 0;
-        PressOnOldMan();
-    }
-    HandleClick();
-    UpdatePointerWorld();
 }
+
+constexpr RoomTool kTools[] = {{kOldManTool, kOldManLeft, kOldManTop, kOldManRight, kOldManBottom}};
+
+constexpr Room kRoom{.kind = RoomKind::Hero,
+                     .heroStart = kHeroStart,
+                     .heroHeading = kHeroStartHeading,
+                     .regions = kRegions,
+                     .tools = kTools,
+                     .shadow = &kShadow,
+                     .exits = kExits,
+                     .entries = kEntries,
+                     .sequence = Sequence,
+                     .arrived = Arrived,
+                     .pressed = PressOnOldMan};
+
+}  // namespace
+
+void Scene131Init() {
+    InitRoom(kRoom);
+    oldMan = LoadActor("models/ded.md", kOldManPlace, kOldManHeading);
+    if (oldMan >= 0) actors[oldMan].shadowMode = 4;
+}
+
+void Scene131Load() { LoadRoom(kRoom); }
+
+void Scene131Run() { RunRoom(kRoom); }
 
 }  // namespace tarvex

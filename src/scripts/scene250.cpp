@@ -117,59 +117,74 @@ void ClearNotebookUnread(int page) {
         ClearFlagsOf(kNotebookScene, p.unreadFlag);
 }
 
-void Scene250Init() {
-    NotepadPosition = 1;
-    CloseUpInit();
-}
+namespace {
 
-void Scene250Load() {
-    CloseUpLoad();
-    for (int p = 1; p <= kNotebookPages; ++p) {
-        const Page& page = kPages[p - 1];
-        LoadFrameSequence(page.file, p - 1, page.x, page.y, p == 1 ? 1 : 0, 0.0f, 0, 0, 0, 0.3f, -1, 0);
-    }
-    PlaceTool(kBackTool, 1, 44, 340, 107, 393);
-    PlaceTool(kForwardTool, 1, 43, 423, 108, 477);
-    SetShadow(Vec3{0, 254, 0}, 50.0f, 0x30000000);
-}
-
-void Scene250Run() {
-    BeginRun();
+bool Sequence(uint32_t state) {
     if (!ValidPage(NotepadPosition)) ShowPage(1);
-    switch (GetState()) {
+    switch (state) {
     case kTurnBack:
         TurnBack();
         SetState(kIdle);
-        return;
+        return true;
     case kTurnForward:
         TurnForward();
         SetState(kIdle);
-        return;
-    default: break;
+        return true;
+    default: return false;
     }
-    DIALOG = 0;
-    ResolvePointer();
-    switch (TakeArrivedAction()) {
+}
+
+bool Arrived(int32_t action) {
+    switch (action) {
     case kLeave:
-        currentScene = ReturnScene();
+        RequestScene(ReturnScene());
         interfaceEnabled = 1;
         break;
     case kPendingBack: SetState(kTurnBack); break;
     case kPendingForward: SetState(kTurnForward); break;
     default: break;
     }
-    // The page buttons answer the use cursor only.
-    if (FreshLeftPress() && heldTool == -1 && cursorPicture == kCursorUse) {
-        if (toolUnderPointer == kBackTool) {
-            EXE = kPendingBack;
-            LeftKey = 1;
-        } else if (toolUnderPointer == kForwardTool) {
-            EXE = kPendingForward;
-            LeftKey = 1;
-        }
-    }
-    HandleClick();
+    return false;
 }
+
+// The page buttons answer the use cursor only.
+void PressOnButtons() {
+    if (heldTool != -1 || cursorPicture != kCursorUse) return;
+    if (toolUnderPointer == kBackTool) {
+        EXE = kPendingBack;
+        LeftKey = 1;
+    } else if (toolUnderPointer == kForwardTool) {
+        EXE = kPendingForward;
+        LeftKey = 1;
+    }
+}
+
+constexpr RoomTool kTools[] = {{kBackTool, 44, 340, 107, 393}, {kForwardTool, 43, 423, 108, 477}};
+constexpr RoomShadow kShadow{Vec3{0, 254, 0}, 50.0f, 0x30000000};
+constexpr Room kRoom{.kind = RoomKind::CloseUp,
+                     .regions = std::span(&kWayBackRegion, 1),
+                     .tools = kTools,
+                     .shadow = &kShadow,
+                     .sequence = Sequence,
+                     .arrived = Arrived,
+                     .pressed = PressOnButtons};
+
+}  // namespace
+
+void Scene250Init() {
+    NotepadPosition = 1;
+    InitRoom(kRoom);
+}
+
+void Scene250Load() {
+    LoadRoom(kRoom);
+    for (int p = 1; p <= kNotebookPages; ++p) {
+        const Page& page = kPages[p - 1];
+        LoadFrameSequence(page.file, p - 1, page.x, page.y, p == 1 ? 1 : 0, 0.0f, 0, 0, 0, 0.3f, -1, 0);
+    }
+}
+
+void Scene250Run() { RunRoom(kRoom); }
 
 void WriteNotebookPage(int page) {
     if (page < 3 || page > 12) return;

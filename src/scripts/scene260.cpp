@@ -4,8 +4,6 @@
 // walks the terminal's screens: the old screen runs back, the question comes up, then the
 // input line; the typed answer's code (EXE) becomes the state of the answer screen, which
 // stays a moment and gives way to the names screen with the menu back.
-#include <string>
-
 #include "scripts/devices.h"
 #include "scripts/scenes.h"
 #include "scripts/script_api.h"
@@ -21,12 +19,8 @@ constexpr float kScreenSpeed = 0.28f;
 constexpr int kInputX = 138, kInputY = 331;
 constexpr int kInputCursorX = 319, kInputCursorY = 357;
 constexpr float kInputCursorSpeed = 0.2f;
-struct Rect {
-    int left, top, right, bottom;
-};
 constexpr int kFirstMenuTool = 861, kLastMenuTool = 864;
 constexpr int kClientMenuTool = 861;
-constexpr Rect kMenuEntries[4] = {{170, 262, 470, 290}, {170, 294, 470, 322}, {170, 326, 470, 354}, {170, 358, 470, 386}};
 
 constexpr const char* kNamesScreen = "animgfx/scene260/names000.Tif";
 constexpr const char* kClientQuestion = "animgfx/scene260/enterclient000.Tif";
@@ -171,53 +165,54 @@ void PressOnMenu() {
         SetState(TestFlags(kOperatorAccess) ? kOperatorGranted : kAskOperator);
 }
 
-void Leave() {
+bool Sequence(uint32_t state) {
+    if (state == kAskClient || state == kAskOperator) {
+        Ask();
+        return true;
+    }
+    if (const Answer* answer = FindAnswer(state)) {
+        ShowAnswer(*answer);
+        return true;
+    }
+    return TakeTypedAnswer();
+}
+
+bool Arrived(int32_t action) {
+    if (action != kGoBack) return false;
     MainSost = 0;
     ClearTypedEntry();
-    if (previousScene >= 0) currentScene = previousScene;
+    if (previousScene >= 0) RequestScene(previousScene);
     interfaceEnabled = 1;
+    return true;
 }
+
+constexpr RoomTool kTools[] = {{861, 170, 262, 470, 290}, {862, 170, 294, 470, 322}, {863, 170, 326, 470, 354},
+                               {864, 170, 358, 470, 386}};
+// The keyboard's clicks and Enter.
+constexpr RoomSound kSounds[] = {{"sound/scene033/click01.wav", 0}, {"sound/scene033/click02.wav", 1},
+                                 {"sound/scene033/click03.wav", 2}, {"sound/scene033/click04.wav", 3},
+                                 {"sound/scene033/click05.wav", 4}, {"sound/scene033/click06.wav", 5},
+                                 {"sound/scene033/click07.wav", 6}, {"sound/scene033/enter.wav", 7}};
+constexpr Room kRoom{.kind = RoomKind::CloseUp,
+                     .regions = std::span(&kWayBackRegion, 1),
+                     .tools = kTools,
+                     .sounds = kSounds,
+                     .sequence = Sequence,
+                     .arrived = Arrived,
+                     .pressed = PressOnMenu};
 
 }  // namespace
 
-void Scene260Init() { CloseUpInit(); }
+void Scene260Init() { InitRoom(kRoom); }
 
 void Scene260Load() {
-    CloseUpLoad();
-    for (int tool = kFirstMenuTool; tool <= kLastMenuTool; ++tool) {
-        const Rect& r = kMenuEntries[tool - kFirstMenuTool];
-        PlaceTool(tool, 1, r.left, r.top, r.right, r.bottom);
-    }
+    LoadRoom(kRoom);
     ShowScreen(kNamesScreen);
-    // The keyboard's clicks and Enter.
-    for (int slot = 0; slot < 7; ++slot)
-        LoadSound(("sound/scene033/click0" + std::to_string(slot + 1) + ".wav").c_str(), slot);
-    LoadSound("sound/scene033/enter.wav", 7);
     MainSost = 0;
     ClearTypedEntry();
     SetState(kIdle);
 }
 
-void Scene260Run() {
-    BeginRun();
-    const uint32_t state = GetState();
-    if (state == kAskClient || state == kAskOperator) {
-        Ask();
-        return;
-    }
-    if (const Answer* answer = FindAnswer(state)) {
-        ShowAnswer(*answer);
-        return;
-    }
-    DIALOG = 0;
-    if (TakeTypedAnswer()) return;
-    ResolvePointer();
-    if (TakeArrivedAction() == kGoBack) {
-        Leave();
-        return;
-    }
-    if (FreshLeftPress()) PressOnMenu();
-    HandleClick();
-}
+void Scene260Run() { RunRoom(kRoom); }
 
 }  // namespace tarvex

@@ -19,5 +19,11 @@ void Scene250Run();
 void Scene260Init();
 void Scene260Load();
 void Scene260Run();
+// The close-ups of inventory items and the corridor views 287..298.
+void InventoryCloseUpInit();
+void InventoryCloseUpLoad();
+void InventoryCloseUpRun();
+void CorridorLoad();
+void CorridorRun();
 
 }  // namespace tarvex

@@ -1,11 +1,10 @@
 // What a scene script sees: the engine's services that scenes call (regions and tools,
 // the pointer and the click sequence, state and flags, animation slots, actors, sounds,
 // remarks and choices, videos, fades, the walk mask) and the shared pieces of the scene
-// scripts (the hero, exits, close-up and corridor views, step sequences, first-run guards).
+// scripts (the hero, the scene kit's rooms and frame, step sequences, first-run guards).
 // Scene sources include this header and nothing else of the engine.
 #pragma once
 #include <cstdint>
-#include <initializer_list>
 
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -21,6 +20,7 @@
 #include "resources/frame_sequence.h"
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
+#include "scripts/script_kit.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
@@ -65,27 +65,8 @@ bool GestureAt(int actor, int motion, float frame);
 // Starts a gesture (a motion that returns to standing when it ends).
 void StartGesture(int actor, int motion);
 
-// One frame's common start of a run function: the first-run guard, every actor updated
-// and drawn, and the arrow cursor.
-void BeginRun();
-// Departures: the scene's state k (1..n) waits for the current remark, then leaves for
-// exits[k - 1]. True when it departed this frame.
-bool TakeExit(std::initializer_list<int> exits);
-// The default run function: exits, pointer, pending action as the scene's state, clicks.
-void DefaultRun(std::initializer_list<int> exits);
-
-// Close-up views: the toolbar closed at once; region 0 the way back.
+// Close-up views: the toolbar closed at once, the hero record's speeds.
 void CloseUpInit();
-void CloseUpLoad();
-// Pending action 1 (no tool held) returns to `back` (the previous scene when -1); with
-// `restoreInterface` the notebook button and the toolbar work again.
-void CloseUpRun(int back, bool restoreInterface);
-// The close-ups of inventory items: back to the scene they were opened from.
-void InventoryCloseUpRun();
-
-// Corridor views 287..298: a step forward cuts to the next view, the way back fades.
-void CorridorLoad();
-void CorridorRun();
 
 // Per-scene values that last while the game runs (first-run guards, picked choices):
 // cleared by a new game, a loaded game and the tests (ResetScriptState).

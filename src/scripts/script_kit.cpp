@@ -1,5 +1,8 @@
-// The shared pieces of the scene scripts.
+// The shared pieces of the scene scripts: the hero, sounds and shadows, step sequences,
+// first-run guards, and the scene kit (a room's load and its one frame).
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
@@ -94,75 +97,124 @@ void StartGesture(int actor, int motion) {
     if (actor >= 0 && actor < kActorCount) actors[actor].motion = motion;
 }
 
+void RequestScene(int scene) { currentScene = scene; }
+
+namespace {
+
+// Every actor updated and drawn (the hero walks on), the first-run guard, the arrow.
 void BeginRun() {
     FirstRun();
     RunActorPass();
     cursorPicture = kCursorArrow;
 }
 
-bool TakeExit(std::initializer_list<int> exits) {
+// A departure waits for the remark on screen to end.
+void TakeDeparture(std::span<const RoomExit> exits) {
     const uint32_t state = GetState();
-    if (state == 0 || state > exits.size() || !RemarkOver()) return false;
-    SetState(0);
-    currentScene = exits.begin()[state - 1];
-    return true;
+    if (state == 0 || !RemarkOver()) return;
+    for (const RoomExit& e : exits)
+        if (e.state == state) {
+            SetState(0);
+            RequestScene(e.scene);
+            return;
+        }
 }
 
-void DefaultRun(std::initializer_list<int> exits) {
-    BeginRun();
-    TakeExit(exits);
-    ResolvePointer();
+// The pending action once the hero has arrived and turned: dropped with a tool on the
+// pointer, unless the action is that tool's use.
+int32_t TakeArrival(std::span<const RoomToolUse> uses) {
+    if (!EXE || !HeroHasArrived()) return 0;
+    const int32_t action = EXE;
+    EXE = 0;
+    for (const RoomToolUse& u : uses)
+        if (u.action == action) {
+            if (heldTool != u.tool) return 0;
+            heldTool = -1;
+            return action;
+        }
+    return heldTool == -1 ? action : 0;
+}
+
+// An arrival at an exit: the scene's state becomes the exit's.
+bool ArriveAtExit(std::span<const RoomExit> exits, int32_t action) {
+    if (action == 0) return false;
+    for (const RoomExit& e : exits)
+        if (e.action == action) {
+            SetState(e.state);
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+void InitRoom(const Room& room) {
+    if (room.kind == RoomKind::Hero)
+        CreateHero(room.heroStart, room.heroHeading);
+    else if (room.kind == RoomKind::CloseUp)
+        CloseUpInit();
+}
+
+void LoadRoom(const Room& room) {
+    int index = 0;
+    for (const RoomRegion& r : room.regions)
+        DefineRegion(index++, r.left, r.top, r.right, r.bottom, r.cursor, r.walkX, r.walkY, r.facing, r.action);
+    if (room.kind == RoomKind::CloseUp || room.kind == RoomKind::Passage) CloseToolbarAtOnce();
+    for (const RoomTool& t : room.tools) PlaceTool(t.tool, 1, t.left, t.top, t.right, t.bottom);
+    for (const RoomSound& s : room.sounds) LoadSound(s.file, s.slot);
+    if (room.kind == RoomKind::Hero) {
+        LoadStepAndTurnSounds();
+        SetHeroFootsteps();
+    }
+    if (room.ambient) StartAmbient(room.ambient);
+    if (room.shadow) SetShadow(room.shadow->light, room.shadow->length, room.shadow->colour);
+    EXE = 0;
     DIALOG = 0;
-    if (const int32_t action = ClickSequence()) SetState(static_cast<uint32_t>(action));
-    UpdatePointerWorld();
+    for (const RoomEntry& e : room.entries)
+        if (previousScene == e.from && actors[kHero].inUse) {
+            actors[kHero].position = e.position;
+            actors[kHero].heading = e.heading;
+        }
+}
+
+void RunRoom(const Room& room) {
+    BeginRun();
+    if (room.sequence && room.sequence(GetState())) return;
+    // No sequence runs: the next one starts at its first step.
+    if (room.kind != RoomKind::Passage) DIALOG = 0;
+    TakeDeparture(room.exits);
+    ResolvePointer();
+    const int32_t action = TakeArrival(room.toolUses);
+    if (!ArriveAtExit(room.exits, action) && room.arrived && room.arrived(action)) return;
+    if (room.pressed && FreshLeftPress()) room.pressed();
+    HandleClick();
+    if (room.kind == RoomKind::Hero || room.kind == RoomKind::Exits) UpdatePointerWorld();
+}
+
+namespace {
+
+// The frame of DefaultRun: the pending action becomes the state.
+bool ActionBecomesState(int32_t action) {
+    if (action) SetState(static_cast<uint32_t>(action));
+    return false;
+}
+
+}  // namespace
+
+void DefaultRun(std::span<const int> exits) {
+    RoomExit list[kActionRegionCount];
+    const size_t count = std::min(exits.size(), std::size(list));
+    for (size_t k = 0; k < count; ++k) list[k] = {int32_t(k + 1), uint32_t(k + 1), exits[k]};
+    Room room;
+    room.kind = RoomKind::Exits;
+    room.exits = std::span<const RoomExit>(list, count);
+    room.arrived = ActionBecomesState;
+    RunRoom(room);
 }
 
 void CloseUpInit() {
     CloseToolbarAtOnce();
     SetHeroSpeeds(kHeroWalkSpeed, 1.8f);
-}
-
-void CloseUpLoad() {
-    DefineRegion(0, 592, 434, 800, 600, kCursorBack, 360, 566, kNoFinalHeading, 1);
-    CloseToolbarAtOnce();
-    EXE = 0;
-    DIALOG = 0;
-}
-
-void CloseUpRun(int back, bool restoreInterface) {
-    BeginRun();
-    ResolvePointer();
-    DIALOG = 0;
-    if (ClickSequence() == 1) {
-        currentScene = back >= 0 ? back : previousScene;
-        if (restoreInterface) interfaceEnabled = 1;
-    }
-}
-
-void InventoryCloseUpRun() { CloseUpRun(SCENETOOLBAR, true); }
-
-void CorridorLoad() {
-    DefineRegion(0, 592, 434, 800, 600, kCursorBack, 360, 566, kNoFinalHeading, 1);
-    // The corridor ahead: the middle of the picture, above the way back.
-    DefineRegion(1, 250, 120, 550, 430, kCursorUse, 0, 0, 0.0f, 2);
-    CloseToolbarAtOnce();
-    SetShadow(Vec3{0, 254, 0}, 50.0f, 0x30000000);
-    EXE = 0;
-    DIALOG = 0;
-}
-
-void CorridorRun() {
-    BeginRun();
-    ResolvePointer();
-    const int32_t action = ClickSequence();
-    const int view = currentScene;
-    if (action == 1) {
-        instantCut = 0;
-        currentScene = view <= 296 ? 158 : 183;
-    } else if (action == 2) {
-        instantCut = 1;
-        currentScene = view <= 296 ? 160 + (view - 287) : 179 + (view - 297);
-    }
 }
 
 int32_t& SceneStatic(int index) {
