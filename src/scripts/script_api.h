@@ -65,9 +65,6 @@ bool GestureAt(int actor, int motion, float frame);
 // Starts a gesture (a motion that returns to standing when it ends).
 void StartGesture(int actor, int motion);
 
-// Close-up views: the toolbar closed at once, the hero record's speeds.
-void CloseUpInit();
-
 // Per-scene values that last while the game runs (first-run guards, picked choices):
 // cleared by a new game, a loaded game and the tests (ResetScriptState).
 constexpr int kSceneStatics = 8;

@@ -146,6 +146,12 @@ bool ArriveAtExit(std::span<const RoomExit> exits, int32_t action) {
     return false;
 }
 
+// A close-up: the toolbar closed at once, the hero record's speeds.
+void CloseUpInit() {
+    CloseToolbarAtOnce();
+    SetHeroSpeeds(kHeroWalkSpeed, 1.8f);
+}
+
 }  // namespace
 
 void InitRoom(const Room& room) {
@@ -210,11 +216,6 @@ void DefaultRun(std::span<const int> exits) {
     room.exits = std::span<const RoomExit>(list, count);
     room.arrived = ActionBecomesState;
     RunRoom(room);
-}
-
-void CloseUpInit() {
-    CloseToolbarAtOnce();
-    SetHeroSpeeds(kHeroWalkSpeed, 1.8f);
 }
 
 int32_t& SceneStatic(int index) {
