@@ -186,6 +186,7 @@ bool Arrived(int32_t action) {
     return true;
 }
 
+// The menu's four entries on the names screen, the first the client's.
 constexpr RoomTool kTools[] = {{861, 170, 262, 470, 290}, {862, 170, 294, 470, 322}, {863, 170, 326, 470, 354},
                                {864, 170, 358, 470, 386}};
 // The keyboard's clicks and Enter.
