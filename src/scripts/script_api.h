@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
@@ -21,8 +23,6 @@
 #include "resources/frame_sequence.h"
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/dialogue.h"
 
 namespace tarvex {

@@ -1,6 +1,7 @@
 // The shared pieces of the scene scripts.
 #include <array>
 
+#include "render/actor_render.h"
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
 
