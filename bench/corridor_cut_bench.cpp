@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "base/config.h"
+#include "base/globals.h"
+#include "bench_demo.h"
 #include "interaction/toolbar.h"
 #include "menu/menu.h"
 #include "platform/clock.h"
@@ -25,13 +28,10 @@
 #include "platform/surface.h"
 #include "resources/game_file.h"
 #include "scene/scene_load.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
 #include "shell/entry.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/fonts.h"
-#include "bench_demo.h"
 
 using namespace tarvex;
 

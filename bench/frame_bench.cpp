@@ -13,6 +13,9 @@
 #include <map>
 #include <vector>
 
+#include "base/globals.h"
+#include "bench_demo.h"
+#include "measure_name.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/depth_buffer.h"
@@ -24,9 +27,6 @@
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
-#include "bench_demo.h"
-#include "measure_name.h"
 
 using namespace tarvex;
 

@@ -9,13 +9,13 @@
 #include <fstream>
 #include <vector>
 
+#include "base/config.h"
+#include "base/globals.h"
+#include "measure_name.h"
+#include "menu/game_tables.h"
 #include "menu/save_file.h"
 #include "menu/saved_games.h"
 #include "platform/atomic_file.h"
-#include "shell/config.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
-#include "measure_name.h"
 
 using namespace tarvex;
 

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
+#include "bench_demo.h"
+#include "measure_name.h"
 #include "platform/display.h"
 #include "platform/surface.h"
 #include "resources/game_file.h"
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
-#include "bench_demo.h"
-#include "measure_name.h"
 
 using namespace tarvex;
 

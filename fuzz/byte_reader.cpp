@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 
 namespace {
 

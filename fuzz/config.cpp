@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/config.h"
 #include "scratch_folder.h"
-#include "shell/config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = [] {

@@ -16,10 +16,10 @@
 #include <iterator>
 #include <string>
 
+#include "base/globals.h"
+#include "menu/game_tables.h"
 #include "scripts/lua_scene.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
 
 namespace {
 

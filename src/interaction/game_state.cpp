@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/interaction_state.h"
 #include "platform/clock.h"
 #include "resources/anim_slot.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 
 namespace tarvex {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "interaction/structure.h"
 #include "platform/surface.h"
 #include "resources/game_file.h"
 #include "resources/picture.h"
-#include "shell/globals.h"
 #include "text/dialogue.h"
 
 namespace tarvex {
@@ -18,7 +18,6 @@ namespace tarvex {
 int32_t currentVerb = kVerbLook;
 int32_t cursorPicture = kCursorArrow;
 int32_t heldTool = -1;
-int32_t LeftKey = 0;
 int32_t EXE = 0;
 int32_t toolUnderPointer = kNone;
 int32_t regionUnderPointer = kNone;

@@ -23,7 +23,6 @@ constexpr int32_t kNone = 65535;  // no tool, region or actor under the pointer
 extern int32_t currentVerb;       // kVerbLook .. kVerbUse
 extern int32_t cursorPicture;
 extern int32_t heldTool;          // -1 none
-extern int32_t LeftKey;           // 1 once the current left press has been used
 extern int32_t EXE;               // action to carry out when the hero arrives; 0 none
 extern int32_t toolUnderPointer;  // kNone when none
 extern int32_t regionUnderPointer;

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "base/globals.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
 #include "model/actor.h"
-#include "resources/anim_slot.h"
 #include "render/frame_render.h"
-#include "shell/globals.h"
+#include "resources/anim_slot.h"
 #include "text/dialogue.h"
 
 namespace tarvex {
@@ -191,6 +191,11 @@ void DrawPointer() {
         s.y = static_cast<float>(std::max(cursorY - 16, 0));
     }
     DrawSlot(kCursorSlot + cursorPicture);
+}
+
+void DrawZoneNameUnderPointer() {
+    if (cursorPicture == kCursorBack && regionUnderPointer >= 0 && regionUnderPointer < kActionRegionCount)
+        DrawZoneName(actionRegions[regionUnderPointer].label);
 }
 
 }  // namespace tarvex

@@ -37,5 +37,7 @@ int32_t ClickSequence();
 void OpenCloseUp(int scene);
 // The cursor picture at the pointer (video frames show none).
 void DrawPointer();
+// Under the go-back cursor, the name of the place its region leads to.
+void DrawZoneNameUnderPointer();
 
 }  // namespace tarvex

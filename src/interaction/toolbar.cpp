@@ -1,5 +1,6 @@
 #include "interaction/toolbar.h"
 
+#include "base/globals.h"
 #include "interaction/game_hooks.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
@@ -8,7 +9,6 @@
 #include "render/frame_render.h"
 #include "resources/anim_slot.h"
 #include "resources/frame_sequence.h"
-#include "shell/globals.h"
 #include "text/dialogue.h"
 
 namespace tarvex {

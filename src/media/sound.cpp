@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "base/config.h"
 #include "media/animation_sounds.h"
 #include "media/wav.h"
 #include "platform/audio_device.h"
@@ -14,7 +15,6 @@
 #include "platform/ogg_stream.h"
 #include "resources/game_file.h"
 #include "resources/load_limits.h"
-#include "shell/config.h"
 
 namespace tarvex {
 

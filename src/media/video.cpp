@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "media/sound.h"
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/video_decoder.h"
 #include "resources/game_file.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 

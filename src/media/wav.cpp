@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 
 namespace tarvex {
 

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/display_values.h"
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -11,6 +14,7 @@
 #include "interaction/toolbar.h"
 #include "media/sound.h"
 #include "media/video.h"
+#include "menu/game_tables.h"
 #include "menu/menu_panels.h"
 #include "menu/saved_games.h"
 #include "platform/clock.h"
@@ -22,12 +26,9 @@
 #include "resources/anim_slot.h"
 #include "resources/frame_sequence.h"
 #include "resources/picture.h"
+#include "scene/scene_load.h"
 #include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/display_setup.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
 #include "text/notice.h"
@@ -373,6 +374,13 @@ void ResetMenu() {
     ForgetPausedSounds();
 }
 
+void EnterCurrentScene() {
+    LoadSceneFiles();
+    InitScene();
+    LoadScene();
+    AutoSave();
+}
+
 void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
@@ -381,7 +389,7 @@ void StartNewGame(int scene, const std::function<void()>& prepare) {
     menuActive = 0;
     currentScene = scene;
     KillWindowTimer(kMenuClockTimer);
-    ResetSceneState();
+    ResetTablesForSceneSwitch();
     if (prepare) prepare();
     EnterCurrentScene();
     RestartFrameRateWindow();

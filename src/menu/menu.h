@@ -49,6 +49,9 @@ void EnterMenuFromGame();
 // Escape from the menu: the game goes on exactly where it stood.
 void ReturnToGameFromMenu();
 
+// A scene switch's entry into the new scene: load the scene, run its set-up, save automatically.
+void EnterCurrentScene();
+
 // The new-game command: a fresh game started in `scene`; `prepare`, when given, runs on
 // the fresh tables just before the scene is entered (the developer options' items and flags).
 void StartNewGame(int scene, const std::function<void()>& prepare = {});

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "base/config.h"
+#include "base/display_values.h"
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
 #include "media/sound.h"
@@ -13,10 +17,6 @@
 #include "platform/render_device.h"
 #include "platform/surface.h"
 #include "render/frame_render.h"
-#include "shell/config.h"
-#include "shell/display_setup.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/fonts.h"
 #include "text/notice.h"
 

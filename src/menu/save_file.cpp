@@ -3,15 +3,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/byte_io.h"
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "render/frame_render.h"
-#include "resources/byte_io.h"
 #include "resources/file_lookup.h"
 #include "scene/scene_description.h"
 #include "scripts/notebook.h"
 #include "scripts/script_api.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/dialogue.h"
 
 namespace tarvex {

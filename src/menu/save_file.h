@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/math.h"
 #include "interaction/interaction_state.h"
 #include "media/sound.h"
 #include "model/actor.h"
-#include "render/math.h"
 #include "resources/anim_slot.h"
 
 namespace tarvex {

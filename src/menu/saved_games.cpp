@@ -7,10 +7,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
+#include "base/display_values.h"
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
+#include "menu/game_tables.h"
 #include "menu/menu.h"
 #include "menu/save_file.h"
 #include "model/actor.h"
@@ -28,11 +33,6 @@
 #include "scripts/notebook.h"
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
-#include "shell/config.h"
-#include "shell/display_setup.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/notice.h"
 

@@ -4,13 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/globals.h"
 #include "model/model_file.h"
 #include "platform/random.h"
-#include "render/actor_render.h"
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 
@@ -459,12 +458,6 @@ Vec3 BoneWorldPoint(int model, int bone, const ActorRecord& actor) {
     Vec3 out;
     Vec3TransformCoord(out, Vec3{0, 0, 0}, m);
     return out;
-}
-
-void RunActorPass() {
-    for (int i = 0; i < actorCount && i < kActorCount; ++i)
-        if (actors[i].inUse && actors[i].visible) UpdateActor(i);
-    DrawActorPasses();
 }
 
 void ResetPathSearchBudget() { pathSearchesThisFrame = 0; }

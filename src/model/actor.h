@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/math.h"
+#include "base/math.h"
 #include "scene/path_finding.h"
 
 namespace tarvex {
@@ -82,8 +82,6 @@ Mat4 BoneAttachMatrix(int parentModel, int bone, float parentFrame);
 Vec3 BoneWorldPoint(int model, int bone, const ActorRecord& actor);
 // Heading (about y) that faces along (dx, dz).
 float HeadingTowards(float dx, float dz);
-// Updates every visible actor, then draws the passes.
-void RunActorPass();
 // The frame's budget of one route search for all actors.
 void ResetPathSearchBudget();
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/load_limits.h"
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "base/math.h"
 #include "platform/display.h"
-#include "render/math.h"
+#include "resources/texture_cache.h"
 
 namespace tarvex {
 
 constexpr int kMaxModels = 512;
 constexpr int kMotionCount = 256;
 constexpr int kMaxInfluences = 32;
-constexpr int kTextureCacheSize = 2048;
 // The signature text of current model files (13 characters, ending in a space).
 constexpr char kModelSignature[] = "(c)Vexo 2001 ";
 // Versions below this hold points, normals and poses with z up and are converted.
@@ -138,25 +138,6 @@ uint64_t ModelTableBytes();
 int FindModelBone(int model, const std::string& name);
 // Directory of the model's path followed by its texture name.
 std::string ModelTexturePath(int model);
-
-// The texture cache: a device texture and the name it was made from.
-struct TextureCacheEntry {
-    Texture* handle = nullptr;
-    char name[128] = {};
-};
-extern TextureCacheEntry textureCache[kTextureCacheSize];
-// What the texture cache may hold in all; the cache is never emptied during a run.
-constexpr uint64_t kMaxTextureCacheBytes = 1ull << 30;
-// Cache index of the texture of `path` (created on first use; its handle stays null
-// when the file cannot be made into a texture). -1 when the cache is full (all its
-// entries, or kMaxTextureCacheBytes).
-int LoadTexture(const std::string& path);
-// The bytes the cached textures hold.
-uint64_t TextureCacheBytes();
-// The ".dds" name tried before `path`: the three characters after the first "." replaced.
-std::string DdsVariant(const std::string& path);
-// Releases every cached texture.
-void ResetTextureCache();
 
 // Frees every model and texture (tests, shutdown).
 void ResetModels();

@@ -3,15 +3,16 @@
 #include <cmath>
 #include <vector>
 
+#include "base/display_values.h"
+#include "base/globals.h"
 #include "model/actor.h"
 #include "model/model_file.h"
+#include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
-#include "platform/depth_buffer.h"
 #include "render/frame_render.h"
 #include "scene/scene_description.h"
-#include "shell/display_setup.h"
-#include "shell/globals.h"
+#include "scene/scene_load.h"
 
 namespace tarvex {
 
@@ -98,31 +99,10 @@ void DrawActorsOfPass() {
 
 }  // namespace
 
-void ApplySceneToDevice() {
-    SetView(sceneCamera.viewMatrix.m);
-    SetProjection(sceneCamera.projectionMatrix.m);
-    for (int i = 0; i < kMaxPointLights; ++i) {
-        const SceneLight& s = sceneLights[i];
-        Light l;
-        l.position[0] = s.position.x;
-        l.position[1] = s.position.y;
-        l.position[2] = s.position.z;
-        for (int c = 0; c < 4; ++c) l.diffuse[c] = s.diffuse[c];
-        l.range = s.range;
-        l.attenuation[0] = s.attenuation0;
-        l.attenuation[1] = s.attenuation1;
-        l.attenuation[2] = s.attenuation2;
-        SetLight(i, l);
-        EnableLight(i, s.enabled);
-    }
-    SetAmbient(ambientColour);
-    Material material;
-    for (int c = 0; c < 4; ++c) {
-        material.diffuse[c] = sceneMaterial.diffuse[c];
-        material.ambient[c] = sceneMaterial.ambient[c];
-        material.emissive[c] = sceneMaterial.emissive[c];
-    }
-    SetMaterial(material);
+void RunActorPass() {
+    for (int i = 0; i < actorCount && i < kActorCount; ++i)
+        if (actors[i].inUse && actors[i].visible) UpdateActor(i);
+    DrawActorPasses();
 }
 
 void DrawActorPasses() {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 
@@ -14,12 +14,12 @@ extern Mat4 WorldMatrix;
 extern Mat4 MirrorMatrix;
 
 void DrawActorPasses();
+// Updates every visible actor, then draws the passes.
+void RunActorPass();
 void DrawActor(int actor);
 void DrawProps(int actor);
 // Fills the shadow vertex buffer from the model's skinned vertices; returns the vertex count.
 int BuildShadowVolume(int model, const Vec3& light);
 const float* ShadowVertices();
-// Sets the scene's camera, lights, ambient and material on the device.
-void ApplySceneToDevice();
 
 }  // namespace tarvex

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/globals.h"
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
@@ -9,7 +10,6 @@
 #include "resources/anim_slot.h"
 #include "resources/texture_file.h"
 #include "scene/scene_description.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 

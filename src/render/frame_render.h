@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 

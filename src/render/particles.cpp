@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "base/globals.h"
 #include "model/model_file.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 #include "resources/file_lookup.h"
 
 namespace tarvex {

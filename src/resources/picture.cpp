@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_io.h"
 #include "platform/surface.h"
-#include "resources/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/load_limits.h"
 #include "resources/tiff_client.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_io.h"
 #include "platform/display.h"
 #include "platform/texture_upload.h"
-#include "resources/byte_io.h"
 #include "resources/file_lookup.h"
 #include "resources/game_file.h"
 #include "resources/load_limits.h"

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "model/model_file.h"
+#include "base/byte_io.h"
 #include "platform/display.h"
-#include "resources/byte_io.h"
 #include "resources/game_file.h"
+#include "resources/texture_cache.h"
 
 namespace tarvex {
 

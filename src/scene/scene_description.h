@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 

@@ -7,17 +7,17 @@
 #include <set>
 #include <vector>
 
+#include "base/byte_io.h"
+#include "base/display_values.h"
+#include "base/globals.h"
 #include "platform/depth_buffer.h"
-#include "render/actor_render.h"
 #include "platform/display.h"
+#include "platform/render_device.h"
 #include "platform/surface.h"
-#include "resources/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/picture.h"
 #include "scene/scene_description.h"
 #include "scene/walk_mask.h"
-#include "shell/display_setup.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 
@@ -147,6 +147,34 @@ void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
         WindowDepthRow(depthImage + static_cast<size_t>(y) * 800, windowDepth + static_cast<size_t>(y) * 800,
                        static_cast<float>(ze), zRow, zStep, static_cast<float>(we), wRow, wStep);
     }
+}
+
+void ApplySceneToDevice() {
+    using namespace device;
+    SetView(sceneCamera.viewMatrix.m);
+    SetProjection(sceneCamera.projectionMatrix.m);
+    for (int i = 0; i < kMaxPointLights; ++i) {
+        const SceneLight& s = sceneLights[i];
+        Light l;
+        l.position[0] = s.position.x;
+        l.position[1] = s.position.y;
+        l.position[2] = s.position.z;
+        for (int c = 0; c < 4; ++c) l.diffuse[c] = s.diffuse[c];
+        l.range = s.range;
+        l.attenuation[0] = s.attenuation0;
+        l.attenuation[1] = s.attenuation1;
+        l.attenuation[2] = s.attenuation2;
+        SetLight(i, l);
+        EnableLight(i, s.enabled);
+    }
+    SetAmbient(ambientColour);
+    Material material;
+    for (int c = 0; c < 4; ++c) {
+        material.diffuse[c] = sceneMaterial.diffuse[c];
+        material.ambient[c] = sceneMaterial.ambient[c];
+        material.emissive[c] = sceneMaterial.emissive[c];
+    }
+    SetMaterial(material);
 }
 
 void LoadSceneFiles() {

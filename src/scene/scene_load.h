@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 
@@ -17,6 +17,8 @@ extern uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 // Loads the scene whose number stands in currentScene.
 void LoadSceneFiles();
+// Sets the scene's camera, lights, ambient and material on the device.
+void ApplySceneToDevice();
 // Scene reset's part: lights, mirrors and the other per-scene object tables.
 void ResetSceneObjects();
 

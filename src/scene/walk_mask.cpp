@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {

@@ -9,13 +9,13 @@
 #include <set>
 #include <vector>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "media/sound.h"
 #include "resources/frame_sequence.h"
 #include "resources/game_file.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 

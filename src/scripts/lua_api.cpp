@@ -11,6 +11,7 @@
 #include "model/model_file.h"
 #include "platform/clock.h"
 #include "platform/surface.h"
+#include "render/actor_render.h"
 #include "resources/file_lookup.h"
 #include "resources/load_limits.h"
 #include "scene/scene_description.h"

@@ -5,13 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "menu/menu.h"
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "resources/game_file.h"
 #include "scripts/lua_api.h"
 #include "scripts/lua_sandbox.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 
 namespace tarvex {
 
@@ -32,6 +31,7 @@ int callDepth = 0;
 int openStates = 0;
 ScriptLimits limits;
 std::function<void(const std::string&)> sink;
+void (*endOfGameMenu)() = nullptr;
 
 void Emit(const std::string& line) {
     if (sink)
@@ -96,7 +96,7 @@ void Report(const std::string& file, const std::string& message, const char* whe
 void EndTheGame() {
     CloseSceneScript();
     TakeDeferredScene();
-    EnterMenuFromGame();
+    if (endOfGameMenu) endOfGameMenu();
     currentScene = -1;
     gameStarted = 0;
     fadeState = 0;
@@ -207,6 +207,8 @@ int ScriptedScene() { return script ? script->scene : -1; }
 ScriptLimits CurrentScriptLimits() { return limits; }
 void SetScriptLimits(const ScriptLimits& l) { limits = l; }
 void SetScriptMessageSink(std::function<void(const std::string&)> s) { sink = std::move(s); }
+
+void SetEndOfGameMenu(void (*openMenu)()) { endOfGameMenu = openMenu; }
 
 void SandboxPrint(const Sandbox& box, const char* text, size_t length) {
     Emit(box.file + ": " + std::string(text, length));

@@ -50,5 +50,8 @@ void SetScriptLimits(const ScriptLimits& limits);
 // Where reports and the scripts' print go: one line each, without its line end. The
 // default writes to stderr; an empty function restores it.
 void SetScriptMessageSink(std::function<void(const std::string&)> sink);
+// What a script's EndGame opens over the last picture: the menu, which sets it at start-up
+// (the scripts may not call up into it). With none set the game just ends.
+void SetEndOfGameMenu(void (*openMenu)());
 
 }  // namespace tarvex

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+#include "base/globals.h"
+#include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
@@ -21,8 +23,6 @@
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
 #include "scripts/script_kit.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
 #include "text/dialogue.h"
 
 namespace tarvex {

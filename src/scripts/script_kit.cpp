@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 
+#include "render/actor_render.h"
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
 

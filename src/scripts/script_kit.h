@@ -9,7 +9,7 @@
 
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 

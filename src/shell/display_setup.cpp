@@ -1,23 +1,17 @@
 #include "shell/display_setup.h"
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "media/sound.h"
 #include "platform/message_box.h"
 #include "platform/timers.h"
 #include "scripts/lua_scene.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 #include "shell/settings_dialog.h"
 #include "text/fonts.h"
 
 namespace tarvex {
 
 const char* const kGameTitle = "Тарвекс";
-int colourDepth = 32;
-int backBufferCount = 1;
-int stencilShadows = 0;
-Surface* sceneBackground = nullptr;
-Surface* spareBackground = nullptr;
-Surface* thumbnailSurface = nullptr;
 
 const char* DisplayFailureMessage(DisplayStep step) {
     switch (step) {

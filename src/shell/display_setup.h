@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/display_values.h"
 #include "platform/display.h"
 #include "platform/surface.h"
 
@@ -12,13 +13,6 @@ namespace tarvex {
 
 constexpr int32_t kFailureResult = static_cast<int32_t>(0x80004005u);
 extern const char* const kGameTitle;  // "Тарвекс"
-
-extern int colourDepth;       // 32, 16 or 15
-extern int backBufferCount;
-extern int stencilShadows;    // 0 off, 1 on without stencil, 3 shallow depth, 4 stencil shadows
-extern Surface* sceneBackground;
-extern Surface* spareBackground;
-extern Surface* thumbnailSurface;
 
 struct DisplayOptions {
     bool headless = false;

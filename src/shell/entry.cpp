@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <map>
 
+#include "base/config.h"
+#include "base/globals.h"
+#include "base/mouse.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -15,8 +18,6 @@
 #include "media/video.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
-#include "scripts/game_content.h"
-#include "scripts/scene_dispatch.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -24,10 +25,11 @@
 #include "platform/message_box.h"
 #include "platform/png_io.h"
 #include "platform/random.h"
-#include "shell/config.h"
+#include "scripts/game_content.h"
+#include "scripts/lua_scene.h"
+#include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
 #include "shell/game_frame.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
@@ -93,6 +95,7 @@ int RunGame(const Options& options) {
     SetSavesDirectory(saves.empty() ? "saves" : saves);
     // The game's own content behind the engine's hooks.
     RegisterGameContent();
+    SetEndOfGameMenu(EnterMenuFromGame);
     SetFixedFrameRate(options.fixedFps);
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));

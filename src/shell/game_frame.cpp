@@ -2,26 +2,26 @@
 
 #include <algorithm>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
 #include "interaction/toolbar.h"
-#include "model/actor.h"
 #include "media/sound.h"
 #include "media/video.h"
+#include "model/actor.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/render_device.h"
+#include "platform/surface.h"
 #include "render/frame_render.h"
 #include "render/particles.h"
-#include "platform/surface.h"
 #include "resources/anim_slot.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
@@ -152,6 +152,7 @@ void GameFrame() {
     HeldItemFrame();
     DrawPointer();
     DrawDialogText();
+    DrawZoneNameUnderPointer();
     DrawNotice();
     UpdateSubtitle();
     CheckSceneRequest(frameStartScene);

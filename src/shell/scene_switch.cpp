@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "base/globals.h"
 #include "interaction/interaction_state.h"
 #include "media/sound.h"
+#include "menu/game_tables.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "model/actor.h"
@@ -14,42 +16,9 @@
 #include "resources/anim_slot.h"
 #include "scene/scene_load.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
 #include "text/dialogue.h"
 
 namespace tarvex {
-
-int pendingScene = -1;
-int previousScene = -1;
-uint32_t fadeState = 0;
-uint32_t gammaLevel = 0;
-uint32_t gammaMax = 255;
-uint8_t instantCut = 0;
-uint16_t gammaRamp[3][256];
-
-void FillGammaRamps(uint32_t scale) {
-    for (int i = 0; i < 256; ++i) {
-        const uint64_t v = std::min<uint64_t>(static_cast<uint64_t>(i) * scale, 65535);
-        gammaRamp[0][i] = gammaRamp[1][i] = gammaRamp[2][i] = static_cast<uint16_t>(v);
-    }
-}
-
-void SendGammaRamps() { SetGammaRamp(gammaRamp[0], gammaRamp[1], gammaRamp[2]); }
-
-void SetGammaMax(uint32_t value) {
-    gammaMax = std::min(value, kGammaMaxLimit);
-    FillGammaRamps(gammaMax);
-    SendGammaRamps();
-}
-
-void CheckSceneRequest(int frameStartScene) {
-    if (currentScene != frameStartScene && currentScene != -1) {
-        pendingScene = currentScene;
-        currentScene = frameStartScene;
-        fadeState = 4294967295u;
-    }
-}
 
 void StepSceneFade() {
     if (fadeState == 0) return;
@@ -71,13 +40,6 @@ void StepSceneFade() {
     if (gammaLevel == 0) SwitchScene();
 }
 
-void EnterCurrentScene() {
-    LoadSceneFiles();
-    InitScene();
-    LoadScene();
-    AutoSave();
-}
-
 void SwitchScene() {
     fadeState = 4;
     previousScene = currentScene;
@@ -90,15 +52,5 @@ void SwitchScene() {
 }
 
 void ResetSceneState() { ResetTablesForSceneSwitch(); }
-
-void ResetSceneSwitch() {
-    pendingScene = -1;
-    previousScene = -1;
-    fadeState = 0;
-    gammaLevel = 0;
-    gammaMax = 255;
-    instantCut = 0;
-    FillGammaRamps(255);
-}
 
 }  // namespace tarvex

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "interaction/game_hooks.h"
 #include "platform/font.h"
 #include "platform/input.h"
 #include "platform/modal_window.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "base/config.h"
+#include "base/globals.h"
+#include "base/mouse.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "media/sound.h"
@@ -10,15 +13,11 @@
 #include "menu/saved_games.h"
 #include "platform/display.h"
 #include "platform/timers.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
 
 namespace tarvex {
-
-static bool mouseCreated = false;
 
 namespace {
 
@@ -33,18 +32,6 @@ void RefillAndSendRamps() {
 }
 
 }  // namespace
-
-int CreateMouse() {
-    mouseCreated = true;
-    return 0;
-}
-
-int AcquireMouse() {
-    if (!mouseCreated) return 1;
-    // The pointer keeps to a full-screen window while the game has the focus.
-    ConfinePointer(appActive && IsFullScreen());
-    return 0;
-}
 
 void HandleKeyDown(int key) {
     // Device codes type the US layout's characters except while a save name is typed.
@@ -143,10 +130,6 @@ bool WindowProc(const Message& m) {
         return true;
     }
     return true;
-}
-
-void ResetWindowProc() {
-    mouseCreated = false;
 }
 
 }  // namespace tarvex

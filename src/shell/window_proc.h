@@ -11,9 +11,4 @@ void HandleKeyDown(int key);
 void HandleCharacter(int ch);
 void HandleTimer(int id);
 
-// The mouse device.
-int CreateMouse();
-int AcquireMouse();
-void ResetWindowProc();
-
 }  // namespace tarvex

@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "interaction/interaction_state.h"
+#include "base/config.h"
+#include "base/globals.h"
 #include "media/sound.h"
 #include "platform/random.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 #include "text/fonts.h"
 #include "text/text_table.h"
 
@@ -245,14 +244,14 @@ void DrawDialogText() {
         for (size_t i = 0; i < lines.size(); ++i)
             DrawText(regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
     }
-    // The name of the place the go-back cursor leads to.
-    if (cursorPicture == kCursorBack && regionUnderPointer >= 0 && regionUnderPointer < kActionRegionCount) {
-        zoneName[0] = 0;
-        zoneNameLength = 0;
-        GetZoneName(actionRegions[regionUnderPointer].label);
-        const std::u16string name = ZoneNameString();
-        if (!name.empty()) DrawText(regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
-    }
+}
+
+void DrawZoneName(int32_t label) {
+    zoneName[0] = 0;
+    zoneNameLength = 0;
+    GetZoneName(label);
+    const std::u16string name = ZoneNameString();
+    if (!name.empty()) DrawText(regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
 }
 
 std::u16string SubtitleString() {

@@ -45,8 +45,10 @@ int32_t PollDialogChoice(int32_t first, int32_t count);
 void GetZoneName(int32_t id);
 void UpdateSubtitle();
 void StopVoice();
-// The choice list or the subtitle, and the name of the place under the cursor.
+// The choice list or the subtitle.
 void DrawDialogText();
+// The name of place `label` ("data/zones.txt") centred under the pointer.
+void DrawZoneName(int32_t label);
 
 // The current subtitle text (without its line ends), the choice text and the zone name.
 std::u16string SubtitleString();

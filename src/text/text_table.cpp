@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 #include "resources/game_file.h"
 
 namespace tarvex {

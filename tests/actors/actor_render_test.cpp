@@ -6,6 +6,7 @@
 #include <glm/glm.hpp>
 
 #include "actor_fixture.h"
+#include "base/globals.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/depth_buffer.h"
@@ -14,7 +15,6 @@
 #include "render/actor_render.h"
 #include "render/frame_render.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
 #include "support/test_support.h"
 #include "world/world_test_util.h"
 

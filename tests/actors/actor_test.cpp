@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "actor_fixture.h"
+#include "base/globals.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/random.h"
 #include "scene/walk_mask.h"
-#include "shell/globals.h"
 #include "world/world_test_util.h"
 
 namespace tarvex {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "base/globals.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/display.h"
@@ -20,7 +21,6 @@
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
 #include "support/test_support.h"
 #include "world/world_test_util.h"
 

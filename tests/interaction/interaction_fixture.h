@@ -5,12 +5,12 @@
 
 #include <string>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "model/actor.h"
 #include "scripts/notebook.h"
-#include "shell/globals.h"
 #include "support/scratch_game.h"
 #include "text/dialogue.h"
 #include "text/text_table.h"

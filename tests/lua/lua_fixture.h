@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "model/actor.h"
@@ -17,7 +18,6 @@
 #include "resources/file_lookup.h"
 #include "scripts/lua_scene.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "support/scratch_game.h"
 #include "support/test_support.h"

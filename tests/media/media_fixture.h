@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "base/config.h"
 #include "media/sound.h"
 #include "media/video.h"
 #include "platform/audio_mixer.h"
-#include "shell/config.h"
 #include "support/test_support.h"
 #include "world/world_test_util.h"
 

@@ -1,8 +1,8 @@
+#include "base/globals.h"
 #include "media_fixture.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/png_io.h"
-#include "shell/globals.h"
 
 namespace tarvex::test {
 namespace {

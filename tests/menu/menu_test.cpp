@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -17,7 +18,6 @@
 #include "platform/surface.h"
 #include "platform/timers.h"
 #include "resources/anim_slot.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"

@@ -3,6 +3,7 @@
 // picture as the window shows it.
 #include <gtest/gtest.h>
 
+#include "base/mouse.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "shell/window_proc.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/globals.h"
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
@@ -7,7 +8,6 @@
 #include "render/frame_render.h"
 #include "resources/anim_slot.h"
 #include "scene/scene_description.h"
-#include "shell/globals.h"
 #include "support/test_support.h"
 
 namespace tarvex {

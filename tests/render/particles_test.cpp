@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "base/globals.h"
 #include "model/model_file.h"
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
 #include "render/particles.h"
 #include "scene/scene_description.h"
-#include "shell/globals.h"
 #include "support/test_support.h"
 
 namespace tarvex {

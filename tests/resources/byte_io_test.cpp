@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 
 namespace tarvex {
 namespace {

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "lua/lua_fixture.h"
 #include "media/sound.h"
 #include "model/model_file.h"
@@ -19,8 +21,6 @@
 #include "resources/frame_sequence.h"
 #include "resources/picture.h"
 #include "scripts/lua_api.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 
 namespace tarvex {
 namespace {

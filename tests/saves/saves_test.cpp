@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
 #include "interaction/game_state.h"
 #include "menu/menu.h"
 #include "menu/save_file.h"
@@ -20,7 +21,6 @@
 #include "platform/atomic_file.h"
 #include "platform/surface.h"
 #include "scripts/script_api.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
 #include "shell/state_dump.h"
 #include "support/engine_run.h"

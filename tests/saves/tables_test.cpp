@@ -2,13 +2,13 @@
 // scene switch treat it, and where a save keeps it; walking the list does what it says.
 #include <gtest/gtest.h>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
+#include "menu/game_tables.h"
 #include "model/actor.h"
 #include "platform/display.h"
 #include "resources/anim_slot.h"
-#include "shell/game_tables.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "support/test_support.h"
 #include "text/dialogue.h"

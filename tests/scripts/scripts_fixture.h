@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "model/actor.h"
@@ -16,7 +17,6 @@
 #include "resources/anim_slot.h"
 #include "resources/file_lookup.h"
 #include "scripts/devices.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"
 #include "support/scratch_game.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
 #include "platform/atomic_file.h"
-#include "shell/config.h"
 #include "shell/settings_dialog.h"
 #include "support/test_support.h"
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/globals.h"
 #include "interaction/interaction_state.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -10,7 +11,6 @@
 #include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
 #include "shell/game_frame.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "support/test_support.h"
 

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
 #include "platform/display.h"
 #include "platform/png_io.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
 #include "support/engine_run.h"
 #include "support/test_support.h"

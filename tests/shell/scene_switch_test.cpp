@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/globals.h"
 #include "platform/display.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "support/test_support.h"
 

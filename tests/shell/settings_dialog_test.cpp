@@ -1,9 +1,9 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "platform/input.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 #include "shell/settings_dialog.h"
 #include "support/test_support.h"
 

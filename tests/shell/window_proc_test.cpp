@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "media/video.h"
@@ -11,8 +13,6 @@
 #include "resources/anim_slot.h"
 #include "resources/file_lookup.h"
 #include "scripts/devices.h"
-#include "shell/config.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "shell/window_proc.h"
 #include "support/test_support.h"

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "base/config.h"
+#include "base/globals.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "menu/menu.h"
@@ -19,10 +21,8 @@
 #include "platform/input.h"
 #include "platform/surface.h"
 #include "resources/file_lookup.h"
-#include "shell/config.h"
 #include "shell/display_setup.h"
 #include "shell/entry.h"
-#include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "support/test_support.h"
 #include "text/fonts.h"

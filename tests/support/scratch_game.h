@@ -8,12 +8,12 @@
 #include <fstream>
 #include <string>
 
+#include "base/globals.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "model/actor.h"
 #include "platform/clock.h"
 #include "resources/file_lookup.h"
-#include "shell/globals.h"
 #include "support/test_support.h"
 #include "text/dialogue.h"
 #include "text/text_table.h"

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/config.h"
+#include "menu/game_tables.h"
 #include "platform/clock.h"
 #include "platform/display.h"
-#include "shell/config.h"
-#include "shell/game_tables.h"
 
 namespace tarvex::test {
 

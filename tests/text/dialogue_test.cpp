@@ -2,11 +2,11 @@
 // them from the game folder, voices played offline through the mixer.
 #include <gtest/gtest.h>
 
+#include "base/globals.h"
 #include "interaction/interaction_state.h"
 #include "media/media_fixture.h"
 #include "media/sound.h"
 #include "platform/random.h"
-#include "shell/globals.h"
 #include "text/dialogue.h"
 #include "text/fonts.h"
 #include "text/text_table.h"

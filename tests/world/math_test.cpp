@@ -10,7 +10,7 @@
 #include <cstring>
 #include <random>
 
-#include "render/math.h"
+#include "base/math.h"
 
 namespace tarvex {
 namespace {

@@ -8,6 +8,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <random>
 
+#include "base/globals.h"
 #include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/surface.h"
@@ -15,7 +16,6 @@
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
 #include "shell/display_setup.h"
-#include "shell/globals.h"
 #include "world_test_util.h"
 
 namespace tarvex {

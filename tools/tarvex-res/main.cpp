@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_io.h"
 #include "platform/atomic_file.h"
-#include "resources/byte_io.h"
 #include "resources/package.h"
 
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_io.h"
+#include "base/config.h"
 #include "media/sound.h"
 #include "platform/atomic_file.h"
 #include "platform/audio_mixer.h"
-#include "shell/config.h"
-#include "resources/byte_io.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {

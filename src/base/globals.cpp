@@ -1,4 +1,4 @@
-#include "shell/globals.h"
+#include "base/globals.h"
 
 #include "platform/clock.h"
 
@@ -11,6 +11,7 @@ int playMode = 0;
 int currentScene = -1;
 int cursorX = 400, cursorY = 300;
 MouseState mouseState;
+int32_t LeftKey = 0;
 float synch = 1.0f;
 float fps = 30.0f;
 float frameRateCap = 32.0f;

@@ -1,12 +1,12 @@
-#include "shell/config.h"
+#include "base/config.h"
 
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
 
+#include "base/byte_io.h"
 #include "platform/atomic_file.h"
-#include "resources/byte_io.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "resources/byte_io.h"
+#include "base/byte_io.h"
 
 #include <bit>
 

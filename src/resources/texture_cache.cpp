@@ -1,10 +1,10 @@
-// The texture cache shared by models and particle systems: 2048 entries, never evicted.
+#include "resources/texture_cache.h"
+
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
 
-#include "model/model_file.h"
 #include "resources/game_file.h"
 #include "resources/texture_file.h"
 

@@ -1,4 +1,4 @@
-#include "render/math.h"
+#include "base/math.h"
 
 #include <cmath>
 #include <cstdint>

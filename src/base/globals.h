@@ -1,5 +1,5 @@
-// The shell's process-wide values: what a pass of the message loop does (menu or
-// game, scene play or video), the pointer, the frame time scale and the frame's pace.
+// The process-wide values every layer shares: what a pass of the message loop does (menu
+// or game, scene play or video), the pointer, the frame time scale and the frame's pace.
 #pragma once
 #include <cstdint>
 
@@ -14,6 +14,7 @@ extern int playMode;       // 0 scene play, 1 one-frame hold, 2 video
 extern int currentScene;   // -1 none
 extern int cursorX, cursorY;
 extern MouseState mouseState;
+extern int32_t LeftKey;    // 1 once the current left press has been used
 extern float synch;
 extern float fps;
 extern float frameRateCap;

@@ -1,7 +1,10 @@
-#include "shell/game_tables.h"
+#include "menu/game_tables.h"
 
 #include <iterator>
 
+#include "base/globals.h"
+#include "base/mouse.h"
+#include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -17,10 +20,8 @@
 #include "scene/scene_load.h"
 #include "scripts/devices.h"
 #include "scripts/game_content.h"
+#include "scripts/lua_scene.h"
 #include "scripts/scene_dispatch.h"
-#include "shell/globals.h"
-#include "shell/scene_switch.h"
-#include "shell/window_proc.h"
 #include "text/dialogue.h"
 #include "text/notice.h"
 #include "text/text_table.h"
@@ -93,9 +94,14 @@ void ScriptsAtStart() {
     StartDevices();
 }
 
+void MenuAtStart() {
+    ResetMenu();
+    SetEndOfGameMenu(EnterMenuFromGame);
+}
+
 void InputAtStart() {
     ResetInput();
-    ResetWindowProc();
+    ResetMouse();
     KillAllWindowTimers();
 }
 
@@ -128,7 +134,7 @@ const GameTable kTables[] = {
     {"scene scripts and devices", ScriptsAtStart, ScriptsForNewGame, nullptr,
      "row 17 (sequence step); the rest is rebuilt by the scene's init"},
     {"saved games list", ResetSavedGames, nullptr, nullptr, "not saved: read from the saves folder"},
-    {"main menu", ResetMenu, nullptr, nullptr, "not saved: the menu is built again whenever it opens"},
+    {"main menu", MenuAtStart, nullptr, nullptr, "not saved: the menu is built again whenever it opens"},
     {"notices", ResetNotice, nullptr, nullptr, "not saved: messages of the moment"},
     {"input and window timers", InputAtStart, nullptr, nullptr, "not saved: the devices' own state"},
 };
