@@ -212,27 +212,10 @@ uint64_t ModelMemoryBytes(const ModelCounts& c, uint64_t fileSize) {
            uint64_t{c.blendCount} * sizeof(BlendedPoint) + fileSize;
 }
 
-bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
-    if (file.size() >= 4) modelFileVersion = ByteReader(file).U32();
-    ModelCounts counts;
-    if (!ReadModelCounts(file, file.size(), counts)) return false;
-    const uint32_t version = counts.version;
-    const bool hasSignature = counts.hasSignature;
-    ByteReader r(file);
-    r.Seek(counts.bodyOffset);
+namespace {
 
-    ModelRecord m;
-    m.hasSignature = hasSignature;
-    m.version = version;
-    m.pointCount = counts.pointCount;
-    m.triangleCount = counts.triangleCount;
-    m.vertexCount = counts.vertexCount;
-    m.boneCount = counts.boneCount;
-    m.blendCount = counts.blendCount;
-    m.frameCount = counts.frameCount;
-    m.poseCount = counts.poseCount;
-
-    const bool convert = version < kFirstYUpVersion;
+// The points and their normals, in the engine's axes.
+bool ReadPoints(ByteReader& r, ModelRecord& m, bool convert) {
     m.points.resize(m.pointCount);
     m.normals.resize(m.pointCount);
     for (Vec3& p : m.points) {
@@ -243,8 +226,12 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
         n = ReadVec3(r);
         if (convert) n = ConvertAxes(n);
     }
-    if (!r.ok()) return false;
+    return r.ok();
+}
 
+// The triangles, the render vertices' texture places, and the map from each point to its
+// render vertices (which take the point's position); then the welded triangles.
+bool ReadMesh(ByteReader& r, ModelRecord& m) {
     m.triangles.resize(uint64_t{m.triangleCount} * 3);
     for (uint16_t& index : m.triangles) {
         index = r.U16();
@@ -272,7 +259,10 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
     }
     m.weldedTriangles = m.triangles;
     Weld(m);
+    return true;
+}
 
+bool ReadPoses(ByteReader& r, ModelRecord& m, bool convert) {
     // The engine's axes for older poses: C * P * RotationX(-pi/2).
     Mat4 axes, turn;
     axes[0] = -1;
@@ -288,7 +278,11 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
             MatMultiply(pose, pose, turn);
         }
     }
+    return true;
+}
 
+// Each bone: its name, the points it moves and its pose in every frame.
+bool ReadBones(ByteReader& r, ModelRecord& m) {
     m.bones.resize(m.boneCount);
     for (BoneRecord& bone : m.bones) {
         r.Bytes(bone.name, sizeof bone.name);
@@ -304,11 +298,15 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
         }
         bone.poseIndices.resize(m.frameCount);
         for (uint32_t& pose : bone.poseIndices) {
-            pose = hasSignature ? r.U32() : r.U16();
+            pose = m.hasSignature ? r.U32() : r.U16();
             if (!r.ok() || pose >= m.poseCount) return false;
         }
     }
+    return true;
+}
 
+// Points moved by several bones, their influences sorted by falling weight.
+bool ReadBlendedPoints(ByteReader& r, ModelRecord& m) {
     m.blendedPoints.resize(m.blendCount);
     for (BlendedPoint& b : m.blendedPoints) {
         b.point = r.U16();
@@ -323,7 +321,33 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
         if (!r.ok()) return false;
         SortInfluences(b);
     }
+    return true;
+}
 
+}  // namespace
+
+bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
+    if (file.size() >= 4) modelFileVersion = ByteReader(file).U32();
+    ModelCounts counts;
+    if (!ReadModelCounts(file, file.size(), counts)) return false;
+    ByteReader r(file);
+    r.Seek(counts.bodyOffset);
+
+    ModelRecord m;
+    m.hasSignature = counts.hasSignature;
+    m.version = counts.version;
+    m.pointCount = counts.pointCount;
+    m.triangleCount = counts.triangleCount;
+    m.vertexCount = counts.vertexCount;
+    m.boneCount = counts.boneCount;
+    m.blendCount = counts.blendCount;
+    m.frameCount = counts.frameCount;
+    m.poseCount = counts.poseCount;
+
+    const bool convert = m.version < kFirstYUpVersion;
+    if (!ReadPoints(r, m, convert) || !ReadMesh(r, m) || !ReadPoses(r, m, convert) || !ReadBones(r, m) ||
+        !ReadBlendedPoints(r, m))
+        return false;
     for (Vec3& n : m.normals) {
         Vec3Normalize(n, n);
         n.x *= 4.0f;

@@ -275,20 +275,11 @@ DisplayStep CreateGameWindow(const DisplayConfig& config) {
     return DisplayStep::None;
 }
 
-DisplayStep CreateDisplayDevice(bool stencil) {
-    if (!display.window) return DisplayStep::VideoSystem;
-    if (Forced(DisplayStep::Context)) return DisplayStep::Context;
-    {
-        const DriverSetUp driverSetUp;
-        display.context = SDL_GL_CreateContext(display.window);
-    }
-    if (!display.context) return DisplayStep::Context;
-    KeepLibrariesMappedForLeakChecker();
-    SDL_GL_MakeCurrent(display.window, display.context);
-    if (Forced(DisplayStep::Version) || epoxy_gl_version() < 33) return DisplayStep::Version;
+namespace {
 
-    DisplayObjects& o = display.objects;
-    // The back buffer: colour texture plus depth/stencil, 800 x 600.
+// The back buffer (colour texture, 800 x 600) and the last game picture: the back buffer's
+// colour as a game frame left it before its interface.
+DisplayStep CreateBackBuffer(DisplayObjects& o) {
     glGenTextures(1, &o.backColour);
     glBindTexture(GL_TEXTURE_2D, o.backColour);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kScreenWidth, kScreenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -298,7 +289,6 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, o.backColour, 0);
     if (Forced(DisplayStep::BackBuffer) || glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
-    // The last game picture: the back buffer's colour as a game frame left it before its interface.
     glGenTextures(1, &o.gamePictureColour);
     glBindTexture(GL_TEXTURE_2D, o.gamePictureColour);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kScreenWidth, kScreenHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -309,7 +299,11 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     if (glGetError() != GL_NO_ERROR) return DisplayStep::BackBuffer;
+    return DisplayStep::None;
+}
 
+// The 2-D and present programs and their uniforms.
+DisplayStep BuildDisplayPrograms() {
     display.program2d = BuildGlProgram(kVertex2d, kFragment2d, "2-D");
     display.programPresent = BuildGlProgram(kVertexPresent, kFragmentPresent, "present");
     if (Forced(DisplayStep::Device) || !display.program2d || !display.programPresent) return DisplayStep::Device;
@@ -318,9 +312,12 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     display.loc2dTex = glGetUniformLocation(display.program2d, "picture");
     display.locPresentScene = glGetUniformLocation(display.programPresent, "scene");
     display.locPresentGamma = glGetUniformLocation(display.programPresent, "gammaRamp");
+    return DisplayStep::None;
+}
 
-    // Depth (with 8 stencil bits when stencil shadows are wanted), and the
-    // off-screen depth buffer of the same format that keeps the scenery depth.
+// Depth (with 8 stencil bits when stencil shadows are wanted) on the back buffer, and the
+// off-screen depth buffer of the same format that keeps the scenery depth.
+DisplayStep CreateDepthBuffers(DisplayObjects& o, bool stencil) {
     if (Forced(DisplayStep::DepthBuffer) || !CreateDepthStorage(o.backDepthStencil, stencil))
         return DisplayStep::DepthBuffer;
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
@@ -339,8 +336,11 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glReadBuffer(GL_NONE);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return DisplayStep::OffscreenDepth;
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
+    return DisplayStep::None;
+}
 
-    // The cube-texture probe: a 256 x 256 six-face cube texture.
+// The cube-texture probe: a 256 x 256 six-face cube texture.
+void ProbeCubeTextures(DisplayObjects& o) {
     unsigned cube = 0;
     glGenTextures(1, &cube);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
@@ -349,8 +349,11 @@ DisplayStep CreateDisplayDevice(bool stencil) {
                      nullptr);
     o.cubeTextures = glGetError() == GL_NO_ERROR;
     glDeleteTextures(1, &cube);
+}
 
-    // Vertex buffers: positions only, and position + colour + uv; the quad index list.
+// Vertex buffers: positions only, and position + colour + uv; the quad index list; the 2-D
+// quad used by every screen-space draw.
+DisplayStep CreateVertexBuffers(DisplayObjects& o) {
     glGenBuffers(1, &o.positionBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, o.positionBuffer);
     glBufferData(GL_ARRAY_BUFFER, 8192 * 3 * sizeof(float), nullptr, GL_DYNAMIC_DRAW);
@@ -369,7 +372,6 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * 2, indices.data(), GL_STATIC_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 
-    // The 2-D quad used by every screen-space draw.
     glGenVertexArrays(1, &display.quadVao);
     glBindVertexArray(display.quadVao);
     glGenBuffers(1, &display.quadVbo);
@@ -381,15 +383,18 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
     glBindVertexArray(0);
     if (Forced(DisplayStep::VertexBuffers) || glGetError() != GL_NO_ERROR) return DisplayStep::VertexBuffers;
+    return DisplayStep::None;
+}
 
-    // The thumbnail texture of saved games: 256 x 256, 5-6-5, one level.
+// The thumbnail texture of saved games (256 x 256, 5-6-5, one level) and the gamma lookup
+// (256 x 1, 16 bits a channel), filled with the ramp set before or else a straight one.
+DisplayStep CreateThumbnailAndGamma(DisplayObjects& o) {
     glGenTextures(1, &o.thumbnailTexture);
     glBindTexture(GL_TEXTURE_2D, o.thumbnailTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, 256, 256, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
-    // Gamma lookup: 256 x 1, 16 bits a channel.
     glGenTextures(1, &display.gammaTexture);
     glBindTexture(GL_TEXTURE_2D, display.gammaTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16, 256, 1, 0, GL_RGB, GL_UNSIGNED_SHORT, nullptr);
@@ -407,15 +412,15 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     }
     display.rampDirty = true;
     UploadGamma();
+    return DisplayStep::None;
+}
 
-    glGenTextures(1, &display.streamTexture);
-
+// The baseline render states on the cleared back buffer.
+DisplayStep SetBaselineStates(const DisplayObjects& o) {
     // The game's projections give z/w in 0..1, which is the window depth its scenery
     // depth images hold; without clip control the render device maps it in its shader.
     if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"))
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-
-    // Baseline render states.
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     glViewport(0, 0, kScreenWidth, kScreenHeight);
     glEnable(GL_DEPTH_TEST);
@@ -425,6 +430,35 @@ DisplayStep CreateDisplayDevice(bool stencil) {
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (glGetError() != GL_NO_ERROR) return DisplayStep::Device;
+    return DisplayStep::None;
+}
+
+}  // namespace
+
+DisplayStep CreateDisplayDevice(bool stencil) {
+    if (!display.window) return DisplayStep::VideoSystem;
+    if (Forced(DisplayStep::Context)) return DisplayStep::Context;
+    {
+        const DriverSetUp driverSetUp;
+        display.context = SDL_GL_CreateContext(display.window);
+    }
+    if (!display.context) return DisplayStep::Context;
+    KeepLibrariesMappedForLeakChecker();
+    SDL_GL_MakeCurrent(display.window, display.context);
+    if (Forced(DisplayStep::Version) || epoxy_gl_version() < 33) return DisplayStep::Version;
+
+    DisplayObjects& o = display.objects;
+    DisplayStep failed = CreateBackBuffer(o);
+    if (failed == DisplayStep::None) failed = BuildDisplayPrograms();
+    if (failed == DisplayStep::None) failed = CreateDepthBuffers(o, stencil);
+    if (failed != DisplayStep::None) return failed;
+    ProbeCubeTextures(o);
+    failed = CreateVertexBuffers(o);
+    if (failed == DisplayStep::None) failed = CreateThumbnailAndGamma(o);
+    if (failed != DisplayStep::None) return failed;
+    glGenTextures(1, &display.streamTexture);
+    failed = SetBaselineStates(o);
+    if (failed != DisplayStep::None) return failed;
     ++displayGeneration;
     liveSurfaceTextures = 0;  // the context that held them is gone
     return DisplayStep::None;

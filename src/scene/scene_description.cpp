@@ -181,6 +181,51 @@ SceneDescriptionHooks DefaultSceneDescriptionHooks() {
     return hooks;
 }
 
+namespace {
+
+// The camera's eye, target, field of view and roll, and its view and projection.
+void ReadCamera(SceneText& text) {
+    sceneCamera.eye = text.Point();
+    sceneCamera.target = text.Point();
+    sceneCamera.fovDegrees = text.Single();
+    text.Single();  // not used
+    sceneCamera.rollDegrees = text.Single();
+    sceneCamera.up = Vec3{0, 1, 0};
+    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, sceneCamera.up);
+    Mat4 roll;
+    MatRotationZ(roll, -sceneCamera.rollDegrees * kDegreesToRadians);
+    MatMultiply(sceneCamera.viewMatrix, sceneCamera.viewMatrix, roll);
+    MatPerspectiveFov(sceneCamera.projectionMatrix, sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
+                      10000.0f);
+    // A camera looking nowhere (the eye on its target, no field of view) unprojects no point.
+    bool finite = sceneCamera.projectionMatrix[0] != 0.0f && sceneCamera.projectionMatrix[5] != 0.0f;
+    for (int i = 0; i < 16; ++i)
+        finite = finite && std::isfinite(sceneCamera.viewMatrix[i]) && std::isfinite(sceneCamera.projectionMatrix[i]);
+    sceneCamera.present = finite;
+}
+
+// The point lights: place, range, attenuation and diffuse colour.
+void ReadPointLights(SceneText& text) {
+    const int count = std::clamp(text.Integer(), 0, kMaxPointLights);
+    for (int i = 0; i < count; ++i) {
+        SceneLight& light = sceneLights[i];
+        light = SceneLight{};
+        light.position = text.Point();
+        light.range = text.Single();
+        light.attenuation0 = text.Single();
+        light.attenuation1 = text.Single();
+        light.attenuation2 = text.Single();
+        light.diffuse[0] = text.Single() / 255.0f;
+        light.diffuse[1] = text.Single() / 255.0f;
+        light.diffuse[2] = text.Single() / 255.0f;
+        light.diffuse[3] = 0.0f;
+        light.enabled = true;
+    }
+    pointLightCount = count;
+}
+
+}  // namespace
+
 void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescriptionHooks& hooks) {
     SceneText text(data);
     for (SceneLight& light : sceneLights) light.enabled = false;
@@ -212,23 +257,7 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     }
 
     if (!text.Find("CAMERA")) return;
-    sceneCamera.eye = text.Point();
-    sceneCamera.target = text.Point();
-    sceneCamera.fovDegrees = text.Single();
-    text.Single();  // not used
-    sceneCamera.rollDegrees = text.Single();
-    sceneCamera.up = Vec3{0, 1, 0};
-    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, sceneCamera.up);
-    Mat4 roll;
-    MatRotationZ(roll, -sceneCamera.rollDegrees * kDegreesToRadians);
-    MatMultiply(sceneCamera.viewMatrix, sceneCamera.viewMatrix, roll);
-    MatPerspectiveFov(sceneCamera.projectionMatrix, sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
-                      10000.0f);
-    // A camera looking nowhere (the eye on its target, no field of view) unprojects no point.
-    bool finite = sceneCamera.projectionMatrix[0] != 0.0f && sceneCamera.projectionMatrix[5] != 0.0f;
-    for (int i = 0; i < 16; ++i)
-        finite = finite && std::isfinite(sceneCamera.viewMatrix[i]) && std::isfinite(sceneCamera.projectionMatrix[i]);
-    sceneCamera.present = finite;
+    ReadCamera(text);
 
     if (!text.Find("SCALE")) return;
     sceneScale = text.Single();
@@ -244,22 +273,7 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     if (!text.Find("FIRES")) return;
 
     if (!text.Find("POINTLIGHT")) return;
-    const int count = std::clamp(text.Integer(), 0, kMaxPointLights);
-    for (int i = 0; i < count; ++i) {
-        SceneLight& light = sceneLights[i];
-        light = SceneLight{};
-        light.position = text.Point();
-        light.range = text.Single();
-        light.attenuation0 = text.Single();
-        light.attenuation1 = text.Single();
-        light.attenuation2 = text.Single();
-        light.diffuse[0] = text.Single() / 255.0f;
-        light.diffuse[1] = text.Single() / 255.0f;
-        light.diffuse[2] = text.Single() / 255.0f;
-        light.diffuse[3] = 0.0f;
-        light.enabled = true;
-    }
-    pointLightCount = count;
+    ReadPointLights(text);
     sceneMaterial = SceneMaterial{};
 }
 

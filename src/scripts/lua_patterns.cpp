@@ -192,6 +192,73 @@ const char* MatchCapture(Matcher& m, const char* s, int l) {
     return nullptr;
 }
 
+// One pattern item (a character class with its optional repetition suffix) at s. Gives
+// true when the match goes on with the pattern at p and the subject at s, false when s
+// holds the result (nothing when it failed).
+bool MatchItem(Matcher& m, const char*& s, const char*& p) {
+    const char* ep = ClassEnd(m, p);  // the optional suffix
+    if (!SingleMatch(m, s, p, ep)) {
+        if (*ep == '*' || *ep == '?' || *ep == '-') {  // may match nothing
+            p = ep + 1;
+            return true;
+        }
+        s = nullptr;
+        return false;
+    }
+    switch (*ep) {
+    case '?':
+        if (const char* result = Match(m, s + 1, ep + 1)) {
+            s = result;
+            return false;
+        }
+        p = ep + 1;
+        return true;
+    case '+': s = MaxExpand(m, s + 1, p, ep); return false;
+    case '*': s = MaxExpand(m, s, p, ep); return false;
+    case '-': s = MinExpand(m, s, p, ep); return false;
+    default:
+        s++;
+        p = ep;
+        return true;
+    }
+}
+
+// The frontier "%f[set]": a place where the character before is not in the set and the
+// one after is. Gives true (and steps over it) where the match goes on.
+bool MatchFrontier(Matcher& m, const char*& s, const char*& p) {
+    p += 2;
+    if (*p != '[') luaL_error(m.L, "missing '[' after '%%f' in pattern");
+    const char* ep = ClassEnd(m, p);
+    const char previous = s == m.subject ? '\0' : *(s - 1);
+    const char current = s < m.subjectEnd ? *s : '\0';
+    if (!MatchBracketClass(static_cast<unsigned char>(previous), p, ep - 1) &&
+        MatchBracketClass(static_cast<unsigned char>(current), p, ep - 1)) {
+        p = ep;
+        return true;
+    }
+    s = nullptr;
+    return false;
+}
+
+// An item that starts with '%': a balance, a frontier, a back reference or an escaped class.
+bool MatchEscaped(Matcher& m, const char*& s, const char*& p) {
+    switch (*(p + 1)) {
+    case 'b':
+        s = MatchBalance(m, s, p + 2);
+        if (!s) return false;
+        p += 4;
+        return true;
+    case 'f': return MatchFrontier(m, s, p);
+    case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9':
+        s = MatchCapture(m, s, static_cast<unsigned char>(*(p + 1)));
+        if (!s) return false;
+        p += 2;
+        return true;
+    default: return MatchItem(m, s, p);
+    }
+}
+
 const char* Match(Matcher& m, const char* s, const char* p) {
     if (m.depth-- <= 0) luaL_error(m.L, "pattern too complex");
     for (;;) {
@@ -207,75 +274,14 @@ const char* Match(Matcher& m, const char* s, const char* p) {
             break;
         case ')': s = EndCapture(m, s, p + 1); break;
         case '$':
-            if (p + 1 != m.patternEnd) goto single;  // a '$' inside the pattern is itself
+            if (p + 1 != m.patternEnd) {  // a '$' inside the pattern is itself
+                tail = MatchItem(m, s, p);
+                break;
+            }
             s = s == m.subjectEnd ? s : nullptr;
             break;
-        case kEscape:
-            switch (*(p + 1)) {
-            case 'b':
-                s = MatchBalance(m, s, p + 2);
-                if (s) {
-                    p += 4;
-                    tail = true;
-                }
-                break;
-            case 'f': {
-                p += 2;
-                if (*p != '[') luaL_error(m.L, "missing '[' after '%%f' in pattern");
-                const char* ep = ClassEnd(m, p);
-                const char previous = s == m.subject ? '\0' : *(s - 1);
-                const char current = s < m.subjectEnd ? *s : '\0';
-                if (!MatchBracketClass(static_cast<unsigned char>(previous), p, ep - 1) &&
-                    MatchBracketClass(static_cast<unsigned char>(current), p, ep - 1)) {
-                    p = ep;
-                    tail = true;
-                } else {
-                    s = nullptr;
-                }
-                break;
-            }
-            case '0': case '1': case '2': case '3': case '4':
-            case '5': case '6': case '7': case '8': case '9':
-                s = MatchCapture(m, s, static_cast<unsigned char>(*(p + 1)));
-                if (s) {
-                    p += 2;
-                    tail = true;
-                }
-                break;
-            default: goto single;
-            }
-            break;
-        default:
-        single: {
-            const char* ep = ClassEnd(m, p);  // the optional suffix
-            if (!SingleMatch(m, s, p, ep)) {
-                if (*ep == '*' || *ep == '?' || *ep == '-') {  // may match nothing
-                    p = ep + 1;
-                    tail = true;
-                } else {
-                    s = nullptr;
-                }
-                break;
-            }
-            switch (*ep) {
-            case '?':
-                if (const char* result = Match(m, s + 1, ep + 1)) {
-                    s = result;
-                } else {
-                    p = ep + 1;
-                    tail = true;
-                }
-                break;
-            case '+': s = MaxExpand(m, s + 1, p, ep); break;
-            case '*': s = MaxExpand(m, s, p, ep); break;
-            case '-': s = MinExpand(m, s, p, ep); break;
-            default:
-                s++;
-                p = ep;
-                tail = true;
-            }
-            break;
-        }
+        case kEscape: tail = MatchEscaped(m, s, p); break;
+        default: tail = MatchItem(m, s, p);
         }
         if (!tail) break;
     }

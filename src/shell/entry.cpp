@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "base/config.h"
 #include "base/globals.h"
@@ -76,23 +77,38 @@ LoopPass RunLoopPass(uint64_t frame) {
     return LoopPass::Frame;
 }
 
-int RunGame(const Options& options) {
-    // Paths given on the command line are relative to where the program was started;
-    // game files are relative to the game folder, which becomes the current directory.
-    std::string saves = Absolute(options.saves);
+namespace {
+
+// The files a run reads and writes, made absolute before the run moves to the game folder.
+struct RunFiles {
+    std::string saves, replay, record, load;
     std::map<long long, std::string> screenshots;
-    for (const auto& [frame, file] : options.screenshots) screenshots[frame] = Absolute(file);
     std::multimap<long long, std::string> windowShots;
-    for (const auto& [frame, file] : options.windowShots) windowShots.emplace(frame, Absolute(file));
     std::multimap<long long, std::string> stateDumps;
-    for (const auto& [frame, file] : options.stateDumps) stateDumps.emplace(frame, Absolute(file));
-    std::string replay = Absolute(options.replay), record = Absolute(options.record);
-    const std::string load = Absolute(options.load);
+};
+
+// Paths given on the command line are relative to where the program was started;
+// game files are relative to the game folder, which becomes the current directory.
+RunFiles AbsoluteRunFiles(const Options& options) {
+    RunFiles files;
+    files.saves = Absolute(options.saves);
+    for (const auto& [frame, file] : options.screenshots) files.screenshots[frame] = Absolute(file);
+    for (const auto& [frame, file] : options.windowShots) files.windowShots.emplace(frame, Absolute(file));
+    for (const auto& [frame, file] : options.stateDumps) files.stateDumps.emplace(frame, Absolute(file));
+    files.replay = Absolute(options.replay);
+    files.record = Absolute(options.record);
+    files.load = Absolute(options.load);
+    return files;
+}
+
+// The game folder, the saves, the game's content, the clock, the random seed and the replay
+// or recording; false (with the reason written) when the run cannot start.
+bool PrepareRun(const Options& options, const RunFiles& files) {
     if (!options.path.empty() && ::chdir(options.path.c_str()) != 0) {
         std::fprintf(stderr, "tarvex: cannot open the game folder %s\n", options.path.c_str());
-        return 1;
+        return false;
     }
-    SetSavesDirectory(saves.empty() ? "saves" : saves);
+    SetSavesDirectory(files.saves.empty() ? "saves" : files.saves);
     // The game's own content behind the engine's hooks.
     RegisterGameContent();
     SetEndOfGameMenu(EnterMenuFromGame);
@@ -100,19 +116,24 @@ int RunGame(const Options& options) {
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     if (options.headless) audio::SelectDummyAudioDriver();
-    if (!replay.empty()) {
+    if (!files.replay.empty()) {
         std::string error;
-        if (!OpenReplay(replay, error)) {
+        if (!OpenReplay(files.replay, error)) {
             std::fprintf(stderr, "tarvex: %s\n", error.c_str());
-            return 1;
+            return false;
         }
     }
-    if (!record.empty() && !OpenRecording(record)) {
-        std::fprintf(stderr, "tarvex: cannot write %s\n", record.c_str());
-        return 1;
+    if (!files.record.empty() && !OpenRecording(files.record)) {
+        std::fprintf(stderr, "tarvex: cannot write %s\n", files.record.c_str());
+        return false;
     }
+    return true;
+}
 
-    // The stored configuration, and the gamma it asks for.
+// The stored configuration and its gamma, the window and display device (the settings
+// dialog may come first), the mouse, the sound and the interface. Gives nothing when the
+// game goes on, else the run's result.
+std::optional<int> StartDevices(const Options& options, const RunFiles& files) {
     gammaMax = 255;
     LoadConfig();
     config.windowed = 0;
@@ -120,13 +141,12 @@ int RunGame(const Options& options) {
     gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));
     FillGammaRamps(gammaMax);
     SendGammaRamps();
-    // The window and the display device; the settings dialog may come first.
     DisplayOptions display;
     display.headless = options.headless;
     display.fullScreen = options.fullScreen;
     display.linearScaling = options.linearScaling;
     display.displayModeChange = options.displayModeChange;
-    display.presentWhenHeadless = !windowShots.empty();
+    display.presentWhenHeadless = !files.windowShots.empty();
     display.forceSettingsDialog = options.settings;
     const int displayResult = InitDisplay(display);
     if (displayResult == 1) return 0;  // "Выход" in the settings dialog is the player's choice, not a failure
@@ -142,11 +162,16 @@ int RunGame(const Options& options) {
         ReleaseAll();
         return 0;
     }
+    return std::nullopt;
+}
+
+// The menu behind the logo video and its music, then the scene or saved game the command
+// line asks for.
+void StartFirstScreen(const Options& options, const RunFiles& files) {
     ResetSceneState();
     menuActive = 1;
     MenuInit();
     CreateGameFonts();
-    // The logo video, with the menu music behind it.
     videoState = 1;
     StartVideo("video/intrologo.bik");
     requestedTrack = 3;
@@ -159,10 +184,51 @@ int RunGame(const Options& options) {
         });
     // A saved game to start from: as the load panel would load it; a refused file leaves
     // the menu open with the reason on the screen.
-    if (!load.empty() && options.scene < 0) {
+    if (!files.load.empty() && options.scene < 0) {
         StopVideo();
-        LoadGameFile(load);
+        LoadGameFile(files.load);
     }
+}
+
+// The screenshots, window shots and state dumps asked for at this frame.
+void WriteFrameOutputs(const RunFiles& files, long long frame) {
+    auto shot = files.screenshots.find(frame);
+    if (shot != files.screenshots.end()) {
+        if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
+            std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
+    }
+    for (auto [shot, last] = files.windowShots.equal_range(frame); shot != last; ++shot) {
+        int width = 0, height = 0;
+        const std::vector<uint8_t> rgb = ReadWindowRgb(width, height);
+        if (rgb.empty() || !WritePngRgb(shot->second, width, height, rgb))
+            std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
+    }
+    for (auto [dump, last] = files.stateDumps.equal_range(frame); dump != last; ++dump)
+        if (!WriteStateDump(dump->second, frame))
+            std::fprintf(stderr, "tarvex: cannot write %s\n", dump->second.c_str());
+}
+
+// The tour cuts to the next scene number every so many frames, as a script would ask,
+// and ends after the last scene.
+void AdvanceTour(const Options& options, long long frame) {
+    if (options.tour <= 0 || frame % options.tour != 0 || menuActive) return;
+    const int next = frame / options.tour;
+    if (next < kSceneCount) {
+        instantCut = 1;
+        pendingScene = next;
+        fadeState = 4294967295u;
+    } else {
+        quitRequested = 1;
+    }
+}
+
+}  // namespace
+
+int RunGame(const Options& options) {
+    const RunFiles files = AbsoluteRunFiles(options);
+    if (!PrepareRun(options, files)) return 1;
+    if (const std::optional<int> result = StartDevices(options, files)) return *result;
+    StartFirstScreen(options, files);
     RestartFrameRateWindow();
     // The window is active from the start; focus events keep it up to date.
     PostMessage(MessageType::Activate, 1);
@@ -178,33 +244,10 @@ int RunGame(const Options& options) {
             WaitForMessage();
             continue;
         }
-        auto shot = screenshots.find(frame);
-        if (shot != screenshots.end()) {
-            if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
-                std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
-        }
-        for (auto [shot, last] = windowShots.equal_range(frame); shot != last; ++shot) {
-            int width = 0, height = 0;
-            const std::vector<uint8_t> rgb = ReadWindowRgb(width, height);
-            if (rgb.empty() || !WritePngRgb(shot->second, width, height, rgb))
-                std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
-        }
-        for (auto [dump, last] = stateDumps.equal_range(frame); dump != last; ++dump)
-            if (!WriteStateDump(dump->second, frame))
-                std::fprintf(stderr, "tarvex: cannot write %s\n", dump->second.c_str());
+        WriteFrameOutputs(files, frame);
         ++frame;
         AdvanceVirtualClock();
-        // The tour cuts to the next scene number every so many frames, as a script would ask.
-        if (options.tour > 0 && frame % options.tour == 0 && !menuActive) {
-            const int next = frame / options.tour;
-            if (next < kSceneCount) {
-                instantCut = 1;
-                pendingScene = next;
-                fadeState = 4294967295u;
-            } else {
-                quitRequested = 1;
-            }
-        }
+        AdvanceTour(options, frame);
         if (options.frames >= 0 && frame >= options.frames) quitRequested = 1;
         if (quitRequested) {
             OrderlyQuit();

@@ -43,89 +43,145 @@ static bool ParseNumber(const std::string& text, long long min, long long max, l
     return true;
 }
 
+namespace {
+
+// The options that take no value; false when the argument is none of them.
+bool ParseSwitch(const std::string& arg, Options& o) {
+    if (arg == "--headless") o.headless = true;
+    else if (arg == "--windowed") o.fullScreen = false;
+    else if (arg == "--fullscreen") o.fullScreen = true;
+    else if (arg == "--linear") o.linearScaling = true;
+    else if (arg == "--mode-switch") o.displayModeChange = true;
+    else if (arg == "--settings") o.settings = true;
+    else if (arg == "--help" || arg == "-h") o.help = true;
+    else return false;
+    return true;
+}
+
+// The options that take a whole number in a range, and what is said when it is missing or wrong.
+struct NumberOption {
+    const char* name;
+    long long min, max;
+    const char* error;
+    void (*set)(Options&, long long);
+};
+
+constexpr NumberOption kNumberOptions[] = {
+    {"--seed", 0, 4294967295LL, "--seed takes a number from 0 to 4294967295",
+     [](Options& o, long long n) {
+         o.haveSeed = true;
+         o.seed = static_cast<uint32_t>(n);
+     }},
+    {"--frames", 0, 1LL << 40, "--frames takes a count", [](Options& o, long long n) { o.frames = n; }},
+    {"--scene", 0, 298, "--scene takes a scene number from 0 to 298",
+     [](Options& o, long long n) { o.scene = static_cast<int>(n); }},
+    {"--tour", 1, 100000, "--tour takes a count of frames from 1",
+     [](Options& o, long long n) { o.tour = static_cast<int>(n); }},
+    {"--give", 0, 999, "--give takes a tool number from 0 to 999",
+     [](Options& o, long long n) { o.give.push_back(static_cast<int>(n)); }},
+};
+
+const NumberOption* FindNumberOption(const std::string& arg) {
+    for (const NumberOption& option : kNumberOptions)
+        if (arg == option.name) return &option;
+    return nullptr;
+}
+
+bool IsOutputOption(const std::string& arg) {
+    return arg == "--screenshot" || arg == "--window-shot" || arg == "--dump-state";
+}
+
+// The other options that take a value.
+bool TakesValue(const std::string& arg) {
+    return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
+           arg == "--fixed-fps" || arg == "--flag" || IsOutputOption(arg);
+}
+
+// "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
+bool ParseFlag(const std::string& v, Options& o, std::string& error) {
+    const size_t colon = v.find(':');
+    long long scene = 0;
+    char* end = nullptr;
+    const unsigned long long mask = colon == std::string::npos ? 0 : std::strtoull(v.c_str() + colon + 1, &end, 16);
+    if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 298, scene) || colon + 1 >= v.size() ||
+        *end || mask > 0xFFFFFFFFull) {
+        error = "--flag takes SCENE:MASK (scene 0..298, mask in hex)";
+        return false;
+    }
+    o.flags.emplace_back(static_cast<int>(scene), static_cast<uint32_t>(mask));
+    return true;
+}
+
+// "FRAME:FILE" of a screenshot, window shot or state dump, its folder existing.
+bool ParseOutput(const std::string& arg, const std::string& v, Options& o, std::string& error) {
+    long long n = 0;
+    size_t colon = v.find(':');
+    if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 1LL << 40, n) || colon + 1 >= v.size()) {
+        error = arg + (arg == "--dump-state" ? " takes FRAME:FILE.json" : " takes FRAME:FILE.png");
+        return false;
+    }
+    const std::string file = v.substr(colon + 1);
+    // The engine makes no folder for its outputs: a mistyped path is said at once,
+    // not after the run (nor a folder made where none was meant, at the root).
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::error_code ec;
+    if (std::filesystem::path(file).filename().empty() || std::filesystem::is_directory(file, ec)) {
+        error = arg + ": " + file + " is a folder, not a file";
+        return false;
+    }
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+        error = arg + ": the folder " + folder.string() + " does not exist";
+        return false;
+    }
+    auto& list = arg == "--screenshot" ? o.screenshots : arg == "--window-shot" ? o.windowShots : o.stateDumps;
+    list.emplace_back(n, file);
+    return true;
+}
+
+bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::string& error) {
+    if (arg == "--path") o.path = v;
+    else if (arg == "--saves") o.saves = v;
+    else if (arg == "--replay") o.replay = v;
+    else if (arg == "--record") o.record = v;
+    else if (arg == "--load") o.load = v;
+    else if (arg == "--flag") return ParseFlag(v, o, error);
+    else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);
+    else if (arg == "--fixed-fps") {
+        char* end = nullptr;
+        double f = std::strtod(v.c_str(), &end);
+        if (*end || !(f >= 1.0 && f <= 1000.0)) {
+            error = "--fixed-fps takes a rate from 1 to 1000";
+            return false;
+        }
+        o.fixedFps = f;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ParseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) {
-                error = arg + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        long long n = 0;
-        if (arg == "--headless") o.headless = true;
-        else if (arg == "--windowed") o.fullScreen = false;
-        else if (arg == "--fullscreen") o.fullScreen = true;
-        else if (arg == "--linear") o.linearScaling = true;
-        else if (arg == "--mode-switch") o.displayModeChange = true;
-        else if (arg == "--settings") o.settings = true;
-        else if (arg == "--help" || arg == "-h") o.help = true;
-        else if (arg == "--path") { if (!value(o.path)) return false; }
-        else if (arg == "--saves") { if (!value(o.saves)) return false; }
-        else if (arg == "--replay") { if (!value(o.replay)) return false; }
-        else if (arg == "--record") { if (!value(o.record)) return false; }
-        else if (arg == "--load") { if (!value(o.load)) return false; }
-        else if (arg == "--fixed-fps") {
-            if (!value(v)) return false;
-            char* end = nullptr;
-            double f = std::strtod(v.c_str(), &end);
-            if (*end || !(f >= 1.0 && f <= 1000.0)) { error = "--fixed-fps takes a rate from 1 to 1000"; return false; }
-            o.fixedFps = f;
-        } else if (arg == "--seed") {
-            if (!value(v) || !ParseNumber(v, 0, 4294967295LL, n)) { error = "--seed takes a number from 0 to 4294967295"; return false; }
-            o.haveSeed = true;
-            o.seed = static_cast<uint32_t>(n);
-        } else if (arg == "--frames") {
-            if (!value(v) || !ParseNumber(v, 0, 1LL << 40, n)) { error = "--frames takes a count"; return false; }
-            o.frames = n;
-        } else if (arg == "--scene") {
-            if (!value(v) || !ParseNumber(v, 0, 298, n)) { error = "--scene takes a scene number from 0 to 298"; return false; }
-            o.scene = static_cast<int>(n);
-        } else if (arg == "--tour") {
-            if (!value(v) || !ParseNumber(v, 1, 100000, n)) { error = "--tour takes a count of frames from 1"; return false; }
-            o.tour = static_cast<int>(n);
-        } else if (arg == "--give") {
-            if (!value(v) || !ParseNumber(v, 0, 999, n)) { error = "--give takes a tool number from 0 to 999"; return false; }
-            o.give.push_back(static_cast<int>(n));
-        } else if (arg == "--flag") {
-            if (!value(v)) return false;
-            const size_t colon = v.find(':');
-            long long scene = 0;
-            char* end = nullptr;
-            const unsigned long long mask = colon == std::string::npos ? 0 : std::strtoull(v.c_str() + colon + 1, &end, 16);
-            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 298, scene) || colon + 1 >= v.size() ||
-                *end || mask > 0xFFFFFFFFull) {
-                error = "--flag takes SCENE:MASK (scene 0..298, mask in hex)";
-                return false;
-            }
-            o.flags.emplace_back(static_cast<int>(scene), static_cast<uint32_t>(mask));
-        } else if (arg == "--screenshot" || arg == "--window-shot" || arg == "--dump-state") {
-            if (!value(v)) return false;
-            size_t colon = v.find(':');
-            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 0, 1LL << 40, n) || colon + 1 >= v.size()) {
-                error = arg + (arg == "--dump-state" ? " takes FRAME:FILE.json" : " takes FRAME:FILE.png");
-                return false;
-            }
-            const std::string file = v.substr(colon + 1);
-            // The engine makes no folder for its outputs: a mistyped path is said at once,
-            // not after the run (nor a folder made where none was meant, at the root).
-            const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-            std::error_code ec;
-            if (std::filesystem::path(file).filename().empty() || std::filesystem::is_directory(file, ec)) {
-                error = arg + ": " + file + " is a folder, not a file";
-                return false;
-            }
-            if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-                error = arg + ": the folder " + folder.string() + " does not exist";
-                return false;
-            }
-            auto& list = arg == "--screenshot" ? o.screenshots : arg == "--window-shot" ? o.windowShots : o.stateDumps;
-            list.emplace_back(n, file);
-        } else {
+        if (ParseSwitch(arg, o)) continue;
+        const NumberOption* number = FindNumberOption(arg);
+        if (!number && !TakesValue(arg)) {
             error = "unknown option " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = number ? number->error : arg + " needs a value";
+            return false;
+        }
+        const std::string v = argv[++i];
+        if (number) {
+            long long n = 0;
+            if (!ParseNumber(v, number->min, number->max, n)) {
+                error = number->error;
+                return false;
+            }
+            number->set(o, n);
+        } else if (!ParseValue(arg, v, o, error)) {
             return false;
         }
     }
