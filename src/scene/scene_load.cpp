@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/depth_buffer.h"
-#include "render/actor_render.h"
 #include "platform/display.h"
 #include "platform/surface.h"
 #include "resources/byte_io.h"
@@ -169,8 +168,6 @@ void LoadSceneFiles() {
     const bool haveFloor = LoadFloorDepth(base + "m.msk");
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
     if (!haveFloor || !sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
-    // The camera, lights, ambient colour and material go to the device with the scene.
-    ApplySceneToDevice();
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {
