@@ -25,6 +25,7 @@
 #include "render/actor_render.h"
 #include "render/frame_render.h"
 #include "scene/scene_description.h"
+#include "shell/game_frame.h"
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
 
@@ -195,7 +196,8 @@ void SceneFrame(benchmark::State& state) {
     for (auto _ : state) {
         DrawSurface(*background, 0, 0);
         actors[0].heading += 0.01f;
-        DrawActorPasses();
+        PoseDrawnActors();
+        DrawActorsOfFrame();
         DrawShadowDarkening();
         Present(false);
         benchmark::DoNotOptimize(ReadBackBufferRgb(false));
@@ -223,7 +225,8 @@ int main(int argc, char** argv) {
     if (const char* shot = std::getenv("TARVEX_BENCH_SCREENSHOT")) {
         // One frame of the measured scene, to look at.
         DrawSurface(*background, 0, 0);
-        DrawActorPasses();
+        PoseDrawnActors();
+        DrawActorsOfFrame();
         DrawShadowDarkening();
         WritePngRgb(shot, 800, 600, ReadBackBufferRgb(false));
     }

@@ -211,7 +211,6 @@ void DrawThumbnailQuad() {
                                   {292, 243, 1.0f, 0.5f, kWhite, 0.0f, 0.585f},
                                   {447, 127, 1.0f, 0.5f, kWhite, 0.785f, 0.0f},
                                   {436, 242, 1.0f, 0.5f, kWhite, 0.785f, 0.585f}};
-    BeginScene3d();
     SetTexture(&thumbnail);
     SetTextureOp(TextureOp::SelectTexture);
     SetLighting(false);
@@ -222,7 +221,6 @@ void DrawThumbnailQuad() {
     DrawScreenQuads(quad, 1);
     SetTexture(nullptr);
     ResetRenderStates();
-    EndScene3d();
 }
 
 }  // namespace tarvex

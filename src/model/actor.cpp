@@ -460,6 +460,51 @@ Vec3 BoneWorldPoint(int model, int bone, const ActorRecord& actor) {
     return out;
 }
 
+namespace {
+
+void (*actorPassDrawing)() = nullptr;
+
+// A drawn actor's props take its motion and step their animation.
+void StepProps(const ActorRecord& parent, const ModelRecord& pm) {
+    for (size_t b = 0; b < parent.attachments.size() && b < pm.boneCount; ++b) {
+        const int propIndex = parent.attachments[b];
+        if (propIndex < 0 || propIndex >= kActorCount) continue;
+        ActorRecord& prop = actors[propIndex];
+        if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels) continue;
+        ModelRecord& m = models[prop.model];
+        if (!m.loaded) continue;
+        if (parent.motion != 0) prop.motion = parent.motion;
+        AdvanceAnimation(propIndex);
+        m.drawFrame = prop.frame;
+    }
+}
+
+}  // namespace
+
+void SetActorPassDrawing(void (*draw)()) { actorPassDrawing = draw; }
+
+void PoseDrawnActors() {
+    for (int i = 0; i < actorCount && i < kActorCount; ++i) {
+        ActorRecord& a = actors[i];
+        if (!a.inUse || !a.visible || a.model < 0 || a.model >= kMaxModels) continue;
+        ModelRecord& m = models[a.model];
+        m.drawPosition = a.position;
+        m.drawHeading = a.heading;
+        m.drawFrame = a.frame;
+        if (!m.loaded) continue;
+        if (m.pointCount != 0)
+            for (int k = 0; k < 4; ++k) a.trackedPoints[k] = BoneWorldPoint(a.model, static_cast<int>(m.trackedBones[k]), a);
+        StepProps(a, m);
+    }
+}
+
+void RunActorPass() {
+    for (int i = 0; i < actorCount && i < kActorCount; ++i)
+        if (actors[i].inUse && actors[i].visible) UpdateActor(i);
+    PoseDrawnActors();
+    if (actorPassDrawing) actorPassDrawing();
+}
+
 void ResetPathSearchBudget() { pathSearchesThisFrame = 0; }
 
 // The record's fields at their places in the saved image; one list serves both ways.

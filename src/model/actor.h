@@ -82,6 +82,13 @@ Mat4 BoneAttachMatrix(int parentModel, int bone, float parentFrame);
 Vec3 BoneWorldPoint(int model, int bone, const ActorRecord& actor);
 // Heading (about y) that faces along (dx, dz).
 float HeadingTowards(float dx, float dz);
+// What drawing leaves in the table, once an actor pass: each visible actor's tracked bone
+// points, and its props take its motion and step their animation.
+void PoseDrawnActors();
+// Updates every visible actor, poses them, then draws them through the drawing set below.
+void RunActorPass();
+// What draws the actors of a pass (nothing until one is set).
+void SetActorPassDrawing(void (*draw)());
 // The frame's budget of one route search for all actors.
 void ResetPathSearchBudget();
 

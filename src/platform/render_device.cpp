@@ -180,6 +180,8 @@ struct DeviceState {
     int stencilReference = 0;
     uint32_t stencilMask = 0xFFFFFFFF, stencilWriteMask = 0xFFFFFFFF;
     StencilOp stencilFail = StencilOp::Keep, stencilDepthFail = StencilOp::Keep, stencilPass = StencilOp::Keep;
+    bool twoSidedStencil = false;
+    StencilOp ccwFail = StencilOp::Keep, ccwDepthFail = StencilOp::Keep, ccwPass = StencilOp::Keep;
     bool blend = false;
     BlendFactor blendSource = BlendFactor::One, blendDestination = BlendFactor::Zero;
     Cull cull = Cull::CounterClockwise;
@@ -374,7 +376,16 @@ void ApplyFixedStates(bool keepsColour) {
         glEnable(GL_STENCIL_TEST);
         glStencilFunc(GlCompare(state.stencilFunction), state.stencilReference, state.stencilMask);
         glStencilMask(state.stencilWriteMask);
-        glStencilOp(GlStencilOp(state.stencilFail), GlStencilOp(state.stencilDepthFail), GlStencilOp(state.stencilPass));
+        if (state.twoSidedStencil) {
+            // Clockwise faces on the screen are GL's front faces (see the culling below).
+            glStencilOpSeparate(GL_FRONT, GlStencilOp(state.stencilFail), GlStencilOp(state.stencilDepthFail),
+                                GlStencilOp(state.stencilPass));
+            glStencilOpSeparate(GL_BACK, GlStencilOp(state.ccwFail), GlStencilOp(state.ccwDepthFail),
+                                GlStencilOp(state.ccwPass));
+        } else {
+            glStencilOp(GlStencilOp(state.stencilFail), GlStencilOp(state.stencilDepthFail),
+                        GlStencilOp(state.stencilPass));
+        }
     } else {
         glDisable(GL_STENCIL_TEST);
         glStencilMask(0xFFFFFFFF);
@@ -390,7 +401,10 @@ void ApplyFixedStates(bool keepsColour) {
     // never flipped on the way (it is presented and read back the right way up), so
     // the winding seen on the screen is GL's window winding: culling clockwise faces
     // means counter-clockwise ones are front.
-    if (state.cull == Cull::None) {
+    if (state.stencil && state.twoSidedStencil) {
+        glDisable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
+    } else if (state.cull == Cull::None) {
         glDisable(GL_CULL_FACE);
     } else {
         glEnable(GL_CULL_FACE);
@@ -551,6 +565,12 @@ void SetStencilOps(StencilOp fail, StencilOp depthFail, StencilOp pass) {
     state.stencilDepthFail = depthFail;
     state.stencilPass = pass;
 }
+void SetTwoSidedStencil(bool on) { state.twoSidedStencil = on; }
+void SetCounterClockwiseStencilOps(StencilOp fail, StencilOp depthFail, StencilOp pass) {
+    state.ccwFail = fail;
+    state.ccwDepthFail = depthFail;
+    state.ccwPass = pass;
+}
 void SetBlend(bool on) { state.blend = on; }
 void SetBlendFactors(BlendFactor source, BlendFactor destination) {
     state.blendSource = source;
@@ -570,6 +590,7 @@ void ResetRenderStates() {
     state.depthWrite = true;
     state.blend = false;
     state.stencil = false;
+    state.twoSidedStencil = false;
     state.alphaTest = false;
     state.cull = Cull::CounterClockwise;
     state.shading = Shading::Gouraud;
@@ -588,9 +609,12 @@ struct ScreenBounds {
 ScreenBounds stencilBounds;
 
 bool ChangesStencil() {
+    const auto changes = [](StencilOp fail, StencilOp depthFail, StencilOp pass) {
+        return fail != StencilOp::Keep || depthFail != StencilOp::Keep || pass != StencilOp::Keep;
+    };
     return state.stencil && state.stencilWriteMask != 0 &&
-           (state.stencilPass != StencilOp::Keep || state.stencilDepthFail != StencilOp::Keep ||
-            state.stencilFail != StencilOp::Keep);
+           (changes(state.stencilFail, state.stencilDepthFail, state.stencilPass) ||
+            (state.twoSidedStencil && changes(state.ccwFail, state.ccwDepthFail, state.ccwPass)));
 }
 
 // Row vector times a row-major 4 x 4 matrix (the device's matrices, as the shader applies them).
@@ -650,6 +674,50 @@ void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indice
     EndDraw();
 }
 
+namespace {
+
+// Sends `count` items to `buffer` when they differ from the copy the device holds.
+template <typename T>
+void Refresh(GLenum target, unsigned buffer, std::vector<T>& held, const T* data, int count) {
+    glBindBuffer(target, buffer);
+    const size_t bytes = sizeof(T) * static_cast<size_t>(count);
+    if (held.size() == static_cast<size_t>(count)) {
+        if (std::memcmp(held.data(), data, bytes) == 0) return;
+        glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+    } else {
+        glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_DYNAMIC_DRAW);
+    }
+    held.assign(data, data + count);
+}
+
+}  // namespace
+
+void DrawKeptMesh(KeptMesh& mesh, const VertexPNT* vertices, int vertexCount, const uint16_t* indices,
+                  int indexCount) {
+    if (!vertices || vertexCount <= 0 || !indices || indexCount < 3 || !Apply(0)) return;
+    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPNT), vertexCount);
+    if (mesh.generation != gl.generation || !mesh.vbo) {
+        // A new display: the old names died with its context.
+        mesh = KeptMesh{};
+        glGenBuffers(1, &mesh.vbo);
+        glGenBuffers(1, &mesh.ibo);
+        mesh.generation = gl.generation;
+    }
+    Refresh(GL_ARRAY_BUFFER, mesh.vbo, mesh.vertices, vertices, vertexCount);
+    // The vertex array keeps the element buffer bound to it.
+    Refresh(GL_ELEMENT_ARRAY_BUFFER, mesh.ibo, mesh.indices, indices, indexCount);
+    Attributes(0);
+    glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
+    EndDraw();
+}
+
+void ReleaseKeptMesh(KeptMesh& mesh) {
+    if (mesh.vbo && DisplayReady() && mesh.generation == gl.generation) {
+        glDeleteBuffers(1, &mesh.vbo);
+        glDeleteBuffers(1, &mesh.ibo);
+    }
+    mesh = KeptMesh{};
+}
 
 void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!xyz || vertexCount <= 0 || !Apply(3)) return;

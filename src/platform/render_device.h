@@ -6,6 +6,7 @@
 // Draws go into the back buffer of display.h.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 namespace tarvex {
 
@@ -78,6 +79,11 @@ void SetAlphaTest(bool on, int reference, Compare function);
 void SetStencil(bool on);
 void SetStencilFunction(Compare function, int reference, uint32_t mask, uint32_t writeMask);
 void SetStencilOps(StencilOp fail, StencilOp depthFail, StencilOp pass);
+// Two-sided stencil: with it on, culling is off and faces wound clockwise on the screen
+// take the operations of SetStencilOps, faces wound counter-clockwise these ones, in one
+// draw. ResetRenderStates turns it off.
+void SetTwoSidedStencil(bool on);
+void SetCounterClockwiseStencilOps(StencilOp fail, StencilOp depthFail, StencilOp pass);
 void SetBlend(bool on);
 void SetBlendFactors(BlendFactor source, BlendFactor destination);
 void SetCull(Cull cull);
@@ -92,6 +98,18 @@ void ResetRenderStates();
 
 // Draws an indexed triangle list.
 void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indices, int indexCount);
+
+// A mesh kept on the device between draws: its vertices and indices are sent only when
+// they differ from what the device holds (a skinned mesh sends its vertices when its pose
+// changed, its indices once). The buffers live until ReleaseKeptMesh or the display's end.
+struct KeptMesh {
+    unsigned vbo = 0, ibo = 0, generation = 0;
+    std::vector<VertexPNT> vertices;
+    std::vector<uint16_t> indices;
+};
+void DrawKeptMesh(KeptMesh& mesh, const VertexPNT* vertices, int vertexCount, const uint16_t* indices,
+                  int indexCount);
+void ReleaseKeptMesh(KeptMesh& mesh);
 // Draws positions as a triangle list (shadow volumes) or, with indices, indexed.
 void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices = nullptr, int indexCount = 0);
 // Draws quads (4 vertices each) through the shared quad index list.

@@ -1,6 +1,8 @@
 #include "render/actor_render.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 #include "base/display_values.h"
@@ -10,23 +12,23 @@
 #include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
+#include "render/frame_description.h"
 #include "render/frame_render.h"
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
 
 namespace tarvex {
 
-Mat4 WorldMatrix;
-Mat4 MirrorMatrix;
-
 namespace {
 
 using namespace device;
 
+Mat4 WorldMatrix;
+Mat4 MirrorMatrix;
+int normalPass = 1;
+
 float shadowBuffer[kShadowVertexCapacity * 3];
 uint16_t silhouette[kSilhouetteEdgeCapacity][2];
-bool firstPassOfFrame = true;
-std::vector<VertexPNT> meshVertices;
 
 struct Identity {
     Identity() {
@@ -42,25 +44,35 @@ Cull CullFor(int mode) {
     return Cull::None;
 }
 
-void DrawModelMesh(const ModelRecord& m) {
-    meshVertices.resize(m.renderVertices.size());
-    for (size_t i = 0; i < m.renderVertices.size(); ++i) {
-        const RenderVertex& r = m.renderVertices[i];
-        meshVertices[i] = {r.position.x, r.position.y, r.position.z, r.normal.x, r.normal.y, r.normal.z, r.u, r.v};
-    }
-    DrawMesh(meshVertices.data(), static_cast<int>(meshVertices.size()), m.triangles.data(),
-             static_cast<int>(m.triangles.size()));
+// The model's render vertices are the device's mesh vertices, field for field.
+static_assert(sizeof(RenderVertex) == sizeof(VertexPNT) && offsetof(RenderVertex, normal) == offsetof(VertexPNT, nx) &&
+                  offsetof(RenderVertex, u) == offsetof(VertexPNT, u),
+              "render vertices are mesh vertices");
+
+// Each model's mesh on the device, kept between frames.
+KeptMesh keptMeshes[kMaxModels];
+
+void DrawModelMesh(int model, const ModelRecord& m) {
+    if (model < 0 || model >= kMaxModels) return;
+    DrawKeptMesh(keptMeshes[model], reinterpret_cast<const VertexPNT*>(m.renderVertices.data()),
+                 static_cast<int>(m.renderVertices.size()), m.triangles.data(), static_cast<int>(m.triangles.size()));
 }
 
-void DrawShadow(int model, int shadowActorMode) {
-    if (stencilShadows != 4 || shadowActorMode != 4 || normalPass != 1) return;
+const ModelRecord* ModelOf(const FrameDescription& frame, int model) {
+    if (model < 0 || static_cast<size_t>(model) >= frame.models.size() || !frame.models[model].loaded) return nullptr;
+    return &frame.models[model];
+}
+
+void DrawShadow(const FrameDescription& frame, int model, bool castsShadow) {
+    if (!frame.stencilShadows || !castsShadow || normalPass != 1) return;
     SetFog(false);
     Mat4 inverse;
     float det = 0;
     MatInverse(inverse, &det, WorldMatrix);
     Vec3 light;
-    Vec3TransformCoord(light, shadowLight, inverse);
-    const int count = BuildShadowVolume(model, light);
+    Vec3TransformCoord(light, frame.shadowLight, inverse);
+    const ModelRecord* m = ModelOf(frame, model);
+    const int count = m ? BuildShadowVolume(*m, light, frame.shadowLength) : 0;
     if (count <= 0) return;
     SetLighting(false);
     SetTexture(nullptr);
@@ -68,14 +80,15 @@ void DrawShadow(int model, int shadowActorMode) {
     SetStencil(true);
     SetShading(Shading::Flat);
     SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+    // One draw counts both sides: faces toward the eye (clockwise on the screen) up,
+    // faces away down, wrapping, so that the order of the faces does not matter.
+    SetTwoSidedStencil(true);
     SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+    SetCounterClockwiseStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Decrement);
     SetBlend(true);
     SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
-    SetCull(Cull::CounterClockwise);
     DrawPositions(shadowBuffer, count);
-    SetCull(Cull::Clockwise);
-    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Decrement);
-    DrawPositions(shadowBuffer, count);
+    SetTwoSidedStencil(false);
     SetShading(Shading::Gouraud);
     SetCull(Cull::CounterClockwise);
     SetDepthWrite(true);
@@ -84,64 +97,127 @@ void DrawShadow(int model, int shadowActorMode) {
     SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Zero);
 }
 
-void DrawActorsOfPass() {
-    for (int i = 0; i < actorCount && i < kActorCount; ++i) {
-        const ActorRecord& a = actors[i];
-        if (!a.inUse || !a.visible || a.model < 0 || a.model >= kMaxModels) continue;
-        ModelRecord& m = models[a.model];
-        m.drawPosition = a.position;
-        m.drawHeading = a.heading;
-        m.drawFrame = a.frame;
-        DrawActor(i);
-        DrawProps(i);
+bool MirrorDrawn(const FrameDescription& frame) { return frame.mirror.mirrorEnabled && frame.stencilAvailable; }
+
+void DrawActor(const FrameDescription& frame, const ActorDraw& a) {
+    const ModelRecord* m = ModelOf(frame, a.model);
+    if (!m || m->pointCount == 0) return;
+    if (frame.fog) SetFog(true);
+    // In a mirror scene the normal pass reuses the vertices skinned in the mirror pass.
+    if (!MirrorDrawn(frame) || normalPass == 0) SkinModel(a.model, a.frame);
+    MatMultiply(WorldMatrix, a.world, MirrorMatrix);
+    SetWorld(WorldMatrix.m);
+    SetTexture(a.texture);
+    SetTextureOp(TextureOp::Modulate);
+    SetNormalizeNormals(true);
+    SetLighting(true);
+    SetCull(CullFor(m->cullMode));
+    if (m->alphaTest) SetAlphaTest(true, 240, Compare::GreaterEqual);
+    DrawModelMesh(a.model, *m);
+    SetAlphaTest(false, 0, Compare::Always);
+    DrawShadow(frame, a.model, a.castsShadow);
+    SetCull(Cull::CounterClockwise);
+    SetLighting(false);
+}
+
+void DrawProps(const FrameDescription& frame, const ActorDraw& parent) {
+    if (!ModelOf(frame, parent.model)) return;
+    const int end = std::min(parent.firstProp + parent.propCount, static_cast<int>(frame.props.size()));
+    for (int i = std::max(parent.firstProp, 0); i < end; ++i) {
+        const PropDraw& prop = frame.props[i];
+        const ModelRecord* m = ModelOf(frame, prop.model);
+        if (!m) continue;
+        SetCull(CullFor(prop.cullMode));
+        SkinAttachedModel(prop.model, prop.frame, prop.attach);
+        MatMultiply(WorldMatrix, parent.propWorld, MirrorMatrix);
+        SetWorld(WorldMatrix.m);
+        if (m->alphaTest) SetAlphaTest(true, 32, Compare::GreaterEqual);
+        SetTexture(prop.texture);
+        SetLighting(true);
+        SetNormalizeNormals(true);
+        if (frame.fog) SetFog(true);
+        if (m->pointCount > 0) DrawModelMesh(prop.model, *m);
+        SetAlphaTest(false, 0, Compare::Always);
+        DrawShadow(frame, prop.model, parent.castsShadow);
     }
+    SetLighting(false);
+}
+
+void DrawActorsOfPass(const FrameDescription& frame) {
+    for (const ActorDraw& a : frame.actors) {
+        DrawActor(frame, a);
+        DrawProps(frame, a);
+    }
+}
+
+// Marks the mirror's quadrilateral in the stencil, invisibly, then sets the reflection.
+void MarkMirror(const SceneMirror& mirror) {
+    ClearDepth(1.0f);
+    SetStencil(true);
+    SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
+    SetDepthWrite(false);
+    MatIdentity(WorldMatrix);
+    SetWorld(WorldMatrix.m);
+    SetCull(Cull::None);
+    const Vec3 c[4] = {mirror.corner0, mirror.corner1, mirror.corner2, mirror.corner3};
+    const float corners[12] = {c[0].x, c[0].y, c[0].z, c[1].x, c[1].y, c[1].z,
+                               c[2].x, c[2].y, c[2].z, c[3].x, c[3].y, c[3].z};
+    const uint16_t quad[6] = {0, 1, 2, 1, 2, 3};
+    DrawPositions(corners, 4, quad, 6);
+    // The reflection is drawn inside the mark.
+    SetCull(Cull::CounterClockwise);
+    SetDepthWrite(true);
+    SetDepthTest(true, Compare::LessEqual);
+    SetStencilFunction(Compare::NotEqual, 0, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Keep);
+    Plane plane;
+    PlaneFromPoints(plane, mirror.corner0, mirror.corner1, mirror.corner2);
+    Mat4 reflect, lift;
+    MatReflect(reflect, plane);
+    MatTranslation(lift, 0, mirror.mirrorValue, 0);
+    MatMultiply(MirrorMatrix, reflect, lift);
+    SetBlend(false);
 }
 
 }  // namespace
 
-void RunActorPass() {
-    for (int i = 0; i < actorCount && i < kActorCount; ++i)
-        if (actors[i].inUse && actors[i].visible) UpdateActor(i);
-    DrawActorPasses();
+void ApplySceneToDevice(const FrameDescription& frame) {
+    SetView(frame.view.m);
+    SetProjection(frame.projection.m);
+    for (int i = 0; i < kMaxPointLights; ++i) {
+        const SceneLight s = static_cast<size_t>(i) < frame.lights.size() ? frame.lights[i] : SceneLight{};
+        Light l;
+        l.position[0] = s.position.x;
+        l.position[1] = s.position.y;
+        l.position[2] = s.position.z;
+        for (int c = 0; c < 4; ++c) l.diffuse[c] = s.diffuse[c];
+        l.range = s.range;
+        l.attenuation[0] = s.attenuation0;
+        l.attenuation[1] = s.attenuation1;
+        l.attenuation[2] = s.attenuation2;
+        SetLight(i, l);
+        EnableLight(i, s.enabled);
+    }
+    SetAmbient(frame.ambient);
+    Material material;
+    for (int c = 0; c < 4; ++c) {
+        material.diffuse[c] = frame.material.diffuse[c];
+        material.ambient[c] = frame.material.ambient[c];
+        material.emissive[c] = frame.material.emissive[c];
+    }
+    SetMaterial(material);
 }
 
-void DrawActorPasses() {
-    ApplySceneToDevice();
-    firstPassOfFrame = true;
-    if (sceneMirror.mirrorEnabled && GetDisplayObjects().stencilBits > 0) {
-        ClearDepth(1.0f);
+void DrawActorPasses(const FrameDescription& frame) {
+    ApplySceneToDevice(frame);
+    if (MirrorDrawn(frame)) {
         normalPass = 0;
-        // Mark the mirror's quadrilateral in the stencil, invisibly.
-        SetStencil(true);
-        SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
-        SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
-        SetBlend(true);
-        SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
-        SetDepthWrite(false);
-        MatIdentity(WorldMatrix);
-        SetWorld(WorldMatrix.m);
-        SetCull(Cull::None);
-        const Vec3 c[4] = {sceneMirror.corner0, sceneMirror.corner1, sceneMirror.corner2, sceneMirror.corner3};
-        const float corners[12] = {c[0].x, c[0].y, c[0].z, c[1].x, c[1].y, c[1].z,
-                                   c[2].x, c[2].y, c[2].z, c[3].x, c[3].y, c[3].z};
-        const uint16_t quad[6] = {0, 1, 2, 1, 2, 3};
-        DrawPositions(corners, 4, quad, 6);
-        // Draw the reflection inside the mark.
-        SetCull(Cull::CounterClockwise);
-        SetDepthWrite(true);
-        SetDepthTest(true, Compare::LessEqual);
-        SetStencilFunction(Compare::NotEqual, 0, 0xFFFFFFFF, 0xFFFFFFFF);
-        SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Keep);
-        Plane plane;
-        PlaneFromPoints(plane, sceneMirror.corner0, sceneMirror.corner1, sceneMirror.corner2);
-        Mat4 reflect, lift;
-        MatReflect(reflect, plane);
-        MatTranslation(lift, 0, sceneMirror.mirrorValue, 0);
-        MatMultiply(MirrorMatrix, reflect, lift);
-        SetBlend(false);
-        DrawActorsOfPass();
+        MarkMirror(frame.mirror);
+        DrawActorsOfPass(frame);
         SetStencil(false);
-        firstPassOfFrame = false;
     }
     MatIdentity(WorldMatrix);
     MatIdentity(MirrorMatrix);
@@ -150,86 +226,12 @@ void DrawActorPasses() {
     // The scenery depth (and a cleared stencil) back in the depth buffer.
     RestoreBackBufferDepth();
     device::ResetStencilBounds();
-    DrawActorsOfPass();
+    DrawActorsOfPass(frame);
     SetFog(false);
     ResetRenderStates();
 }
 
-void DrawActor(int index) {
-    if (index < 0 || index >= kActorCount) return;
-    ActorRecord& a = actors[index];
-    if (a.model < 0 || a.model >= kMaxModels || !models[a.model].loaded) return;
-    ModelRecord& m = models[a.model];
-    if (m.pointCount == 0) return;
-    if (fogEnabled) SetFog(true);
-    // In a mirror scene the normal pass reuses the vertices skinned in the mirror pass.
-    if (!sceneMirror.mirrorEnabled || normalPass == 0 || GetDisplayObjects().stencilBits == 0)
-        SkinModel(a.model, a.frame);
-    Mat4 r, s, t;
-    MatRotationY(r, a.heading + kPi);
-    MatScaling(s, a.scale.x, a.scale.y, a.scale.z);
-    MatTranslation(t, a.position.x, a.position.y, a.position.z);
-    MatMultiply(WorldMatrix, r, s);
-    MatMultiply(WorldMatrix, WorldMatrix, t);
-    MatMultiply(WorldMatrix, WorldMatrix, MirrorMatrix);
-    SetWorld(WorldMatrix.m);
-    const Texture* texture = a.texture >= 0 && a.texture < kTextureCacheSize ? textureCache[a.texture].handle : nullptr;
-    SetTexture(texture);
-    SetTextureOp(TextureOp::Modulate);
-    SetNormalizeNormals(true);
-    SetLighting(true);
-    SetCull(CullFor(m.cullMode));
-    if (m.alphaTest) SetAlphaTest(true, 240, Compare::GreaterEqual);
-    DrawModelMesh(m);
-    SetAlphaTest(false, 0, Compare::Always);
-    DrawShadow(a.model, a.shadowMode);
-    SetCull(Cull::CounterClockwise);
-    SetLighting(false);
-    for (int i = 0; i < 4; ++i) a.trackedPoints[i] = BoneWorldPoint(a.model, static_cast<int>(m.trackedBones[i]), a);
-}
-
-void DrawProps(int parentIndex) {
-    if (parentIndex < 0 || parentIndex >= kActorCount) return;
-    ActorRecord& parent = actors[parentIndex];
-    if (parent.model < 0 || parent.model >= kMaxModels || !models[parent.model].loaded) return;
-    const ModelRecord& pm = models[parent.model];
-    for (size_t b = 0; b < parent.attachments.size() && b < pm.boneCount; ++b) {
-        const int propIndex = parent.attachments[b];
-        if (propIndex < 0 || propIndex >= kActorCount) continue;
-        ActorRecord& prop = actors[propIndex];
-        if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels) continue;
-        ModelRecord& m = models[prop.model];
-        if (!m.loaded) continue;
-        if (parent.motion != 0) prop.motion = parent.motion;
-        if (firstPassOfFrame) AdvanceAnimation(propIndex);
-        m.drawFrame = prop.frame;
-        // The bone's attachment cull mode, or the prop's own where the bone says 3.
-        const int attachMode = pm.bones[b].attachCullMode;
-        SetCull(CullFor(attachMode == 3 ? m.cullMode : attachMode));
-        SkinAttachedModel(prop.model, prop.frame, BoneAttachMatrix(parent.model, static_cast<int>(b), parent.frame));
-        Mat4 r, t;
-        MatRotationY(r, parent.heading + kPi);
-        MatTranslation(t, parent.position.x, parent.position.y, parent.position.z);
-        MatMultiply(WorldMatrix, r, t);
-        MatMultiply(WorldMatrix, WorldMatrix, MirrorMatrix);
-        SetWorld(WorldMatrix.m);
-        if (m.alphaTest) SetAlphaTest(true, 32, Compare::GreaterEqual);
-        const Texture* texture =
-            prop.texture >= 0 && prop.texture < kTextureCacheSize ? textureCache[prop.texture].handle : nullptr;
-        SetTexture(texture);
-        SetLighting(true);
-        SetNormalizeNormals(true);
-        if (fogEnabled) SetFog(true);
-        if (m.pointCount > 0) DrawModelMesh(m);
-        SetAlphaTest(false, 0, Compare::Always);
-        DrawShadow(prop.model, parent.shadowMode);
-    }
-    SetLighting(false);
-}
-
-int BuildShadowVolume(int model, const Vec3& light) {
-    if (model < 0 || model >= kMaxModels || !models[model].loaded) return 0;
-    const ModelRecord& m = models[model];
+int BuildShadowVolume(const ModelRecord& m, const Vec3& light, float length) {
     int edges = 0;
     auto toggle = [&edges](uint16_t a, uint16_t b) {
         for (int i = 0; i < edges; ++i) {
@@ -265,7 +267,7 @@ int BuildShadowVolume(int model, const Vec3& light) {
     }
     // Two triangles an edge, six vertices: the buffer holds 1365 edges.
     int count = 0;
-    const Vec3 offset{light.x * shadowLength, light.y * shadowLength, light.z * shadowLength};
+    const Vec3 offset{light.x * length, light.y * length, light.z * length};
     for (int e = 0; e < edges && count + 6 <= kShadowVertexCapacity; ++e) {
         const Vec3& a = m.renderVertices[silhouette[e][0]].position;
         const Vec3& b = m.renderVertices[silhouette[e][1]].position;

@@ -9,25 +9,24 @@
 #include "platform/surface.h"
 #include "resources/anim_slot.h"
 #include "resources/texture_file.h"
+#include "render/frame_description.h"
 #include "scene/scene_description.h"
 
 namespace tarvex {
 
-Vec3 shadowLight{0, -1, 0};
-float shadowLength = 0.25f;
-uint32_t shadowColour = 0x80000000;
-int normalPass = 1;
-
 namespace {
 
+FrameDescription* handedFrame = nullptr;
+
 void SwitchSceneLight(int light, bool on) {
-    if (light < 0 || light >= kMaxPointLights) return;
-    sceneLights[light].enabled = on;
+    FrameDescription& frame = HandedFrame();
+    if (light < 0 || light >= kMaxPointLights || static_cast<size_t>(light) >= frame.lights.size()) return;
+    frame.lights[light].enabled = on;
     device::EnableLight(light, on);
 }
 
 void Advance(AnimSlot& s) {
-    const float d = synch * s.speed;
+    const float d = HandedFrame().synch * s.speed;
     if (s.mode == 1) {
         s.currentFrame += d;
     } else {
@@ -41,7 +40,8 @@ void Advance(AnimSlot& s) {
 
 void PostEnd(const AnimSlot& s) {
     // A slot without an event must not wipe out another slot's event of this frame.
-    if (s.endEvent != -1) postedEndEvent = s.endEvent;
+    int32_t* posted = HandedFrame().endEvent;
+    if (s.endEvent != -1 && posted) *posted = s.endEvent;
 }
 
 void DrawTextureFrame(const AnimSlot& s, const Texture& t) {
@@ -67,6 +67,13 @@ void DrawTextureFrame(const AnimSlot& s, const Texture& t) {
 }
 
 }  // namespace
+
+void HandFrameToRenderer(FrameDescription* frame) { handedFrame = frame; }
+
+FrameDescription& HandedFrame() {
+    static FrameDescription nothing;
+    return handedFrame ? *handedFrame : nothing;
+}
 
 void StepSlot(AnimSlot& s) {
     Advance(s);
@@ -105,8 +112,9 @@ void StepSlot(AnimSlot& s) {
 }
 
 void DrawSlot(int n) {
-    if (n < 0 || n >= kAnimSlotCount) return;
-    AnimSlot& s = animSlots[n];
+    const std::span<AnimSlot> slots = HandedFrame().slots;
+    if (n < 0 || static_cast<size_t>(n) >= slots.size()) return;
+    AnimSlot& s = slots[n];
     if (s.mode == 0 || s.frameCount <= 0) return;
     StepSlot(s);
     if (s.vanishAtEnd && s.currentFrame >= s.frameCount - 1) return;
@@ -129,6 +137,7 @@ void DrawShadowDarkening() {
     using namespace device;
     // Only where the shadow volumes were drawn can the stencil be set: the darkening quad
     // covers that rectangle, not the whole screen (the fill is what a frame costs).
+    const uint32_t shadowColour = HandedFrame().shadowColour;
     int l = 0, t = 0, r = 0, b = 0;
     if (!StencilBounds(l, t, r, b)) return;
     ResetStencilBounds();
@@ -156,7 +165,8 @@ void DrawShadowDarkening() {
 void DrawPointerLight(const Texture* t) {
     using namespace device;
     // The texture's centre lies under the pointer and it spans about 300 pixels.
-    const float a = -2.0f * cursorX / 800.0f, b = -2.0f * cursorY / 600.0f;
+    const FrameDescription& frame = HandedFrame();
+    const float a = -2.0f * frame.cursorX / 800.0f, b = -2.0f * frame.cursorY / 600.0f;
     const uint32_t white = 0xFFFFFFFF;
     const VertexScreen q[4] = {{0, 0, 0.5f, 0.5f, white, 1.33f * a + 0.5f, b + 0.5f},
                                {800, 0, 0.5f, 0.5f, white, 1.33f * (a + 2.0f) + 0.5f, b + 0.5f},
@@ -174,14 +184,6 @@ void DrawPointerLight(const Texture* t) {
     DrawScreenQuads(q, 1);
     SetTexture(nullptr);
     ResetRenderStates();
-}
-
-void BeginScene3d() {}
-void EndScene3d() {}
-
-void ResetSceneRendering() {
-    shadowLength = 0.25f;
-    device::SetFog(false);
 }
 
 }  // namespace tarvex

@@ -1,20 +1,20 @@
-// Drawing of animation slots and the frame's full-screen passes, and the rendering
-// values scene scripts set (shadow light, length and colour).
+// Drawing of animation slots and the frame's full-screen passes, from the frame
+// description handed to the renderer.
 #pragma once
 #include <cstdint>
 
 #include "base/math.h"
+#include "base/math.h"
+#include "scene/scene_description.h"
 
 namespace tarvex {
 
 struct AnimSlot;
+struct FrameDescription;
 struct Texture;
 
-extern Vec3 shadowLight;
-extern float shadowLength;     // 0.25 after every scene reset
-extern uint32_t shadowColour;  // ARGB of the darkening quad
-extern int normalPass;
-
+// The description handed over last (an empty one before any).
+FrameDescription& HandedFrame();
 // Advances and draws slots first .. end - 1.
 void DrawSlots(int first, int end);
 void DrawSlot(int slot);
@@ -25,9 +25,5 @@ void DrawShadowDarkening();
 // A light carried at the pointer: the frame is multiplied by the picture `light`, its
 // centre under the pointer.
 void DrawPointerLight(const Texture* light);
-void BeginScene3d();
-void EndScene3d();
-// Scene reset's part: shadow length back to 0.25, fog off.
-void ResetSceneRendering();
 
 }  // namespace tarvex

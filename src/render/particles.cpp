@@ -8,14 +8,18 @@
 #include "model/model_file.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
+#include "render/frame_description.h"
+#include "render/frame_render.h"
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
 
 namespace tarvex {
 
-Vec3 particleWind;
-
 namespace {
+
+// The scene's particle systems as the frame describes them.
+int SystemCount() { return static_cast<int>(std::min<size_t>(HandedFrame().particleSystems.size(), kMaxParticleSystems)); }
+uint8_t* System(int index) { return HandedFrame().particleSystems[index]; }
 
 // Record layout.
 constexpr size_t kEnabled = 0, kEmitInterval = 2, kStartColour = 4, kEndColour = 8, kFadeTicks = 12,
@@ -68,14 +72,14 @@ bool HasTexture(const uint8_t* sys) { return Get<int32_t>(sys, kTextureIndex) !=
 float emitAccumulator = 0.0f;
 float fadeAccumulator = 0.0f;
 bool TickDue(float& accumulator) {
-    accumulator += synch;
+    accumulator += HandedFrame().synch;
     if (accumulator < 1.0f) return false;
     while (accumulator > 1.0f) accumulator -= 1.0f;
     return true;
 }
 
 void EmitterStep(int index) {
-    uint8_t* sys = particleSystemImages[index];
+    uint8_t* sys = System(index);
     if (!Get<uint8_t>(sys, kContinuous)) {
         float timer = Get<float>(sys, kTimer) - 1.0f;
         uint8_t phase = Get<uint8_t>(sys, kPhase);
@@ -160,8 +164,9 @@ bool ParticleBlendFactors(int mode, int& source, int& destination, bool& alphaFr
 }
 
 void SpawnParticle(int index) {
-    if (index < 0 || index >= kMaxParticleSystems) return;
-    uint8_t* sys = particleSystemImages[index];
+    if (index < 0 || index >= SystemCount()) return;
+    const float synch = HandedFrame().synch;
+    uint8_t* sys = System(index);
     const int capacity = Capacity(sys);
     uint8_t* p = nullptr;
     for (int i = 0; i < capacity && !p; ++i)
@@ -241,14 +246,16 @@ void SpawnParticle(int index) {
 
 void UpdateEmitters() {
     if (!TickDue(emitAccumulator)) return;
-    for (int i = 0; i < std::min(particleSystemCount, kMaxParticleSystems); ++i)
-        if (Get<uint8_t>(particleSystemImages[i], kEnabled)) EmitterStep(i);
+    for (int i = 0; i < SystemCount(); ++i)
+        if (Get<uint8_t>(System(i), kEnabled)) EmitterStep(i);
 }
 
 void MoveParticles() {
     const bool tick = TickDue(fadeAccumulator);
-    for (int i = 0; i < std::min(particleSystemCount, kMaxParticleSystems); ++i) {
-        uint8_t* sys = particleSystemImages[i];
+    const float synch = HandedFrame().synch;
+    const Vec3 windForce = HandedFrame().wind;
+    for (int i = 0; i < SystemCount(); ++i) {
+        uint8_t* sys = System(i);
         if (!Get<uint8_t>(sys, kEnabled) || !HasTexture(sys)) continue;
         const int capacity = Capacity(sys);
         const bool wind = Get<uint8_t>(sys, kWindAffected) != 0;
@@ -273,9 +280,9 @@ void MoveParticles() {
             v.z += a.z * t * synch;
             PutVec(p, pVelocity, v);
             if (wind) {
-                a.x += particleWind.x;
-                a.y += particleWind.y;
-                a.z += particleWind.z;
+                a.x += windForce.x;
+                a.y += windForce.y;
+                a.z += windForce.z;
                 PutVec(p, pAcceleration, a);
             }
             Put(p, pAge, t + synch * 0.5f);
@@ -291,15 +298,16 @@ void MoveParticles() {
 
 void DrawParticles() {
     using namespace device;
-    const int count = std::min(particleSystemCount, kMaxParticleSystems);
+    const FrameDescription& frame = HandedFrame();
+    const int count = SystemCount();
     if (count <= 0) return;
     // Billboards: the camera's rotation undone.
     Mat4 billboard;
     float det = 0.0f;
-    MatInverse(billboard, &det, sceneCamera.viewMatrix);
+    MatInverse(billboard, &det, frame.view);
     billboard[12] = billboard[13] = billboard[14] = 0.0f;
-    SetView(sceneCamera.viewMatrix.m);
-    SetProjection(sceneCamera.projectionMatrix.m);
+    SetView(frame.view.m);
+    SetProjection(frame.projection.m);
     SetLighting(false);
     // The second triangle of every quad (1, 2, 3 of the shared list) winds the other
     // way: with the usual culling half of each particle would vanish.
@@ -309,15 +317,15 @@ void DrawParticles() {
     SetBlend(true);
     static std::vector<VertexPCT> vertices;
     for (int i = 0; i < count; ++i) {
-        uint8_t* sys = particleSystemImages[i];
+        uint8_t* sys = System(i);
         if (!Get<uint8_t>(sys, kEnabled)) continue;
         const int32_t textureIndex = Get<int32_t>(sys, kTextureIndex);
-        if (textureIndex < 0 || textureIndex >= kTextureCacheSize) continue;
+        if (textureIndex < 0 || static_cast<size_t>(textureIndex) >= frame.textures.size()) continue;
         Mat4 world;
         const float scale = Get<float>(sys, kScale);
         MatScaling(world, scale, scale, scale);
         SetWorld(world.m);
-        SetTexture(textureCache[textureIndex].handle);
+        SetTexture(frame.textures[textureIndex].handle);
         Put<uint32_t>(sys, kLiveFlag, 0);
         vertices.clear();
         const int capacity = Capacity(sys);
@@ -369,8 +377,8 @@ void ResetParticles() {
 }
 
 int LiveParticleCount(int system) {
-    if (system < 0 || system >= kMaxParticleSystems) return 0;
-    uint8_t* sys = particleSystemImages[system];
+    if (system < 0 || system >= SystemCount()) return 0;
+    uint8_t* sys = System(system);
     int n = 0;
     for (int k = 0; k < Capacity(sys); ++k) n += Get<int32_t>(Particle(sys, k), pLife) != 0;
     return n;

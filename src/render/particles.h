@@ -1,13 +1,12 @@
 // Particle systems: camera-facing textured quads emitted, moved, faded and drawn
-// from the scene's system records (byte images of the particle files).
+// from the scene's system records (byte images of the particle files) that the frame
+// description holds.
 #pragma once
 #include <cstdint>
 
 #include "base/math.h"
 
 namespace tarvex {
-
-extern Vec3 particleWind;
 
 void UpdateEmitters();
 // One new particle in system `system` (nothing when every particle is alive).

@@ -7,6 +7,8 @@
 
 #include "base/byte_io.h"
 #include "platform/display.h"
+#include "platform/render_device.h"
+#include "base/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/texture_cache.h"
 
@@ -14,6 +16,10 @@ namespace tarvex {
 
 SceneCamera sceneCamera;
 SceneMirror sceneMirror;
+Vec3 shadowLight{0, -1, 0};
+float shadowLength = 0.25f;
+uint32_t shadowColour = 0x80000000;
+Vec3 particleWind;
 float sceneScale = 1.0f;
 uint32_t ambientColour = 0;
 SceneLight sceneLights[kMaxPointLights];
@@ -282,6 +288,11 @@ void LoadSceneDescription(const std::string& path) {
     if (!ReadGameFile(path, text, kSearchedBytes)) return;
     if (text.size() > kSearchedBytes) text.resize(kSearchedBytes);  // a packaged entry may be larger
     ParseSceneDescription(text, DefaultSceneDescriptionHooks());
+}
+
+void ResetSceneRendering() {
+    shadowLength = 0.25f;
+    device::SetFog(false);
 }
 
 void ResetSceneDescriptionObjects() {

@@ -73,6 +73,16 @@ extern SceneMaterial sceneMaterial;
 extern uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize];
 extern int particleSystemCount;
 
+// The stencil shadows' values a scene script sets: the light they fall from, the volumes'
+// length (0.25 after every scene reset) and the darkening colour (ARGB).
+extern Vec3 shadowLight;
+extern float shadowLength;
+extern uint32_t shadowColour;
+// The wind that moves the particles of systems that feel it.
+extern Vec3 particleWind;
+// Scene reset's part of the rendering values: shadow length back to 0.25, fog off.
+void ResetSceneRendering();
+
 // What the description reader needs from outside, replaceable for tests and fuzzing.
 struct SceneDescriptionHooks {
     // Reads a particle file (loose files only); false when it does not open.

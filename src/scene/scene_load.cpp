@@ -149,34 +149,6 @@ void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
     }
 }
 
-void ApplySceneToDevice() {
-    using namespace device;
-    SetView(sceneCamera.viewMatrix.m);
-    SetProjection(sceneCamera.projectionMatrix.m);
-    for (int i = 0; i < kMaxPointLights; ++i) {
-        const SceneLight& s = sceneLights[i];
-        Light l;
-        l.position[0] = s.position.x;
-        l.position[1] = s.position.y;
-        l.position[2] = s.position.z;
-        for (int c = 0; c < 4; ++c) l.diffuse[c] = s.diffuse[c];
-        l.range = s.range;
-        l.attenuation[0] = s.attenuation0;
-        l.attenuation[1] = s.attenuation1;
-        l.attenuation[2] = s.attenuation2;
-        SetLight(i, l);
-        EnableLight(i, s.enabled);
-    }
-    SetAmbient(ambientColour);
-    Material material;
-    for (int c = 0; c < 4; ++c) {
-        material.diffuse[c] = sceneMaterial.diffuse[c];
-        material.ambient[c] = sceneMaterial.ambient[c];
-        material.emissive[c] = sceneMaterial.emissive[c];
-    }
-    SetMaterial(material);
-}
-
 void LoadSceneFiles() {
     sceneMirror.mirrorEnabled = false;
     particleSystemCount = 0;
@@ -197,8 +169,6 @@ void LoadSceneFiles() {
     const bool haveFloor = LoadFloorDepth(base + "m.msk");
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
     if (!haveFloor || !sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
-    // The camera, lights, ambient colour and material go to the device with the scene.
-    ApplySceneToDevice();
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {

@@ -17,8 +17,6 @@ extern uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 // Loads the scene whose number stands in currentScene.
 void LoadSceneFiles();
-// Sets the scene's camera, lights, ambient and material on the device.
-void ApplySceneToDevice();
 // Scene reset's part: lights, mirrors and the other per-scene object tables.
 void ResetSceneObjects();
 

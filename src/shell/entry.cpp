@@ -70,10 +70,12 @@ LoopPass RunLoopPass(uint64_t frame) {
         if (!WindowProc(message)) return LoopPass::Quit;
     if (!appActive) return LoopPass::Inactive;
     if (playMode != 2) PlayMusic(requestedTrack);
-    if (menuActive)
+    if (menuActive) {
+        DescribeAndHandFrame();
         MenuFrame();
-    else
+    } else {
         GameFrame();
+    }
     return LoopPass::Frame;
 }
 

@@ -16,10 +16,14 @@
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/render_device.h"
+#include "model/model_file.h"
 #include "platform/surface.h"
+#include "render/actor_render.h"
+#include "render/frame_description.h"
 #include "render/frame_render.h"
 #include "render/particles.h"
 #include "resources/anim_slot.h"
+#include "scene/scene_description.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
 #include "shell/scene_switch.h"
@@ -28,6 +32,98 @@
 #include "text/notice.h"
 
 namespace tarvex {
+
+namespace {
+
+// The description the renderer draws this frame from.
+FrameDescription frameDescription;
+
+const Texture* CachedTexture(int index) {
+    return index >= 0 && index < kTextureCacheSize ? textureCache[index].handle : nullptr;
+}
+
+// A visible actor's draw: its transforms, texture and the props hung on its bones (the
+// same actors and props the actor pass posed).
+void DescribeActor(FrameDescription& f, const ActorRecord& a) {
+    ActorDraw d;
+    d.model = a.model;
+    d.frame = a.frame;
+    Mat4 r, s, t;
+    MatRotationY(r, a.heading + kPi);
+    MatScaling(s, a.scale.x, a.scale.y, a.scale.z);
+    MatTranslation(t, a.position.x, a.position.y, a.position.z);
+    MatMultiply(d.world, r, s);
+    MatMultiply(d.world, d.world, t);
+    MatMultiply(d.propWorld, r, t);
+    d.texture = CachedTexture(a.texture);
+    d.castsShadow = a.shadowMode == 4;
+    d.firstProp = static_cast<int>(f.props.size());
+    const ModelRecord& pm = models[a.model];
+    for (size_t b = 0; pm.loaded && b < a.attachments.size() && b < pm.boneCount && b < pm.bones.size(); ++b) {
+        const int propIndex = a.attachments[b];
+        if (propIndex < 0 || propIndex >= kActorCount) continue;
+        const ActorRecord& prop = actors[propIndex];
+        if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels || !models[prop.model].loaded)
+            continue;
+        PropDraw p;
+        p.model = prop.model;
+        p.frame = prop.frame;
+        p.attach = BoneAttachMatrix(a.model, static_cast<int>(b), a.frame);
+        // The bone's attachment cull mode, or the prop's own where the bone says 3.
+        const int attachMode = pm.bones[b].attachCullMode;
+        p.cullMode = attachMode == 3 ? models[prop.model].cullMode : attachMode;
+        p.texture = CachedTexture(prop.texture);
+        f.props.push_back(p);
+    }
+    d.propCount = static_cast<int>(f.props.size()) - d.firstProp;
+    f.actors.push_back(d);
+}
+
+}  // namespace
+
+void DescribeFrame(FrameDescription& f) {
+    f.view = sceneCamera.viewMatrix;
+    f.projection = sceneCamera.projectionMatrix;
+    f.lights = sceneLights;
+    f.ambient = ambientColour;
+    f.material = sceneMaterial;
+    f.fog = fogEnabled;
+    f.stencilShadows = stencilShadows == 4;
+    f.shadowLight = shadowLight;
+    f.shadowLength = shadowLength;
+    f.shadowColour = shadowColour;
+    f.mirror = sceneMirror;
+    f.stencilAvailable = GetDisplayObjects().stencilBits > 0;
+    f.models = models;
+    f.slots = animSlots;
+    f.endEvent = &postedEndEvent;
+    f.particleSystems = std::span(particleSystemImages).first(std::clamp(particleSystemCount, 0, kMaxParticleSystems));
+    f.textures = textureCache;
+    f.wind = particleWind;
+    f.synch = synch;
+    f.cursorX = cursorX;
+    f.cursorY = cursorY;
+}
+
+void DescribeActors(FrameDescription& f) {
+    f.actors.clear();
+    f.props.clear();
+    for (int i = 0; i < actorCount && i < kActorCount; ++i) {
+        const ActorRecord& a = actors[i];
+        if (a.inUse && a.visible && a.model >= 0 && a.model < kMaxModels) DescribeActor(f, a);
+    }
+}
+
+void DescribeAndHandFrame() {
+    DescribeFrame(frameDescription);
+    HandFrameToRenderer(&frameDescription);
+}
+
+void DrawActorsOfFrame() {
+    DescribeAndHandFrame();
+    DescribeActors(frameDescription);
+    DrawActorPasses(frameDescription);
+}
 
 bool ReadPointer() {
     if (ReadMouse(cursorX, cursorY, mouseState) != 0) return false;
@@ -110,8 +206,9 @@ void GameFrame() {
     if (!ReadPointer()) return;
     StepSceneFade();
     const int frameStartScene = currentScene;
+    SetActorPassDrawing(DrawActorsOfFrame);
+    DescribeAndHandFrame();
     DrawBackgroundAndLayers();
-    BeginScene3d();
     // The scene's logic; while the toolbar is open the scene sees no click.
     const bool toolbarHidesClick = DRAWTOOLBAR && playMode == 0;
     uint8_t savedButton = 0;
@@ -123,6 +220,8 @@ void GameFrame() {
     }
     if (playMode == 0) {
         RunScene();
+        // The scene's logic may have changed the camera, the lights or the shadows.
+        DescribeAndHandFrame();
         UpdateEmitters();
         MoveParticles();
         DrawParticles();
@@ -144,7 +243,6 @@ void GameFrame() {
     if (playMode == 0) KeepGamePicture();
     DrawSubtitleBand();
     postedEndEvent = -1;
-    EndScene3d();
     // The interface over the finished picture: toolbar, new and held items, pointer, text.
     ToolbarRightButton(playMode == 0 && interfaceEnabled && !choiceActive);
     if (DRAWTOOLBAR && playMode == 0) ToolbarMotionAndFrame();

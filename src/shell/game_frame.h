@@ -2,6 +2,8 @@
 
 namespace tarvex {
 
+struct FrameDescription;
+
 // One game frame: mouse, fade, background and layers, the scene's logic, the
 // full-screen passes, toolbar, pointer, text, scene request, frame rate, present, pacing.
 void GameFrame();
@@ -10,5 +12,14 @@ void GameFrame();
 bool ReadPointer();
 // A fresh left press stops the spoken line once; true when it did.
 bool SkipSpokenLine();
+// The frame's description from the game's tables: camera, lights, fog, shadows, mirror,
+// slots, particle systems, time scale and pointer (not the actors).
+void DescribeFrame(FrameDescription& frame);
+// The actors to draw: every visible actor with its transforms and its props.
+void DescribeActors(FrameDescription& frame);
+// Describes the frame and hands the description to the renderer.
+void DescribeAndHandFrame();
+// The actor pass's drawing: the frame with its actors described, then drawn.
+void DrawActorsOfFrame();
 
 }  // namespace tarvex

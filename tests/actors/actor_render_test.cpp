@@ -14,6 +14,7 @@
 #include "platform/render_device.h"
 #include "render/actor_render.h"
 #include "render/frame_render.h"
+#include "shell/game_frame.h"
 #include "shell/display_setup.h"
 #include "support/test_support.h"
 #include "world/world_test_util.h"
@@ -90,7 +91,8 @@ protected:
         WriteBackBufferDepth(window.data(), true);
         SaveBackBufferDepth();
         ClearBackBuffer(clear, clear, clear);
-        DrawActorPasses();
+        PoseDrawnActors();
+        DrawActorsOfFrame();
         if (shadows) DrawShadowDarkening();
         return ReadBackBufferRgb(false);
     }

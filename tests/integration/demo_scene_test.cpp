@@ -18,6 +18,7 @@
 #include "render/particles.h"
 #include "scene/path_finding.h"
 #include "scene/scene_description.h"
+#include "shell/game_frame.h"
 #include "scene/scene_load.h"
 #include "scene/walk_mask.h"
 #include "shell/display_setup.h"
@@ -42,6 +43,7 @@ protected:
         displayPixelDepth = 16;
         if (!sceneBackground) sceneBackground = CreateSurface(800, 600);
         stencilShadows = 4;
+        SetActorPassDrawing(DrawActorsOfFrame);
     }
     void TearDown() override {
         ResetActors();

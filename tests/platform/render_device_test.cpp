@@ -171,6 +171,46 @@ TEST_F(RenderDeviceTest, StencilMarkLimitsLaterDrawing) {
     ResetRenderStates();
 }
 
+TEST_F(RenderDeviceTest, TwoSidedStencilCountsEachWindingItsOwnWay) {
+    // Clockwise faces count up, counter-clockwise ones down, wrapping, in one draw.
+    SetStencil(true);
+    SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetTwoSidedStencil(true);
+    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+    SetCounterClockwiseStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Decrement);
+    SetBlend(true);
+    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
+    SetCull(Cull::CounterClockwise);  // ignored while two-sided
+    const float xyz[] = {-1, 1, 0.5f, 0, 1, 0.5f, -1, -1, 0.5f,   // clockwise, at the top left
+                         -1, 1, 0.5f, 0, -1, 0.5f, 1, 1, 0.5f};  // counter-clockwise, pointing down
+    DrawPositions(xyz, 6);
+    ResetRenderStates();
+    // Only the first, both, only the second, neither.
+    EXPECT_EQ(std::tuple(ReadStencil(20, 300), ReadStencil(100, 50), ReadStencil(600, 50), ReadStencil(100, 500)),
+              std::tuple(1, 0, 255, 0));
+}
+
+TEST_F(RenderDeviceTest, KeptMeshDrawsWhatItIsGivenNow) {
+    // The same buffers, changed in place: the device must not draw what it held.
+    SetCull(Cull::None);
+    VertexPNT v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0}, {0, 1, 0.5f, 0, 0, -1, 0, 0},
+                      {-1, 0, 0.5f, 0, 0, -1, 0, 0}, {1, -1, 0.5f, 0, 0, -1, 0, 0}};
+    uint16_t idx[3] = {0, 1, 2};
+    KeptMesh mesh;
+    auto draw = [&] {
+        ClearBackBuffer(0, 0, 0);
+        DrawKeptMesh(mesh, v, 4, idx, 3);
+        return std::pair(Pixel(100, 100) != 0, Pixel(700, 500) != 0);
+    };
+    EXPECT_EQ(draw(), std::pair(true, false));
+    idx[0] = 3;  // the triangle now reaches the bottom right, no longer the top left
+    EXPECT_EQ(draw(), std::pair(false, true));
+    v[3].x = -1;  // and back, by moving the vertex
+    v[3].y = 1;
+    EXPECT_EQ(draw(), std::pair(true, false));
+    ReleaseKeptMesh(mesh);
+}
+
 TEST_F(RenderDeviceTest, SavedDepthRestoresTheSceneryAndHidesWhatIsBehind) {
     SetCull(Cull::None);
     // Scenery: a near square at depth 0.3 written into the depth buffer only.

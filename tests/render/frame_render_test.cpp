@@ -5,6 +5,7 @@
 #include "platform/random.h"
 #include "platform/render_device.h"
 #include "platform/surface.h"
+#include "render/frame_description.h"
 #include "render/frame_render.h"
 #include "resources/anim_slot.h"
 #include "scene/scene_description.h"
@@ -13,16 +14,28 @@
 namespace tarvex {
 namespace {
 
+// The renderer draws slots from the frame it is handed: here the test's own slots, end
+// event and lights, none of the game's tables.
 class FrameRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::ResetEngine();
-        synch = 1.0f;
+        frame.slots = slots;
+        frame.endEvent = &endEvent;
+        frame.lights = lights;
+        HandFrameToRenderer(&frame);
     }
-    void TearDown() override { ResetAnimSlots(); }
+    void TearDown() override {
+        HandFrameToRenderer(nullptr);
+        for (AnimSlot& s : slots) ReleaseSlotFrames(s);
+    }
+    AnimSlot slots[64];
+    SceneLight lights[kMaxPointLights];
+    int32_t endEvent = -1;
+    FrameDescription frame;
     // A shown slot of `frames` frames played in order.
     AnimSlot& Slot(int index, float frames, float speed, int endRule = 0) {
-        AnimSlot& s = animSlots[index];
+        AnimSlot& s = slots[index];
         s.frameCount = frames;
         s.mode = 1;
         s.speed = speed;
@@ -46,7 +59,7 @@ TEST_F(FrameRenderTest, EndRulesStopWrapAndPingPong) {
     s.currentFrame = -1.0f;  // so that the first step shows frame 0
     s.endEvent = 7;
     EXPECT_EQ(Play(s, 6), (std::vector<int>{0, 1, 2, 3, 3, 3}));
-    EXPECT_EQ(postedEndEvent, 7);
+    EXPECT_EQ(endEvent, 7);
     s.currentFrame = -1.0f;
     s.endRule = 1;
     EXPECT_EQ(Play(s, 6), (std::vector<int>{0, 1, 2, 3, 0, 1}));
@@ -59,12 +72,12 @@ TEST_F(FrameRenderTest, EndRulesStopWrapAndPingPong) {
     s.currentFrame = 0.5f;
     EXPECT_EQ(Play(s, 2), (std::vector<int>{3, 2}));
     // A stopping slot without an event leaves another slot's event alone.
-    postedEndEvent = 9;
+    endEvent = 9;
     StepSlot(Slot(4, 2, 5.0f));
-    EXPECT_EQ(postedEndEvent, 9);
+    EXPECT_EQ(endEvent, 9);
     // The speed scales with the frame's length.
     AnimSlot& slow = Slot(0, 100, 0.5f);
-    synch = 2.0f;
+    frame.synch = 2.0f;
     StepSlot(slow);
     EXPECT_FLOAT_EQ(slow.currentFrame, 1.0f);
 }
@@ -81,7 +94,7 @@ TEST_F(FrameRenderTest, FlickerPicksFrameZeroAtTheThresholdRateAndSwitchesItsLig
     for (int i = 0; i < n; ++i) {
         StepSlot(s);
         zero += s.currentFrame == 0.0f;
-        ASSERT_EQ(sceneLights[2].enabled, s.currentFrame == 0.0f) << i;
+        ASSERT_EQ(lights[2].enabled, s.currentFrame == 0.0f) << i;
     }
     EXPECT_NEAR(zero / static_cast<double>(n), 0.3, 0.015);
 }
@@ -174,7 +187,7 @@ TEST_F(FrameRenderTest, ShadowDarkeningOnlyWhereTheStencilIsSetAndClearsIt) {
         DrawScreenQuads(q, 1);
     }
     ResetRenderStates();
-    shadowColour = 0x80000000;
+    frame.shadowColour = 0x80000000;
     DrawShadowDarkening();
     EXPECT_NEAR(RedAt(15, 15), 127, 1);
     EXPECT_NEAR(RedAt(705, 505), 127, 1);

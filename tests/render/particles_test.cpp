@@ -7,6 +7,8 @@
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/render_device.h"
+#include "render/frame_description.h"
+#include "render/frame_render.h"
 #include "render/particles.h"
 #include "scene/scene_description.h"
 #include "support/test_support.h"
@@ -36,9 +38,10 @@ protected:
         test::ResetEngine();
         ResetParticles();
         SeedRandom(99);
-        synch = 1.0f;
         std::memset(particleSystemImages[0], 0, kParticleSystemSize);
-        particleSystemCount = 1;
+        particleFrame.particleSystems = std::span(particleSystemImages).first(1);
+        particleFrame.textures = textureCache;
+        HandFrameToRenderer(&particleFrame);
         sys.image = particleSystemImages[0];
         sys.at<uint8_t>(0, 1)            // enabled
             .at<uint8_t>(2, 1)           // emit every tick
@@ -53,8 +56,9 @@ protected:
             .at<uint32_t>(316, 1000)     // life
             .at<float>(107060, 1.0f);
     }
-    void TearDown() override { particleSystemCount = 0; }
+    void TearDown() override { HandFrameToRenderer(nullptr); }
     SystemWriter sys{nullptr};
+    FrameDescription particleFrame;
 };
 
 TEST_F(ParticlesTest, OnOffCyclesGateEmission) {
@@ -73,11 +77,11 @@ TEST_F(ParticlesTest, OnOffCyclesGateEmission) {
 }
 
 TEST_F(ParticlesTest, WholeTicksRunAtMostOnceAFrame) {
-    synch = 0.5f;
+    particleFrame.synch = 0.5f;
     // 0.5, 1.0 (a tick; exactly 1.0 is kept), 1.5 (a tick, back to 0.5), 1.0 (a tick).
     for (int i = 0; i < 4; ++i) UpdateEmitters();
     EXPECT_EQ(LiveParticleCount(0), 3);
-    synch = 3.0f;  // a slow frame: still one emission
+    particleFrame.synch = 3.0f;  // a slow frame: still one emission
     UpdateEmitters();
     EXPECT_EQ(LiveParticleCount(0), 4);
     sys.at<uint8_t>(107064, 1);  // paused
@@ -151,8 +155,8 @@ TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
     const uint8_t white[4] = {255, 255, 255, 255};
     textureCache[0].handle = CreateTextureRgba(1, 1, white, false, false);
     // An identity camera: particle space is the screen's normalised space.
-    MatIdentity(sceneCamera.viewMatrix);
-    MatIdentity(sceneCamera.projectionMatrix);
+    MatIdentity(particleFrame.view);
+    MatIdentity(particleFrame.projection);
     // Grey of alpha 0x80, drawn added (blend mode 0).
     sys.at<uint32_t>(4, 0x80808080).at<uint32_t>(8, 0x80808080);
     sys.at<float>(24, 0.0f).at<float>(28, 0.0f).at<float>(32, 0.5f).at<float>(60, 0.1f).at<uint8_t>(20, 0);

@@ -15,6 +15,7 @@
 #include "platform/render_device.h"
 #include "render/actor_render.h"
 #include "scene/scene_description.h"
+#include "shell/game_frame.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -90,7 +91,8 @@ static int RenderModelCommand(const Args& args) {
     ClearBackBuffer(0.35f, 0.35f, 0.4f);
     ClearBackBufferDepth(true);
     SaveBackBufferDepth();
-    DrawActorPasses();
+    PoseDrawnActors();
+    DrawActorsOfFrame();
     const std::vector<uint8_t> rgb = ReadBackBufferRgb(false);
     size_t drawn = 0;
     for (size_t i = 0; i < rgb.size(); i += 3)
