@@ -10,7 +10,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "lua/lua_fixture.h"
+#include "scripts/lua_fixture.h"
 #include "media/sound.h"
 #include "model/model_file.h"
 #include "platform/surface.h"

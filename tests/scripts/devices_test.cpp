@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "scripts_fixture.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -43,7 +43,7 @@ protected:
 };
 
 // Ids, separators and the responses table's tabs are read through the tool's text
-// command (tests/tools_text).
+// command (tests/tools).
 TEST(TextTable, LongLinesAndOddFiles) {
     const auto bytes = Utf16Table(u"9 " + std::u16string(6000, u'я') + u"\r\n");
     const TextTable table = ParseTextTable(bytes.data(), bytes.size(), false);

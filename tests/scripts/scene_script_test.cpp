@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "lua/lua_fixture.h"
+#include "scripts/lua_fixture.h"
 #include "menu/menu.h"
 #include "platform/input.h"
 #include "render/frame_render.h"

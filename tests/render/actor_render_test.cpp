@@ -5,7 +5,7 @@
 #include <cstring>
 #include <glm/glm.hpp>
 
-#include "actor_fixture.h"
+#include "model/actor_fixture.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "platform/depth_buffer.h"
@@ -16,7 +16,7 @@
 #include "shell/display_setup.h"
 #include "shell/globals.h"
 #include "support/test_support.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

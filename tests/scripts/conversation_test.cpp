@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kRoom = 131;
 constexpr int kOldMan = 2;  // after the hero and his head
-constexpr int kTalkVerbX = 48, kVerbY = 16;
+using test::kLookVerbX, test::kTalkVerbX, test::kUseVerbX, test::kVerbY;
 constexpr int kOldManX = 394, kOldManY = 300;  // tool 999
 // Rows of a choice list: row k spans y 352 + 16k .. 368 + 16k.
 int RowY(int row) { return 360 + 16 * row; }

@@ -10,7 +10,7 @@
 #include "platform/random.h"
 #include "scene/walk_mask.h"
 #include "shell/globals.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -7,9 +7,9 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "model/model_file.h"
-#include "model_writer.h"
+#include "support/model_writer.h"
 #include "platform/display.h"
-#include "world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -9,7 +9,7 @@
 namespace tarvex {
 namespace {
 
-constexpr int kUseVerbX = 112, kLookVerbX = 16, kVerbBarY = 16;
+using test::kLookVerbX, test::kTalkVerbX, test::kUseVerbX, test::kVerbY;
 constexpr int kNotebookButtonX = 144;
 constexpr int kBackX = 75, kBackY = 366;        // tool 501
 constexpr int kForwardX = 75, kForwardY = 450;  // tool 502
@@ -22,7 +22,7 @@ protected:
     // the page turned on the one after.
     void Forward() { Click(kForwardX, kForwardY); }
     void Back() { Click(kBackX, kBackY); }
-    void UseVerb() { Click(kUseVerbX, kVerbBarY); }
+    void UseVerb() { Click(kUseVerbX, kVerbY); }
     // The page whose slot is shown; 0 when none or more than one is.
     static int ShownPage() {
         int shown = 0;
@@ -45,7 +45,7 @@ TEST_F(Notebook, PagesOneToThreeThenSevenForwardAndBack) {
     ExpectPage(1);
 
     // The page buttons answer the use cursor only.
-    Click(kLookVerbX, kVerbBarY);
+    Click(kLookVerbX, kVerbY);
     Forward();
     ExpectPage(1);
     UseVerb();
@@ -107,7 +107,7 @@ TEST_F(Notebook, LeavingReturnsToTheSceneItWasOpenedFromWithTheInterfaceBack) {
     actors[kHero].position = Vec3{-30.0f, 0.0f, 200.0f};
     actors[kHero].heading = 2.5f;
     SetToolOwnership(kNotebookTool, 1, 0);
-    Click(kNotebookButtonX, kVerbBarY);
+    Click(kNotebookButtonX, kVerbY);
     ASSERT_TRUE(SceneBecomes(kNotebookScene));
     EXPECT_EQ(std::tuple(SCENETOOLBAR, previousScene, interfaceEnabled), std::tuple(131, 131, 0));
     UseVerb();
@@ -122,7 +122,7 @@ TEST_F(Notebook, LeavingReturnsToTheSceneItWasOpenedFromWithTheInterfaceBack) {
     EXPECT_FLOAT_EQ(actors[kHero].heading, 2.5f);
 
     // The button opens it again, on page 1.
-    Click(kNotebookButtonX, kVerbBarY);
+    Click(kNotebookButtonX, kVerbY);
     ASSERT_TRUE(SceneBecomes(kNotebookScene));
     ExpectPage(1);
 }

@@ -11,7 +11,7 @@ namespace tarvex {
 namespace {
 
 // Screen points of the scene's hotspots.
-constexpr int kUseVerbX = 112, kVerbY = 16, kLookVerbX = 16;
+using test::kLookVerbX, test::kTalkVerbX, test::kUseVerbX, test::kVerbY;
 constexpr int kSendX = 54, kSendY = 266;    // tool 646
 constexpr int kCallX = 56, kCallY = 285;    // tool 647
 constexpr int kPushX = 51, kPushY = 247;    // tool 379

@@ -16,7 +16,7 @@
 #include "scene/walk_mask.h"
 #include "shell/display_setup.h"
 #include "shell/globals.h"
-#include "world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {
