@@ -10,7 +10,6 @@
 
 #include "platform/atomic_file.h"
 #include "shell/config.h"
-#include "shell/settings_dialog.h"
 #include "support/test_support.h"
 
 namespace tarvex {
@@ -109,16 +108,6 @@ TEST_F(ConfigTest, FailedWriteLeavesThePreviousFile) {
     ResetConfig();
     LoadConfig();
     EXPECT_EQ(config.gammaMax, 300);
-}
-
-TEST_F(ConfigTest, DialogRuleFollowsTheCleanExitFlag) {
-    config.cleanExit = 0;
-    EXPECT_TRUE(SettingsDialogWanted(false, false));
-    EXPECT_FALSE(SettingsDialogWanted(true, false));  // headless takes the values as they are
-    config.cleanExit = 1;
-    EXPECT_FALSE(SettingsDialogWanted(false, false));
-    EXPECT_TRUE(SettingsDialogWanted(false, true));
-    EXPECT_FALSE(SettingsDialogWanted(true, true));
 }
 
 }  // namespace
