@@ -7,7 +7,7 @@
 
 #include "support/engine_run.h"
 #include "support/test_support.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -1,5 +1,5 @@
-// Scene state and flags, the animation slot services, the scripted fade and the
-// notebook icon.
+// Scene state and flags at the tables' bounds, the animation slot services and the
+// scripted fade.
 #include "interaction/interaction_fixture.h"
 #include "platform/clock.h"
 #include "platform/display.h"
@@ -63,35 +63,6 @@ TEST_F(GameStateTest, FadeStepsBySixteenUntilDarkOrFull) {
     frames = 1;
     while (!FadeStep()) ++frames;
     EXPECT_EQ(std::tuple(frames, gammaLevel, GammaRamp(1)[255], fadeDirection), std::tuple(16, 255u, 65025, 0));
-}
-
-TEST_F(GameStateTest, NotebookIconBlinksThreeSecondsAfterANewPage) {
-    SetFixedFrameRate(10);
-    SetVirtualFrame(0);
-    AnimSlot& icon = animSlots[35];
-    EXPECT_FALSE(NotebookIconFrame());  // no notebook: no icon
-    SetToolOwnership(kNotebookTool, 1, 0);
-    EXPECT_TRUE(NotebookIconFrame());
-    EXPECT_EQ(std::tuple(icon.currentFrame, icon.speed), std::tuple(0.0f, 0.0f));
-
-    SetVirtualFrame(20);
-    WriteNotebookPage(8);
-    EXPECT_EQ(std::tuple(TestFlagsOf(kNotebookScene, 0x2000), notebookEntries[1]), std::tuple(0x2000u, 1u));
-    SetVirtualFrame(49);
-    NotebookIconFrame();
-    EXPECT_EQ(std::tuple(icon.speed, icon.endRule), std::tuple(0.75f, 1));
-    SetVirtualFrame(50);
-    NotebookIconFrame();
-    // Lit while the page is unread.
-    EXPECT_EQ(std::tuple(notebookNewEntry, icon.speed, icon.currentFrame), std::tuple(0, 0.0f, 1.0f));
-    notebookEntries[1] = 0;
-    NotebookIconFrame();
-    EXPECT_FLOAT_EQ(icon.currentFrame, 0.0f);
-    WriteNotebookPage(5);
-    EXPECT_EQ(TestFlagsOf(kNotebookScene, 0x202), 0x202u);
-    notebookNewEntry = 0;
-    NotebookIconFrame();
-    EXPECT_FLOAT_EQ(icon.currentFrame, 1.0f);
 }
 
 }  // namespace

@@ -175,50 +175,6 @@ TEST_F(PointerTest, AToolInsideARegionTakesTheCursorAndTheClickDoesBoth) {
               std::tuple(kCursorUse, std::u16string(u"use"), 3, 550));
 }
 
-TEST_F(PointerTest, ArrivalHandsOverTheActionUnlessAToolIsHeld) {
-    actors[0].inUse = 1;  // a hero (without a model) that must walk there first
-    DefineRegion(0, 0, 300, 400, 600, kCursorLeft, 20, 500, 10.0f, 2);
-    Pointer(100, 400, true);
-    Frame();
-    ASSERT_EQ(EXE, 2);
-    Pointer(100, 400, false);
-    LeftKey = 0;
-    EXPECT_EQ(Frame(), 0);  // not there yet
-    actors[0].reachedCell[0] = 20;
-    actors[0].reachedCell[1] = 500;
-    EXPECT_EQ(Frame(), 2);
-    EXPECT_EQ(EXE, 0);
-
-    // A second click before arrival replaces the pending action.
-    actors[0].reachedCell[0] = actors[0].reachedCell[1] = 0;
-    Pointer(100, 400, true);
-    Frame();
-    DefineRegion(1, 400, 300, 800, 600, kCursorRight, 700, 500, 10.0f, 3);
-    LeftKey = 0;
-    Pointer(600, 400, true);
-    Frame();
-    EXPECT_EQ(EXE, 3);
-
-    // Holding a tool when the hero arrives drops the action.
-    actors[0].reachedCell[0] = 700;
-    actors[0].reachedCell[1] = 500;
-    heldTool = 40;
-    Pointer(600, 400, false);
-    LeftKey = 0;
-    EXPECT_EQ(Frame(), 0);
-    EXPECT_EQ(EXE, 0);
-
-    // A scene without a hero (a close-up) acts at once.
-    actors[0].inUse = 0;
-    heldTool = -1;
-    LeftKey = 0;
-    Pointer(100, 400, true);
-    Frame();
-    Pointer(100, 400, false);
-    LeftKey = 0;
-    EXPECT_EQ(Frame(), 2);
-}
-
 TEST_F(PointerTest, ClickableActorsOverrideToolsAndRegions) {
     PlaceTool(6, 1, 100, 100, 200, 200);
     actors[2].inUse = 1;
@@ -236,31 +192,6 @@ TEST_F(PointerTest, ClickableActorsOverrideToolsAndRegions) {
     actors[16].clickable = 1;
     Frame();
     EXPECT_EQ(actorUnderPointer, kNone);
-}
-
-TEST_F(PointerTest, NotebookButtonOpensTheNotebookOnlyWhenCarried) {
-    currentScene = 252;
-    SetState(4);
-    SetFlags(0xFFFFFFFF);
-    MainSost = 9;
-    Pointer(140, 10, true);
-    Frame();
-    // No notebook: the press walks the hero like any other.
-    EXPECT_EQ(std::tuple(currentScene, actors[0].walkRequest), std::tuple(252, 1));
-
-    SetToolOwnership(kNotebookTool, 1, 0);
-    LeftKey = 0;
-    Frame();
-    EXPECT_EQ(std::tuple(currentScene, SCENETOOLBAR, interfaceEnabled, MainSost, GetStateOf(252)),
-              std::tuple(kNotebookScene, 252, 0, 0, 0u));
-    EXPECT_EQ(sceneFlags[252], 0xF00108C0u);  // the devices' flags of 252 are cleared
-
-    // With the interface waiting, the button does nothing.
-    currentScene = 236;
-    SetFlags(0xFFFF);
-    LeftKey = 0;
-    Frame();
-    EXPECT_EQ(currentScene, 236);
 }
 
 TEST_F(PointerTest, ToolPlacementServices) {

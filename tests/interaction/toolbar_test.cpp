@@ -107,36 +107,6 @@ TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
     }
 }
 
-TEST_F(ToolbarTest, TakeLookAndUseInTheGrid) {
-    SetToolOwnership(30, 1, 0);
-    SetToolOwnership(47, 1, 0);
-    OpenToolbar();
-    currentVerb = kVerbTake;
-    AtCell(0, 0, true);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(heldTool, LeftKey), std::tuple(30, 1));
-    // Taking another replaces the held one.
-    LeftKey = 0;
-    AtCell(1, 0, true);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(heldTool, 47);
-
-    heldTool = -1;
-    currentVerb = kVerbLook;
-    LeftKey = 0;
-    AtCell(0, 0, true);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::pair(Said(), LeftKey), std::pair(std::u16string(u"looked"), 1));  // one press, one line
-    currentVerb = kVerbUse;
-    LeftKey = 0;
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(Said(), u"used");
-    // A release clears the used press.
-    AtCell(0, 0, false);
-    ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(LeftKey, 0);
-}
-
 TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     SetToolOwnership(47, 1, 0);
     SetToolOwnership(61, 1, 0);
@@ -222,15 +192,6 @@ TEST_F(ToolbarTest, NewItemsAreAnnouncedOneAfterAnother) {
     // A new game announces everything again.
     ResetToolsForNewGame();
     EXPECT_EQ(std::tuple(ToolTable[5].inInventory, ToolTable[5].newItemTimer), std::tuple(0, 0.0f));
-}
-
-TEST_F(ToolbarTest, TheSceneSeesNoPointerWhileTheToolbarIsOpen) {
-    PlaceTool(30, 1, 0, 0, 800, 600);
-    DRAWTOOLBAR = 1;
-    Pointer(300, 300, true);
-    cursorPicture = kCursorArrow;
-    ResolvePointer();
-    EXPECT_EQ(std::tuple(toolUnderPointer, cursorPicture), std::tuple(kNone, kCursorArrow));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "media/video.h"
 #include "platform/audio_mixer.h"
 #include "support/test_support.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex::test {
 

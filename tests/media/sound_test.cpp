@@ -57,35 +57,6 @@ TEST_F(SoundTest, RestartTurnsAPlayingOneShotIntoALoopWherePlayOnlyRewinds) {
     EXPECT_FALSE(IsSlotPlaying(4));
 }
 
-TEST_F(SoundTest, PlayPositionSurvivesASaveAndReload) {
-    Sox("sound/a.wav", "-r 44100 -b 16 -c 2", "synth 1 sine 300 sine 700");
-    LoadSound("sound/a.wav", 10);
-    PlaySlot(10, -300, 2500, 0);
-    const auto whole = Render(0.5);
-
-    ResetSound();
-    SetOfflineMixing(true);
-    InitSound();
-    LoadSound("sound/a.wav", 10);
-    PlaySlot(10, -300, 2500, 0);
-    Render(0.25);
-    CaptureSlotPlayback();
-    const SoundSlot saved = soundSlots[10];
-    EXPECT_EQ(std::tuple(saved.playing, saved.position), std::tuple(1, uint32_t(11025 * 4)));
-    ReleaseSlotBuffers();
-    EXPECT_FALSE(IsSlotPlaying(10));
-    LoadSound(saved.name, 10);
-    PlaySlot(10, saved.level, saved.pan, saved.loop);
-    SetSlotPosition(10, saved.position);
-    const auto rest = Render(0.25);
-    // The reloaded slot carries on exactly where it was saved.
-    const std::vector<int16_t> secondHalf(whole.begin() + whole.size() / 2, whole.end());
-    ASSERT_EQ(rest.size(), secondHalf.size());
-    int worst = 0;
-    for (size_t i = 0; i < rest.size(); ++i) worst = std::max(worst, std::abs(rest[i] - secondHalf[i]));
-    EXPECT_LE(worst, 1);
-}
-
 TEST_F(SoundTest, PanAndVolumeFollowTheDecibelLawOnTheOutput) {
     Sox("sound/tone.wav", "-r 44100 -b 16 -c 1", "synth 0.5 sine 1000 vol 0.5");
     LoadSound("sound/tone.wav", 0);
@@ -149,61 +120,6 @@ TEST_F(SoundTest, MixToolWritesTheRenderedSound) {
         ToolOutput(std::string("mix --out x.wav --seconds 1 --play ") + play, status);
         EXPECT_NE(status, 0) << play;
     }
-}
-
-TEST_F(SoundTest, AnimationSoundsFireOnTheirFramesWithLevelPanAndVariants) {
-    int level = 0, pan = 0;
-    // Left-handed, y up: looking along +z, +x is on the right.
-    const Vec3 eye{0, 0, 0}, target{0, 0, 100};
-    AnimationSoundLevelPan({100, 0, 100}, eye, target, level, pan);
-    // trunc(-6 * 141.42) + 4000 and trunc((1 - cos 45) * 100 * 100).
-    EXPECT_EQ(std::tuple(level, pan), std::tuple(3152, 2928));
-    AnimationSoundLevelPan({-100, 0, 100}, eye, target, level, pan);
-    EXPECT_EQ(pan, -2928);
-    AnimationSoundLevelPan({0, 0, 500}, eye, target, level, pan);
-    EXPECT_EQ(std::tuple(level, pan), std::tuple(1000, 0));
-    AnimationSoundLevelPan({100, 0, 100}, eye, Vec3{0, 100, 0}, level, pan);  // looking straight up
-    EXPECT_EQ(pan, 0);
-
-    Sox("sound/step.wav", "-r 22050 -b 16 -c 1", "synth 0.3 sine 440");
-    for (int s : {45, 46, 47, 48}) LoadSound("sound/step.wav", s);
-    ResetActors();
-    sceneCamera.eye = eye;
-    sceneCamera.target = target;
-    auto place = [](int a, bool visible) {
-        actors[a].inUse = 1;
-        actors[a].visible = visible;
-        actors[a].position = {100, 0, 100};
-        actors[a].frameNow = 278;
-        actors[a].frameNext = 280;
-    };
-    place(2, true);
-    place(3, false);  // hidden actors are silent
-    actorSoundMarks[3][0] = {279, 47};
-    actorSoundMarks[2][0] = {279, 45};
-    actorSoundMarks[2][1] = {279, 47};  // an alternative: skipped once mark 0 fired
-    actorSoundMarks[2][5] = {280, 47};  // not before frameNext
-    actorSoundMarks[2][6] = {278.5f, 47};  // not a whole frame
-    PlayAnimationSounds();
-    // Toggle 0 plays the slot + 1 variant.
-    EXPECT_TRUE(IsSlotPlaying(46));
-    EXPECT_FALSE(IsSlotPlaying(45) || IsSlotPlaying(47) || IsSlotPlaying(48));
-    EXPECT_EQ(std::tuple(soundSlots[46].level, soundSlots[46].pan, soundSlots[46].loop, audio::GetBufferPan(46)),
-              std::tuple(3152, 2928, 0, 2928));
-
-    // The toggle flips after every second sound.
-    PlayAnimationSounds();
-    EXPECT_EQ(footstepToggle, 1);
-    StopAllSlots();
-    PlayAnimationSounds();
-    EXPECT_EQ(std::tuple(IsSlotPlaying(45), IsSlotPlaying(46)), std::tuple(true, false));
-
-    ResetSceneSounds();
-    EXPECT_EQ(footstepToggle, 0);
-    StopAllSlots();
-    PlayAnimationSounds();
-    EXPECT_FALSE(IsSlotPlaying(46));  // marks cleared with the scene
-    ResetActors();
 }
 
 }  // namespace

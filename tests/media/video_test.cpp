@@ -45,49 +45,6 @@ protected:
     }
 };
 
-TEST_F(VideoTest, A640x480VideoFillsTheBackBuffer) {
-    ASSERT_TRUE(EnsureHeadlessDisplay());
-    MakeVideo("video/halves.avi", 0.4);
-    ClearBackBuffer(0, 1, 0);
-    presentEnabled = 0;
-    Start("video/halves.avi");
-    EXPECT_EQ(playMode, 2);
-    VideoFrame();
-    EXPECT_EQ(presentEnabled, 1);
-    const auto rgb = ReadBackBufferRgb(false);
-    auto px = [&](int x, int y, int c) { return int(rgb[(size_t(y) * kScreenWidth + x) * 3 + c]); };
-    // The seam of the halves lies at 400: the picture is stretched, not placed at its size.
-    for (auto [x, y] : {std::pair{0, 0}, {390, 300}, {0, 599}, {410, 300}, {799, 0}, {799, 599}, {700, 550}}) {
-        const int bright = x < 400 ? 0 : 2;
-        EXPECT_GT(px(x, y, bright), 200) << x << "," << y;
-        EXPECT_LT(px(x, y, 2 - bright), 60) << x << "," << y;
-    }
-    StopVideo();
-    EXPECT_EQ(std::tuple(playMode, videoState), std::tuple(0, 0));
-}
-
-// Loose videos play in the other tests.
-TEST_F(VideoTest, APackagedVideoPlaysFromMemoryAtTheStreamRateOnTheVirtualClock) {
-    MakeVideo("src/clip.avi", 1.0);
-    WritePackage("video.res", {{"video/packed.bik", ReadBytes("src/clip.avi")}});
-    SetFixedFrameRate(50);
-    Start("video/packed.bik");
-    ASSERT_EQ(playMode, 2);
-    EXPECT_STREQ(videoName, "video/packed.bik");
-    int frames = 0;
-    size_t queued = 0;
-    for (; frames < 10; ++frames) {
-        VideoFrame();
-        AdvanceVirtualClock();
-        queued = std::max(queued, audio::QueuedVideoAudio());
-    }
-    EXPECT_GT(queued, 4410u);  // the sound goes to the mixer
-    frames += PlayThrough(500);
-    // One second at 50 game frames a second.
-    EXPECT_NEAR(frames, 50, 2);
-    EXPECT_EQ(std::tuple(videoState, audio::QueuedVideoAudio()), std::tuple(0, 0u));
-}
-
 TEST_F(VideoTest, SkippingOnTheFirstFrameEndsItAndBringsTheSoundBack) {
     StartMusic();
     MakeVideo("video/clip.avi", 1.0);

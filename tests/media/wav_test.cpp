@@ -100,16 +100,5 @@ TEST_F(WavTest, SlotNamesFollowTheExtensionRuleAndFailuresKeepTheMark) {
     EXPECT_FALSE(audio::HasBuffer(7));
 }
 
-TEST_F(WavTest, WithSoundOffNothingLoads) {
-    ResetSound();
-    config.soundOn = 0;
-    InitSound();
-    Sox("sound/a.wav", "-r 22050 -b 16 -c 1", "synth 0.1 sine 440");
-    LoadSound("sound/a.wav", 1);
-    EXPECT_EQ(soundSlots[1].loaded, 0);
-    PlaySlot(1, 0, 0, 0);
-    EXPECT_FALSE(IsSlotPlaying(1));
-}
-
 }  // namespace
 }  // namespace tarvex::test

@@ -1,5 +1,5 @@
 // The menu in the real engine, headless, from replays: the pointer under the intro video,
-// Escape over a running scene and back, a conversation left for the menu and resumed.
+// and a conversation left for the menu and resumed.
 #include <gtest/gtest.h>
 
 #include "support/engine_run.h"
@@ -23,39 +23,6 @@ TEST_F(MenuPlayTest, ThePointerReachesTheScreensEdgesInTheMenu) {
     const auto far = Dump(8);
     EXPECT_EQ(far["pointerX"], 799);
     EXPECT_EQ(far["pointerY"], 599);
-}
-
-TEST_F(MenuPlayTest, EscapeShowsTheFrozenGameWithoutItsInterfaceAroundTheMenuAndGoesBack) {
-    Line("40 key Escape");
-    Line("130 key Escape");
-    Play("--scene 0", 135, {39, 41, 50, 130}, {39, 50, 123, 130});
-    const auto menuPass = Dump(41);
-    EXPECT_EQ(menuPass["menuActive"], 1);
-    // The pendulum swings from the menu's first passes, before the clock's first tick.
-    nlohmann::json pendulum;
-    for (const auto& slot : menuPass["slots"])
-        if (slot["slot"] == 40) pendulum = slot;
-    ASSERT_TRUE(pendulum.is_object());
-    EXPECT_EQ(pendulum["mode"], 1);
-    EXPECT_GT(pendulum["currentFrame"].get<double>(), 1.0);
-    const auto back = Dump(130);
-    EXPECT_EQ(back["menuActive"], 0);
-    EXPECT_EQ(back["currentScene"], 0);
-    EXPECT_EQ(back["actors"][0]["position"], Dump(39)["actors"][0]["position"]);
-
-    const auto game = Shot(39), menu = Shot(50), wrap = Shot(123), again = Shot(130);
-    ASSERT_TRUE(game.ok && menu.ok && wrap.ok && again.ok);
-    // The clock face stays on while its frames wrap round (80 passes after the menu came up).
-    EXPECT_LT(test::Difference(menu, wrap, 375, 72, 425, 122), 40.0);
-    EXPECT_GT(test::Difference(game, wrap, 375, 72, 425, 122), 60.0);
-    // Black in the menu picture shows the game as it was, without its interface (the verbs
-    // at the top left); the cabinet covers the middle.
-    EXPECT_GT(test::Difference(game, menu, 0, 0, 130, 32), 10.0);
-    EXPECT_LT(test::Difference(game, menu, 0, 40, 190, 600), 1.0);
-    EXPECT_LT(test::Difference(game, menu, 610, 100, 800, 600), 1.0);
-    EXPECT_GT(test::Difference(game, menu, 210, 430, 590, 510), 20.0);
-    // Back in the game the scene's background is its own again.
-    EXPECT_LT(test::Difference(game, again, 0, 0, 800, 600), 1.0);
 }
 
 // The old man's follow-up conversation (scene 131, flags 8 and 32): the card question is

@@ -80,17 +80,6 @@ TEST(Timers, FireOnTheVirtualClockAndCoalesceLateTicks) {
     SetFixedFrameRate(0);
 }
 
-TEST(Clock, VirtualClockAdvancesExactlyOneFramePeriod) {
-    SetFixedFrameRate(30);
-    EXPECT_EQ(GetMilliseconds(), 0u);
-    for (int i = 0; i < 30; ++i) AdvanceVirtualClock();
-    EXPECT_EQ(GetMilliseconds(), 1000u);
-    AdvanceVirtualClock();
-    EXPECT_EQ(GetMilliseconds(), 1033u);
-    SetFixedFrameRate(0);
-    EXPECT_FALSE(ClockIsVirtual());
-}
-
 TEST(Keyboard, KeysTypeUsLayoutCharactersAndSaveNamesCodePage1251) {
     EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, false), 'q');
     EXPECT_EQ(UsLayoutCharacter(SDL_SCANCODE_Q, true), 'Q');
@@ -135,67 +124,6 @@ TEST(Input, RecordedSessionReplaysTheSameEvents) {
     // A bad line is refused (the replay fuzz target explores the rest).
     std::ofstream(dir + "/bad.txt") << "4 key Alt+Bogus\n";
     EXPECT_FALSE(OpenReplay(dir + "/bad.txt", error));
-}
-
-TEST(Options, ParsesEveryOptionAndRefusesNonsense) {
-    const char* argv[] = {"tarvex", "--headless", "--fixed-fps", "30", "--seed", "7", "--frames", "40",
-                          "--screenshot", "39:a.png", "--screenshot", "2:b:c.png", "--scene", "131",
-                          "--windowed", "--path", "g", "--saves", "s", "--dump-state", "5:d.json",
-                          "--give", "62", "--give", "742", "--flag", "131:20", "--flag", "98:0x6"};
-    Options o;
-    std::string error;
-    ASSERT_TRUE(ParseOptions(static_cast<int>(std::size(argv)), argv, o, error)) << error;
-    // What the options do, the end-to-end tests see; here their parsing's edge cases.
-    EXPECT_FALSE(o.fullScreen);
-    ASSERT_EQ(o.screenshots.size(), 2u);
-    EXPECT_EQ(o.screenshots[1].second, "b:c.png");
-    EXPECT_EQ(o.give, (std::vector<int>{62, 742}));
-    ASSERT_EQ(o.flags.size(), 2u);
-    EXPECT_EQ(o.flags[1].second, 0x6u);
-    for (std::vector<const char*> bad : {std::vector<const char*>{"t", "--fixed-fps", "0"},
-                                         {"t", "--seed", "-1"}, {"t", "--frames", "1x"},
-                                         {"t", "--scene"}, {"t", "--bogus"}, {"t", "--dump-state", "x.json"},
-                                         {"t", "--give", "1000"}, {"t", "--flag", "131"},
-                                         {"t", "--flag", "300:1"}, {"t", "--flag", "5:1g"},
-                                         {"t", "--flag", "5:100000000"}}) {
-        Options p;
-        EXPECT_FALSE(ParseOptions(static_cast<int>(bad.size()), bad.data(), p, error)) << bad[1];
-    }
-}
-
-TEST(Display, ColourKeyedSurfacesAndBandsDrawAtExactPixels) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    ClearBackBuffer(0, 0, 1);
-    Surface* s = CreateSurface(3, 2, 15);
-    SetPixel(*s, 0, 0, PackRgb(15, 255, 0, 0));
-    SetPixel(*s, 2, 1, PackRgb(15, 0, 255, 0));
-    DrawSurface(*s, 797, 598, nullptr, true);
-    auto rgb = ReadBackBufferRgb(false);
-    auto px = [&](int x, int y) {
-        const uint8_t* p = &rgb[(static_cast<size_t>(y) * 800 + x) * 3];
-        return (p[0] << 16) | (p[1] << 8) | p[2];
-    };
-    EXPECT_EQ(px(797, 598), 0xFF0000);
-    EXPECT_EQ(px(798, 598), 0x0000FF);  // black is transparent
-    EXPECT_EQ(px(799, 599), 0x00FF00);
-    // Surfaces redraw after a change of their pixels.
-    SetPixel(*s, 1, 0, PackRgb(15, 255, 255, 255));
-    DrawSurface(*s, 797, 598, nullptr, true);
-    EXPECT_EQ(ReadBackBufferRgb(false)[(598 * 800 + 798) * 3], 255);
-    ReleaseSurface(s);
-    // A half-transparent black band halves the colour under it.
-    ClearBackBuffer(1, 1, 1);
-    DrawColourRect(0, 352, 800, 384, 0, 0, 0, 127);
-    rgb = ReadBackBufferRgb(false);
-    EXPECT_NEAR(rgb[(360 * 800 + 5) * 3], 128, 1);
-    EXPECT_EQ(rgb[(351 * 800 + 5) * 3], 255);
-    EXPECT_EQ(rgb[(384 * 800 + 5) * 3], 255);
-    // Reading back into a 16-bit surface converts the format.
-    Surface* thumb = CreateSurface(800, 600, 16);
-    ReadBackBufferInto(*thumb);
-    EXPECT_EQ(GetPixel(*thumb, 5, 360), PackRgb(16, rgb[(360 * 800 + 5) * 3], rgb[(360 * 800 + 5) * 3 + 1],
-                                                  rgb[(360 * 800 + 5) * 3 + 2]));
-    ReleaseSurface(thumb);
 }
 
 }  // namespace

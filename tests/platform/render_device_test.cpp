@@ -1,8 +1,9 @@
+// The device's fixed-function rules that the game's pictures rely on but the demo barely
+// shows: point-light range and attenuation, linear fog, the stencil mark.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
 #include "support/test_support.h"
@@ -50,25 +51,6 @@ protected:
     }
 };
 
-TEST_F(RenderDeviceTest, CullingFollowsTheWindingSeenOnTheScreen) {
-    // Top-left, top-right, bottom-left: clockwise on the y-down screen.
-    auto drawClockwise = [&] { Triangle(-0.5f, 0.5f, 0.5f, 0.5f, -0.5f, -0.5f); };
-    auto drawCounter = [&] { Triangle(-0.5f, 0.5f, -0.5f, -0.5f, 0.5f, 0.5f); };
-    struct Case {
-        Cull cull;
-        bool clockwiseShows, counterShows;
-    } cases[] = {{Cull::None, true, true}, {Cull::Clockwise, false, true}, {Cull::CounterClockwise, true, false}};
-    for (const Case& c : cases) {
-        SetCull(c.cull);
-        ClearBackBuffer(0, 0, 0);
-        drawClockwise();
-        EXPECT_EQ(Pixel(300, 200) != 0, c.clockwiseShows) << static_cast<int>(c.cull);
-        ClearBackBuffer(0, 0, 0);
-        drawCounter();
-        EXPECT_EQ(Pixel(300, 200) != 0, c.counterShows) << static_cast<int>(c.cull);
-    }
-}
-
 TEST_F(RenderDeviceTest, PointLightsFollowRangeAndAttenuation) {
     SetCull(Cull::None);
     SetLighting(true);
@@ -108,43 +90,6 @@ TEST_F(RenderDeviceTest, LinearFogBlendsByEyeDepth) {
     uint32_t p = Pixel(300, 200);
     EXPECT_NEAR(static_cast<int>(p >> 16), 191, 2);
     EXPECT_EQ(p & 0xFF, 255u);
-}
-
-TEST_F(RenderDeviceTest, AlphaTestAgainstTheReference) {
-    uint8_t rgba[2 * 4] = {255, 255, 255, 239, 255, 255, 255, 241};
-    Texture* t = CreateTextureRgba(2, 1, rgba, false, false);
-    ASSERT_NE(t, nullptr);
-    SetTexture(t);
-    SetTextureFilter(false, false);
-    SetCull(Cull::None);
-    SetAlphaTest(true, 240, Compare::GreaterEqual);
-    ScreenQuad(100, 100, 102, 101, 0xFFFFFFFF);
-    EXPECT_EQ(Pixel(100, 100), 0u);         // 239 fails
-    EXPECT_EQ(Pixel(101, 100), 0xFFFFFFu);  // 241 passes
-    SetAlphaTest(false, 0, Compare::Always);
-    SetTexture(nullptr);
-    ReleaseTexture(t);
-}
-
-TEST_F(RenderDeviceTest, ScreenQuadsLandOneToOne) {
-    uint8_t rgba[3 * 2 * 4];
-    for (int i = 0; i < 6; ++i) {
-        rgba[i * 4] = static_cast<uint8_t>(40 * i);
-        rgba[i * 4 + 1] = 0;
-        rgba[i * 4 + 2] = 0;
-        rgba[i * 4 + 3] = 255;
-    }
-    Texture* t = CreateTextureRgba(3, 2, rgba, false, false);
-    SetTexture(t);
-    SetTextureFilter(false, false);
-    SetTextureOp(TextureOp::SelectTexture);
-    SetCull(Cull::None);
-    ScreenQuad(10, 20, 13, 22, 0xFFFFFFFF);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(Pixel(10 + i % 3, 20 + i / 3) >> 16, 40u * i) << i;
-    EXPECT_EQ(Pixel(13, 20), 0u);
-    EXPECT_EQ(Pixel(10, 22), 0u);
-    SetTexture(nullptr);
-    ReleaseTexture(t);
 }
 
 TEST_F(RenderDeviceTest, StencilMarkLimitsLaterDrawing) {
@@ -209,71 +154,6 @@ TEST_F(RenderDeviceTest, KeptMeshDrawsWhatItIsGivenNow) {
     v[3].y = 1;
     EXPECT_EQ(draw(), std::pair(true, false));
     ReleaseKeptMesh(mesh);
-}
-
-TEST_F(RenderDeviceTest, SavedDepthRestoresTheSceneryAndHidesWhatIsBehind) {
-    SetCull(Cull::None);
-    // Scenery: a near square at depth 0.3 written into the depth buffer only.
-    SetBlend(true);
-    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
-    ScreenQuad(300, 200, 400, 300, 0xFFFFFFFF, 0.3f);
-    SetBlend(false);
-    EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
-    SaveBackBufferDepth();
-    ClearDepth(1.0f);
-    EXPECT_NEAR(ReadDepth(350, 250), 1.0f, 1e-6f);
-    RestoreBackBufferDepth();
-    EXPECT_NEAR(ReadDepth(350, 250), 0.3f, 1e-4f);
-    EXPECT_NEAR(ReadDepth(10, 10), 1.0f, 1e-6f);
-    // A character at depth 0.5 is hidden exactly where the scenery is nearer.
-    ScreenQuad(250, 150, 450, 350, 0xFFFF0000, 0.5f);
-    EXPECT_EQ(Pixel(350, 250), 0u);
-    EXPECT_EQ(Pixel(299, 250), 0xFF0000u);
-    EXPECT_EQ(Pixel(400, 250), 0xFF0000u);
-}
-
-TEST_F(RenderDeviceTest, PerspectiveProjectionWritesDepthZOverW) {
-    // A row-vector projection like the game's: near 100, far 10000, depth 0..1.
-    const float zn = 100.0f, zf = 10000.0f, q = zf / (zf - zn);
-    const float proj[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, q, 1, 0, 0, -q * zn, 0};
-    SetProjection(proj);
-    SetCull(Cull::None);
-    const float z = 1000.0f;
-    VertexPNT v[3] = {{-z, z, z, 0, 0, -1, 0, 0}, {z, z, z, 0, 0, -1, 0, 0}, {-z, -z, z, 0, 0, -1, 0, 0}};
-    const uint16_t idx[3] = {0, 1, 2};
-    DrawMesh(v, 3, idx, 3);
-    const float expected = (q * z - q * zn) / z;
-    EXPECT_NEAR(ReadDepth(100, 100), expected, 1e-4f);
-    EXPECT_EQ(Pixel(100, 100), 0xFFFFFFu);
-}
-
-TEST_F(RenderDeviceTest, BlendFactorsMixWithTheScreen) {
-    SetCull(Cull::None);
-    ScreenQuad(0, 0, 10, 10, 0xFF404040);
-    SetBlend(true);
-    SetBlendFactors(BlendFactor::One, BlendFactor::One);
-    ScreenQuad(0, 0, 10, 10, 0xFF303030);
-    EXPECT_EQ(Pixel(5, 5), 0x707070u);
-    SetBlendFactors(BlendFactor::DestinationColour, BlendFactor::Zero);
-    ScreenQuad(0, 0, 10, 10, 0xFF808080);
-    EXPECT_NEAR(static_cast<int>(Pixel(5, 5) & 0xFF), 0x38, 1);
-    ResetRenderStates();
-}
-
-TEST_F(RenderDeviceTest, FlatShadingTakesTheFirstVertexColour) {
-    SetCull(Cull::None);
-    // One quad whose corners differ in colour: Gouraud blends them, flat keeps the first.
-    const VertexPCT quad[4] = {{-1, 1, 0.5f, 0xFFFF0000, 0, 0}, {1, 1, 0.5f, 0xFF00FF00, 0, 0},
-                               {-1, -1, 0.5f, 0xFF0000FF, 0, 0}, {1, -1, 0.5f, 0xFFFFFFFF, 0, 0}};
-    DrawColouredQuads(quad, 1);
-    const uint32_t smooth = Pixel(100, 100);
-    EXPECT_NE(smooth, 0xFF0000u);
-    EXPECT_GT(smooth & 0xFF00, 0u);
-    SetShading(Shading::Flat);
-    DrawColouredQuads(quad, 1);
-    EXPECT_EQ(Pixel(100, 100), 0xFF0000u);  // triangle 0, 1, 2 starts at the red corner
-    EXPECT_EQ(Pixel(700, 500), 0x00FF00u);  // triangle 1, 2, 3 starts at the green one
-    ResetRenderStates();
 }
 
 }  // namespace

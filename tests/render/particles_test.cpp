@@ -131,55 +131,11 @@ TEST_F(ParticlesTest, ColourFadesAndFadeBackPulses) {
     EXPECT_EQ(LiveParticleCount(0), 0);
 }
 
-TEST_F(ParticlesTest, MotionFollowsVelocityAndAcceleration) {
-    sys.at<float>(24, 10.0f).at<float>(36, 2.0f).at<float>(52, 1.0f);  // at x 10, velocity x 2, acceleration y 1
-    SpawnParticle(0);
-    const size_t p = 328;
-    MoveParticles();  // t = 0: at the start
-    EXPECT_FLOAT_EQ(sys.read<float>(p + 92), 10.0f);
-    MoveParticles();  // t = 0.5
-    EXPECT_FLOAT_EQ(sys.read<float>(p + 92), 11.0f);
-    EXPECT_FLOAT_EQ(sys.read<float>(p + 96), 0.125f);
-    EXPECT_FLOAT_EQ(sys.read<float>(p + 4), 1.0f);
-}
-
 TEST(ParticleBlend, ThirteenModes) {
     int s, d;
     bool diffuseAlpha;
     EXPECT_TRUE(ParticleBlendFactors(12, s, d, diffuseAlpha));
     EXPECT_FALSE(ParticleBlendFactors(13, s, d, diffuseAlpha));
-}
-
-TEST_F(ParticlesTest, ParticlesDrawAsCameraFacingQuadsInTheirColour) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    const uint8_t white[4] = {255, 255, 255, 255};
-    textureCache[0].handle = CreateTextureRgba(1, 1, white, false, false);
-    // An identity camera: particle space is the screen's normalised space.
-    MatIdentity(particleFrame.view);
-    MatIdentity(particleFrame.projection);
-    // Grey of alpha 0x80, drawn added (blend mode 0).
-    sys.at<uint32_t>(4, 0x80808080).at<uint32_t>(8, 0x80808080);
-    sys.at<float>(24, 0.0f).at<float>(28, 0.0f).at<float>(32, 0.5f).at<float>(60, 0.1f).at<uint8_t>(20, 0);
-    SpawnParticle(0);
-    MoveParticles();
-    ClearBackBuffer(0, 0, 0);
-    device::ClearDepth(1.0f);
-    DrawParticles();
-    auto rgb = ReadBackBufferRgb(false);
-    auto at = [&](int x, int y) { return rgb[(static_cast<size_t>(y) * 800 + x) * 3]; };
-    // 0.1 of the half-width 400 is 40 pixels; both triangles of the quad show.
-    EXPECT_EQ(std::tuple(at(400, 300), at(435, 300), at(445, 300), at(430, 275), at(370, 325)),
-              std::tuple(0x80, 0x80, 0, 0x80, 0x80));
-    EXPECT_EQ(sys.read<uint32_t>(324), 0u);  // the live flag is cleared by drawing
-    // Mode 2 weighs by the texture's alpha (255), mode 7 by one minus the colour's (0x80).
-    for (auto [mode, red] : {std::pair{2, 0x80}, {7, 0x40}}) {
-        sys.at<uint8_t>(20, static_cast<uint8_t>(mode));
-        MoveParticles();
-        ClearBackBuffer(0, 0, 0);
-        DrawParticles();
-        EXPECT_NEAR(ReadBackBufferRgb(false)[(300 * 800 + 400) * 3], red, 1) << "mode " << mode;
-    }
-    ReleaseTexture(textureCache[0].handle);
 }
 
 }  // namespace

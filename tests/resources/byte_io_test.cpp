@@ -35,28 +35,6 @@ TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
     EXPECT_FALSE(r.ok());
 }
 
-TEST(ByteWriter, WritesLittleEndianAndPatchesInPlace) {
-    ByteWriter w;
-    w.U8(0x7F);
-    w.U16(0xBEEF);
-    w.I16(-2);
-    w.U32(0x12345678);
-    w.I32(-1);
-    w.F32(1.5f);
-    const char tag[] = "AB";
-    w.Bytes(tag, 2);
-    w.Zeros(3);
-    const Buffer expected = {0x7F, 0xEF, 0xBE, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF,
-                            0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F, 'A',  'B',  0,    0,    0};
-    EXPECT_EQ(w.bytes(), expected);
-
-    w.U32At(18, 0xA1B2C3D4);  // the last four bytes
-    w.U32At(19, 0xFFFFFFFF);  // would run past the end: ignored
-    EXPECT_EQ(w.size(), expected.size());
-    const Buffer patched(w.bytes().end() - 4, w.bytes().end());
-    EXPECT_EQ(patched, (Buffer{0xD4, 0xC3, 0xB2, 0xA1}));
-}
-
 struct Sample {
     int32_t a = 0;
     uint16_t b = 0;

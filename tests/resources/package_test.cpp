@@ -132,30 +132,5 @@ TEST(GameFile, LooseFirstCaseAndSeparators) {
     EXPECT_EQ(out.size(), 10u);
 }
 
-TEST(GameFile, EntryOffsetAfterPackagedThenLooseOpen) {
-    std::string dir = test::TempDir("game_file_offset");
-    CurrentDir here(dir);
-    WriteBytes("texts.res", BuildPackage({{"texts/dialog.txt", Bytes("\xff\xfepackaged")}}));
-    WriteBytes("texts/otboy.txt", Bytes("\xff\xfeloose"));
-    uint64_t size = 0;
-    GameFileSource source;
-    FILE* f = OpenGameFile("texts/dialog.txt", size, &source);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(source, GameFileSource::Package);
-    EXPECT_EQ(g_entryOffset, 4u + 136u + 3u);
-    EXPECT_EQ(g_entrySize, 10u);
-    std::fclose(f);
-
-    f = OpenGameFile("texts/otboy.txt", size, &source);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(source, GameFileSource::Loose);
-    EXPECT_EQ(g_entryOffset, 0u);  // seeks past the byte-order mark land in the loose file
-    ASSERT_EQ(std::fseek(f, g_entryOffset + 2, SEEK_SET), 0);
-    char text[6] = {};
-    ASSERT_EQ(std::fread(text, 1, 5, f), 5u);
-    EXPECT_STREQ(text, "loose");
-    std::fclose(f);
-}
-
 }  // namespace
 }  // namespace tarvex

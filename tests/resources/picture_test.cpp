@@ -80,51 +80,6 @@ TEST(Picture, BmpOfEveryRowPaddingLoadsLooseAndPackaged) {
     }
 }
 
-TEST(Picture, TiffLooseAndPackagedGiveTheSamePixels) {
-    std::string dir = test::TempDir("picture_tiff");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("gfx");
-    std::filesystem::create_directories("scenes");
-    DepthGuard depth(32);
-    const int w = 37, h = 23;
-    std::vector<uint8_t> rgb = Pattern(w, h, 3, 7);
-    WritePpm("src.ppm", w, h, rgb);
-    ASSERT_TRUE(Magick("src.ppm -depth 8 -compress none scenes/plain.tif"));
-    ASSERT_TRUE(Magick("src.ppm -depth 8 -compress lzw -define tiff:rows-per-strip=4 scenes/lzw.tif"));
-    WriteBytes("scenes.res", test::BuildPackage({{"scenes/packed.tif", ReadBytes("scenes/lzw.tif")}}));
-
-    for (const char* name : {"scenes/plain.tif", "scenes/LZW.TIF", "scenes/packed.tif"}) {
-        Surface* s = nullptr;
-        ASSERT_TRUE(LoadTiffSurface(s, name)) << name;
-        ExpectSurfaceEquals(s, w, h, rgb);
-        ReleaseSurface(s);
-    }
-    EXPECT_FALSE(g_openedFromPackage);  // the loader closed the package itself
-
-    // The pixel buffer: blue, green, red and a fourth byte left alone.
-    std::vector<uint8_t> pixels(w * h * 4, 0x5A);
-    ASSERT_TRUE(LoadTiffPixels(pixels.data(), pixels.size(), "scenes/packed.tif"));
-    for (int i = 0; i < w * h; ++i) {
-        ASSERT_EQ(pixels[i * 4], rgb[i * 3 + 2]);
-        ASSERT_EQ(pixels[i * 4 + 1], rgb[i * 3 + 1]);
-        ASSERT_EQ(pixels[i * 4 + 2], rgb[i * 3]);
-        ASSERT_EQ(pixels[i * 4 + 3], 0x5A);
-    }
-    std::vector<uint8_t> small(w * h * 4 - 4, 0x11);
-    EXPECT_FALSE(LoadTiffPixels(small.data(), small.size(), "scenes/plain.tif"));
-    EXPECT_EQ(small[0], 0x11);
-
-    // The screen loader fills a surface the picture fits and refuses a smaller one.
-    Surface* screen = CreateSurface(40, 30);
-    ASSERT_TRUE(LoadTiffScreen(*screen, "scenes/plain.tif"));
-    EXPECT_EQ(GetPixel(*screen, 0, 0), static_cast<uint32_t>(rgb[2] | (rgb[1] << 8) | (rgb[0] << 16)));
-    ReleaseSurface(screen);
-    Surface* tooSmall = CreateSurface(36, 23);
-    EXPECT_FALSE(LoadTiffScreen(*tooSmall, "scenes/plain.tif"));
-    EXPECT_EQ(GetPixel(*tooSmall, 0, 0), 0u);
-    ReleaseSurface(tooSmall);
-}
-
 TEST(Picture, JpegCompressedTiffDecodesToRgb) {
     std::string dir = test::TempDir("picture_jpeg_tiff");
     CurrentDir here(dir);
@@ -140,69 +95,6 @@ TEST(Picture, JpegCompressedTiffDecodesToRgb) {
     EXPECT_NEAR(r, 200, 4);
     EXPECT_NEAR(g, 40, 4);
     EXPECT_NEAR(b, 90, 4);
-    ReleaseSurface(s);
-}
-
-// Counts pixels whose channels were raised by the dithering for a grey field.
-struct Raised {
-    int red = 0, green = 0, blue = 0;
-};
-Raised CountRaised(const Surface& s, int grey) {
-    Raised r;
-    const bool six = s.depth == 16;
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x) {
-            uint32_t v = GetPixel(s, x, y);
-            int blue = v & 31;
-            int green = six ? (v >> 5) & 63 : (v >> 5) & 31;
-            int red = six ? (v >> 11) & 31 : (v >> 10) & 31;
-            r.blue += blue != grey >> 3;
-            r.red += red != grey >> 3;
-            r.green += green != (six ? grey >> 2 : grey >> 3);
-        }
-    return r;
-}
-
-TEST(Picture, OrderedDitheringAtSixteenAndFifteenBits) {
-    std::string dir = test::TempDir("picture_dither");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("gfx");
-    std::filesystem::create_directories("scenes");
-    for (int grey : {6, 8, 255}) {
-        std::string g = std::to_string(grey);
-        ASSERT_TRUE(Magick("-size 4x4 xc:'rgb(" + g + "," + g + "," + g + ")' -type TrueColor BMP3:gfx/g" + g + ".bmp"));
-        ASSERT_TRUE(Magick("-size 4x4 xc:'rgb(" + g + "," + g + "," + g + ")' -type TrueColor -depth 8 -compress none gfx/g" + g + ".tif"));
-    }
-    DepthGuard depth(16);
-    Surface* s = nullptr;
-    ASSERT_TRUE(LoadBmpSurface(s, "gfx/g6.bmp"));
-    ASSERT_EQ(s->depth, 16);
-    Raised six = CountRaised(*s, 6);
-    EXPECT_EQ(six.blue, 12);   // three of every four positions
-    EXPECT_EQ(six.red, 12);
-    EXPECT_EQ(six.green, 8);   // two of four
-    // BMP rows count from the bottom: the top-left pixel has cy = 1, cx = 4 -> raised.
-    EXPECT_EQ(GetPixel(*s, 0, 0), static_cast<uint32_t>(1 | (2 << 5) | (1 << 11)));
-    ASSERT_TRUE(LoadTiffSurface(s, "gfx/g6.tif"));
-    Raised sixTiff = CountRaised(*s, 6);
-    EXPECT_EQ(sixTiff.blue, 12);
-    EXPECT_EQ(sixTiff.green, 8);
-    // TIFF rows count from the bottom edge: the top-left pixel has cy = 4, cx = 4 -> kept.
-    EXPECT_EQ(GetPixel(*s, 0, 0), static_cast<uint32_t>(0 | (1 << 5) | (0 << 11)));
-
-    ASSERT_TRUE(LoadBmpSurface(s, "gfx/g8.bmp"));
-    Raised eight = CountRaised(*s, 8);
-    EXPECT_EQ(eight.blue + eight.green + eight.red, 0);
-    ASSERT_TRUE(LoadTiffSurface(s, "gfx/g255.tif"));
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(GetPixel(*s, x, y), 0xFFFFu);
-
-    displayPixelDepth = 15;
-    ASSERT_TRUE(LoadBmpSurface(s, "gfx/g6.bmp"));
-    ASSERT_EQ(s->depth, 15);
-    Raised fifteen = CountRaised(*s, 6);
-    EXPECT_EQ(fifteen.green, 12);  // green has five bits here too
-    EXPECT_EQ(fifteen.blue, 12);
     ReleaseSurface(s);
 }
 

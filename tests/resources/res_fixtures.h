@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/world_test_util.h"
+
 namespace tarvex::test {
 
 struct FixtureEntry {
@@ -70,11 +72,6 @@ struct CurrentDir {
     }
     ~CurrentDir() { std::filesystem::current_path(saved); }
 };
-
-inline int Run(const std::string& command) {
-    int rc = std::system(command.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
 
 // Runs a command and returns its standard output.
 inline std::string Capture(const std::string& command, int* status = nullptr) {

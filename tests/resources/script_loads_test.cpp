@@ -12,7 +12,7 @@
 
 #include "base/config.h"
 #include "base/globals.h"
-#include "lua/lua_fixture.h"
+#include "scripts/lua_fixture.h"
 #include "media/sound.h"
 #include "model/model_file.h"
 #include "platform/surface.h"

@@ -80,57 +80,5 @@ TEST(FrameSequence, NamesCountGapsAndVanish) {
     EXPECT_EQ(animSlots[2].frameCount, 0.0f);
 }
 
-void MakeTga(const std::string& path, int red) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(Magick("-size 3x2 xc:'rgba(" + std::to_string(red) + ",0,0,0.5)' " + path));
-}
-
-TEST(FrameSequence, TextureSequencesAndToolIcons) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    std::string dir = test::TempDir("sequence_tga");
-    CurrentDir here(dir);
-    test::ResetEngine();
-    for (int n = 0; n < 4; ++n) MakeTga("textures/signs/Hand00" + std::to_string(n) + ".TGA", 50 * n);
-    EXPECT_EQ(LoadTextureSequence("textures/signs/hand000.tga", 101, 5, 6, 1, 0.5f, 0, 1, 0, 0, -1, 1), 4);
-    const AnimSlot& s = animSlots[101];
-    EXPECT_TRUE(s.isTexture);
-    EXPECT_EQ(s.alphaBlend, 1);
-    EXPECT_EQ(s.frameCount, 4.0f);
-    auto* t = static_cast<Texture*>(s.frames[3]);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->width, 3);
-    EXPECT_TRUE(t->hasAlpha);
-    EXPECT_FALSE(t->mipmapped);
-
-    // Texture sequences read loose files only.
-    MakeTga("tmp/x.tga", 1);
-    test::WriteBytes("textures.res", test::BuildPackage({{"textures/signs/fing000.tga", ReadBytes("tmp/x.tga")}}));
-    EXPECT_EQ(LoadTextureSequence("textures/signs/fing000.tga", 102, 0, 0, 1, 1, 0, 1, 0, 0, -1, 1), 0);
-    // Texture slots survive the scene reset.
-    ResetSceneSlots();
-    EXPECT_EQ(animSlots[101].frameCount, 4.0f);
-    // Refilling a texture slot releases its old frames first.
-    EXPECT_EQ(LoadTextureSequence("textures/signs/hand000.tga", 101, 0, 0, 1, 1, 1, 1, 0, 0, -1, 0), 4);
-    EXPECT_EQ(animSlots[101].frameCount, 5.0f);
-
-    // Icons from either folder, four-digit counters from 1000.
-    MakeTga("gfx/tools/tool000.tga", 10);
-    MakeTga("gfx/tools/tool001.tga", 20);
-    MakeTga("textures/tools/tool001.tga", 30);   // shadowed by gfx/tools
-    MakeTga("textures/tools/TOOL002.tga", 40);
-    MakeTga("textures/tools/tool1023.tga", 50);
-    LoadToolIcons();
-    EXPECT_NE(toolIcons[0], nullptr);
-    EXPECT_NE(toolIcons[1], nullptr);
-    EXPECT_NE(toolIcons[2], nullptr);
-    EXPECT_EQ(toolIcons[3], nullptr);
-    EXPECT_NE(toolIcons[1023], nullptr);
-    int loaded = 0;
-    for (Texture* icon : toolIcons) loaded += icon != nullptr;
-    EXPECT_EQ(loaded, 4);
-    ReleaseToolIcons();
-    ResetAnimSlots();
-}
-
 }  // namespace
 }  // namespace tarvex

@@ -107,55 +107,5 @@ TEST(TextureFile, DdsBlocksAndUncompressedMatchImageMagick) {
     EXPECT_EQ(plain.levels[0], rgba);
 }
 
-TEST(TextureFile, HandMadeBlocksDecodeExactly) {
-    // DXT3: explicit 4-bit alpha, colours always in four-colour mode.
-    uint8_t dxt3[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
-                        0x00, 0xF8, 0x1F, 0x00, 0x00, 0x55, 0xAA, 0xFF};
-    std::vector<uint8_t> out;
-    ASSERT_TRUE(DecompressDxt(TextureFormat::Dxt3, 4, 4, dxt3, sizeof dxt3, out));
-    EXPECT_EQ(out[3], 0);          // texel 0 alpha 0
-    EXPECT_EQ(out[4 * 1 + 3], 17); // texel 1 alpha 1 * 17
-    EXPECT_EQ(out[4 * 15 + 3], 255);
-    EXPECT_EQ(out[0], 255);        // row 0: index 0 = red endpoint
-    EXPECT_EQ(out[2], 0);
-    EXPECT_EQ(out[4 * 4 + 0], 0);  // row 1: index 1 = blue endpoint
-    EXPECT_EQ(out[4 * 4 + 2], 255);
-    // DXT1 three-colour mode: index 3 is transparent black.
-    uint8_t dxt1[8] = {0x1F, 0x00, 0x00, 0xF8, 0xFF, 0xFF, 0xFF, 0xFF};
-    ASSERT_TRUE(DecompressDxt(TextureFormat::Dxt1, 4, 4, dxt1, sizeof dxt1, out));
-    EXPECT_EQ(out[3], 0);
-    EXPECT_FALSE(DecompressDxt(TextureFormat::Dxt1, 8, 4, dxt1, sizeof dxt1, out));  // too few blocks
-}
-
-TEST(TextureFile, DeviceTexturesWithBothOptionSets) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    std::string dir = test::TempDir("texture_upload");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("models");
-    ASSERT_TRUE(Magick("-size 64x32 xc:'rgb(255,0,0)' -define dds:compression=dxt1 models/Red.dds"));
-    ASSERT_TRUE(Magick("-size 20x10 xc:'rgb(0,0,255)' -type TrueColor BMP3:models/blue.bmp"));
-    Texture* red = LoadTextureFile("MODELS/red.DDS", TextureOptions::MipsLinear);
-    ASSERT_NE(red, nullptr);
-    EXPECT_EQ(red->width, 64);
-    EXPECT_TRUE(red->mipmapped);
-    Texture* blue = LoadTextureFile("models/blue.bmp", TextureOptions::PointNoMips);
-    ASSERT_NE(blue, nullptr);
-    EXPECT_FALSE(blue->mipmapped);
-    EXPECT_FALSE(blue->hasAlpha);
-    EXPECT_EQ(LoadTextureFile("models/none.tga"), nullptr);
-
-    ClearBackBuffer(0, 0, 0);
-    DrawTexture(*red, 0, 0, 64, 32, false);
-    DrawTexture(*blue, 100, 0, 20, 10, false);
-    std::vector<uint8_t> shot = ReadBackBufferRgb(false);
-    auto at = [&](int x, int y) { return &shot[(static_cast<size_t>(y) * kScreenWidth + x) * 3]; };
-    EXPECT_GE(at(10, 10)[0], 250);
-    EXPECT_LE(at(10, 10)[2], 5);
-    EXPECT_GE(at(110, 5)[2], 250);
-    EXPECT_LE(at(110, 5)[0], 5);
-    ReleaseTexture(red);
-    ReleaseTexture(blue);
-}
-
 }  // namespace
 }  // namespace tarvex

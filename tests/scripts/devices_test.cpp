@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "scripts_fixture.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {
@@ -51,20 +51,6 @@ TEST_F(TypedEntry, EnterComparesTheWholeTextWithLetterCaseIgnored) {
     // No code is stored while keys come: only Enter decides.
     EXPECT_EQ(Entered(11, "oper115"), 0);
     EXPECT_EQ(numberdigit, 7);
-}
-
-TEST_F(TypedEntry, ASecondEnterComparesTheSameEntryAgain) {
-    Select(11);
-    Type("oper115\r");
-    EXPECT_EQ(EXE, 4);
-    EXE = 0;
-    Type("\r");  // eight keys counted, seven typed: both texts end at the eighth
-    EXPECT_EQ(EXE, 4);
-    Select(11);
-    Type("oper11\r");
-    EXPECT_EQ(EXE, 11);
-    Type("\r");
-    EXPECT_EQ(EXE, 11);
 }
 
 TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
@@ -157,20 +143,6 @@ TEST(PadNumber, TheDigitsAndTheirCountMustBothMatch) {
     ResetDevices();
 }
 
-TEST_F(ScriptsTest, PadPicturesGoToTheSlotOfTheirPosition) {
-    PadDigit(4, 1, 2);
-    EXPECT_STREQ(animSlots[0].name, "animgfx/scene098/Monitor000.Tif");
-    EXPECT_STREQ(animSlots[1].name, "animgfx/scene098/asterisk1_000.Tif");
-    PadDigit(4, 3, 1);
-    EXPECT_STREQ(animSlots[3].name, "animgfx/scene067/nadpis03_000.Tif");
-    PadDigit(4, 7, 2);  // past the six positions: counted, not shown
-    EXPECT_EQ(animSlots[7].name[0], '\0');
-    EXPECT_EQ(padDigits, 3u);
-    ColourSlot(6, "animgfx/scene150/re1000.bmp", 9);  // no sixth colour
-    ColourSlot(5, "animgfx/scene150/re1000.bmp", 7);
-    EXPECT_EQ(chosenColours[4], 7);
-}
-
 TEST_F(ScriptsTest, CodesFileLinesCommentsAndMissingNames) {
     Codes("\xEF\xBB\xBF# the codes\r\n"
           "pad98.general 1957   # a comment after the value\r\n"
@@ -236,23 +208,6 @@ TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
     said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.find("pad256"), said.rfind("pad256")) << said;
     EXPECT_NE(said.find("pad258"), std::string::npos) << said;
-}
-
-TEST_F(ScriptsTest, CodesAreFoundInTheDataPackage) {
-    const std::string body = "pad256 4071\n";
-    test::WritePackage("data.res", {{"data/codes.txt", std::vector<uint8_t>(body.begin(), body.end())}});
-    ResetDevices();
-    std::string v;
-    ASSERT_TRUE(GameCode("pad256", v));
-    EXPECT_EQ(v, "4071");
-}
-
-// The names of devices 1, 7, 10, 11 and 12 are read by the typed entries above.
-TEST(DeviceCodeNames, FollowTheKeyboardTableAndItsGuards) {
-    EXPECT_EQ(DeviceCodeName(8, 0), "device8.40000");
-    EXPECT_EQ(DeviceCodeName(9, 1), "device9.80000");
-    for (auto [mode, index] : std::initializer_list<std::pair<int, int>>{{5, 0}, {0, 0}, {13, 0}, {7, 3}, {8, 2}, {12, 1}, {1, -1}})
-        EXPECT_EQ(DeviceCodeName(mode, index), "") << mode << " " << index;
 }
 
 }  // namespace

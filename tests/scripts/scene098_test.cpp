@@ -3,7 +3,6 @@
 #include "interaction/interaction_state.h"
 #include "scripts/scenes.h"
 #include "scripts_fixture.h"
-#include "support/engine_run.h"
 
 namespace tarvex {
 namespace {
@@ -184,32 +183,6 @@ TEST_F(Keypad, DigitsTypedOnTheKeyboardPressTheKeys) {
     Type("1");
     Frames(3);
     EXPECT_EQ(numberdigit, 0);
-}
-
-// The player's try on the demo, played by the real engine: the card on the slot, then the
-// code typed on the keyboard (a key, then the rest as text).
-class KeypadPlay : public test::DemoPlayTest {};
-
-TEST_F(KeypadPlay, TheCodeTypedOnThePoweredPanel) {
-    Line("0 pointer 400 200");
-    Click(20, 400, 200, "right");  // the toolbar: the card taken up, the toolbar closed
-    Click(40, 100, 490);
-    Click(45, 100, 490, "right");
-    Click(65, 200, 300);  // the card on the slot
-    Line("80 key 1");
-    Line("81 text 957");
-    Play("--scene 98 --give 62", 300, {79, 84, 120, 299}, {79, 110});
-
-    EXPECT_EQ(Dump(79)["sceneFlags"]["98"], kPowered);
-    EXPECT_EQ(Dump(84)["keyCount"], 1);  // the first key pressed, the others waiting their turn
-    EXPECT_EQ(Dump(120)["padNumber"], 1957);
-    // Accepted: the panel asks for the personal password.
-    EXPECT_TRUE(Dump(299)["sceneFlags"]["98"].get<uint32_t>() & kCodeAccepted);
-
-    // The typed keys' stars on the monitor.
-    const auto before = Shot(79), stars = Shot(110);
-    ASSERT_TRUE(before.ok && stars.ok);
-    EXPECT_GT(test::Difference(before, stars, 328, 229, 420, 260), 5.0);
 }
 
 }  // namespace

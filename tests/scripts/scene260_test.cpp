@@ -95,19 +95,6 @@ TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
     EXPECT_EQ(MainSost, 0);
 }
 
-TEST_F(Terminal, TooManyKeysGiveTheRefusalAtOnce) {
-    ASSERT_TRUE(Choose(0));
-    Type("kl131kl131kl");  // the twelfth key is not Enter
-    Frame();
-    EXPECT_EQ(State(), 5u);
-    ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
-    // The next input starts empty.
-    ASSERT_TRUE(Choose(0));
-    EXPECT_EQ(std::pair(numberdigit, codechar[0]), std::pair(0, '\0'));
-    ASSERT_TRUE(Answer("kl131\r"));
-    EXPECT_TRUE(TestFlagsOf(260, 0x2));
-}
-
 TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
     ASSERT_TRUE(Choose(1));
     Type("op");

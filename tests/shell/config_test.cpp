@@ -111,15 +111,5 @@ TEST_F(ConfigTest, FailedWriteLeavesThePreviousFile) {
     EXPECT_EQ(config.gammaMax, 300);
 }
 
-TEST_F(ConfigTest, DialogRuleFollowsTheCleanExitFlag) {
-    config.cleanExit = 0;
-    EXPECT_TRUE(SettingsDialogWanted(false, false));
-    EXPECT_FALSE(SettingsDialogWanted(true, false));  // headless takes the values as they are
-    config.cleanExit = 1;
-    EXPECT_FALSE(SettingsDialogWanted(false, false));
-    EXPECT_TRUE(SettingsDialogWanted(false, true));
-    EXPECT_FALSE(SettingsDialogWanted(true, true));
-}
-
 }  // namespace
 }  // namespace tarvex

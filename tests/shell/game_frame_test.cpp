@@ -101,43 +101,6 @@ TEST_F(GameFrameTest, TheOpenToolbarHidesTheClickFromTheScene) {
     EXPECT_EQ(LeftKey, 1);
 }
 
-TEST_F(GameFrameTest, SceneBackgroundReachesTheScreenPixelForPixel) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    SetFixedFrameRate(30);
-    displayPixelDepth = 16;
-    Surface* background = CreateSurface(800, 600);
-    ASSERT_NE(background, nullptr);
-    // Left half red, right half blue, one green pixel near the top-left corner.
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) SetPixel(*background, x, y, PackRgb(16, x < 400 ? 255 : 0, 0, x < 400 ? 0 : 255));
-    SetPixel(*background, 10, 5, PackRgb(16, 0, 255, 0));
-    sceneBackground = background;
-    backgroundValid = 1;
-    currentScene = 23;
-    FillGammaRamps(257);  // identity
-    SendGammaRamps();
-    GameFrame();
-    auto rgb = ReadBackBufferRgb(true);
-    auto at = [&](int x, int y, int c) { return rgb[(static_cast<size_t>(y) * 800 + x) * 3 + c]; };
-    // Full 5- and 6-bit channels display at full brightness.
-    EXPECT_EQ(at(10, 5, 1), 255);
-    EXPECT_EQ(at(10, 5, 0), 0);
-    EXPECT_EQ(at(11, 5, 0), 255);
-    EXPECT_EQ(at(11, 5, 1), 0);
-    EXPECT_EQ(at(399, 599, 0), 255);
-    EXPECT_EQ(at(400, 0, 2), 255);
-    EXPECT_EQ(at(400, 0, 0), 0);
-    EXPECT_EQ(at(799, 599, 0), 0);
-    // Halving the gamma scale darkens what the player sees, not the back buffer.
-    FillGammaRamps(128);
-    SendGammaRamps();
-    auto dark = ReadBackBufferRgb(true);
-    EXPECT_EQ(dark[(5 * 800 + 11) * 3], 255 * 128 * 255 / 65535);
-    EXPECT_EQ(ReadBackBufferRgb(false)[(5 * 800 + 11) * 3], 255);
-    sceneBackground = nullptr;
-    ReleaseSurface(background);
-}
-
 TEST(FrameRate, ALongFrameClosesTheWindowAtOnce) {
     test::ResetEngine();
     SetFixedFrameRate(0);

@@ -29,6 +29,9 @@
 
 namespace tarvex::test {
 
+// The verb bar's icons: their centres' x, and the bar's y.
+constexpr int kLookVerbX = 16, kTalkVerbX = 48, kUseVerbX = 112, kVerbY = 16;
+
 class GameHarness {
 public:
     // Plays in `folder` (made current until the harness ends); saves go to a scratch folder.

@@ -1,5 +1,5 @@
 // Dialogue lines, responses, subtitles and choices: the text tables as the engine reads
-// them from the game folder, voices played offline through the mixer.
+// them from the game folder.
 #include <gtest/gtest.h>
 
 #include "base/globals.h"
@@ -43,7 +43,7 @@ protected:
 };
 
 // Ids, separators and the responses table's tabs are read through the tool's text
-// command (tests/tools_text).
+// command (tests/tools).
 TEST(TextTable, LongLinesAndOddFiles) {
     const auto bytes = Utf16Table(u"9 " + std::u16string(6000, u'я') + u"\r\n");
     const TextTable table = ParseTextTable(bytes.data(), bytes.size(), false);
@@ -89,49 +89,6 @@ TEST_F(DialogueTest, ResponsesTakeTabsAndNeverSpeakZeroOrMinusOne) {
     PlayResponse(20);
     PlayResponse(21);
     EXPECT_EQ(SubtitleString(), u"Закрыто.");
-}
-
-TEST_F(DialogueTest, VoicesPlayOnTheVoiceSlotAndEndTheSubtitle) {
-    Sox("sound/dialog/dial0031.wav", "-r 22050 -c 1 -b 16", "synth 0.5 sine 440");
-    Sox("sound/dialogf/dial0031.wav", "-r 22050 -c 1 -b 16", "synth 0.3 sine 660");
-    Sox("sound/otboy/0777.wav", "-r 22050 -c 1 -b 16", "synth 0.2 sine 550");
-    Table("texts/dialog.txt", u"31 Коротко.\r\n");
-
-    PlayDialogLine(31);
-    EXPECT_STREQ(soundSlots[kVoiceSlot].name, "sound/dialog/dial0031.wav");
-    EXPECT_TRUE(IsSlotPlaying(kVoiceSlot));
-    // The voice, not the text's length, decides: the subtitle stays while it plays.
-    for (int i = 0; i < 100; ++i) UpdateSubtitle();
-    EXPECT_GT(subtitleTimer, 0);
-    test::Render(0.6);
-    UpdateSubtitle();
-    EXPECT_EQ(std::tuple(subtitleTimer, subtitleLength), std::tuple(0.0f, 0));
-
-    voiceMode = 1;
-    PlayDialogLine(31);
-    EXPECT_STREQ(soundSlots[kVoiceSlot].name, "sound/dialogf/dial0031.wav");
-
-    // A click skips the line: the voice stops and the subtitle ends with it.
-    StopVoice();
-    UpdateSubtitle();
-    EXPECT_EQ(subtitleLength, 0);
-
-    // A voice without text (the response table is missing) plays to its end.
-    PlayResponse(777);
-    EXPECT_EQ(subtitleLength, 0);
-    UpdateSubtitle();
-    EXPECT_TRUE(IsSlotPlaying(kVoiceSlot));
-    EXPECT_GT(subtitleTimer, 0);
-    test::Render(0.3);
-    UpdateSubtitle();
-    EXPECT_EQ(subtitleTimer, 0);
-
-    // The hold value keeps the text with the voice stopped.
-    PlayDialogLine(31);
-    subtitleTimer = kSubtitleHold;
-    UpdateSubtitle();
-    EXPECT_FALSE(IsSlotPlaying(kVoiceSlot));
-    EXPECT_EQ(subtitleLength, 9);  // "Коротко." and its carriage return
 }
 
 TEST_F(DialogueTest, ChoicesAreHoveredInTheirBandsAndPolledOnce) {

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 
-#include "platform/display.h"
-#include "support/test_support.h"
 #include "text/fonts.h"
 
 namespace tarvex {
@@ -91,57 +88,6 @@ TEST_F(TextCache, AFontOpenedLaterNeverGetsAClosedFontsPictures) {
     ASSERT_NE(large, nullptr);
     EXPECT_EQ(TextRenderCount(), before + 1);
     EXPECT_GT(large->height, smallHeight);
-}
-
-TEST(GameFonts, ReleasingTheFontsEmptiesTheCache) {
-    ClearTextCache();
-    CreateGameFonts();  // no "Tarvex.ttf" here: the system fallback
-    ASSERT_NE(regularFont, nullptr) << "no system font";
-    ASSERT_NE(italicFont, nullptr);
-    EXPECT_GT(TextWidth(regularFont, u"Меню"), 0);
-    EXPECT_EQ(std::tuple(TextWidth(regularFont, u""), TextWidth(nullptr, u"Меню")), std::tuple(0, 0));
-    RenderText(regularFont, u"Меню", 255, 255, 255);
-    RenderText(italicFont, u"Меню", 255, 255, 255);
-    EXPECT_EQ(TextCacheSize(), 2u);
-    ReleaseFonts();
-    EXPECT_EQ(std::tuple(regularFont, italicFont, TextCacheSize()), std::tuple(nullptr, nullptr, size_t{0}));
-    ReleaseFonts();  // twice is harmless
-}
-
-TEST(GameFonts, DrawTextBlendsThePictureAtItsPlace) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    CreateGameFonts();
-    ASSERT_NE(regularFont, nullptr) << "no system font";
-    const std::u16string text = u"Тарвекс";
-    const RenderedText* picture = RenderText(regularFont, text, 255, 255, 0);
-    ASSERT_NE(picture, nullptr);
-    const int w = picture->width, h = picture->height;
-
-    ClearBackBuffer(0, 0, 0);
-    DrawText(regularFont, 100, 200, text, 255, 255, 0);
-    DrawText(regularFont, 500, 400, text, 255, 255, 0);  // the second time from the cache
-    const std::vector<uint8_t> rgb = ReadBackBufferRgb(false);
-    auto at = [&](int x, int y) { return &rgb[(static_cast<size_t>(y) * kScreenWidth + x) * 3]; };
-    int lit = 0, litOutside = 0, differing = 0;
-    for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; ++x) {
-            const uint8_t* p = at(x, y);
-            const bool on = p[0] || p[1] || p[2];
-            const bool inFirst = x >= 100 && x < 100 + w && y >= 200 && y < 200 + h;
-            const bool inSecond = x >= 500 && x < 500 + w && y >= 400 && y < 400 + h;
-            if (!inFirst && !inSecond) litOutside += on;
-            if (inFirst) {
-                lit += on;
-                if (on) {
-                    EXPECT_EQ(p[2], 0) << "yellow has no blue";
-                }
-                differing += std::memcmp(p, at(x + 400, y + 200), 3) != 0;
-            }
-        }
-    EXPECT_GT(lit, 50);
-    EXPECT_EQ(litOutside, 0);
-    EXPECT_EQ(differing, 0);
-    ReleaseFonts();
 }
 
 }  // namespace

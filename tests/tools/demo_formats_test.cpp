@@ -22,7 +22,7 @@
 #include "scene/walk_mask.h"
 #include "scripts/devices.h"
 #include "support/test_support.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

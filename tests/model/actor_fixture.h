@@ -3,7 +3,7 @@
 #pragma once
 #include "scene/scene_description.h"
 #include "scene/scene_load.h"
-#include "world/model_writer.h"
+#include "support/model_writer.h"
 
 namespace tarvex::test {
 

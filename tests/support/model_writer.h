@@ -46,7 +46,7 @@ struct ModelSpec {
 };
 
 // Little-endian values and fixed-size text fields, as the files hold them.
-class Bytes {
+class ByteSink {
 public:
     std::vector<uint8_t> data;
     void U8(uint8_t v) { data.push_back(v); }
@@ -70,7 +70,7 @@ private:
 };
 
 inline std::vector<uint8_t> WriteModel(const ModelSpec& s) {
-    Bytes b;
+    ByteSink b;
     if (s.signature) {
         b.U32(s.version);
         b.Text("(c)Vexo 2001 ", 16);

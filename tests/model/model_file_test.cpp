@@ -7,9 +7,9 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "model/model_file.h"
-#include "model_writer.h"
+#include "support/model_writer.h"
 #include "platform/display.h"
-#include "world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {
@@ -166,36 +166,6 @@ TEST(ModelFile, FilesThatDoNotFitAreRefusedWholesale) {
         EXPECT_FALSE(ParseModelFile(m, std::span<const uint8_t>(bytes.data(), cut))) << cut;
     }
     EXPECT_EQ(keep.vertexCount, 5u);
-}
-
-TEST(ModelTable, LoadsOnceFindsBonesAndTexturePaths) {
-    ResetModels();
-    test::GameFolder game("world_model_table");
-    test::WriteFile("models/gorin.md", WriteModel(SampleModel()));
-    const int a = LoadModel("models/gorin.md");
-    ASSERT_EQ(a, 0);
-    std::filesystem::remove("models/gorin.md");
-    ClearFileLookupCache();
-    EXPECT_EQ(LoadModel("models/gorin.md"), a);  // found by its path, not read again
-    // Whole names only; none found is bone 0.
-    EXPECT_EQ(FindModelBone(a, "Bip01 R Hand"), 1);
-    for (const char* other : {"Bip01 R Hand2", "Bip01 R", "Nothing"}) EXPECT_EQ(FindModelBone(a, other), 0) << other;
-    EXPECT_EQ(ModelTexturePath(a), "models/gorin.bmp");
-
-    // Missing and broken files fail without taking a table entry.
-    std::vector<uint8_t> broken = WriteModel(SampleModel());
-    broken.resize(100);
-    test::WriteFile("models/broken.md", broken);
-    EXPECT_EQ(std::pair(LoadModel("models/none.md"), LoadModel("models/broken.md")), std::pair(-1, -1));
-    EXPECT_EQ(modelCount, 1);
-
-    // A model only in the package of its directory, its texture in a folder below.
-    ModelSpec other = SampleModel();
-    other.texture = "skins/golova.tga";
-    test::WritePackage("models.res", {{"models/golova.md", WriteModel(other)}});
-    EXPECT_EQ(LoadModel("models/golova.md"), 1);
-    EXPECT_EQ(ModelTexturePath(1), "models/skins/golova.tga");
-    ResetModels();
 }
 
 TEST(TextureCache, PrefersDdsBesideTheNamedFileAndReusesEntries) {

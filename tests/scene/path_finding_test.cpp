@@ -16,24 +16,6 @@ void SetCell(int cx, int cy, uint8_t v) { walkMask[cy * kMaskWidth + cx] = v; }
 PathResult path;
 std::pair<int, int> Point(int i) { return {path.pathPoints[i][0], path.pathPoints[i][1]}; }
 
-TEST(PathFinding, StraightLines) {
-    ClearMask();
-    // The walker's own cell: a straight line of no points.
-    FindPathFromScreen(path, 101, 100, 100, 101);
-    EXPECT_EQ(std::tuple(path.pathType, path.pathLength), std::tuple(kPathStraight, 0));
-    // (Points along one axis, x rising by 2, are the tool's path test.) The minor axis
-    // moves by a fraction, rounded at each point; the last is the target cell.
-    FindPathFromScreen(path, 0, 0, 8, 4);
-    ASSERT_EQ(path.pathLength, 4);
-    const int expectedY[4] = {1, 1, 2, 2};  // 0.5 rounds away from zero, 1.5 too
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(path.pathPoints[k][1], 2 * expectedY[k]) << k;
-    EXPECT_EQ(path.pathPoints[3][0], 8);
-    // Cells of value 7 do not block a straight walk of ten cells.
-    for (int x = 52; x < 58; ++x) SetCell(x, 50, 7);
-    FindPathFromScreen(path, 100, 100, 120, 100);
-    EXPECT_EQ(std::tuple(path.pathType, path.pathLength, Point(9)), std::tuple(kPathStraight, 10, std::pair(120, 100)));
-}
-
 bool Neighbours(const int a[2], const int b[2]) {
     const int dx = std::abs(a[0] - b[0]), dy = std::abs(a[1] - b[1]);
     return (dx == 2 || dy == 2 || (dx == 0 && dy == 0)) && dx <= 2 && dy <= 2 && (dx || dy);
@@ -55,23 +37,6 @@ TEST(PathFinding, BlockedStartsAndNoRoute) {
     // Off the screen.
     FindPathFromScreen(path, -1, 10, 100, 100);
     EXPECT_EQ(std::tuple(path.pathType, path.pathLength), std::tuple(kPathOffScreen, 0));
-}
-
-TEST(PathFinding, ProjectionOfTheWalker) {
-    ClearMask();
-    Mat4 world, view, projection;
-    MatIdentity(world);
-    MatLookAt(view, Vec3{0, 0, -1000}, Vec3{0, 0, 0}, Vec3{0, 1, 0});
-    MatPerspectiveFov(projection, 45 * kDegreesToRadians, 0.75f, 100, 10000);
-    FindPath(path, Vec3{0, 0, 0}, world, view, projection, 410, 300);
-    // From the centre cell (200, 150).
-    EXPECT_EQ(std::tuple(path.pathType, path.pathLength, Point(0)), std::tuple(kPathStraight, 5, std::pair(402, 300)));
-    // Far to the side, or behind the camera: off the screen.
-    FindPath(path, Vec3{5000, 0, 0}, world, view, projection, 410, 300);
-    EXPECT_EQ(path.pathType, kPathOffScreen);
-    MatTranslation(world, 0, 0, -1000);
-    FindPath(path, Vec3{0, 0, 0}, world, view, projection, 410, 300);
-    EXPECT_EQ(path.pathType, kPathOffScreen);
 }
 
 TEST(NearestFreeCell, RaysAndTies) {

@@ -10,7 +10,7 @@
 #include "model/model_file.h"
 #include "platform/random.h"
 #include "scene/walk_mask.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {
@@ -137,21 +137,6 @@ TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
     EXPECT_NEAR(travelled(2.0f) / normal, 2.0f, 0.2f);
 }
 
-// A long walk to its end is played in the demo scene test (tests/integration).
-TEST_F(ActorTest, AWalkStartsAtPathIndexZeroWithPointOneAsWaypoint) {
-    // Facing away from the target: the walk starts with a turn, so the frame shows the
-    // walk's start before any walking step moved along the route.
-    const int a = LoadActor("models/walker.md", FloorUnder(200, 400), 0.0f);
-    WalkTo(a, 600, 400, 10.0f);
-    Frame(a);
-    ASSERT_GT(actors[a].path.pathLength, 3);
-    ASSERT_TRUE(actors[a].motion == 12 || actors[a].motion == 13);
-    EXPECT_EQ(std::tuple(actors[a].walking, actors[a].path.pathIndex, TurnToFinalHeading(a)), std::tuple(1, 0, 0));
-    const Vec3 expected = FloorUnder(actors[a].path.pathPoints[1][0], actors[a].path.pathPoints[1][1]);
-    EXPECT_NEAR(actors[a].waypoint.x, expected.x, 0.01f);
-    EXPECT_NEAR(actors[a].waypoint.z, expected.z, 0.01f);
-}
-
 TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
     actors[a].reachedCell[0] = actors[a].requestedCell[0] = 400;
@@ -189,12 +174,6 @@ TEST_F(ActorTest, OneRouteSearchAFrameForAllActors) {
     }
 }
 
-TEST_F(ActorTest, HeadingTowardsFollowsTheQuadrants) {
-    const float cases[][3] = {{0, 1, kPi / 2}, {0, -1, 3 * kPi / 2}, {1, 0, kPi},
-                              {-1, 0, 0}, {1, 1, 3 * kPi / 4}, {1, -1, 5 * kPi / 4}};
-    for (const auto& c : cases) EXPECT_NEAR(HeadingTowards(c[0], c[1]), c[2], 1e-5f) << c[0] << ", " << c[1];
-}
-
 TEST_F(ActorTest, IdleVariantsComeOneTimeInFour) {
     test::ModelSpec s = WalkerSpec();
     for (int m = 0; m < 8; ++m) s.motions[m] = {0, 1, -1, 1.0f, 0};
@@ -212,61 +191,6 @@ TEST_F(ActorTest, IdleVariantsComeOneTimeInFour) {
     }
     ASSERT_GT(rounds, 1000);
     EXPECT_NEAR(variants / static_cast<double>(rounds), 7.0 / 32.0, 0.04);
-}
-
-TEST_F(ActorTest, SkinningMovesPointsByTheirBonesPoses) {
-    test::ModelSpec s = WalkerSpec();
-    s.poses = {{1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 0, 0}};
-    s.frameCount = 2;
-    s.bones = {{"Bip01", {0, 1}, {0, 0}}, {"Bip01 Neck", {}, {0, 1}}};
-    s.blends = {{2, {0, 1}, {0.25f, 0.75f}}, {3, {1}, {1.0f}}};
-    test::WriteFile("models/skin.md", test::WriteModel(s));
-    const int m = LoadModel("models/skin.md");
-    ASSERT_GE(m, 0);
-    auto x = [m](int vertex) { return models[m].renderVertices[vertex].position.x; };
-    SkinModel(m, 1.5f);
-    EXPECT_EQ(std::tuple(x(0), x(2), x(3)), std::tuple(-20.0f, 0.25f * -20.0f + 0.75f * -15.0f, 25.0f));
-    SkinModel(m, 7.0f);  // past the frames: frame 0
-    EXPECT_FLOAT_EQ(x(3), 20.0f);
-    // Bone points: the origin through the pose and the actor's place.
-    ActorRecord actor;
-    actor.model = m;
-    actor.position = {100, 0, 0};
-    actor.heading = kPi;
-    actor.frame = 1;
-    EXPECT_NEAR(BoneWorldPoint(m, 1, actor).x, 105.0f, 1e-4f);
-    EXPECT_EQ(BoneWorldPoint(m, 9, actor).x, 0.0f);
-}
-
-TEST_F(ActorTest, SavedImageKeepsTheRecordLayout) {
-    ActorRecord a;
-    a.position = {1.5f, 2.5f, 3.5f};
-    a.heading = 0.75f;
-    a.motion = 8;
-    a.path.pathLength = 3;
-    a.path.pathPoints[2][1] = 77;
-    a.path.pathType = 2;
-    a.shadowMode = 4;
-    a.frameNext = 9;
-    uint8_t image[kActorRecordSize];
-    SerializeActor(a, image);
-    auto at = [&image](size_t offset) {
-        int32_t v;
-        std::memcpy(&v, image + offset, 4);
-        return v;
-    };
-    auto bits = [](float f) { return std::bit_cast<int32_t>(f); };
-    const std::pair<size_t, int32_t> fields[] = {{12, bits(2.5f)}, {76, bits(0.75f)}, {92, 8}, {2792, 3},
-                                                 {2800 + 2 * 8 + 4, 77}, {6896, 2}, {6944, 4}, {7080, 9}};
-    for (auto [offset, value] : fields) EXPECT_EQ(at(offset), value) << "offset " << offset;
-    // Out-of-range values from a file are made safe (saved games refuse them in actors in
-    // use; records not in use are read all the same). The round trip is the saves tests'.
-    const int32_t i = 100000;
-    std::memcpy(image + 2792, &i, 4);
-    std::memcpy(image + 6900, &i, 4);
-    ActorRecord back;
-    DeserializeActor(image, back);
-    EXPECT_EQ(std::tuple(back.path.pathLength, back.path.pathIndex), std::tuple(kMaxPathPoints, 0));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A scene script written from docs/scripting.md alone, played in the engine binary: the
-// demo's files are linked into a game folder where tests/lua/modder_scene287.lua becomes
+// demo's files are linked into a game folder where tests/scripts/modder_scene287.lua becomes
 // scripts/scene287.lua, and headless runs with replayed clicks are checked through their
 // dumps and screenshots.
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ protected:
         ASSERT_FALSE(fs::exists(game + "/scripts/scene287.lua"));
     }
     void InstallScript() {
-        fs::copy_file(std::string(TARVEX_SOURCE_DIR) + "/tests/lua/modder_scene287.lua", demo + "/scripts/scene287.lua");
+        fs::copy_file(std::string(TARVEX_SOURCE_DIR) + "/tests/scripts/modder_scene287.lua", demo + "/scripts/scene287.lua");
     }
     static long Flags(const nlohmann::json& d, int scene) { return d["sceneFlags"].value(std::to_string(scene), 0L); }
     static long State(const nlohmann::json& d, int scene) { return d["sceneState"].value(std::to_string(scene), 0L); }

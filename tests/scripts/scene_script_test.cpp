@@ -1,10 +1,11 @@
 // Scene scripts of the game folder taking over a scene's functions: which functions they
 // replace, the fresh state of every visit, errors that hand the scene back to its
-// compiled-in functions, the checks of the engine's functions, and `Game`.
+// compiled-in functions, the checks of the engine's functions and of `Game`, and the end
+// of the game.
 #include <fstream>
 #include <iterator>
 
-#include "lua/lua_fixture.h"
+#include "scripts/lua_fixture.h"
 #include "menu/menu.h"
 #include "platform/input.h"
 #include "render/frame_render.h"
@@ -44,15 +45,6 @@ TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     Frame();
     EXPECT_EQ(GetStateOf(kCorridor), 7u);
     EXPECT_TRUE(messages.empty()) << AllMessages();
-}
-
-TEST_F(SceneScriptTest, InitKeepsTheMusicTrackOfTheSceneTable) {
-    Script(0, "function init() SetState(3) end");
-    requestedTrack = -1;
-    Enter(0);
-    EXPECT_EQ(requestedTrack, 5);
-    EXPECT_EQ(GetStateOf(0), 3u);
-    EXPECT_FALSE(actors[0].inUse);  // the compiled init (the hero) did not run
 }
 
 TEST_F(SceneScriptTest, EveryVisitStartsFromAFreshStateThatIsClosedWhenTheSceneIsLeft) {
@@ -197,79 +189,6 @@ TEST_F(SceneScriptTest, BadArgumentsRaiseAnErrorThatNamesTheFunction) {
         EXPECT_NE(messages[0].find(std::string("scripts/scene287.lua:2: ") + expected), std::string::npos)
             << messages[0];
     }
-}
-
-TEST_F(SceneScriptTest, GameReadsAndWritesTheEnginesValues) {
-    Script(kCorridor, R"(
-function run()
-  local fresh = Game.freshPress
-  Game.LeftKey = 1
-  SetStateOf(1, Game.pointerX)
-  SetStateOf(2, Game.pointerY)
-  SetStateOf(3, (Game.leftButton and 1 or 0) + (fresh and 2 or 0) + (Game.freshPress and 4 or 0))
-  SetStateOf(4, Game.scene)
-  SetStateOf(5, Game.previousScene)
-  SetStateOf(6, Game.toolUnderPointer == NONE and 1 or 0)
-  SetStateOf(7, math.floor(Game.seconds))
-  SetFlags(4)
-  SetStateOf(8, TestFlags(4))
-  SetStateOf(9, TestFlags(8) + 100)
-  Game.EXE = 42
-  Game.heldTool = 5
-  Game.cursorPicture = CURSOR_USE
-  Game.verb = VERB_TAKE
-  Game.DIALOG = 3
-  Game.sequenceClock = 1.5
-  SetStateOf(11, tostring(Game) == "Game" and getmetatable(Game) == "Game" and 1 or 0)
-  SetStateOf(12, IsVideoPlaying() and 1 or 2)
-  SetStateOf(13, ScreenToWorld(400, 300) == nil and 1 or 2)  -- no scene loaded: no floor
-end
-)");
-    Enter(kCorridor);
-    previousScene = 12;
-    cursorX = 640;
-    cursorY = 500;  // over the corridor's way back, region 0
-    mouseState.buttons[0] = 0x80;
-    LeftKey = 0;
-    SetVirtualFrame(95);  // 95 / 30 s
-    RunScene();
-    EXPECT_TRUE(messages.empty()) << AllMessages();
-    EXPECT_EQ(GetStateOf(1), 640u);
-    EXPECT_EQ(GetStateOf(2), 500u);
-    EXPECT_EQ(GetStateOf(3), 1u + 2u);  // down, fresh before LeftKey was set, used after
-    EXPECT_EQ(GetStateOf(4), static_cast<uint32_t>(kCorridor));
-    EXPECT_EQ(GetStateOf(5), 12u);
-    EXPECT_EQ(GetStateOf(6), 1u);
-    EXPECT_EQ(GetStateOf(7), 3u);
-    EXPECT_EQ(GetStateOf(8), 4u);
-    EXPECT_EQ(GetStateOf(9), 100u);
-    EXPECT_EQ(LeftKey, 1);
-    EXPECT_EQ(EXE, 42);
-    EXPECT_EQ(heldTool, 5);
-    EXPECT_EQ(cursorPicture, kCursorUse);
-    EXPECT_EQ(currentVerb, kVerbTake);
-    EXPECT_EQ(DIALOG, 3);
-    EXPECT_FLOAT_EQ(sequenceClock, 1.5f);
-    EXPECT_EQ(GetStateOf(11), 1u);
-    EXPECT_EQ(GetStateOf(12), 2u);
-    EXPECT_EQ(GetStateOf(13), 1u);
-}
-
-TEST_F(SceneScriptTest, DefaultRunLeavesByTheExitOfTheStateOnceTheRemarkIsOver) {
-    Script(kCorridor,
-           "function load() DefineRegion(2, 10, 10, 100, 100, CURSOR_LEFT, 0, 0, NO_HEADING, 2) end\n"
-           "function run() DefaultRun({131, 75}) end\n");
-    Enter(kCorridor);
-    Click(50, 50);
-    EXPECT_EQ(GetStateOf(kCorridor), 2u);  // arrived at once: no hero
-    subtitleTimer = 30;                    // a remark still on the screen
-    Frame();
-    EXPECT_EQ(currentScene, kCorridor);
-    subtitleTimer = 0;
-    Frame();
-    EXPECT_EQ(currentScene, 75);
-    EXPECT_EQ(GetStateOf(kCorridor), 0u);
-    EXPECT_TRUE(messages.empty()) << AllMessages();
 }
 
 TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/png_io.h"
-#include "res_fixtures.h"
+#include "resources/res_fixtures.h"
 #include "resources/game_file.h"
 #include "support/test_support.h"
 

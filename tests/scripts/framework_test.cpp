@@ -1,6 +1,5 @@
-// The scene-script framework on the generated demo: the music of the init dispatch,
-// corridor views that cut forward and fade back, close-ups that return where they were
-// opened, and scenes without content of their own.
+// The scene-script framework on the generated demo: close-ups that return where they
+// were opened, and scenes without content of their own.
 #include "interaction/game_state.h"
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
@@ -9,37 +8,7 @@
 namespace tarvex {
 namespace {
 
-TEST(SceneTable, MusicTracksOfTheInitDispatch) {
-    test::ResetEngine();
-    // Numbers outside the table keep the music; two groups follow flags of other scenes.
-    EXPECT_EQ(std::tuple(SceneMusicTrack(-1), SceneMusicTrack(299)), std::tuple(kTrackKept, kTrackKept));
-    EXPECT_EQ(std::tuple(SceneMusicTrack(103), SceneMusicTrack(126), SceneMusicTrack(201)), std::tuple(2, 2, 0));
-    SetFlagsOf(120, 0x400);
-    SetFlagsOf(201, 0x1);
-    EXPECT_EQ(std::tuple(SceneMusicTrack(96), SceneMusicTrack(201)), std::tuple(0, 4));
-}
-
 using Framework = test::DemoSceneTest;
-
-TEST_F(Framework, CorridorStepsCutForwardAndTheWayBackFades) {
-    Start(287);
-    EXPECT_EQ(DRAWTOOLBAR, 0);
-    EXPECT_FLOAT_EQ(shadowLength, 50.0f);
-    ClickRegion(1);
-    EXPECT_EQ(instantCut, 1);
-    // A cut: the next view is there within a frame or two, the ramps untouched.
-    ASSERT_TRUE(game.Until([] { return currentScene == 160; }, 3));
-    game.Frames(3);
-    EXPECT_EQ(fadeState, 0u);
-
-    game.RequestScene(290);  // another view
-    ASSERT_TRUE(game.Until([] { return currentScene == 290 && fadeState == 0; }, 10));
-    ClickRegion(0);
-    EXPECT_EQ(instantCut, 0);
-    // The way back fades: sixteen frames down before the switch.
-    EXPECT_FALSE(game.Until([] { return currentScene == 158; }, 10));
-    ASSERT_TRUE(game.Until([] { return currentScene == 158; }, 20));
-}
 
 TEST_F(Framework, InventoryCloseUpsReturnToTheSceneTheyWereOpenedFrom) {
     Start(0);

@@ -11,7 +11,7 @@ namespace tarvex {
 namespace {
 
 // Screen points of the scene's hotspots.
-constexpr int kUseVerbX = 112, kVerbY = 16, kLookVerbX = 16;
+using test::kLookVerbX, test::kTalkVerbX, test::kUseVerbX, test::kVerbY;
 constexpr int kSendX = 54, kSendY = 266;    // tool 646
 constexpr int kCallX = 56, kCallY = 285;    // tool 647
 constexpr int kPushX = 51, kPushY = 247;    // tool 379
@@ -34,24 +34,6 @@ protected:
     }
 };
 
-TEST_F(LiftLanding, TheHeroStartsAtTheInitPlaceAndComesBackFromTheKeypadAtThePanel) {
-    EXPECT_NEAR(actors[0].position.x, -58.56f, 0.01f);
-    EXPECT_NEAR(actors[0].position.z, 224.98f, 0.01f);
-    EXPECT_EQ(requestedTrack, 5);
-    // The panel: the hero walks there, then the keypad opens.
-    game.Click(kPanelX, kPanelY);
-    EXPECT_EQ(EXE, 4);
-    ASSERT_TRUE(game.Until([] { return currentScene == 98; }));
-    game.Frames(20);
-    // Back through the keypad's way out, region 0.
-    ClickRegion(0);
-    ASSERT_TRUE(game.Until([] { return currentScene == 0; }));
-    EXPECT_EQ(previousScene, 98);
-    EXPECT_NEAR(actors[0].position.x, -53.12f, 0.01f);
-    EXPECT_NEAR(actors[0].position.z, 279.88f, 0.01f);
-    EXPECT_FLOAT_EQ(actors[0].heading, 2.45f);
-}
-
 TEST_F(LiftLanding, WithTheKeypadUnsolvedBothCallButtonsOnlyGetARemark) {
     const int doorFrame = static_cast<int>(animSlots[2].currentFrame);
     UseVerb();
@@ -67,55 +49,6 @@ TEST_F(LiftLanding, WithTheKeypadUnsolvedBothCallButtonsOnlyGetARemark) {
     }
     EXPECT_EQ(std::tuple(TestFlagsOf(0, 1), animSlots[1].mode, animSlots[2].mode, int(animSlots[2].currentFrame)),
               std::tuple(0u, 0, 1, doorFrame));
-}
-
-TEST_F(LiftLanding, SolvedWithTheLiftHereTheCallButtonSpeaksAtOnceAndTheSendButtonSendsIt) {
-    SetFlagsOf(98, 2);
-    SetFlagsOf(0, 1);
-    UseVerb();
-    game.Click(kCallX, kCallY);
-    EXPECT_EQ(Said(), u"Лифт и так стоит на этаже.");  // at once, replacing the use line
-    game.Frames(200);
-    EXPECT_TRUE(StateIs(0));
-
-    game.Click(kSendX, kSendY);
-    EXPECT_EQ(EXE, 2);
-    ASSERT_TRUE(game.Until([&] { return StateIs(1); }));
-    // The player cannot act while the lift leaves: a click does nothing.
-    ASSERT_TRUE(game.Until([&] { return DIALOG >= 2; }));
-    EXPECT_EQ(TestFlagsOf(0, 1), 0u);
-    game.Click(kDoorX, kDoorY);
-    EXPECT_EQ(EXE, 0);
-    ASSERT_TRUE(game.Until([&] { return StateIs(0); }));
-    // The doors match bit 1: the shaft's doors open, the cabin's hidden.
-    game.Frames(60);
-    EXPECT_EQ(std::tuple(animSlots[1].mode, animSlots[2].mode, AnimationAtEnd(2), animSlots[3].mode),
-              std::tuple(0, 1, true, 0));
-
-    // With the lift away, the call button brings it back.
-    game.Click(kCallX, kCallY);
-    ASSERT_TRUE(game.Until([&] { return StateIs(2); }));
-    ASSERT_TRUE(game.Until([&] { return StateIs(0); }));
-    EXPECT_EQ(std::tuple(TestFlagsOf(0, 1), animSlots[1].mode, animSlots[2].mode), std::tuple(1u, 1, 0));
-}
-
-TEST_F(LiftLanding, ThePanelAfterSolvingOnlySpeaks) {
-    SetFlagsOf(98, 2);
-    game.Click(kPanelX, kPanelY);
-    ASSERT_TRUE(game.Until([&] { return subtitleLength != 0; }));
-    EXPECT_EQ(Said(), u"Код уже введён.");
-    game.Frames(120);
-    EXPECT_EQ(std::tuple(currentScene, GetStateOf(0)), std::tuple(0, 0u));
-}
-
-TEST_F(LiftLanding, AButtonWithTheLookVerbOnlyWalksThere) {
-    game.Click(kLookVerbX, kVerbY);
-    game.Click(kPushX, kPushY);
-    EXPECT_EQ(Said(), u"Ещё одна кнопка.");  // the first look at it
-    EXPECT_EQ(EXE, 0);
-    ASSERT_TRUE(game.Until([] { return !actors[0].walking && actors[0].walkRequest == 0; }));
-    game.Frames(60);
-    EXPECT_EQ(std::tuple(GetStateOf(0), actors[0].motion != 35), std::tuple(0u, true));
 }
 
 TEST_F(LiftLanding, AToolTakenDuringTheWalkCancelsTheExit) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "actor_fixture.h"
+#include "model/actor_fixture.h"
 #include "platform/png_io.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lua/lua_fixture.h"
+#include "scripts/lua_fixture.h"
 #include "platform/random.h"
 #include "scripts/lua_sandbox.h"
 

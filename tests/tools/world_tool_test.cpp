@@ -1,8 +1,8 @@
 // The world commands of tarvex-tool, run as the modders run them.
 #include <gtest/gtest.h>
 
-#include "model_writer.h"
-#include "world_test_util.h"
+#include "support/model_writer.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <glm/glm.hpp>
 
-#include "actor_fixture.h"
+#include "model/actor_fixture.h"
 #include "base/globals.h"
 #include "model/actor.h"
 #include "model/model_file.h"
@@ -17,7 +17,7 @@
 #include "shell/game_frame.h"
 #include "shell/display_setup.h"
 #include "support/test_support.h"
-#include "world/world_test_util.h"
+#include "support/world_test_util.h"
 
 namespace tarvex {
 namespace {

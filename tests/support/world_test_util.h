@@ -100,7 +100,11 @@ inline std::vector<uint8_t> UniformFloorFile(float depth) {
     return SingleRowFloorFile(channels);
 }
 
-inline int Run(const std::string& command) { return std::system(command.c_str()); }
+// A shell command's exit status (-1 when it did not exit).
+inline int Run(const std::string& command) {
+    const int rc = std::system(command.c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
 
 // What tarvex-tool writes on stdout for `arguments`, its exit status in `status`.
 inline std::string ToolOutput(const std::string& arguments, int& status) {
