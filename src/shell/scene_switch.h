@@ -30,6 +30,10 @@ void ResetSceneState();
 // The switch's entry into the new scene: load the scene, run its set-up, save automatically.
 void EnterCurrentScene();
 
+// Reads ahead the files of the scene the current one was left for last time (each frame
+// calls it; a step through the corridor's views then finds the next view in memory).
+void PrefetchLikelyScene();
+
 void ResetSceneSwitch();
 
 }  // namespace tarvex
