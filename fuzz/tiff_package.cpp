@@ -1,6 +1,6 @@
 // libFuzzer: a TIFF picture as the game reads it, from inside a package ("gfx.res" with
 // one entry) through the package layer into libtiff: the scene-picture reader and the
-// frame-sequence pixel reader.
+// frame-sequence pixel reader; and from its bytes in memory, as the scene's read-ahead does.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -28,5 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::vector<uint8_t> pixels(800 * 600 * 4);
     int width = 0, height = 0;
     tarvex::LoadTiffPixels(pixels.data(), pixels.size(), "gfx/picture.tif", &width, &height);
+    tarvex::DecodeTiffPicture(data, size, picture);
     return 0;
 }

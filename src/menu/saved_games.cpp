@@ -21,6 +21,7 @@
 #include "model/actor.h"
 #include "platform/atomic_file.h"
 #include "platform/display.h"
+#include "platform/file_writer.h"
 #include "platform/input.h"
 #include "platform/surface.h"
 #include "platform/timers.h"
@@ -249,6 +250,20 @@ void ApplySave(const SaveImage& s) {
     RestartFrameRateWindow();
 }
 
+// The save's bytes of the running game; false (and why) when there is no game to save.
+bool BuildSaveNow(std::vector<uint8_t>& bytes, std::string* error) {
+    if (playMode == 2) return Failed(error, "во время видео игра не сохраняется");
+    if (currentScene < 0 || currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
+    CloseToolbarAtOnce();
+    CaptureSlotPlayback();
+    bytes = BuildSave(CurrentThumbnail());
+    return true;
+}
+
+std::string CannotWrite(const std::string& path, const std::string& why) {
+    return "не удалось записать " + path + ": " + why;
+}
+
 // A reason for the notice line: the save named by its file name, not its whole path.
 std::string ShortReason(std::string why, const std::string& gameName) {
     const std::string path = SavePath(gameName);
@@ -307,24 +322,33 @@ std::vector<uint8_t> MakeThumbnail(const uint8_t* pixels, int pitch, int depth) 
 }
 
 bool SaveGame(const std::string& gameName, std::string* error) {
-    if (playMode == 2) return Failed(error, "во время видео игра не сохраняется");
-    if (currentScene < 0 || currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
-    CloseToolbarAtOnce();
-    CaptureSlotPlayback();
-    const std::vector<uint8_t> bytes = BuildSave(CurrentThumbnail());
+    std::vector<uint8_t> bytes;
+    if (!BuildSaveNow(bytes, error)) return false;
     const std::string path = SavePath(gameName);
+    // The automatic save still being written may be this very file: it lands first.
+    WaitForBackgroundWrites();
     if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
-        const std::string why = "не удалось записать " + path + ": " + std::strerror(errno);
+        const std::string why = CannotWrite(path, std::strerror(errno));
         ShowNotice(kNotSaved + why);
         return Failed(error, why);
     }
     return true;
 }
 
+void ReportFailedSaves() {
+    for (const FailedWrite& failed : TakeFailedWrites()) ShowNotice(kNotSaved + CannotWrite(failed.path, failed.why));
+}
+
+void FinishSaves() {
+    WaitForBackgroundWrites();
+    ReportFailedSaves();
+}
+
 bool LoadGame(const std::string& gameName, std::string* error) { return LoadGameFile(SavePath(gameName), error); }
 
 bool LoadGameFile(const std::string& path, std::string* error) {
     if (playMode == 2) return Failed(error, "во время видео игра не загружается");
+    FinishSaves();
     std::vector<uint8_t> bytes;
     std::string why;
     SaveImage image;
@@ -343,7 +367,9 @@ bool LoadGameFile(const std::string& path, std::string* error) {
 void AutoSave() {
     if (playMode == 2) return;
     if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
-    SaveGame(kAutoSave);
+    // The bytes are made now; the disk's part is the writer thread's, off the frame.
+    std::vector<uint8_t> bytes;
+    if (BuildSaveNow(bytes, nullptr)) WriteFileInBackground(SavePath(kAutoSave), std::move(bytes));
 }
 
 void QuickSave() {
@@ -359,6 +385,7 @@ void LoadQuickSave() { LoadWithNotice(kQuickSave); }
 void LoadAutoSave() { LoadWithNotice(kAutoSave); }
 
 void ListSaves() {
+    FinishSaves();
     saveList.names.clear();
     saveList.thumbnailShown = false;
     std::error_code ec;
@@ -379,6 +406,7 @@ void ListSaves() {
 }
 
 void LoadThumbnail() {
+    FinishSaves();
     saveList.thumbnailShown = false;
     std::string name = saveNameBuffer;
     const size_t dot = name.find('.');

@@ -32,7 +32,8 @@ extern std::string saveNameBuffer;
 // (the saves folder of the configuration).
 std::string SavePath(const std::string& gameName);
 
-// Writes the save; false (the previous file left whole) when anything fails. `error`
+// Writes the save (after the automatic save still being written); false (the previous file
+// left whole) when anything fails. `error`
 // says what, for the player.
 bool SaveGame(const std::string& gameName, std::string* error = nullptr);
 // Reads and checks the whole file, then replaces the running game by it and returns to
@@ -41,8 +42,15 @@ bool LoadGame(const std::string& gameName, std::string* error = nullptr);
 // The same for a file named by its path on disk.
 bool LoadGameFile(const std::string& path, std::string* error = nullptr);
 
-// The save written at every scene switch; the quick save (F5); their loads (F6, F7).
-// None acts while a video plays. The keys' three say in the notice line what they did
+// Says in the notice line every automatic save that failed on the writer thread since the
+// last call (each frame calls it).
+void ReportFailedSaves();
+// Waits for the automatic save being written, then says whether it failed: before a save is
+// read or listed, and before the program ends.
+void FinishSaves();
+
+// The save written at every scene switch (its bytes made at once, written to disk on the
+// writer thread); the quick save (F5); their loads (F6, F7). None acts while a video plays. The keys' three say in the notice line what they did
 // ("Сохранено", "Загружено") or why they did not.
 void AutoSave();
 void QuickSave();

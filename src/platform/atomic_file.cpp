@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +18,8 @@ namespace {
 // Creates a temporary file beside `path` under a name no existing file has (O_EXCL): the
 // name "path.tmp" may well be another file of the folder (a package's "a.tmp" beside "a").
 int CreateTemporary(const std::string& path, std::string& temp) {
-    static unsigned counter = 0;
+    // Files may be written from the writer thread and the main thread at once.
+    static std::atomic<unsigned> counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -925,7 +925,35 @@ std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma) {
     return ReadFramebufferRgb(display.objects.backFramebuffer, kScreenWidth, kScreenHeight, applyGamma);
 }
 
-void ReadBackBufferInto(Surface& target) { CopyRgbInto(ReadBackBufferRgb(false), target); }
+void ReadBackBufferInto(Surface& target) {
+    if (!DisplayReady()) return CopyRgbInto(ReadBackBufferRgb(false), target);
+    std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, display.objects.backFramebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+    // Row by row into the surface's format (this is on the frame of every scene switch).
+    const int w = std::min(target.width, kScreenWidth), h = std::min(target.height, kScreenHeight);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = rgba.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth * 4;
+        uint8_t* dst = PixelRow(target, y);
+        if (target.depth == 32) {
+            for (int x = 0; x < w; ++x, src += 4, dst += 4) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+                dst[3] = 0;
+            }
+        } else {
+            for (int x = 0; x < w; ++x, src += 4, dst += 2) {
+                const uint16_t v = static_cast<uint16_t>(PackRgb(target.depth, src[0], src[1], src[2]));
+                std::memcpy(dst, &v, 2);
+            }
+        }
+    }
+    target.dirty = true;
+}
 
 Texture* CreateTextureRgba(int width, int height, const uint8_t* rgba, bool mipmaps, bool linear) {
     if (!DisplayReady() || width <= 0 || height <= 0 || width > 8192 || height > 8192 || !rgba) return nullptr;

@@ -178,6 +178,15 @@ int OpenLooseFd(const std::string& path) {
     return open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
-void ClearFileLookupCache() { Cache().clear(); }
+namespace {
+uint64_t lookupGeneration = 0;
+}  // namespace
+
+void ClearFileLookupCache() {
+    Cache().clear();
+    ++lookupGeneration;
+}
+
+uint64_t FileLookupGeneration() { return lookupGeneration; }
 
 }  // namespace tarvex

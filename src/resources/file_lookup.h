@@ -2,6 +2,7 @@
 // data comes from a file system that ignores case, and its paths may use "\\".
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,5 +32,7 @@ int OpenLooseFd(const std::string& path);
 
 // Forgets the cached directory listings (a miss re-lists the folder anyway).
 void ClearFileLookupCache();
+// Counts the calls above: what was found before a change differs from it.
+uint64_t FileLookupGeneration();
 
 }  // namespace tarvex

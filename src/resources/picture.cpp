@@ -100,10 +100,10 @@ bool DecodeBmp24(const uint8_t* data, size_t size, BgrPicture& out) {
     return true;
 }
 
-bool ReadTiffPicture(const std::string& path, BgrPicture& out) {
-    int descriptor = -1;
-    TIFF* tiff = OpenGameTiff(path, descriptor);
-    if (!tiff) return false;
+namespace {
+
+// The picture of an open TIFF handle; `out` untouched when it is not one the game takes.
+bool DecodeOpenTiff(TIFF* tiff, BgrPicture& out) {
     uint32_t width = 0, height = 0;
     uint16_t bits = 0, samples = 0, planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE, photometric = 0;
     bool ok = TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) == 1 &&
@@ -141,10 +141,30 @@ bool ReadTiffPicture(const std::string& path, BgrPicture& out) {
             }
         }
     }
-    CloseGameTiff(tiff, descriptor);
     if (!ok) return false;
     out = std::move(picture);
     return true;
+}
+
+}  // namespace
+
+bool ReadTiffPicture(const std::string& path, BgrPicture& out) {
+    int descriptor = -1;
+    TIFF* tiff = OpenGameTiff(path, descriptor);
+    if (!tiff) return false;
+    const bool ok = DecodeOpenTiff(tiff, out);
+    CloseGameTiff(tiff, descriptor);
+    return ok;
+}
+
+bool DecodeTiffPicture(const uint8_t* data, size_t size, BgrPicture& out) {
+    if (size > kMaxTiffFileBytes) return false;
+    TiffBytes bytes{data, size, 0};
+    TIFF* tiff = OpenTiffBytes(bytes);
+    if (!tiff) return false;
+    const bool ok = DecodeOpenTiff(tiff, out);
+    TIFFClose(tiff);
+    return ok;
 }
 
 bool LoadBmpSurface(Surface*& surface, const std::string& path) {

@@ -60,5 +60,7 @@ bool LoadBmpWide(uint8_t* buffer, size_t bufferSize, const std::string& path, in
 // 8-bit grey is widened),
 // rows top-down in blue, green, red order.
 bool ReadTiffPicture(const std::string& path, BgrPicture& out);
+// The same from the file's bytes in memory (safe on any thread: a handle of its own).
+bool DecodeTiffPicture(const uint8_t* data, size_t size, BgrPicture& out);
 
 }  // namespace tarvex

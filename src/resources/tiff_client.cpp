@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <mutex>
 
 #include "resources/file_lookup.h"
 #include "resources/package.h"
@@ -22,12 +25,45 @@ int64_t EntryPosition(int fd) {
 }
 
 void SilenceTiff() {
-    // Loaders report nothing: a bad picture is simply not loaded.
-    static bool done = false;
-    if (done) return;
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
-    done = true;
+    // Loaders report nothing: a bad picture is simply not loaded. Pictures are decoded on
+    // the loader thread too.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+    });
+}
+
+TiffBytes& BytesOf(thandle_t handle) { return *static_cast<TiffBytes*>(handle); }
+
+tmsize_t BytesRead(thandle_t handle, void* buffer, tmsize_t n) {
+    TiffBytes& b = BytesOf(handle);
+    if (n < 0) return -1;
+    const uint64_t left = b.position < b.size ? b.size - b.position : 0;
+    const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(n), left);
+    if (count > 0) std::memcpy(buffer, b.data + b.position, static_cast<size_t>(count));
+    b.position += count;
+    return static_cast<tmsize_t>(count);
+}
+
+toff_t BytesSeek(thandle_t handle, toff_t position, int whence) {
+    TiffBytes& b = BytesOf(handle);
+    const int64_t base = whence == SEEK_CUR ? static_cast<int64_t>(b.position)
+                         : whence == SEEK_END ? static_cast<int64_t>(b.size)
+                                              : 0;
+    const int64_t target = base + static_cast<int64_t>(position);
+    if (target < 0) return static_cast<toff_t>(-1);
+    b.position = static_cast<uint64_t>(target);
+    return static_cast<toff_t>(target);
+}
+
+toff_t BytesSize(thandle_t handle) { return BytesOf(handle).size; }
+
+int BytesMap(thandle_t handle, void** base, toff_t* size) {
+    TiffBytes& b = BytesOf(handle);
+    *base = const_cast<uint8_t*>(b.data);
+    *size = b.size;
+    return 1;
 }
 
 }  // namespace
@@ -75,6 +111,12 @@ toff_t TiffClientSize(thandle_t) { return g_entrySize; }
 int TiffClientMap(thandle_t, void**, toff_t*) { return 0; }
 
 void TiffClientUnmap(thandle_t, void*, toff_t) {}
+
+TIFF* OpenTiffBytes(TiffBytes& bytes) {
+    SilenceTiff();
+    return TIFFClientOpen("", "r", &bytes, BytesRead, TiffClientWrite, BytesSeek, TiffClientClose, BytesSize, BytesMap,
+                          TiffClientUnmap);
+}
 
 TIFF* OpenPackagedTiff(int descriptor) {
     SilenceTiff();

@@ -21,6 +21,15 @@ void TiffClientUnmap(thandle_t handle, void* base, toff_t size);
 // closes the handle, then the descriptor.
 TIFF* OpenPackagedTiff(int descriptor);
 
+// A TIFF handle over a file's bytes in memory, which outlive the handle (close it with
+// TIFFClose). One handle a thread: each has its own position.
+struct TiffBytes {
+    const uint8_t* data;
+    uint64_t size;
+    uint64_t position;
+};
+TIFF* OpenTiffBytes(TiffBytes& bytes);
+
 // A TIFF picture of the game is at most 800 x 600 pixels (1.4 MB uncompressed); a larger
 // file, with whatever else it carries, is refused from its size before libtiff reads it.
 constexpr uint64_t kMaxTiffFileBytes = 32u << 20;

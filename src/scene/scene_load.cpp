@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <future>
 #include <set>
 #include <vector>
 
@@ -15,7 +17,9 @@
 #include "platform/render_device.h"
 #include "platform/surface.h"
 #include "resources/game_file.h"
+#include "resources/file_lookup.h"
 #include "resources/picture.h"
+#include "resources/tiff_client.h"
 #include "scene/scene_description.h"
 #include "scene/walk_mask.h"
 
@@ -25,26 +29,160 @@ uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 namespace {
 
-// The scene picture into backgroundPixels and, converted once to the display format,
-// into the background surface. Only a full-screen picture replaces them; "" when it did,
-// else why not.
-std::string LoadBackground(const std::string& path) {
+// The files of a scene that the switch reads from the disk, in this order.
+enum SceneFileKind { kDepthFile, kPictureFile, kMaskFile, kFloorFile, kSceneFileKinds };
+const char* const kSceneFileSuffix[kSceneFileKinds] = {".zbf", ".tif", "m.raw", "m.msk"};
+// The most of each that is read (the picture's larger files are refused instead).
+const uint64_t kSceneFileLimit[kSceneFileKinds] = {kDepthImageBytes, kMaxTiffFileBytes, kWalkMaskBytes,
+                                                   kFloorDepthFileLimit};
+
+// A scene's files opened by the loose-first rule. Opening uses the file lookup, which is
+// the main thread's; the open streams may then be read on any thread.
+struct OpenedSceneFiles {
+    FILE* files[kSceneFileKinds] = {};
+    uint64_t sizes[kSceneFileKinds] = {};
+};
+
+OpenedSceneFiles OpenSceneFiles(const std::string& base) {
+    OpenedSceneFiles opened;
+    for (int kind = 0; kind < kSceneFileKinds; ++kind)
+        opened.files[kind] = OpenGameFile(base + kSceneFileSuffix[kind], opened.sizes[kind]);
+    return opened;
+}
+
+// A scene's files read and decoded, ready to be put in place.
+struct SceneFiles {
+    bool depthFound = false;
+    size_t depthBytes = 0;
+    std::vector<float> depth;  // 800 x 600 values when the depth image is whole
+    std::string pictureWhy;    // "" when the picture is taken, else why not
+    std::vector<uint8_t> pixels;       // the picture as backgroundPixels holds it
+    std::vector<uint8_t> displayRows;  // the picture in the display format, rows packed
+    int displayDepth = 0;
+    bool maskFound = false;
+    std::vector<uint8_t> mask;
+    bool floorTaken = false;
+    std::vector<float> floor;
+};
+
+std::vector<uint8_t> ReadOpened(FILE*& f, uint64_t size, uint64_t limit) {
+    std::vector<uint8_t> bytes;
+    ReadGameFileBytes(f, std::min(size, limit), bytes);
+    std::fclose(f);
+    f = nullptr;
+    return bytes;
+}
+
+// The picture: only an 800 x 600 one is taken, converted once to the display format.
+void DecodePicture(FILE*& f, uint64_t size, int displayDepth, SceneFiles& out) {
     BgrPicture picture;
-    if (!ReadTiffPicture(path, picture)) return "not an 8-bit RGB TIFF";
-    if (picture.width != 800 || picture.height != 600)
-        return std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels, not 800 x 600";
-    for (size_t i = 0; i < static_cast<size_t>(800) * 600; ++i) {
-        backgroundPixels[4 * i] = picture.bgr[3 * i];
-        backgroundPixels[4 * i + 1] = picture.bgr[3 * i + 1];
-        backgroundPixels[4 * i + 2] = picture.bgr[3 * i + 2];
+    // A file past the picture limit is refused from its size, before a byte is read.
+    if (!f || size > kMaxTiffFileBytes) {
+        if (f) std::fclose(f);
+        f = nullptr;
+        out.pictureWhy = "not an 8-bit RGB TIFF";
+        return;
     }
-    Surface* surface = sceneBackground;
-    if (!surface || surface->width != 800 || surface->height != 600) return "";
+    const std::vector<uint8_t> bytes = ReadOpened(f, size, size);
+    if (!DecodeTiffPicture(bytes.data(), bytes.size(), picture)) {
+        out.pictureWhy = "not an 8-bit RGB TIFF";
+        return;
+    }
+    if (picture.width != 800 || picture.height != 600) {
+        out.pictureWhy =
+            std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels, not 800 x 600";
+        return;
+    }
+    out.pixels.assign(kBackgroundPixelBytes, 0);
+    for (size_t i = 0; i < static_cast<size_t>(800) * 600; ++i)
+        std::memcpy(&out.pixels[4 * i], &picture.bgr[3 * i], 3);
+    out.displayDepth = displayDepth;
+    if (displayDepth == 0) return;
+    const size_t rowBytes = displayDepth == 16 || displayDepth == 15 ? 800 * 2 : 800 * 4;
+    out.displayRows.resize(rowBytes * 600);
     for (int y = 0; y < 600; ++y)
-        ConvertRowToDisplay(picture.bgr.data() + static_cast<size_t>(y) * 800 * 3, 800, 600 - y, surface->depth,
-                            PixelRow(*surface, y));
+        ConvertRowToDisplay(picture.bgr.data() + static_cast<size_t>(y) * 800 * 3, 800, 600 - y, displayDepth,
+                            out.displayRows.data() + rowBytes * y);
+}
+
+// Reads and decodes the opened files (any thread: nothing shared is touched) and closes them.
+SceneFiles ReadSceneFiles(OpenedSceneFiles opened, int displayDepth) {
+    SceneFiles out;
+    FILE** f = opened.files;
+    const uint64_t* size = opened.sizes;
+    if (f[kDepthFile]) {
+        out.depthFound = true;
+        const auto bytes = ReadOpened(f[kDepthFile], size[kDepthFile], kSceneFileLimit[kDepthFile]);
+        out.depthBytes = bytes.size();
+        if (bytes.size() >= kDepthImageBytes) {
+            ByteReader r(bytes.data(), bytes.size());
+            out.depth.resize(800 * 600);
+            if (!r.F32s(out.depth.data(), out.depth.size())) out.depth.clear();
+        }
+    }
+    DecodePicture(f[kPictureFile], size[kPictureFile], displayDepth, out);
+    if (f[kMaskFile]) {
+        out.maskFound = true;
+        out.mask = ReadOpened(f[kMaskFile], size[kMaskFile], kSceneFileLimit[kMaskFile]);
+    }
+    if (f[kFloorFile]) {
+        const auto bytes = ReadOpened(f[kFloorFile], size[kFloorFile], kSceneFileLimit[kFloorFile]);
+        out.floor.resize(static_cast<size_t>(kFloorWidth) * kFloorHeight);
+        out.floorTaken = DecodeFloorDepth(bytes, out.floor.data());
+        if (!out.floorTaken) out.floor.clear();
+    }
+    return out;
+}
+
+// The depth of the game picture's surface, which the picture is converted to (0: none).
+int BackgroundSurfaceDepth() {
+    const Surface* s = sceneBackground;
+    return s && s->width == 800 && s->height == 600 ? s->depth : 0;
+}
+
+// The picture into backgroundPixels and the game picture's surface.
+void PutPicture(const SceneFiles& files) {
+    std::memcpy(backgroundPixels, files.pixels.data(), kBackgroundPixelBytes);
+    Surface* surface = sceneBackground;
+    if (BackgroundSurfaceDepth() == 0) return;
+    if (surface->depth == files.displayDepth) {
+        const size_t rowBytes = files.displayRows.size() / 600;
+        for (int y = 0; y < 600; ++y)
+            std::memcpy(PixelRow(*surface, y), files.displayRows.data() + rowBytes * y, rowBytes);
+    } else {
+        // The display changed its depth since the files were read.
+        std::vector<uint8_t> bgr(800 * 3);
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) std::memcpy(&bgr[3 * x], &files.pixels[(static_cast<size_t>(y) * 800 + x) * 4], 3);
+            ConvertRowToDisplay(bgr.data(), 800, 600 - y, surface->depth, PixelRow(*surface, y));
+        }
+    }
     surface->dirty = true;
-    return "";
+}
+
+// The next scene's files, read on the loader thread: one scene ahead at most.
+struct Prefetch {
+    int scene = -1;
+    std::string folder;
+    uint64_t lookupGeneration = 0;
+    std::future<SceneFiles> files;
+};
+Prefetch prefetch;
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
+// The prefetched files of `scene`, when they are that scene's in this game folder.
+bool TakePrefetched(int scene, SceneFiles& out) {
+    if (prefetch.scene != scene || !prefetch.files.valid()) return false;
+    const bool current = prefetch.folder == CurrentFolder() && prefetch.lookupGeneration == FileLookupGeneration();
+    prefetch.scene = -1;
+    SceneFiles files = prefetch.files.get();
+    if (!current) return false;
+    out = std::move(files);
+    return true;
 }
 
 // Files of scenes already said to be refused: each is said once a run.
@@ -78,19 +216,6 @@ struct Unprojector {
         return Vec3{eye.x - d * dir.x, eye.y - d * dir.y, eye.z - d * dir.z};
     }
 };
-
-// Reads the depth image; false (every pixel far away) when the file is missing or short.
-bool ReadDepthImage(const std::string& path, std::vector<float>& depth) {
-    std::vector<uint8_t> bytes;
-    if (!ReadGameFile(path, bytes, kDepthImageBytes)) return false;
-    if (bytes.size() < kDepthImageBytes) {
-        ReportSceneFile(path, std::to_string(bytes.size()) + " bytes, not " + std::to_string(kDepthImageBytes));
-        return false;
-    }
-    ByteReader r(bytes.data(), bytes.size());
-    depth.resize(800 * 600);
-    return r.F32s(depth.data(), depth.size());
-}
 
 // One row of window depths: z and w are linear in x along a row. The rows do not overlap, and
 // the tests are joined without branches, so that the row is computed in vectors.
@@ -153,20 +278,28 @@ void LoadSceneFiles() {
     sceneMirror.mirrorEnabled = false;
     particleSystemCount = 0;
     const std::string base = SceneFileBase(currentScene);
+    SceneFiles files;
+    if (!TakePrefetched(currentScene, files)) files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth());
 
-    std::vector<float> depthImage;
-    const bool haveDepth = ReadDepthImage(base + ".zbf", depthImage);
-    if (!haveDepth) ReportSceneFile(base + ".zbf", "missing");
-    ReportSceneFile(base + ".tif", LoadBackground(base + ".tif"));
+    // Without a whole depth image every pixel is far away.
+    const std::string depthPath = base + kSceneFileSuffix[kDepthFile];
+    const bool haveDepth = !files.depth.empty();
+    if (files.depthFound && !haveDepth)
+        ReportSceneFile(depthPath, std::to_string(files.depthBytes) + " bytes, not " + std::to_string(kDepthImageBytes));
+    if (!haveDepth) ReportSceneFile(depthPath, "missing");
+    if (files.pictureWhy.empty()) PutPicture(files);
+    ReportSceneFile(base + kSceneFileSuffix[kPictureFile], files.pictureWhy);
 
-    if (!LoadWalkMask(base + "m.raw")) ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
+    if (!files.maskFound || !ApplyWalkMask(files.mask))
+        ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
     // A scene without a camera has none: the previous scene's belongs to another picture.
     sceneCamera = SceneCamera{};
     if (LocateGameFile(base + ".txt") == GameFileSource::Missing) ReportSceneFile(base + ".txt", "missing");
     LoadSceneDescription(base + ".txt");
     // Nor a floor without its picture, or without a camera to place its points in the world
     // (a room being made): the hero does not walk there.
-    const bool haveFloor = LoadFloorDepth(base + "m.msk");
+    const bool haveFloor = files.floorTaken;
+    if (haveFloor) std::copy(files.floor.begin(), files.floor.end(), floorDepth);
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
     if (!haveFloor || !sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
 
@@ -175,13 +308,28 @@ void LoadSceneFiles() {
         const bool clearStencil = stencilShadows == 4;
         if (haveDepth && sceneCamera.present) {
             std::vector<float> windowDepth(800 * 600);
-            SceneryWindowDepth(depthImage.data(), windowDepth.data());
+            SceneryWindowDepth(files.depth.data(), windowDepth.data());
             WriteBackBufferDepth(windowDepth.data(), clearStencil);
         } else {
             ClearBackBufferDepth(clearStencil);
         }
         SaveBackBufferDepth();
     }
+}
+
+void PrefetchSceneFiles(int scene) {
+    if (scene < 0 || scene > 999) return;
+    const std::string folder = CurrentFolder();
+    if (prefetch.scene == scene && prefetch.folder == folder && prefetch.lookupGeneration == FileLookupGeneration())
+        return;
+    // The files are opened here, read and decoded on the loader thread.
+    OpenedSceneFiles opened = OpenSceneFiles(SceneFileBase(scene));
+    const int depth = BackgroundSurfaceDepth();
+    if (prefetch.files.valid()) prefetch.files.wait();
+    prefetch.scene = scene;
+    prefetch.folder = folder;
+    prefetch.lookupGeneration = FileLookupGeneration();
+    prefetch.files = std::async(std::launch::async, ReadSceneFiles, opened, depth);
 }
 
 void ResetSceneObjects() { ResetSceneDescriptionObjects(); }

@@ -15,8 +15,13 @@ constexpr size_t kBackgroundPixelBytes = 800 * 600 * 4;
 // The scene picture: blue, green, red and a fourth byte without meaning, rows top-down.
 extern uint8_t backgroundPixels[kBackgroundPixelBytes];
 
-// Loads the scene whose number stands in currentScene.
+// Loads the scene whose number stands in currentScene (its files taken from memory when
+// they were read ahead).
 void LoadSceneFiles();
+// Reads and decodes the files of `scene` on a loader thread while the current scene is
+// shown, so that a switch to it only puts them in place. One scene ahead at most: another
+// scene replaces it. Files that cannot be read are met again, and said, by the switch.
+void PrefetchSceneFiles(int scene);
 // Scene reset's part: lights, mirrors and the other per-scene object tables.
 void ResetSceneObjects();
 

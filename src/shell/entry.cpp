@@ -49,6 +49,7 @@ std::string Absolute(const std::string& path) {
 
 // The orderly quit: the configuration with the clean-exit flag, then everything released.
 void OrderlyQuit() {
+    FinishSaves();
     config.cleanExit = 1;
     config.windowed = 0;
     config.gammaMax = static_cast<int32_t>(gammaMax);
@@ -68,7 +69,9 @@ LoopPass RunLoopPass(uint64_t frame) {
     Message message;
     while (TakeMessage(message))
         if (!WindowProc(message)) return LoopPass::Quit;
+    ReportFailedSaves();
     if (!appActive) return LoopPass::Inactive;
+    PrefetchLikelyScene();
     if (playMode != 2) PlayMusic(requestedTrack);
     if (menuActive) {
         DescribeAndHandFrame();

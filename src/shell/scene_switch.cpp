@@ -1,6 +1,7 @@
 #include "shell/scene_switch.h"
 
 #include <algorithm>
+#include <array>
 
 #include "base/globals.h"
 #include "interaction/interaction_state.h"
@@ -19,6 +20,23 @@
 #include "text/dialogue.h"
 
 namespace tarvex {
+
+namespace {
+
+// The scene each scene was last left for: the one whose files are read ahead while it is shown.
+std::array<int, kSceneCount> sceneLeftFor = [] {
+    std::array<int, kSceneCount> none;
+    none.fill(-1);
+    return none;
+}();
+
+}  // namespace
+
+void PrefetchLikelyScene() {
+    if (currentScene < 0 || currentScene >= kSceneCount) return;
+    const int next = sceneLeftFor[currentScene];
+    if (next >= 0) PrefetchSceneFiles(next);
+}
 
 void StepSceneFade() {
     if (fadeState == 0) return;
@@ -45,6 +63,7 @@ void SwitchScene() {
     previousScene = currentScene;
     KillAllWindowTimers();
     currentScene = pendingScene;
+    if (previousScene >= 0 && previousScene < kSceneCount) sceneLeftFor[previousScene] = currentScene;
     ResetSceneState();
     EnterCurrentScene();
     // The loading time must not enter the frame time scale.

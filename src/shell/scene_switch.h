@@ -9,5 +9,8 @@ namespace tarvex {
 void StepSceneFade();
 void SwitchScene();
 void ResetSceneState();
+// Reads ahead the files of the scene the current one was left for last time (each frame
+// calls it; a step through the corridor's views then finds the next view in memory).
+void PrefetchLikelyScene();
 
 }  // namespace tarvex

@@ -315,6 +315,30 @@ TEST_F(SavesTest, AWriteThatFailsLeavesThePreviousSaveWhole) {
     EXPECT_EQ(TestFlagsOf(98, 0x100), 0u);
 }
 
+TEST_F(SavesTest, AutomaticSavesAreWrittenInOrderBeforeAnythingReadsThem) {
+    // Saves handed to the writer thread one after another: the load reads the last.
+    for (uint32_t state : {1u, 2u, 3u}) {
+        SetStateOf(131, state);
+        AutoSave();
+    }
+    SetStateOf(131, 9);
+    LoadAutoSave();
+    EXPECT_EQ(sceneState[131], 3u);
+    // A save of the same file made while an automatic one waits: the later one stays.
+    AutoSave();
+    SetStateOf(131, 4);
+    ASSERT_TRUE(SaveGame("saves/auto.sav"));
+    ASSERT_TRUE(LoadGame("saves/auto.sav"));
+    EXPECT_EQ(sceneState[131], 4u);
+    // A write that fails on the writer thread is said on the next frame.
+    WriteFile(Path("blocked"), {1});
+    SetSavesDirectory(Path("blocked") + "/saves");
+    AutoSave();
+    FinishSaves();
+    EXPECT_NE(CurrentNotice().find("Игра не сохранена: не удалось записать"), std::string::npos) << CurrentNotice();
+    SetSavesDirectory(saves);
+}
+
 TEST_F(SavesTest, TheListIsSortedAndTakesAnyFileName) {
     for (const char* name : {"quick.sav", "b.sav", "auto.sav", "A.SAV", "notes.txt", "\xff\xfe.sav"})
         WriteFile(Path(name), {1, 2, 3});
@@ -368,6 +392,16 @@ TEST(Thumbnail, FourByFourAveragesAtEveryDepth) {
 }
 
 class SaveRuns : public test::DemoPlayTest {};
+
+TEST_F(SaveRuns, QuittingRightAfterAnAutomaticSaveLeavesItWhole) {
+    // The new game's automatic save is handed to the writer thread; the run ends at once.
+    Play("--scene 0", 1, {});
+    const auto bytes = ReadFile(dir + "/saves/auto.sav");
+    SaveImage image;
+    std::string why;
+    EXPECT_TRUE(ParseSave(bytes.data(), bytes.size(), image, why)) << why;
+    EXPECT_EQ(image.currentScene, 0);
+}
 
 TEST_F(SaveRuns, QuickSaveThenLoadFromTheCommandLineAndTheTool) {
     Line("20 pointer 90 314");

@@ -162,5 +162,106 @@ TEST(ScreenToWorld, UnprojectsThroughTheSceneCamera) {
     EXPECT_EQ(window[6], 1.0f);
 }
 
+class SceneLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::EnsureHeadlessDisplay());
+        if (!sceneBackground) sceneBackground = CreateSurface(800, 600, 32);
+    }
+};
+
+TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
+    test::GameFolder game("world_scene_load");
+    std::filesystem::create_directories("scenes");
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 800x600 gradient:'#FF0000-#0000FF' -type TrueColor -depth 8 "
+                           "-compress none scenes/scr_005.tif"));
+    ASSERT_EQ(0, test::Run("/usr/bin/convert scenes/scr_005.tif -depth 8 rgb:reference.rgb"));
+    std::vector<uint8_t> zbf(kDepthImageBytes);
+    for (size_t i = 0; i < 800 * 600; ++i) {
+        const float z = i % 800 < 400 ? -1000.0f : -5000.0f;
+        std::memcpy(&zbf[4 * i], &z, 4);
+    }
+    test::WriteFile("scenes/scr_005.zbf", zbf);
+    std::vector<uint8_t> mask(kWalkMaskBytes, 0);
+    mask[150 * 400 + 200] = 255;
+    test::WriteFile("scenes/scr_005m.raw", mask);
+    const std::vector<float> floor = FloorPattern();
+    test::WriteFile("scenes/scr_005m.msk", FloorFile(floor.data()));
+    test::WriteText("scenes/scr_005.txt", kSceneText);
+    ClearFileLookupCache();
+
+    stencilShadows = 4;
+    currentScene = 5;
+    LoadSceneFiles();
+    EXPECT_EQ(MaskAtScreen(400, 300), 255);
+    EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
+    EXPECT_FALSE(HasFloor(10, 100));
+    EXPECT_EQ(ambientColour, 10u + 20u * 256u + 30u * 65536u);
+    // The picture, as ImageMagick reads it, in backgroundPixels and the 32-bit surface.
+    std::vector<uint8_t> reference(800 * 600 * 3);
+    std::ifstream file("reference.rgb", std::ios::binary);
+    ASSERT_TRUE(file.read(reinterpret_cast<char*>(reference.data()), static_cast<std::streamsize>(reference.size())));
+    for (size_t i : {size_t{0}, size_t{800 * 300 + 17}, size_t{800 * 600 - 1}}) {
+        EXPECT_EQ(backgroundPixels[4 * i + 2], reference[3 * i]);      // red
+        EXPECT_EQ(backgroundPixels[4 * i], reference[3 * i + 2]);      // blue
+        const uint32_t pixel = GetPixel(*sceneBackground, static_cast<int>(i % 800), static_cast<int>(i / 800));
+        EXPECT_EQ(pixel & 0xFFFFFF, (reference[3 * i] << 16) | (reference[3 * i + 1] << 8) | reference[3 * i + 2]);
+    }
+    // The saved depth holds the scenery: near on the left, far on the right.
+    const std::vector<float> saved = ReadSavedDepth();
+    EXPECT_NEAR(saved[300 * 800 + 100], ExpectedWindowDepth(1000.0f), 1e-6f);
+    EXPECT_NEAR(saved[10 * 800 + 700], ExpectedWindowDepth(5000.0f), 1e-6f);
+
+    // Read ahead, the scene loads as it did. The files are the ones opened when the reading
+    // began (a mask put in place since is not seen), unless the folder's listing was cleared.
+    std::fill(std::begin(walkMask), std::end(walkMask), 0);
+    std::fill(std::begin(floorDepth), std::end(floorDepth), 0.0f);
+    std::fill(std::begin(backgroundPixels), std::end(backgroundPixels), 0);
+    std::vector<uint8_t> changed = mask;
+    changed[150 * 400 + 200] = 9;
+    test::WriteFile("changed.raw", changed);
+    PrefetchSceneFiles(5);
+    std::filesystem::rename("changed.raw", "scenes/scr_005m.raw");
+    LoadSceneFiles();
+    EXPECT_EQ(MaskAtScreen(400, 300), 255);
+    EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
+    EXPECT_EQ(backgroundPixels[4 * 801 + 2], reference[3 * 801]);
+    EXPECT_EQ(ReadSavedDepth(), saved);
+    PrefetchSceneFiles(5);
+    ClearFileLookupCache();
+    LoadSceneFiles();
+    EXPECT_EQ(MaskAtScreen(400, 300), 9);
+
+    // Scene 6 has no depth image and no floor file: nothing hides, and there is no floor (the
+    // previous scene's belongs to another picture); each missing file is said once, whichever
+    // time the scene is entered.
+    test::WriteText("scenes/scr_006.txt", kSceneText);
+    test::WriteText("scenes/scr_006m.raw", "short");
+    currentScene = 6;
+    testing::internal::CaptureStderr();
+    LoadSceneFiles();
+    LoadSceneFiles();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("scene 6: scenes/scr_006.zbf is missing"), std::string::npos) << said;
+    EXPECT_NE(said.find("scene 6: scenes/scr_006.tif is missing"), std::string::npos);
+    EXPECT_NE(said.find("scene 6: scenes/scr_006m.raw is refused: shorter than a walk mask"), std::string::npos);
+    EXPECT_EQ(said.find("scr_006.txt"), std::string::npos);
+    EXPECT_EQ(said.find("scr_006.zbf"), said.rfind("scr_006.zbf"));
+    const std::vector<float> far = ReadSavedDepth();
+    EXPECT_EQ(std::tuple(far[300 * 800 + 100], far[0]), std::tuple(1.0f, 1.0f));
+    EXPECT_FALSE(HasFloor(10, 300));
+    EXPECT_EQ(MaskAtScreen(400, 300), 9);  // the short mask refused: scene 5's kept
+    // A picture of the wrong size is refused with its size.
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 100x100 xc:gray -type TrueColor -depth 8 scenes/scr_007.tif"));
+    ClearFileLookupCache();
+    currentScene = 7;
+    testing::internal::CaptureStderr();
+    LoadSceneFiles();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("scr_007.tif is refused: 100 x 100 pixels, not 800 x 600"),
+              std::string::npos);
+    currentScene = -1;
+    stencilShadows = 0;
+}
+
 }  // namespace
 }  // namespace tarvex
