@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/registry.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -25,7 +26,6 @@
 #include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
-#include "shell/game_tables.h"
 #include "shell/globals.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
@@ -376,7 +376,7 @@ void ResetMenu() {
 void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
-    ResetTablesForNewGame();
+    NewGameOwners();
     ResumeScriptClock();
     menuActive = 0;
     currentScene = scene;
