@@ -17,7 +17,7 @@
 #include <string>
 
 #include "base/globals.h"
-#include "menu/game_tables.h"
+#include "shell/game_tables.h"
 #include "scripts/lua_scene.h"
 #include "scripts/scene_dispatch.h"
 

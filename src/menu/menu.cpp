@@ -6,6 +6,7 @@
 
 #include "base/display_values.h"
 #include "base/globals.h"
+#include "base/registry.h"
 #include "base/scene_request.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
@@ -14,7 +15,6 @@
 #include "interaction/toolbar.h"
 #include "media/sound.h"
 #include "media/video.h"
-#include "menu/game_tables.h"
 #include "menu/menu_panels.h"
 #include "menu/saved_games.h"
 #include "platform/clock.h"
@@ -384,12 +384,12 @@ void EnterCurrentScene() {
 void StartNewGame(int scene, const std::function<void()>& prepare) {
     // A game started from the command line begins under the intro video: it ends here.
     StopVideo();
-    ResetTablesForNewGame();
+    NewGameOwners();
     ResumeScriptClock();
     menuActive = 0;
     currentScene = scene;
     KillWindowTimer(kMenuClockTimer);
-    ResetTablesForSceneSwitch();
+    SceneResetOwners();
     if (prepare) prepare();
     EnterCurrentScene();
     RestartFrameRateWindow();

@@ -10,15 +10,16 @@
 #include "base/config.h"
 #include "base/display_values.h"
 #include "base/globals.h"
+#include "base/registry.h"
 #include "base/scene_request.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "media/sound.h"
-#include "menu/game_tables.h"
 #include "menu/menu.h"
 #include "menu/save_file.h"
 #include "model/actor.h"
+#include "model/actor_owner.h"
 #include "platform/atomic_file.h"
 #include "platform/display.h"
 #include "platform/file_writer.h"
@@ -94,137 +95,18 @@ std::vector<uint8_t> CurrentThumbnail() {
     return MakeThumbnail(thumbnailSurface->pixels.data(), thumbnailSurface->pitch, thumbnailSurface->depth);
 }
 
-bool LoadPicture(Surface*& surface, const std::string& name) {
-    const std::string lower = Lower(name);
-    if (lower.ends_with(".tif") || lower.ends_with(".tiff")) return LoadTiffSurface(surface, name);
-    return LoadBmpSurface(surface, name);
-}
-
-// The running game's tables from the image, then everything they refer to rebuilt.
-void ApplySave(const SaveImage& s) {
-    // The running game is emptied through the same list as a new game and a scene switch.
+// The running game emptied through the same walks as a new game and a scene switch.
+void EmptyRunningGame() {
     KillAllWindowTimers();
-    ResetTablesForNewGame();
-    ResetTablesForSceneSwitch();
+    NewGameOwners();
+    SceneResetOwners();
     ReleaseSlotBuffers();
     ClearRestoredHeroPlace();
+}
 
-    currentScene = s.currentScene;
-    std::fill(std::begin(sceneState), std::end(sceneState), 0u);
-    std::fill(std::begin(sceneFlags), std::end(sceneFlags), 0u);
-    std::copy(s.sceneState.begin(), s.sceneState.end(), sceneState);
-    std::copy(s.sceneFlags.begin(), s.sceneFlags.end(), sceneFlags);
-    for (int n = 0; n < kToolCount; ++n) {
-        ToolRecord& t = ToolTable[n];
-        // The texts of structure.txt are this game folder's, not the file's.
-        ToolRecord texts = t;
-        ReleaseSurface(t.scenePicture);
-        t = s.tools[n];
-        t.scenePicture = nullptr;
-        t.inventoryPicture = toolIcons[n];
-        t.lookLine = texts.lookLine;
-        t.useLine = texts.useLine;
-        t.pickupLine = texts.pickupLine;
-        t.lookInventoryLine = texts.lookInventoryLine;
-        t.useInventoryLine = texts.useInventoryLine;
-        t.talkLine = texts.talkLine;
-        t.refusalLine = texts.refusalLine;
-        t.sectionOffset = texts.sectionOffset;
-        if (t.hasPicture && !LoadPicture(t.scenePicture, t.pictureName)) t.hasPicture = 0;
-    }
-    MainSost = s.mainSost;
-    MainFlags = s.mainFlags;
-    std::copy(s.regions.begin(), s.regions.end(), actionRegions);
-    menuActive = 0;
-
-    // Animation slots: the interface's own pictures stay; the scene's are loaded again
-    // from their names, at the frame they had.
-    for (int i = 0; i < kAnimSlotCount; ++i) {
-        if (animSlots[i].isTexture) continue;
-        const AnimSlot& saved = s.animSlots[i];
-        ReleaseSlotFrames(animSlots[i]);
-        animSlots[i] = saved;
-        animSlots[i].frames = nullptr;
-        animSlots[i].isTexture = 0;
-        if (saved.isTexture || !(saved.loaded || saved.mode != 0) || saved.name[0] == 0) {
-            animSlots[i].loaded = 0;
-            animSlots[i].frameCount = 0;
-            continue;
-        }
-        LoadFrameSequence(saved.name, i, static_cast<int>(saved.x), static_cast<int>(saved.y), saved.mode, saved.speed,
-                          saved.vanishAtEnd, saved.endRule, saved.flicker, saved.flickerThreshold, saved.light,
-                          saved.lightOnState);
-        AnimSlot& slot = animSlots[i];
-        slot.x = saved.x;
-        slot.y = saved.y;
-        slot.endEvent = saved.endEvent;
-        slot.soundAtFrame = saved.soundAtFrame;
-        slot.soundFrame = saved.soundFrame;
-        slot.randomAccumulator = saved.randomAccumulator;
-        if (slot.frameCount > 0) slot.currentFrame = std::clamp(saved.currentFrame, 0.0f, slot.frameCount);
-    }
-
-    // Sound slots: loaded again from their names; those that played go on where they were.
-    for (int i = 0; i < kSoundSlotCount; ++i) {
-        const SoundSlot& saved = s.soundSlots[i];
-        soundSlots[i] = SoundSlot{};
-        if (!saved.loaded || saved.name[0] == 0) continue;
-        LoadSound(saved.name, i);
-        soundSlots[i].level = saved.level;
-        soundSlots[i].pan = saved.pan;
-        soundSlots[i].loop = saved.loop;
-        if (saved.playing && soundOn && soundSlots[i].buffer >= 0) {
-            PlaySlot(i, saved.level, saved.pan, saved.loop);
-            SetSlotPosition(i, saved.position);
-        }
-    }
-    LoadSceneFiles();
-
-    previousScene = s.previousScene;
-    postedEndEvent = s.postedEndEvent;
-    DIALOG = s.values[kValueSequenceStep];
-    notebookEntries[0] = static_cast<uint32_t>(s.values[kValueEntry1]);
-    notebookEntries[1] = static_cast<uint32_t>(s.values[kValueEntry2]);
-    notebookEntries[2] = static_cast<uint32_t>(s.values[kValueEntry3]);
-    notebookEntries[3] = static_cast<uint32_t>(s.values[kValueEntry4]);
-    notebookEntries[4] = static_cast<uint32_t>(s.values[kValueEntry5]);
-    notebookEntries[5] = static_cast<uint32_t>(s.values[kValueEntry6]);
-    EXE = s.values[kValuePendingAction];
-    NotepadPosition = s.values[kValueNotebookPage];
-    currentVerb = s.values[kValueVerb];
-    heldTool = s.values[kValueHeldTool];
-    CloseToolbarAtOnce();  // saved closed; a file that says open has no toolbar motion to go on with
-    // A fade out has no scene to go to any more: the picture comes up instead.
-    fadeState = s.fadeState > 300 ? 1 : s.fadeState;
-    gammaLevel = s.gammaLevel;
-    requestedTrack = s.requestedTrack;
-    voiceMode = s.voiceMode;
-    playMode = s.playMode == 2 ? 0 : s.playMode;  // no video plays after a load
-    frameRateCap = s.frameRateCap;
-    sceneCamera.eye = s.camera[0];
-    sceneCamera.target = s.camera[1];
-    sceneCamera.up = s.camera[2];
-    shadowLight = s.camera[3];
-    shadowLength = s.shadowLength;
-    shadowColour = s.shadowColour;
-    fogColour = s.fogColour;
-    fogEnabled = s.fogEnabled != 0;
-    fogStart = s.fogStart;
-    fogEnd = s.fogEnd;
-    subtitleTimer = s.subtitleTimer;
-    std::fill(std::begin(subtitleText), std::end(subtitleText), u'\0');
-    std::copy(s.subtitle.begin(), s.subtitle.end(), subtitleText);
-    subtitleText[kSavedSubtitleUnits - 1] = 0;
-    subtitleLength = std::clamp<int32_t>(s.subtitleLength, 0, static_cast<int32_t>(kSavedSubtitleUnits));
-    for (int i = 0; i < kSavedActors; ++i) actors[i] = s.actors[i];
-    for (size_t i = 0; i < s.emitters.size() && static_cast<int>(i) < particleSystemCount; ++i)
-        particleSystemImages[i][0] = s.emitters[i];
-    choiceActive = s.choiceActive;
-    choiceFirst = s.choiceFirst;
-    choiceCount = s.choiceCount;
-    choiceSelected = -1;
-
-    // The scene's init makes its actors again; they keep the places they had.
+// Back to the game on the loaded tables: the scene's init makes its actors again (they
+// keep the places they had), the picture comes up, the hero's steps sound again.
+void ReturnToGame() {
     struct Kept {
         uint8_t visible;
         float heading;
@@ -327,7 +209,7 @@ bool SaveGame(const std::string& gameName, std::string* error) {
     const std::string path = SavePath(gameName);
     // The automatic save still being written may be this very file: it lands first.
     WaitForBackgroundWrites();
-    if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
+    if (bytes.empty() || !WriteFileAtomically(path, bytes.data(), bytes.size())) {
         const std::string why = CannotWrite(path, std::strerror(errno));
         ShowNotice(kNotSaved + why);
         return Failed(error, why);
@@ -351,16 +233,17 @@ bool LoadGameFile(const std::string& path, std::string* error) {
     FinishSaves();
     std::vector<uint8_t> bytes;
     std::string why;
-    SaveImage image;
     if (!ReadWholeFile(path, bytes))
         why = "нет файла " + path;
-    else if (!ParseSave(bytes.data(), bytes.size(), image, why))
+    else if (!CheckSave(bytes.data(), bytes.size(), why))
         why = path + ": " + why;
     if (!why.empty()) {
         ShowNotice(kNotLoaded + why);
         return Failed(error, why);
     }
-    ApplySave(image);
+    EmptyRunningGame();
+    ReadSave(bytes.data(), bytes.size(), true);
+    ReturnToGame();
     return true;
 }
 

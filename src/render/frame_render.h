@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "base/math.h"
-#include "base/math.h"
 #include "scene/scene_description.h"
 
 namespace tarvex {

@@ -21,7 +21,7 @@ struct AnimSlot {
     int32_t soundFrame = 0;
     int32_t endEvent = -1;
     uint8_t vanishAtEnd = 0;
-    int32_t light = -1;
+    int32_t light = -1;           // the scene light it switches (below kSlotLightCount); -1 none
     uint8_t lightOnState = 0;
     uint8_t flicker = 0;
     float flickerThreshold = 0;
@@ -32,6 +32,7 @@ struct AnimSlot {
 };
 
 constexpr int kAnimSlotCount = 128;
+constexpr int kSlotLightCount = 16;  // the scene's point lights
 extern AnimSlot animSlots[kAnimSlotCount];
 // The end event posted by a stopping sequence this frame (read by the scene scripts
 // of the next frame); -1 none.

@@ -8,7 +8,6 @@
 #include "base/byte_io.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
-#include "base/byte_io.h"
 #include "resources/game_file.h"
 #include "resources/texture_cache.h"
 

@@ -8,7 +8,7 @@
 #include "platform/display.h"
 #include "platform/surface.h"
 #include "scripts/lua_scene.h"
-#include "shell/json_writer.h"
+#include "base/json_writer.h"
 
 namespace tarvex {
 

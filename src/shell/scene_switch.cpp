@@ -6,7 +6,7 @@
 #include "base/globals.h"
 #include "interaction/interaction_state.h"
 #include "media/sound.h"
-#include "menu/game_tables.h"
+#include "shell/game_tables.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "model/actor.h"

@@ -5,16 +5,9 @@
 
 namespace tarvex {
 
-class JsonWriter;
-
-// The whole state object after frame `frame`.
+// The whole state object after frame `frame`: a walk over the registered owners.
 std::string StateJson(long long frame);
 // Writes it atomically; false when the file cannot be written.
 bool WriteStateDump(const std::string& path, long long frame);
-
-// Pieces shared with the saved-game inspection: {"scene": value} objects of the
-// non-zero scene state and flag words, and the inventory's tool numbers.
-void WriteSceneWords(JsonWriter& json);
-void WriteInventory(JsonWriter& json);
 
 }  // namespace tarvex

@@ -5,7 +5,7 @@
 #include "interaction/game_state.h"
 #include "scripts/scene_dispatch.h"
 #include "shell/engine_counts.h"
-#include "shell/json_writer.h"
+#include "base/json_writer.h"
 #include "shell/scene_switch.h"
 #include "support/game_harness.h"
 

@@ -1,11 +1,14 @@
-// The list of the game's tables: every table says how it starts, how a new game and a
-// scene switch treat it, and where a save keeps it; walking the list does what it says.
+// The registry of the game's tables: every owner says how its tables start, how a new
+// game and a scene switch treat them, and which rows of a save it holds; walking the
+// registry does what they say.
 #include <gtest/gtest.h>
 
 #include "base/globals.h"
+#include "base/registry.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
-#include "menu/game_tables.h"
+#include "shell/game_tables.h"
+#include "menu/save_file.h"
 #include "model/actor.h"
 #include "platform/display.h"
 #include "resources/anim_slot.h"
@@ -66,6 +69,18 @@ TEST(GameTables, SceneSwitchNewGameAndStartEmptyWhatTheySay) {
 
     ResetAllTables();
     EXPECT_EQ(currentScene, -1);
+}
+
+TEST(GameTables, TheSaveIsFiftyTwoRowsInFileOrderEachWithItsOwner) {
+    RegisterGameOwners();
+    int expected = 1;
+    for (const SaveRow& row : SaveRows()) {
+        EXPECT_EQ(row.number, expected++);
+        const Owner* owner = FindOwner(row.owner);
+        ASSERT_NE(owner, nullptr) << row.owner;
+        EXPECT_NE(owner->sync, nullptr) << row.owner;
+    }
+    EXPECT_EQ(expected, 53);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "base/config.h"
-#include "menu/game_tables.h"
+#include "shell/game_tables.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 

@@ -6,7 +6,7 @@
 
 #include "interaction/interaction_state.h"
 #include "interaction/structure.h"
-#include "shell/json_writer.h"
+#include "base/json_writer.h"
 
 #include "file_bytes.h"
 #include "tool_command.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/font.h"
-#include "shell/json_writer.h"
+#include "base/json_writer.h"
 #include "text/text_table.h"
 
 #include "file_bytes.h"

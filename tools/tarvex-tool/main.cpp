@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "shell/json_writer.h"
+#include "base/json_writer.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {

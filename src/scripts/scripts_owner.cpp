@@ -1,0 +1,67 @@
+#include "scripts/scripts_owner.h"
+
+#include "base/json_writer.h"
+#include "interaction/game_state.h"
+#include "platform/input.h"
+#include "resources/save_sync.h"
+#include "scripts/devices.h"
+#include "scripts/game_content.h"
+#include "scripts/notebook.h"
+#include "scripts/scene_dispatch.h"
+#include "scripts/script_api.h"
+
+namespace tarvex {
+
+namespace {
+
+void ScriptsAtStart() {
+    RegisterGameContent();
+    ResetScriptState();
+    ResetSceneFunctions();
+    StartDevices();
+}
+
+void ScriptsForNewGame() {
+    ResetScriptState();
+    ResetDevices();
+}
+
+// Row 17: the sequence step; 25: the notebook page. Both are taken as they stand: their
+// users keep to the values they know.
+void SyncScripts(SaveSync& s, int row) {
+    if (row == 17)
+        s.Value(DIALOG);
+    else
+        s.Value(NotepadPosition);
+}
+
+// The state dump's part 0: the sequence, the pointer in the world and the devices'
+// entries; 1: the notebook.
+void DumpScripts(JsonWriter& json, int part) {
+    if (part == 1) {
+        json.Key("notebook").BeginObject().Member("NotepadPosition", NotepadPosition).Key("entries").BeginArray();
+        for (uint32_t word : notebookEntries) json.Int(word);
+        json.EndArray().Key("newEntry").Bool(notebookNewEntry != 0).EndObject();
+        return;
+    }
+    json.Member("DIALOG", DIALOG).Key("sequenceClock").Number(sequenceClock);
+    json.Key("pointerWorld").BeginArray().Number(pointerWorld.x).Number(pointerWorld.y).Number(pointerWorld.z);
+    json.EndArray();
+    json.Member("padNumber", padNumber).Member("padDigits", padDigits).Member("keyCount", numberdigit);
+    std::string typed;
+    for (char c : codechar) {
+        if (c == 0) break;
+        typed += c;
+    }
+    json.Key("typed").String(Cp1251ToUtf8(typed));
+}
+
+}  // namespace
+
+const Owner& ScriptsOwner() {
+    static const Owner owner{"scene scripts and devices", ScriptsAtStart, ScriptsForNewGame, nullptr, SyncScripts,
+                             nullptr, DumpScripts};
+    return owner;
+}
+
+}  // namespace tarvex

@@ -1,0 +1,155 @@
+#include "shell/shell_owners.h"
+
+#include "base/mouse.h"
+
+#include "base/json_writer.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/timers.h"
+#include "resources/save_sync.h"
+#include "scripts/scene_dispatch.h"
+#include "base/globals.h"
+#include "shell/scene_switch.h"
+#include "shell/window_proc.h"
+
+namespace tarvex {
+
+namespace {
+
+void FrameValuesForScene() {
+    fogEnabled = false;
+    frameRateCap = 32.0f;
+}
+
+// Rows 34: the frame rate cap; 38: the fog colour; 39: fog on; 40-41: the fog's range.
+void SyncFrameValues(SaveSync& s, int row) {
+    switch (row) {
+    case 34: s.Require(Finite(s.Value(frameRateCap)), "a value that is not a number"); return;
+    case 38: s.Value(fogColour); return;
+    case 39: {
+        int32_t on = fogEnabled ? 1 : 0;
+        s.Sync(on);
+        if (s.Applying()) fogEnabled = on != 0;
+        return;
+    }
+    case 40: s.Require(Finite(s.Value(fogStart)), "a value that is not a number"); return;
+    case 41: s.Require(Finite(s.Value(fogEnd)), "a value that is not a number"); return;
+    }
+}
+
+void FadeForScene() { fadeState = 1; }
+
+bool GameScene(int32_t scene) { return scene >= 0 && scene < kSceneCount; }
+
+// Rows 3: the scene; 15: the previous scene; 29: the fade (a fade out has no scene to go
+// to after a load: the picture comes up instead); 30: the brightness.
+void SyncSceneSwitch(SaveSync& s, int row) {
+    switch (row) {
+    case 3: s.Require(GameScene(s.Value(currentScene)), "a scene number outside the game"); return;
+    case 15: {
+        const int32_t previous = s.Value(previousScene);
+        s.Require(previous == -1 || GameScene(previous), "a scene number outside the game");
+        return;
+    }
+    case 29:
+        s.Value(fadeState);
+        if (s.Applying() && fadeState > 300) fadeState = 1;
+        return;
+    case 30: s.Require(s.Value(gammaLevel) <= kGammaMaxLimit, "a brightness beyond the gamma ramps"); return;
+    }
+}
+
+// The state dump's part 0: the scene and the previous one; 1: the brightness and the
+// fade.
+void DumpSceneSwitch(JsonWriter& json, int part) {
+    if (part == 0)
+        json.Member("currentScene", currentScene).Member("previousScene", previousScene);
+    else
+        json.Member("gammaLevel", gammaLevel).Member("gammaMax", gammaMax).Member("fadeState", fadeState);
+}
+
+void FrameValuesForPlay() {
+    playMode = 0;
+    backgroundValid = 1;
+}
+
+// No video plays after a load.
+void SyncPlayValues(SaveSync& s, int) {
+    s.Value(playMode);
+    if (s.Applying() && playMode == 2) playMode = 0;
+}
+
+void DumpPlayValues(JsonWriter& json, int) { json.Member("playMode", playMode); }
+
+void MainStateForNewGame() {
+    MainSost = 0;
+    MainFlags = 0;
+}
+
+// Rows 8-9: the main state and its flags; 31: the music track asked for.
+void SyncMainState(SaveSync& s, int row) {
+    if (row == 8)
+        s.Value(MainSost);
+    else if (row == 9)
+        s.Value(MainFlags);
+    else
+        s.Value(requestedTrack);
+}
+
+// The state dump's part 0: the main state; 1: the music track asked for.
+void DumpMainState(JsonWriter& json, int part) {
+    if (part == 0)
+        json.Member("MainSost", MainSost);
+    else
+        json.Member("requestedTrack", requestedTrack);
+}
+
+void InputAtStart() {
+    ResetInput();
+    ResetMouse();
+    KillAllWindowTimers();
+}
+
+// The state dump's part 0: the pointer; 1: the window.
+void DumpInput(JsonWriter& json, int part) {
+    if (part == 0) {
+        json.Member("pointerX", cursorX).Member("pointerY", cursorY);
+        return;
+    }
+    int windowWidth = 0, windowHeight = 0;
+    GetWindowSize(windowWidth, windowHeight);
+    json.Key("window").BeginObject().Member("width", windowWidth).Member("height", windowHeight);
+    json.Key("fullScreen").Bool(IsFullScreen()).Key("pointerConfined").Bool(PointerConfined()).EndObject();
+}
+
+}  // namespace
+
+const Owner& FrameValuesOwner() {
+    static const Owner owner{"frame values of the scene", nullptr, nullptr, FrameValuesForScene, SyncFrameValues};
+    return owner;
+}
+
+const Owner& SceneSwitchOwner() {
+    static const Owner owner{"scene switch and fades", ResetSceneSwitch, nullptr, FadeForScene, SyncSceneSwitch,
+                             nullptr, DumpSceneSwitch};
+    return owner;
+}
+
+const Owner& PlayValuesOwner() {
+    static const Owner owner{"frame play values", nullptr, nullptr, FrameValuesForPlay, SyncPlayValues, nullptr,
+                             DumpPlayValues};
+    return owner;
+}
+
+const Owner& MainStateOwner() {
+    static const Owner owner{"main state", ResetShellGlobals, MainStateForNewGame, nullptr, SyncMainState, nullptr,
+                             DumpMainState};
+    return owner;
+}
+
+const Owner& InputOwner() {
+    static const Owner owner{"input and window timers", InputAtStart, nullptr, nullptr, nullptr, nullptr, DumpInput};
+    return owner;
+}
+
+}  // namespace tarvex
