@@ -168,7 +168,7 @@ void SetUpScene() {
         std::fprintf(stderr, "models did not load\n");
         std::exit(1);
     }
-    actors[hero].shadowMode = 4;
+    actorTable.actors[hero].shadowMode = 4;
     // The floor y = 0 as the scenery's depth, so that the shadow and reflection land on it.
     std::vector<float> floor(800 * 600), window(800 * 600);
     for (int y = 0; y < 600; ++y)
@@ -195,7 +195,7 @@ void SceneFrame(benchmark::State& state) {
     SetUpScene();
     for (auto _ : state) {
         DrawSurface(*background, 0, 0);
-        actors[0].heading += 0.01f;
+        actorTable.actors[0].heading += 0.01f;
         PoseDrawnActors();
         DrawActorsOfFrame();
         DrawShadowDarkening();

@@ -35,7 +35,7 @@ void Prepare() {
     ResetAllTables();
     SetSavesDirectory(Folder());
     currentScene = 0;
-    for (int n = 0; n < 200; ++n) ToolTable[n].inInventory = n % 3 == 0;
+    for (int n = 0; n < 200; ++n) interaction.ToolTable[n].inInventory = n % 3 == 0;
 }
 
 std::vector<uint8_t> Thumbnail() { return std::vector<uint8_t>(kThumbnailBytes, 90); }

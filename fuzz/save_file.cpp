@@ -32,16 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     ReadSave(data, size, false);
     if (currentScene < 0 || currentScene > 298) std::abort();
-    if (heldTool < -1 || heldTool > 1023) std::abort();
+    if (interaction.heldTool < -1 || interaction.heldTool > 1023) std::abort();
     // Every name the loaders would open stays inside the game folder.
     auto inside = [](const char* name, size_t n) {
         return std::memchr(name, 0, n) && (name[0] == 0 || IsGamePath(name));
     };
-    for (const ToolRecord& t : ToolTable)
+    for (const ToolRecord& t : interaction.ToolTable)
         if (!inside(t.pictureName, sizeof t.pictureName)) std::abort();
-    for (const SoundSlot& s : soundSlots)
+    for (const SoundSlot& s : soundTables.soundSlots)
         if (!inside(s.name, sizeof s.name)) std::abort();
-    for (const AnimSlot& s : animSlots)
+    for (const AnimSlot& s : animation.animSlots)
         if (!inside(s.name, sizeof s.name) || !std::isfinite(s.currentFrame)) std::abort();
     // What was read writes a file of the same length that the check takes again.
     const std::vector<uint8_t> again = BuildSave(thumbnail);

@@ -10,13 +10,7 @@
 
 namespace tarvex {
 
-uint32_t sceneState[kSceneWords];
-uint32_t sceneFlags[kSceneWords];
-float sequenceClock = 0;
-uint32_t notebookEntries[kNotebookEntryWords];
-uint8_t notebookNewEntry = 0;
-float notebookNewEntryTime = 0;
-int32_t fadeDirection = 0;
+GameStateTables gameState;
 
 namespace {
 
@@ -27,26 +21,26 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kAnimSlotCount; }
 
 void SetState(uint32_t value) { SetStateOf(currentScene, value); }
 void SetStateOf(int scene, uint32_t value) {
-    if (ValidScene(scene)) sceneState[scene] = value;
+    if (ValidScene(scene)) gameState.sceneState[scene] = value;
 }
 uint32_t GetState() { return GetStateOf(currentScene); }
-uint32_t GetStateOf(int scene) { return ValidScene(scene) ? sceneState[scene] : 0; }
+uint32_t GetStateOf(int scene) { return ValidScene(scene) ? gameState.sceneState[scene] : 0; }
 
 void SetFlags(uint32_t mask) { SetFlagsOf(currentScene, mask); }
 uint32_t TestFlags(uint32_t mask) { return TestFlagsOf(currentScene, mask); }
 void ClearFlags(uint32_t mask) { ClearFlagsOf(currentScene, mask); }
 
 void SetFlagsOf(int scene, uint32_t mask) {
-    if (ValidScene(scene)) sceneFlags[scene] |= mask;
+    if (ValidScene(scene)) gameState.sceneFlags[scene] |= mask;
 }
-uint32_t TestFlagsOf(int scene, uint32_t mask) { return ValidScene(scene) ? sceneFlags[scene] & mask : 0; }
+uint32_t TestFlagsOf(int scene, uint32_t mask) { return ValidScene(scene) ? gameState.sceneFlags[scene] & mask : 0; }
 void ClearFlagsOf(int scene, uint32_t mask) {
-    if (ValidScene(scene)) sceneFlags[scene] &= ~mask;
+    if (ValidScene(scene)) gameState.sceneFlags[scene] &= ~mask;
 }
 
 void PlayAnimation(int slot, float from, float speed) {
     if (!ValidSlot(slot)) return;
-    AnimSlot& s = animSlots[slot];
+    AnimSlot& s = animation.animSlots[slot];
     // From 0 with a negative speed plays backward from the end.
     s.currentFrame = (from == 0.0f && speed < 0.0f) ? s.frameCount : from;
     s.speed = speed;
@@ -82,42 +76,42 @@ float ScriptSeconds() {
 bool PlayAnimationEvery(int slot, float speed, int interval) {
     if (!ValidSlot(slot)) return false;
     const float now = ScriptSeconds();
-    if (now - sequenceClock < static_cast<float>(interval)) return false;
-    sequenceClock = now;
-    PlayAnimation(slot, animSlots[slot].currentFrame, speed);
+    if (now - gameState.sequenceClock < static_cast<float>(interval)) return false;
+    gameState.sequenceClock = now;
+    PlayAnimation(slot, animation.animSlots[slot].currentFrame, speed);
     return true;
 }
 
 bool AnimationAtEnd(int slot) {
-    return ValidSlot(slot) && animSlots[slot].currentFrame >= animSlots[slot].frameCount - 1.0f;
+    return ValidSlot(slot) && animation.animSlots[slot].currentFrame >= animation.animSlots[slot].frameCount - 1.0f;
 }
 
-bool AnimationAtStart(int slot) { return ValidSlot(slot) && animSlots[slot].currentFrame <= 1.0f; }
+bool AnimationAtStart(int slot) { return ValidSlot(slot) && animation.animSlots[slot].currentFrame <= 1.0f; }
 
-void FadeIn() { fadeDirection = 1; }
-void FadeOut() { fadeDirection = -1; }
+void FadeIn() { gameState.fadeDirection = 1; }
+void FadeOut() { gameState.fadeDirection = -1; }
 
 bool FadeStep() {
-    if (fadeDirection == 0) return true;
-    const int64_t next = static_cast<int64_t>(gammaLevel) + 16 * fadeDirection;
+    if (gameState.fadeDirection == 0) return true;
+    const int64_t next = static_cast<int64_t>(gammaLevel) + 16 * gameState.fadeDirection;
     gammaLevel = static_cast<uint32_t>(std::clamp<int64_t>(next, 0, gammaMax));
     FillGammaRamps(gammaLevel);
     SendGammaRamps();
     if (gammaLevel == gammaMax || gammaLevel == 0) {
-        fadeDirection = 0;
+        gameState.fadeDirection = 0;
         return true;
     }
     return false;
 }
 
 void ResetGameState() {
-    std::fill(std::begin(sceneState), std::end(sceneState), 0u);
-    std::fill(std::begin(sceneFlags), std::end(sceneFlags), 0u);
-    std::fill(std::begin(notebookEntries), std::end(notebookEntries), 0u);
-    notebookNewEntry = 0;
-    notebookNewEntryTime = 0;
-    sequenceClock = 0;
-    fadeDirection = 0;
+    std::fill(std::begin(gameState.sceneState), std::end(gameState.sceneState), 0u);
+    std::fill(std::begin(gameState.sceneFlags), std::end(gameState.sceneFlags), 0u);
+    std::fill(std::begin(gameState.notebookEntries), std::end(gameState.notebookEntries), 0u);
+    gameState.notebookNewEntry = 0;
+    gameState.notebookNewEntryTime = 0;
+    gameState.sequenceClock = 0;
+    gameState.fadeDirection = 0;
 }
 
 }  // namespace tarvex

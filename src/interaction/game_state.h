@@ -7,18 +7,22 @@
 namespace tarvex {
 
 constexpr int kSceneWords = 1024;
-extern uint32_t sceneState[kSceneWords];
-extern uint32_t sceneFlags[kSceneWords];
-
-// Time stamp in seconds of the last step of a scripted sequence; the interval
-// animations share it.
-extern float sequenceClock;
-
-// Notebook entries: pages 7..12 written and not yet read, the new-entry signal and its time.
 constexpr int kNotebookEntryWords = 6;
-extern uint32_t notebookEntries[kNotebookEntryWords];
-extern uint8_t notebookNewEntry;
-extern float notebookNewEntryTime;
+
+struct GameStateTables {
+    uint32_t sceneState[kSceneWords] = {};
+    uint32_t sceneFlags[kSceneWords] = {};
+    // Time stamp in seconds of the last step of a scripted sequence; the interval
+    // animations share it.
+    float sequenceClock = 0;
+    // Notebook entries: pages 7..12 written and not yet read, the new-entry signal and
+    // its time.
+    uint32_t notebookEntries[kNotebookEntryWords] = {};
+    uint8_t notebookNewEntry = 0;
+    float notebookNewEntryTime = 0;
+    int32_t fadeDirection = 0;  // the scripted fade: +1 up, -1 down, 0 idle
+};
+extern GameStateTables gameState;
 
 // Scene numbers outside the tables are ignored (reads give 0).
 void SetState(uint32_t value);
@@ -41,7 +45,6 @@ bool AnimationAtEnd(int slot);
 bool AnimationAtStart(int slot);
 
 // The scripted fade of the whole picture through the gamma ramps.
-extern int32_t fadeDirection;  // +1 up, -1 down, 0 idle
 void FadeIn();
 void FadeOut();
 // One step; true when no fade runs any more.

@@ -75,7 +75,7 @@ auto regionFields = [](auto& r, auto&& f) { RegionFields(r, f); };
 // A tool record read into the running game. The texts of structure.txt are this game
 // folder's, not the file's; the pictures are loaded again once the tables are in.
 void TakeTool(int n, const ToolRecord& saved) {
-    ToolRecord& t = ToolTable[n];
+    ToolRecord& t = interaction.ToolTable[n];
     const ToolRecord texts = t;
     ReleaseSurface(t.scenePicture);
     t = saved;
@@ -93,7 +93,7 @@ void TakeTool(int n, const ToolRecord& saved) {
 
 void SyncTools(SaveSync& s) {
     for (int n = 0; n < kToolCount; ++n) {
-        ToolRecord t = s.Writing() ? ToolTable[n] : ToolRecord{};
+        ToolRecord t = s.Writing() ? interaction.ToolTable[n] : ToolRecord{};
         if (!s.Record(t, kToolRecordSize, toolFields, "the file ends inside the tools")) return;
         if (!s.Require(Terminated(t.pictureName, sizeof t.pictureName) && Finite(t.newItemTimer),
                        "a tool record the engine cannot read") ||
@@ -104,7 +104,7 @@ void SyncTools(SaveSync& s) {
 }
 
 void SyncRegions(SaveSync& s) {
-    for (ActionRegion& live : actionRegions) {
+    for (ActionRegion& live : interaction.actionRegions) {
         ActionRegion r = live;
         if (!s.Record(r, kRegionRecordSize, regionFields, "the file ends inside the regions")) return;
         if (s.Applying()) live = r;
@@ -115,7 +115,7 @@ void SyncRegions(SaveSync& s) {
 void SyncUnusedRow(SaveSync& s) {
     if (s.Reading()) return s.Skip(kUnusedRowBytes);
     uint8_t image[kToolRecordSize];
-    WriteRecord(*std::begin(ToolTable), image, kToolRecordSize, toolFields);
+    WriteRecord(*std::begin(interaction.ToolTable), image, kToolRecordSize, toolFields);
     s.Bytes(image, kUnusedRowBytes);
 }
 
@@ -124,9 +124,9 @@ void SyncToolsAndRegions(SaveSync& s, int row) {
     case 6: return s.RecordSize(kToolRecordSize, "tool records of another size (another version)");
     case 7: return SyncTools(s);
     case 10: return SyncRegions(s);
-    case 27: s.Value(currentVerb); return;
+    case 27: s.Value(interaction.currentVerb); return;
     case 28: {
-        const int32_t held = s.Value(heldTool);
+        const int32_t held = s.Value(interaction.heldTool);
         s.Require(held >= -1 && held < kToolCount, "a held tool outside the tool table");
         return;
     }
@@ -142,14 +142,14 @@ bool LoadPicture(Surface*& surface, const std::string& name) {
 }
 
 void RebuildTools() {
-    for (ToolRecord& t : ToolTable)
+    for (ToolRecord& t : interaction.ToolTable)
         if (t.hasPicture && !LoadPicture(t.scenePicture, t.pictureName)) t.hasPicture = 0;
 }
 
 void DumpTools(JsonWriter& json) {
     json.Key("tools").BeginArray();
     for (int n = 0; n < kToolCount; ++n) {
-        const ToolRecord& t = ToolTable[n];
+        const ToolRecord& t = interaction.ToolTable[n];
         if (t.scene != currentScene || currentScene < 0) continue;
         json.BeginObject()
             .Member("tool", n)
@@ -167,7 +167,7 @@ void DumpTools(JsonWriter& json) {
 void DumpRegions(JsonWriter& json) {
     json.Key("regions").BeginArray();
     for (int i = 0; i < kActionRegionCount; ++i) {
-        const ActionRegion& r = actionRegions[i];
+        const ActionRegion& r = interaction.actionRegions[i];
         if (!r.enabled) continue;
         json.BeginObject()
             .Member("index", i)
@@ -188,18 +188,18 @@ void DumpRegions(JsonWriter& json) {
 // the interface; 2: the inventory, the scene's tools and its regions.
 void DumpToolsAndRegions(JsonWriter& json, int part) {
     if (part == 0) {
-        json.Member("verb", currentVerb)
-            .Member("cursorPicture", cursorPicture)
-            .Member("heldTool", heldTool)
-            .Member("toolUnderPointer", toolUnderPointer)
-            .Member("regionUnderPointer", regionUnderPointer)
-            .Member("actorUnderPointer", actorUnderPointer);
+        json.Member("verb", interaction.currentVerb)
+            .Member("cursorPicture", interaction.cursorPicture)
+            .Member("heldTool", interaction.heldTool)
+            .Member("toolUnderPointer", interaction.toolUnderPointer)
+            .Member("regionUnderPointer", interaction.regionUnderPointer)
+            .Member("actorUnderPointer", interaction.actorUnderPointer);
     } else if (part == 1) {
-        json.Member("LeftKey", LeftKey).Member("interfaceEnabled", interfaceEnabled);
+        json.Member("LeftKey", LeftKey).Member("interfaceEnabled", interaction.interfaceEnabled);
     } else {
         json.Key("inventory").BeginArray();
         for (int n = 0; n < kToolCount; ++n)
-            if (ToolTable[n].inInventory) json.Int(n);
+            if (interaction.ToolTable[n].inInventory) json.Int(n);
         json.EndArray();
         DumpTools(json);
         DumpRegions(json);
@@ -207,13 +207,13 @@ void DumpToolsAndRegions(JsonWriter& json, int part) {
 }
 
 void PendingActionReset() {
-    EXE = 0;
-    scriptValue1 = scriptValue2 = 0;
+    interaction.EXE = 0;
+    interaction.scriptValue1 = interaction.scriptValue2 = 0;
 }
 
-void SyncPendingAction(SaveSync& s, int) { s.Value(EXE); }
+void SyncPendingAction(SaveSync& s, int) { s.Value(interaction.EXE); }
 
-void DumpPendingAction(JsonWriter& json, int) { json.Member("EXE", EXE); }
+void DumpPendingAction(JsonWriter& json, int) { json.Member("EXE", interaction.EXE); }
 
 // Rows 4-5 hold scenes 0..511; the rest of the words start empty.
 void SyncSceneWords(SaveSync& s, uint32_t* words) {
@@ -235,9 +235,9 @@ int NotebookEntryOfRow(int row) {
 }
 
 void SyncGameProgress(SaveSync& s, int row) {
-    if (row == 4) return SyncSceneWords(s, sceneState);
-    if (row == 5) return SyncSceneWords(s, sceneFlags);
-    s.Value(notebookEntries[NotebookEntryOfRow(row)]);
+    if (row == 4) return SyncSceneWords(s, gameState.sceneState);
+    if (row == 5) return SyncSceneWords(s, gameState.sceneFlags);
+    s.Value(gameState.notebookEntries[NotebookEntryOfRow(row)]);
 }
 
 void DumpSceneWords(JsonWriter& json, const char* name, const uint32_t* words) {
@@ -248,20 +248,20 @@ void DumpSceneWords(JsonWriter& json, const char* name, const uint32_t* words) {
 }
 
 void DumpGameProgress(JsonWriter& json, int) {
-    DumpSceneWords(json, "sceneState", sceneState);
-    DumpSceneWords(json, "sceneFlags", sceneFlags);
+    DumpSceneWords(json, "sceneState", gameState.sceneState);
+    DumpSceneWords(json, "sceneFlags", gameState.sceneFlags);
 }
 
 // Saved closed: a file that says open has no toolbar motion to go on with.
 void SyncToolbar(SaveSync& s, int) {
-    int32_t open = DRAWTOOLBAR;
+    int32_t open = interaction.DRAWTOOLBAR;
     s.Sync(open);
     if (s.Applying()) CloseToolbarAtOnce();
 }
 
 void DumpToolbar(JsonWriter& json, int) {
-    json.Member("SCENETOOLBAR", SCENETOOLBAR)
-        .Member("DRAWTOOLBAR", DRAWTOOLBAR)
+    json.Member("SCENETOOLBAR", interaction.SCENETOOLBAR)
+        .Member("DRAWTOOLBAR", interaction.DRAWTOOLBAR)
         .Member("STARTTOOLBAR", STARTTOOLBAR)
         .Key("toolbarGridTop")
         .Number(toolbarGridTop);

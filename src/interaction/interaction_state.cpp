@@ -15,20 +15,7 @@
 
 namespace tarvex {
 
-int32_t currentVerb = kVerbLook;
-int32_t cursorPicture = kCursorArrow;
-int32_t heldTool = -1;
-int32_t EXE = 0;
-int32_t toolUnderPointer = kNone;
-int32_t regionUnderPointer = kNone;
-int32_t actorUnderPointer = kNone;
-int32_t DRAWTOOLBAR = 0;
-int32_t interfaceEnabled = 1;
-int32_t SCENETOOLBAR = 0;
-int32_t scriptValue1 = 0, scriptValue2 = 0;
-
-ToolRecord ToolTable[kToolCount];
-ActionRegion actionRegions[kActionRegionCount];
+InteractionTables interaction;
 
 namespace {
 
@@ -71,7 +58,7 @@ bool ValidTool(int32_t tool) { return tool >= 0 && tool < kToolCount; }
 void DefineRegion(int index, int left, int top, int right, int bottom, int cursor, int walkX, int walkY,
                   float facing, int action) {
     if (index < 0 || index >= kActionRegionCount) return;
-    ActionRegion& r = actionRegions[index];
+    ActionRegion& r = interaction.actionRegions[index];
     r.scene = currentScene;
     r.enabled = 1;
     r.left = left;
@@ -88,12 +75,12 @@ void DefineRegion(int index, int left, int top, int right, int bottom, int curso
 
 void SetRegionLabel(int index, int label) {
     if (index < 0 || index >= kActionRegionCount) return;
-    actionRegions[index].label = label;
+    interaction.actionRegions[index].label = label;
 }
 
 void PlaceTool(int tool, int clickable, int left, int top, int right, int bottom) {
     if (!ValidTool(tool)) return;
-    ToolRecord& t = ToolTable[tool];
+    ToolRecord& t = interaction.ToolTable[tool];
     t.scene = currentScene;
     t.clickable = static_cast<uint8_t>(clickable != 0);
     t.x = Short(left);
@@ -109,7 +96,7 @@ void PlaceTool(int tool, int clickable, int left, int top, int right, int bottom
 void PlaceToolPicture(const char* file, int tool, int clickable, int drawn, int x, int y, int insetLeft,
                       int insetTop, int insetRight, int insetBottom) {
     if (!ValidTool(tool) || !file) return;
-    ToolRecord& t = ToolTable[tool];
+    ToolRecord& t = interaction.ToolTable[tool];
     std::snprintf(t.pictureName, sizeof t.pictureName, "%s", file);
     const std::string name = t.pictureName;
     const bool loaded = EndsWithTiff(name) ? LoadTiffSurface(t.scenePicture, name) : LoadBmpSurface(t.scenePicture, name);
@@ -133,21 +120,21 @@ void PlaceToolPicture(const char* file, int tool, int clickable, int drawn, int 
 
 void SetToolOwnership(int tool, int inInventory, int drawn) {
     if (!ValidTool(tool)) return;
-    ToolRecord& t = ToolTable[tool];
+    ToolRecord& t = interaction.ToolTable[tool];
     t.inInventory = static_cast<uint8_t>(inInventory != 0);
     t.drawn = static_cast<uint8_t>(drawn != 0);
     t.clickable = 0;
-    heldTool = -1;
+    interaction.heldTool = -1;
 }
 
 void HideToolRange(int first, int last) {
     if (!ValidRange(first, last)) return;
-    for (int i = first; i <= last; ++i) ToolTable[i].drawn = ToolTable[i].clickable = 0;
+    for (int i = first; i <= last; ++i) interaction.ToolTable[i].drawn = interaction.ToolTable[i].clickable = 0;
 }
 
 void ShowToolRange(int first, int last) {
     if (!ValidRange(first, last)) return;
-    for (int i = first; i <= last; ++i) ToolTable[i].clickable = 1;
+    for (int i = first; i <= last; ++i) interaction.ToolTable[i].clickable = 1;
 }
 
 void LoadToolTexts() {
@@ -159,27 +146,27 @@ void LoadToolTexts() {
         return;
     }
     structure = ParseStructure(bytes.data(), bytes.size());
-    for (int n = 0; n < kToolCount; ++n) ApplyTexts(ToolTable[n], structure.Texts(n));
+    for (int n = 0; n < kToolCount; ++n) ApplyTexts(interaction.ToolTable[n], structure.Texts(n));
 }
 
 void SayToolOnTarget(int held, int target) {
     if (!ValidTool(held) || !structure.present) return;
-    const ToolRecord& h = ToolTable[held];
+    const ToolRecord& h = interaction.ToolTable[held];
     PlayResponse(structure.Reaction(static_cast<uint32_t>(h.sectionOffset), target, h.refusalLine));
 }
 
 bool ApplyToolCombination(int held, int target) {
     if (!ValidTool(held) || !structure.present) return false;
     std::vector<StructureLine> changes;
-    if (!structure.Combination(static_cast<uint32_t>(ToolTable[held].sectionOffset), target, changes)) return false;
+    if (!structure.Combination(static_cast<uint32_t>(interaction.ToolTable[held].sectionOffset), target, changes)) return false;
     for (const StructureLine& c : changes) {
         LeftKey = 1;
         if (!ValidTool(c.value)) continue;
         if (c.key == StructureKey::AddTool) {
-            ToolTable[c.value].inInventory = 1;
+            interaction.ToolTable[c.value].inInventory = 1;
         } else {
-            ToolTable[c.value].inInventory = 0;
-            if (c.value == heldTool) heldTool = -1;
+            interaction.ToolTable[c.value].inInventory = 0;
+            if (c.value == interaction.heldTool) interaction.heldTool = -1;
         }
     }
     return !changes.empty();
@@ -187,43 +174,43 @@ bool ApplyToolCombination(int held, int target) {
 
 void ResetToolsForNewGame() {
     for (int n = 0; n < kToolCount; ++n) {
-        ToolRecord& t = ToolTable[n];
+        ToolRecord& t = interaction.ToolTable[n];
         t.inInventory = 0;
         t.newItemTimer = 0;
         t.firstLook = structure.present ? structure.Texts(n).firstLook : t.lookLine != -1;
     }
-    heldTool = -1;
+    interaction.heldTool = -1;
 }
 
 void ResetSceneTools() {
-    for (ToolRecord& t : ToolTable) {
+    for (ToolRecord& t : interaction.ToolTable) {
         t.scene = -1;
         t.drawn = 0;
         t.clickable = 0;
         t.hasPicture = 0;
         ReleaseSurface(t.scenePicture);
     }
-    for (ActionRegion& r : actionRegions) r.enabled = 0;
+    for (ActionRegion& r : interaction.actionRegions) r.enabled = 0;
 }
 
 void ResetInteractionState() {
-    for (ToolRecord& t : ToolTable) {
+    for (ToolRecord& t : interaction.ToolTable) {
         ReleaseSurface(t.scenePicture);
         t = ToolRecord{};
     }
-    for (ActionRegion& r : actionRegions) r = ActionRegion{};
+    for (ActionRegion& r : interaction.actionRegions) r = ActionRegion{};
     structure = StructureFile{};
     structureReported = false;
-    currentVerb = kVerbLook;
-    cursorPicture = kCursorArrow;
-    heldTool = -1;
+    interaction.currentVerb = kVerbLook;
+    interaction.cursorPicture = kCursorArrow;
+    interaction.heldTool = -1;
     LeftKey = 0;
-    EXE = 0;
-    toolUnderPointer = regionUnderPointer = actorUnderPointer = kNone;
-    DRAWTOOLBAR = 0;
-    interfaceEnabled = 1;
-    SCENETOOLBAR = 0;
-    scriptValue1 = scriptValue2 = 0;
+    interaction.EXE = 0;
+    interaction.toolUnderPointer = interaction.regionUnderPointer = interaction.actorUnderPointer = kNone;
+    interaction.DRAWTOOLBAR = 0;
+    interaction.interfaceEnabled = 1;
+    interaction.SCENETOOLBAR = 0;
+    interaction.scriptValue1 = interaction.scriptValue2 = 0;
 }
 
 }  // namespace tarvex

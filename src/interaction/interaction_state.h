@@ -59,7 +59,6 @@ struct ToolRecord {
 };
 constexpr int kToolCount = 1024;
 constexpr int kGameToolCount = 1000;  // 1000..1023 are the main menu's buttons
-extern ToolRecord ToolTable[kToolCount];
 
 struct ActionRegion {
     int32_t scene = 0;
@@ -75,7 +74,25 @@ static_assert(sizeof(ActionRegion) == 48, "an action region is 48 bytes");
 constexpr int kActionRegionCount = 64;
 // Only regions below this react to clicks; the others only show their cursor.
 constexpr int kClickableRegions = 17;
-extern ActionRegion actionRegions[kActionRegionCount];
+
+// The interaction's tables: the verb, the cursor, the held tool, the press and the pending
+// action, what lies under the pointer, the tools and the scene's action regions.
+struct InteractionTables {
+    int32_t currentVerb = kVerbLook;  // kVerbLook .. kVerbUse
+    int32_t cursorPicture = kCursorArrow;
+    int32_t heldTool = -1;          // -1 none
+    int32_t EXE = 0;                // action to carry out when the hero arrives; 0 none
+    int32_t toolUnderPointer = kNone;  // kNone when none
+    int32_t regionUnderPointer = kNone;
+    int32_t actorUnderPointer = kNone;
+    int32_t DRAWTOOLBAR = 0;
+    int32_t interfaceEnabled = 1;
+    int32_t SCENETOOLBAR = 0;       // the scene a close-up or the notebook returns to
+    int32_t scriptValue1 = 0, scriptValue2 = 0;  // cleared with EXE at every scene reset
+    ToolRecord ToolTable[kToolCount];
+    ActionRegion actionRegions[kActionRegionCount];
+};
+extern InteractionTables interaction;
 
 bool ValidTool(int32_t tool);
 

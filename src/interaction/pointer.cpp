@@ -21,7 +21,7 @@ constexpr int kClickableActors = 16;
 constexpr int kVerbSound = 54;
 
 int32_t VerbLine(const ToolRecord& t) {
-    switch (currentVerb) {
+    switch (interaction.currentVerb) {
     case kVerbLook: return t.lookLine;
     case kVerbTalk: return t.talkLine;
     case kVerbTake: return t.pickupLine;
@@ -31,7 +31,7 @@ int32_t VerbLine(const ToolRecord& t) {
 }
 
 int32_t VerbCursor() {
-    switch (currentVerb) {
+    switch (interaction.currentVerb) {
     case kVerbLook: return kCursorLook;
     case kVerbTalk: return kCursorTalk;
     case kVerbTake: return kCursorTake;
@@ -48,8 +48,8 @@ bool PressOnVerbBar() {
     for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
         const int left = 32 * (verb - 1);
         if (InRange(cursorX, left, left + 32)) {
-            if (currentVerb != verb || !LeftKey) RestartSlot(kVerbSound, 0, 0, 0);
-            currentVerb = verb;
+            if (interaction.currentVerb != verb || !LeftKey) RestartSlot(kVerbSound, 0, 0, 0);
+            interaction.currentVerb = verb;
             LeftKey = 1;
             return true;
         }
@@ -60,58 +60,58 @@ bool PressOnVerbBar() {
 // The game's notebook opens from the button right of the verbs.
 bool PressOnNotebookButton() {
     if (!InRange(cursorY, 0, 32) || !InRange(cursorX, 128, 160)) return false;
-    if (interfaceEnabled != 1 || !gameHooks.openNotebook || !gameHooks.openNotebook()) return false;
+    if (interaction.interfaceEnabled != 1 || !gameHooks.openNotebook || !gameHooks.openNotebook()) return false;
     LeftKey = 1;
     return true;
 }
 
 void ResolveRegions() {
-    regionUnderPointer = kNone;
+    interaction.regionUnderPointer = kNone;
     for (int i = 0; i < kActionRegionCount; ++i) {
-        const ActionRegion& r = actionRegions[i];
+        const ActionRegion& r = interaction.actionRegions[i];
         if (r.scene != currentScene || !r.enabled) continue;
         if (!InRange(cursorX, r.left, r.right) || !InRange(cursorY, r.top, r.bottom)) continue;
-        regionUnderPointer = i;
-        cursorPicture = r.cursor;
+        interaction.regionUnderPointer = i;
+        interaction.cursorPicture = r.cursor;
     }
 }
 
 void ResolveTools() {
-    toolUnderPointer = kNone;
+    interaction.toolUnderPointer = kNone;
     const bool press = FreshLeftPress();
     for (int n = 0; n < kGameToolCount; ++n) {
-        ToolRecord& t = ToolTable[n];
+        ToolRecord& t = interaction.ToolTable[n];
         if (t.scene != currentScene || t.inInventory || !t.clickable) continue;
         if (!InRange(cursorX, t.x + t.offsetX, t.right) || !InRange(cursorY, t.y + t.offsetY, t.bottom)) continue;
-        toolUnderPointer = n;
-        if (heldTool != -1) {
-            cursorPicture = kCursorUse;
-            if (press) SayToolOnTarget(heldTool, n);
+        interaction.toolUnderPointer = n;
+        if (interaction.heldTool != -1) {
+            interaction.cursorPicture = kCursorUse;
+            if (press) SayToolOnTarget(interaction.heldTool, n);
         } else if (t.firstLook) {
-            cursorPicture = kCursorLook;
+            interaction.cursorPicture = kCursorLook;
             if (press) {
                 PlayResponse(t.lookLine);
                 t.firstLook = 0;
             }
         } else {
             const int32_t line = VerbLine(t);
-            cursorPicture = line != -1 ? VerbCursor() : kCursorArrow;
+            interaction.cursorPicture = line != -1 ? VerbCursor() : kCursorArrow;
             if (press) PlayResponse(line);
         }
         const bool noLines = t.lookLine == -1 && t.useLine == -1 && t.talkLine == -1 && t.pickupLine == -1;
-        if (noLines && heldTool == -1) cursorPicture = t.ownCursor;
+        if (noLines && interaction.heldTool == -1) interaction.cursorPicture = t.ownCursor;
     }
 }
 
 void ResolveActors() {
-    actorUnderPointer = kNone;
+    interaction.actorUnderPointer = kNone;
     for (int i = 0; i < kClickableActors; ++i) {
-        const ActorRecord& a = actors[i];
+        const ActorRecord& a = actorTable.actors[i];
         if (!a.inUse || !a.clickable) continue;
         if (!InRange(cursorX, a.screenRect[0], a.screenRect[2]) || !InRange(cursorY, a.screenRect[1], a.screenRect[3]))
             continue;
-        actorUnderPointer = i;
-        cursorPicture = kCursorTake;
+        interaction.actorUnderPointer = i;
+        interaction.cursorPicture = kCursorTake;
     }
 }
 
@@ -121,15 +121,15 @@ bool LeftButtonDown() { return (mouseState.buttons[0] & 0x80) != 0; }
 bool FreshLeftPress() { return LeftButtonDown() && !LeftKey; }
 
 void OpenCloseUp(int scene) {
-    const ActorRecord& hero = actors[kHero];
+    const ActorRecord& hero = actorTable.actors[kHero];
     if (hero.inUse) SetRestoredHeroPlace(hero.position, hero.heading);
-    SCENETOOLBAR = currentScene;
-    interfaceEnabled = 0;
+    interaction.SCENETOOLBAR = currentScene;
+    interaction.interfaceEnabled = 0;
     currentScene = scene;
 }
 
 void ResolvePointer() {
-    if (DRAWTOOLBAR) return;
+    if (interaction.DRAWTOOLBAR) return;
     if (LeftButtonDown()) {
         if (PressOnVerbBar()) return;
         if (PressOnNotebookButton()) return;
@@ -139,35 +139,35 @@ void ResolvePointer() {
     ResolveActors();
 }
 
-bool HeroHasArrived() { return !actors[kHero].inUse || TurnToFinalHeading(kHero) != 0; }
+bool HeroHasArrived() { return !actorTable.actors[kHero].inUse || TurnToFinalHeading(kHero) != 0; }
 
 void WalkToRegion() {
-    if (regionUnderPointer < 0 || regionUnderPointer >= kActionRegionCount) return;
-    const ActionRegion& r = actionRegions[regionUnderPointer];
-    EXE = r.action;
+    if (interaction.regionUnderPointer < 0 || interaction.regionUnderPointer >= kActionRegionCount) return;
+    const ActionRegion& r = interaction.actionRegions[interaction.regionUnderPointer];
+    interaction.EXE = r.action;
     // The item on the pointer goes back into the toolbar, as a right click puts it: the
     // player hears it go.
-    if (heldTool != -1) RestartSlot(kSoundDropItem, 0, 0, 0);
-    heldTool = -1;
+    if (interaction.heldTool != -1) RestartSlot(kSoundDropItem, 0, 0, 0);
+    interaction.heldTool = -1;
     LeftKey = 1;
     WalkTo(kHero, r.walkX, r.walkY, r.facing);
 }
 
 int32_t TakeArrivedAction() {
     int32_t arrived = 0;
-    if (EXE && HeroHasArrived()) {
-        if (heldTool == -1) arrived = EXE;
-        EXE = 0;
+    if (interaction.EXE && HeroHasArrived()) {
+        if (interaction.heldTool == -1) arrived = interaction.EXE;
+        interaction.EXE = 0;
     }
     return arrived;
 }
 
 void HandleClick() {
     if (FreshLeftPress()) {
-        EXE = 0;
-        if (regionUnderPointer >= 0 && regionUnderPointer < kClickableRegions) WalkToRegion();
+        interaction.EXE = 0;
+        if (interaction.regionUnderPointer >= 0 && interaction.regionUnderPointer < kClickableRegions) WalkToRegion();
     }
-    if (FreshLeftPress() && EXE == 0) {
+    if (FreshLeftPress() && interaction.EXE == 0) {
         LeftKey = 1;
         WalkTo(kHero, cursorX, cursorY, kNoFinalHeading);
     }
@@ -181,21 +181,21 @@ int32_t ClickSequence() {
 
 void DrawPointer() {
     if (playMode == 2) return;
-    if (cursorPicture < 0 || cursorPicture >= kCursorPictureCount) return;
-    AnimSlot& s = animSlots[kCursorSlot + cursorPicture];
-    if (cursorPicture == kCursorArrow) {
+    if (interaction.cursorPicture < 0 || interaction.cursorPicture >= kCursorPictureCount) return;
+    AnimSlot& s = animation.animSlots[kCursorSlot + interaction.cursorPicture];
+    if (interaction.cursorPicture == kCursorArrow) {
         s.x = static_cast<float>(cursorX);
         s.y = static_cast<float>(cursorY);
     } else {
         s.x = static_cast<float>(std::max(cursorX - 16, 0));
         s.y = static_cast<float>(std::max(cursorY - 16, 0));
     }
-    DrawSlot(kCursorSlot + cursorPicture);
+    DrawSlot(kCursorSlot + interaction.cursorPicture);
 }
 
 void DrawZoneNameUnderPointer() {
-    if (cursorPicture == kCursorBack && regionUnderPointer >= 0 && regionUnderPointer < kActionRegionCount)
-        DrawZoneName(actionRegions[regionUnderPointer].label);
+    if (interaction.cursorPicture == kCursorBack && interaction.regionUnderPointer >= 0 && interaction.regionUnderPointer < kActionRegionCount)
+        DrawZoneName(interaction.actionRegions[interaction.regionUnderPointer].label);
 }
 
 }  // namespace tarvex

@@ -65,27 +65,27 @@ void Sound(int slot) { RestartSlot(slot, 0, 0, 0); }
 
 // Frame 0 of an interface slot's texture, drawn at its own size.
 void DrawSlotPicture(int slot, int x, int y, bool blend) {
-    const AnimSlot& s = animSlots[slot];
+    const AnimSlot& s = animation.animSlots[slot];
     if (!s.isTexture || !s.frames || s.frameCount < 1 || !s.frames[0]) return;
     const Texture& t = *static_cast<const Texture*>(s.frames[0]);
     DrawTexture(t, x, y, t.width, t.height, blend);
 }
 
 void DrawToolPicture(int tool, int x, int y) {
-    const Texture* t = ValidTool(tool) ? ToolTable[tool].inventoryPicture : nullptr;
+    const Texture* t = ValidTool(tool) ? interaction.ToolTable[tool].inventoryPicture : nullptr;
     if (t) DrawTexture(*t, x, y, t->width, t->height, true);
 }
 
 void SetPieceY(float y) {
-    for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y = y;
+    for (int i = 0; i < 4; ++i) animation.animSlots[kToolbarPieceSlot + i].y = y;
 }
 
 void MoveToolbar() {
     const float d = kToolbarSpeed * synch;
-    float& pieceY = animSlots[kToolbarPieceSlot].y;
+    float& pieceY = animation.animSlots[kToolbarPieceSlot].y;
     if (STARTTOOLBAR == 1) {
         toolbarGridTop -= d;
-        for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y -= d;
+        for (int i = 0; i < 4; ++i) animation.animSlots[kToolbarPieceSlot + i].y -= d;
         if (pieceY <= 336.0f) {
             SetPieceY(kPieceYOpen);
             toolbarGridTop = kGridTopOpen;
@@ -93,18 +93,18 @@ void MoveToolbar() {
         }
     } else if (STARTTOOLBAR == 2) {
         toolbarGridTop += d;
-        for (int i = 0; i < 4; ++i) animSlots[kToolbarPieceSlot + i].y += d;
+        for (int i = 0; i < 4; ++i) animation.animSlots[kToolbarPieceSlot + i].y += d;
         if (pieceY >= 600.0f) {
             SetPieceY(kPieceYClosed);
             toolbarGridTop = kGridTopClosed;
             STARTTOOLBAR = 0;
-            DRAWTOOLBAR = 0;
+            interaction.DRAWTOOLBAR = 0;
         }
     }
 }
 
 int32_t HoverCursor(const ToolRecord& t) {
-    switch (currentVerb) {
+    switch (interaction.currentVerb) {
     case kVerbLook: return t.lookInventoryLine != 0 ? kCursorLook : kCursorArrow;
     case kVerbTake: return kCursorTake;
     case kVerbUse: return t.useInventoryLine != 0 ? kCursorUse : kCursorArrow;
@@ -114,22 +114,22 @@ int32_t HoverCursor(const ToolRecord& t) {
 
 // A fresh press on inventory tool n in the hovered cell.
 void PressOnItem(int n) {
-    ToolRecord& t = ToolTable[n];
-    if (currentVerb == kVerbTake) {
+    ToolRecord& t = interaction.ToolTable[n];
+    if (interaction.currentVerb == kVerbTake) {
         LeftKey = 1;
-        heldTool = n;
+        interaction.heldTool = n;
         Sound(kSoundTakeItem);
-    } else if (currentVerb == kVerbLook && heldTool == -1) {
+    } else if (interaction.currentVerb == kVerbLook && interaction.heldTool == -1) {
         LeftKey = 1;
         const int scene = CloseUpOfTool(n);
         if (scene >= 0) OpenCloseUp(scene);
         PlayResponse(t.lookInventoryLine);
-    } else if (currentVerb == kVerbUse && heldTool == -1) {
+    } else if (interaction.currentVerb == kVerbUse && interaction.heldTool == -1) {
         LeftKey = 1;
         if (gameHooks.useInventoryTool) gameHooks.useInventoryTool(n);
         PlayResponse(t.useInventoryLine);
-    } else if (currentVerb == kVerbUse) {
-        const int held = heldTool;
+    } else if (interaction.currentVerb == kVerbUse) {
+        const int held = interaction.heldTool;
         SayToolOnTarget(held, n);
         if (ApplyToolCombination(held, n)) Sound(kSoundCombine);
         LeftKey = 1;
@@ -144,7 +144,7 @@ int LoadInterface() {
     for (int i = 0; i < static_cast<int>(std::size(kInterfaceSounds)); ++i)
         LoadSound(kInterfaceSounds[i], kFirstInterfaceSound + i);
     LoadToolIcons();
-    for (int n = 0; n < kToolCount; ++n) ToolTable[n].inventoryPicture = toolIcons[n];
+    for (int n = 0; n < kToolCount; ++n) interaction.ToolTable[n].inventoryPicture = toolIcons[n];
     LoadToolTexts();
     ResetToolbar();
     return 0;
@@ -158,15 +158,15 @@ void ToolbarRightButton(bool allowed) {
     if (rightLatch) return;
     rightLatch = 1;
     if (!allowed) return;
-    if (DRAWTOOLBAR && STARTTOOLBAR == 0) {
+    if (interaction.DRAWTOOLBAR && STARTTOOLBAR == 0) {
         STARTTOOLBAR = 2;
         toolbarGridTop = kGridTopOpen;
         Sound(kSoundToolbarClose);
-    } else if (heldTool != -1) {
-        heldTool = -1;
+    } else if (interaction.heldTool != -1) {
+        interaction.heldTool = -1;
         Sound(kSoundDropItem);
     } else {
-        DRAWTOOLBAR = 1;
+        interaction.DRAWTOOLBAR = 1;
         STARTTOOLBAR = 1;
         toolbarGridTop = kGridTopClosed;
         Sound(kSoundToolbarOpen);
@@ -183,29 +183,29 @@ void ToolbarMotionAndFrame() {
             const int left = 32 * (verb - 1);
             if (cursorX > left && cursorX < left + 32) {
                 if (!LeftKey) Sound(kSoundVerb);
-                currentVerb = verb;
+                interaction.currentVerb = verb;
                 LeftKey = 1;
             }
         }
     }
-    if (STARTTOOLBAR == 1) currentVerb = kVerbTake;
+    if (STARTTOOLBAR == 1) interaction.currentVerb = kVerbTake;
 }
 
 void ToolbarFrame(float gridTop) {
     if (!LeftButtonDown()) LeftKey = 0;
-    cursorPicture = kCursorArrow;
+    interaction.cursorPicture = kCursorArrow;
     int hoverColumn = -1, hoverRow = -1;
-    if (DRAWTOOLBAR && STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
+    if (interaction.DRAWTOOLBAR && STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
         hoverColumn = (cursorX - kGridLeft) / kCellSize;
         hoverRow = (cursorY - 461) / kCellSize;
         DrawSlotPicture(kToolbarHighlightSlot, kGridLeft + kCellSize * hoverColumn, 461 + kCellSize * hoverRow, false);
     }
     int c = 0, r = 0;
     for (int n = 0; n < kToolCount; ++n) {
-        if (!ToolTable[n].inInventory) continue;
+        if (!interaction.ToolTable[n].inInventory) continue;
         DrawToolPicture(n, kGridLeft + kCellSize * c, static_cast<int>(gridTop) + kCellSize * r);
         if (c == hoverColumn && r == hoverRow) {
-            cursorPicture = HoverCursor(ToolTable[n]);
+            interaction.cursorPicture = HoverCursor(interaction.ToolTable[n]);
             if (FreshLeftPress()) PressOnItem(n);
         }
         if (++c == kColumns) {
@@ -219,7 +219,7 @@ int CloseUpOfTool(int tool) { return gameHooks.closeUpOfTool ? gameHooks.closeUp
 
 void NewItemFrame() {
     for (int n = 0; n < kToolCount; ++n) {
-        ToolRecord& t = ToolTable[n];
+        ToolRecord& t = interaction.ToolTable[n];
         if (!t.inInventory || t.newItemTimer >= 100.0f) continue;
         DrawSlotPicture(kItemFrameSlot, 8, 50, true);
         DrawToolPicture(n, 30, 75);
@@ -229,16 +229,16 @@ void NewItemFrame() {
 }
 
 void HeldItemFrame() {
-    if (!ValidTool(heldTool)) return;
+    if (!ValidTool(interaction.heldTool)) return;
     DrawSlotPicture(kItemFrameSlot, 680, 0, true);
-    DrawToolPicture(heldTool, 702, 25);
+    DrawToolPicture(interaction.heldTool, 702, 25);
 }
 
 void CloseToolbarAtOnce() {
     SetPieceY(kPieceYClosed);
     toolbarGridTop = kGridTopClosed;
     STARTTOOLBAR = 0;
-    DRAWTOOLBAR = 0;
+    interaction.DRAWTOOLBAR = 0;
 }
 
 void ResetToolbar() {

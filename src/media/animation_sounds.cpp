@@ -49,9 +49,9 @@ void ResetAnimationSoundState() {
 }
 
 void PlayAnimationSounds() {
-    if (!soundOn) return;
+    if (!soundTables.soundOn) return;
     for (int a = 0; a < kSoundActorCount; ++a) {
-        const ActorRecord& actor = actors[a];
+        const ActorRecord& actor = actorTable.actors[a];
         if (!actor.inUse || !actor.visible) continue;
         bool alternativeFired = false;
         for (int m = 0; m < kSoundMarkCount; ++m) {

@@ -18,11 +18,7 @@
 
 namespace tarvex {
 
-SoundSlot soundSlots[kSoundSlotCount];
-int soundOn = 0;
-int voiceVolume = 4;
-int currentTrack = -1;
-int musicResumed = 0;
+SoundTables soundTables;
 
 namespace {
 
@@ -52,7 +48,7 @@ void EnsureAudioOutput() {
 }
 
 int PlayVolume(int slot) {
-    return slot == kVoiceSlot ? VoiceAttenuation(voiceVolume) : EffectsAttenuation(config.soundVolume);
+    return slot == kVoiceSlot ? VoiceAttenuation(soundTables.voiceVolume) : EffectsAttenuation(config.soundVolume);
 }
 
 // Copies the path cut four characters after its first "."; false when there is none
@@ -70,7 +66,7 @@ bool CutName(const char* path, char (&name)[128]) {
 }
 
 void ReleaseSlotBuffer(int slot) {
-    SoundSlot& s = soundSlots[slot];
+    SoundSlot& s = soundTables.soundSlots[slot];
     if (s.buffer >= 0) {
         audio::StopBuffer(s.buffer);
         audio::ReleaseBuffer(s.buffer);
@@ -82,7 +78,7 @@ void ReleaseSlotBuffer(int slot) {
 // A sound slot takes the name of the file asked for, whether or not it loads; the buffer
 // it held is released.
 void NameSlot(int slot, const char (&name)[128]) {
-    SoundSlot& s = soundSlots[slot];
+    SoundSlot& s = soundTables.soundSlots[slot];
     s.loaded = 1;
     std::memcpy(s.name, name, sizeof s.name);
     ReleaseSlotBuffer(slot);
@@ -92,7 +88,7 @@ void NameSlot(int slot, const char (&name)[128]) {
 void FillSlot(int slot, const WavInfo& wav, const uint8_t* samples) {
     audio::PcmFormat format{wav.channels, wav.rate, wav.bits};
     if (!audio::CreateBuffer(slot, format, samples, wav.dataSize)) return;
-    soundSlots[slot].buffer = slot;
+    soundTables.soundSlots[slot].buffer = slot;
     slotBytes[slot] = wav.dataSize;
     audio::SetBufferVolume(slot, 0);
     audio::SetBufferPan(slot, 0);
@@ -126,8 +122,8 @@ bool ReadWav(const char* name, WavInfo& wav, std::vector<uint8_t>& samples, std:
 }
 
 void StartSlot(int slot, int level, int pan, int loopFlags, bool restart) {
-    if (!soundOn || !ValidSlot(slot)) return;
-    SoundSlot& s = soundSlots[slot];
+    if (!soundTables.soundOn || !ValidSlot(slot)) return;
+    SoundSlot& s = soundTables.soundSlots[slot];
     s.level = level;
     s.pan = pan;
     s.loop = loopFlags;
@@ -164,13 +160,13 @@ int VoiceAttenuation(int voiceSetting) {
 int InitSound() {
     if (!config.soundOn) return 0;
     if (!offlineMixing) EnsureAudioOutput();
-    soundOn = 1;
+    soundTables.soundOn = 1;
     return 0;
 }
 
 void LoadSound(const char* path, int slot) {
     char name[128];
-    if (!CutName(path, name) || !soundOn || !ValidSlot(slot)) return;
+    if (!CutName(path, name) || !soundTables.soundOn || !ValidSlot(slot)) return;
     NameSlot(slot, name);
     if (LoadFailedBefore(LoadKind::Sound, name)) return;
     WavInfo wav;
@@ -186,7 +182,7 @@ void LoadSound(const char* path, int slot) {
 
 void LoadSoundData(const char* nameText, const std::vector<uint8_t>& bytes, int slot) {
     char name[128];
-    if (!CutName(nameText, name) || !soundOn || !ValidSlot(slot)) return;
+    if (!CutName(nameText, name) || !soundTables.soundOn || !ValidSlot(slot)) return;
     NameSlot(slot, name);
     WavInfo wav;
     std::string why;
@@ -204,32 +200,32 @@ void PlaySlot(int slot, int level, int pan, int loopFlags) { StartSlot(slot, lev
 void RestartSlot(int slot, int level, int pan, int loopFlags) { StartSlot(slot, level, pan, loopFlags, true); }
 
 void StopBuffer(int32_t buffer) {
-    if (soundOn && buffer >= 0) audio::StopBuffer(buffer);
+    if (soundTables.soundOn && buffer >= 0) audio::StopBuffer(buffer);
 }
 
 void StopSlot(int slot) {
-    if (ValidSlot(slot)) StopBuffer(soundSlots[slot].buffer);
+    if (ValidSlot(slot)) StopBuffer(soundTables.soundSlots[slot].buffer);
 }
 
 bool IsSlotPlaying(int slot) {
-    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return false;
-    return (audio::GetBufferStatus(soundSlots[slot].buffer) & audio::kStatusPlaying) != 0;
+    if (!soundTables.soundOn || !ValidSlot(slot) || soundTables.soundSlots[slot].buffer < 0) return false;
+    return (audio::GetBufferStatus(soundTables.soundSlots[slot].buffer) & audio::kStatusPlaying) != 0;
 }
 
 uint32_t GetSlotPosition(int slot) {
-    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return 0;
-    return audio::GetBufferPosition(soundSlots[slot].buffer);
+    if (!soundTables.soundOn || !ValidSlot(slot) || soundTables.soundSlots[slot].buffer < 0) return 0;
+    return audio::GetBufferPosition(soundTables.soundSlots[slot].buffer);
 }
 
 void SetSlotPosition(int slot, uint32_t bytes) {
-    if (!soundOn || !ValidSlot(slot) || soundSlots[slot].buffer < 0) return;
-    audio::SetBufferPosition(soundSlots[slot].buffer, bytes);
+    if (!soundTables.soundOn || !ValidSlot(slot) || soundTables.soundSlots[slot].buffer < 0) return;
+    audio::SetBufferPosition(soundTables.soundSlots[slot].buffer, bytes);
 }
 
 void CaptureSlotPlayback() {
-    if (!soundOn) return;
+    if (!soundTables.soundOn) return;
     for (int i = 0; i < kSoundSlotCount; ++i) {
-        SoundSlot& s = soundSlots[i];
+        SoundSlot& s = soundTables.soundSlots[i];
         if (s.buffer < 0) continue;
         if (IsSlotPlaying(i)) {
             s.playing = 1;
@@ -245,26 +241,26 @@ void ReleaseSlotBuffers() {
 }
 
 void StopAllSlots() {
-    if (!soundOn) return;
+    if (!soundTables.soundOn) return;
     for (int i = 0; i < kSoundSlotCount; ++i) StopSlot(i);
 }
 
 void MuteAllSlots() {
-    if (!soundOn) return;
-    for (const SoundSlot& s : soundSlots)
+    if (!soundTables.soundOn) return;
+    for (const SoundSlot& s : soundTables.soundSlots)
         if (s.loaded && s.buffer >= 0) audio::SetBufferVolume(s.buffer, audio::kSilentVolume);
 }
 
 void RestoreSlotVolumes() {
-    if (!soundOn) return;
+    if (!soundTables.soundOn) return;
     for (int i = 0; i < kSoundSlotCount; ++i)
-        if (soundSlots[i].loaded && soundSlots[i].buffer >= 0) audio::SetBufferVolume(soundSlots[i].buffer, slotVolumes[i]);
+        if (soundTables.soundSlots[i].loaded && soundTables.soundSlots[i].buffer >= 0) audio::SetBufferVolume(soundTables.soundSlots[i].buffer, slotVolumes[i]);
 }
 
 void ApplyVolumeSettings() {
-    if (!soundOn) return;
+    if (!soundTables.soundOn) return;
     for (int i = 0; i < kSoundSlotCount; ++i)
-        if (soundSlots[i].loaded) slotVolumes[i] = PlayVolume(i);
+        if (soundTables.soundSlots[i].loaded) slotVolumes[i] = PlayVolume(i);
 }
 
 int SlotVolume(int slot) { return ValidSlot(slot) ? slotVolumes[slot] : audio::kSilentVolume; }
@@ -290,13 +286,13 @@ void PlayMusic(int track) {
     PumpSound();
     if (!MusicEnabled()) return;
     if (!offlineMixing) EnsureAudioOutput();
-    if (musicResumed && audio::HasMusicSource()) {
+    if (soundTables.musicResumed && audio::HasMusicSource()) {
         audio::SetMusicPlaying(true);
-        musicResumed = 0;
+        soundTables.musicResumed = 0;
         return;
     }
-    if (track == currentTrack) return;
-    currentTrack = track;
+    if (track == soundTables.currentTrack) return;
+    soundTables.currentTrack = track;
     audio::SetMusicSource(nullptr);
     std::vector<uint8_t> bytes;
     std::shared_ptr<audio::AudioSource> stream;
@@ -324,13 +320,13 @@ void PlayMusic(int track) {
 void PauseMusic() {
     if (!MusicEnabled()) return;
     audio::SetMusicPlaying(false);
-    musicResumed = 0;
+    soundTables.musicResumed = 0;
 }
 
 void ResumeMusic() {
     if (!MusicEnabled()) return;
     audio::SetMusicPlaying(true);
-    musicResumed = 1;
+    soundTables.musicResumed = 1;
 }
 
 void StopMusic() {
@@ -350,9 +346,9 @@ void ReleaseSound() {
     audio::ClearVideoAudio();
     outputTried = false;
     pumpByClock = false;
-    soundOn = 0;
-    currentTrack = -1;
-    musicResumed = 0;
+    soundTables.soundOn = 0;
+    soundTables.currentTrack = -1;
+    soundTables.musicResumed = 0;
 }
 
 void ResetSceneSounds() {
@@ -363,9 +359,9 @@ void ResetSceneSounds() {
 void ResetSound() {
     ReleaseSound();
     audio::ResetMixer();
-    for (auto& s : soundSlots) s = SoundSlot();
+    for (auto& s : soundTables.soundSlots) s = SoundSlot();
     for (int& v : slotVolumes) v = 0;
-    voiceVolume = 4;
+    soundTables.voiceVolume = 4;
     musicFailed = false;
     musicOpens = 0;
     offlineMixing = false;

@@ -23,14 +23,17 @@ struct SoundSlot {
     uint32_t position = 0; // play position in bytes, brought up to date for saving
 };
 
-extern SoundSlot soundSlots[kSoundSlotCount];
-// The sound system is present (sound setting on when it was initialised).
-extern int soundOn;
-// Voice volume setting: 4 is full, each step below is 5 dB quieter.
-extern int voiceVolume;
-// Music state.
-extern int currentTrack;
-extern int musicResumed;
+struct SoundTables {
+    SoundSlot soundSlots[kSoundSlotCount];
+    // The sound system is present (sound setting on when it was initialised).
+    int soundOn = 0;
+    // Voice volume setting: 4 is full, each step below is 5 dB quieter.
+    int voiceVolume = 4;
+    // Music state.
+    int currentTrack = -1;
+    int musicResumed = 0;
+};
+extern SoundTables soundTables;
 
 // Attenuations in hundredths of a decibel from the settings.
 int EffectsAttenuation(int volumeSetting);  // (v - 100) * 100, not below -10,000

@@ -32,7 +32,7 @@ void SceneReset() {
 // again from their names.
 void SyncSoundSlots(SaveSync& s, int row) {
     if (row == 11) return s.RecordSize(kSoundSlotRecordSize, "sound slots of another size (another version)");
-    for (SoundSlot& live : soundSlots) {
+    for (SoundSlot& live : soundTables.soundSlots) {
         SoundSlot slot = s.Writing() ? live : SoundSlot{};
         if (!s.Record(slot, kSoundSlotRecordSize, soundSlotFields, "the file ends inside the sound slots")) return;
         if (!s.Require(Terminated(slot.name, sizeof slot.name), "a sound slot without the end of its name") ||
@@ -45,14 +45,14 @@ void SyncSoundSlots(SaveSync& s, int row) {
 // Loaded again from their names; those that played go on where they were.
 void RebuildSoundSlots() {
     for (int i = 0; i < kSoundSlotCount; ++i) {
-        const SoundSlot saved = soundSlots[i];
-        soundSlots[i] = SoundSlot{};
+        const SoundSlot saved = soundTables.soundSlots[i];
+        soundTables.soundSlots[i] = SoundSlot{};
         if (!saved.loaded || saved.name[0] == 0) continue;
         LoadSound(saved.name, i);
-        soundSlots[i].level = saved.level;
-        soundSlots[i].pan = saved.pan;
-        soundSlots[i].loop = saved.loop;
-        if (saved.playing && soundOn && soundSlots[i].buffer >= 0) {
+        soundTables.soundSlots[i].level = saved.level;
+        soundTables.soundSlots[i].pan = saved.pan;
+        soundTables.soundSlots[i].loop = saved.loop;
+        if (saved.playing && soundTables.soundOn && soundTables.soundSlots[i].buffer >= 0) {
             PlaySlot(i, saved.level, saved.pan, saved.loop);
             SetSlotPosition(i, saved.position);
         }
@@ -62,12 +62,12 @@ void RebuildSoundSlots() {
 // The state dump's part 0: the loaded slots; 1: the music track playing.
 void DumpSoundSlots(JsonWriter& json, int part) {
     if (part == 1) {
-        json.Member("musicTrack", currentTrack);
+        json.Member("musicTrack", soundTables.currentTrack);
         return;
     }
     json.Key("sounds").BeginArray();
     for (int i = 0; i < kSoundSlotCount; ++i) {
-        const SoundSlot& s = soundSlots[i];
+        const SoundSlot& s = soundTables.soundSlots[i];
         if (!s.loaded) continue;
         json.BeginObject().Member("slot", i).Key("name").String(s.name);
         json.Key("playing").Bool(IsSlotPlaying(i)).EndObject();

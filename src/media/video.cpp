@@ -81,7 +81,7 @@ VideoDecoder* OpenVideo(const std::string& name) {
 void PassAudio() {
     audioScratch.clear();
     TakeVideoAudio(decoder, audioScratch);
-    if (audioScratch.empty() || !soundOn) return;
+    if (audioScratch.empty() || !soundTables.soundOn) return;
     if (audio::QueuedVideoAudio() > 5u * audio::kOutputRate) return;
     audio::QueueVideoAudio(audioScratch.data(), audioScratch.size() / 2);
 }

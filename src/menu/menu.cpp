@@ -85,7 +85,7 @@ constexpr double kMenuPassSeconds = 0.035;
 
 void LoadMenuButtons() {
     for (const ButtonLayout& b : kButtons) {
-        ToolRecord& t = ToolTable[b.tool];
+        ToolRecord& t = interaction.ToolTable[b.tool];
         if (!LoadBmpSurface(t.scenePicture, b.picture)) ReleaseSurface(t.scenePicture);
         const int w = t.scenePicture ? t.scenePicture->width : 0;
         const int h = t.scenePicture ? t.scenePicture->height : 0;
@@ -145,13 +145,13 @@ void StepSaveSelection() {
 // The main buttons (menu state 0). True when a new game began: the pass ends there.
 bool MainButtons() {
     DrawSlots(kPendulumSlot, kCursorSlot);
-    toolUnderPointer = kNone;
+    interaction.toolUnderPointer = kNone;
     for (int n = kMenuNewGame; n < kMenuEndTool; ++n)
-        if (LightButtonUnderPointer(n)) toolUnderPointer = n;
+        if (LightButtonUnderPointer(n)) interaction.toolUnderPointer = n;
     DrawLitButtons(kMenuFirstTool, kMenuEndTool - 1);
     // While the credits play the buttons take no clicks.
     if (!videoState && FreshMenuPress()) {
-        switch (toolUnderPointer) {
+        switch (interaction.toolUnderPointer) {
         case kMenuExit:
             LeftKey = 1;
             StopVideo();
@@ -191,14 +191,14 @@ bool MainButtons() {
 }
 
 void ResumePausedSlot(int slot) {
-    const SoundSlot& s = soundSlots[slot];
+    const SoundSlot& s = soundTables.soundSlots[slot];
     PlaySlot(slot, s.level, s.pan, s.loop);
 }
 
 // The menu's pictures leave the game's slot table as the game had it.
 void ReleaseMenuSlots() {
     for (int n = kPendulumSlot; n <= kGammaSliderSlot; ++n) {
-        AnimSlot& slot = animSlots[n];
+        AnimSlot& slot = animation.animSlots[n];
         ReleaseSlotFrames(slot);
         slot = AnimSlot{};
         slot.endEvent = 0;
@@ -213,20 +213,20 @@ int SliderVolume(int x, int leftEdge) { return static_cast<int>((x - leftEdge) *
 uint32_t SliderGamma(int x) { return static_cast<uint32_t>(255 - static_cast<int>((x - 375) * -6.66)); }
 
 int SliderFrame(int slot, int64_t value) {
-    const AnimSlot& s = animSlots[slot];
+    const AnimSlot& s = animation.animSlots[slot];
     const int loaded = static_cast<int>(s.frameCount) - (s.vanishAtEnd ? 1 : 0);
     if (loaded <= 0) return 0;
     return static_cast<int>(std::clamp<int64_t>(value, 0, loaded - 1));
 }
 
 void ShowSlider(int slot, int64_t frame) {
-    AnimSlot& s = animSlots[slot];
+    AnimSlot& s = animation.animSlots[slot];
     s.mode = 1;
     s.currentFrame = static_cast<float>(SliderFrame(slot, frame));
 }
 
 void HideSliders() {
-    for (int slot : {kSoundSliderSlot, kMusicSliderSlot, kGammaSliderSlot}) animSlots[slot].mode = 0;
+    for (int slot : {kSoundSliderSlot, kMusicSliderSlot, kGammaSliderSlot}) animation.animSlots[slot].mode = 0;
 }
 
 void MenuInit() {
@@ -279,7 +279,7 @@ void MenuFrame() {
     }
     DrawNotice();
     if (!videoState) {
-        AnimSlot& pointer = animSlots[kCursorSlot];
+        AnimSlot& pointer = animation.animSlots[kCursorSlot];
         pointer.x = static_cast<float>(cursorX);
         pointer.y = static_cast<float>(cursorY);
         DrawSlot(kCursorSlot);
@@ -301,7 +301,7 @@ void PauseGameSounds() {
         pausedSounds[i] = IsSlotPlaying(i);
         if (pausedSounds[i]) StopSlot(i);
     }
-    const SoundSlot& tick = soundSlots[kMenuTickSound];
+    const SoundSlot& tick = soundTables.soundSlots[kMenuTickSound];
     gameTickSlotName[0] = 0;
     if (tick.loaded) std::memcpy(gameTickSlotName, tick.name, sizeof gameTickSlotName - 1);
 }

@@ -69,34 +69,34 @@ void LoadFromPanel(const std::string& gameName) {
 }
 
 void ClosePanel(int clicked) {
-    ToolTable[clicked].clickable = 0;
-    ToolTable[kMenuCancel].drawn = 1;
+    interaction.ToolTable[clicked].clickable = 0;
+    interaction.ToolTable[kMenuCancel].drawn = 1;
     menuInputState = kMenuMain;
 }
 
 }  // namespace
 
 bool PointerInsideButton(int tool) {
-    const ToolRecord& t = ToolTable[tool];
+    const ToolRecord& t = interaction.ToolTable[tool];
     return PointerInside(t.x + t.offsetX, t.right, t.y + t.offsetY, t.bottom);
 }
 
-bool MenuButtonUnderPointer(int tool) { return ToolTable[tool].drawn && PointerInsideButton(tool); }
+bool MenuButtonUnderPointer(int tool) { return interaction.ToolTable[tool].drawn && PointerInsideButton(tool); }
 
 bool LightButtonUnderPointer(int tool) {
     const bool lit = MenuButtonUnderPointer(tool);
-    ToolTable[tool].clickable = lit ? 1 : 0;
+    interaction.ToolTable[tool].clickable = lit ? 1 : 0;
     return lit;
 }
 
 void DrawMenuButton(int tool) {
-    ToolRecord& t = ToolTable[tool];
+    ToolRecord& t = interaction.ToolTable[tool];
     if (t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
 }
 
 void DrawLitButtons(int first, int last) {
     for (int n = first; n <= last; ++n)
-        if (ToolTable[n].clickable) DrawMenuButton(n);
+        if (interaction.ToolTable[n].clickable) DrawMenuButton(n);
 }
 
 bool FreshMenuPress() { return FreshLeftPress(); }
@@ -105,8 +105,8 @@ void OptionsPanel() {
     DrawMenuButton(kMenuOptionsPanel);
     LightButtonUnderPointer(kMenuOk);
     LightButtonUnderPointer(kMenuCancel);
-    ToolRecord& shadows = ToolTable[kMenuShadows];
-    ToolRecord& subtitles = ToolTable[kMenuSubtitles];
+    ToolRecord& shadows = interaction.ToolTable[kMenuShadows];
+    ToolRecord& subtitles = interaction.ToolTable[kMenuSubtitles];
     // The two switches answer to their rectangles whether shown or not; lit means on.
     if (FreshMenuPress() && PointerInsideButton(kMenuShadows)) {
         LeftKey = 1;
@@ -144,9 +144,9 @@ void OptionsPanel() {
 
     // OK and cancel both close the panel; what was changed stays changed.
     for (int tool : {kMenuOk, kMenuCancel}) {
-        if (!ToolTable[tool].clickable || !FreshMenuPress()) continue;
+        if (!interaction.ToolTable[tool].clickable || !FreshMenuPress()) continue;
         LeftKey = 1;
-        ToolTable[tool].clickable = 0;
+        interaction.ToolTable[tool].clickable = 0;
         shadows.clickable = 0;
         subtitles.clickable = 0;
         HideSliders();
@@ -161,17 +161,17 @@ void SaveLoadPanel(bool save) {
                                             kMenuPanelCancel};
     for (int tool : kPanelButtons) LightButtonUnderPointer(tool);
     for (int tool : kPanelButtons)
-        if (ToolTable[tool].clickable) DrawMenuButton(tool);
+        if (interaction.ToolTable[tool].clickable) DrawMenuButton(tool);
 
     const int count = static_cast<int>(saveList.names.size());
-    if (FreshMenuPress() && ToolTable[kMenuNext].clickable) {
+    if (FreshMenuPress() && interaction.ToolTable[kMenuNext].clickable) {
         LeftKey = 1;
         if (saveList.selected < count - 1) {
             ++saveList.selected;
             SelectSave();
         }
     }
-    if (FreshMenuPress() && ToolTable[kMenuPrevious].clickable) {
+    if (FreshMenuPress() && interaction.ToolTable[kMenuPrevious].clickable) {
         LeftKey = 1;
         if (saveList.selected > 0) {
             --saveList.selected;
@@ -186,7 +186,7 @@ void SaveLoadPanel(bool save) {
     if (count > 0 || save)
         DrawText(italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
 
-    if (FreshMenuPress() && ToolTable[kMenuOk].clickable) {
+    if (FreshMenuPress() && interaction.ToolTable[kMenuOk].clickable) {
         LeftKey = 1;
         const std::string gameName = saveNameBuffer + ".sav";
         if (save)
@@ -195,7 +195,7 @@ void SaveLoadPanel(bool save) {
             LoadFromPanel(gameName);
         ClosePanel(kMenuOk);
     }
-    if (FreshMenuPress() && ToolTable[kMenuPanelCancel].clickable) {
+    if (FreshMenuPress() && interaction.ToolTable[kMenuPanelCancel].clickable) {
         LeftKey = 1;
         ClosePanel(kMenuPanelCancel);
     }

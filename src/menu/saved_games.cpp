@@ -114,21 +114,21 @@ void ReturnToGame() {
     };
     Kept kept[kSavedActors];
     for (int i = 0; i < kSavedActors; ++i) {
-        kept[i] = {actors[i].visible, actors[i].heading, actors[i].position};
-        actors[i].inUse = 0;
+        kept[i] = {actorTable.actors[i].visible, actorTable.actors[i].heading, actorTable.actors[i].position};
+        actorTable.actors[i].inUse = 0;
     }
-    actorCount = 0;
+    actorTable.actorCount = 0;
     InitScene();
     for (int i = 0; i < kSavedActors; ++i) {
-        if (!actors[i].inUse) continue;
-        actors[i].visible = kept[i].visible;
-        actors[i].heading = kept[i].heading;
-        actors[i].position = kept[i].position;
+        if (!actorTable.actors[i].inUse) continue;
+        actorTable.actors[i].visible = kept[i].visible;
+        actorTable.actors[i].heading = kept[i].heading;
+        actorTable.actors[i].position = kept[i].position;
     }
     if (gammaLevel != gammaMax && fadeState == 0) gammaLevel = gammaMax;
     FillGammaRamps(gammaLevel);
     SendGammaRamps();
-    if (actors[kHero].inUse) SetHeroFootsteps();
+    if (actorTable.actors[kHero].inUse) SetHeroFootsteps();
     RestartFrameRateWindow();
 }
 

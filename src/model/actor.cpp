@@ -13,9 +13,7 @@
 
 namespace tarvex {
 
-ActorRecord actors[kActorCount];
-int actorCount = 0;
-uint32_t idleVariantLock[1024];
+ActorTables actorTable;
 
 namespace {
 
@@ -262,12 +260,12 @@ void SetRestoredHeroPlace(const Vec3& position, float heading) {
 static int TakeActorSlot(int model) {
     int slot = -1;
     for (int i = 0; i < kActorCount && slot < 0; ++i)
-        if (!actors[i].inUse) slot = i;
+        if (!actorTable.actors[i].inUse) slot = i;
     if (slot < 0) return -1;
-    ++actorCount;
-    if (actorCount > kActorCount) actorCount = kActorCount;
-    if (slot >= actorCount) actorCount = slot + 1;
-    ActorRecord& a = actors[slot];
+    ++actorTable.actorCount;
+    if (actorTable.actorCount > kActorCount) actorTable.actorCount = kActorCount;
+    if (slot >= actorTable.actorCount) actorTable.actorCount = slot + 1;
+    ActorRecord& a = actorTable.actors[slot];
     a = ActorRecord{};
     a.inUse = 1;
     a.model = model;
@@ -281,7 +279,7 @@ int LoadActor(const char* path, const Vec3& position, float heading) {
     if (model < 0) return -1;
     const int slot = TakeActorSlot(model);
     if (slot < 0) return -1;
-    ActorRecord& a = actors[slot];
+    ActorRecord& a = actorTable.actors[slot];
     a.visible = 1;
     a.position = position;
     a.heading = heading;
@@ -294,8 +292,8 @@ int LoadActor(const char* path, const Vec3& position, float heading) {
 }
 
 int AttachActor(const char* path, const char* boneName, int parent) {
-    if (parent < 0 || parent >= kActorCount || !actors[parent].inUse) return -1;
-    const ModelRecord* pm = ModelOf(actors[parent]);
+    if (parent < 0 || parent >= kActorCount || !actorTable.actors[parent].inUse) return -1;
+    const ModelRecord* pm = ModelOf(actorTable.actors[parent]);
     if (!pm || !boneName) return -1;
     int bone = -1;
     for (uint32_t b = 0; b < pm->boneCount && bone < 0; ++b)
@@ -305,10 +303,10 @@ int AttachActor(const char* path, const char* boneName, int parent) {
     if (model < 0) return -1;
     const int slot = TakeActorSlot(model);
     if (slot < 0) return -1;
-    ActorRecord& a = actors[slot];
+    ActorRecord& a = actorTable.actors[slot];
     a.attached = 1;
     a.visible = 0;
-    ActorRecord& p = actors[parent];
+    ActorRecord& p = actorTable.actors[parent];
     if (p.attachments.size() < pm->boneCount) p.attachments.resize(pm->boneCount, -1);
     p.attachments[bone] = slot;
     return slot;
@@ -316,7 +314,7 @@ int AttachActor(const char* path, const char* boneName, int parent) {
 
 void WalkTo(int actor, int x, int y, float finalHeading) {
     if (actor < 0 || actor >= kActorCount) return;
-    ActorRecord& a = actors[actor];
+    ActorRecord& a = actorTable.actors[actor];
     a.targetCell[0] = a.requestedCell[0] = a.requestCopy[0] = x;
     a.targetCell[1] = a.requestedCell[1] = a.requestCopy[1] = y;
     a.finalHeading = finalHeading;
@@ -325,7 +323,7 @@ void WalkTo(int actor, int x, int y, float finalHeading) {
 
 int TurnToFinalHeading(int actor) {
     if (actor < 0 || actor >= kActorCount) return 1;
-    ActorRecord& a = actors[actor];
+    ActorRecord& a = actorTable.actors[actor];
     if (a.reachedCell[0] != a.requestedCell[0] || a.reachedCell[1] != a.requestedCell[1] || a.walking) return 0;
     if (a.finalHeading > kTwoPi || a.finalHeading == a.heading) return 1;
     if (Turning(a)) return 0;
@@ -341,7 +339,7 @@ int TurnToFinalHeading(int actor) {
 
 void UpdateActor(int index) {
     if (index < 0 || index >= kActorCount) return;
-    ActorRecord& a = actors[index];
+    ActorRecord& a = actorTable.actors[index];
     const ModelRecord* mp = ModelOf(a);
     if (!mp) return;
     const ModelRecord& m = *mp;
@@ -354,7 +352,7 @@ void UpdateActor(int index) {
     AnimationStep(a, m, true);
     if (!a.walking && a.motion == a.idleMotion && Defined(m, a.idleMotion) &&
         a.frame == m.motions[a.idleMotion].first && currentScene >= 0 && currentScene < 1024 &&
-        idleVariantLock[currentScene] == 0) {
+        actorTable.idleVariantLock[currentScene] == 0) {
         int r = static_cast<int>(static_cast<float>(Random15()) / 32767.0f * 32.0f);
         if (r > 7) r = 0;
         a.motion = a.idleMotion + r;
@@ -363,7 +361,7 @@ void UpdateActor(int index) {
 
 void AdvanceAnimation(int index) {
     if (index < 0 || index >= kActorCount) return;
-    ActorRecord& a = actors[index];
+    ActorRecord& a = actorTable.actors[index];
     if (const ModelRecord* m = ModelOf(a)) AnimationStep(a, *m, false);
 }
 
@@ -469,7 +467,7 @@ void StepProps(const ActorRecord& parent, const ModelRecord& pm) {
     for (size_t b = 0; b < parent.attachments.size() && b < pm.boneCount; ++b) {
         const int propIndex = parent.attachments[b];
         if (propIndex < 0 || propIndex >= kActorCount) continue;
-        ActorRecord& prop = actors[propIndex];
+        ActorRecord& prop = actorTable.actors[propIndex];
         if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels) continue;
         ModelRecord& m = models[prop.model];
         if (!m.loaded) continue;
@@ -484,8 +482,8 @@ void StepProps(const ActorRecord& parent, const ModelRecord& pm) {
 void SetActorPassDrawing(void (*draw)()) { actorPassDrawing = draw; }
 
 void PoseDrawnActors() {
-    for (int i = 0; i < actorCount && i < kActorCount; ++i) {
-        ActorRecord& a = actors[i];
+    for (int i = 0; i < actorTable.actorCount && i < kActorCount; ++i) {
+        ActorRecord& a = actorTable.actors[i];
         if (!a.inUse || !a.visible || a.model < 0 || a.model >= kMaxModels) continue;
         ModelRecord& m = models[a.model];
         m.drawPosition = a.position;
@@ -499,8 +497,8 @@ void PoseDrawnActors() {
 }
 
 void RunActorPass() {
-    for (int i = 0; i < actorCount && i < kActorCount; ++i)
-        if (actors[i].inUse && actors[i].visible) UpdateActor(i);
+    for (int i = 0; i < actorTable.actorCount && i < kActorCount; ++i)
+        if (actorTable.actors[i].inUse && actorTable.actors[i].visible) UpdateActor(i);
     PoseDrawnActors();
     if (actorPassDrawing) actorPassDrawing();
 }
@@ -573,8 +571,8 @@ void DeserializeActor(const uint8_t* in, ActorRecord& a) {
 }
 
 void ResetActors() {
-    for (ActorRecord& a : actors) a = ActorRecord{};
-    actorCount = 0;
+    for (ActorRecord& a : actorTable.actors) a = ActorRecord{};
+    actorTable.actorCount = 0;
 }
 
 }  // namespace tarvex

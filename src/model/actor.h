@@ -52,10 +52,13 @@ struct ActorRecord {
     int32_t frameNext = 0;
 };
 
-extern ActorRecord actors[kActorCount];
-extern int actorCount;
-// Per-scene lock of the idle variants (scene scripts set it).
-extern uint32_t idleVariantLock[1024];
+struct ActorTables {
+    ActorRecord actors[kActorCount];
+    int actorCount = 0;
+    // Per-scene lock of the idle variants (scene scripts set it).
+    uint32_t idleVariantLock[1024] = {};
+};
+extern ActorTables actorTable;
 
 // The saved-game image of a record: the byte layout saved games store.
 void SerializeActor(const ActorRecord& actor, uint8_t* out);

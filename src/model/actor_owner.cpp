@@ -18,7 +18,7 @@ void SyncActors(SaveSync& s, int row) {
     if (s.Writing()) {
         uint8_t image[kActorRecordSize];
         for (int i = 0; i < kSavedActors; ++i) {
-            SerializeActor(actors[i], image);
+            SerializeActor(actorTable.actors[i], image);
             s.Bytes(image, kActorRecordSize);
         }
         return;
@@ -31,14 +31,14 @@ void SyncActors(SaveSync& s, int row) {
         if (!s.Applying()) continue;
         auto actor = std::make_unique<ActorRecord>();
         DeserializeActor(image.data(), *actor);
-        actors[i] = *actor;
+        actorTable.actors[i] = *actor;
     }
 }
 
 void DumpActors(JsonWriter& json, int) {
     json.Key("actors").BeginArray();
     for (int i = 0; i < kActorCount; ++i) {
-        const ActorRecord& a = actors[i];
+        const ActorRecord& a = actorTable.actors[i];
         if (!a.inUse) continue;
         std::string model;
         if (a.model >= 0 && a.model < kMaxModels) model = models[a.model].modelPath;

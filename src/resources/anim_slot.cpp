@@ -5,8 +5,7 @@
 
 namespace tarvex {
 
-AnimSlot animSlots[kAnimSlotCount];
-int32_t postedEndEvent = -1;
+AnimationTables animation;
 
 void ReleaseSlotFrames(AnimSlot& slot) {
     if (slot.frames) {
@@ -28,7 +27,7 @@ void ReleaseSlotFrames(AnimSlot& slot) {
 }
 
 void ResetSceneSlots() {
-    for (AnimSlot& slot : animSlots) {
+    for (AnimSlot& slot : animation.animSlots) {
         if (slot.isTexture) continue;
         if (slot.loaded && slot.frameCount > 0) ReleaseSlotFrames(slot);
         if (slot.frames) ReleaseSlotFrames(slot);
@@ -40,11 +39,11 @@ void ResetSceneSlots() {
 }
 
 void ResetAnimSlots() {
-    for (AnimSlot& slot : animSlots) {
+    for (AnimSlot& slot : animation.animSlots) {
         ReleaseSlotFrames(slot);
         slot = AnimSlot{};
     }
-    postedEndEvent = -1;
+    animation.postedEndEvent = -1;
 }
 
 }  // namespace tarvex

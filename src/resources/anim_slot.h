@@ -33,10 +33,13 @@ struct AnimSlot {
 
 constexpr int kAnimSlotCount = 128;
 constexpr int kSlotLightCount = 16;  // the scene's point lights
-extern AnimSlot animSlots[kAnimSlotCount];
-// The end event posted by a stopping sequence this frame (read by the scene scripts
-// of the next frame); -1 none.
-extern int32_t postedEndEvent;
+struct AnimationTables {
+    AnimSlot animSlots[kAnimSlotCount];
+    // The end event posted by a stopping sequence this frame (read by the scene scripts
+    // of the next frame); -1 none.
+    int32_t postedEndEvent = -1;
+};
+extern AnimationTables animation;
 
 // Releases a slot's frames (surfaces or textures) and frees the frame array.
 void ReleaseSlotFrames(AnimSlot& slot);

@@ -44,7 +44,7 @@ bool reload[kAnimSlotCount];
 
 void SceneReset() {
     ResetSceneSlots();
-    postedEndEvent = -1;
+    animation.postedEndEvent = -1;
 }
 
 bool Playable(const AnimSlot& s) {
@@ -55,7 +55,7 @@ bool Playable(const AnimSlot& s) {
 // Read into the running game: the interface's own pictures stay (the file's record is
 // dropped); a scene slot takes the record, its frames loaded again once the tables are in.
 void TakeSlot(int i, const AnimSlot& saved) {
-    AnimSlot& live = animSlots[i];
+    AnimSlot& live = animation.animSlots[i];
     reload[i] = false;
     if (live.isTexture) return;
     ReleaseSlotFrames(live);
@@ -73,11 +73,11 @@ void TakeSlot(int i, const AnimSlot& saved) {
 void SyncAnimSlots(SaveSync& s, int row) {
     if (row == 13) return s.RecordSize(kAnimSlotRecordSize, "animation slots of another size (another version)");
     if (row == 16) {
-        s.Value(postedEndEvent);
+        s.Value(animation.postedEndEvent);
         return;
     }
     for (int i = 0; i < kAnimSlotCount; ++i) {
-        AnimSlot slot = s.Writing() ? animSlots[i] : AnimSlot{};
+        AnimSlot slot = s.Writing() ? animation.animSlots[i] : AnimSlot{};
         if (!s.Record(slot, kAnimSlotRecordSize, animSlotFields, "the file ends inside the animation slots")) return;
         if (!s.Require(Terminated(slot.name, sizeof slot.name), "an animation slot without the end of its name") ||
             !s.Require(InsideGame(slot.name), "an animation named outside the game folder") ||
@@ -91,11 +91,11 @@ void RebuildAnimSlots() {
     for (int i = 0; i < kAnimSlotCount; ++i) {
         if (!reload[i]) continue;
         reload[i] = false;
-        const AnimSlot saved = animSlots[i];
+        const AnimSlot saved = animation.animSlots[i];
         LoadFrameSequence(saved.name, i, static_cast<int>(saved.x), static_cast<int>(saved.y), saved.mode, saved.speed,
                           saved.vanishAtEnd, saved.endRule, saved.flicker, saved.flickerThreshold, saved.light,
                           saved.lightOnState);
-        AnimSlot& slot = animSlots[i];
+        AnimSlot& slot = animation.animSlots[i];
         slot.x = saved.x;
         slot.y = saved.y;
         slot.endEvent = saved.endEvent;
@@ -109,7 +109,7 @@ void RebuildAnimSlots() {
 void DumpAnimSlots(JsonWriter& json, int) {
     json.Key("slots").BeginArray();
     for (int i = 0; i < kAnimSlotCount; ++i) {
-        const AnimSlot& s = animSlots[i];
+        const AnimSlot& s = animation.animSlots[i];
         if (!s.loaded) continue;
         json.BeginObject().Member("slot", i).Key("name").String(s.name).Member("mode", s.mode);
         json.Key("currentFrame").Number(s.currentFrame).Key("frameCount").Number(s.frameCount);

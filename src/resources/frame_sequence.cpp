@@ -75,7 +75,7 @@ int LoadFrameSequence(const std::string& path, int slotIndex, int x, int y, int 
                       uint8_t vanishAtEnd, int endRule, uint8_t flicker, float flickerThreshold, int light,
                       uint8_t lightOnState) {
     if (slotIndex < 0 || slotIndex >= kAnimSlotCount) return 0;
-    AnimSlot& s = animSlots[slotIndex];
+    AnimSlot& s = animation.animSlots[slotIndex];
     ReleaseSlotFrames(s);
     StoreName(s, path);
     s.frameCount = 0;
@@ -122,7 +122,7 @@ int LoadTextureSequence(const std::string& path, int slotIndex, int x, int y, in
                         uint8_t vanishAtEnd, int endRule, uint8_t flicker, float flickerThreshold, int light,
                         uint8_t alphaBlend) {
     if (slotIndex < 0 || slotIndex >= kAnimSlotCount) return 0;
-    AnimSlot& s = animSlots[slotIndex];
+    AnimSlot& s = animation.animSlots[slotIndex];
     // The old frames are released first: refilling a slot must not leak them.
     ReleaseSlotFrames(s);
     StoreName(s, path);

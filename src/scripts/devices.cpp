@@ -236,12 +236,12 @@ void TypedKey(int key, int keyCount, const char* cursorPicture, const char* mask
               const std::string& expected, int step, int deviceKind) {
     PlayKeyClick(key);
     if (key == kEnter) {
-        EXE = DeviceCode(deviceKind, EntryMatches(expected, keyCount - 1));
+        interaction.EXE = DeviceCode(deviceKind, EntryMatches(expected, keyCount - 1));
         return;
     }
     // A key past the buffer is never stored: the entry is then a wrong one.
     if (keyCount < 1 || keyCount > kTypedBufferSize) {
-        EXE = DeviceCode(deviceKind, false);
+        interaction.EXE = DeviceCode(deviceKind, false);
         return;
     }
     codechar[keyCount - 1] = static_cast<char>(key);
@@ -314,7 +314,7 @@ bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
             // Past the device's limit keys only report the mismatch (Enter still
             // reaches the entry on the keyboards of modes 6 and up).
             if (ch != 13 || d->mainSost <= 4) {
-                EXE = d->mismatchCode;
+                interaction.EXE = d->mismatchCode;
                 return true;
             }
         }

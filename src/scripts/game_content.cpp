@@ -76,7 +76,7 @@ void LanternView() {
         lanternTried[0] = lanternTried[1] = false;
         lanternGeneration = DisplayGeneration();
     }
-    const int which = heldTool == kDimLanternTool ? 0 : 1;
+    const int which = interaction.heldTool == kDimLanternTool ? 0 : 1;
     if (!lanternTried[which]) {
         lanternTried[which] = true;
         lanternTextures[which] = LoadTextureFile(which == 0 ? "textures/fonar.bmp" : "textures/fonar1.bmp");

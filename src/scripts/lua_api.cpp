@@ -235,7 +235,7 @@ int PlaceToolPictureF(lua_State* L) {
     const int insetTop = static_cast<int>(a.OptInt(8, "insetTop", kCoordMin, kCoordMax, 0));
     const int insetRight = static_cast<int>(a.OptInt(9, "insetRight", kCoordMin, kCoordMax, 0));
     const int insetBottom = static_cast<int>(a.OptInt(10, "insetBottom", kCoordMin, kCoordMax, 0));
-    Limited(L, "PlaceToolPicture", SurfaceBytes(ToolTable[tool].scenePicture), false, [&] {
+    Limited(L, "PlaceToolPicture", SurfaceBytes(interaction.ToolTable[tool].scenePicture), false, [&] {
         PlaceToolPicture(file, tool, clickable, drawn, x, y, insetLeft, insetTop, insetRight, insetBottom);
         return 0;
     });
@@ -338,7 +338,7 @@ int CreateHeroF(lua_State* L) {
 }
 int GetMotionF(lua_State* L) {
     const Args a(L, "GetMotion", 1, 1);
-    return Push(L, lua_Integer{actors[a.Actor(1)].motion});
+    return Push(L, lua_Integer{actorTable.actors[a.Actor(1)].motion});
 }
 int SetMotionF(lua_State* L) {
     const Args a(L, "SetMotion", 2, 2);
@@ -348,7 +348,7 @@ int SetMotionF(lua_State* L) {
 }
 int GetPositionF(lua_State* L) {
     const Args a(L, "GetPosition", 1, 1);
-    const Vec3 p = actors[a.Actor(1)].position;
+    const Vec3 p = actorTable.actors[a.Actor(1)].position;
     lua_pushnumber(L, p.x);
     lua_pushnumber(L, p.y);
     lua_pushnumber(L, p.z);
@@ -357,18 +357,18 @@ int GetPositionF(lua_State* L) {
 int SetPositionF(lua_State* L) {
     const Args a(L, "SetPosition", 4, 4);
     const int actor = a.Actor(1);
-    actors[actor].position = Vec3{a.Number(2, "x"), a.Number(3, "y"), a.Number(4, "z")};
+    actorTable.actors[actor].position = Vec3{a.Number(2, "x"), a.Number(3, "y"), a.Number(4, "z")};
     return 0;
 }
 int GetHeadingF(lua_State* L) {
     const Args a(L, "GetHeading", 1, 1);
-    lua_pushnumber(L, actors[a.Actor(1)].heading);
+    lua_pushnumber(L, actorTable.actors[a.Actor(1)].heading);
     return 1;
 }
 int SetHeadingF(lua_State* L) {
     const Args a(L, "SetHeading", 2, 2);
     const int actor = a.Actor(1);
-    actors[actor].heading = a.Number(2, "heading");
+    actorTable.actors[actor].heading = a.Number(2, "heading");
     return 0;
 }
 int StandsF(lua_State* L) {
@@ -386,8 +386,8 @@ int SetClickableF(lua_State* L) {
     const int actor = a.Actor(1);
     const int flag = a.Flag(2, "clickable");
     const int rect[4] = {a.Coord(3, "left"), a.Coord(4, "top"), a.Coord(5, "right"), a.Coord(6, "bottom")};
-    actors[actor].clickable = flag;
-    std::memcpy(actors[actor].screenRect, rect, sizeof rect);
+    actorTable.actors[actor].clickable = flag;
+    std::memcpy(actorTable.actors[actor].screenRect, rect, sizeof rect);
     return 0;
 }
 int ScreenToWorldF(lua_State* L) {
@@ -420,7 +420,7 @@ int LoadFrameSequenceF(lua_State* L) {
     const float threshold = a.OptNumber(10, "flickerThreshold", 0.3f);
     const int light = static_cast<int>(a.OptInt(11, "light", -1, kMaxPointLights - 1, -1));
     const int lightOnState = a.OptFlag(12, "lightOnState", 0);
-    return Push(L, lua_Integer{Limited(L, "LoadFrameSequence", SlotFrameBytes(animSlots[slot]), false, [&] {
+    return Push(L, lua_Integer{Limited(L, "LoadFrameSequence", SlotFrameBytes(animation.animSlots[slot]), false, [&] {
                        return LoadFrameSequence(path, slot, x, y, mode, speed, static_cast<uint8_t>(vanishAtEnd),
                                                 endRule, static_cast<uint8_t>(flicker), threshold, light,
                                                 static_cast<uint8_t>(lightOnState));
@@ -451,7 +451,7 @@ int PlayAnimationEveryF(lua_State* L) {
 int ShowSlotF(lua_State* L) {
     const Args a(L, "ShowSlot", 2, 2);
     const int slot = a.Slot(1);
-    animSlots[slot].mode = a.Flag(2, "shown");
+    animation.animSlots[slot].mode = a.Flag(2, "shown");
     return 0;
 }
 
@@ -732,21 +732,21 @@ Field FieldOf(lua_State* L) {
 
 int GameIndex(lua_State* L) {
     switch (FieldOf(L)) {
-    case Field::EXE: return Push(L, lua_Integer{EXE});
+    case Field::EXE: return Push(L, lua_Integer{interaction.EXE});
     case Field::LeftKey: return Push(L, lua_Integer{LeftKey});
-    case Field::heldTool: return Push(L, lua_Integer{heldTool});
-    case Field::cursorPicture: return Push(L, lua_Integer{cursorPicture});
-    case Field::verb: return Push(L, lua_Integer{currentVerb});
+    case Field::heldTool: return Push(L, lua_Integer{interaction.heldTool});
+    case Field::cursorPicture: return Push(L, lua_Integer{interaction.cursorPicture});
+    case Field::verb: return Push(L, lua_Integer{interaction.currentVerb});
     case Field::DIALOG: return Push(L, lua_Integer{DIALOG});
-    case Field::sequenceClock: lua_pushnumber(L, sequenceClock); return 1;
-    case Field::toolUnderPointer: return Push(L, lua_Integer{toolUnderPointer});
-    case Field::regionUnderPointer: return Push(L, lua_Integer{regionUnderPointer});
-    case Field::actorUnderPointer: return Push(L, lua_Integer{actorUnderPointer});
+    case Field::sequenceClock: lua_pushnumber(L, gameState.sequenceClock); return 1;
+    case Field::toolUnderPointer: return Push(L, lua_Integer{interaction.toolUnderPointer});
+    case Field::regionUnderPointer: return Push(L, lua_Integer{interaction.regionUnderPointer});
+    case Field::actorUnderPointer: return Push(L, lua_Integer{interaction.actorUnderPointer});
     case Field::pointerX: return Push(L, lua_Integer{cursorX});
     case Field::pointerY: return Push(L, lua_Integer{cursorY});
     case Field::leftButton: return Push(L, LeftButtonDown());
     case Field::freshPress: return Push(L, FreshLeftPress());
-    case Field::subtitleTimer: lua_pushnumber(L, subtitleTimer); return 1;
+    case Field::subtitleTimer: lua_pushnumber(L, dialogue.subtitleTimer); return 1;
     case Field::seconds: lua_pushnumber(L, ScriptSeconds()); return 1;
     case Field::scene: return Push(L, lua_Integer{currentScene});
     case Field::previousScene: return Push(L, lua_Integer{previousScene});
@@ -762,13 +762,13 @@ int GameNewIndex(lua_State* L) {
     const char* name = kFieldNames[static_cast<size_t>(field)];
     const Args a = Args::Field(L);  // the value is argument 3 of the assignment
     switch (field) {
-    case Field::EXE: EXE = a.Int32(3, name); break;
+    case Field::EXE: interaction.EXE = a.Int32(3, name); break;
     case Field::LeftKey: LeftKey = a.Flag(3, name); break;
-    case Field::heldTool: heldTool = static_cast<int32_t>(a.Int(3, name, -1, kLastGameTool)); break;
-    case Field::cursorPicture: cursorPicture = static_cast<int32_t>(a.Int(3, name, 0, kCursorPictureCount - 1)); break;
-    case Field::verb: currentVerb = static_cast<int32_t>(a.Int(3, name, kVerbLook, kVerbUse)); break;
+    case Field::heldTool: interaction.heldTool = static_cast<int32_t>(a.Int(3, name, -1, kLastGameTool)); break;
+    case Field::cursorPicture: interaction.cursorPicture = static_cast<int32_t>(a.Int(3, name, 0, kCursorPictureCount - 1)); break;
+    case Field::verb: interaction.currentVerb = static_cast<int32_t>(a.Int(3, name, kVerbLook, kVerbUse)); break;
     case Field::DIALOG: DIALOG = a.Int32(3, name); break;
-    case Field::sequenceClock: sequenceClock = a.Number(3, name, 1e9); break;
+    case Field::sequenceClock: gameState.sequenceClock = a.Number(3, name, 1e9); break;
     default: break;
     }
     return 0;
@@ -910,8 +910,8 @@ void BeginSceneScriptVisit() {
 
 uint64_t SceneResourceBytes() {
     uint64_t bytes = visitKeptBytes;
-    for (const ToolRecord& t : ToolTable) bytes += SurfaceBytes(t.scenePicture);
-    for (const AnimSlot& s : animSlots) bytes += SlotFrameBytes(s);
+    for (const ToolRecord& t : interaction.ToolTable) bytes += SurfaceBytes(t.scenePicture);
+    for (const AnimSlot& s : animation.animSlots) bytes += SlotFrameBytes(s);
     for (int i = 0; i < kSoundSlotCount; ++i) bytes += SoundSlotBytes(i);
     return bytes;
 }

@@ -36,8 +36,8 @@ constexpr int kButtonTools[3] = {379, 646, 647};
 constexpr int kPanelX = 284, kPanelY = 587;
 constexpr float kPanelFacing = 2.45f;
 
-void Show(int slot) { animSlots[slot].mode = 1; }
-void Hide(int slot) { animSlots[slot].mode = 0; }
+void Show(int slot) { animation.animSlots[slot].mode = 1; }
+void Hide(int slot) { animation.animSlots[slot].mode = 0; }
 
 // The lift leaving (doors of the cabin close, the shaft's open) or arriving (the other way).
 void LiftSequence(bool leaves) {
@@ -126,30 +126,30 @@ bool Arrived(int32_t action) {
 // A fresh press on one of the buttons: the hero walks to them; with the use cursor showing,
 // the button's effect is pending or spoken at once.
 void PressOnButton() {
-    EXE = 0;
-    const int tool = toolUnderPointer;
+    interaction.EXE = 0;
+    const int tool = interaction.toolUnderPointer;
     if (tool != kButtonTools[0] && tool != kButtonTools[1] && tool != kButtonTools[2]) return;
     LeftKey = 1;
     WalkTo(kHero, kPanelX, kPanelY, kPanelFacing);
-    if (cursorPicture != kCursorUse) return;
+    if (interaction.cursorPicture != kCursorUse) return;
     const bool solved = TestFlagsOf(kKeypadScene, kKeypadSolved) != 0;
     const bool liftHere = TestFlags(kLiftHere) != 0;
     if (tool == 379) {
-        EXE = 5;
+        interaction.EXE = 5;
     } else if (tool == 646) {
         if (!solved)
-            EXE = 5;
+            interaction.EXE = 5;
         else if (liftHere)
-            EXE = 2;
+            interaction.EXE = 2;
         else
             PlayResponse(763);
     } else {
         if (!solved)
-            EXE = 6;
+            interaction.EXE = 6;
         else if (liftHere)
             PlayResponse(769);
         else
-            EXE = 3;
+            interaction.EXE = 3;
     }
 }
 
@@ -204,7 +204,7 @@ void Scene000Load() {
     LoadFrameSequence("animgfx/scene000/button2000.Tif", kButtonLit2, 41, 257, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0);
     // The doorway shows what stands behind it: the cabin's doors or the shaft's.
     const int door = TestFlags(kLiftHere) ? kDoorLift : kDoorShaft;
-    PlayAnimation(door, animSlots[door].frameCount, 1.0f);
+    PlayAnimation(door, animation.animSlots[door].frameCount, 1.0f);
     LoadRoom(kRoom);
 }
 

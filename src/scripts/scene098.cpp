@@ -64,9 +64,9 @@ constexpr int kKeyToolStatic = 0;  // SceneStatic: the key being pressed
 int typedDigits[kPasswordDigits];
 int typedCount = 0;
 
-void Hide(int slot) { animSlots[slot].mode = 0; }
+void Hide(int slot) { animation.animSlots[slot].mode = 0; }
 // A lamp that simply burns: its lit frame, still.
-void Light(int slot) { PlayAnimation(slot, std::max(animSlots[slot].frameCount - 1.0f, 0.0f), 0.0f); }
+void Light(int slot) { PlayAnimation(slot, std::max(animation.animSlots[slot].frameCount - 1.0f, 0.0f), 0.0f); }
 void Blink(int slot) { PlayAnimation(slot, 0.0f, kLampBlink); }
 // The monitor shows one message or prompt at a time.
 void ShowScreen(int slot) {
@@ -167,15 +167,15 @@ void KeyPressed() {
     const bool valid = digit >= 0 && digit <= 9;
     if (DIALOG == 0) {
         if (valid) {
-            ToolTable[tool].drawn = 1;
+            interaction.ToolTable[tool].drawn = 1;
             PlaySlot(digit, 0, 0, 0);
         }
         NextStep();
         return;
     }
     if ((valid && !SoundOver(digit)) || !Elapsed(0.3f)) return;
-    if (valid) ToolTable[tool].drawn = 0;
-    if (numberdigit >= DigitsNeeded()) EXE = kCompareAction;
+    if (valid) interaction.ToolTable[tool].drawn = 0;
+    if (numberdigit >= DigitsNeeded()) interaction.EXE = kCompareAction;
     SetState(kIdle);
 }
 
@@ -194,13 +194,13 @@ void PowerUp() {
 void PressKey(int tool) {
     ++numberdigit;
     SceneStatic(kKeyToolStatic) = tool;
-    EXE = kKeyAction;
+    interaction.EXE = kKeyAction;
     PadDigit(tool - kFirstKeyTool, numberdigit, 2);
 }
 
 bool PressOnKey() {
-    const int tool = toolUnderPointer;
-    if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || heldTool != -1) return false;
+    const int tool = interaction.toolUnderPointer;
+    if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || interaction.heldTool != -1) return false;
     LeftKey = 1;
     PressKey(tool);
     return true;
@@ -208,7 +208,7 @@ bool PressOnKey() {
 
 // The first digit typed ahead, as a click on its key would press it.
 bool PressTypedKey() {
-    if (typedCount == 0 || EXE != 0 || heldTool != -1 || DRAWTOOLBAR) return false;
+    if (typedCount == 0 || interaction.EXE != 0 || interaction.heldTool != -1 || interaction.DRAWTOOLBAR) return false;
     const int digit = typedDigits[0];
     std::copy(typedDigits + 1, typedDigits + typedCount, typedDigits);
     --typedCount;
@@ -218,9 +218,9 @@ bool PressTypedKey() {
 }
 
 void PressOnCardSlot() {
-    if (toolUnderPointer != kCardSlotTool || cursorPicture != kCursorUse) return;
+    if (interaction.toolUnderPointer != kCardSlotTool || interaction.cursorPicture != kCursorUse) return;
     LeftKey = 1;
-    EXE = kCardAction;
+    interaction.EXE = kCardAction;
 }
 
 bool Sequence(uint32_t state) {
@@ -275,9 +275,9 @@ void Scene098Init() {
 bool Scene098Typed(int ch) {
     // Taken while a click on a key would count: the panel powered, nothing held, no
     // comparison under way; the tone of the key before may still sound.
-    if (ch < '0' || ch > '9' || !TestFlags(kPowered) || heldTool != -1) return false;
+    if (ch < '0' || ch > '9' || !TestFlags(kPowered) || interaction.heldTool != -1) return false;
     const uint32_t state = GetState();
-    if ((state != kIdle && state != kKeyPressed) || EXE == kCompareAction) return false;
+    if ((state != kIdle && state != kKeyPressed) || interaction.EXE == kCompareAction) return false;
     if (numberdigit + typedCount >= DigitsNeeded()) return false;
     typedDigits[typedCount++] = ch - '0';
     return true;

@@ -91,7 +91,7 @@ int ActorOf(Who who) { return who == kH ? kHero : oldMan; }
 
 // An actor with no model to play stands for the conversation's sake.
 bool AtRest(int actor) {
-    return actor < 0 || actor >= kActorCount || !actors[actor].inUse || actors[actor].motion == 0;
+    return actor < 0 || actor >= kActorCount || !actorTable.actors[actor].inUse || actorTable.actors[actor].motion == 0;
 }
 
 // The speaker (or both) stands and no line is on screen.
@@ -206,7 +206,7 @@ void LeaveWithOldMan() {
         return;
     case 19: {
         // A walk that ends (or cannot start) short of the mark still leads on.
-        const ActorRecord& hero = actors[kHero];
+        const ActorRecord& hero = actorTable.actors[kHero];
         const bool walks = hero.inUse && (hero.walking || hero.walkRequest);
         if (hero.inUse && hero.position.x < kFadeFromX && walks) return;
         FadeOut();
@@ -288,11 +288,11 @@ bool Arrived(int32_t action) {
 // A fresh press on the old man: the hero goes to him; with the talk cursor showing he
 // will speak to him on arrival.
 void PressOnOldMan() {
-    EXE = 0;
-    if (toolUnderPointer != kOldManTool) return;
+    interaction.EXE = 0;
+    if (interaction.toolUnderPointer != kOldManTool) return;
     LeftKey = 1;
     WalkTo(kHero, kTalkX, kTalkY, kTalkFacing);
-    if (cursorPicture == kCursorTalk) EXE = TestFlags(kTalkedOnce) ? 7 : 6;
+    if (interaction.cursorPicture == kCursorTalk) interaction.EXE = TestFlags(kTalkedOnce) ? 7 : 6;
 }
 
 bool Sequence(uint32_t state) {
@@ -300,17 +300,17 @@ bool Sequence(uint32_t state) {
     case kFirstTalk:
     case kFollowUp:
         // Idle fidgets would play talking gestures between the lines.
-        idleVariantLock[kThisScene] = 1;
+        actorTable.idleVariantLock[kThisScene] = 1;
         if (state == kFirstTalk)
             FirstTalk();
         else
             FollowUp();
-        if (GetStateOf(kThisScene) == kIdle) idleVariantLock[kThisScene] = 0;
+        if (GetStateOf(kThisScene) == kIdle) actorTable.idleVariantLock[kThisScene] = 0;
         return true;
     case kNotDisturbing:
     case kAtCupboard:
     case kAtTable: Reaction(); return true;
-    default: idleVariantLock[kThisScene] = 0; return false;
+    default: actorTable.idleVariantLock[kThisScene] = 0; return false;
     }
 }
 
@@ -333,7 +333,7 @@ constexpr Room kRoom{.kind = RoomKind::Hero,
 void Scene131Init() {
     InitRoom(kRoom);
     oldMan = LoadActor("models/ded.md", kOldManPlace, kOldManHeading);
-    if (oldMan >= 0) actors[oldMan].shadowMode = 4;
+    if (oldMan >= 0) actorTable.actors[oldMan].shadowMode = 4;
 }
 
 void Scene131Load() { LoadRoom(kRoom); }

@@ -55,7 +55,7 @@ constexpr Page kPages[kNotebookPages] = {
 bool ValidPage(int page) { return page >= 1 && page <= kNotebookPages; }
 
 void ShowPage(int page) {
-    for (int p = 1; p <= kNotebookPages; ++p) animSlots[p - 1].mode = p == page ? 1 : 0;
+    for (int p = 1; p <= kNotebookPages; ++p) animation.animSlots[p - 1].mode = p == page ? 1 : 0;
     NotepadPosition = page;
 }
 
@@ -89,7 +89,7 @@ void TurnBack() {
 int ReturnScene() {
     auto usable = [](int scene) { return scene >= 0 && scene <= kLastScene && scene != kNotebookScene; };
     if (usable(previousScene)) return previousScene;
-    if (usable(SCENETOOLBAR)) return SCENETOOLBAR;
+    if (usable(interaction.SCENETOOLBAR)) return interaction.SCENETOOLBAR;
     return 0;
 }
 
@@ -104,7 +104,7 @@ bool NotebookPageExists(int page) {
 bool NotebookPageUnread(int page) {
     if (!ValidPage(page)) return false;
     const Page& p = kPages[page - 1];
-    if (p.entryWord >= 0) return notebookEntries[p.entryWord] != 0;
+    if (p.entryWord >= 0) return gameState.notebookEntries[p.entryWord] != 0;
     return p.unreadFlag != 0 && TestFlagsOf(kNotebookScene, p.unreadFlag) != 0;
 }
 
@@ -112,7 +112,7 @@ void ClearNotebookUnread(int page) {
     if (!ValidPage(page)) return;
     const Page& p = kPages[page - 1];
     if (p.entryWord >= 0)
-        notebookEntries[p.entryWord] = 0;
+        gameState.notebookEntries[p.entryWord] = 0;
     else if (p.unreadFlag)
         ClearFlagsOf(kNotebookScene, p.unreadFlag);
 }
@@ -138,7 +138,7 @@ bool Arrived(int32_t action) {
     switch (action) {
     case kLeave:
         RequestScene(ReturnScene());
-        interfaceEnabled = 1;
+        interaction.interfaceEnabled = 1;
         break;
     case kPendingBack: SetState(kTurnBack); break;
     case kPendingForward: SetState(kTurnForward); break;
@@ -149,12 +149,12 @@ bool Arrived(int32_t action) {
 
 // The page buttons answer the use cursor only.
 void PressOnButtons() {
-    if (heldTool != -1 || cursorPicture != kCursorUse) return;
-    if (toolUnderPointer == kBackTool) {
-        EXE = kPendingBack;
+    if (interaction.heldTool != -1 || interaction.cursorPicture != kCursorUse) return;
+    if (interaction.toolUnderPointer == kBackTool) {
+        interaction.EXE = kPendingBack;
         LeftKey = 1;
-    } else if (toolUnderPointer == kForwardTool) {
-        EXE = kPendingForward;
+    } else if (interaction.toolUnderPointer == kForwardTool) {
+        interaction.EXE = kPendingForward;
         LeftKey = 1;
     }
 }
@@ -194,34 +194,34 @@ void WriteNotebookPage(int page) {
     if (page <= 6)
         SetFlagsOf(kNotebookScene, kUnread[page]);
     else
-        notebookEntries[page - 7] = 1;
-    notebookNewEntry = 1;
-    notebookNewEntryTime = ScriptSeconds();
+        gameState.notebookEntries[page - 7] = 1;
+    gameState.notebookNewEntry = 1;
+    gameState.notebookNewEntryTime = ScriptSeconds();
 }
 
 bool NotebookIconFrame() {
-    if (!ToolTable[kNotebookTool].inInventory) return false;
-    AnimSlot& icon = animSlots[kNotebookIconSlot];
-    if (notebookNewEntry) {
-        if (ScriptSeconds() - notebookNewEntryTime < kNotebookBlinkSeconds) {
+    if (!interaction.ToolTable[kNotebookTool].inInventory) return false;
+    AnimSlot& icon = animation.animSlots[kNotebookIconSlot];
+    if (gameState.notebookNewEntry) {
+        if (ScriptSeconds() - gameState.notebookNewEntryTime < kNotebookBlinkSeconds) {
             icon.speed = kNotebookBlinkSpeed;
             icon.endRule = 1;
             return true;
         }
-        notebookNewEntry = 0;
+        gameState.notebookNewEntry = 0;
         icon.speed = 0;
         icon.currentFrame = 1.0f;
         return true;
     }
     bool unread = TestFlagsOf(kNotebookScene, kUnreadPageFlags) != 0;
-    for (uint32_t word : notebookEntries) unread = unread || word != 0;
+    for (uint32_t word : gameState.notebookEntries) unread = unread || word != 0;
     icon.speed = 0;
     icon.currentFrame = unread ? 1.0f : 0.0f;
     return true;
 }
 
 bool OpenNotebook() {
-    if (!ToolTable[kNotebookTool].inInventory) return false;
+    if (!interaction.ToolTable[kNotebookTool].inInventory) return false;
     if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
     if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
     SetState(0);

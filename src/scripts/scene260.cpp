@@ -77,7 +77,7 @@ void RunScreenBack() { PlayAnimation(kScreenSlot, 0.0f, -kScreenSpeed); }
 bool ScreenGone() { return AnimationAtStart(kScreenSlot); }
 
 void HideInput() {
-    for (int slot = kInputSlot; slot <= kInputCursorSlot; ++slot) animSlots[slot].mode = 0;
+    for (int slot = kInputSlot; slot <= kInputCursorSlot; ++slot) animation.animSlots[slot].mode = 0;
 }
 
 // The question, then the input line; typing starts once the cursor has come up.
@@ -143,16 +143,16 @@ bool TakeTypedAnswer() {
     const bool client = MainSost == kClientMode;
     const uint32_t match = client ? kClientFound : kOperatorGranted;
     const uint32_t mismatch = client ? kClientUnknown : kOperatorRefused;
-    if (EXE != static_cast<int32_t>(match) && EXE != static_cast<int32_t>(mismatch)) return false;
-    SetState(static_cast<uint32_t>(EXE));
-    EXE = 0;
+    if (interaction.EXE != static_cast<int32_t>(match) && interaction.EXE != static_cast<int32_t>(mismatch)) return false;
+    SetState(static_cast<uint32_t>(interaction.EXE));
+    interaction.EXE = 0;
     DIALOG = 0;
     MainSost = 0;  // the keyboard is done with this input
     return true;
 }
 
 void PressOnMenu() {
-    const int tool = toolUnderPointer;
+    const int tool = interaction.toolUnderPointer;
     if (tool < kFirstMenuTool || tool > kLastMenuTool) return;
     LeftKey = 1;
     SceneStatic(kMenuToolStatic) = tool;
@@ -182,7 +182,7 @@ bool Arrived(int32_t action) {
     MainSost = 0;
     ClearTypedEntry();
     if (previousScene >= 0) RequestScene(previousScene);
-    interfaceEnabled = 1;
+    interaction.interfaceEnabled = 1;
     return true;
 }
 

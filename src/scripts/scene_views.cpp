@@ -15,8 +15,8 @@ constexpr RoomShadow kCorridorShadow{Vec3{0, 254, 0}, 50.0f, 0x30000000};
 // Back to the scene the close-up was opened from, with the interface.
 bool CloseUpArrived(int32_t action) {
     if (action == kWayBack) {
-        RequestScene(SCENETOOLBAR >= 0 ? SCENETOOLBAR : previousScene);
-        interfaceEnabled = 1;
+        RequestScene(interaction.SCENETOOLBAR >= 0 ? interaction.SCENETOOLBAR : previousScene);
+        interaction.interfaceEnabled = 1;
     }
     return false;
 }

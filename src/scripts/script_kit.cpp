@@ -35,15 +35,15 @@ int CreateHero(const Vec3& position, float heading, float altSpeed) {
     const int hero = LoadActor("models/gorin.md", position, heading);
     if (hero < 0) return -1;
     AttachActor("models/golova.md", "Bip01 Neck", hero);
-    actors[hero].walkSpeed = kHeroWalkSpeed;
-    actors[hero].secondSpeed = altSpeed;
-    actors[hero].shadowMode = 4;
+    actorTable.actors[hero].walkSpeed = kHeroWalkSpeed;
+    actorTable.actors[hero].secondSpeed = altSpeed;
+    actorTable.actors[hero].shadowMode = 4;
     return hero;
 }
 
 void SetHeroSpeeds(float walkSpeed, float altSpeed) {
-    actors[kHero].walkSpeed = walkSpeed;
-    actors[kHero].secondSpeed = altSpeed;
+    actorTable.actors[kHero].walkSpeed = walkSpeed;
+    actorTable.actors[kHero].secondSpeed = altSpeed;
 }
 
 void SetHeroFootsteps() {
@@ -69,14 +69,14 @@ void SetShadow(const Vec3& light, float length, uint32_t colour) {
     shadowLight = light;
     shadowLength = length;
     shadowColour = colour;
-    actors[kHero].shadowMode = 4;
+    actorTable.actors[kHero].shadowMode = 4;
 }
 
 void UpdatePointerWorld() {
     if (HasFloor(cursorX, cursorY)) pointerWorld = ScreenToWorld(cursorX, cursorY, FloorDepthAt(cursorX, cursorY));
 }
 
-void StoreClock() { sequenceClock = ScriptSeconds(); }
+void StoreClock() { gameState.sequenceClock = ScriptSeconds(); }
 
 void NextStep() {
     // A restored game may carry any step: past the last one it wraps instead of overflowing.
@@ -84,18 +84,18 @@ void NextStep() {
     StoreClock();
 }
 
-bool Elapsed(float seconds) { return ScriptSeconds() - sequenceClock >= seconds; }
-bool RemarkOver() { return subtitleTimer == 0; }
+bool Elapsed(float seconds) { return ScriptSeconds() - gameState.sequenceClock >= seconds; }
+bool RemarkOver() { return dialogue.subtitleTimer == 0; }
 bool SoundOver(int slot) { return !IsSlotPlaying(slot); }
-bool Stands(int actor) { return actor >= 0 && actor < kActorCount && actors[actor].motion == 0; }
+bool Stands(int actor) { return actor >= 0 && actor < kActorCount && actorTable.actors[actor].motion == 0; }
 bool GestureAt(int actor, int motion, float frame) {
-    if (actor < 0 || actor >= kActorCount || !actors[actor].inUse) return true;
-    const ActorRecord& a = actors[actor];
+    if (actor < 0 || actor >= kActorCount || !actorTable.actors[actor].inUse) return true;
+    const ActorRecord& a = actorTable.actors[actor];
     return a.motion != motion || a.frame >= frame;
 }
 
 void StartGesture(int actor, int motion) {
-    if (actor >= 0 && actor < kActorCount) actors[actor].motion = motion;
+    if (actor >= 0 && actor < kActorCount) actorTable.actors[actor].motion = motion;
 }
 
 void RequestScene(int scene) { currentScene = scene; }
@@ -106,7 +106,7 @@ namespace {
 void BeginRun() {
     FirstRun();
     RunActorPass();
-    cursorPicture = kCursorArrow;
+    interaction.cursorPicture = kCursorArrow;
 }
 
 // A departure waits for the remark on screen to end.
@@ -124,16 +124,16 @@ void TakeDeparture(std::span<const RoomExit> exits) {
 // The pending action once the hero has arrived and turned: dropped with a tool on the
 // pointer, unless the action is that tool's use.
 int32_t TakeArrival(std::span<const RoomToolUse> uses) {
-    if (!EXE || !HeroHasArrived()) return 0;
-    const int32_t action = EXE;
-    EXE = 0;
+    if (!interaction.EXE || !HeroHasArrived()) return 0;
+    const int32_t action = interaction.EXE;
+    interaction.EXE = 0;
     for (const RoomToolUse& u : uses)
         if (u.action == action) {
-            if (heldTool != u.tool) return 0;
-            heldTool = -1;
+            if (interaction.heldTool != u.tool) return 0;
+            interaction.heldTool = -1;
             return action;
         }
-    return heldTool == -1 ? action : 0;
+    return interaction.heldTool == -1 ? action : 0;
 }
 
 // An arrival at an exit: the scene's state becomes the exit's.
@@ -175,12 +175,12 @@ void LoadRoom(const Room& room) {
     }
     if (room.ambient) StartAmbient(room.ambient);
     if (room.shadow) SetShadow(room.shadow->light, room.shadow->length, room.shadow->colour);
-    EXE = 0;
+    interaction.EXE = 0;
     DIALOG = 0;
     for (const RoomEntry& e : room.entries)
-        if (previousScene == e.from && actors[kHero].inUse) {
-            actors[kHero].position = e.position;
-            actors[kHero].heading = e.heading;
+        if (previousScene == e.from && actorTable.actors[kHero].inUse) {
+            actorTable.actors[kHero].position = e.position;
+            actorTable.actors[kHero].heading = e.heading;
         }
 }
 

@@ -40,11 +40,11 @@ void SyncScripts(SaveSync& s, int row) {
 void DumpScripts(JsonWriter& json, int part) {
     if (part == 1) {
         json.Key("notebook").BeginObject().Member("NotepadPosition", NotepadPosition).Key("entries").BeginArray();
-        for (uint32_t word : notebookEntries) json.Int(word);
-        json.EndArray().Key("newEntry").Bool(notebookNewEntry != 0).EndObject();
+        for (uint32_t word : gameState.notebookEntries) json.Int(word);
+        json.EndArray().Key("newEntry").Bool(gameState.notebookNewEntry != 0).EndObject();
         return;
     }
-    json.Member("DIALOG", DIALOG).Key("sequenceClock").Number(sequenceClock);
+    json.Member("DIALOG", DIALOG).Key("sequenceClock").Number(gameState.sequenceClock);
     json.Key("pointerWorld").BeginArray().Number(pointerWorld.x).Number(pointerWorld.y).Number(pointerWorld.z);
     json.EndArray();
     json.Member("padNumber", padNumber).Member("padDigits", padDigits).Member("keyCount", numberdigit);

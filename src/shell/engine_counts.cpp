@@ -20,7 +20,7 @@ EngineCounts CollectEngineCounts() {
     c.soundBuffers = audio::LiveBufferCount();
     c.models = modelCount;
     for (const TextureCacheEntry& e : textureCache) c.textureCacheEntries += e.handle ? 1 : 0;
-    for (const ActorRecord& a : actors) c.actors += a.inUse ? 1 : 0;
+    for (const ActorRecord& a : actorTable.actors) c.actors += a.inUse ? 1 : 0;
     c.luaStates = OpenLuaStates();
     c.heapInUse = mallinfo2().uordblks;
     return c;

@@ -62,7 +62,7 @@ void DescribeActor(FrameDescription& f, const ActorRecord& a) {
     for (size_t b = 0; pm.loaded && b < a.attachments.size() && b < pm.boneCount && b < pm.bones.size(); ++b) {
         const int propIndex = a.attachments[b];
         if (propIndex < 0 || propIndex >= kActorCount) continue;
-        const ActorRecord& prop = actors[propIndex];
+        const ActorRecord& prop = actorTable.actors[propIndex];
         if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels || !models[prop.model].loaded)
             continue;
         PropDraw p;
@@ -95,8 +95,8 @@ void DescribeFrame(FrameDescription& f) {
     f.mirror = sceneMirror;
     f.stencilAvailable = GetDisplayObjects().stencilBits > 0;
     f.models = models;
-    f.slots = animSlots;
-    f.endEvent = &postedEndEvent;
+    f.slots = animation.animSlots;
+    f.endEvent = &animation.postedEndEvent;
     f.particleSystems = std::span(particleSystemImages).first(std::clamp(particleSystemCount, 0, kMaxParticleSystems));
     f.textures = textureCache;
     f.wind = particleWind;
@@ -108,8 +108,8 @@ void DescribeFrame(FrameDescription& f) {
 void DescribeActors(FrameDescription& f) {
     f.actors.clear();
     f.props.clear();
-    for (int i = 0; i < actorCount && i < kActorCount; ++i) {
-        const ActorRecord& a = actors[i];
+    for (int i = 0; i < actorTable.actorCount && i < kActorCount; ++i) {
+        const ActorRecord& a = actorTable.actors[i];
         if (a.inUse && a.visible && a.model >= 0 && a.model < kMaxModels) DescribeActor(f, a);
     }
 }
@@ -151,7 +151,7 @@ bool SkipSpokenLine() {
 static void KeepSceneUnderVerbs(int end) {
     int left = kScreenWidth, top = kScreenHeight, right = 0, bottom = 0;
     for (int n = 30; n < end; ++n) {
-        const AnimSlot& s = animSlots[n];
+        const AnimSlot& s = animation.animSlots[n];
         if (s.mode == 0 || s.frameCount <= 0 || !s.frames || !s.frames[0]) continue;
         int w, h;
         if (s.isTexture) {
@@ -178,22 +178,22 @@ static void DrawBackgroundAndLayers() {
     }
     if (backgroundValid && sceneBackground) DrawSurface(*sceneBackground, 0, 0);
     // The verb bar: the selected verb's icon shows its lit frame.
-    for (int slot = 31; slot <= 34; ++slot) animSlots[slot].currentFrame = 0;
-    if (currentVerb >= kVerbLook && currentVerb <= kVerbUse) animSlots[30 + currentVerb].currentFrame = 1.0f;
+    for (int slot = 31; slot <= 34; ++slot) animation.animSlots[slot].currentFrame = 0;
+    if (interaction.currentVerb >= kVerbLook && interaction.currentVerb <= kVerbUse) animation.animSlots[30 + interaction.currentVerb].currentFrame = 1.0f;
     DrawSlots(0, 30);
     const int verbsEnd = gameHooks.notebookIcon && gameHooks.notebookIcon() ? 36 : 35;
     KeepSceneUnderVerbs(verbsEnd);
     DrawSlots(30, verbsEnd);
     for (int i = 0; i < kGameToolCount; ++i) {
-        ToolRecord& t = ToolTable[i];
+        ToolRecord& t = interaction.ToolTable[i];
         if (t.drawn && t.scene == currentScene && t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
     }
 }
 
 static void DrawSubtitleBand() {
-    const bool subtitle = subtitleTimer != 0 && subtitleLength != 0 && config.subtitlesOn;
-    if (!subtitle && !choiceActive) return;
-    const int h = choiceActive ? 16 * std::clamp(choiceCount, 0, 16) : 32;
+    const bool subtitle = dialogue.subtitleTimer != 0 && dialogue.subtitleLength != 0 && config.subtitlesOn;
+    if (!subtitle && !dialogue.choiceActive) return;
+    const int h = dialogue.choiceActive ? 16 * std::clamp(dialogue.choiceCount, 0, 16) : 32;
     DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, 127);
 }
 
@@ -210,7 +210,7 @@ void GameFrame() {
     DescribeAndHandFrame();
     DrawBackgroundAndLayers();
     // The scene's logic; while the toolbar is open the scene sees no click.
-    const bool toolbarHidesClick = DRAWTOOLBAR && playMode == 0;
+    const bool toolbarHidesClick = interaction.DRAWTOOLBAR && playMode == 0;
     uint8_t savedButton = 0;
     int32_t savedLeftKey = 0;
     if (toolbarHidesClick) {
@@ -242,10 +242,10 @@ void GameFrame() {
     // The game picture without its interface, for the menu to show under its own.
     if (playMode == 0) KeepGamePicture();
     DrawSubtitleBand();
-    postedEndEvent = -1;
+    animation.postedEndEvent = -1;
     // The interface over the finished picture: toolbar, new and held items, pointer, text.
-    ToolbarRightButton(playMode == 0 && interfaceEnabled && !choiceActive);
-    if (DRAWTOOLBAR && playMode == 0) ToolbarMotionAndFrame();
+    ToolbarRightButton(playMode == 0 && interaction.interfaceEnabled && !dialogue.choiceActive);
+    if (interaction.DRAWTOOLBAR && playMode == 0) ToolbarMotionAndFrame();
     NewItemFrame();
     HeldItemFrame();
     DrawPointer();

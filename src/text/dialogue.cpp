@@ -13,17 +13,7 @@
 
 namespace tarvex {
 
-char16_t subtitleText[kSubtitleTextSize];
-int32_t subtitleLength = 0;
-float subtitleTimer = 0;
-char16_t choiceText[kChoiceTextSize];
-int32_t choiceFirst = 0, choiceCount = 0;
-int32_t choiceActive = 0;
-int32_t choiceSelected = -1;
-char16_t zoneName[kZoneNameSize];
-int32_t zoneNameLength = 0;
-int32_t voiceMode = 0;
-int32_t lastRandomLine = 0;
+DialogueTables dialogue;
 
 namespace {
 
@@ -59,13 +49,13 @@ bool StartVoice(const std::string& path, bool restart) {
 bool ShowLine(TextTableId table, int32_t id) {
     std::u16string text;
     if (!LookupText(table, id, text)) return false;
-    const size_t n = CopyTextInto(subtitleText, kSubtitleTextSize, 3, text);
-    subtitleText[n] = u'\r';
-    subtitleText[n + 1] = u'\r';
-    subtitleText[n + 2] = u'\n';
-    subtitleText[n + 3] = 0;
-    subtitleLength = static_cast<int32_t>(n + 1);
-    subtitleTimer = static_cast<float>(std::max<int32_t>(subtitleLength, 50));
+    const size_t n = CopyTextInto(dialogue.subtitleText, kSubtitleTextSize, 3, text);
+    dialogue.subtitleText[n] = u'\r';
+    dialogue.subtitleText[n + 1] = u'\r';
+    dialogue.subtitleText[n + 2] = u'\n';
+    dialogue.subtitleText[n + 3] = 0;
+    dialogue.subtitleLength = static_cast<int32_t>(n + 1);
+    dialogue.subtitleTimer = static_cast<float>(std::max<int32_t>(dialogue.subtitleLength, 50));
     voiceWithoutText = false;
     return true;
 }
@@ -73,9 +63,9 @@ bool ShowLine(TextTableId table, int32_t id) {
 void SpeakWithoutText(bool voicePlaying) {
     // The previous subtitle, while still on, is shown for the new voice; with none on,
     // the voice still plays and the line lasts as long as it does.
-    if (voicePlaying && subtitleLength == 0) {
+    if (voicePlaying && dialogue.subtitleLength == 0) {
         voiceWithoutText = true;
-        subtitleTimer = 50.0f;
+        dialogue.subtitleTimer = 50.0f;
     }
 }
 
@@ -123,7 +113,7 @@ std::string ResponseVoicePath(int32_t id) {
 
 void PlayDialogLine(int32_t id) {
     if (NeverSpoken(id)) return;
-    const bool playing = StartVoice(DialogVoicePath(id, voiceMode), false);
+    const bool playing = StartVoice(DialogVoicePath(id, dialogue.voiceMode), false);
     if (ShowLine(TextTableId::Dialog, id))
         LeftKey = 1;
     else
@@ -142,9 +132,9 @@ int32_t PlayRandomLine(int32_t first, int32_t range, int32_t kind) {
     for (int draws = 0; draws < kMaxRandomDraws; ++draws) {
         const double r = static_cast<double>(Random15()) / 32767.0;
         id = first + static_cast<int32_t>(r * range);
-        if (id != lastRandomLine || range == 0) break;
+        if (id != dialogue.lastRandomLine || range == 0) break;
     }
-    lastRandomLine = id;
+    dialogue.lastRandomLine = id;
     if (kind == 0)
         RestartSlot(id, 0, 0, 0);
     else if (kind == 1)
@@ -154,46 +144,46 @@ int32_t PlayRandomLine(int32_t first, int32_t range, int32_t kind) {
 
 void GetDialogText(int32_t id) {
     std::u16string text;
-    if (LookupText(TextTableId::Dialog, id, text)) CopyTextInto(choiceText, kChoiceTextSize, 0, text);
+    if (LookupText(TextTableId::Dialog, id, text)) CopyTextInto(dialogue.choiceText, kChoiceTextSize, 0, text);
 }
 
 int32_t PollDialogChoice(int32_t first, int32_t count) {
-    choiceFirst = first;
-    choiceCount = count;
-    choiceActive = 1;
-    if (choiceSelected == -1) return -1;
-    const int32_t id = choiceSelected;
-    choiceActive = 0;
-    choiceSelected = -1;
+    dialogue.choiceFirst = first;
+    dialogue.choiceCount = count;
+    dialogue.choiceActive = 1;
+    if (dialogue.choiceSelected == -1) return -1;
+    const int32_t id = dialogue.choiceSelected;
+    dialogue.choiceActive = 0;
+    dialogue.choiceSelected = -1;
     return id;
 }
 
 void GetZoneName(int32_t id) {
     std::u16string text;
     if (LookupText(TextTableId::Zones, id, text))
-        zoneNameLength = static_cast<int32_t>(CopyTextInto(zoneName, kZoneNameSize, 0, text));
+        dialogue.zoneNameLength = static_cast<int32_t>(CopyTextInto(dialogue.zoneName, kZoneNameSize, 0, text));
 }
 
 void StopVoice() { StopSlot(kVoiceSlot); }
 
 void UpdateSubtitle() {
-    if (subtitleTimer != kSubtitleHold) {
-        if (soundOn && soundSlots[kVoiceSlot].buffer >= 0) {
-            const bool keep = IsSlotPlaying(kVoiceSlot) && (subtitleLength != 0 || voiceWithoutText);
+    if (dialogue.subtitleTimer != kSubtitleHold) {
+        if (soundTables.soundOn && soundTables.soundSlots[kVoiceSlot].buffer >= 0) {
+            const bool keep = IsSlotPlaying(kVoiceSlot) && (dialogue.subtitleLength != 0 || voiceWithoutText);
             if (!keep) {
                 StopVoice();
-                subtitleTimer = 0;
+                dialogue.subtitleTimer = 0;
             }
         } else {
-            subtitleTimer -= synch;
+            dialogue.subtitleTimer -= synch;
         }
     }
-    if (subtitleTimer <= 0) {
-        subtitleTimer = 0;
-        subtitleLength = 0;
+    if (dialogue.subtitleTimer <= 0) {
+        dialogue.subtitleTimer = 0;
+        dialogue.subtitleLength = 0;
         voiceWithoutText = false;
         StopVoice();
-    } else if (subtitleTimer == kSubtitleHold) {
+    } else if (dialogue.subtitleTimer == kSubtitleHold) {
         StopVoice();
     }
 }
@@ -224,14 +214,14 @@ std::vector<std::u16string> BreakLines(const std::u16string& text, int width,
 }
 
 void DrawDialogText() {
-    if (choiceActive) {
-        const int rows = std::clamp(choiceCount, 0, kMaxChoiceRows);
+    if (dialogue.choiceActive) {
+        const int rows = std::clamp(dialogue.choiceCount, 0, kMaxChoiceRows);
         for (int k = 0; k < rows; ++k) {
-            const int32_t id = choiceFirst + k;
+            const int32_t id = dialogue.choiceFirst + k;
             const int top = kSubtitleTop + kTextLineHeight * k;
             const bool hovered = cursorY > top && cursorY < top + kTextLineHeight;
-            if (hovered && LeftKey) choiceSelected = id;
-            choiceText[0] = 0;
+            if (hovered && LeftKey) dialogue.choiceSelected = id;
+            dialogue.choiceText[0] = 0;
             GetDialogText(id);
             const std::u16string text = FitRow(ChoiceString());
             if (hovered)
@@ -239,7 +229,7 @@ void DrawDialogText() {
             else
                 DrawText(regularFont, 0, top, text, 255, 255, 255);
         }
-    } else if (subtitleLength != 0 && config.subtitlesOn) {
+    } else if (dialogue.subtitleLength != 0 && config.subtitlesOn) {
         const auto lines = BreakLines(SubtitleString(), kTextAreaWidth, Measure);
         for (size_t i = 0; i < lines.size(); ++i)
             DrawText(regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
@@ -247,34 +237,34 @@ void DrawDialogText() {
 }
 
 void DrawZoneName(int32_t label) {
-    zoneName[0] = 0;
-    zoneNameLength = 0;
+    dialogue.zoneName[0] = 0;
+    dialogue.zoneNameLength = 0;
     GetZoneName(label);
     const std::u16string name = ZoneNameString();
     if (!name.empty()) DrawText(regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
 }
 
 std::u16string SubtitleString() {
-    std::u16string s = FromBuffer(subtitleText, kSubtitleTextSize);
+    std::u16string s = FromBuffer(dialogue.subtitleText, kSubtitleTextSize);
     const size_t cr = s.find(u'\r');
     return cr == std::u16string::npos ? s : s.substr(0, cr);
 }
 
-std::u16string ChoiceString() { return FromBuffer(choiceText, kChoiceTextSize); }
-std::u16string ZoneNameString() { return FromBuffer(zoneName, kZoneNameSize); }
+std::u16string ChoiceString() { return FromBuffer(dialogue.choiceText, kChoiceTextSize); }
+std::u16string ZoneNameString() { return FromBuffer(dialogue.zoneName, kZoneNameSize); }
 
 void ResetDialogue() {
-    std::memset(subtitleText, 0, sizeof subtitleText);
-    subtitleLength = 0;
-    subtitleTimer = 0;
-    std::memset(choiceText, 0, sizeof choiceText);
-    choiceFirst = choiceCount = 0;
-    choiceActive = 0;
-    choiceSelected = -1;
-    std::memset(zoneName, 0, sizeof zoneName);
-    zoneNameLength = 0;
-    voiceMode = 0;
-    lastRandomLine = 0;
+    std::memset(dialogue.subtitleText, 0, sizeof dialogue.subtitleText);
+    dialogue.subtitleLength = 0;
+    dialogue.subtitleTimer = 0;
+    std::memset(dialogue.choiceText, 0, sizeof dialogue.choiceText);
+    dialogue.choiceFirst = dialogue.choiceCount = 0;
+    dialogue.choiceActive = 0;
+    dialogue.choiceSelected = -1;
+    std::memset(dialogue.zoneName, 0, sizeof dialogue.zoneName);
+    dialogue.zoneNameLength = 0;
+    dialogue.voiceMode = 0;
+    dialogue.lastRandomLine = 0;
     voiceWithoutText = false;
 }
 

@@ -19,18 +19,22 @@ constexpr int kSubtitleTop = 352;
 constexpr int kTextLineHeight = 16;
 constexpr int kTextAreaWidth = 800;
 
-// The current subtitle: the text, its carriage return, then CR LF and a terminating zero.
-extern char16_t subtitleText[kSubtitleTextSize];
-extern int32_t subtitleLength;  // characters with the carriage return; 0 no subtitle
-extern float subtitleTimer;     // time left in ticks of 1/30 s; 0 none
-extern char16_t choiceText[kChoiceTextSize];
-extern int32_t choiceFirst, choiceCount;
-extern int32_t choiceActive;
-extern int32_t choiceSelected;  // -1 none
-extern char16_t zoneName[kZoneNameSize];
-extern int32_t zoneNameLength;
-extern int32_t voiceMode;       // 0 "sound/dialog/", 1 "sound/dialogf/"
-extern int32_t lastRandomLine;
+// The dialogue's tables.
+struct DialogueTables {
+    // The current subtitle: the text, its carriage return, then CR LF and a terminating zero.
+    char16_t subtitleText[kSubtitleTextSize] = {};
+    int32_t subtitleLength = 0;  // characters with the carriage return; 0 no subtitle
+    float subtitleTimer = 0;     // time left in ticks of 1/30 s; 0 none
+    char16_t choiceText[kChoiceTextSize] = {};
+    int32_t choiceFirst = 0, choiceCount = 0;
+    int32_t choiceActive = 0;
+    int32_t choiceSelected = -1;  // -1 none
+    char16_t zoneName[kZoneNameSize] = {};
+    int32_t zoneNameLength = 0;
+    int32_t voiceMode = 0;  // 0 "sound/dialog/", 1 "sound/dialogf/"
+    int32_t lastRandomLine = 0;
+};
+extern DialogueTables dialogue;
 
 // Voice file names of conversation lines and responses ("" for ids that are never spoken).
 std::string DialogVoicePath(int32_t id, int32_t mode);

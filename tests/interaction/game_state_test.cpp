@@ -23,7 +23,7 @@ TEST_F(GameStateTest, ScenesOutsideTheTablesReadZeroAndChangeNothing) {
 }
 
 TEST_F(GameStateTest, AnimationSlotServices) {
-    AnimSlot& s = animSlots[4];
+    AnimSlot& s = animation.animSlots[4];
     s.frameCount = 12;
     PlayAnimation(4, 0.0f, -0.5f);
     EXPECT_EQ(std::tuple(s.currentFrame, s.speed, s.mode), std::tuple(12.0f, -0.5f, 1));  // backward from the end
@@ -39,12 +39,12 @@ TEST_F(GameStateTest, AnimationSlotServices) {
     // Interval starts share the sequence clock with the scripted sequences.
     SetFixedFrameRate(10);
     SetVirtualFrame(50);  // 5 s
-    sequenceClock = 0;
+    gameState.sequenceClock = 0;
     EXPECT_TRUE(PlayAnimationEvery(4, 0.25f, 3));
-    EXPECT_EQ(std::tuple(sequenceClock, s.currentFrame), std::tuple(5.0f, 1.5f));  // from where it stands
+    EXPECT_EQ(std::tuple(gameState.sequenceClock, s.currentFrame), std::tuple(5.0f, 1.5f));  // from where it stands
     SetVirtualFrame(79);
     EXPECT_FALSE(PlayAnimationEvery(4, 0.25f, 3));
-    sequenceClock = 7.0f;  // a sequence step stored the clock: the next start waits for it
+    gameState.sequenceClock = 7.0f;  // a sequence step stored the clock: the next start waits for it
     SetVirtualFrame(80);
     EXPECT_FALSE(PlayAnimationEvery(4, 0.25f, 3));
     SetVirtualFrame(100);
@@ -62,7 +62,7 @@ TEST_F(GameStateTest, FadeStepsBySixteenUntilDarkOrFull) {
     FadeIn();
     frames = 1;
     while (!FadeStep()) ++frames;
-    EXPECT_EQ(std::tuple(frames, gammaLevel, GammaRamp(1)[255], fadeDirection), std::tuple(16, 255u, 65025, 0));
+    EXPECT_EQ(std::tuple(frames, gammaLevel, GammaRamp(1)[255], gameState.fadeDirection), std::tuple(16, 255u, 65025, 0));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ protected:
     }
     static void Right(bool down) { mouseState.buttons[1] = down ? 0x80 : 0; }
     // The remark on screen (the response id whose text is shown), from the subtitle text.
-    static std::u16string Said() { return subtitleLength ? SubtitleString() : u""; }
+    static std::u16string Said() { return dialogue.subtitleLength ? SubtitleString() : u""; }
 };
 
 }  // namespace tarvex::test

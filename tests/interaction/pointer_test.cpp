@@ -23,13 +23,13 @@ protected:
     }
     // One frame of a scene's run function.
     int32_t Frame() {
-        cursorPicture = kCursorArrow;
+        interaction.cursorPicture = kCursorArrow;
         ResolvePointer();
         return ClickSequence();
     }
     void ClearSaid() {
-        subtitleLength = 0;
-        subtitleTimer = 0;
+        dialogue.subtitleLength = 0;
+        dialogue.subtitleTimer = 0;
     }
 };
 
@@ -37,63 +37,63 @@ TEST_F(PointerTest, VerbIconsOwnTheirInsideOnly) {
     // Icons at x 16, 48, 80, 112; their borders (x 0, 32, ...) and row 32 are outside.
     const int expected[] = {0, 1, 0, 2, 0, 3, 0, 4, 0, 0};
     for (int i = 0; i < 10; ++i) {
-        currentVerb = 9;
+        interaction.currentVerb = 9;
         LeftKey = 0;
         Pointer(i < 9 ? 16 * i : 16, i < 9 ? 10 : 32, true);
         ResolvePointer();
-        EXPECT_EQ(std::pair(currentVerb, LeftKey), std::pair(expected[i] ? expected[i] : 9, expected[i] ? 1 : 0)) << i;
+        EXPECT_EQ(std::pair(interaction.currentVerb, LeftKey), std::pair(expected[i] ? expected[i] : 9, expected[i] ? 1 : 0)) << i;
     }
 }
 
 TEST_F(PointerTest, ToolsSpeakTheirVerbLineAfterTheFirstLook) {
     PlaceTool(5, 1, 100, 100, 200, 200);
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     Pointer(150, 150, false);
     Frame();
     // The one-time look comes first, whatever the verb.
-    EXPECT_EQ(std::tuple(toolUnderPointer, cursorPicture), std::tuple(5, kCursorLook));
+    EXPECT_EQ(std::tuple(interaction.toolUnderPointer, interaction.cursorPicture), std::tuple(5, kCursorLook));
     Pointer(150, 150, true);
     Frame();
     EXPECT_EQ(Said(), u"first");
     // The click stays unused by the line: the hero walks to the point too.
-    EXPECT_EQ(std::tuple(ToolTable[5].firstLook, LeftKey, actors[0].requestedCell[0], actors[0].walkRequest),
+    EXPECT_EQ(std::tuple(interaction.ToolTable[5].firstLook, LeftKey, actorTable.actors[0].requestedCell[0], actorTable.actors[0].walkRequest),
               std::tuple(0, 1, 150, 1));
     Pointer(150, 150, false);
     LeftKey = 0;
     Frame();
-    EXPECT_EQ(cursorPicture, kCursorUse);
+    EXPECT_EQ(interaction.cursorPicture, kCursorUse);
     Pointer(150, 150, true);
     Frame();
     EXPECT_EQ(Said(), u"use");
 
     // A verb without a line shows the arrow and says nothing.
     ClearSaid();
-    currentVerb = kVerbTake;
+    interaction.currentVerb = kVerbTake;
     Pointer(150, 150, true);
     LeftKey = 0;
     Frame();
-    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorArrow, std::u16string()));
+    EXPECT_EQ(std::pair(interaction.cursorPicture, Said()), std::pair(kCursorArrow, std::u16string()));
 }
 
 TEST_F(PointerTest, OverlappingToolsTheHigherNumberDecides) {
     PlaceTool(6, 1, 100, 100, 200, 200);
     PlaceTool(9, 1, 150, 150, 250, 250);
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     Pointer(175, 175, true);
     Frame();
-    EXPECT_EQ(std::pair(toolUnderPointer, Said()), std::pair(9, std::u16string(u"second")));
+    EXPECT_EQ(std::pair(interaction.toolUnderPointer, Said()), std::pair(9, std::u16string(u"second")));
     // Edges are outside: the hit rectangle is open on all four sides.
     Pointer(150, 175, false);
     Frame();
-    EXPECT_EQ(toolUnderPointer, 6);
+    EXPECT_EQ(interaction.toolUnderPointer, 6);
     Pointer(200, 120, false);
     Frame();
-    EXPECT_EQ(toolUnderPointer, kNone);
+    EXPECT_EQ(interaction.toolUnderPointer, kNone);
     // Tools in the inventory, not clickable or of another scene are not hotspots.
-    ToolTable[6].clickable = 0;
+    interaction.ToolTable[6].clickable = 0;
     Pointer(120, 120, false);
     Frame();
-    EXPECT_EQ(toolUnderPointer, kNone);
+    EXPECT_EQ(interaction.toolUnderPointer, kNone);
 }
 
 TEST_F(PointerTest, HeldToolsReactOrRefuse) {
@@ -101,36 +101,36 @@ TEST_F(PointerTest, HeldToolsReactOrRefuse) {
     PlaceTool(9, 1, 300, 100, 400, 200);
     PlaceTool(5, 1, 500, 100, 600, 200);
     PlaceTool(8, 1, 700, 100, 790, 200);
-    currentVerb = kVerbLook;
+    interaction.currentVerb = kVerbLook;
     // A tool without lines of its own in the scene shows its own cursor, unless one is held.
     Pointer(750, 150, false);
     Frame();
-    EXPECT_EQ(cursorPicture, 3);
-    heldTool = 40;
+    EXPECT_EQ(interaction.cursorPicture, 3);
+    interaction.heldTool = 40;
     Pointer(150, 150, true);
     Frame();
-    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"react")));
+    EXPECT_EQ(std::pair(interaction.cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"react")));
     // A CLICK whose next entry is another CLICK has no remark of its own: the refusal.
-    heldTool = 40;
+    interaction.heldTool = 40;
     LeftKey = 0;
     ClearSaid();
     Pointer(350, 150, true);
     Frame();
     EXPECT_EQ(Said(), u"refuse");
     // DIAL 0 is never spoken; a target without CLICK gets the refusal.
-    heldTool = 40;
+    interaction.heldTool = 40;
     LeftKey = 0;
     ClearSaid();
     Pointer(550, 150, true);
     Frame();
     EXPECT_EQ(Said(), u"");
-    heldTool = 40;
+    interaction.heldTool = 40;
     LeftKey = 0;
     Pointer(750, 150, true);
     Frame();
-    EXPECT_EQ(std::pair(cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"refuse")));
+    EXPECT_EQ(std::pair(interaction.cursorPicture, Said()), std::pair(kCursorUse, std::u16string(u"refuse")));
     // The held tool's first look is not spent by using it.
-    EXPECT_EQ(ToolTable[5].firstLook, 1);
+    EXPECT_EQ(interaction.ToolTable[5].firstLook, 1);
 }
 
 TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
@@ -138,100 +138,100 @@ TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
     DefineRegion(17, 400, 300, 800, 600, kCursorRight, 700, 500, 10.0f, 2);
     Pointer(100, 400, false);
     Frame();
-    EXPECT_EQ(std::tuple(regionUnderPointer, cursorPicture), std::tuple(3, kCursorLeft));
+    EXPECT_EQ(std::tuple(interaction.regionUnderPointer, interaction.cursorPicture), std::tuple(3, kCursorLeft));
     Pointer(100, 400, true);
     Frame();
-    EXPECT_EQ(std::tuple(EXE, actors[0].requestedCell[0], actors[0].requestedCell[1], actors[0].finalHeading),
+    EXPECT_EQ(std::tuple(interaction.EXE, actorTable.actors[0].requestedCell[0], actorTable.actors[0].requestedCell[1], actorTable.actors[0].finalHeading),
               std::tuple(1, 20, 500, 1.5f));
 
     // Region 17 shows its cursor, but the click walks to the point with nothing pending.
     Pointer(500, 400, false);
     LeftKey = 0;
     Frame();
-    EXPECT_EQ(cursorPicture, kCursorRight);
+    EXPECT_EQ(interaction.cursorPicture, kCursorRight);
     Pointer(500, 400, true);
     Frame();
-    EXPECT_EQ(std::tuple(EXE, actors[0].requestedCell[0], actors[0].finalHeading), std::tuple(0, 500, kNoFinalHeading));
+    EXPECT_EQ(std::tuple(interaction.EXE, actorTable.actors[0].requestedCell[0], actorTable.actors[0].finalHeading), std::tuple(0, 500, kNoFinalHeading));
 
     // Defining a region again (in the next scene, say) leaves it without its old name.
     SetRegionLabel(3, 7);
     DefineRegion(3, 0, 300, 400, 600, kCursorBack, 20, 500, 1.5f, 1);
-    EXPECT_EQ(actionRegions[3].label, 0);
+    EXPECT_EQ(interaction.actionRegions[3].label, 0);
 
     // Regions of another scene, and disabled ones, are nothing.
-    actionRegions[3].scene = 8;
+    interaction.actionRegions[3].scene = 8;
     Pointer(100, 400, false);
     Frame();
-    EXPECT_EQ(regionUnderPointer, kNone);
+    EXPECT_EQ(interaction.regionUnderPointer, kNone);
 }
 
 TEST_F(PointerTest, AToolInsideARegionTakesTheCursorAndTheClickDoesBoth) {
     DefineRegion(2, 0, 0, 800, 600, kCursorForward, 400, 550, 10.0f, 3);
     PlaceTool(6, 1, 100, 100, 200, 200);
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     Pointer(150, 150, true);
     Frame();
-    EXPECT_EQ(std::tuple(cursorPicture, Said(), EXE, actors[0].requestedCell[1]),
+    EXPECT_EQ(std::tuple(interaction.cursorPicture, Said(), interaction.EXE, actorTable.actors[0].requestedCell[1]),
               std::tuple(kCursorUse, std::u16string(u"use"), 3, 550));
 }
 
 TEST_F(PointerTest, ClickableActorsOverrideToolsAndRegions) {
     PlaceTool(6, 1, 100, 100, 200, 200);
-    actors[2].inUse = 1;
-    actors[2].clickable = 1;
+    actorTable.actors[2].inUse = 1;
+    actorTable.actors[2].clickable = 1;
     const int rect[4] = {120, 80, 180, 300};
-    std::copy(rect, rect + 4, actors[2].screenRect);
+    std::copy(rect, rect + 4, actorTable.actors[2].screenRect);
     Pointer(150, 150, false);
     Frame();
-    EXPECT_EQ(std::tuple(actorUnderPointer, toolUnderPointer, cursorPicture), std::tuple(2, 6, kCursorTake));
-    actors[2].clickable = 0;
+    EXPECT_EQ(std::tuple(interaction.actorUnderPointer, interaction.toolUnderPointer, interaction.cursorPicture), std::tuple(2, 6, kCursorTake));
+    actorTable.actors[2].clickable = 0;
     Frame();
-    EXPECT_EQ(actorUnderPointer, kNone);
+    EXPECT_EQ(interaction.actorUnderPointer, kNone);
     // Only the first sixteen actors can be clicked.
-    actors[16] = actors[2];
-    actors[16].clickable = 1;
+    actorTable.actors[16] = actorTable.actors[2];
+    actorTable.actors[16].clickable = 1;
     Frame();
-    EXPECT_EQ(actorUnderPointer, kNone);
+    EXPECT_EQ(interaction.actorUnderPointer, kNone);
 }
 
 TEST_F(PointerTest, ToolPlacementServices) {
     Write("gfx/scene007/pic.bmp", "");  // unreadable: the rectangle keeps its values
     PlaceTool(12, 1, 10, 20, 110, 70);
     PlaceToolPicture("gfx/scene007/pic.bmp", 12, 1, 1, 300, 300, 5, 5, 5, 5);
-    EXPECT_EQ(std::tuple(ToolTable[12].x, ToolTable[12].right, ToolTable[12].hasPicture), std::tuple(300, 110, 0));
-    EXPECT_STREQ(ToolTable[12].pictureName, "gfx/scene007/pic.bmp");
+    EXPECT_EQ(std::tuple(interaction.ToolTable[12].x, interaction.ToolTable[12].right, interaction.ToolTable[12].hasPicture), std::tuple(300, 110, 0));
+    EXPECT_STREQ(interaction.ToolTable[12].pictureName, "gfx/scene007/pic.bmp");
 
     // A 24-bit BMP of 40 x 30 made by ImageMagick.
     std::filesystem::create_directories("gfx/scene007");
     ASSERT_EQ(std::system("/usr/bin/convert -size 40x30 xc:red -type TrueColor BMP3:gfx/scene007/real.bmp"), 0);
     PlaceToolPicture("gfx/scene007/real.bmp", 13, 1, 1, 100, 200, -4, 3, 10, -6);
-    const ToolRecord& t = ToolTable[13];
+    const ToolRecord& t = interaction.ToolTable[13];
     EXPECT_EQ(std::tuple(t.hasPicture, t.width, t.height, t.offsetX, t.offsetY, t.right, t.bottom, t.drawn),
               std::tuple(1, 40, 30, -4, 3, 130, 236, 1));
 
     // A tool in the inventory keeps its flags when its picture is placed.
     SetToolOwnership(14, 1, 0);
     PlaceToolPicture("gfx/scene007/real.bmp", 14, 1, 1, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(std::tuple(ToolTable[14].clickable, ToolTable[14].drawn), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[14].clickable, interaction.ToolTable[14].drawn), std::tuple(0, 0));
 
-    heldTool = 13;
+    interaction.heldTool = 13;
     SetToolOwnership(13, 1, 1);
-    EXPECT_EQ(std::tuple(heldTool, ToolTable[13].clickable), std::tuple(-1, 0));
+    EXPECT_EQ(std::tuple(interaction.heldTool, interaction.ToolTable[13].clickable), std::tuple(-1, 0));
 
     HideToolRange(13, 12);  // first above last: nothing
-    EXPECT_EQ(ToolTable[13].drawn, 1);
+    EXPECT_EQ(interaction.ToolTable[13].drawn, 1);
     ShowToolRange(12, 13);
-    EXPECT_EQ(ToolTable[13].clickable, 1);
+    EXPECT_EQ(interaction.ToolTable[13].clickable, 1);
     HideToolRange(12, 13);
-    EXPECT_EQ(ToolTable[12].clickable + ToolTable[13].clickable + ToolTable[13].drawn, 0);
+    EXPECT_EQ(interaction.ToolTable[12].clickable + interaction.ToolTable[13].clickable + interaction.ToolTable[13].drawn, 0);
     HideToolRange(-50, 5000);  // out of the table: clipped to it
     ShowToolRange(1020, 9999);
-    EXPECT_EQ(ToolTable[1023].clickable, 1);
+    EXPECT_EQ(interaction.ToolTable[1023].clickable, 1);
 
     // A scene change takes every tool out of the scene; the inventory stays.
     ResetSceneTools();
-    EXPECT_EQ(std::tuple(ToolTable[13].scene, ToolTable[13].scenePicture == nullptr, ToolTable[13].hasPicture,
-                         ToolTable[14].inInventory), std::tuple(-1, true, 0, 1));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[13].scene, interaction.ToolTable[13].scenePicture == nullptr, interaction.ToolTable[13].hasPicture,
+                         interaction.ToolTable[14].inInventory), std::tuple(-1, true, 0, 1));
 }
 
 }  // namespace

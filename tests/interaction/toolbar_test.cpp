@@ -38,21 +38,21 @@ protected:
     void OpenToolbar() {
         RightClick();
         ASSERT_GT(FramesUntilStill(), 0);
-        ASSERT_EQ(DRAWTOOLBAR, 1);
+        ASSERT_EQ(interaction.DRAWTOOLBAR, 1);
     }
     // Cell (c, r) of the open grid, pressed or not.
     void AtCell(int c, int r, bool down) { Pointer(75 + 65 * c + 30, 461 + 65 * r + 30, down); }
-    float PieceY() const { return animSlots[kToolbarPieceSlot].y; }
+    float PieceY() const { return animation.animSlots[kToolbarPieceSlot].y; }
 };
 
 TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     RightClick();
-    EXPECT_EQ(std::tuple(DRAWTOOLBAR, STARTTOOLBAR, toolbarGridTop), std::tuple(1, 1, float(kGridTopClosed)));
-    currentVerb = kVerbLook;
+    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, STARTTOOLBAR, toolbarGridTop), std::tuple(1, 1, float(kGridTopClosed)));
+    interaction.currentVerb = kVerbLook;
     // 24 pixels a frame at 30 frames a second: 256 pixels take 11 frames; opening chooses take.
     EXPECT_EQ(FramesUntilStill(), 11);
-    EXPECT_EQ(currentVerb, kVerbTake);
-    EXPECT_EQ(std::tuple(PieceY(), animSlots[kToolbarPieceSlot + 3].y, toolbarGridTop),
+    EXPECT_EQ(interaction.currentVerb, kVerbTake);
+    EXPECT_EQ(std::tuple(PieceY(), animation.animSlots[kToolbarPieceSlot + 3].y, toolbarGridTop),
               std::tuple(float(kPieceYOpen), float(kPieceYOpen), float(kGridTopOpen)));
 
     // Holding the button acts once.
@@ -73,17 +73,17 @@ TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     FramesUntilStill();
 
     // With an item held: the open toolbar closes and keeps it; the closed one drops it.
-    heldTool = 30;
+    interaction.heldTool = 30;
     RightClick();
-    EXPECT_EQ(std::tuple(heldTool, STARTTOOLBAR), std::tuple(30, 2));
+    EXPECT_EQ(std::tuple(interaction.heldTool, STARTTOOLBAR), std::tuple(30, 2));
     EXPECT_EQ(FramesUntilStill(), 11);
-    EXPECT_EQ(std::tuple(DRAWTOOLBAR, PieceY()), std::tuple(0, kPieceYClosed));
+    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, PieceY()), std::tuple(0, kPieceYClosed));
     RightClick();
-    EXPECT_EQ(std::tuple(heldTool, DRAWTOOLBAR), std::tuple(-1, 0));
+    EXPECT_EQ(std::tuple(interaction.heldTool, interaction.DRAWTOOLBAR), std::tuple(-1, 0));
 
     // During a video or a choice the press is used up without effect.
     RightClick(false);
-    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
 }
 
 TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
@@ -99,11 +99,11 @@ TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
                  {140, 500, kVerbTalk, 0, kCursorArrow}, {74, 500, kVerbTake, 0, kCursorArrow},
                  {100, 591, kVerbTake, 0, kCursorArrow}, {100, 500, kVerbTake, 2, kCursorArrow}};
     for (const auto& c : cases) {
-        currentVerb = c.verb;
+        interaction.currentVerb = c.verb;
         STARTTOOLBAR = c.moving;
         Pointer(c.x, c.y, false);
         ToolbarFrame(toolbarGridTop);
-        EXPECT_EQ(cursorPicture, c.cursor) << c.x << ", " << c.y << " verb " << c.verb;
+        EXPECT_EQ(interaction.cursorPicture, c.cursor) << c.x << ", " << c.y << " verb " << c.verb;
     }
 }
 
@@ -111,21 +111,21 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     SetToolOwnership(47, 1, 0);
     SetToolOwnership(61, 1, 0);
     OpenToolbar();
-    currentVerb = kVerbUse;
-    heldTool = 47;
+    interaction.currentVerb = kVerbUse;
+    interaction.heldTool = 47;
     AtCell(1, 0, true);  // tool 61
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(ToolTable[39].inInventory, ToolTable[61].inInventory, heldTool, LeftKey),
+    EXPECT_EQ(std::tuple(interaction.ToolTable[39].inInventory, interaction.ToolTable[61].inInventory, interaction.heldTool, LeftKey),
               std::tuple(1, 0, 47, 1));
     EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first
 
     // Deleting the held tool drops it from the pointer.
     SetToolOwnership(30, 1, 0);
-    heldTool = 47;
+    interaction.heldTool = 47;
     LeftKey = 0;
     AtCell(0, 0, true);  // cells: 30, 39, 47
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(ToolTable[47].inInventory, heldTool), std::tuple(0, -1));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[47].inInventory, interaction.heldTool), std::tuple(0, -1));
 
     // ApplyToolCombination on its own: no entry, no change.
     EXPECT_FALSE(ApplyToolCombination(30, 47));
@@ -133,13 +133,13 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
 }
 
 TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     for (int tool : {212, 61}) SetToolOwnership(tool, 1, 0);
     OpenToolbar();
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     AtCell(0, 0, true);  // 61
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(ToolTable[61].inInventory, ToolTable[39].inInventory, TestFlagsOf(146, 4)),
+    EXPECT_EQ(std::tuple(interaction.ToolTable[61].inInventory, interaction.ToolTable[39].inInventory, TestFlagsOf(146, 4)),
               std::tuple(0, 1, 4u));
     EXPECT_EQ(Said(), u"batteries");
     // The second time the flag is set: only the remark.
@@ -147,51 +147,51 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     LeftKey = 0;
     AtCell(1, 0, true);  // cells: 39, 61, 212
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::pair(Said(), ToolTable[61].inInventory), std::pair(std::u16string(u"nothing more"), uint8_t{1}));
+    EXPECT_EQ(std::pair(Said(), interaction.ToolTable[61].inInventory), std::pair(std::u16string(u"nothing more"), uint8_t{1}));
     LeftKey = 0;
     AtCell(2, 0, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(ToolTable[212].inInventory, ToolTable[197].inInventory), std::tuple(0, 1));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[212].inInventory, interaction.ToolTable[197].inInventory), std::tuple(0, 1));
     EXPECT_EQ(Said(), u"better");
 
     // Looking at the notebook opens it, as the notebook button does.
     currentScene = 20;
     SetToolOwnership(kNotebookTool, 1, 0);
-    currentVerb = kVerbLook;
+    interaction.currentVerb = kVerbLook;
     LeftKey = 0;
     AtCell(3, 0, true);  // cells: 39, 61, 197, 742
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(std::tuple(currentScene, SCENETOOLBAR, interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
+    EXPECT_EQ(std::tuple(currentScene, interaction.SCENETOOLBAR, interaction.interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
     EXPECT_EQ(Said(), u"looked");
 }
 
 TEST_F(ToolbarTest, MoreThanTwentyItemsShareTheSecondRow) {
     for (int n = 100; n < 122; ++n) SetToolOwnership(n, 1, 0);
     OpenToolbar();
-    currentVerb = kVerbTake;
+    interaction.currentVerb = kVerbTake;
     AtCell(0, 1, true);  // tools 110, 120 and 121 ... 120 and 121 stand at columns 0 and 1
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(heldTool, 110);  // the first in order takes the press
+    EXPECT_EQ(interaction.heldTool, 110);  // the first in order takes the press
     LeftKey = 0;
     AtCell(9, 1, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(heldTool, 119);
+    EXPECT_EQ(interaction.heldTool, 119);
     LeftKey = 0;
     AtCell(1, 1, true);
     ToolbarFrame(toolbarGridTop);
-    EXPECT_EQ(heldTool, 111);
+    EXPECT_EQ(interaction.heldTool, 111);
 }
 
 TEST_F(ToolbarTest, NewItemsAreAnnouncedOneAfterAnother) {
     SetToolOwnership(5, 1, 0);
     SetToolOwnership(9, 1, 0);
     for (int i = 0; i < 100; ++i) NewItemFrame();
-    EXPECT_EQ(std::tuple(ToolTable[5].newItemTimer, ToolTable[9].newItemTimer), std::tuple(100.0f, 0.0f));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[5].newItemTimer, interaction.ToolTable[9].newItemTimer), std::tuple(100.0f, 0.0f));
     NewItemFrame();
-    EXPECT_EQ(ToolTable[9].newItemTimer, 1.0f);
+    EXPECT_EQ(interaction.ToolTable[9].newItemTimer, 1.0f);
     // A new game announces everything again.
     ResetToolsForNewGame();
-    EXPECT_EQ(std::tuple(ToolTable[5].inInventory, ToolTable[5].newItemTimer), std::tuple(0, 0.0f));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[5].inInventory, interaction.ToolTable[5].newItemTimer), std::tuple(0, 0.0f));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ TEST_F(MusicTest, ATrackIsOpenedOnceStreamedAndLooped) {
     MakeTrack(3, 1.0);
     PlayMusic(3);  // "music/003.ogg"
     PlayMusic(3);
-    EXPECT_EQ(std::tuple(MusicOpenCount(), currentTrack, audio::MusicPlaying()), std::tuple(1, 3, true));
+    EXPECT_EQ(std::tuple(MusicOpenCount(), soundTables.currentTrack, audio::MusicPlaying()), std::tuple(1, 3, true));
     const auto out = Render(2.5);
     EXPECT_NEAR(Frequency(out, 0), 500, 5);  // mono track resampled to 44,100 Hz stereo
     EXPECT_NEAR(Rms(out, 1, 44100 * 2, 44100 * 2 + 11025), 0.5 / std::sqrt(2.0), 0.05);  // the third pass
@@ -26,14 +26,14 @@ TEST_F(MusicTest, PauseResumeAndTheResumedFlag) {
     PlayMusic(3);
     PauseMusic();
     EXPECT_EQ(Rms(Render(0.1), 0), 0.0);
-    EXPECT_EQ(musicResumed, 0);
+    EXPECT_EQ(soundTables.musicResumed, 0);
     ResumeMusic();
-    EXPECT_EQ(musicResumed, 1);
+    EXPECT_EQ(soundTables.musicResumed, 1);
     EXPECT_GT(Rms(Render(0.1), 0), 0.1);
     // The next poll takes the resumed stream whatever track it asks for.
     StopMusic();
     PlayMusic(5);
-    EXPECT_EQ(std::tuple(musicResumed, currentTrack, audio::MusicPlaying(), MusicOpenCount()),
+    EXPECT_EQ(std::tuple(soundTables.musicResumed, soundTables.currentTrack, audio::MusicPlaying(), MusicOpenCount()),
               std::tuple(0, 3, true, 1));
 }
 

@@ -18,7 +18,7 @@ TEST_F(SoundTest, VolumeSettingsBecomeAttenuations) {
     LoadSound("sound/a.wav", 3);
     LoadSound("sound/a.wav", kVoiceSlot);
     config.soundVolume = 50;
-    voiceVolume = 3;
+    soundTables.voiceVolume = 3;
     PlaySlot(3, 0, 0, 1);
     PlaySlot(kVoiceSlot, 0, 0, 0);
     auto volumes = [] { return std::tuple(audio::GetBufferVolume(3), audio::GetBufferVolume(kVoiceSlot)); };

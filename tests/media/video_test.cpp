@@ -54,7 +54,7 @@ TEST_F(VideoTest, SkippingOnTheFirstFrameEndsItAndBringsTheSoundBack) {
     VideoFrame();
     EXPECT_EQ(VideoFramesShown(), 1);
     EXPECT_EQ(SoundAndModes(), std::tuple(0, 0, true, 0));
-    EXPECT_EQ(musicResumed, 1);
+    EXPECT_EQ(soundTables.musicResumed, 1);
     // A new start clears the skip.
     StartVideo("video/clip.avi");
     EXPECT_EQ(skipVideo, 0);

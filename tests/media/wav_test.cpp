@@ -22,7 +22,7 @@ TEST_F(WavTest, SoxFilesOfEveryAcceptedLayoutLoad) {
                 EXPECT_EQ(std::tuple(info.channels, info.rate, info.bits, info.dataSize),
                           std::tuple(channels, rate, bits, size_t(rate / 10) * bits / 8 * channels)) << layout;
                 LoadSound(name.c_str(), 5);
-                EXPECT_EQ(std::tuple(soundSlots[5].buffer, audio::GetBufferSize(5)), std::tuple(5, info.dataSize))
+                EXPECT_EQ(std::tuple(soundTables.soundSlots[5].buffer, audio::GetBufferSize(5)), std::tuple(5, info.dataSize))
                     << layout;
             }
 }
@@ -77,18 +77,18 @@ TEST_F(WavTest, AnExtraChunkIsReadAtTheFixedOffsets) {
 TEST_F(WavTest, SlotNamesFollowTheExtensionRuleAndFailuresKeepTheMark) {
     Sox("sound/menu/click.wav", "-r 22050 -b 8 -c 1", "synth 0.1 sine 440");
     LoadSound("sound/menu/click.wav.bak", 7);  // cut four characters after the first "."
-    EXPECT_STREQ(soundSlots[7].name, "sound/menu/click.wav");
-    EXPECT_EQ(soundSlots[7].buffer, 7);
+    EXPECT_STREQ(soundTables.soundSlots[7].name, "sound/menu/click.wav");
+    EXPECT_EQ(soundTables.soundSlots[7].buffer, 7);
 
     LoadSound("sound/noextension", 8);
-    EXPECT_EQ(soundSlots[8].loaded, 0);
+    EXPECT_EQ(soundTables.soundSlots[8].loaded, 0);
 
     // Missing and malformed files: name and loaded mark, no buffer, playing does nothing.
     WriteFile("sound/bad.wav", std::vector<uint8_t>(100, 0x55));
     for (const char* name : {"sound/missing.wav", "sound/bad.wav"}) {
         LoadSound(name, 9);
-        EXPECT_EQ(std::tuple(soundSlots[9].loaded, soundSlots[9].buffer), std::tuple(1, -1)) << name;
-        EXPECT_STREQ(soundSlots[9].name, name);
+        EXPECT_EQ(std::tuple(soundTables.soundSlots[9].loaded, soundTables.soundSlots[9].buffer), std::tuple(1, -1)) << name;
+        EXPECT_STREQ(soundTables.soundSlots[9].name, name);
         PlaySlot(9, 0, 0, 1);
         EXPECT_FALSE(IsSlotPlaying(9));
     }

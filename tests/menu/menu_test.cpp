@@ -83,11 +83,11 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     // Each slider's two innermost pixels.
     game.Click(366, kSoundY);
     EXPECT_EQ(config.soundVolume, 1);
-    EXPECT_EQ(animSlots[kSoundSliderSlot].mode, 1);
-    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 0.0f);
+    EXPECT_EQ(animation.animSlots[kSoundSliderSlot].mode, 1);
+    EXPECT_EQ(animation.animSlots[kSoundSliderSlot].currentFrame, 0.0f);
     game.Click(424, kSoundY);
     EXPECT_EQ(config.soundVolume, 94);
-    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 9.0f);
+    EXPECT_EQ(animation.animSlots[kSoundSliderSlot].currentFrame, 9.0f);
     game.Click(425, kSoundY);  // the edge is outside
     EXPECT_EQ(config.soundVolume, 94);
     game.Click(361, kMusicY);
@@ -100,7 +100,7 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     game.Click(434, kGammaY);
     EXPECT_EQ(gammaMax, 647u);
     EXPECT_EQ(GammaRamp(1)[2], 2 * 647);
-    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 9.0f);
+    EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
 
     // A held button drags the slider along.
     game.Input("pointer 370 305");
@@ -109,20 +109,20 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     EXPECT_EQ(config.soundVolume, 8);
     game.MoveTo(400, kSoundY);
     EXPECT_EQ(config.soundVolume, 56);
-    EXPECT_EQ(animSlots[kSoundSliderSlot].currentFrame, 5.0f);
+    EXPECT_EQ(animation.animSlots[kSoundSliderSlot].currentFrame, 5.0f);
     game.Input("release left");
     game.Frames(2);
 
     // Gamma values the keys reach beyond the slider keep its frame inside its pictures.
     gammaMax = 40;
     game.Frames(1);
-    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 0.0f);
+    EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 0.0f);
     gammaMax = 5000;
     game.Frames(1);
-    EXPECT_EQ(animSlots[kGammaSliderSlot].currentFrame, 9.0f);
+    EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
     config.musicVolume = 100;
     game.Frames(1);
-    EXPECT_EQ(animSlots[kMusicSliderSlot].currentFrame, 9.0f);
+    EXPECT_EQ(animation.animSlots[kMusicSliderSlot].currentFrame, 9.0f);
 }
 
 TEST_F(MenuTest, OptionSwitchesToggleAndEitherButtonClosesThePanelKeepingTheChanges) {
@@ -134,19 +134,19 @@ TEST_F(MenuTest, OptionSwitchesToggleAndEitherButtonClosesThePanelKeepingTheChan
     // The switches answer to their rectangles although the shadows switch is not shown.
     game.Click(kShadowsX, kShadowsY);
     EXPECT_EQ(stencilShadows, 4);  // the test display has its stencil buffer
-    EXPECT_EQ(ToolTable[kMenuShadows].clickable, 1);
+    EXPECT_EQ(interaction.ToolTable[kMenuShadows].clickable, 1);
     game.Click(kShadowsX, kShadowsY);
     EXPECT_EQ(stencilShadows, 0);
-    EXPECT_EQ(ToolTable[kMenuShadows].clickable, 0);
+    EXPECT_EQ(interaction.ToolTable[kMenuShadows].clickable, 0);
     stencilShadows = 3;  // on, with a shallow depth buffer: a click switches it off
     game.Click(kShadowsX, kShadowsY);
     EXPECT_EQ(stencilShadows, 0);
     game.Click(kSubtitlesX, kSubtitlesY);
     EXPECT_EQ(config.subtitlesOn, 0);
-    EXPECT_EQ(ToolTable[kMenuSubtitles].clickable, 0);
+    EXPECT_EQ(interaction.ToolTable[kMenuSubtitles].clickable, 0);
     game.Click(kSubtitlesX, kSubtitlesY);
     EXPECT_EQ(config.subtitlesOn, 1);
-    EXPECT_EQ(ToolTable[kMenuSubtitles].clickable, 1);
+    EXPECT_EQ(interaction.ToolTable[kMenuSubtitles].clickable, 1);
     game.Click(kShadowsX, kShadowsY);
     EXPECT_EQ(stencilShadows, 4);
 
@@ -154,14 +154,14 @@ TEST_F(MenuTest, OptionSwitchesToggleAndEitherButtonClosesThePanelKeepingTheChan
     game.Click(kCancelX, kCancelY);
     EXPECT_EQ(menuInputState, kMenuMain);
     EXPECT_EQ(stencilShadows, 4);
-    for (int tool : {kMenuCancel, kMenuShadows, kMenuSubtitles}) EXPECT_EQ(ToolTable[tool].clickable, 0) << tool;
-    for (int slot : {kSoundSliderSlot, kMusicSliderSlot, kGammaSliderSlot}) EXPECT_EQ(animSlots[slot].mode, 0);
+    for (int tool : {kMenuCancel, kMenuShadows, kMenuSubtitles}) EXPECT_EQ(interaction.ToolTable[tool].clickable, 0) << tool;
+    for (int slot : {kSoundSliderSlot, kMusicSliderSlot, kGammaSliderSlot}) EXPECT_EQ(animation.animSlots[slot].mode, 0);
     game.Click(kOptionsX, kOptionsY);
     game.Click(kSubtitlesX, kSubtitlesY);
     game.Click(kOkX, kOkY);
     EXPECT_EQ(menuInputState, kMenuMain);
     EXPECT_EQ(config.subtitlesOn, 0);
-    EXPECT_EQ(ToolTable[kMenuOk].clickable, 0);
+    EXPECT_EQ(interaction.ToolTable[kMenuOk].clickable, 0);
 }
 
 TEST_F(MenuTest, ThePointersHeightStepsTheSaveListAndThePanelsStepItFurther) {

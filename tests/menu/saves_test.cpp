@@ -73,7 +73,7 @@ protected:
         SetFlagsOf(600, 0x10);
         SetToolOwnership(62, 1, 0);
         SetToolOwnership(742, 1, 0);
-        ToolTable[379].firstLook = 0;
+        interaction.ToolTable[379].firstLook = 0;
     }
     std::string Path(const std::string& name) { return saves + "/" + name; }
     test::GameHarness game;
@@ -82,8 +82,8 @@ protected:
 
 TEST_F(SavesTest, TheFileHoldsItsRowsWhereAReaderCountsThem) {
     previousScene = 98;
-    heldTool = 62;
-    EXE = 4;
+    interaction.heldTool = 62;
+    interaction.EXE = 4;
     ASSERT_TRUE(SaveGame("saves\\layout.sav"));
     const std::vector<uint8_t> b = ReadFile(Path("layout.sav"));
     const Rows r;
@@ -114,12 +114,12 @@ TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnail) {
     ASSERT_TRUE(SaveGame("saves/a.sav"));
     SetFlagsOf(98, 0x100);
     SetToolOwnership(62, 0, 0);
-    currentVerb = kVerbTalk;
+    interaction.currentVerb = kVerbTalk;
     ASSERT_TRUE(LoadGame("saves/a.sav"));
     EXPECT_EQ(TestFlagsOf(98, 0xFFFF), 0x6u);
-    EXPECT_EQ(ToolTable[62].inInventory, 1);
+    EXPECT_EQ(interaction.ToolTable[62].inInventory, 1);
     EXPECT_EQ(TestFlagsOf(600, 0x10), 0u);  // only scenes 0..511 are kept
-    EXPECT_EQ(currentVerb, kVerbLook);
+    EXPECT_EQ(interaction.currentVerb, kVerbLook);
     EXPECT_EQ(menuActive, 0);
     ASSERT_TRUE(SaveGame("saves/b.sav"));
     const auto a = ReadFile(Path("a.sav")), b = ReadFile(Path("b.sav"));
@@ -281,10 +281,10 @@ TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
     EXPECT_FALSE(fs::exists(Path("quick.sav")));
     playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
-    DRAWTOOLBAR = 1;
+    interaction.DRAWTOOLBAR = 1;
     STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
-    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
     EXPECT_EQ(I32(ReadFile(Path("bar.sav")), Rows{}.values + 16), 0);
     currentScene = -1;
     EXPECT_FALSE(SaveGame("saves/none.sav"));
@@ -323,13 +323,13 @@ TEST_F(SavesTest, AutomaticSavesAreWrittenInOrderBeforeAnythingReadsThem) {
     }
     SetStateOf(131, 9);
     LoadAutoSave();
-    EXPECT_EQ(sceneState[131], 3u);
+    EXPECT_EQ(gameState.sceneState[131], 3u);
     // A save of the same file made while an automatic one waits: the later one stays.
     AutoSave();
     SetStateOf(131, 4);
     ASSERT_TRUE(SaveGame("saves/auto.sav"));
     ASSERT_TRUE(LoadGame("saves/auto.sav"));
-    EXPECT_EQ(sceneState[131], 4u);
+    EXPECT_EQ(gameState.sceneState[131], 4u);
     // A write that fails on the writer thread is said on the next frame.
     WriteFile(Path("blocked"), {1});
     SetSavesDirectory(Path("blocked") + "/saves");

@@ -27,44 +27,44 @@ TEST(GameTables, SceneSwitchNewGameAndStartEmptyWhatTheySay) {
     SetToolOwnership(30, 1, 0);
     PlaceTool(31, 1, 0, 0, 10, 10);
     DefineRegion(3, 0, 0, 10, 10, 1, 0, 0, 0, 1);
-    actors[0].inUse = 1;
-    ToolTable[31].drawn = ToolTable[31].clickable = 1;
-    animSlots[3].loaded = animSlots[3].mode = 1;
-    animSlots[55].isTexture = animSlots[55].mode = 1;
+    actorTable.actors[0].inUse = 1;
+    interaction.ToolTable[31].drawn = interaction.ToolTable[31].clickable = 1;
+    animation.animSlots[3].loaded = animation.animSlots[3].mode = 1;
+    animation.animSlots[55].isTexture = animation.animSlots[55].mode = 1;
     frameRateCap = 60;
     playMode = 2;
-    postedEndEvent = 4;
+    animation.postedEndEvent = 4;
     fogEnabled = true;
-    EXE = 5;
-    subtitleLength = 9;
-    voiceMode = 1;
+    interaction.EXE = 5;
+    dialogue.subtitleLength = 9;
+    dialogue.voiceMode = 1;
     MainSost = 7;
 
     ResetTablesForSceneSwitch();  // progress and inventory stay
     EXPECT_EQ(TestFlags(0x5), 0x5u);
     EXPECT_EQ(GetState(), 2u);
-    EXPECT_EQ(ToolTable[30].inInventory, 1);
-    EXPECT_EQ(ToolTable[31].scene, -1);
-    EXPECT_EQ(ToolTable[31].drawn + ToolTable[31].clickable, 0);
-    EXPECT_EQ(animSlots[3].loaded + animSlots[3].mode, 0);
-    EXPECT_EQ(animSlots[55].mode, 1);  // texture slots stay
+    EXPECT_EQ(interaction.ToolTable[30].inInventory, 1);
+    EXPECT_EQ(interaction.ToolTable[31].scene, -1);
+    EXPECT_EQ(interaction.ToolTable[31].drawn + interaction.ToolTable[31].clickable, 0);
+    EXPECT_EQ(animation.animSlots[3].loaded + animation.animSlots[3].mode, 0);
+    EXPECT_EQ(animation.animSlots[55].mode, 1);  // texture slots stay
     EXPECT_EQ(frameRateCap, 32.0f);
     EXPECT_EQ(playMode, 0);
-    EXPECT_EQ(postedEndEvent, -1);
+    EXPECT_EQ(animation.postedEndEvent, -1);
     EXPECT_FALSE(fogEnabled);
     EXPECT_EQ(backgroundValid, 1);
-    EXPECT_EQ(actionRegions[3].enabled, 0);
-    EXPECT_EQ(actors[0].inUse, 0);
-    EXPECT_EQ(EXE, 0);
-    EXPECT_EQ(subtitleLength, 0);
+    EXPECT_EQ(interaction.actionRegions[3].enabled, 0);
+    EXPECT_EQ(actorTable.actors[0].inUse, 0);
+    EXPECT_EQ(interaction.EXE, 0);
+    EXPECT_EQ(dialogue.subtitleLength, 0);
     EXPECT_EQ(fadeState, 1u);
-    EXPECT_EQ(voiceMode, 1);
+    EXPECT_EQ(dialogue.voiceMode, 1);
 
     ResetTablesForNewGame();  // a new game starts from nothing
     EXPECT_EQ(TestFlags(0x5), 0u);
     EXPECT_EQ(GetState(), 0u);
-    EXPECT_EQ(ToolTable[30].inInventory, 0);
-    EXPECT_EQ(voiceMode, 0);
+    EXPECT_EQ(interaction.ToolTable[30].inInventory, 0);
+    EXPECT_EQ(dialogue.voiceMode, 0);
     EXPECT_EQ(MainSost, 0);
 
     ResetAllTables();

@@ -47,7 +47,7 @@ protected:
         MakeFloorScene();
         synch = 1.0f;
         currentScene = 5;
-        idleVariantLock[5] = 1;
+        actorTable.idleVariantLock[5] = 1;
     }
     void Frame(int actor) {
         ResetPathSearchBudget();
@@ -59,44 +59,44 @@ protected:
 TEST_F(ActorTest, CreationTakesFreeSlotsAndPropsReplaceEachOther) {
     const int hero = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
     ASSERT_EQ(hero, 0);
-    EXPECT_EQ(std::tuple(actors[0].visible, actors[0].attachments.size()), std::tuple(1, size_t{2}));
+    EXPECT_EQ(std::tuple(actorTable.actors[0].visible, actorTable.actors[0].attachments.size()), std::tuple(1, size_t{2}));
     EXPECT_EQ(LoadActor("models/missing.md", Vec3{}, 0), -1);
     EXPECT_EQ(AttachActor("models/walker.md", "Bip01 Head", hero), -1);  // no such bone
     const int head = AttachActor("models/walker.md", "Bip01 Neck", hero);
     ASSERT_GT(head, 0);
-    EXPECT_EQ(std::tuple(actors[head].attached, actors[head].visible, actors[hero].attachments[1]),
+    EXPECT_EQ(std::tuple(actorTable.actors[head].attached, actorTable.actors[head].visible, actorTable.actors[hero].attachments[1]),
               std::tuple(1, 0, head));
     const int other = AttachActor("models/walker.md", "Bip01 Neck", hero);
-    EXPECT_EQ(actors[hero].attachments[1], other);
-    EXPECT_EQ(actorCount, 3);
+    EXPECT_EQ(actorTable.actors[hero].attachments[1], other);
+    EXPECT_EQ(actorTable.actorCount, 3);
     // A restored game's hero place replaces the new hero's once.
     ResetActors();
     SetRestoredHeroPlace(Vec3{1, 2, 3}, 2.5f);
     LoadActor("models/walker.md", Vec3{}, 0);
-    EXPECT_EQ(std::tuple(actors[0].position.y, actors[0].heading), std::tuple(2.0f, 2.5f));
+    EXPECT_EQ(std::tuple(actorTable.actors[0].position.y, actorTable.actors[0].heading), std::tuple(2.0f, 2.5f));
     ResetActors();
     LoadActor("models/walker.md", Vec3{}, 0);
-    EXPECT_EQ(actors[0].heading, 0.0f);
+    EXPECT_EQ(actorTable.actors[0].heading, 0.0f);
 }
 
 TEST_F(ActorTest, MotionsScaleWithSynchLoopAndFallBack) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 0);
     synch = 2.0f;
     Frame(a);
-    EXPECT_EQ(std::tuple(actors[a].frame, actors[a].frameNow, actors[a].frameNext), std::tuple(2.0f, 0, 2));
+    EXPECT_EQ(std::tuple(actorTable.actors[a].frame, actorTable.actors[a].frameNow, actorTable.actors[a].frameNext), std::tuple(2.0f, 0, 2));
     synch = 1.0f;
-    actors[a].motion = 20;
-    actors[a].frame = 19.6f;
+    actorTable.actors[a].motion = 20;
+    actorTable.actors[a].frame = 19.6f;
     Frame(a);
-    EXPECT_EQ(std::tuple(actors[a].frame, actors[a].frameNext), std::tuple(10.0f, 20));
+    EXPECT_EQ(std::tuple(actorTable.actors[a].frame, actorTable.actors[a].frameNext), std::tuple(10.0f, 20));
     // An undefined next motion becomes 0; an undefined current one falls back at once.
-    actors[a].motion = 21;
-    actors[a].frame = 3.5f;
+    actorTable.actors[a].motion = 21;
+    actorTable.actors[a].frame = 3.5f;
     Frame(a);
-    EXPECT_EQ(actors[a].motion, 0);
-    actors[a].motion = 77;
+    EXPECT_EQ(actorTable.actors[a].motion, 0);
+    actorTable.actors[a].motion = 77;
     Frame(a);
-    EXPECT_EQ(actors[a].motion, 0);
+    EXPECT_EQ(actorTable.actors[a].motion, 0);
 }
 
 // Where the picture has no floor (here a hole in it; a view without walk area has none at
@@ -107,30 +107,30 @@ TEST_F(ActorTest, APointWithoutFloorIsNeverWalkedTo) {
         for (int x = 380; x < 420; ++x) floorDepth[y * 800 + x] = -200000.0f;
     const Vec3 start = FloorUnder(400, 400);
     const int a = LoadActor("models/walker.md", start, 0);
-    actors[a].walkSpeed = 3.0f;
+    actorTable.actors[a].walkSpeed = 3.0f;
     ASSERT_FALSE(HasFloor(400, 120));
     WalkTo(a, 400, 120, 10.0f);
     for (int i = 0; i < 200; ++i) Frame(a);
-    EXPECT_EQ(std::tuple(actors[a].walking, std::memcmp(&actors[a].position, &start, sizeof start)), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(actorTable.actors[a].walking, std::memcmp(&actorTable.actors[a].position, &start, sizeof start)), std::tuple(0, 0));
     EXPECT_EQ(TurnToFinalHeading(a), 0);
     // A short walk (two cells) places the actor at once; there is no final heading to turn to.
     WalkTo(a, 404, 400, 10.0f);
     Frame(a);
-    EXPECT_EQ(std::tuple(actors[a].walking, TurnToFinalHeading(a)), std::tuple(0, 1));
-    EXPECT_NEAR(actors[a].position.x, FloorUnder(404, 400).x, 0.01f);
+    EXPECT_EQ(std::tuple(actorTable.actors[a].walking, TurnToFinalHeading(a)), std::tuple(0, 1));
+    EXPECT_NEAR(actorTable.actors[a].position.x, FloorUnder(404, 400).x, 0.01f);
 }
 
 TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
     auto travelled = [&](float s) {
         ResetActors();
         const int a = LoadActor("models/walker.md", FloorUnder(200, 400), 0);
-        actors[a].walkSpeed = 2.0f;
-        actors[a].heading = HeadingTowards(1, 0);
+        actorTable.actors[a].walkSpeed = 2.0f;
+        actorTable.actors[a].heading = HeadingTowards(1, 0);
         WalkTo(a, 600, 400, 10.0f);
         synch = s;
-        const Vec3 start = actors[a].position;
+        const Vec3 start = actorTable.actors[a].position;
         for (int i = 0; i < 20; ++i) Frame(a);
-        return std::fabs(actors[a].position.x - start.x);
+        return std::fabs(actorTable.actors[a].position.x - start.x);
     };
     const float normal = travelled(1.0f);
     ASSERT_GT(normal, 0.0f);
@@ -139,25 +139,25 @@ TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
 
 TEST_F(ActorTest, ThirtyDegreesTurnAtOnceThirtyOneDegreesPlayTheTurn) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 1.0f);
-    actors[a].reachedCell[0] = actors[a].requestedCell[0] = 400;
-    actors[a].finalHeading = 1.0f + 30.0f * kDegreesToRadians;
+    actorTable.actors[a].reachedCell[0] = actorTable.actors[a].requestedCell[0] = 400;
+    actorTable.actors[a].finalHeading = 1.0f + 30.0f * kDegreesToRadians;
     EXPECT_EQ(TurnToFinalHeading(a), 1);
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 30.0f * kDegreesToRadians);
-    actors[a].heading = 1.0f;
-    actors[a].finalHeading = 1.0f + 31.0f * kDegreesToRadians;
-    EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actors[a].motion), std::tuple(0, 13));  // the heading must grow
+    EXPECT_FLOAT_EQ(actorTable.actors[a].heading, 1.0f + 30.0f * kDegreesToRadians);
+    actorTable.actors[a].heading = 1.0f;
+    actorTable.actors[a].finalHeading = 1.0f + 31.0f * kDegreesToRadians;
+    EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actorTable.actors[a].motion), std::tuple(0, 13));  // the heading must grow
     int frames = 0;
-    while (actors[a].motion == 13 && frames < 100) {
+    while (actorTable.actors[a].motion == 13 && frames < 100) {
         Frame(a);
         ++frames;
     }
     EXPECT_EQ(frames, 10);  // the turn motion's length: 10 frames at speed 1
-    EXPECT_FLOAT_EQ(actors[a].heading, 1.0f + 31.0f * kDegreesToRadians);
+    EXPECT_FLOAT_EQ(actorTable.actors[a].heading, 1.0f + 31.0f * kDegreesToRadians);
     EXPECT_EQ(TurnToFinalHeading(a), 1);
     // The other way round uses motion 12.
-    actors[a].finalHeading = 1.0f - 40.0f * kDegreesToRadians;
-    EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actors[a].motion), std::tuple(0, 12));
-    EXPECT_LT(actors[a].turnRate, 0.0f);
+    actorTable.actors[a].finalHeading = 1.0f - 40.0f * kDegreesToRadians;
+    EXPECT_EQ(std::tuple(TurnToFinalHeading(a), actorTable.actors[a].motion), std::tuple(0, 12));
+    EXPECT_LT(actorTable.actors[a].turnRate, 0.0f);
 }
 
 TEST_F(ActorTest, OneRouteSearchAFrameForAllActors) {
@@ -169,7 +169,7 @@ TEST_F(ActorTest, OneRouteSearchAFrameForAllActors) {
         ResetPathSearchBudget();
         UpdateActor(a);
         UpdateActor(b);
-        EXPECT_EQ(std::tuple(actors[a].walking, actors[b].walking, actors[b].walkRequest),
+        EXPECT_EQ(std::tuple(actorTable.actors[a].walking, actorTable.actors[b].walking, actorTable.actors[b].walkRequest),
                   std::tuple(1, frame, 1 - frame)) << frame;
     }
 }
@@ -179,14 +179,14 @@ TEST_F(ActorTest, IdleVariantsComeOneTimeInFour) {
     for (int m = 0; m < 8; ++m) s.motions[m] = {0, 1, -1, 1.0f, 0};
     test::WriteFile("models/idler.md", test::WriteModel(s));
     const int a = LoadActor("models/idler.md", FloorUnder(400, 400), 0);
-    idleVariantLock[5] = 0;
+    actorTable.idleVariantLock[5] = 0;
     SeedRandom(3);
     int variants = 0, rounds = 0;
     for (int i = 0; i < 4000; ++i) {
         Frame(a);
-        if (actors[a].frame == 0.0f) {
+        if (actorTable.actors[a].frame == 0.0f) {
             ++rounds;
-            variants += actors[a].motion != 0;
+            variants += actorTable.actors[a].motion != 0;
         }
     }
     ASSERT_GT(rounds, 1000);

@@ -138,7 +138,7 @@ TEST_F(ActorRenderTest, CullModesShowOrHideTheFacesInBothPasses) {
 
 TEST_F(ActorRenderTest, StencilShadowDarkensTheFloorUnderTheActor) {
     const int a = Place(BoxSpec(30, 50, 110));
-    actors[a].shadowMode = 4;
+    actorTable.actors[a].shadowMode = 4;
     shadowLight = {0, 10000, 0};  // straight above
     shadowLength = 0.25f;
     shadowColour = 0x80000000;
@@ -147,13 +147,13 @@ TEST_F(ActorRenderTest, StencilShadowDarkensTheFloorUnderTheActor) {
     EXPECT_EQ(RedAt(rgb, Vec3{0, 0, -60}), 255);
     EXPECT_EQ(RedAt(rgb, Vec3{70, 0, -25}), 255);
     // Without the shadow mode nothing darkens.
-    actors[a].shadowMode = 0;
+    actorTable.actors[a].shadowMode = 0;
     EXPECT_EQ(RedAt(DrawFrame(1, 0, true), Vec3{0, 0, -25}), 255);
 }
 
 TEST_F(ActorRenderTest, MirrorShowsTheReflectionOnlyInsideItsQuadrilateral) {
     const int a = Place(BoxSpec(20, 0, 150));
-    actors[a].shadowMode = 4;
+    actorTable.actors[a].shadowMode = 4;
     shadowLight = {0, 10000, 0};
     const auto plain = DrawFrame();
     // A floor mirror in front of the actor: its reflection hangs below the floor.

@@ -181,7 +181,7 @@ TEST_F(ScriptLoads, HugeModelsSoundsAndVideosFailAtOnceLooseOrPackagedAndAreNotR
     EXPECT_EQ(OpenLuaStates(), 1) << AllMessages();
     Script(200, "function load() Game.EXE = LoadActor('models/later.md', 0, 0, 0, 0) end");
     Enter(200);
-    EXPECT_GE(EXE, 0);
+    EXPECT_GE(interaction.EXE, 0);
     EXPECT_EQ(modelCount, 1);
 }
 
@@ -197,7 +197,7 @@ TEST_F(ScriptLoads, AScriptFileLargerThanItsCapIsRefusedFromItsSizeLooseOrPackag
     }
     EXPECT_LT(Milliseconds(start), kVisitsBound);
     EXPECT_LT(Resident(), before + 32 * kMiB);
-    EXPECT_EQ(EXE, 0);
+    EXPECT_EQ(interaction.EXE, 0);
     EXPECT_EQ(Reported("scripts/scene200.lua: the file is larger than 1 MiB (not read)"), 3) << AllMessages();
     EXPECT_EQ(Reported("scripts/scene201.lua: the file is larger than 1 MiB (not read)"), 3) << AllMessages();
 }
@@ -224,13 +224,13 @@ TEST_F(ScriptLoads, PicturesLargerThanTheScreenAreRefused) {
         end)");
     const uint64_t before = Resident();
     Enter(200);
-    for (int tool : {1, 2, 3}) EXPECT_EQ(ToolTable[tool].scenePicture, nullptr) << tool;
+    for (int tool : {1, 2, 3}) EXPECT_EQ(interaction.ToolTable[tool].scenePicture, nullptr) << tool;
     for (int tool : {4, 5}) {
-        ASSERT_NE(ToolTable[tool].scenePicture, nullptr) << tool;
-        EXPECT_EQ(ToolTable[tool].scenePicture->width, 800);
+        ASSERT_NE(interaction.ToolTable[tool].scenePicture, nullptr) << tool;
+        EXPECT_EQ(interaction.ToolTable[tool].scenePicture->width, 800);
     }
-    EXPECT_EQ(EXE, 0);
-    EXPECT_EQ(animSlots[3].frameCount, 0.0f);
+    EXPECT_EQ(interaction.EXE, 0);
+    EXPECT_EQ(animation.animSlots[3].frameCount, 0.0f);
     // One bomb a frame on a new tool: the picture is refused from its header each time.
     EXPECT_LT(SlowestFrame(40), kFrameBound);
     EXPECT_LT(Resident(), before + 64 * kMiB);
@@ -252,7 +252,7 @@ TEST_F(ScriptLoads, TheSceneResourcesHaveABudgetAndAScriptPastItFailsByName) {
     const uint64_t before = Resident();
     Enter(200);
     Frames(100);
-    const uint64_t picture = ToolTable[999].scenePicture ? ToolTable[999].scenePicture->pixels.size() : 0;
+    const uint64_t picture = interaction.ToolTable[999].scenePicture ? interaction.ToolTable[999].scenePicture->pixels.size() : 0;
     ASSERT_GT(picture, 0u);
     EXPECT_EQ(Reported("PlaceToolPicture: the scene's resources would pass their budget of 32 MiB"), 1)
         << AllMessages();
@@ -276,7 +276,7 @@ TEST_F(ScriptLoads, TimeInsideEngineCallsCountsAgainstTheCallsLimit) {
     const Clock::time_point start = Clock::now();
     Enter(200);
     EXPECT_LT(Milliseconds(start), kVisitsBound);
-    EXPECT_EQ(EXE, 0);  // pcall could not catch it
+    EXPECT_EQ(interaction.EXE, 0);  // pcall could not catch it
     EXPECT_EQ(Reported("scripts/scene200.lua:4: the call ran longer than 500 ms (load)"), 1) << AllMessages();
 }
 

@@ -34,7 +34,7 @@ TEST(FrameSequence, NamesCountGapsAndVanish) {
 
     for (int n : {0, 1, 2, 4}) MakeTiff("animgfx/scene000/door00" + std::to_string(n) + ".TIF", 10 * n);
     EXPECT_EQ(LoadFrameSequence("animgfx/scene000/Door000.Tif", 2, 125, 7, 0, 0.48f, 0, 0, 0, 0.3f, -1, 0), 3);
-    const AnimSlot& s = animSlots[2];
+    const AnimSlot& s = animation.animSlots[2];
     EXPECT_EQ(s.frameCount, 3.0f);
     EXPECT_TRUE(s.loaded);
     EXPECT_FALSE(s.isTexture);
@@ -55,17 +55,17 @@ TEST(FrameSequence, NamesCountGapsAndVanish) {
     }
     test::WriteBytes("animgfx.res", test::BuildPackage(packed));
     EXPECT_EQ(LoadFrameSequence("animgfx/scene012/lamp_000.Tif", 0, 169, 0, 1, 1.0f, 1, 1, 1, 0.3f, 0, 1), 5);
-    EXPECT_EQ(animSlots[0].frameCount, 6.0f);
-    EXPECT_TRUE(animSlots[0].vanishAtEnd);
-    EXPECT_EQ(animSlots[0].flicker, 1);
-    EXPECT_EQ(animSlots[0].light, 0);
+    EXPECT_EQ(animation.animSlots[0].frameCount, 6.0f);
+    EXPECT_TRUE(animation.animSlots[0].vanishAtEnd);
+    EXPECT_EQ(animation.animSlots[0].flicker, 1);
+    EXPECT_EQ(animation.animSlots[0].light, 0);
 
     // A missing frame 0 empties the slot; the other fields keep their values.
     EXPECT_EQ(LoadFrameSequence("animgfx/scene012/none000.tif", 0, 1, 2, 1, 9.0f, 0, 0, 0, 0, -1, 0), 0);
-    EXPECT_EQ(animSlots[0].frameCount, 0.0f);
-    EXPECT_EQ(animSlots[0].frames, nullptr);
-    EXPECT_EQ(animSlots[0].x, 169.0f);
-    EXPECT_FALSE(animSlots[0].vanishAtEnd);
+    EXPECT_EQ(animation.animSlots[0].frameCount, 0.0f);
+    EXPECT_EQ(animation.animSlots[0].frames, nullptr);
+    EXPECT_EQ(animation.animSlots[0].x, 169.0f);
+    EXPECT_FALSE(animation.animSlots[0].vanishAtEnd);
 
     // A frame that exists but is broken ends the sequence there.
     test::WriteBytes("animgfx/scene001/bad002.tif", test::Bytes("broken"));
@@ -76,8 +76,8 @@ TEST(FrameSequence, NamesCountGapsAndVanish) {
 
     // The scene reset releases surface slots.
     ResetSceneSlots();
-    EXPECT_EQ(animSlots[2].frames, nullptr);
-    EXPECT_EQ(animSlots[2].frameCount, 0.0f);
+    EXPECT_EQ(animation.animSlots[2].frames, nullptr);
+    EXPECT_EQ(animation.animSlots[2].frameCount, 0.0f);
 }
 
 }  // namespace

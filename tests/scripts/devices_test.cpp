@@ -32,12 +32,12 @@ protected:
     static void Select(int mode) {
         MainSost = mode;
         ClearTypedEntry();
-        EXE = 0;
+        interaction.EXE = 0;
     }
     static int Entered(int mode, const std::string& keys) {
         Select(mode);
         Type(keys);
-        return EXE;
+        return interaction.EXE;
     }
 };
 
@@ -57,12 +57,12 @@ TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
     // Device 1: eleven keys; from the twelfth every key is wrong, Enter too.
     Select(1);
     Type("abcdefghijk");
-    EXPECT_EQ(EXE, 0);
+    EXPECT_EQ(interaction.EXE, 0);
     Type("l");
-    EXPECT_EQ(EXE, 3);
-    EXE = 0;
+    EXPECT_EQ(interaction.EXE, 3);
+    interaction.EXE = 0;
     Type("\r");
-    EXPECT_EQ(EXE, 3);
+    EXPECT_EQ(interaction.EXE, 3);
     EXPECT_EQ(numberdigit, 13);
 }
 
@@ -74,9 +74,9 @@ TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
     char before[kTypedBufferSize];
     std::memcpy(before, codechar, sizeof before);
     for (int count : {13, 14, 100, 1 << 30, 0, -1, -100}) {
-        EXE = 0;
+        interaction.EXE = 0;
         TypedKey('z', count, "c.tif", "m.tif", 305, 348, "kl131", 14, 12);
-        EXPECT_EQ(EXE, 5) << count;  // a key that cannot be stored spoils the entry
+        EXPECT_EQ(interaction.EXE, 5) << count;  // a key that cannot be stored spoils the entry
         EXPECT_EQ(std::memcmp(before, codechar, sizeof before), 0) << count;
     }
     // Twelve keys fill the buffer to its last byte, and Enter compares them all; a text
@@ -85,14 +85,14 @@ TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
     for (int k = 1; k <= 12; ++k) TypedKey('a' + k, k, "c.tif", "m.tif", 305, 348, "", 14, 12);
     EXPECT_EQ(std::string(codechar, 12), "bcdefghijklm");
     TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "BCDEFGHIJKLM", 14, 12);
-    EXPECT_EQ(EXE, 10);
+    EXPECT_EQ(interaction.EXE, 10);
     TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "bcdefghijklmn", 14, 12);
-    EXPECT_EQ(EXE, 5);
+    EXPECT_EQ(interaction.EXE, 5);
     // Any count on Enter: past the buffer the typed text has ended, as the expected one has.
     for (int count : {14, 1 << 30, 0, -7}) {
-        EXE = 0;
+        interaction.EXE = 0;
         TypedKey('\r', count, "c.tif", "m.tif", 305, 348, "bcdefghijklm", 14, 12);
-        EXPECT_EQ(EXE, 10) << count;
+        EXPECT_EQ(interaction.EXE, 10) << count;
     }
 }
 
@@ -195,7 +195,7 @@ TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
     EXPECT_FALSE(GameCode("pad98.personal", v));
     MainSost = 12;
     Type("\r");
-    EXPECT_EQ(EXE, 5);  // an empty text never matches, not even an empty entry
+    EXPECT_EQ(interaction.EXE, 5);  // an empty text never matches, not even an empty entry
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("data/codes.txt"), std::string::npos);
     EXPECT_EQ(said.find("data/codes.txt"), said.rfind("data/codes.txt")) << said;

@@ -23,7 +23,7 @@ TEST(EveryScene, InitLoadAndTheFirstFramesOfEachScene) {
         // entered once the switch came to it.
         ASSERT_TRUE(game.Until([scene] { return (currentScene == scene && fadeState == 0) || previousScene == scene; }, 20))
             << scene;
-        interfaceEnabled = 1;  // close-ups wait for their way back; the tour does not
+        interaction.interfaceEnabled = 1;  // close-ups wait for their way back; the tour does not
         game.Click(100 + (scene * 37) % 600, 100 + (scene * 53) % 400);
         if (full) {
             game.Frames(10);

@@ -17,23 +17,23 @@ TEST_F(Framework, InventoryCloseUpsReturnToTheSceneTheyWereOpenedFrom) {
     game.Frames(15);
     game.Click(16, 16);      // the look verb (opening chose take)
     game.Click(100, 490);    // the item's cell
-    EXPECT_EQ(interfaceEnabled, 0);
+    EXPECT_EQ(interaction.interfaceEnabled, 0);
     ASSERT_TRUE(game.Until([] { return currentScene == 156; }));
     game.Frames(20);
-    EXPECT_EQ(DRAWTOOLBAR, 0);  // a close-up closes the toolbar at once
-    EXPECT_EQ(SCENETOOLBAR, 0);
+    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);  // a close-up closes the toolbar at once
+    EXPECT_EQ(interaction.SCENETOOLBAR, 0);
     // The right button does nothing while the interface waits.
     game.Click(400, 200, "right");
-    EXPECT_EQ(DRAWTOOLBAR, 0);
+    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
     ClickRegion(0);
     ASSERT_TRUE(game.Until([] { return currentScene == 0; }));
-    EXPECT_EQ(interfaceEnabled, 1);
+    EXPECT_EQ(interaction.interfaceEnabled, 1);
 }
 
 TEST_F(Framework, ScenesWithoutContentStillWalkNoHeroAndKeepTheirMusic) {
     Start(10);  // neither compiled content nor a script of the demo's
     EXPECT_EQ(requestedTrack, 6);
-    EXPECT_FALSE(actors[0].inUse);
+    EXPECT_FALSE(actorTable.actors[0].inUse);
     game.Click(400, 400);
     game.Frames(30);
     EXPECT_EQ(currentScene, 10);
@@ -42,9 +42,9 @@ TEST_F(Framework, ScenesWithoutContentStillWalkNoHeroAndKeepTheirMusic) {
     game.RequestScene(400);
     ASSERT_TRUE(game.Until([] { return currentScene == 400 && fadeState == 0; }, 60));
     game.Click(400, 400);
-    EXPECT_FALSE(actors[0].inUse);
-    EXPECT_EQ(actionRegions[0].enabled, 0);
-    EXPECT_EQ(actors[0].walkRequest, 0);
+    EXPECT_FALSE(actorTable.actors[0].inUse);
+    EXPECT_EQ(interaction.actionRegions[0].enabled, 0);
+    EXPECT_EQ(actorTable.actors[0].walkRequest, 0);
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST_F(SandboxTest, BinaryChunksAreNotLoaded) {
     EXPECT_EQ(Reported("attempt to load a binary chunk"), 1) << AllMessages();
     EXPECT_NE(GetStateOf(287), 7u);
     EXPECT_EQ(OpenLuaStates(), 0);
-    EXPECT_EQ(actionRegions[0].enabled, 1);  // the compiled load ran
+    EXPECT_EQ(interaction.actionRegions[0].enabled, 1);  // the compiled load ran
 }
 
 TEST_F(SandboxTest, TheBudgetCannotBeCaughtOrDodged) {

@@ -22,48 +22,48 @@ class LiftLanding : public test::DemoSceneTest {
 protected:
     void SetUp() override {
         Start(0);
-        ASSERT_TRUE(actors[0].inUse);
+        ASSERT_TRUE(actorTable.actors[0].inUse);
     }
-    std::u16string Said() const { return subtitleLength ? SubtitleString() : u""; }
+    std::u16string Said() const { return dialogue.subtitleLength ? SubtitleString() : u""; }
     bool StateIs(uint32_t s) const { return GetStateOf(0) == s; }
     // The use verb, with the buttons' one-time looks already spent (a first click on an
     // object always looks at it).
     void UseVerb() {
-        for (int tool : {379, 646, 647}) ToolTable[tool].firstLook = 0;
+        for (int tool : {379, 646, 647}) interaction.ToolTable[tool].firstLook = 0;
         game.Click(kUseVerbX, kVerbY);
     }
 };
 
 TEST_F(LiftLanding, WithTheKeypadUnsolvedBothCallButtonsOnlyGetARemark) {
-    const int doorFrame = static_cast<int>(animSlots[2].currentFrame);
+    const int doorFrame = static_cast<int>(animation.animSlots[2].currentFrame);
     UseVerb();
     for (auto [x, y] : {std::pair{kCallX, kCallY}, std::pair{kSendX, kSendY}}) {
         game.Click(x, y);
         EXPECT_EQ(Said(), u"Нажимаю.");  // the button's use line; the rest waits for the hero
         ASSERT_TRUE(game.Until([&] { return StateIs(3) || StateIs(4); }));
-        EXPECT_EQ(actors[0].motion, 35);  // the press gesture comes first
+        EXPECT_EQ(actorTable.actors[0].motion, 35);  // the press gesture comes first
         ASSERT_TRUE(game.Until([&] { return Said() == u"Ничего не происходит."; }));
-        EXPECT_GE(actors[0].frame, 1836.0f);
+        EXPECT_GE(actorTable.actors[0].frame, 1836.0f);
         ASSERT_TRUE(game.Until([&] { return StateIs(0); }));
-        EXPECT_EQ(subtitleTimer, 0.0f);
+        EXPECT_EQ(dialogue.subtitleTimer, 0.0f);
     }
-    EXPECT_EQ(std::tuple(TestFlagsOf(0, 1), animSlots[1].mode, animSlots[2].mode, int(animSlots[2].currentFrame)),
+    EXPECT_EQ(std::tuple(TestFlagsOf(0, 1), animation.animSlots[1].mode, animation.animSlots[2].mode, int(animation.animSlots[2].currentFrame)),
               std::tuple(0u, 0, 1, doorFrame));
 }
 
 TEST_F(LiftLanding, AToolTakenDuringTheWalkCancelsTheExit) {
     SetToolOwnership(62, 1, 0);
     game.Click(kDoorX, kDoorY);
-    ASSERT_EQ(EXE, 1);
+    ASSERT_EQ(interaction.EXE, 1);
     // The toolbar opens, the card goes onto the pointer, the toolbar closes.
     game.Click(400, 200, "right");
     game.Frames(15);
     game.Click(100, 490);  // the first cell: the take verb is chosen by opening
-    EXPECT_EQ(heldTool, 62);
+    EXPECT_EQ(interaction.heldTool, 62);
     game.Click(400, 200, "right");
-    ASSERT_TRUE(game.Until([] { return DRAWTOOLBAR == 0; }));
-    EXPECT_EQ(heldTool, 62);
-    ASSERT_TRUE(game.Until([] { return EXE == 0; }));
+    ASSERT_TRUE(game.Until([] { return interaction.DRAWTOOLBAR == 0; }));
+    EXPECT_EQ(interaction.heldTool, 62);
+    ASSERT_TRUE(game.Until([] { return interaction.EXE == 0; }));
     game.Frames(60);
     EXPECT_EQ(std::tuple(currentScene, GetStateOf(0)), std::tuple(0, 0u));
 }

@@ -38,7 +38,7 @@ protected:
     }
     static uint32_t State() { return GetStateOf(98); }
     static bool Flag(uint32_t f) { return TestFlagsOf(98, f) != 0; }
-    static bool Shown(int slot) { return animSlots[slot].mode != 0; }
+    static bool Shown(int slot) { return animation.animSlots[slot].mode != 0; }
     // The lamps and screens (slots 7..15) shown and hidden.
     static void ExpectShown(std::initializer_list<int> shown, std::initializer_list<int> hidden = {}) {
         for (int slot : shown) EXPECT_TRUE(Shown(slot)) << "slot " << slot;
@@ -48,7 +48,7 @@ protected:
     // A key pressed and its tone over; true when the panel then compares.
     bool Press(int digit) {
         Click(kKeyX[digit] + kKeySize / 2, kKeyY[digit] + kKeySize / 2);
-        EXPECT_TRUE(Until([] { return State() == 1 || (State() == 0 && EXE == 0); }));
+        EXPECT_TRUE(Until([] { return State() == 1 || (State() == 0 && interaction.EXE == 0); }));
         return State() == 1;
     }
     // The digits of `code`; true when the last one started the comparison and only it.
@@ -70,27 +70,27 @@ TEST_F(Keypad, TheCardPowersThePanelAndOnlyThenTheKeysCount) {
     EXPECT_EQ(std::tuple(numberdigit, padDigits), std::tuple(0, 0u));
 
     // The slot used without the card does nothing.
-    currentVerb = kVerbUse;
+    interaction.currentVerb = kVerbUse;
     Click(200, 300);
     Frames(3);
     EXPECT_EQ(std::pair(Flag(kPowered), Said()), std::pair(false, std::string("no use")));
 
     // The card held and used on the slot: dropped from the pointer, kept in the inventory.
-    ToolTable[62].inInventory = 1;
-    heldTool = 62;
+    interaction.ToolTable[62].inInventory = 1;
+    interaction.heldTool = 62;
     Click(200, 300);
     Frames(2);
     EXPECT_EQ(std::pair(Flag(kPowered), Said()), std::pair(true, std::string("it fits")));
-    EXPECT_EQ(std::tuple(heldTool, ToolTable[62].inInventory, State()), std::tuple(-1, 1, 0u));
+    EXPECT_EQ(std::tuple(interaction.heldTool, interaction.ToolTable[62].inInventory, State()), std::tuple(-1, 1, 0u));
     ExpectShown({8, 7, 11}, {9, 10, 14});  // red (locked), the first green lamp, the code asked
 
     // A key now shows its star and its pressed picture while its tone sounds.
     Click(kKeyX[4] + 20, kKeyY[4] + 20);
     Frames(1);
-    EXPECT_EQ(ToolTable[624].drawn, 1);
+    EXPECT_EQ(interaction.ToolTable[624].drawn, 1);
     EXPECT_TRUE(Until([] { return State() == 0; }));
-    EXPECT_EQ(std::tuple(ToolTable[624].drawn, numberdigit, padNumber, Shown(1)), std::tuple(0, 1, 4u, true));
-    EXPECT_STREQ(animSlots[1].name, "animgfx/scene098/asterisk1_000.Tif");
+    EXPECT_EQ(std::tuple(interaction.ToolTable[624].drawn, numberdigit, padNumber, Shown(1)), std::tuple(0, 1, 4u, true));
+    EXPECT_STREQ(animation.animSlots[1].name, "animgfx/scene098/asterisk1_000.Tif");
     // A press on a key's rim (inside its inset) is no key.
     Click(kKeyX[5] + 5, kKeyY[5] + 5);
     Frames(2);
@@ -170,7 +170,7 @@ TEST_F(Keypad, DigitsTypedOnTheKeyboardPressTheKeys) {
     // while its tone sounds); other characters are not taken.
     Type("1x957");
     Frames(3);
-    EXPECT_EQ(std::tuple(ToolTable[621].drawn, numberdigit), std::tuple(1, 1));
+    EXPECT_EQ(std::tuple(interaction.ToolTable[621].drawn, numberdigit), std::tuple(1, 1));
     ASSERT_TRUE(Until([] { return State() == 1; }));
     EXPECT_EQ(std::tuple(padNumber, numberdigit), std::tuple(1957u, 4));
     Type("8");  // while the panel compares
@@ -179,7 +179,7 @@ TEST_F(Keypad, DigitsTypedOnTheKeyboardPressTheKeys) {
     EXPECT_EQ(numberdigit, 0);
 
     // A held item keeps the keys from the keyboard, as from the pointer.
-    heldTool = 62;
+    interaction.heldTool = 62;
     Type("1");
     Frames(3);
     EXPECT_EQ(numberdigit, 0);

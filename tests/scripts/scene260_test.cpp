@@ -27,7 +27,7 @@ protected:
     // Whether all four menu entries are clickable (or, with `want` false, none is).
     static bool MenuClickable(bool want = true) {
         for (int tool = 861; tool <= 864; ++tool)
-            if (bool(ToolTable[tool].clickable) != want) return false;
+            if (bool(interaction.ToolTable[tool].clickable) != want) return false;
         return true;
     }
     static bool MenuHidden() { return MenuClickable(false); }
@@ -47,22 +47,22 @@ protected:
 
 TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
     EXPECT_TRUE(MenuClickable());
-    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
+    EXPECT_STREQ(animation.animSlots[0].name, "animgfx/scene260/names000.Tif");
     EXPECT_EQ(MainSost, 0);
     ASSERT_TRUE(Choose(0));
     EXPECT_EQ(std::tuple(MainSost, State(), MenuHidden()), std::tuple(12, 0u, true));  // hidden while it waits
-    EXPECT_STREQ(animSlots[1].name, "animgfx/scene252/enterpassword000.Tif");
-    EXPECT_STREQ(animSlots[14].name, "animgfx/scene252/pod000.Tif");
+    EXPECT_STREQ(animation.animSlots[1].name, "animgfx/scene252/enterpassword000.Tif");
+    EXPECT_STREQ(animation.animSlots[14].name, "animgfx/scene252/pod000.Tif");
 
     Type("KL13");
     Frames(5);
     EXPECT_EQ(State(), 0u);  // no answer before Enter
     Type("1\r");
     Frame();
-    EXPECT_EQ(std::tuple(State(), MainSost, EXE), std::tuple(10u, 0, 0));  // the match code is the screen's state
+    EXPECT_EQ(std::tuple(State(), MainSost, interaction.EXE), std::tuple(10u, 0, 0));  // the match code is the screen's state
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
     EXPECT_TRUE(TestFlagsOf(260, 0x2));
-    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/names000.Tif");
+    EXPECT_STREQ(animation.animSlots[0].name, "animgfx/scene260/names000.Tif");
 
     // A wrong client: the "no find" screen.
     ASSERT_TRUE(Choose(0));
@@ -70,7 +70,7 @@ TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
     Frame();
     EXPECT_EQ(State(), 5u);
     Frames(3);
-    EXPECT_STREQ(animSlots[0].name, "animgfx/scene260/nofind000.Tif");
+    EXPECT_STREQ(animation.animSlots[0].name, "animgfx/scene260/nofind000.Tif");
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
 }
 
@@ -99,7 +99,7 @@ TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
     ASSERT_TRUE(Choose(1));
     Type("op");
     Click(700, 520);  // the way back
-    EXPECT_EQ(std::tuple(currentScene, MainSost, numberdigit, interfaceEnabled), std::tuple(252, 0, 0, 1));
+    EXPECT_EQ(std::tuple(currentScene, MainSost, numberdigit, interaction.interfaceEnabled), std::tuple(252, 0, 0, 1));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ using SceneScriptTest = test::LuaSceneTest;
 constexpr int kCorridor = 287;
 constexpr int kCorridorAhead = 160;
 
-bool CorridorLoadRan() { return actionRegions[0].enabled == 1 && shadowLength == 50.0f; }
+bool CorridorLoadRan() { return interaction.actionRegions[0].enabled == 1 && shadowLength == 50.0f; }
 
 TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     // Only load: the compiled run still takes the region's action.
@@ -32,7 +32,7 @@ TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     EXPECT_EQ(OpenLuaStates(), 1);
     EXPECT_EQ(ScriptedScene(), kCorridor);
     EXPECT_FALSE(CorridorLoadRan());
-    EXPECT_EQ(actionRegions[1].right, 100);
+    EXPECT_EQ(interaction.actionRegions[1].right, 100);
     Click(50, 50);
     Frame();
     EXPECT_EQ(currentScene, kCorridorAhead);
@@ -213,7 +213,7 @@ TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {
     Enter(0);
     EXPECT_EQ(menuActive, 1);
     EXPECT_EQ(currentScene, -1);
-    EXPECT_FALSE(actors[0].inUse);
+    EXPECT_FALSE(actorTable.actors[0].inUse);
     EXPECT_EQ(OpenLuaStates(), 0);
     EXPECT_TRUE(messages.empty()) << AllMessages();
     ResetMenu();
@@ -230,9 +230,9 @@ TEST_F(SceneScriptTest, TheExampleSceneOfTheDocumentationRuns) {
     ASSERT_NE(end, std::string::npos);
     Script(24, doc.substr(start + 7, end - start - 7));
     Enter(24);
-    EXPECT_EQ(actionRegions[0].label, 6);
-    EXPECT_EQ(actionRegions[1].action, 2);
-    EXPECT_EQ(ToolTable[182].scene, 24);
+    EXPECT_EQ(interaction.actionRegions[0].label, 6);
+    EXPECT_EQ(interaction.actionRegions[1].action, 2);
+    EXPECT_EQ(interaction.ToolTable[182].scene, 24);
     Frames(5);
     Click(400, 570);  // the way back: no hero here, so at once
     Frames(2);

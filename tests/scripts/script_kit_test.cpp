@@ -32,8 +32,8 @@ protected:
     }
     // The hero (none in this room) arrives with `action` while `tool` is on the pointer.
     void Arrive(int32_t action, int tool) {
-        EXE = action;
-        heldTool = tool;
+        interaction.EXE = action;
+        interaction.heldTool = tool;
         Frame();
     }
 };
@@ -41,20 +41,20 @@ protected:
 TEST_F(SceneKit, ArrivalsBecomeExitsOrToolUsesAndDeparturesWaitForTheRemark) {
     // A tool on the pointer cancels an exit; the tool stays.
     Arrive(3, kOtherTool);
-    EXPECT_EQ(std::tuple(GetStateOf(kRoomScene), EXE, heldTool), std::tuple(0u, 0, kOtherTool));
+    EXPECT_EQ(std::tuple(GetStateOf(kRoomScene), interaction.EXE, interaction.heldTool), std::tuple(0u, 0, kOtherTool));
     // A use of the wrong tool, and of none, comes to nothing; the right tool is used up.
     Arrive(4, kOtherTool);
     Arrive(4, -1);
     EXPECT_TRUE(kitArrivals.empty());
     Arrive(4, kSlotTool);
     EXPECT_EQ(kitArrivals, std::vector<int32_t>{4});
-    EXPECT_EQ(heldTool, -1);
+    EXPECT_EQ(interaction.heldTool, -1);
 
-    subtitleTimer = 100.0f;
+    dialogue.subtitleTimer = 100.0f;
     Arrive(3, -1);
     Frame();
     EXPECT_EQ(std::pair(GetStateOf(kRoomScene), currentScene), std::pair(6u, kRoomScene));
-    subtitleTimer = 0;
+    dialogue.subtitleTimer = 0;
     Frame();
     EXPECT_EQ(std::pair(GetStateOf(kRoomScene), currentScene), std::pair(0u, 75));
 }

@@ -49,7 +49,7 @@ protected:
     }
     // The remark on screen, by its text.
     static std::string Said() {
-        if (!subtitleLength) return "";
+        if (!dialogue.subtitleLength) return "";
         std::string s;
         for (char16_t c : SubtitleString()) s += static_cast<char>(c);
         return s;

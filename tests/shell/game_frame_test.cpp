@@ -89,12 +89,12 @@ TEST_F(GameFrameTest, TheOpenToolbarHidesTheClickFromTheScene) {
     SetSceneFunctions(23, nullptr, nullptr, RecordClick);
     Replay("0 press left\n");
     BeginInputFrame(0);
-    DRAWTOOLBAR = 1;
+    interaction.DRAWTOOLBAR = 1;
     GameFrame();
     EXPECT_EQ(buttonSeenByScene, 0);
     EXPECT_EQ(mouseState.buttons[0], 0x80);  // restored for the toolbar
     EXPECT_EQ(LeftKey, 0);                    // the toolbar still has the press to use
-    DRAWTOOLBAR = 0;
+    interaction.DRAWTOOLBAR = 0;
     BeginInputFrame(1);
     GameFrame();
     EXPECT_EQ(buttonSeenByScene, 0x80);

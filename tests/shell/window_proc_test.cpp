@@ -64,23 +64,23 @@ TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
 TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow) {
     videoState = 1;
     WindowProc({MessageType::Timer, 2});
-    EXPECT_EQ(animSlots[40].mode, 0);
+    EXPECT_EQ(animation.animSlots[40].mode, 0);
     videoState = 0;
     WindowProc({MessageType::Timer, 2});  // the menu clock's tick
-    EXPECT_EQ(animSlots[40].mode, 1);
-    EXPECT_FLOAT_EQ(animSlots[40].currentFrame, 1.0f);
-    EXPECT_FLOAT_EQ(animSlots[40].speed, 0.99f);
+    EXPECT_EQ(animation.animSlots[40].mode, 1);
+    EXPECT_FLOAT_EQ(animation.animSlots[40].currentFrame, 1.0f);
+    EXPECT_FLOAT_EQ(animation.animSlots[40].speed, 0.99f);
     // Timer 3 acts only when the scene's first flag is clear and a game runs.
     currentScene = 12;
     previousScene = 5;
-    sceneFlags[12] = 1;
+    gameState.sceneFlags[12] = 1;
     WindowProc({MessageType::Timer, 3});
-    EXPECT_EQ(animSlots[2].mode, 0);
-    sceneFlags[12] = 0;
-    animSlots[2].frameCount = 5;
+    EXPECT_EQ(animation.animSlots[2].mode, 0);
+    gameState.sceneFlags[12] = 0;
+    animation.animSlots[2].frameCount = 5;
     WindowProc({MessageType::Timer, 3});
-    EXPECT_EQ(animSlots[2].mode, 1);
-    EXPECT_FLOAT_EQ(animSlots[2].speed, 0.38f);
+    EXPECT_EQ(animation.animSlots[2].mode, 1);
+    EXPECT_FLOAT_EQ(animation.animSlots[2].speed, 0.38f);
 
     WindowProc({MessageType::Activate, 2});
     EXPECT_EQ(appActive, 1);

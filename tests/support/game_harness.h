@@ -135,7 +135,7 @@ protected:
         game.Frames(1);
     }
     void ClickRegion(int index) {
-        const ActionRegion& r = actionRegions[index];
+        const ActionRegion& r = interaction.actionRegions[index];
         ASSERT_EQ(r.enabled, 1) << "region " << index;
         Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }

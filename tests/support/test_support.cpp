@@ -9,6 +9,7 @@
 #include "base/config.h"
 #include "shell/game_tables.h"
 #include "platform/clock.h"
+#include "platform/file_writer.h"
 #include "platform/display.h"
 
 namespace tarvex::test {
@@ -66,7 +67,9 @@ bool LongTests() {
 
 void ResetEngine() {
     ResetConfig();
-    // Saves written by a test (the automatic save of every scene switch) stay in its folder.
+    // Saves written by a test (the automatic save of every scene switch) stay in its folder;
+    // the previous test's automatic save still being written lands before the folder goes.
+    WaitForBackgroundWrites();
     SetSavesDirectory(TempDir("saves"));
     ResetAllTables();
     SetFixedFrameRate(0);

@@ -36,7 +36,7 @@ protected:
     int TicksUntilGone(int limit = 1000) {
         for (int n = 1; n <= limit; ++n) {
             UpdateSubtitle();
-            if (subtitleTimer == 0) return n;
+            if (dialogue.subtitleTimer == 0) return n;
         }
         return -1;
     }
@@ -61,10 +61,10 @@ TEST_F(DialogueTest, SubtitleLastsItsLengthInTicksWithoutAVoice) {
     Table("texts/dialog.txt", u"10 Шесть!\r\n11 " + std::u16string(80, u'ж') + u"\r\n");
     PlayDialogLine(10);
     EXPECT_EQ(SubtitleString(), u"Шесть!");
-    EXPECT_EQ(subtitleLength, 7);  // with its carriage return
-    EXPECT_EQ(std::u16string(subtitleText + 7, 2), u"\r\n");
+    EXPECT_EQ(dialogue.subtitleLength, 7);  // with its carriage return
+    EXPECT_EQ(std::u16string(dialogue.subtitleText + 7, 2), u"\r\n");
     EXPECT_EQ(LeftKey, 1);  // a conversation line takes the click that started it
-    EXPECT_EQ(std::tuple(TicksUntilGone(), subtitleLength), std::tuple(50, 0));
+    EXPECT_EQ(std::tuple(TicksUntilGone(), dialogue.subtitleLength), std::tuple(50, 0));
 
     PlayDialogLine(11);
     EXPECT_EQ(TicksUntilGone(), 81);
@@ -81,9 +81,9 @@ TEST_F(DialogueTest, ResponsesTakeTabsAndNeverSpeakZeroOrMinusOne) {
     EXPECT_EQ(PlayResponse(20), 20);
     EXPECT_EQ(SubtitleString(), u"Закрыто.");
     EXPECT_EQ(LeftKey, 0);  // a response does not use the click
-    subtitleLength = 0;
-    subtitleTimer = 0;
-    EXPECT_EQ(std::tuple(PlayResponse(0), PlayResponse(-1), subtitleLength), std::tuple(0, 0, 0));
+    dialogue.subtitleLength = 0;
+    dialogue.subtitleTimer = 0;
+    EXPECT_EQ(std::tuple(PlayResponse(0), PlayResponse(-1), dialogue.subtitleLength), std::tuple(0, 0, 0));
 
     // An id the table lacks keeps the previous text in place.
     PlayResponse(20);
@@ -95,24 +95,24 @@ TEST_F(DialogueTest, ChoicesAreHoveredInTheirBandsAndPolledOnce) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     CreateGameFonts();
     Table("texts/dialog.txt", u"535 Первый\r\n536 Второй\r\n537 Третий\r\n538 Четвёртый\r\n539 Пятый\r\n");
-    EXPECT_EQ(std::tuple(PollDialogChoice(535, 5), choiceActive), std::tuple(-1, 1));
+    EXPECT_EQ(std::tuple(PollDialogChoice(535, 5), dialogue.choiceActive), std::tuple(-1, 1));
     cursorX = 100;
     LeftKey = 1;
     cursorY = 368;  // the border between rows 0 and 1 belongs to neither
     DrawDialogText();
-    EXPECT_EQ(choiceSelected, -1);
+    EXPECT_EQ(dialogue.choiceSelected, -1);
     cursorY = 369;
     LeftKey = 0;  // hovering alone selects nothing
     DrawDialogText();
-    EXPECT_EQ(choiceSelected, -1);
+    EXPECT_EQ(dialogue.choiceSelected, -1);
     LeftKey = 1;
     DrawDialogText();
-    EXPECT_EQ(choiceSelected, 536);
+    EXPECT_EQ(dialogue.choiceSelected, 536);
     EXPECT_EQ(PollDialogChoice(535, 5), 536);
-    EXPECT_EQ(std::tuple(choiceActive, choiceSelected), std::tuple(0, -1));
+    EXPECT_EQ(std::tuple(dialogue.choiceActive, dialogue.choiceSelected), std::tuple(0, -1));
     cursorY = 424;  // row 4 spans 416..432
     DrawDialogText();  // the list is gone: nothing is selected
-    EXPECT_EQ(choiceSelected, -1);
+    EXPECT_EQ(dialogue.choiceSelected, -1);
     PollDialogChoice(535, 5);
     DrawDialogText();
     EXPECT_EQ(PollDialogChoice(535, 5), 539);
@@ -142,7 +142,7 @@ TEST_F(DialogueTest, TextsAreCutToTheirBuffersAtCharacterBoundaries) {
     zone[255] = 0xDE00;
     Table("data/zones.txt", u"3 " + zone + u"\r\n");
     GetZoneName(3);
-    EXPECT_EQ(std::tuple(zoneNameLength, ZoneNameString(), zoneName[254]), std::tuple(254, zone.substr(0, 254), u'\0'));
+    EXPECT_EQ(std::tuple(dialogue.zoneNameLength, ZoneNameString(), dialogue.zoneName[254]), std::tuple(254, zone.substr(0, 254), u'\0'));
 
     // A surrogate without its partner becomes U+FFFD in UTF-8 (dumps and tools print UTF-8).
     EXPECT_EQ(Utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
@@ -161,9 +161,9 @@ TEST_F(DialogueTest, RandomLinesNeverRepeatAndEndOnASingleChoice) {
         EXPECT_TRUE(id >= 100 && id <= 103 && id != previous) << id << " after " << previous;
         previous = id;
     }
-    EXPECT_EQ(lastRandomLine, previous);
+    EXPECT_EQ(dialogue.lastRandomLine, previous);
     // A range of none can only give its first line again: it is taken, not redrawn forever.
-    lastRandomLine = 50;
+    dialogue.lastRandomLine = 50;
     EXPECT_EQ(PlayRandomLine(50, 0, 2), 50);
 }
 
@@ -174,7 +174,7 @@ TEST_F(DialogueTest, AMissingTableLeavesLinesWithoutText) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("texts/dialog.txt"), std::string::npos);
     EXPECT_EQ(said.find("texts/dialog.txt"), said.rfind("texts/dialog.txt"));  // once
-    EXPECT_EQ(std::tuple(subtitleLength, subtitleTimer), std::tuple(0, 0.0f));
+    EXPECT_EQ(std::tuple(dialogue.subtitleLength, dialogue.subtitleTimer), std::tuple(0, 0.0f));
 }
 
 }  // namespace

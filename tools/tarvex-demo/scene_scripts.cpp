@@ -74,7 +74,7 @@ local function tidyLanterns()
   end
 end
 
--- One frame of a room: actors, departures, the pointer, an action the hero arrived for
+-- One frame of a room: actorTable.actors, departures, the pointer, an action the hero arrived for
 -- with a tool held (room.withTool), then with empty hands (exits become the departure
 -- states, other actions go to room.arrived), a fresh press (room.pressed), clicks.
 local function frame(room)

@@ -18,8 +18,8 @@ static int FramesCommand(const Args& args) {
     if (chdir(game.c_str()) != 0) return Fail("cannot enter " + game);
     int frames = LoadFrameSequence(positional[0], 0, 0, 0, 1, 1.0f, 0, 1, 0, 0.0f, -1, 0);
     if (frames == 0) return Fail("no frames: " + positional[0]);
-    std::printf("{\"frameCount\":%d,\"loaded\":%s}\n", static_cast<int>(animSlots[0].frameCount),
-                animSlots[0].loaded ? "true" : "false");
+    std::printf("{\"frameCount\":%d,\"loaded\":%s}\n", static_cast<int>(animation.animSlots[0].frameCount),
+                animation.animSlots[0].loaded ? "true" : "false");
     ResetAnimSlots();
     return 0;
 }

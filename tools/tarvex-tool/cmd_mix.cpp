@@ -93,10 +93,10 @@ static int MixCommand(const Args& args) {
         std::string name = p.file;
         if (name.size() >= sizeof(SoundSlot::name)) name = std::filesystem::path(p.file).filename().string();
         LoadSoundData(name.c_str(), bytes, p.slot);
-        if (soundSlots[p.slot].buffer < 0) return Fail("not a playable WAV (8 or 16 bits, 1 or 2 channels): " + p.file);
+        if (soundTables.soundSlots[p.slot].buffer < 0) return Fail("not a playable WAV (8 or 16 bits, 1 or 2 channels): " + p.file);
         RestartSlot(p.slot, p.volume, p.pan, p.loop);
         // The slot plays at the asked volume rather than the effects setting's.
-        audio::SetBufferVolume(soundSlots[p.slot].buffer, p.volume);
+        audio::SetBufferVolume(soundTables.soundSlots[p.slot].buffer, p.volume);
     }
 
     const long long frames = std::llround(seconds * audio::kOutputRate);

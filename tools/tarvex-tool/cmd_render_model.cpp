@@ -45,7 +45,7 @@ static int RenderModelCommand(const Args& args) {
         return Fail("no display for drawing");
     const int actor = LoadActor(path.c_str(), Vec3{0, 0, 0}, 0.0f);
     if (actor < 0) return Fail("not a valid model file: " + files[0]);
-    ActorRecord& a = actors[actor];
+    ActorRecord& a = actorTable.actors[actor];
     ModelRecord& m = models[a.model];
     a.motion = m.motions[motion].defined ? motion : 0;
     a.frame = m.motions[a.motion].first;

@@ -45,7 +45,7 @@ static bool WriteThumbnail(const std::vector<uint8_t>& thumbnail, const std::str
 static void Actors(JsonWriter& json) {
     json.Key("actors").BeginArray();
     for (int i = 0; i < kSavedActors; ++i) {
-        const ActorRecord& a = actors[i];
+        const ActorRecord& a = actorTable.actors[i];
         if (!a.inUse) continue;
         // The model as the record stores it: an index into the model table of the game that saved.
         json.BeginObject().Member("index", i).Member("model", a.model);
@@ -76,23 +76,23 @@ static int SaveCommand(const Args& args) {
     json.BeginObject();
     json.Key("thumbnail").Bool(!thumbnail.empty());
     json.Member("currentScene", currentScene).Member("previousScene", previousScene);
-    SceneWords(json, "sceneState", sceneState);
-    SceneWords(json, "sceneFlags", sceneFlags);
+    SceneWords(json, "sceneState", gameState.sceneState);
+    SceneWords(json, "sceneFlags", gameState.sceneFlags);
     json.Key("inventory").BeginArray();
     for (int n = 0; n < kToolCount; ++n)
-        if (ToolTable[n].inInventory) json.Int(n);
+        if (interaction.ToolTable[n].inInventory) json.Int(n);
     json.EndArray();
-    json.Member("heldTool", heldTool).Member("MainSost", MainSost).Member("voiceMode", voiceMode);
+    json.Member("heldTool", interaction.heldTool).Member("MainSost", MainSost).Member("voiceMode", dialogue.voiceMode);
     json.Member("gammaLevel", gammaLevel);
     std::u16string subtitle;
-    for (size_t i = 0; i < kSavedSubtitleUnits && subtitleText[i] != 0 && subtitleText[i] != u'\r'; ++i)
-        subtitle += subtitleText[i];
+    for (size_t i = 0; i < kSavedSubtitleUnits && dialogue.subtitleText[i] != 0 && dialogue.subtitleText[i] != u'\r'; ++i)
+        subtitle += dialogue.subtitleText[i];
     json.Key("subtitle").String(Utf16ToUtf8(subtitle));
     Actors(json);
     int regions = 0, slots = 0, sounds = 0;
-    for (const ActionRegion& r : actionRegions) regions += r.enabled != 0;
-    for (const AnimSlot& a : animSlots) slots += a.loaded != 0;
-    for (const SoundSlot& so : soundSlots) sounds += so.loaded != 0;
+    for (const ActionRegion& r : interaction.actionRegions) regions += r.enabled != 0;
+    for (const AnimSlot& a : animation.animSlots) slots += a.loaded != 0;
+    for (const SoundSlot& so : soundTables.soundSlots) sounds += so.loaded != 0;
     json.Member("regions", regions).Member("animationSlots", slots).Member("soundSlots", sounds);
     // This program has no scene, hence no emitters: the file's emitter bytes are what it
     // holds beyond a save of the same tables.
