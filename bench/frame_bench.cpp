@@ -146,21 +146,21 @@ void SetUpScene() {
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) SetPixel(*background, x, y, PackRgb(16, x / 4, y / 3, 128));
     stencilShadows = 4;
-    sceneCamera.eye = {0, 500, -800};
-    sceneCamera.target = {0, 0, 0};
-    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, Vec3{0, 1, 0});
-    MatPerspectiveFov(sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
-    ambientColour = 0xFF606060;
-    sceneLights[0].enabled = true;
-    sceneLights[0].position = {200, 600, -400};
-    sceneLights[0].range = 5000;
-    sceneLights[0].attenuation0 = 1;
-    sceneLights[0].diffuse[0] = sceneLights[0].diffuse[1] = sceneLights[0].diffuse[2] = 1;
-    sceneMirror.corner0 = {-300, 0, -300};
-    sceneMirror.corner1 = {300, 0, -300};
-    sceneMirror.corner2 = {-300, 0, -60};
-    sceneMirror.corner3 = {300, 0, -60};
-    sceneMirror.mirrorEnabled = true;
+    sceneTables.sceneCamera.eye = {0, 500, -800};
+    sceneTables.sceneCamera.target = {0, 0, 0};
+    MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, Vec3{0, 1, 0});
+    MatPerspectiveFov(sceneTables.sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
+    sceneTables.ambientColour = 0xFF606060;
+    sceneTables.sceneLights[0].enabled = true;
+    sceneTables.sceneLights[0].position = {200, 600, -400};
+    sceneTables.sceneLights[0].range = 5000;
+    sceneTables.sceneLights[0].attenuation0 = 1;
+    sceneTables.sceneLights[0].diffuse[0] = sceneTables.sceneLights[0].diffuse[1] = sceneTables.sceneLights[0].diffuse[2] = 1;
+    sceneTables.sceneMirror.corner0 = {-300, 0, -300};
+    sceneTables.sceneMirror.corner1 = {300, 0, -300};
+    sceneTables.sceneMirror.corner2 = {-300, 0, -60};
+    sceneTables.sceneMirror.corner3 = {300, 0, -60};
+    sceneTables.sceneMirror.mirrorEnabled = true;
     shadowLight = {2000, 1500, 0};
     shadowLength = 5.0f;
     const int hero = LoadActor("models/hero.md", Vec3{0, 0, 0}, 0.0f);
@@ -174,8 +174,8 @@ void SetUpScene() {
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
             const Vec3 far = ScreenToWorld(x, y, 1.0f);
-            const float rayY = sceneCamera.eye.y - far.y;
-            floor[y * 800 + x] = rayY < 0 ? sceneCamera.eye.y / rayY : -1e9f;
+            const float rayY = sceneTables.sceneCamera.eye.y - far.y;
+            floor[y * 800 + x] = rayY < 0 ? sceneTables.sceneCamera.eye.y / rayY : -1e9f;
         }
     SceneryWindowDepth(floor.data(), window.data());
     WriteBackBufferDepth(window.data(), true);

@@ -62,7 +62,7 @@ void PlayAnimationSounds() {
             const double n = mark.frame;
             if (!(actor.frameNow <= n && n < actor.frameNext)) continue;
             int level = 0, pan = 0;
-            AnimationSoundLevelPan(actor.position, sceneCamera.eye, sceneCamera.target, level, pan);
+            AnimationSoundLevelPan(actor.position, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, level, pan);
             const int slot = footstepToggle == 1 ? mark.slot : mark.slot + 1;
             if (slot >= 0 && slot < kSoundSlotCount) RestartSlot(slot, level, pan, 0);
             if (++soundsSinceToggle == 2) {

@@ -23,8 +23,8 @@ Vec3 heroRestorePosition;
 float heroRestoreHeading = 0;
 
 ModelRecord* ModelOf(const ActorRecord& a) {
-    if (a.model < 0 || a.model >= kMaxModels || !models[a.model].loaded) return nullptr;
-    return &models[a.model];
+    if (a.model < 0 || a.model >= kMaxModels || !modelTables.models[a.model].loaded) return nullptr;
+    return &modelTables.models[a.model];
 }
 
 const MotionEntry& Motion(const ModelRecord& m, int motion) {
@@ -114,7 +114,7 @@ void StartWalk(ActorRecord& a, const ModelRecord& m) {
     a.destination = ScreenToWorld(x, y, FloorDepthAt(x, y));
     Mat4 identity;
     MatIdentity(identity);
-    FindPath(a.path, a.position, identity, sceneCamera.viewMatrix, sceneCamera.projectionMatrix, x, y);
+    FindPath(a.path, a.position, identity, sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.projectionMatrix, x, y);
     ++pathSearchesThisFrame;
     if (a.path.pathType == kPathOffScreen) {
         a.waypoint = a.destination;
@@ -270,7 +270,7 @@ static int TakeActorSlot(int model) {
     a.inUse = 1;
     a.model = model;
     a.texture = LoadTexture(ModelTexturePath(model));
-    a.attachments.assign(models[model].boneCount, -1);
+    a.attachments.assign(modelTables.models[model].boneCount, -1);
     return slot;
 }
 
@@ -366,8 +366,8 @@ void AdvanceAnimation(int index) {
 }
 
 static void Skin(int modelIndex, float frame, const Mat4* attach) {
-    if (modelIndex < 0 || modelIndex >= kMaxModels || !models[modelIndex].loaded) return;
-    ModelRecord& m = models[modelIndex];
+    if (modelIndex < 0 || modelIndex >= kMaxModels || !modelTables.models[modelIndex].loaded) return;
+    ModelRecord& m = modelTables.models[modelIndex];
     int f = static_cast<int>(frame);
     if (f < 0 || static_cast<uint32_t>(f) >= m.frameCount) f = 0;
     auto pose = [&](uint32_t bone, Mat4& out) {
@@ -422,8 +422,8 @@ void SkinAttachedModel(int model, float frame, const Mat4& attach) { Skin(model,
 Mat4 BoneAttachMatrix(int parentModel, int bone, float parentFrame) {
     Mat4 out;
     MatIdentity(out);
-    if (parentModel < 0 || parentModel >= kMaxModels || !models[parentModel].loaded) return out;
-    const ModelRecord& m = models[parentModel];
+    if (parentModel < 0 || parentModel >= kMaxModels || !modelTables.models[parentModel].loaded) return out;
+    const ModelRecord& m = modelTables.models[parentModel];
     if (bone < 0 || static_cast<uint32_t>(bone) >= m.boneCount || static_cast<size_t>(bone) >= m.bones.size()) return out;
     const BoneRecord& b = m.bones[bone];
     Mat4 rx, ry, rz, s, t, l;
@@ -445,8 +445,8 @@ Mat4 BoneAttachMatrix(int parentModel, int bone, float parentFrame) {
 }
 
 Vec3 BoneWorldPoint(int model, int bone, const ActorRecord& actor) {
-    if (model < 0 || model >= kMaxModels || !models[model].loaded || bone < 0 ||
-        static_cast<uint32_t>(bone) >= models[model].boneCount)
+    if (model < 0 || model >= kMaxModels || !modelTables.models[model].loaded || bone < 0 ||
+        static_cast<uint32_t>(bone) >= modelTables.models[model].boneCount)
         return {0, 0, 0};
     Mat4 m = BoneAttachMatrix(model, bone, actor.frame), r, t;
     MatRotationY(r, actor.heading - kPi);
@@ -469,7 +469,7 @@ void StepProps(const ActorRecord& parent, const ModelRecord& pm) {
         if (propIndex < 0 || propIndex >= kActorCount) continue;
         ActorRecord& prop = actorTable.actors[propIndex];
         if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels) continue;
-        ModelRecord& m = models[prop.model];
+        ModelRecord& m = modelTables.models[prop.model];
         if (!m.loaded) continue;
         if (parent.motion != 0) prop.motion = parent.motion;
         AdvanceAnimation(propIndex);
@@ -485,7 +485,7 @@ void PoseDrawnActors() {
     for (int i = 0; i < actorTable.actorCount && i < kActorCount; ++i) {
         ActorRecord& a = actorTable.actors[i];
         if (!a.inUse || !a.visible || a.model < 0 || a.model >= kMaxModels) continue;
-        ModelRecord& m = models[a.model];
+        ModelRecord& m = modelTables.models[a.model];
         m.drawPosition = a.position;
         m.drawHeading = a.heading;
         m.drawFrame = a.frame;

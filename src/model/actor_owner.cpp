@@ -41,7 +41,7 @@ void DumpActors(JsonWriter& json, int) {
         const ActorRecord& a = actorTable.actors[i];
         if (!a.inUse) continue;
         std::string model;
-        if (a.model >= 0 && a.model < kMaxModels) model = models[a.model].modelPath;
+        if (a.model >= 0 && a.model < kMaxModels) model = modelTables.models[a.model].modelPath;
         json.BeginObject().Member("index", i).Key("model").String(model);
         json.Key("position").BeginArray().Number(a.position.x).Number(a.position.y).Number(a.position.z).EndArray();
         json.Key("heading").Number(a.heading);

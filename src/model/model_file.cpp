@@ -11,9 +11,7 @@
 
 namespace tarvex {
 
-uint32_t modelFileVersion = 256;
-ModelRecord models[kMaxModels];
-int modelCount = 0;
+ModelTables modelTables;
 
 namespace {
 
@@ -327,7 +325,7 @@ bool ReadBlendedPoints(ByteReader& r, ModelRecord& m) {
 }  // namespace
 
 bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file) {
-    if (file.size() >= 4) modelFileVersion = ByteReader(file).U32();
+    if (file.size() >= 4) modelTables.modelFileVersion = ByteReader(file).U32();
     ModelCounts counts;
     if (!ReadModelCounts(file, file.size(), counts)) return false;
     ByteReader r(file);
@@ -386,24 +384,24 @@ bool ReadModelFile(ModelRecord& record, const std::string& path) {
 uint64_t ModelTableBytes() { return modelTableBytes; }
 
 int LoadModel(const std::string& path) {
-    for (int i = 0; i < modelCount; ++i)
-        if (models[i].modelPath == path) return i;
-    if (modelCount >= kMaxModels || modelTableBytes >= kMaxModelTableBytes) return -1;
+    for (int i = 0; i < modelTables.modelCount; ++i)
+        if (modelTables.models[i].modelPath == path) return i;
+    if (modelTables.modelCount >= kMaxModels || modelTableBytes >= kMaxModelTableBytes) return -1;
     if (LoadFailedBefore(LoadKind::Model, path)) return -1;
-    ModelRecord& record = models[modelCount];
+    ModelRecord& record = modelTables.models[modelTables.modelCount];
     if (!ReadModelFile(record, path) || !record.loaded) {
         NoteFailedLoad(LoadKind::Model, path);
         return -1;
     }
     record.modelPath = path;
-    modelBytes[modelCount] = ModelRecordBytes(record);
-    modelTableBytes += modelBytes[modelCount];
-    return modelCount++;
+    modelBytes[modelTables.modelCount] = ModelRecordBytes(record);
+    modelTableBytes += modelBytes[modelTables.modelCount];
+    return modelTables.modelCount++;
 }
 
 int FindModelBone(int model, const std::string& name) {
-    if (model < 0 || model >= modelCount) return 0;
-    const ModelRecord& m = models[model];
+    if (model < 0 || model >= modelTables.modelCount) return 0;
+    const ModelRecord& m = modelTables.models[model];
     for (uint32_t i = 0; i < m.boneCount; ++i) {
         const char* bone = m.bones[i].name;
         if (std::strlen(bone) == name.size() && std::memcmp(bone, name.data(), name.size()) == 0)
@@ -413,19 +411,19 @@ int FindModelBone(int model, const std::string& name) {
 }
 
 std::string ModelTexturePath(int model) {
-    if (model < 0 || model >= modelCount) return {};
-    const ModelRecord& m = models[model];
+    if (model < 0 || model >= modelTables.modelCount) return {};
+    const ModelRecord& m = modelTables.models[model];
     const size_t slash = m.modelPath.rfind('/');
     std::string path = slash == std::string::npos ? std::string() : m.modelPath.substr(0, slash + 1);
     return path + std::string(m.textureName, strnlen(m.textureName, 128));
 }
 
 void ResetModels() {
-    for (int i = 0; i < modelCount; ++i) models[i] = ModelRecord{};
+    for (int i = 0; i < modelTables.modelCount; ++i) modelTables.models[i] = ModelRecord{};
     for (uint64_t& b : modelBytes) b = 0;
     modelTableBytes = 0;
-    modelCount = 0;
-    modelFileVersion = 256;
+    modelTables.modelCount = 0;
+    modelTables.modelFileVersion = 256;
     ResetTextureCache();
 }
 

@@ -93,8 +93,14 @@ struct ModelRecord {
     uint32_t version = 0;
 };
 
-// The model version of the file read last (the first u32 of the file; 256 before any).
-extern uint32_t modelFileVersion;
+// The model table and the model version of the file read last (the first u32 of the file;
+// 256 before any).
+struct ModelTables {
+    ModelRecord models[kMaxModels];
+    int modelCount = 0;
+    uint32_t modelFileVersion = 256;
+};
+extern ModelTables modelTables;
 
 // A model file larger than this is refused from its size before it is read: 32 MiB holds
 // the largest mesh the format can index (65,536 render vertices) with some 600,000 poses,
@@ -127,9 +133,6 @@ bool ParseModelFile(ModelRecord& record, std::span<const uint8_t> file);
 // Reads the file by the loose-first rule and parses it.
 bool ReadModelFile(ModelRecord& record, const std::string& path);
 
-// The model table.
-extern ModelRecord models[kMaxModels];
-extern int modelCount;
 // Index of the model loaded from `path` (loading it on first use), or -1.
 int LoadModel(const std::string& path);
 // The bytes the loaded models hold.

@@ -25,9 +25,9 @@ void SyncVec3(SaveSync& s, Vec3& v) {
 void SyncRenderingValues(SaveSync& s, int row) {
     switch (row) {
     case 35:
-        SyncVec3(s, sceneCamera.eye);
-        SyncVec3(s, sceneCamera.target);
-        SyncVec3(s, sceneCamera.up);
+        SyncVec3(s, sceneTables.sceneCamera.eye);
+        SyncVec3(s, sceneTables.sceneCamera.target);
+        SyncVec3(s, sceneTables.sceneCamera.up);
         SyncVec3(s, shadowLight);
         return;
     case 36: s.Require(Finite(s.Value(shadowLength)), "a value that is not a number"); return;
@@ -44,7 +44,7 @@ void SceneObjectsReset() {
 // of the emitters the scene has.
 void SyncEmitters(SaveSync& s, int row) {
     if (row == 48) {
-        uint32_t count = static_cast<uint32_t>(std::clamp(particleSystemCount, 0, kMaxParticleSystems));
+        uint32_t count = static_cast<uint32_t>(std::clamp(sceneTables.particleSystemCount, 0, kMaxParticleSystems));
         s.Sync(count);
         s.count = count;
         s.Require(s.Short() || count <= static_cast<uint32_t>(kMaxParticleSystems),
@@ -52,13 +52,13 @@ void SyncEmitters(SaveSync& s, int row) {
         return;
     }
     if (s.Writing()) {
-        for (uint32_t i = 0; i < s.count; ++i) s.Bytes(&particleSystemImages[i][0], 1);
+        for (uint32_t i = 0; i < s.count; ++i) s.Bytes(&sceneTables.particleSystemImages[i][0], 1);
         return;
     }
     const std::span<const uint8_t> onOff = s.Image(s.count, "the file is shorter than a saved game");
     if (!s.Applying()) return;
-    for (size_t i = 0; i < onOff.size() && static_cast<int>(i) < particleSystemCount; ++i)
-        particleSystemImages[i][0] = onOff[i];
+    for (size_t i = 0; i < onOff.size() && static_cast<int>(i) < sceneTables.particleSystemCount; ++i)
+        sceneTables.particleSystemImages[i][0] = onOff[i];
 }
 
 }  // namespace

@@ -13,19 +13,11 @@
 
 namespace tarvex {
 
-SceneCamera sceneCamera;
-SceneMirror sceneMirror;
+SceneTables sceneTables;
 Vec3 shadowLight{0, -1, 0};
 float shadowLength = 0.25f;
 uint32_t shadowColour = 0x80000000;
 Vec3 particleWind;
-float sceneScale = 1.0f;
-uint32_t ambientColour = 0;
-SceneLight sceneLights[kMaxPointLights];
-int pointLightCount = 0;
-SceneMaterial sceneMaterial;
-uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize];
-int particleSystemCount = 0;
 
 namespace {
 
@@ -140,7 +132,7 @@ void PutFloat(uint8_t* image, size_t offset, float v) { std::memcpy(image + offs
 
 void LoadParticleSystem(int index, const Vec3& position, float scale, const std::string& file,
                         const SceneDescriptionHooks& hooks) {
-    uint8_t* image = particleSystemImages[index];
+    uint8_t* image = sceneTables.particleSystemImages[index];
     std::memset(image, 0, kParticleSystemSize);
     std::vector<uint8_t> bytes;
     if (hooks.readParticleFile && hooks.readParticleFile(file, bytes)) {
@@ -190,30 +182,30 @@ namespace {
 
 // The camera's eye, target, field of view and roll, and its view and projection.
 void ReadCamera(SceneText& text) {
-    sceneCamera.eye = text.Point();
-    sceneCamera.target = text.Point();
-    sceneCamera.fovDegrees = text.Single();
+    sceneTables.sceneCamera.eye = text.Point();
+    sceneTables.sceneCamera.target = text.Point();
+    sceneTables.sceneCamera.fovDegrees = text.Single();
     text.Single();  // not used
-    sceneCamera.rollDegrees = text.Single();
-    sceneCamera.up = Vec3{0, 1, 0};
-    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, sceneCamera.up);
+    sceneTables.sceneCamera.rollDegrees = text.Single();
+    sceneTables.sceneCamera.up = Vec3{0, 1, 0};
+    MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, sceneTables.sceneCamera.up);
     Mat4 roll;
-    MatRotationZ(roll, -sceneCamera.rollDegrees * kDegreesToRadians);
-    MatMultiply(sceneCamera.viewMatrix, sceneCamera.viewMatrix, roll);
-    MatPerspectiveFov(sceneCamera.projectionMatrix, sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
+    MatRotationZ(roll, -sceneTables.sceneCamera.rollDegrees * kDegreesToRadians);
+    MatMultiply(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.viewMatrix, roll);
+    MatPerspectiveFov(sceneTables.sceneCamera.projectionMatrix, sceneTables.sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
                       10000.0f);
     // A camera looking nowhere (the eye on its target, no field of view) unprojects no point.
-    bool finite = sceneCamera.projectionMatrix[0] != 0.0f && sceneCamera.projectionMatrix[5] != 0.0f;
+    bool finite = sceneTables.sceneCamera.projectionMatrix[0] != 0.0f && sceneTables.sceneCamera.projectionMatrix[5] != 0.0f;
     for (int i = 0; i < 16; ++i)
-        finite = finite && std::isfinite(sceneCamera.viewMatrix[i]) && std::isfinite(sceneCamera.projectionMatrix[i]);
-    sceneCamera.present = finite;
+        finite = finite && std::isfinite(sceneTables.sceneCamera.viewMatrix[i]) && std::isfinite(sceneTables.sceneCamera.projectionMatrix[i]);
+    sceneTables.sceneCamera.present = finite;
 }
 
 // The point lights: place, range, attenuation and diffuse colour.
 void ReadPointLights(SceneText& text) {
     const int count = std::clamp(text.Integer(), 0, kMaxPointLights);
     for (int i = 0; i < count; ++i) {
-        SceneLight& light = sceneLights[i];
+        SceneLight& light = sceneTables.sceneLights[i];
         light = SceneLight{};
         light.position = text.Point();
         light.range = text.Single();
@@ -226,18 +218,18 @@ void ReadPointLights(SceneText& text) {
         light.diffuse[3] = 0.0f;
         light.enabled = true;
     }
-    pointLightCount = count;
+    sceneTables.pointLightCount = count;
 }
 
 }  // namespace
 
 void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescriptionHooks& hooks) {
     SceneText text(data);
-    for (SceneLight& light : sceneLights) light.enabled = false;
-    particleSystemCount = 0;
-    sceneMirror.mirrorEnabled = false;
-    sceneMirror.present = false;
-    sceneCamera.present = false;
+    for (SceneLight& light : sceneTables.sceneLights) light.enabled = false;
+    sceneTables.particleSystemCount = 0;
+    sceneTables.sceneMirror.mirrorEnabled = false;
+    sceneTables.sceneMirror.present = false;
+    sceneTables.sceneCamera.present = false;
 
     if (text.Find("PARTICLES")) {
         // Counts past the table are outside the format; the table's size bounds them.
@@ -248,29 +240,29 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
             const std::string file = text.Name();
             LoadParticleSystem(i, position, scale, file, hooks);
         }
-        particleSystemCount = count;
+        sceneTables.particleSystemCount = count;
     }
 
     if (text.Find("MIRROR")) {
-        sceneMirror.corner0 = text.Point();
-        sceneMirror.corner1 = text.Point();
-        sceneMirror.corner2 = text.Point();
-        sceneMirror.corner3 = text.Point();
-        sceneMirror.mirrorValue = text.Single();
-        sceneMirror.present = true;
-        sceneMirror.mirrorEnabled = hooks.stencilAvailable;
+        sceneTables.sceneMirror.corner0 = text.Point();
+        sceneTables.sceneMirror.corner1 = text.Point();
+        sceneTables.sceneMirror.corner2 = text.Point();
+        sceneTables.sceneMirror.corner3 = text.Point();
+        sceneTables.sceneMirror.mirrorValue = text.Single();
+        sceneTables.sceneMirror.present = true;
+        sceneTables.sceneMirror.mirrorEnabled = hooks.stencilAvailable;
     }
 
     if (!text.Find("CAMERA")) return;
     ReadCamera(text);
 
     if (!text.Find("SCALE")) return;
-    sceneScale = text.Single();
+    sceneTables.sceneScale = text.Single();
 
     if (!text.Find("AMBIENT")) return;
     int c[3];
     text.Triple(c);
-    ambientColour = static_cast<uint32_t>(c[0]) + static_cast<uint32_t>(c[1]) * 256u +
+    sceneTables.ambientColour = static_cast<uint32_t>(c[0]) + static_cast<uint32_t>(c[1]) * 256u +
                     static_cast<uint32_t>(c[2]) * 65536u;
 
     // START and FIRES have no effect: only their presence matters.
@@ -279,7 +271,7 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
 
     if (!text.Find("POINTLIGHT")) return;
     ReadPointLights(text);
-    sceneMaterial = SceneMaterial{};
+    sceneTables.sceneMaterial = SceneMaterial{};
 }
 
 void LoadSceneDescription(const std::string& path) {
@@ -295,10 +287,10 @@ void ResetSceneRendering() {
 }
 
 void ResetSceneDescriptionObjects() {
-    for (SceneLight& light : sceneLights) light = SceneLight{};
-    pointLightCount = 0;
-    sceneMirror.mirrorEnabled = false;
-    particleSystemCount = 0;
+    for (SceneLight& light : sceneTables.sceneLights) light = SceneLight{};
+    sceneTables.pointLightCount = 0;
+    sceneTables.sceneMirror.mirrorEnabled = false;
+    sceneTables.particleSystemCount = 0;
 }
 
 }  // namespace tarvex

@@ -62,16 +62,20 @@ struct SceneMaterial {
     float power = 0.0f;
 };
 
-extern SceneCamera sceneCamera;
-extern SceneMirror sceneMirror;
-extern float sceneScale;
-extern uint32_t ambientColour;  // device colour: c0 in the blue byte, c2 in the red byte
-extern SceneLight sceneLights[kMaxPointLights];
-extern int pointLightCount;
-extern SceneMaterial sceneMaterial;
-// Images of the scene's particle systems (the particle code reads them in its own layout).
-extern uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize];
-extern int particleSystemCount;
+// The scene's description as read from its file.
+struct SceneTables {
+    SceneCamera sceneCamera;
+    SceneMirror sceneMirror;
+    float sceneScale = 1.0f;
+    uint32_t ambientColour = 0;  // device colour: c0 in the blue byte, c2 in the red byte
+    SceneLight sceneLights[kMaxPointLights];
+    int pointLightCount = 0;
+    SceneMaterial sceneMaterial;
+    // Images of the scene's particle systems (the particle code reads them in its own layout).
+    uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize] = {};
+    int particleSystemCount = 0;
+};
+extern SceneTables sceneTables;
 
 // The stencil shadows' values a scene script sets: the light they fall from, the volumes'
 // length (0.25 after every scene reset) and the darkening colour (ARGB).

@@ -203,11 +203,11 @@ struct Unprojector {
     float p00 = 1.0f, p11 = 1.0f;
 
     Unprojector() {
-        eye = sceneCamera.eye;
+        eye = sceneTables.sceneCamera.eye;
         MatIdentity(inverseView);
-        MatInverse(inverseView, nullptr, sceneCamera.viewMatrix);
-        p00 = sceneCamera.projectionMatrix[0];
-        p11 = sceneCamera.projectionMatrix[5];
+        MatInverse(inverseView, nullptr, sceneTables.sceneCamera.viewMatrix);
+        p00 = sceneTables.sceneCamera.projectionMatrix[0];
+        p11 = sceneTables.sceneCamera.projectionMatrix[5];
     }
 
     Vec3 At(int x, int y, float d) const {
@@ -248,7 +248,7 @@ void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
     // are formed once (in double), leaving a few operations a pixel.
     const Unprojector unproject;
     Mat4 viewProjection;
-    MatMultiply(viewProjection, sceneCamera.viewMatrix, sceneCamera.projectionMatrix);
+    MatMultiply(viewProjection, sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.projectionMatrix);
     const Mat4& m = viewProjection;
     const Mat4& r = unproject.inverseView;
     auto dot = [](double a0, double a1, double a2, double b0, double b1, double b2) { return a0 * b0 + a1 * b1 + a2 * b2; };
@@ -275,8 +275,8 @@ void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
 }
 
 void LoadSceneFiles() {
-    sceneMirror.mirrorEnabled = false;
-    particleSystemCount = 0;
+    sceneTables.sceneMirror.mirrorEnabled = false;
+    sceneTables.particleSystemCount = 0;
     const std::string base = SceneFileBase(currentScene);
     SceneFiles files;
     if (!TakePrefetched(currentScene, files)) files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth());
@@ -293,7 +293,7 @@ void LoadSceneFiles() {
     if (!files.maskFound || !ApplyWalkMask(files.mask))
         ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
     // A scene without a camera has none: the previous scene's belongs to another picture.
-    sceneCamera = SceneCamera{};
+    sceneTables.sceneCamera = SceneCamera{};
     if (LocateGameFile(base + ".txt") == GameFileSource::Missing) ReportSceneFile(base + ".txt", "missing");
     LoadSceneDescription(base + ".txt");
     // Nor a floor without its picture, or without a camera to place its points in the world
@@ -301,12 +301,12 @@ void LoadSceneFiles() {
     const bool haveFloor = files.floorTaken;
     if (haveFloor) std::copy(files.floor.begin(), files.floor.end(), floorDepth);
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
-    if (!haveFloor || !sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
+    if (!haveFloor || !sceneTables.sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {
         const bool clearStencil = stencilShadows == 4;
-        if (haveDepth && sceneCamera.present) {
+        if (haveDepth && sceneTables.sceneCamera.present) {
             std::vector<float> windowDepth(800 * 600);
             SceneryWindowDepth(files.depth.data(), windowDepth.data());
             WriteBackBufferDepth(windowDepth.data(), clearStencil);

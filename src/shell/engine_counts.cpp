@@ -18,7 +18,7 @@ EngineCounts CollectEngineCounts() {
     c.surfaceTextures = LiveSurfaceTextureCount();
     c.surfaces = LiveSurfaceCount();
     c.soundBuffers = audio::LiveBufferCount();
-    c.models = modelCount;
+    c.models = modelTables.modelCount;
     for (const TextureCacheEntry& e : textureCache) c.textureCacheEntries += e.handle ? 1 : 0;
     for (const ActorRecord& a : actorTable.actors) c.actors += a.inUse ? 1 : 0;
     c.luaStates = OpenLuaStates();

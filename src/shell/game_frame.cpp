@@ -58,12 +58,12 @@ void DescribeActor(FrameDescription& f, const ActorRecord& a) {
     d.texture = CachedTexture(a.texture);
     d.castsShadow = a.shadowMode == 4;
     d.firstProp = static_cast<int>(f.props.size());
-    const ModelRecord& pm = models[a.model];
+    const ModelRecord& pm = modelTables.models[a.model];
     for (size_t b = 0; pm.loaded && b < a.attachments.size() && b < pm.boneCount && b < pm.bones.size(); ++b) {
         const int propIndex = a.attachments[b];
         if (propIndex < 0 || propIndex >= kActorCount) continue;
         const ActorRecord& prop = actorTable.actors[propIndex];
-        if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels || !models[prop.model].loaded)
+        if (!prop.inUse || !prop.attached || prop.model < 0 || prop.model >= kMaxModels || !modelTables.models[prop.model].loaded)
             continue;
         PropDraw p;
         p.model = prop.model;
@@ -71,7 +71,7 @@ void DescribeActor(FrameDescription& f, const ActorRecord& a) {
         p.attach = BoneAttachMatrix(a.model, static_cast<int>(b), a.frame);
         // The bone's attachment cull mode, or the prop's own where the bone says 3.
         const int attachMode = pm.bones[b].attachCullMode;
-        p.cullMode = attachMode == 3 ? models[prop.model].cullMode : attachMode;
+        p.cullMode = attachMode == 3 ? modelTables.models[prop.model].cullMode : attachMode;
         p.texture = CachedTexture(prop.texture);
         f.props.push_back(p);
     }
@@ -82,22 +82,22 @@ void DescribeActor(FrameDescription& f, const ActorRecord& a) {
 }  // namespace
 
 void DescribeFrame(FrameDescription& f) {
-    f.view = sceneCamera.viewMatrix;
-    f.projection = sceneCamera.projectionMatrix;
-    f.lights = sceneLights;
-    f.ambient = ambientColour;
-    f.material = sceneMaterial;
+    f.view = sceneTables.sceneCamera.viewMatrix;
+    f.projection = sceneTables.sceneCamera.projectionMatrix;
+    f.lights = sceneTables.sceneLights;
+    f.ambient = sceneTables.ambientColour;
+    f.material = sceneTables.sceneMaterial;
     f.fog = fogEnabled;
     f.stencilShadows = stencilShadows == 4;
     f.shadowLight = shadowLight;
     f.shadowLength = shadowLength;
     f.shadowColour = shadowColour;
-    f.mirror = sceneMirror;
+    f.mirror = sceneTables.sceneMirror;
     f.stencilAvailable = GetDisplayObjects().stencilBits > 0;
-    f.models = models;
+    f.models = modelTables.models;
     f.slots = animation.animSlots;
     f.endEvent = &animation.postedEndEvent;
-    f.particleSystems = std::span(particleSystemImages).first(std::clamp(particleSystemCount, 0, kMaxParticleSystems));
+    f.particleSystems = std::span(sceneTables.particleSystemImages).first(std::clamp(sceneTables.particleSystemCount, 0, kMaxParticleSystems));
     f.textures = textureCache;
     f.wind = particleWind;
     f.synch = synch;

@@ -25,17 +25,17 @@ inline ModelSpec QuadSpec(float half, float y0, float height) {
 
 // The scene camera at (0, 500, -800) looking at the origin.
 inline void LookDownAtFloor() {
-    sceneCamera.eye = {0, 500, -800};
-    sceneCamera.target = {0, 0, 0};
-    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, Vec3{0, 1, 0});
-    MatPerspectiveFov(sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
+    sceneTables.sceneCamera.eye = {0, 500, -800};
+    sceneTables.sceneCamera.target = {0, 0, 0};
+    MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, Vec3{0, 1, 0});
+    MatPerspectiveFov(sceneTables.sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
 }
 
 // The view depth where the pixel's ray meets the floor y = 0 (the unprojection is
 // eye - d * ray), or far below any floor where it does not.
 inline float FloorRayDepth(int x, int y) {
-    const float rayY = sceneCamera.eye.y - ScreenToWorld(x, y, 1.0f).y;
-    return rayY < 0 ? sceneCamera.eye.y / rayY : -1e9f;
+    const float rayY = sceneTables.sceneCamera.eye.y - ScreenToWorld(x, y, 1.0f).y;
+    return rayY < 0 ? sceneTables.sceneCamera.eye.y / rayY : -1e9f;
 }
 
 }  // namespace tarvex::test

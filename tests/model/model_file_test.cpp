@@ -69,7 +69,7 @@ TEST(ModelFile, OlderFilesConvertAxesBelowVersion257) {
     s.normals[1] = {0, 0, 1};
     ModelRecord m;
     ASSERT_TRUE(ParseModelFile(m, WriteModel(s)));
-    EXPECT_EQ(std::pair(m.hasSignature, modelFileVersion), std::pair(false, 4u));
+    EXPECT_EQ(std::pair(m.hasSignature, modelTables.modelFileVersion), std::pair(false, 4u));
     ExpectVec(m.points[1], -1, 3, -2);
     ExpectVec(m.normals[1], 0, 4, 0);
     EXPECT_EQ(m.bones[1].poseIndices, (std::vector<uint32_t>{1, 0}));  // u16 pose indices

@@ -58,10 +58,10 @@ protected:
         ResetModels();
         folder = std::make_unique<test::GameFolder>("actor-render");
         test::LookDownAtFloor();
-        MatMultiply(viewProjection, sceneCamera.viewMatrix, sceneCamera.projectionMatrix);
-        for (auto& l : sceneLights) l.enabled = false;
-        ambientColour = 0xFFFFFFFF;
-        sceneMirror = SceneMirror{};
+        MatMultiply(viewProjection, sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.projectionMatrix);
+        for (auto& l : sceneTables.sceneLights) l.enabled = false;
+        sceneTables.ambientColour = 0xFFFFFFFF;
+        sceneTables.sceneMirror = SceneMirror{};
         stencilShadows = 4;
         device::ResetRenderStates();
     }
@@ -69,7 +69,7 @@ protected:
         ResetActors();
         ResetModels();
         stencilShadows = 0;
-        sceneMirror = SceneMirror{};
+        sceneTables.sceneMirror = SceneMirror{};
         folder.reset();
     }
     // A new actor of its own model, alone in the scene.
@@ -157,15 +157,15 @@ TEST_F(ActorRenderTest, MirrorShowsTheReflectionOnlyInsideItsQuadrilateral) {
     shadowLight = {0, 10000, 0};
     const auto plain = DrawFrame();
     // A floor mirror in front of the actor: its reflection hangs below the floor.
-    sceneMirror.corner0 = {-200, 0, -150};
-    sceneMirror.corner1 = {200, 0, -150};
-    sceneMirror.corner2 = {-200, 0, -40};
-    sceneMirror.corner3 = {200, 0, -40};
-    sceneMirror.mirrorEnabled = true;
+    sceneTables.sceneMirror.corner0 = {-200, 0, -150};
+    sceneTables.sceneMirror.corner1 = {200, 0, -150};
+    sceneTables.sceneMirror.corner2 = {-200, 0, -40};
+    sceneTables.sceneMirror.corner3 = {200, 0, -40};
+    sceneTables.sceneMirror.mirrorEnabled = true;
     const auto mirrored = DrawFrame();
     int x0, yNear, x1, yFar;
-    ASSERT_TRUE(Screen(sceneMirror.corner0, x0, yNear));
-    ASSERT_TRUE(Screen(sceneMirror.corner3, x1, yFar));
+    ASSERT_TRUE(Screen(sceneTables.sceneMirror.corner0, x0, yNear));
+    ASSERT_TRUE(Screen(sceneTables.sceneMirror.corner3, x1, yFar));
     // Changed pixels lie between the mirror's near and far edges on the screen.
     int inside = 0, outside = 0;
     for (int y = 0; y < 600; ++y)

@@ -38,11 +38,11 @@ protected:
         test::ResetEngine();
         ResetParticles();
         SeedRandom(99);
-        std::memset(particleSystemImages[0], 0, kParticleSystemSize);
-        particleFrame.particleSystems = std::span(particleSystemImages).first(1);
+        std::memset(sceneTables.particleSystemImages[0], 0, kParticleSystemSize);
+        particleFrame.particleSystems = std::span(sceneTables.particleSystemImages).first(1);
         particleFrame.textures = textureCache;
         HandFrameToRenderer(&particleFrame);
-        sys.image = particleSystemImages[0];
+        sys.image = sceneTables.particleSystemImages[0];
         sys.at<uint8_t>(0, 1)            // enabled
             .at<uint8_t>(2, 1)           // emit every tick
             .at<uint32_t>(4, 0xFF808080) // start colour

@@ -177,12 +177,12 @@ TEST_F(ScriptLoads, HugeModelsSoundsAndVideosFailAtOnceLooseOrPackagedAndAreNotR
     // visit reads it again.
     test::WriteBytes("models/later.md", EmptyModel());
     Frame();
-    EXPECT_EQ(modelCount, 0);
+    EXPECT_EQ(modelTables.modelCount, 0);
     EXPECT_EQ(OpenLuaStates(), 1) << AllMessages();
     Script(200, "function load() Game.EXE = LoadActor('models/later.md', 0, 0, 0, 0) end");
     Enter(200);
     EXPECT_GE(interaction.EXE, 0);
-    EXPECT_EQ(modelCount, 1);
+    EXPECT_EQ(modelTables.modelCount, 1);
 }
 
 TEST_F(ScriptLoads, AScriptFileLargerThanItsCapIsRefusedFromItsSizeLooseOrPackaged) {

@@ -59,51 +59,51 @@ std::array<float, 3> Xyz(const Vec3& v) { return {v.x, v.y, v.z}; }
 TEST(SceneDescription, CameraRollAndLights) {
     Parse(kScene);
     // (a, b, c) in the file is (-a, c, -b) in the engine.
-    EXPECT_EQ(Xyz(sceneCamera.eye), (std::array<float, 3>{0, 100, 500}));
-    EXPECT_EQ(Xyz(sceneCamera.target), (std::array<float, 3>{0, 100, 0}));
-    ASSERT_EQ(pointLightCount, 2);
-    const SceneLight& l = sceneLights[0];
+    EXPECT_EQ(Xyz(sceneTables.sceneCamera.eye), (std::array<float, 3>{0, 100, 500}));
+    EXPECT_EQ(Xyz(sceneTables.sceneCamera.target), (std::array<float, 3>{0, 100, 0}));
+    ASSERT_EQ(sceneTables.pointLightCount, 2);
+    const SceneLight& l = sceneTables.sceneLights[0];
     EXPECT_EQ(std::tuple(l.enabled, l.attenuation0, l.attenuation1, l.attenuation2),
               std::tuple(true, 1.0f, 0.5f, 0.25f));
     EXPECT_EQ(std::vector<float>(l.diffuse, l.diffuse + 4), (std::vector<float>{1.0f, 51 / 255.0f, 0, 0}));
-    EXPECT_EQ(Xyz(sceneLights[1].position), (std::array<float, 3>{-1, 3, -2}));
-    EXPECT_FLOAT_EQ(sceneLights[1].diffuse[2], 0.4f);
-    EXPECT_FALSE(sceneLights[2].enabled);
+    EXPECT_EQ(Xyz(sceneTables.sceneLights[1].position), (std::array<float, 3>{-1, 3, -2}));
+    EXPECT_FLOAT_EQ(sceneTables.sceneLights[1].diffuse[2], 0.4f);
+    EXPECT_FALSE(sceneTables.sceneLights[2].enabled);
 
     // A roll turns the view about z: the look-at first, then the roll. (The view and the
     // projection without a roll are checked against GLM through the scene load test's
     // unprojection.)
     const glm::mat4 look = glm::lookAtLH(glm::vec3(0, 100, 500), glm::vec3(0, 100, 0), glm::vec3(0, 1, 0));
     Parse("CAMERA (0 -500 100) (0 0 100) (60) (0) (30) SCALE (1) AMBIENT (0 0 0) START FIRES POINTLIGHT (0)");
-    ExpectMatrix(sceneCamera.viewMatrix,
+    ExpectMatrix(sceneTables.sceneCamera.viewMatrix,
                  glm::rotate(glm::mat4(1.0f), -30 * kDegreesToRadians, glm::vec3(0, 0, 1)) * look);
 }
 
 TEST(SceneDescription, MissingRequiredSectionStopsTheLoad) {
     Parse(kScene);
-    const Vec3 eye = sceneCamera.eye;
+    const Vec3 eye = sceneTables.sceneCamera.eye;
     // No CAMERA: camera, scale and ambient stay; every light is off.
     Parse("SCALE (9) AMBIENT (200, 0, 0) START FIRES POINTLIGHT (1) (0 0 0) (1) (1) (0) (0) (1) (1) (1)");
-    EXPECT_EQ(std::tuple(sceneCamera.eye.z, sceneScale, ambientColour), std::tuple(eye.z, 2.5f, 0x0032281Eu));
-    for (const SceneLight& l : sceneLights) EXPECT_FALSE(l.enabled);
+    EXPECT_EQ(std::tuple(sceneTables.sceneCamera.eye.z, sceneTables.sceneScale, sceneTables.ambientColour), std::tuple(eye.z, 2.5f, 0x0032281Eu));
+    for (const SceneLight& l : sceneTables.sceneLights) EXPECT_FALSE(l.enabled);
     // Without START the lights are not read either, but the ambient before it is (blue 200).
     Parse("CAMERA (0 -500 100) (0 0 100) (45) (0) (0) SCALE (3) AMBIENT (200, 0, 0) FIRES POINTLIGHT (1) (0 0 0)");
-    EXPECT_EQ(std::tuple(ambientColour, sceneScale, sceneLights[0].enabled), std::tuple(200u, 3.0f, false));
+    EXPECT_EQ(std::tuple(sceneTables.ambientColour, sceneTables.sceneScale, sceneTables.sceneLights[0].enabled), std::tuple(200u, 3.0f, false));
 }
 
 TEST(SceneDescription, NumberAndGroupRules) {
     // Three spellings of one triple; "+5" reads 5; "1e3" gives 1 and 3.
     for (const char* eye : {"(1.5, -2, 30)", "[1.5 -2 30]", "{x=1.5 y=-2 z=30}"}) {
         Parse(std::string("CAMERA ") + eye + " (0 0 0) (+5) (0) (1e3)");
-        EXPECT_EQ(Xyz(sceneCamera.eye), (std::array<float, 3>{-1.5f, 30, 2})) << eye;
-        EXPECT_EQ(std::tuple(sceneCamera.fovDegrees, sceneCamera.rollDegrees), std::tuple(5.0f, 1.0f)) << eye;
+        EXPECT_EQ(Xyz(sceneTables.sceneCamera.eye), (std::array<float, 3>{-1.5f, 30, 2})) << eye;
+        EXPECT_EQ(std::tuple(sceneTables.sceneCamera.fovDegrees, sceneTables.sceneCamera.rollDegrees), std::tuple(5.0f, 1.0f)) << eye;
     }
     // A triple needs only its opening bracket; "-" alone reads 0; keywords match inside words.
     Parse("xxCAMERAxx (1 2 3 (4 5 6 (- (0) (0) SCALE(7.25.5) AMBIENT(1.9 -1.9 256)");
-    EXPECT_EQ(std::tuple(sceneCamera.eye.x, sceneCamera.target.x, sceneCamera.fovDegrees, sceneScale),
+    EXPECT_EQ(std::tuple(sceneTables.sceneCamera.eye.x, sceneTables.sceneCamera.target.x, sceneTables.sceneCamera.fovDegrees, sceneTables.sceneScale),
               std::tuple(-1.0f, -4.0f, 0.0f, 7.25f));
     // Integers truncate toward zero: 1, -1, 256.
-    EXPECT_EQ(ambientColour, 1u + static_cast<uint32_t>(-1) * 256u + 256u * 65536u);
+    EXPECT_EQ(sceneTables.ambientColour, 1u + static_cast<uint32_t>(-1) * 256u + 256u * 65536u);
 }
 
 std::vector<uint8_t> ParticleFile(uint32_t n, uint32_t capacity, const char* texture) {
@@ -143,8 +143,8 @@ TEST(SceneDescription, ParticleSystemsAndMirror) {
           " MIRROR (0 0 0) (100 0 0) (100 0 50) (0 0 50) (12.5)"
           " CAMERA (0 -500 100) (0 0 100) (45) (0) (0)",
           true);
-    EXPECT_EQ(particleSystemCount, 5);
-    const uint8_t* smoke = particleSystemImages[0];
+    EXPECT_EQ(sceneTables.particleSystemCount, 5);
+    const uint8_t* smoke = sceneTables.particleSystemImages[0];
     EXPECT_EQ(smoke[0], 0xAB);
     // The emitter's place converted like every point, its scale, its texture from the hook.
     EXPECT_EQ(std::tuple(At(smoke, 24), At(smoke, 28), At(smoke, 32), At(smoke, 107060)),
@@ -158,15 +158,15 @@ TEST(SceneDescription, ParticleSystemsAndMirror) {
     EXPECT_EQ(smoke[328 + 104 * 2 + 4], 0xAB);
     // Missing, too large or cut files leave the record zeroed.
     for (int i : {1, 3, 4})
-        for (size_t b = 0; b < kParticleSystemSize; b += 997) EXPECT_EQ(particleSystemImages[i][b], 0) << i;
+        for (size_t b = 0; b < kParticleSystemSize; b += 997) EXPECT_EQ(sceneTables.particleSystemImages[i][b], 0) << i;
     // A capacity past the table clears the 1,024 particles it holds, no more.
-    EXPECT_EQ(particleSystemImages[2][328 + 104 * 1023], 0);
+    EXPECT_EQ(sceneTables.particleSystemImages[2][328 + 104 * 1023], 0);
 
-    EXPECT_EQ(std::tuple(sceneMirror.mirrorEnabled, Xyz(sceneMirror.corner2), sceneMirror.mirrorValue),
+    EXPECT_EQ(std::tuple(sceneTables.sceneMirror.mirrorEnabled, Xyz(sceneTables.sceneMirror.corner2), sceneTables.sceneMirror.mirrorValue),
               std::tuple(true, std::array<float, 3>{-100, 50, 0}, 12.5f));
     // Without a stencil buffer the mirror stays off.
     Parse("MIRROR (0 0 0) (1 0 0) (1 0 1) (0 0 1) (1) CAMERA (0 -500 100) (0 0 100) (45) (0) (0)", false);
-    EXPECT_EQ(std::tuple(sceneMirror.mirrorEnabled, sceneMirror.present, particleSystemCount),
+    EXPECT_EQ(std::tuple(sceneTables.sceneMirror.mirrorEnabled, sceneTables.sceneMirror.present, sceneTables.particleSystemCount),
               std::tuple(false, true, 0));
 }
 
@@ -174,9 +174,9 @@ TEST(SceneDescription, CountsPastTheTablesAreHeldAtTheirSize) {
     std::string text = "CAMERA (0 -500 100) (0 0 100) (45) (0) (0) SCALE (1) AMBIENT (0 0 0) START FIRES POINTLIGHT (40)";
     for (int i = 0; i < 40; ++i) text += " (1 2 3) (10) (1) (0) (0) (255) (255) (255)";
     Parse(text + " PARTICLES (1000)");
-    EXPECT_EQ(std::pair(pointLightCount, particleSystemCount), std::pair(kMaxPointLights, kMaxParticleSystems));
+    EXPECT_EQ(std::pair(sceneTables.pointLightCount, sceneTables.particleSystemCount), std::pair(kMaxPointLights, kMaxParticleSystems));
     Parse("POINTLIGHT (-3) CAMERA (1 1 1) (0 0 0) (45) (0) (0) SCALE (1) AMBIENT (0 0 0) START FIRES");
-    EXPECT_EQ(pointLightCount, 0);
+    EXPECT_EQ(sceneTables.pointLightCount, 0);
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     EXPECT_EQ(MaskAtScreen(400, 300), 255);
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
     EXPECT_FALSE(HasFloor(10, 100));
-    EXPECT_EQ(ambientColour, 10u + 20u * 256u + 30u * 65536u);
+    EXPECT_EQ(sceneTables.ambientColour, 10u + 20u * 256u + 30u * 65536u);
     // The picture, as ImageMagick reads it, in backgroundPixels and the 32-bit surface.
     std::vector<uint8_t> reference(800 * 600 * 3);
     std::ifstream file("reference.rgb", std::ios::binary);

@@ -85,9 +85,9 @@ bool ReadsBack(const std::string& name, const std::vector<uint8_t>& bytes, std::
     }
     if (EndsWith(name, ".txt") && name.rfind("scenes/", 0) == 0) {
         kind = "scene description";
-        sceneCamera = SceneCamera{};
+        sceneTables.sceneCamera = SceneCamera{};
         ParseSceneDescription(bytes, SceneDescriptionHooks{});
-        return sceneCamera.fovDegrees > 0 && sceneCamera.viewMatrix[15] != 0.0f;
+        return sceneTables.sceneCamera.fovDegrees > 0 && sceneTables.sceneCamera.viewMatrix[15] != 0.0f;
     }
     if (name == "data/codes.txt") {
         // UTF-8 lines of the devices' codes, read from the game folder by name.

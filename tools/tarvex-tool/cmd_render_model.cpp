@@ -46,7 +46,7 @@ static int RenderModelCommand(const Args& args) {
     const int actor = LoadActor(path.c_str(), Vec3{0, 0, 0}, 0.0f);
     if (actor < 0) return Fail("not a valid model file: " + files[0]);
     ActorRecord& a = actorTable.actors[actor];
-    ModelRecord& m = models[a.model];
+    ModelRecord& m = modelTables.models[a.model];
     a.motion = m.motions[motion].defined ? motion : 0;
     a.frame = m.motions[a.motion].first;
     if (OptionValue(args, "--frame", value)) a.frame = static_cast<float>(std::atof(value.c_str()));
@@ -73,20 +73,20 @@ static int RenderModelCommand(const Args& args) {
     facing.y = 0;
     Vec3 view{0, 0, -1};
     if (Vec3LengthSq(facing) > 1e-6f) Vec3Normalize(view, facing);
-    sceneCamera.eye = {centre.x + view.x * distance, centre.y + radius * 0.25f, centre.z + view.z * distance};
-    sceneCamera.target = centre;
-    MatLookAt(sceneCamera.viewMatrix, sceneCamera.eye, sceneCamera.target, Vec3{0, 1, 0});
-    MatPerspectiveFov(sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, distance * 0.05f,
+    sceneTables.sceneCamera.eye = {centre.x + view.x * distance, centre.y + radius * 0.25f, centre.z + view.z * distance};
+    sceneTables.sceneCamera.target = centre;
+    MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, Vec3{0, 1, 0});
+    MatPerspectiveFov(sceneTables.sceneCamera.projectionMatrix, 45.0f * kDegreesToRadians, 0.75f, distance * 0.05f,
                       distance * 4.0f);
-    for (SceneLight& l : sceneLights) l.enabled = false;
-    SceneLight& key = sceneLights[0];
+    for (SceneLight& l : sceneTables.sceneLights) l.enabled = false;
+    SceneLight& key = sceneTables.sceneLights[0];
     key.enabled = true;
-    key.position = {sceneCamera.eye.x + view.z * radius * 2, centre.y + radius * 3, sceneCamera.eye.z - view.x * radius * 2};
+    key.position = {sceneTables.sceneCamera.eye.x + view.z * radius * 2, centre.y + radius * 3, sceneTables.sceneCamera.eye.z - view.x * radius * 2};
     key.range = distance * 10;
     key.attenuation0 = 1.0f;
     key.diffuse[0] = key.diffuse[1] = key.diffuse[2] = 0.8f;
-    ambientColour = 0xFF505050;
-    sceneMirror = SceneMirror{};
+    sceneTables.ambientColour = 0xFF505050;
+    sceneTables.sceneMirror = SceneMirror{};
 
     ClearBackBuffer(0.35f, 0.35f, 0.4f);
     ClearBackBufferDepth(true);

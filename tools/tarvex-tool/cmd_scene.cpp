@@ -47,21 +47,21 @@ static int SceneCommand(const Args& args) {
     if (LocateGameFile(path) == GameFileSource::Missing) return Fail("no scene description " + path);
     LoadSceneDescription(path);
 
-    std::string out = "{\"eye\":" + Vec(sceneCamera.eye) + ",\"target\":" + Vec(sceneCamera.target);
-    out += ",\"fov\":" + JsonNumber(sceneCamera.fovDegrees) + ",\"roll\":" + JsonNumber(sceneCamera.rollDegrees);
-    out += ",\"scale\":" + JsonNumber(sceneScale) + ",\"ambient\":" + std::to_string(ambientColour);
+    std::string out = "{\"eye\":" + Vec(sceneTables.sceneCamera.eye) + ",\"target\":" + Vec(sceneTables.sceneCamera.target);
+    out += ",\"fov\":" + JsonNumber(sceneTables.sceneCamera.fovDegrees) + ",\"roll\":" + JsonNumber(sceneTables.sceneCamera.rollDegrees);
+    out += ",\"scale\":" + JsonNumber(sceneTables.sceneScale) + ",\"ambient\":" + std::to_string(sceneTables.ambientColour);
     out += ",\"lights\":[";
-    for (int i = 0; i < pointLightCount; ++i) {
-        const SceneLight& l = sceneLights[i];
+    for (int i = 0; i < sceneTables.pointLightCount; ++i) {
+        const SceneLight& l = sceneTables.sceneLights[i];
         out += (i ? "," : "") + ("{\"position\":" + Vec(l.position) + ",\"range\":" + JsonNumber(l.range) +
                                  ",\"attenuation\":[" + JsonNumber(l.attenuation0) + "," +
                                  JsonNumber(l.attenuation1) + "," + JsonNumber(l.attenuation2) + "],\"colour\":[" +
                                  JsonNumber(l.diffuse[0]) + "," + JsonNumber(l.diffuse[1]) + "," +
                                  JsonNumber(l.diffuse[2]) + "]}");
     }
-    out += "],\"particleSystems\":" + std::to_string(particleSystemCount);
-    out += ",\"mirror\":" + std::string(sceneMirror.present ? "true" : "false");
-    out += ",\"view\":" + Matrix(sceneCamera.viewMatrix) + ",\"projection\":" + Matrix(sceneCamera.projectionMatrix);
+    out += "],\"particleSystems\":" + std::to_string(sceneTables.particleSystemCount);
+    out += ",\"mirror\":" + std::string(sceneTables.sceneMirror.present ? "true" : "false");
+    out += ",\"view\":" + Matrix(sceneTables.sceneCamera.viewMatrix) + ",\"projection\":" + Matrix(sceneTables.sceneCamera.projectionMatrix);
     std::printf("%s}\n", out.c_str());
     return 0;
 }
