@@ -8,8 +8,7 @@
 
 namespace tarvex {
 
-SoundMark actorSoundMarks[kSoundActorCount][kSoundMarkCount];
-int footstepToggle = 0;
+AnimationSoundTables animationSounds;
 
 namespace {
 int soundsSinceToggle = 0;
@@ -39,12 +38,12 @@ void AnimationSoundLevelPan(const Vec3& position, const Vec3& eye, const Vec3& t
 }
 
 void ClearActorSoundMarks() {
-    for (auto& actor : actorSoundMarks)
+    for (auto& actor : animationSounds.actorSoundMarks)
         for (auto& mark : actor) mark = SoundMark();
 }
 
 void ResetAnimationSoundState() {
-    footstepToggle = 0;
+    animationSounds.footstepToggle = 0;
     soundsSinceToggle = 0;
 }
 
@@ -56,18 +55,18 @@ void PlayAnimationSounds() {
         bool alternativeFired = false;
         for (int m = 0; m < kSoundMarkCount; ++m) {
             if (alternativeFired && m >= 1 && m <= 3) continue;
-            const SoundMark& mark = actorSoundMarks[a][m];
+            const SoundMark& mark = animationSounds.actorSoundMarks[a][m];
             if (mark.slot == 0 || mark.slot == -1) continue;
             if (!std::isfinite(mark.frame) || mark.frame != std::floor(mark.frame)) continue;
             const double n = mark.frame;
             if (!(actor.frameNow <= n && n < actor.frameNext)) continue;
             int level = 0, pan = 0;
             AnimationSoundLevelPan(actor.position, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, level, pan);
-            const int slot = footstepToggle == 1 ? mark.slot : mark.slot + 1;
+            const int slot = animationSounds.footstepToggle == 1 ? mark.slot : mark.slot + 1;
             if (slot >= 0 && slot < kSoundSlotCount) RestartSlot(slot, level, pan, 0);
             if (++soundsSinceToggle == 2) {
                 soundsSinceToggle = 0;
-                footstepToggle = footstepToggle ? 0 : 1;
+                animationSounds.footstepToggle = animationSounds.footstepToggle ? 0 : 1;
             }
             if (m <= 3) alternativeFired = true;
         }

@@ -15,10 +15,13 @@ struct SoundMark {
     int32_t slot = 0;  // 0 and -1: no mark
 };
 
-// Filled by the scene scripts.
-extern SoundMark actorSoundMarks[kSoundActorCount][kSoundMarkCount];
-// Left and right footstep variants: 1 plays a mark's slot, 0 the slot + 1.
-extern int footstepToggle;
+struct AnimationSoundTables {
+    // Filled by the scene scripts.
+    SoundMark actorSoundMarks[kSoundActorCount][kSoundMarkCount];
+    // Left and right footstep variants: 1 plays a mark's slot, 0 the slot + 1.
+    int footstepToggle = 0;
+};
+extern AnimationSoundTables animationSounds;
 
 // Level and pan of a sound at `position` heard from `eye` looking at `target`.
 void AnimationSoundLevelPan(const Vec3& position, const Vec3& eye, const Vec3& target, int& level, int& pan);

@@ -17,11 +17,8 @@
 
 namespace tarvex {
 
-int skipVideo = 0;
-int videoState = 0;
-int keepMusic = 0;
+VideoTables videoPlayback;
 int32_t& videosOn = config.videosOn;
-char videoName[128] = {};
 
 namespace {
 
@@ -42,7 +39,7 @@ bool CutName(const char* path, std::string& name) {
     if (!dot) return false;
     size_t length = static_cast<size_t>(dot - path);
     for (int i = 0; i < 4 && path[length] != '\0'; ++i) ++length;
-    if (length >= sizeof videoName) return false;
+    if (length >= sizeof videoPlayback.videoName) return false;
     name.assign(path, length);
     return true;
 }
@@ -89,12 +86,12 @@ void PassAudio() {
 // What went wrong with the file, said once when the video ends or fails.
 void ReportDamage() {
     if (!decoder) {
-        std::fprintf(stderr, "tarvex: %s cannot be played as a video: skipped\n", videoName);
+        std::fprintf(stderr, "tarvex: %s cannot be played as a video: skipped\n", videoPlayback.videoName);
         return;
     }
     const int damaged = VideoDamagedPackets(decoder);
     if (damaged > 0)
-        std::fprintf(stderr, "tarvex: %s is damaged: %d packet%s could not be decoded and %s skipped\n", videoName,
+        std::fprintf(stderr, "tarvex: %s is damaged: %d packet%s could not be decoded and %s skipped\n", videoPlayback.videoName,
                      damaged, damaged == 1 ? "" : "s", damaged == 1 ? "was" : "were");
 }
 
@@ -103,11 +100,11 @@ void EndVideo() {
     CloseVideo(decoder);
     audio::ClearVideoAudio();
     picture.clear();
-    videoState = 0;
+    videoPlayback.videoState = 0;
     playMode = 0;
     ResumeMusic();
     RestoreSlotVolumes();
-    keepMusic = 0;
+    videoPlayback.keepMusic = 0;
 }
 
 void Fail() {
@@ -115,8 +112,8 @@ void Fail() {
     CloseVideo(decoder);
     ResumeMusic();
     RestoreSlotVolumes();
-    keepMusic = 0;
-    videoState = 0;
+    videoPlayback.keepMusic = 0;
+    videoPlayback.videoState = 0;
     playMode = 0;
 }
 
@@ -127,30 +124,30 @@ void StartVideo(const char* path) {
     // A name without an extension or a missing file starts nothing; nothing is
     // wanted any more either, or whoever asked would wait for it for ever.
     if (!CutName(path, name)) {
-        videoState = 0;
+        videoPlayback.videoState = 0;
         return;
     }
     if (!VideoFileExists(name)) {
         std::fprintf(stderr, "tarvex: %s is missing: no video\n", name.c_str());
-        videoState = 0;
+        videoPlayback.videoState = 0;
         return;
     }
     // Videos switched off in the settings.
     if (videosOn == 0) {
-        videoState = 0;
+        videoPlayback.videoState = 0;
         return;
     }
     // The music and the effects wait while the video plays.
-    skipVideo = 0;
-    if (!keepMusic) {
+    videoPlayback.skipVideo = 0;
+    if (!videoPlayback.keepMusic) {
         PauseMusic();
         MuteAllSlots();
     }
     // A video already open gives way to the new one.
     if (decoder) CloseVideo(decoder);
     audio::ClearVideoAudio();
-    std::memset(videoName, 0, sizeof videoName);
-    std::memcpy(videoName, name.data(), name.size());
+    std::memset(videoPlayback.videoName, 0, sizeof videoPlayback.videoName);
+    std::memcpy(videoPlayback.videoName, name.data(), name.size());
     playMode = 2;
     decoder = OpenVideo(name);
     double first = 0;
@@ -172,7 +169,7 @@ void VideoFrame() {
     if (!decoder) {
         // Nothing open (switched off or already ended): leave video mode.
         if (playMode == 2) {
-            videoState = 0;
+            videoPlayback.videoState = 0;
             playMode = 0;
         }
         return;
@@ -183,7 +180,7 @@ void VideoFrame() {
     }
     PumpSound();
     // Every frame, so that the loop's music poll cannot bring the music back.
-    if (!keepMusic) PauseMusic();
+    if (!videoPlayback.keepMusic) PauseMusic();
     // The clock starts with the first picture shown: start-up work between the
     // start and the first frame does not eat the video's first pictures.
     const uint32_t now = GetMilliseconds();
@@ -210,7 +207,7 @@ void VideoFrame() {
     }
     ++framesShown;
     const bool lastShown = streamEnded && elapsed >= currentTime + frameDuration - 1e-6;
-    if (skipVideo || lastShown) EndVideo();
+    if (videoPlayback.skipVideo || lastShown) EndVideo();
 }
 
 void StopVideo() {
@@ -225,11 +222,11 @@ void ResetVideo() {
     CloseVideo(decoder);
     audio::ClearVideoAudio();
     picture.clear();
-    skipVideo = 0;
-    videoState = 0;
-    keepMusic = 0;
+    videoPlayback.skipVideo = 0;
+    videoPlayback.videoState = 0;
+    videoPlayback.keepMusic = 0;
     framesShown = 0;
-    std::memset(videoName, 0, sizeof videoName);
+    std::memset(videoPlayback.videoName, 0, sizeof videoPlayback.videoName);
 }
 
 }  // namespace tarvex

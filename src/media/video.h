@@ -5,11 +5,14 @@
 
 namespace tarvex {
 
-extern int skipVideo;    // set by the window procedure; cleared at each start
-extern int videoState;   // 1 while a started video is wanted; 0 when it ended or failed
-extern int keepMusic;    // set before a start: music and effects go on under the video
+struct VideoTables {
+    int skipVideo = 0;   // set by the window procedure; cleared at each start
+    int videoState = 0;  // 1 while a started video is wanted; 0 when it ended or failed
+    int keepMusic = 0;   // set before a start: music and effects go on under the video
+    char videoName[128] = {};
+};
+extern VideoTables videoPlayback;
 extern int32_t& videosOn;  // the configuration's videos setting
-extern char videoName[128];
 
 void StartVideo(const char* path);
 void VideoFrame();

@@ -119,9 +119,9 @@ void DrawMenuPicture() {
         ClearBackBuffer(0, 0, 0);
     if (menuPictureLoaded && sceneBackground) {
         DrawSurface(*sceneBackground, 0, 0, nullptr, true);
-    } else if (regularFont) {
+    } else if (gameFonts.regularFont) {
         const std::u16string title = u"Тарвекс";
-        DrawText(regularFont, 400 - TextWidth(regularFont, title) / 2, 292, title, 255, 255, 255);
+        DrawText(gameFonts.regularFont, 400 - TextWidth(gameFonts.regularFont, title) / 2, 292, title, 255, 255, 255);
     }
 }
 
@@ -150,7 +150,7 @@ bool MainButtons() {
         if (LightButtonUnderPointer(n)) interaction.toolUnderPointer = n;
     DrawLitButtons(kMenuFirstTool, kMenuEndTool - 1);
     // While the credits play the buttons take no clicks.
-    if (!videoState && FreshMenuPress()) {
+    if (!videoPlayback.videoState && FreshMenuPress()) {
         switch (interaction.toolUnderPointer) {
         case kMenuExit:
             LeftKey = 1;
@@ -254,7 +254,7 @@ void MenuFrame() {
     ReadMenuPointer();
     FillGammaRamps(gammaMax);
     SendGammaRamps();
-    if (playMode == 2 && videoState) {
+    if (playMode == 2 && videoPlayback.videoState) {
         // The intro and the credits play over the menu; a press made meanwhile is
         // theirs, and acts on no button when they end with the button still held.
         VideoFrame();
@@ -278,7 +278,7 @@ void MenuFrame() {
         }
     }
     DrawNotice();
-    if (!videoState) {
+    if (!videoPlayback.videoState) {
         AnimSlot& pointer = animation.animSlots[kCursorSlot];
         pointer.x = static_cast<float>(cursorX);
         pointer.y = static_cast<float>(cursorY);

@@ -52,7 +52,7 @@ void SelectSave() {
 
 void SaveFromPanel(const std::string& gameName) {
     // Nothing to save before a game has begun, nor in the middle of a video.
-    if (currentScene == -1 || playMode == 2 || videoState) return;
+    if (currentScene == -1 || playMode == 2 || videoPlayback.videoState) return;
     // An empty name saves too: the file ".sav", listed with an empty name.
     std::string error;
     if (!SaveGameFromMenu(gameName, &error))
@@ -184,7 +184,7 @@ void SaveLoadPanel(bool save) {
     const size_t dot = saveNameBuffer.find('.');
     if (dot != std::string::npos) saveNameBuffer.resize(dot);
     if (count > 0 || save)
-        DrawText(italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
+        DrawText(gameFonts.italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
 
     if (FreshMenuPress() && interaction.ToolTable[kMenuOk].clickable) {
         LeftKey = 1;

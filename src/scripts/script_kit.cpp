@@ -48,8 +48,8 @@ void SetHeroSpeeds(float walkSpeed, float altSpeed) {
 
 void SetHeroFootsteps() {
     // Two alternatives of one walk cycle; the sounds alternate between a slot and the next.
-    actorSoundMarks[kHero][0] = {kWalkFirstStep, kStepSlot};
-    actorSoundMarks[kHero][1] = {kWalkSecondStep, kStepSlot + 2};
+    animationSounds.actorSoundMarks[kHero][0] = {kWalkFirstStep, kStepSlot};
+    animationSounds.actorSoundMarks[kHero][1] = {kWalkSecondStep, kStepSlot + 2};
 }
 
 void LoadStepAndTurnSounds() {

@@ -39,7 +39,7 @@ void HandleKeyDown(int key) {
     switch (key) {
     case vk::Escape:
         if (playMode == 2) {
-            skipVideo = 1;
+            videoPlayback.skipVideo = 1;
         } else if (menuActive == 0) {
             EnterMenuFromGame();
         } else if (currentScene != -1 && gameStarted) {
@@ -47,7 +47,7 @@ void HandleKeyDown(int key) {
         }
         break;
     case vk::Space:
-        skipVideo = 1;
+        videoPlayback.skipVideo = 1;
         break;
     case vk::F5:
         if (menuActive == 0 && currentScene != -1) {
@@ -94,7 +94,7 @@ void HandleCharacter(int ch) {
 }
 
 void HandleTimer(int id) {
-    if (videoState) return;
+    if (videoPlayback.videoState) return;
     if (id == kMenuClockTimer) {
         PlayAnimation(40, 1.0f, 0.99f);
         PlaySlot(44, 0, 0, 0);

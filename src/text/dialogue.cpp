@@ -75,7 +75,7 @@ std::u16string FromBuffer(const char16_t* buffer, size_t capacity) {
     return std::u16string(buffer, n);
 }
 
-int Measure(const std::u16string& s) { return TextWidth(regularFont, s); }
+int Measure(const std::u16string& s) { return TextWidth(gameFonts.regularFont, s); }
 
 // A choice has one row: a longer text is cut and ends in an ellipsis.
 std::u16string FitRow(const std::u16string& text) {
@@ -225,14 +225,14 @@ void DrawDialogText() {
             GetDialogText(id);
             const std::u16string text = FitRow(ChoiceString());
             if (hovered)
-                DrawText(regularFont, 0, top, text, 0, 255, 128);
+                DrawText(gameFonts.regularFont, 0, top, text, 0, 255, 128);
             else
-                DrawText(regularFont, 0, top, text, 255, 255, 255);
+                DrawText(gameFonts.regularFont, 0, top, text, 255, 255, 255);
         }
     } else if (dialogue.subtitleLength != 0 && config.subtitlesOn) {
         const auto lines = BreakLines(SubtitleString(), kTextAreaWidth, Measure);
         for (size_t i = 0; i < lines.size(); ++i)
-            DrawText(regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
+            DrawText(gameFonts.regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
     }
 }
 

@@ -6,8 +6,7 @@
 
 namespace tarvex {
 
-Font* regularFont = nullptr;
-Font* italicFont = nullptr;
+FontTables gameFonts;
 const char* const kFontFile = "Tarvex.ttf";
 
 namespace {
@@ -29,14 +28,14 @@ uint64_t renderCount = 0;
 
 void CreateGameFonts() {
     ReleaseFonts();
-    italicFont = OpenFont(kFontFile, 16, true);
-    regularFont = OpenFont(kFontFile, 16, false);
+    gameFonts.italicFont = OpenFont(kFontFile, 16, true);
+    gameFonts.regularFont = OpenFont(kFontFile, 16, false);
 }
 
 void ReleaseFonts() {
     ClearTextCache();
-    CloseFont(regularFont);
-    CloseFont(italicFont);
+    CloseFont(gameFonts.regularFont);
+    CloseFont(gameFonts.italicFont);
 }
 
 int TextWidth(Font* font, const std::u16string& text) { return MeasureTextWidth(font, text); }

@@ -10,8 +10,11 @@
 
 namespace tarvex {
 
-extern Font* regularFont;
-extern Font* italicFont;
+struct FontTables {
+    Font* regularFont = nullptr;
+    Font* italicFont = nullptr;
+};
+extern FontTables gameFonts;
 extern const char* const kFontFile;
 
 void CreateGameFonts();

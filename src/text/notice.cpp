@@ -29,12 +29,12 @@ std::string CurrentNotice() {
 
 void DrawNotice() {
     const std::string text = CurrentNotice();
-    if (text.empty() || !regularFont) return;
+    if (text.empty() || !gameFonts.regularFont) return;
     const std::u16string line = Utf8ToUtf16(text);
-    const int width = TextWidth(regularFont, line);
+    const int width = TextWidth(gameFonts.regularFont, line);
     const int x = (kScreenWidth - width) / 2;
     DrawColourRect(x - 8, 40, x + width + 8, 62, 0, 0, 0, 160);
-    DrawText(regularFont, x, 43, line, 255, 230, 140);
+    DrawText(gameFonts.regularFont, x, 43, line, 255, 230, 140);
 }
 
 void ResetNotice() {

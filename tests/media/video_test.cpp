@@ -27,7 +27,7 @@ protected:
         RestartSlot(kAmbientSlot, 0, 0, 1);
     }
     void Start(const char* path) {
-        videoState = 1;
+        videoPlayback.videoState = 1;
         StartVideo(path);
     }
     // Frames of the loop until the video ends (at most `limit`).
@@ -41,7 +41,7 @@ protected:
     }
     // Video mode, the video state, music playing and the ambient slot's volume.
     static auto SoundAndModes() {
-        return std::tuple(playMode, videoState, audio::MusicPlaying(), audio::GetBufferVolume(kAmbientSlot));
+        return std::tuple(playMode, videoPlayback.videoState, audio::MusicPlaying(), audio::GetBufferVolume(kAmbientSlot));
     }
 };
 
@@ -50,27 +50,27 @@ TEST_F(VideoTest, SkippingOnTheFirstFrameEndsItAndBringsTheSoundBack) {
     MakeVideo("video/clip.avi", 1.0);
     Start("video/clip.avi");
     EXPECT_EQ(SoundAndModes(), std::tuple(2, 1, false, -10000));
-    skipVideo = 1;
+    videoPlayback.skipVideo = 1;
     VideoFrame();
     EXPECT_EQ(VideoFramesShown(), 1);
     EXPECT_EQ(SoundAndModes(), std::tuple(0, 0, true, 0));
     EXPECT_EQ(soundTables.musicResumed, 1);
     // A new start clears the skip.
     StartVideo("video/clip.avi");
-    EXPECT_EQ(skipVideo, 0);
+    EXPECT_EQ(videoPlayback.skipVideo, 0);
     StopVideo();
 }
 
 TEST_F(VideoTest, KeptMusicPlaysOnAndTheFlagClearsAtTheEnd) {
     StartMusic();
     MakeVideo("video/clip.avi", 0.2);
-    keepMusic = 1;
+    videoPlayback.keepMusic = 1;
     Start("video/clip.avi");
     VideoFrame();
     EXPECT_EQ(SoundAndModes(), std::tuple(2, 1, true, 0));
     SetFixedFrameRate(25);
     PlayThrough(100);
-    EXPECT_EQ(std::tuple(playMode, keepMusic), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(playMode, videoPlayback.keepMusic), std::tuple(0, 0));
 }
 
 TEST_F(VideoTest, FailuresLeaveVideoModeAndTheSoundAlone) {

@@ -285,7 +285,7 @@ TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
 TEST_F(MenuTest, MainButtonsIgnoreClicksWhileTheCreditsPlay) {
     OpenMenu();
     game.Click(kCreditsX, kCreditsY);
-    ASSERT_EQ(videoState, 1);
+    ASSERT_EQ(videoPlayback.videoState, 1);
     ASSERT_EQ(playMode, 2);
     for (auto [x, y] : {std::pair{kExitX, kExitY}, {kOptionsX, kOptionsY}, {kSaveX, kSaveY}, {kNewGameX, kNewGameY},
                         {kCreditsX, kCreditsY}}) {
@@ -302,7 +302,7 @@ TEST_F(MenuTest, MainButtonsIgnoreClicksWhileTheCreditsPlay) {
     game.Frames(2);
     game.Key("Escape");
     game.Frames(3);
-    EXPECT_EQ(videoState, 0);
+    EXPECT_EQ(videoPlayback.videoState, 0);
     EXPECT_EQ(quitRequested, 0);
     game.Input("release left");
     game.Frames(2);

@@ -57,15 +57,15 @@ TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
     menuActive = 0;
     playMode = 2;
     Key(vk::Escape);
-    EXPECT_EQ(skipVideo, 1);
+    EXPECT_EQ(videoPlayback.skipVideo, 1);
     EXPECT_EQ(menuActive, 0);
 }
 
 TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow) {
-    videoState = 1;
+    videoPlayback.videoState = 1;
     WindowProc({MessageType::Timer, 2});
     EXPECT_EQ(animation.animSlots[40].mode, 0);
-    videoState = 0;
+    videoPlayback.videoState = 0;
     WindowProc({MessageType::Timer, 2});  // the menu clock's tick
     EXPECT_EQ(animation.animSlots[40].mode, 1);
     EXPECT_FLOAT_EQ(animation.animSlots[40].currentFrame, 1.0f);
