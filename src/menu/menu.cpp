@@ -173,7 +173,7 @@ bool MainButtons() {
             break;
         case kMenuCredits:
             LeftKey = 1;
-            videoState = 1;
+            videoPlayback.videoState = 1;
             StartVideo("video/titres.bik");
             break;
         case kMenuNewGame:
@@ -186,7 +186,7 @@ bool MainButtons() {
         }
     }
     if (!LeftButtonDown()) LeftKey = 0;
-    if (!videoState) StepSaveSelection();
+    if (!videoPlayback.videoState) StepSaveSelection();
     return false;
 }
 

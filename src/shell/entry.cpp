@@ -177,7 +177,7 @@ void StartFirstScreen(const Options& options, const RunFiles& files) {
     menuActive = 1;
     MenuInit();
     CreateGameFonts();
-    videoState = 1;
+    videoPlayback.videoState = 1;
     StartVideo("video/intrologo.bik");
     requestedTrack = 3;
     PlayMusic(3);

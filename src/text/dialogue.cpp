@@ -241,7 +241,7 @@ void DrawZoneName(int32_t label) {
     dialogue.zoneNameLength = 0;
     GetZoneName(label);
     const std::u16string name = ZoneNameString();
-    if (!name.empty()) DrawText(regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
+    if (!name.empty()) DrawText(gameFonts.regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
 }
 
 std::u16string SubtitleString() {
