@@ -21,11 +21,11 @@ constexpr int kWidth = 400, kHeight = 300;
 // Walls across the grid every fourth row, each open at one end, the ends alternating:
 // the only route from the top to the bottom runs along every row.
 void SerpentineMask() {
-    std::memset(walkMask, 0, kWalkMaskBytes);
+    std::memset(walkTables.walkMask, 0, kWalkMaskBytes);
     for (int y = 3; y < kHeight; y += 4) {
         const bool openRight = (y / 4) % 2 == 0;
         for (int x = 0; x < kWidth; ++x)
-            if (openRight ? x < kWidth - 3 : x >= 3) walkMask[y * kWidth + x] = 255;
+            if (openRight ? x < kWidth - 3 : x >= 3) walkTables.walkMask[y * kWidth + x] = 255;
     }
 }
 
@@ -38,12 +38,12 @@ Graph BuildGraph() {
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const int c = y * kWidth + x;
-            if (walkMask[c]) continue;
+            if (walkTables.walkMask[c]) continue;
             for (int k = 0; k < 8; ++k) {
                 const int nx = x + dx[k], ny = y + dy[k];
                 if (nx < 0 || ny < 0 || nx >= kWidth || ny >= kHeight) continue;
                 const int n = ny * kWidth + nx;
-                if (!walkMask[n]) boost::add_edge(c, n, k < 4 ? 2 : 3, g);
+                if (!walkTables.walkMask[n]) boost::add_edge(c, n, k < 4 ? 2 : 3, g);
             }
         }
     return g;

@@ -262,9 +262,9 @@ void SyncToolbar(SaveSync& s, int) {
 void DumpToolbar(JsonWriter& json, int) {
     json.Member("SCENETOOLBAR", interaction.SCENETOOLBAR)
         .Member("DRAWTOOLBAR", interaction.DRAWTOOLBAR)
-        .Member("STARTTOOLBAR", STARTTOOLBAR)
+        .Member("STARTTOOLBAR", toolbarTables.STARTTOOLBAR)
         .Key("toolbarGridTop")
-        .Number(toolbarGridTop);
+        .Number(toolbarTables.toolbarGridTop);
 }
 
 }  // namespace

@@ -13,8 +13,7 @@
 
 namespace tarvex {
 
-int32_t STARTTOOLBAR = 0;
-float toolbarGridTop = kGridTopClosed;
+ToolbarTables toolbarTables;
 
 namespace {
 
@@ -83,21 +82,21 @@ void SetPieceY(float y) {
 void MoveToolbar() {
     const float d = kToolbarSpeed * synch;
     float& pieceY = animation.animSlots[kToolbarPieceSlot].y;
-    if (STARTTOOLBAR == 1) {
-        toolbarGridTop -= d;
+    if (toolbarTables.STARTTOOLBAR == 1) {
+        toolbarTables.toolbarGridTop -= d;
         for (int i = 0; i < 4; ++i) animation.animSlots[kToolbarPieceSlot + i].y -= d;
         if (pieceY <= 336.0f) {
             SetPieceY(kPieceYOpen);
-            toolbarGridTop = kGridTopOpen;
-            STARTTOOLBAR = 0;
+            toolbarTables.toolbarGridTop = kGridTopOpen;
+            toolbarTables.STARTTOOLBAR = 0;
         }
-    } else if (STARTTOOLBAR == 2) {
-        toolbarGridTop += d;
+    } else if (toolbarTables.STARTTOOLBAR == 2) {
+        toolbarTables.toolbarGridTop += d;
         for (int i = 0; i < 4; ++i) animation.animSlots[kToolbarPieceSlot + i].y += d;
         if (pieceY >= 600.0f) {
             SetPieceY(kPieceYClosed);
-            toolbarGridTop = kGridTopClosed;
-            STARTTOOLBAR = 0;
+            toolbarTables.toolbarGridTop = kGridTopClosed;
+            toolbarTables.STARTTOOLBAR = 0;
             interaction.DRAWTOOLBAR = 0;
         }
     }
@@ -158,17 +157,17 @@ void ToolbarRightButton(bool allowed) {
     if (rightLatch) return;
     rightLatch = 1;
     if (!allowed) return;
-    if (interaction.DRAWTOOLBAR && STARTTOOLBAR == 0) {
-        STARTTOOLBAR = 2;
-        toolbarGridTop = kGridTopOpen;
+    if (interaction.DRAWTOOLBAR && toolbarTables.STARTTOOLBAR == 0) {
+        toolbarTables.STARTTOOLBAR = 2;
+        toolbarTables.toolbarGridTop = kGridTopOpen;
         Sound(kSoundToolbarClose);
     } else if (interaction.heldTool != -1) {
         interaction.heldTool = -1;
         Sound(kSoundDropItem);
     } else {
         interaction.DRAWTOOLBAR = 1;
-        STARTTOOLBAR = 1;
-        toolbarGridTop = kGridTopClosed;
+        toolbarTables.STARTTOOLBAR = 1;
+        toolbarTables.toolbarGridTop = kGridTopClosed;
         Sound(kSoundToolbarOpen);
     }
 }
@@ -176,7 +175,7 @@ void ToolbarRightButton(bool allowed) {
 void ToolbarMotionAndFrame() {
     MoveToolbar();
     for (int i = 0; i < 4; ++i) DrawSlot(kToolbarPieceSlot + i);
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     // The verb bar still chooses the verb; opening the toolbar chooses take.
     if (LeftButtonDown() && cursorY > 0 && cursorY < 32) {
         for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
@@ -188,14 +187,14 @@ void ToolbarMotionAndFrame() {
             }
         }
     }
-    if (STARTTOOLBAR == 1) interaction.currentVerb = kVerbTake;
+    if (toolbarTables.STARTTOOLBAR == 1) interaction.currentVerb = kVerbTake;
 }
 
 void ToolbarFrame(float gridTop) {
     if (!LeftButtonDown()) LeftKey = 0;
     interaction.cursorPicture = kCursorArrow;
     int hoverColumn = -1, hoverRow = -1;
-    if (interaction.DRAWTOOLBAR && STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
+    if (interaction.DRAWTOOLBAR && toolbarTables.STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
         hoverColumn = (cursorX - kGridLeft) / kCellSize;
         hoverRow = (cursorY - 461) / kCellSize;
         DrawSlotPicture(kToolbarHighlightSlot, kGridLeft + kCellSize * hoverColumn, 461 + kCellSize * hoverRow, false);
@@ -236,8 +235,8 @@ void HeldItemFrame() {
 
 void CloseToolbarAtOnce() {
     SetPieceY(kPieceYClosed);
-    toolbarGridTop = kGridTopClosed;
-    STARTTOOLBAR = 0;
+    toolbarTables.toolbarGridTop = kGridTopClosed;
+    toolbarTables.STARTTOOLBAR = 0;
     interaction.DRAWTOOLBAR = 0;
 }
 

@@ -6,10 +6,13 @@
 
 namespace tarvex {
 
-extern int32_t STARTTOOLBAR;  // 0 still, 1 opening, 2 closing
-extern float toolbarGridTop;  // y of the item grid's top row: 717 closed, 461 open
-
 constexpr float kGridTopClosed = 717.0f, kGridTopOpen = 461.0f;
+
+struct ToolbarTables {
+    int32_t STARTTOOLBAR = 0;                // 0 still, 1 opening, 2 closing
+    float toolbarGridTop = kGridTopClosed;   // y of the item grid's top row: 717 closed, 461 open
+};
+extern ToolbarTables toolbarTables;
 constexpr float kPieceYClosed = 600.0f, kPieceYOpen = 344.0f;
 constexpr int kToolbarPieceSlot = 100;  // 100..103
 constexpr int kToolbarHighlightSlot = 104;

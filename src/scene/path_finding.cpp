@@ -75,7 +75,7 @@ bool Search(int startCell, int targetCell) {
     std::fill(distances, distances + kFrameWidth, uint16_t{0});
     std::fill(distances + FramedCell(0, kMaskHeight) - 1, std::end(distances), uint16_t{0});
     for (int cy = 0; cy < kMaskHeight; ++cy) {
-        const uint8_t* row = walkMask + cy * kMaskWidth;
+        const uint8_t* row = walkTables.walkMask + cy * kMaskWidth;
         uint16_t* framed = distances + FramedCell(0, cy);
         framed[-1] = 0;
         for (int cx = 0; cx < kMaskWidth; ++cx) framed[cx] = row[cx] != 0 ? 0 : kFar;

@@ -10,13 +10,12 @@
 
 namespace tarvex {
 
-uint8_t walkMask[kWalkMaskBytes];
-float floorDepth[kFloorWidth * kFloorHeight];
+WalkTables walkTables;
 
 bool ApplyWalkMask(std::span<const uint8_t> mask) {
     const std::span<const uint8_t> bytes = ByteReader(mask).View(kWalkMaskBytes);
     if (bytes.empty()) return false;  // a short mask leaves the current one
-    std::copy(bytes.begin(), bytes.end(), walkMask);
+    std::copy(bytes.begin(), bytes.end(), walkTables.walkMask);
     return true;
 }
 
@@ -88,7 +87,7 @@ bool DecodeFloorDepth(std::span<const uint8_t> file, float* out) {
 bool LoadFloorDepth(const std::string& path) {
     std::vector<uint8_t> bytes;
     if (!ReadGameFile(path, bytes, kFloorDepthFileLimit)) return false;
-    return DecodeFloorDepth(bytes, floorDepth);
+    return DecodeFloorDepth(bytes, walkTables.floorDepth);
 }
 
 }  // namespace tarvex

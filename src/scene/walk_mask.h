@@ -17,13 +17,17 @@ constexpr int kFloorHeight = 600;
 constexpr size_t kFloorDepthFileLimit = 921600;
 constexpr float kNoFloor = -100000.0f;  // depth values below mark pixels without floor
 
-extern uint8_t walkMask[kWalkMaskBytes];
-extern float floorDepth[kFloorWidth * kFloorHeight];
+// The scene's walk mask and the depth of its floor.
+struct WalkTables {
+    uint8_t walkMask[kWalkMaskBytes] = {};
+    float floorDepth[kFloorWidth * kFloorHeight] = {};
+};
+extern WalkTables walkTables;
 
-inline uint8_t MaskCell(int cx, int cy) { return walkMask[cy * kMaskWidth + cx]; }
+inline uint8_t MaskCell(int cx, int cy) { return walkTables.walkMask[cy * kMaskWidth + cx]; }
 // The cell under a screen point (callers stay on the screen).
 inline uint8_t MaskAtScreen(int x, int y) { return MaskCell(x / 2, y / 2); }
-inline float FloorDepthAt(int x, int y) { return floorDepth[y * kFloorWidth + x]; }
+inline float FloorDepthAt(int x, int y) { return walkTables.floorDepth[y * kFloorWidth + x]; }
 inline bool HasFloor(int x, int y) { return !(FloorDepthAt(x, y) < kNoFloor); }
 
 // Takes a whole mask image; anything but 120,000 bytes (or more, cut) is refused

@@ -31,7 +31,7 @@ protected:
     int FramesUntilStill() {
         for (int n = 1; n <= 100; ++n) {
             ToolbarMotionAndFrame();
-            if (STARTTOOLBAR == 0) return n;
+            if (toolbarTables.STARTTOOLBAR == 0) return n;
         }
         return -1;
     }
@@ -47,21 +47,21 @@ protected:
 
 TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     RightClick();
-    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, STARTTOOLBAR, toolbarGridTop), std::tuple(1, 1, float(kGridTopClosed)));
+    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, toolbarTables.STARTTOOLBAR, toolbarTables.toolbarGridTop), std::tuple(1, 1, float(kGridTopClosed)));
     interaction.currentVerb = kVerbLook;
     // 24 pixels a frame at 30 frames a second: 256 pixels take 11 frames; opening chooses take.
     EXPECT_EQ(FramesUntilStill(), 11);
     EXPECT_EQ(interaction.currentVerb, kVerbTake);
-    EXPECT_EQ(std::tuple(PieceY(), animation.animSlots[kToolbarPieceSlot + 3].y, toolbarGridTop),
+    EXPECT_EQ(std::tuple(PieceY(), animation.animSlots[kToolbarPieceSlot + 3].y, toolbarTables.toolbarGridTop),
               std::tuple(float(kPieceYOpen), float(kPieceYOpen), float(kGridTopOpen)));
 
     // Holding the button acts once.
     Right(true);
     ToolbarRightButton(true);
-    EXPECT_EQ(STARTTOOLBAR, 2);
+    EXPECT_EQ(toolbarTables.STARTTOOLBAR, 2);
     ToolbarMotionAndFrame();
     ToolbarRightButton(true);
-    EXPECT_EQ(STARTTOOLBAR, 2);
+    EXPECT_EQ(toolbarTables.STARTTOOLBAR, 2);
     Right(false);
     ToolbarRightButton(true);
 
@@ -69,13 +69,13 @@ TEST_F(ToolbarTest, RightButtonOpensClosesAndDropsTheHeldItem) {
     ToolbarMotionAndFrame();
     const float piece = PieceY();
     RightClick();
-    EXPECT_EQ(std::tuple(STARTTOOLBAR, toolbarGridTop, PieceY()), std::tuple(1, float(kGridTopClosed), piece));
+    EXPECT_EQ(std::tuple(toolbarTables.STARTTOOLBAR, toolbarTables.toolbarGridTop, PieceY()), std::tuple(1, float(kGridTopClosed), piece));
     FramesUntilStill();
 
     // With an item held: the open toolbar closes and keeps it; the closed one drops it.
     interaction.heldTool = 30;
     RightClick();
-    EXPECT_EQ(std::tuple(interaction.heldTool, STARTTOOLBAR), std::tuple(30, 2));
+    EXPECT_EQ(std::tuple(interaction.heldTool, toolbarTables.STARTTOOLBAR), std::tuple(30, 2));
     EXPECT_EQ(FramesUntilStill(), 11);
     EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, PieceY()), std::tuple(0, kPieceYClosed));
     RightClick();
@@ -100,9 +100,9 @@ TEST_F(ToolbarTest, GridCellsByIntegerDivisionAndTheVerbCursors) {
                  {100, 591, kVerbTake, 0, kCursorArrow}, {100, 500, kVerbTake, 2, kCursorArrow}};
     for (const auto& c : cases) {
         interaction.currentVerb = c.verb;
-        STARTTOOLBAR = c.moving;
+        toolbarTables.STARTTOOLBAR = c.moving;
         Pointer(c.x, c.y, false);
-        ToolbarFrame(toolbarGridTop);
+        ToolbarFrame(toolbarTables.toolbarGridTop);
         EXPECT_EQ(interaction.cursorPicture, c.cursor) << c.x << ", " << c.y << " verb " << c.verb;
     }
 }
@@ -124,7 +124,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     interaction.heldTool = 47;
     LeftKey = 0;
     AtCell(0, 0, true);  // cells: 30, 39, 47
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::tuple(interaction.ToolTable[47].inInventory, interaction.heldTool), std::tuple(0, -1));
 
     // ApplyToolCombination on its own: no entry, no change.
@@ -138,7 +138,7 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     OpenToolbar();
     interaction.currentVerb = kVerbUse;
     AtCell(0, 0, true);  // 61
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::tuple(interaction.ToolTable[61].inInventory, interaction.ToolTable[39].inInventory, TestFlagsOf(146, 4)),
               std::tuple(0, 1, 4u));
     EXPECT_EQ(Said(), u"batteries");
@@ -146,11 +146,11 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     SetToolOwnership(61, 1, 0);
     LeftKey = 0;
     AtCell(1, 0, true);  // cells: 39, 61, 212
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::pair(Said(), interaction.ToolTable[61].inInventory), std::pair(std::u16string(u"nothing more"), uint8_t{1}));
     LeftKey = 0;
     AtCell(2, 0, true);
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::tuple(interaction.ToolTable[212].inInventory, interaction.ToolTable[197].inInventory), std::tuple(0, 1));
     EXPECT_EQ(Said(), u"better");
 
@@ -160,7 +160,7 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     interaction.currentVerb = kVerbLook;
     LeftKey = 0;
     AtCell(3, 0, true);  // cells: 39, 61, 197, 742
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::tuple(currentScene, interaction.SCENETOOLBAR, interaction.interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
     EXPECT_EQ(Said(), u"looked");
 }
@@ -170,15 +170,15 @@ TEST_F(ToolbarTest, MoreThanTwentyItemsShareTheSecondRow) {
     OpenToolbar();
     interaction.currentVerb = kVerbTake;
     AtCell(0, 1, true);  // tools 110, 120 and 121 ... 120 and 121 stand at columns 0 and 1
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(interaction.heldTool, 110);  // the first in order takes the press
     LeftKey = 0;
     AtCell(9, 1, true);
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(interaction.heldTool, 119);
     LeftKey = 0;
     AtCell(1, 1, true);
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(interaction.heldTool, 111);
 }
 

@@ -282,7 +282,7 @@ TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
     playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
     interaction.DRAWTOOLBAR = 1;
-    STARTTOOLBAR = 1;
+    toolbarTables.STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
     EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
     EXPECT_EQ(I32(ReadFile(Path("bar.sav")), Rows{}.values + 16), 0);

@@ -29,9 +29,9 @@ test::ModelSpec WalkerSpec() {
 // The whole mask free, the floor depth of every pixel where its ray meets the floor.
 void MakeFloorScene() {
     test::LookDownAtFloor();
-    std::memset(walkMask, 0, sizeof walkMask);
+    std::memset(walkTables.walkMask, 0, sizeof walkTables.walkMask);
     for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) floorDepth[y * 800 + x] = test::FloorRayDepth(x, y);
+        for (int x = 0; x < 800; ++x) walkTables.floorDepth[y * 800 + x] = test::FloorRayDepth(x, y);
 }
 
 Vec3 FloorUnder(int x, int y) { return ScreenToWorld(x, y, FloorDepthAt(x, y)); }
@@ -104,7 +104,7 @@ TEST_F(ActorTest, MotionsScaleWithSynchLoopAndFallBack) {
 // arrives, and a walk on the floor still works.
 TEST_F(ActorTest, APointWithoutFloorIsNeverWalkedTo) {
     for (int y = 100; y < 140; ++y)
-        for (int x = 380; x < 420; ++x) floorDepth[y * 800 + x] = -200000.0f;
+        for (int x = 380; x < 420; ++x) walkTables.floorDepth[y * 800 + x] = -200000.0f;
     const Vec3 start = FloorUnder(400, 400);
     const int a = LoadActor("models/walker.md", start, 0);
     actorTable.actors[a].walkSpeed = 3.0f;

@@ -11,8 +11,8 @@
 namespace tarvex {
 namespace {
 
-void ClearMask(uint8_t value = 0) { std::memset(walkMask, value, sizeof walkMask); }
-void SetCell(int cx, int cy, uint8_t v) { walkMask[cy * kMaskWidth + cx] = v; }
+void ClearMask(uint8_t value = 0) { std::memset(walkTables.walkMask, value, sizeof walkTables.walkMask); }
+void SetCell(int cx, int cy, uint8_t v) { walkTables.walkMask[cy * kMaskWidth + cx] = v; }
 PathResult path;
 std::pair<int, int> Point(int i) { return {path.pathPoints[i][0], path.pathPoints[i][1]}; }
 
@@ -83,12 +83,12 @@ std::vector<int> DijkstraFromTarget(int target) {
     for (int cy = 0; cy < kMaskHeight; ++cy)
         for (int cx = 0; cx < kMaskWidth; ++cx) {
             const int c = cy * kMaskWidth + cx;
-            if (c != target && walkMask[c] != 0) continue;  // only entered cells spread further
+            if (c != target && walkTables.walkMask[c] != 0) continue;  // only entered cells spread further
             for (int k = 0; k < 8; ++k) {
                 const int nx = cx + dx[k], ny = cy + dy[k];
                 if (nx < 0 || ny < 0 || nx >= kMaskWidth || ny >= kMaskHeight) continue;
                 const int n = ny * kMaskWidth + nx;
-                if (walkMask[n] == 0) boost::add_edge(c, n, k < 4 ? 2 : 3, g);
+                if (walkTables.walkMask[n] == 0) boost::add_edge(c, n, k < 4 ? 2 : 3, g);
             }
         }
     std::vector<int> distance(kMaskWidth * kMaskHeight);
