@@ -299,9 +299,9 @@ void LoadSceneFiles() {
     // Nor a floor without its picture, or without a camera to place its points in the world
     // (a room being made): the hero does not walk there.
     const bool haveFloor = files.floorTaken;
-    if (haveFloor) std::copy(files.floor.begin(), files.floor.end(), floorDepth);
+    if (haveFloor) std::copy(files.floor.begin(), files.floor.end(), walkTables.floorDepth);
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
-    if (!haveFloor || !sceneTables.sceneCamera.present) std::fill(std::begin(floorDepth), std::end(floorDepth), 2.0f * kNoFloor);
+    if (!haveFloor || !sceneTables.sceneCamera.present) std::fill(std::begin(walkTables.floorDepth), std::end(walkTables.floorDepth), 2.0f * kNoFloor);
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {

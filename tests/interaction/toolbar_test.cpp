@@ -114,7 +114,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     interaction.currentVerb = kVerbUse;
     interaction.heldTool = 47;
     AtCell(1, 0, true);  // tool 61
-    ToolbarFrame(toolbarGridTop);
+    ToolbarFrame(toolbarTables.toolbarGridTop);
     EXPECT_EQ(std::tuple(interaction.ToolTable[39].inInventory, interaction.ToolTable[61].inInventory, interaction.heldTool, LeftKey),
               std::tuple(1, 0, 47, 1));
     EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first

@@ -214,8 +214,8 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
 
     // Read ahead, the scene loads as it did. The files are the ones opened when the reading
     // began (a mask put in place since is not seen), unless the folder's listing was cleared.
-    std::fill(std::begin(walkMask), std::end(walkMask), 0);
-    std::fill(std::begin(floorDepth), std::end(floorDepth), 0.0f);
+    std::fill(std::begin(walkTables.walkMask), std::end(walkTables.walkMask), 0);
+    std::fill(std::begin(walkTables.floorDepth), std::end(walkTables.floorDepth), 0.0f);
     std::fill(std::begin(backgroundPixels), std::end(backgroundPixels), 0);
     std::vector<uint8_t> changed = mask;
     changed[150 * 400 + 200] = 9;
