@@ -42,23 +42,12 @@ Bytes ReadAll(const fs::path& p) {
 uint32_t U32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
-// The two outputs (loose, loose again) are made once per build of the generator and shared
-// between the test processes.
-struct Generated {
-  std::string loose, again;
-  bool ok = false;
-};
-Generated& Demo() {
-  static Generated g = [] {
-    Generated r;
-    r.loose = tarvex::test::GeneratedDemo("loose", true);
-    r.again = tarvex::test::GeneratedDemo("again", true);
-    r.ok = !r.loose.empty() && !r.again.empty();
-    return r;
-  }();
-  return g;
+// The loose output, made once per build of the generator and shared between the test processes.
+const std::string& Demo() {
+  static const std::string loose = tarvex::test::GeneratedDemo("loose", true);
+  return loose;
 }
-fs::path Loose(const std::string& rel) { return fs::path(Demo().loose) / rel; }
+fs::path Loose(const std::string& rel) { return fs::path(Demo()) / rel; }
 
 // The scene description, read the way the engine reads it: each section found by its
 // keyword, numbers taken from after the next opening bracket.
@@ -138,18 +127,6 @@ std::string SceneFile(int scene, const char* suffix) {
 
 }  // namespace
 
-TEST(Demo, RunsAndRepeatsByteForByte) {
-  ASSERT_TRUE(Demo().ok);
-  size_t files = 0;
-  for (const auto& e : fs::recursive_directory_iterator(Demo().loose)) {
-    if (!e.is_regular_file()) continue;
-    ++files;
-    fs::path rel = fs::relative(e.path(), Demo().loose);
-    ASSERT_EQ(ReadAll(e.path()), ReadAll(fs::path(Demo().again) / rel)) << rel;
-  }
-  EXPECT_GT(files, 300u);
-}
-
 // UTF-16 LE text table lines: id -> text.
 std::map<int, std::u16string> ReadTable(const std::string& rel) {
   Bytes b = ReadAll(Loose(rel));
@@ -179,7 +156,7 @@ std::map<int, std::u16string> ReadTable(const std::string& rel) {
 // the voice lasts as long as reading the line takes (15 letters a second and half a second
 // more, never under a second and a half). The closing credits last long enough to read.
 TEST(Demo, EveryLineHasTextAndAVoiceLongEnoughToRead) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto dialog = ReadTable("texts/dialog.txt");
   auto otboy = ReadTable("texts/otboy.txt");
   auto zones = ReadTable("data/zones.txt");
@@ -283,7 +260,7 @@ uint8_t MaskCell(int scene, double x, double y) {
 // look at them with, the files, remarks and scenes it names are in the game, the items it
 // gives have their icon and lines, the notebook pages are the notebook's.
 TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto sections = StructureSections();
   auto otboy = ReadTable("texts/otboy.txt");
   std::set<int> taken = {39, 47, 61, 62, 181, 188, 197, 212, 742};  // the items the player gets
@@ -323,7 +300,7 @@ TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
 }
 
 TEST(Demo, ScriptedHotspotsLieOnTheScreenAndWalksEndOnFreeFloor) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   const std::string n = R"re((-?[\d.]+))re", list = n + ", " + n + ", " + n;
   for (int scene : kScriptScenes) {
     SCOPED_TRACE(scene);
@@ -353,7 +330,7 @@ TEST(Demo, ScriptedHotspotsLieOnTheScreenAndWalksEndOnFreeFloor) {
 }
 
 TEST(Demo, ToolSectionsSayEveryReactionAndCombineTheLanternBothWays) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto sections = StructureSections();
   auto otboy = ReadTable("texts/otboy.txt");
   for (const auto& [tool, lines] : sections) {
