@@ -1,10 +1,7 @@
-// The demo game generator, checked with independent readers: ffprobe and sox for the
-// sounds and videos, GLM for the camera, and small parsers here for packages, walk
-// masks, text tables and the scene scripts. (What the demo's rooms show and do is held
-// by the golden run.)
+// The demo game generator, checked with independent readers (ffprobe for the credits, GLM
+// for the camera, small parsers here for walk masks, text tables and the scene scripts) for
+// what would leave the demo unfinishable. (What the rooms show and do is held by the golden run.)
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,14 +25,13 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-std::string Shell(const std::string& command, int* status = nullptr) {
+std::string Shell(const std::string& command) {
   std::string out;
   FILE* p = popen(command.c_str(), "r");
   if (!p) return out;
   char buf[4096];
   for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  int rc = pclose(p);
-  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  pclose(p);
   return out;
 }
 
@@ -46,24 +42,12 @@ Bytes ReadAll(const fs::path& p) {
 uint32_t U32(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
-// The three outputs (loose, packed, loose again) are made once per build of the
-// generator and shared between the test processes.
-struct Generated {
-  std::string loose, packed, again;
-  bool ok = false;
-};
-Generated& Demo() {
-  static Generated g = [] {
-    Generated r;
-    r.loose = tarvex::test::GeneratedDemo("loose", true);
-    r.packed = tarvex::test::GeneratedDemo("packed", false);
-    r.again = tarvex::test::GeneratedDemo("again", true);
-    r.ok = !r.loose.empty() && !r.packed.empty() && !r.again.empty();
-    return r;
-  }();
-  return g;
+// The loose output, made once per build of the generator and shared between the test processes.
+const std::string& Demo() {
+  static const std::string loose = tarvex::test::GeneratedDemo("loose", true);
+  return loose;
 }
-fs::path Loose(const std::string& rel) { return fs::path(Demo().loose) / rel; }
+fs::path Loose(const std::string& rel) { return fs::path(Demo()) / rel; }
 
 // The scene description, read the way the engine reads it: each section found by its
 // keyword, numbers taken from after the next opening bracket.
@@ -143,60 +127,6 @@ std::string SceneFile(int scene, const char* suffix) {
 
 }  // namespace
 
-TEST(Demo, RunsAndRepeatsByteForByte) {
-  ASSERT_TRUE(Demo().ok);
-  size_t files = 0;
-  for (const auto& e : fs::recursive_directory_iterator(Demo().loose)) {
-    if (!e.is_regular_file()) continue;
-    ++files;
-    fs::path rel = fs::relative(e.path(), Demo().loose);
-    ASSERT_EQ(ReadAll(e.path()), ReadAll(fs::path(Demo().again) / rel)) << rel;
-  }
-  EXPECT_GT(files, 300u);
-}
-
-TEST(Demo, PackagesHoldExactlyTheLooseFiles) {
-  ASSERT_TRUE(Demo().ok);
-  for (const char* top : {"texts", "scenes", "models", "animgfx", "gfx", "scripts"}) {
-    Bytes pkg = ReadAll(fs::path(Demo().packed) / (std::string(top) + ".res"));
-    ASSERT_GE(pkg.size(), 4u) << top;
-    uint32_t count = U32(pkg, 0);
-    ASSERT_LE(4 + 136ull * count, pkg.size());
-    std::set<std::string> names;
-    uint64_t dataStart = 4 + 136ull * count, expectNext = dataStart;
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t at = 4 + 136 * size_t(i);
-      const char* raw = reinterpret_cast<const char*>(&pkg[at]);
-      size_t len = strnlen(raw, 128);
-      ASSERT_LT(len, 128u);
-      std::string name(raw, len);
-      uint32_t off = U32(pkg, at + 128), size = U32(pkg, at + 132);
-      EXPECT_EQ(name.rfind(std::string(top) + "/", 0), 0u) << name;
-      EXPECT_TRUE(names.insert(name).second) << "duplicate " << name;
-      EXPECT_EQ(off, expectNext) << name;  // packed back to back, no overlap
-      ASSERT_LE(uint64_t(off) + size, pkg.size());
-      expectNext = uint64_t(off) + size;
-      Bytes loose = ReadAll(Loose(name));
-      ASSERT_EQ(loose.size(), size) << name;
-      EXPECT_TRUE(std::equal(loose.begin(), loose.end(), pkg.begin() + off)) << name;
-      EXPECT_FALSE(fs::exists(fs::path(Demo().packed) / name)) << name << " also written loose";
-    }
-    EXPECT_EQ(expectNext, pkg.size());
-    // Everything under the directory in the loose run is in the package.
-    size_t looseCount = 0;
-    for (const auto& e : fs::recursive_directory_iterator(Loose(top)))
-      if (e.is_regular_file()) ++looseCount;
-    size_t texturesInModels = 0;
-    if (std::string(top) == "models")
-      for (const auto& e : fs::directory_iterator(Loose(top))) texturesInModels += e.path().extension() == ".bmp";
-    EXPECT_EQ(count + texturesInModels, looseCount) << top;
-  }
-  // Readers that take loose files only still find theirs in the packed output.
-  for (const char* p : {"models/gorin.bmp", "textures/signs/sight000.tga", "data/particles/steam.prt",
-                        "textures/tools/tool742.tga", "sound/dialog/dial0206.wav"})
-    EXPECT_TRUE(fs::exists(fs::path(Demo().packed) / p)) << p;
-}
-
 // UTF-16 LE text table lines: id -> text.
 std::map<int, std::u16string> ReadTable(const std::string& rel) {
   Bytes b = ReadAll(Loose(rel));
@@ -224,10 +154,9 @@ std::map<int, std::u16string> ReadTable(const std::string& rel) {
 
 // Every line has its text and a voice; a line stays on the screen as long as its voice, so
 // the voice lasts as long as reading the line takes (15 letters a second and half a second
-// more, never under a second and a half). The closing credits last long enough to read. No
-// remark speaks of a window: no room has one.
+// more, never under a second and a half). The closing credits last long enough to read.
 TEST(Demo, EveryLineHasTextAndAVoiceLongEnoughToRead) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto dialog = ReadTable("texts/dialog.txt");
   auto otboy = ReadTable("texts/otboy.txt");
   auto zones = ReadTable("data/zones.txt");
@@ -254,7 +183,6 @@ TEST(Demo, EveryLineHasTextAndAVoiceLongEnoughToRead) {
   for (const auto& [id, text] : otboy) {
     std::snprintf(name, sizeof name, "sound/otboy/%4.4d.wav", id);
     checkWav(Loose(name), text.size());
-    EXPECT_EQ((u" " + text).find(u" окн"), std::u16string::npos) << id;
   }
   const std::string credits = Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
                                     Loose("video/titres.bik").string() + "' 2>&1");
@@ -262,9 +190,6 @@ TEST(Demo, EveryLineHasTextAndAVoiceLongEnoughToRead) {
   for (const char* p : {"sound/scene000/Lift_open.wav", "sound/scene098/9.wav", "sound/global/click.wav",
                         "sound/menu/menusound.wav", "sound/ambient/hospital.wav", "sound/stepfloor/step4.wav"})
     checkWav(Loose(p));
-  // Sox agrees with the header.
-  std::string info = Shell("sox --i -r '" + Loose("sound/scene098/error.wav").string() + "'");
-  EXPECT_EQ(info, "22050\n");
 }
 
 // ---- The scene scripts ("scripts/sceneNNN.lua"), read as the generator filled them in. ----
@@ -331,35 +256,11 @@ uint8_t MaskCell(int scene, double x, double y) {
 
 }  // namespace
 
-TEST(Demo, ScriptsAreWrittenForTheScenesWithoutContentLooseAndPacked) {
-  ASSERT_TRUE(Demo().ok);
-  Bytes pkg = ReadAll(fs::path(Demo().packed) / "scripts.res");
-  ASSERT_GE(pkg.size(), 4u);
-  std::set<std::string> packed;
-  for (uint32_t i = 0, n = U32(pkg, 0); i < n && 4 + 136 * size_t(i + 1) <= pkg.size(); ++i)
-    packed.insert(std::string(reinterpret_cast<const char*>(&pkg[4 + 136 * size_t(i)])));
-  // The Lua compiler comes with script/bootstrap (package lua5.4).
-  ASSERT_FALSE(Shell("command -v luac5.4").empty()) << "luac5.4 is missing: script/bootstrap installs lua5.4";
-  for (int scene : kScriptScenes) {
-    char name[32];
-    std::snprintf(name, sizeof name, "scripts/scene%3.3d.lua", scene);
-    ASSERT_TRUE(fs::exists(Loose(name))) << name;
-    EXPECT_TRUE(packed.count(name)) << name;
-    Bytes text = ReadAll(Loose(name));
-    std::string s(text.begin(), text.end());
-    EXPECT_EQ(s.find("$("), std::string::npos) << name << ": a place was left unfilled";
-    EXPECT_NE(s.find("function run()"), std::string::npos) << name;
-    int status = -1;
-    std::string err = Shell("luac5.4 -p '" + Loose(name).string() + "' 2>&1", &status);
-    EXPECT_EQ(status, 0) << err;
-  }
-}
-
 // Every call of every script, whatever branch it lies on: the tools it places have a line to
 // look at them with, the files, remarks and scenes it names are in the game, the items it
 // gives have their icon and lines, the notebook pages are the notebook's.
 TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto sections = StructureSections();
   auto otboy = ReadTable("texts/otboy.txt");
   std::set<int> taken = {39, 47, 61, 62, 181, 188, 197, 212, 742};  // the items the player gets
@@ -399,7 +300,7 @@ TEST(Demo, EverythingTheScriptsNameIsInTheGame) {
 }
 
 TEST(Demo, ScriptedHotspotsLieOnTheScreenAndWalksEndOnFreeFloor) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   const std::string n = R"re((-?[\d.]+))re", list = n + ", " + n + ", " + n;
   for (int scene : kScriptScenes) {
     SCOPED_TRACE(scene);
@@ -429,7 +330,7 @@ TEST(Demo, ScriptedHotspotsLieOnTheScreenAndWalksEndOnFreeFloor) {
 }
 
 TEST(Demo, ToolSectionsSayEveryReactionAndCombineTheLanternBothWays) {
-  ASSERT_TRUE(Demo().ok);
+  ASSERT_FALSE(Demo().empty());
   auto sections = StructureSections();
   auto otboy = ReadTable("texts/otboy.txt");
   for (const auto& [tool, lines] : sections) {
