@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -270,25 +271,25 @@ void DumpToolbar(JsonWriter& json, int) {
 }  // namespace
 
 const Owner& ToolsAndRegionsOwner() {
-    static const Owner owner{"tools and action regions", ResetInteractionState, ResetToolsForNewGame,
+    static const Owner owner{owner_name::kTools, ResetInteractionState, ResetToolsForNewGame,
                              ResetSceneTools, SyncToolsAndRegions, RebuildTools, DumpToolsAndRegions};
     return owner;
 }
 
 const Owner& PendingActionOwner() {
-    static const Owner owner{"pending action and script values", PendingActionReset, PendingActionReset,
+    static const Owner owner{owner_name::kPendingAction, PendingActionReset, PendingActionReset,
                              PendingActionReset, SyncPendingAction, nullptr, DumpPendingAction};
     return owner;
 }
 
 const Owner& GameProgressOwner() {
-    static const Owner owner{"game progress", ResetGameState, ResetGameState, nullptr, SyncGameProgress,
+    static const Owner owner{owner_name::kProgress, ResetGameState, ResetGameState, nullptr, SyncGameProgress,
                              nullptr, DumpGameProgress};
     return owner;
 }
 
 const Owner& ToolbarOwner() {
-    static const Owner owner{"toolbar", ResetToolbar, CloseToolbarAtOnce, nullptr, SyncToolbar, nullptr,
+    static const Owner owner{owner_name::kToolbar, ResetToolbar, CloseToolbarAtOnce, nullptr, SyncToolbar, nullptr,
                              DumpToolbar};
     return owner;
 }

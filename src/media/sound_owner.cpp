@@ -1,6 +1,7 @@
 #include "media/sound_owner.h"
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "media/sound.h"
 #include "resources/save_sync.h"
 
@@ -78,7 +79,7 @@ void DumpSoundSlots(JsonWriter& json, int part) {
 }  // namespace
 
 const Owner& SoundSlotsOwner() {
-    static const Owner owner{"sound slots", ResetSound, nullptr, SceneReset, SyncSoundSlots, RebuildSoundSlots,
+    static const Owner owner{owner_name::kSounds, ResetSound, nullptr, SceneReset, SyncSoundSlots, RebuildSoundSlots,
                              DumpSoundSlots};
     return owner;
 }

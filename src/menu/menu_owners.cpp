@@ -1,6 +1,7 @@
 #include "menu/menu_owners.h"
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "resources/save_sync.h"
@@ -44,7 +45,7 @@ void DumpMainMenu(JsonWriter& json, int) {
 }  // namespace
 
 const Owner& SavedGamesOwner() {
-    static const Owner owner{"saved games list", ResetSavedGames, nullptr, nullptr, SyncThumbnail};
+    static const Owner owner{owner_name::kThumbnail, ResetSavedGames, nullptr, nullptr, SyncThumbnail};
     return owner;
 }
 
@@ -55,7 +56,7 @@ void MenuAtStart() {
 }
 
 const Owner& MainMenuOwner() {
-    static const Owner owner{"main menu", MenuAtStart, nullptr, nullptr, nullptr, LeaveMenu, DumpMainMenu};
+    static const Owner owner{owner_name::kMainMenu, MenuAtStart, nullptr, nullptr, nullptr, LeaveMenu, DumpMainMenu};
     return owner;
 }
 

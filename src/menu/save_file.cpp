@@ -4,6 +4,7 @@
 
 #include "base/byte_io.h"
 #include "base/globals.h"
+#include "base/owner_names.h"
 #include "base/registry.h"
 #include "base/scene_request.h"
 #include "interaction/game_state.h"
@@ -29,17 +30,7 @@ namespace tarvex {
 
 namespace {
 
-constexpr const char* kThumbnail = "saved games list";
-constexpr const char* kSceneSwitch = "scene switch and fades";
-constexpr const char* kProgress = "game progress";
-constexpr const char* kTools = "tools and action regions";
-constexpr const char* kMainState = "main state";
-constexpr const char* kSounds = "sound slots";
-constexpr const char* kSlots = "animation slots";
-constexpr const char* kScripts = "scene scripts and devices";
-constexpr const char* kFrame = "frame values of the scene";
-constexpr const char* kRendering = "rendering values";
-constexpr const char* kDialogue = "dialogue";
+using namespace owner_name;
 
 constexpr SaveRow kRows[] = {
     {1, kThumbnail},   {2, kThumbnail},
@@ -53,21 +44,21 @@ constexpr SaveRow kRows[] = {
     // The twelve script and interface values.
     {17, kScripts},    {18, kProgress},
     {19, kProgress},   {20, kProgress},
-    {21, "toolbar"},   {22, kProgress},
-    {23, kProgress},   {24, "pending action and script values"},
+    {21, kToolbar},   {22, kProgress},
+    {23, kProgress},   {24, kPendingAction},
     {25, kScripts},    {26, kProgress},
     {27, kTools},      {28, kTools},
     {29, kSceneSwitch}, {30, kSceneSwitch},
     {31, kMainState},  {32, kDialogue},
-    {33, "frame play values"}, {34, kFrame},
+    {33, kPlayValues}, {34, kFrame},
     {35, kRendering},  {36, kRendering},
     {37, kRendering},  {38, kFrame},
     {39, kFrame},      {40, kFrame},
     {41, kFrame},      {42, kTools},
     {43, kDialogue},   {44, kDialogue},
-    {45, kDialogue},   {46, "actors"},
-    {47, "actors"},    {48, "scene objects: lights, mirror, particle systems"},
-    {49, "scene objects: lights, mirror, particle systems"}, {50, kDialogue},
+    {45, kDialogue},   {46, kActors},
+    {47, kActors},    {48, kSceneObjects},
+    {49, kSceneObjects}, {50, kDialogue},
     {51, kDialogue},   {52, kDialogue},
 };
 static_assert(std::size(kRows) == 52);

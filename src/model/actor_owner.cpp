@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "model/actor.h"
 #include "model/model_file.h"
 #include "resources/save_sync.h"
@@ -54,7 +55,7 @@ void DumpActors(JsonWriter& json, int) {
 }  // namespace
 
 const Owner& ActorsOwner() {
-    static const Owner owner{"actors", ResetActors, nullptr, ResetActors, SyncActors, nullptr, DumpActors};
+    static const Owner owner{owner_name::kActors, ResetActors, nullptr, ResetActors, SyncActors, nullptr, DumpActors};
     return owner;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/owner_names.h"
 #include "render/frame_render.h"
 #include "render/particles.h"
 #include "resources/anim_slot.h"
@@ -64,13 +65,13 @@ void SyncEmitters(SaveSync& s, int row) {
 }  // namespace
 
 const Owner& RenderingValuesOwner() {
-    static const Owner owner{"rendering values", ResetSceneRendering, nullptr, ResetSceneRendering,
+    static const Owner owner{owner_name::kRendering, ResetSceneRendering, nullptr, ResetSceneRendering,
                              SyncRenderingValues};
     return owner;
 }
 
 const Owner& SceneObjectsOwner() {
-    static const Owner owner{"scene objects: lights, mirror, particle systems", nullptr, nullptr, SceneObjectsReset,
+    static const Owner owner{owner_name::kSceneObjects, nullptr, nullptr, SceneObjectsReset,
                              SyncEmitters, LoadSceneFiles};
     return owner;
 }

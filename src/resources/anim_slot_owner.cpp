@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "resources/anim_slot.h"
 #include "resources/frame_sequence.h"
 #include "resources/save_sync.h"
@@ -121,7 +122,7 @@ void DumpAnimSlots(JsonWriter& json, int) {
 }  // namespace
 
 const Owner& AnimSlotsOwner() {
-    static const Owner owner{"animation slots", ResetAnimSlots, nullptr, SceneReset, SyncAnimSlots, RebuildAnimSlots,
+    static const Owner owner{owner_name::kSlots, ResetAnimSlots, nullptr, SceneReset, SyncAnimSlots, RebuildAnimSlots,
                              DumpAnimSlots};
     return owner;
 }

@@ -1,6 +1,7 @@
 #include "scripts/scripts_owner.h"
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "interaction/game_state.h"
 #include "platform/input.h"
 #include "resources/save_sync.h"
@@ -59,7 +60,7 @@ void DumpScripts(JsonWriter& json, int part) {
 }  // namespace
 
 const Owner& ScriptsOwner() {
-    static const Owner owner{"scene scripts and devices", ScriptsAtStart, ScriptsForNewGame, nullptr, SyncScripts,
+    static const Owner owner{owner_name::kScripts, ScriptsAtStart, ScriptsForNewGame, nullptr, SyncScripts,
                              nullptr, DumpScripts};
     return owner;
 }

@@ -3,6 +3,7 @@
 #include "base/mouse.h"
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/timers.h"
@@ -125,30 +126,30 @@ void DumpInput(JsonWriter& json, int part) {
 }  // namespace
 
 const Owner& FrameValuesOwner() {
-    static const Owner owner{"frame values of the scene", nullptr, nullptr, FrameValuesForScene, SyncFrameValues};
+    static const Owner owner{owner_name::kFrame, nullptr, nullptr, FrameValuesForScene, SyncFrameValues};
     return owner;
 }
 
 const Owner& SceneSwitchOwner() {
-    static const Owner owner{"scene switch and fades", ResetSceneSwitch, nullptr, FadeForScene, SyncSceneSwitch,
+    static const Owner owner{owner_name::kSceneSwitch, ResetSceneSwitch, nullptr, FadeForScene, SyncSceneSwitch,
                              nullptr, DumpSceneSwitch};
     return owner;
 }
 
 const Owner& PlayValuesOwner() {
-    static const Owner owner{"frame play values", nullptr, nullptr, FrameValuesForPlay, SyncPlayValues, nullptr,
+    static const Owner owner{owner_name::kPlayValues, nullptr, nullptr, FrameValuesForPlay, SyncPlayValues, nullptr,
                              DumpPlayValues};
     return owner;
 }
 
 const Owner& MainStateOwner() {
-    static const Owner owner{"main state", ResetShellGlobals, MainStateForNewGame, nullptr, SyncMainState, nullptr,
+    static const Owner owner{owner_name::kMainState, ResetShellGlobals, MainStateForNewGame, nullptr, SyncMainState, nullptr,
                              DumpMainState};
     return owner;
 }
 
 const Owner& InputOwner() {
-    static const Owner owner{"input and window timers", InputAtStart, nullptr, nullptr, nullptr, nullptr, DumpInput};
+    static const Owner owner{owner_name::kInput, InputAtStart, nullptr, nullptr, nullptr, nullptr, DumpInput};
     return owner;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/globals.h"
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "base/registry.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -27,6 +28,8 @@ namespace tarvex {
 
 namespace {
 
+using namespace owner_name;
+
 // The state object's members in their order: each part written by the owner of its
 // tables (the frame number and the engine's own counts are the dump's).
 struct DumpPart {
@@ -34,24 +37,17 @@ struct DumpPart {
     int part;
 };
 
-constexpr const char* kTools = "tools and action regions";
-constexpr const char* kSceneSwitch = "scene switch and fades";
-constexpr const char* kScripts = "scene scripts and devices";
-constexpr const char* kDialogue = "dialogue";
-constexpr const char* kMainState = "main state";
-constexpr const char* kInput = "input and window timers";
-constexpr const char* kSounds = "sound slots";
 
 constexpr DumpPart kParts[] = {
-    {"main menu", 0},  {"frame play values", 0},
-    {kSceneSwitch, 0}, {"game progress", 0},
+    {kMainMenu, 0},  {kPlayValues, 0},
+    {kSceneSwitch, 0}, {kProgress, 0},
     {kTools, 0},       {kInput, 0},
-    {"pending action and script values", 0}, {kTools, 1},
-    {"toolbar", 0},    {kMainState, 0},
+    {kPendingAction, 0}, {kTools, 1},
+    {kToolbar, 0},    {kMainState, 0},
     {kScripts, 0},     {kTools, 2},
-    {kDialogue, 0},    {"notices", 0},
+    {kDialogue, 0},    {kNotices, 0},
     {kDialogue, 1},    {kScripts, 1},
-    {"actors", 0},     {"animation slots", 0},
+    {kActors, 0},     {kSlots, 0},
     {kSounds, 0},      {kSounds, 1},
     {kMainState, 1},   {kSceneSwitch, 1},
     {kDialogue, 2},    {kInput, 1},

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "base/json_writer.h"
+#include "base/owner_names.h"
 #include "platform/font.h"
 #include "resources/save_sync.h"
 #include "text/dialogue.h"
@@ -81,13 +82,13 @@ void DumpNotices(JsonWriter& json, int) { json.Key("notice").String(CurrentNotic
 }  // namespace
 
 const Owner& DialogueOwner() {
-    static const Owner owner{"dialogue", DialogueAtStart, DialogueForNewGame, DialogueForScene, SyncDialogue, nullptr,
+    static const Owner owner{owner_name::kDialogue, DialogueAtStart, DialogueForNewGame, DialogueForScene, SyncDialogue, nullptr,
                              DumpDialogue};
     return owner;
 }
 
 const Owner& NoticesOwner() {
-    static const Owner owner{"notices", ResetNotice, nullptr, nullptr, nullptr, nullptr, DumpNotices};
+    static const Owner owner{owner_name::kNotices, ResetNotice, nullptr, nullptr, nullptr, nullptr, DumpNotices};
     return owner;
 }
 

@@ -20,6 +20,8 @@ import re
 import sys
 import tempfile
 
+import cpp_source
+
 SERVICES = (
     "SetFlagsOf|TestFlagsOf|ClearFlagsOf|SetStateOf|GetStateOf|SetToolOwnership|PlaceTool|ShowToolRange|"
     "HideToolRange|PlayResponse|PlayRandomLine|PlayDialogLine|PollDialogChoice|GetDialogText|GetZoneName|"
@@ -35,31 +37,6 @@ SCENE_FOLDER = re.compile(r"\"[^\"\n]*\bscene\d{3}\b")
 SOURCE_END = (".cpp", ".h")
 
 
-def strip_comments(text):
-    """The text with // and /* */ comments blanked (strings and characters kept)."""
-    out, i, n = [], 0, len(text)
-    while i < n:
-        c = text[i]
-        if c in "\"'":
-            j = i + 1
-            while j < n and text[j] != c and text[j] != "\n":
-                j += 2 if text[j] == "\\" else 1
-            out.append(text[i:j + 1])
-            i = j + 1
-        elif text.startswith("//", i):
-            j = text.find("\n", i)
-            i = n if j < 0 else j
-        elif text.startswith("/*", i):
-            j = text.find("*/", i + 2)
-            j = n if j < 0 else j + 2
-            out.append("\n" * text.count("\n", i, j))
-            i = j
-        else:
-            out.append(c)
-            i += 1
-    return "".join(out)
-
-
 def is_bound(name):
     """Constants of the engine's own format: counts, first and last numbers, limits."""
     return re.search(r"Count|Last|First|End|Limit|Number", name) is not None
@@ -71,7 +48,7 @@ def sources(root):
             if f.endswith(SOURCE_END):
                 path = os.path.join(folder, f)
                 with open(path, encoding="utf-8", errors="replace") as h:
-                    yield path, strip_comments(h.read())
+                    yield path, cpp_source.blank(h.read(), keep_literals=True)
 
 
 def script_numbers(scripts):

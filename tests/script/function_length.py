@@ -17,37 +17,10 @@ import subprocess
 import sys
 import tempfile
 
+import cpp_source
+
 LIMIT = 80
 CTAGS = shutil.which("ctags-universal") or shutil.which("ctags")
-RAW_STRING = re.compile(r'(?<![A-Za-z0-9_])(?:u8|u|U|L)?R"([^()\\\s]{0,16})\(')
-
-
-def blank_comments_and_literals(text):
-    """The text with comments, string and character literals blanked; lines kept."""
-    out, i, n = [], 0, len(text)
-    while i < n:
-        raw = RAW_STRING.match(text, i) if text[i] in "uULR" else None
-        if raw:
-            close = text.find(")" + raw.group(1) + '"', raw.end())
-            j = n if close < 0 else close + len(raw.group(1)) + 2
-        elif text[i] in "\"'":
-            j = i + 1
-            while j < n and text[j] != text[i] and text[j] != "\n":
-                j += 2 if text[j] == "\\" else 1
-            j += 1
-        elif text.startswith("//", i):
-            j = text.find("\n", i)
-            j = n if j < 0 else j
-        elif text.startswith("/*", i):
-            j = text.find("*/", i + 2)
-            j = n if j < 0 else j + 2
-        else:
-            out.append(text[i])
-            i += 1
-            continue
-        out.append("\n" * text.count("\n", i, j))
-        i = j
-    return "".join(out)
 
 
 def body_start(lines, name_line, end_line):
@@ -97,7 +70,7 @@ def findings(src):
             continue
         if path not in texts:
             with open(path, encoding="utf-8", errors="replace") as f:
-                texts[path] = blank_comments_and_literals(f.read()).split("\n")
+                texts[path] = cpp_source.blank(f.read()).split("\n")
         length = max(0, end - body_start(texts[path], line, end) - 1)
         if length > LIMIT:
             out.append(where + ": %d lines" % length)
