@@ -31,6 +31,7 @@
 #include "scripts/scene_dispatch.h"
 #include "shell/display_setup.h"
 #include "shell/game_frame.h"
+#include "shell/game_tables.h"
 #include "shell/scene_switch.h"
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
@@ -173,6 +174,7 @@ std::optional<int> StartDevices(const Options& options, const RunFiles& files) {
 // The menu behind the logo video and its music, then the scene or saved game the command
 // line asks for.
 void StartFirstScreen(const Options& options, const RunFiles& files) {
+    RegisterGameOwners();
     ResetSceneState();
     menuActive = 1;
     MenuInit();

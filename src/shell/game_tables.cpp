@@ -31,14 +31,8 @@ void ResetAllTables() {
     StartUpOwners();
 }
 
-void ResetTablesForNewGame() {
-    RegisterGameOwners();
-    NewGameOwners();
-}
+void ResetTablesForNewGame() { NewGameOwners(); }
 
-void ResetTablesForSceneSwitch() {
-    RegisterGameOwners();
-    SceneResetOwners();
-}
+void ResetTablesForSceneSwitch() { SceneResetOwners(); }
 
 }  // namespace tarvex

@@ -6,10 +6,12 @@
 
 namespace tarvex {
 
-// Registers every owner (once; later calls do nothing).
+// Registers every owner (once; later calls do nothing). The engine's start does it, before
+// any walk over the registry.
 void RegisterGameOwners();
 
-// Every table as at program start (tests; the configuration and the display stay).
+// Every owner registered and every table as at program start (tests and tools; the
+// configuration and the display stay).
 void ResetAllTables();
 // A new game: the game's progress and the inventory empty, then a scene reset.
 void ResetTablesForNewGame();
