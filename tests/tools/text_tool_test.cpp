@@ -84,15 +84,21 @@ TEST_F(TextTool, TabSeparatesOnlyInTheResponsesTable) {
         EXPECT_EQ(Answer("text " + dir + "/" + name + " 1500"), "{\"id\":1500,\"text\":\"\\tКнопка вызова лифта.\"}\n");
 }
 
-TEST_F(TextTool, TextRefusals) {
+TEST_F(TextTool, RefusalsAndEmptyFiles) {
     test::WriteText(dir + "/dialog.txt", Utf16Table({u"1 one"}));
     // Missing, a folder (it opens but cannot be read), ids that are not numbers or too large.
     for (const char* arguments : {"/missing.txt 1", " 1", "/dialog.txt 1x", "/dialog.txt one",
                                   "/dialog.txt 99999999999", "/dialog.txt ''", "/dialog.txt"})
         ExpectRefused("text " + dir + arguments);
-    // An empty file is a table without lines.
+    ExpectRefused("structure " + dir + "/missing.txt");
+    ExpectRefused("structure");
+    // An empty file is a table without lines, a structure without tools; keywords in
+    // UTF-16 are not the engine's.
     test::WriteText(dir + "/empty.txt", "");
     EXPECT_EQ(Answer("text " + dir + "/empty.txt 1"), "{\"id\":1,\"text\":null}\n");
+    EXPECT_EQ(Answer("structure " + dir + "/empty.txt"), "{\"tools\":[]}\n");
+    test::WriteText(dir + "/wide.txt", Utf16Table({u"TOOL 5", u"LOOK 1"}));
+    EXPECT_EQ(Answer("structure " + dir + "/wide.txt"), "{\"tools\":[]}\n");
 }
 
 // A tool of the structure answer with every field spelled out.
@@ -147,16 +153,6 @@ TEST_F(TextTool, StructureSectionsAsTheEngineUsesThem) {
                  0, "", "") +
         "]}\n";
     EXPECT_EQ(Answer("structure " + dir + "/structure.txt"), expected);
-}
-
-TEST_F(TextTool, StructureRefusalsAndEmptyFiles) {
-    ExpectRefused("structure " + dir + "/missing.txt");
-    ExpectRefused("structure");
-    test::WriteText(dir + "/empty.txt", "");
-    EXPECT_EQ(Answer("structure " + dir + "/empty.txt"), "{\"tools\":[]}\n");
-    // Keywords in UTF-16 are not the engine's: no sections.
-    test::WriteText(dir + "/wide.txt", Utf16Table({u"TOOL 5", u"LOOK 1"}));
-    EXPECT_EQ(Answer("structure " + dir + "/wide.txt"), "{\"tools\":[]}\n");
 }
 
 }  // namespace

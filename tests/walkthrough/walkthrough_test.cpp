@@ -11,6 +11,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <tuple>
 
 #include "support/engine_run.h"
 #include "support/test_support.h"
@@ -34,12 +35,9 @@ std::vector<Milestone> ReadMilestones(const std::string& replay) {
     std::smatch m;
     while (std::getline(in, text))
         if (std::regex_match(text, m, line)) {
-            Milestone ms;
-            ms.name = m[1];
-            ms.frame = std::stoi(m[2]);
-            ms.shot = ms.name.back() == '!';
-            if (ms.shot) ms.name.pop_back();
-            out.push_back(ms);
+            const std::string name = m[1];
+            const bool shot = name.back() == '!';
+            out.push_back({shot ? name.substr(0, name.size() - 1) : name, std::stoi(m[2]), shot});
         }
     return out;
 }
@@ -156,13 +154,10 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
 
     // A new game from the menu, in the flat with nothing.
     json s = At("flat");
-    EXPECT_EQ(s["menuActive"], 0);
-    EXPECT_EQ(s["currentScene"], 23);
-    EXPECT_TRUE(s["inventory"].empty());
+    EXPECT_EQ(std::tuple(s["menuActive"], s["currentScene"], s["inventory"]), std::tuple(0, 23, json::array()));
     // Three things taken in the flat and the boiler room, each announced.
     s = At("notebook");
-    EXPECT_EQ(Inventory(s), (std::set<int>{742}));
-    EXPECT_EQ(Flags(s, 23) & 1, 1);
+    EXPECT_EQ(std::tuple(Inventory(s), Flags(s, 23) & 1), std::tuple(std::set<int>{742}, 1));
     s = At("lantern");
     EXPECT_EQ(Inventory(s), (std::set<int>{47, 742}));
     EXPECT_EQ(At("old-man")["currentScene"], 131);
@@ -171,8 +166,7 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     EXPECT_EQ(s["sceneState"]["131"], 4);
     EXPECT_FALSE(Said(s).empty());
     s = At("talked");
-    EXPECT_EQ(Flags(s, 131) & 8, 8);
-    EXPECT_EQ(s["sceneState"].value("131", 0), 0);
+    EXPECT_EQ(std::tuple(Flags(s, 131) & 8, s["sceneState"].value("131", 0)), std::tuple(8, 0));
     // Back home the talk is written down; the notebook opens on its button and pages.
     EXPECT_EQ(Flags(At("flat-again"), 23) & 4, 4);
     s = At("notebook-open");
@@ -195,32 +189,27 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     // An item used on a scene object: the bright lantern on the crate finds the card.
     EXPECT_EQ(At("holding-lantern")["heldTool"], 39);
     s = At("card");
-    EXPECT_TRUE(Inventory(s).count(62));
-    EXPECT_EQ(Flags(s, 75) & 1, 1);
+    EXPECT_EQ(std::tuple(Inventory(s).count(62), Flags(s, 75) & 1), std::tuple(1u, 1));
     // The keypad: powered by the card, the code, the password, back on the landing.
     EXPECT_EQ(At("keypad")["currentScene"], 98);
     EXPECT_EQ(Flags(At("powered"), 98) & 4, 4);
     EXPECT_EQ(Flags(At("code-accepted"), 98) & 1, 1);
     s = At("password-accepted");
-    EXPECT_EQ(s["currentScene"], 0);
-    EXPECT_EQ(Flags(s, 98) & 2, 2);
+    EXPECT_EQ(std::tuple(s["currentScene"].get<int>(), Flags(s, 98) & 2), std::tuple(0, 2));
     // The lift comes, takes the hero down; the radio and the towel are taken. He walks
     // into the doorway, away from the camera: its walk point lies between the doorway's
     // sides and further up the floor than the call buttons' spot where he stands.
     s = At("lift-here");
     EXPECT_EQ(Flags(s, 0) & 1, 1);
-    const json& doorway = s["regions"][0];
-    const json& buttons = s["regions"][1];
-    EXPECT_GE(doorway["walk"][0], doorway["left"]);
-    EXPECT_LE(doorway["walk"][0], doorway["right"]);
+    const json &doorway = s["regions"][0], &buttons = s["regions"][1];
+    EXPECT_TRUE(doorway["left"] <= doorway["walk"][0] && doorway["walk"][0] <= doorway["right"]) << doorway;
     EXPECT_LT(doorway["walk"][1], buttons["walk"][1]);
     EXPECT_EQ(At("workshops")["currentScene"], 149);
     EXPECT_TRUE(Inventory(At("radio")).count(181));
     EXPECT_EQ(At("washroom")["currentScene"], 24);
     EXPECT_TRUE(Inventory(At("towel")).count(212));
     s = At("dry-towel");
-    EXPECT_TRUE(Inventory(s).count(197));
-    EXPECT_FALSE(Inventory(s).count(212));
+    EXPECT_EQ(std::tuple(Inventory(s).count(197), Inventory(s).count(212)), std::tuple(1u, 0u));
     EXPECT_EQ(Flags(At("switched"), 95) & 1, 1);
     // Up to the archive; the register opens the way down with the old man.
     EXPECT_EQ(At("archive")["currentScene"], 115);
@@ -245,24 +234,17 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     EXPECT_EQ(At("back-from-menu")["menuActive"], 0);
     EXPECT_EQ(At("before-load")["currentScene"], 0);
     const json loaded = At("loaded");
-    EXPECT_EQ(loaded["menuActive"], 0);
-    EXPECT_EQ(loaded["currentScene"], 115);
-    EXPECT_EQ(loaded["previousScene"], archive["previousScene"]);
-    EXPECT_EQ(loaded["sceneFlags"], archive["sceneFlags"]);
-    EXPECT_EQ(loaded["sceneState"], archive["sceneState"]);
-    EXPECT_EQ(loaded["inventory"], archive["inventory"]);
+    EXPECT_EQ(std::tuple(loaded["menuActive"], loaded["currentScene"]), std::tuple(0, 115));
+    for (const char* part : {"previousScene", "sceneFlags", "sceneState", "inventory"})
+        EXPECT_EQ(loaded[part], archive[part]) << part;
     // The follow-up talk: both choice lists, the way down, the titles, the menu.
     EXPECT_EQ(At("home")["currentScene"], 23);
-    s = At("topics");
-    EXPECT_EQ(s["choice"]["active"], true);
-    EXPECT_EQ(s["choice"]["first"], 445);
-    s = At("second-list");
-    EXPECT_EQ(s["choice"]["active"], true);
-    EXPECT_EQ(s["choice"]["first"], 474);
-    EXPECT_EQ(s["choice"]["count"], 4);
+    s = At("topics")["choice"];
+    EXPECT_EQ(std::tuple(s["active"], s["first"]), std::tuple(true, 445));
+    s = At("second-list")["choice"];
+    EXPECT_EQ(std::tuple(s["active"], s["first"], s["count"]), std::tuple(true, 474, 4));
     s = At("ending");
-    EXPECT_EQ(s["currentScene"], 135);
-    EXPECT_TRUE(s["inventory"].empty());
+    EXPECT_EQ(std::tuple(s["currentScene"], s["inventory"]), std::tuple(135, json::array()));
     EXPECT_EQ(At("menu-after-ending")["menuActive"], 1);
 
     // The pictures: the hero is drawn where he stands and walks off from there; the item
