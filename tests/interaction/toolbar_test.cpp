@@ -42,6 +42,12 @@ protected:
     }
     // Cell (c, r) of the open grid, pressed or not.
     void AtCell(int c, int r, bool down) { Pointer(75 + 65 * c + 30, 461 + 65 * r + 30, down); }
+    // A fresh press on cell (c, r) of the open grid, for one frame.
+    void Press(int c, int r) {
+        LeftKey = 0;
+        AtCell(c, r, true);
+        ToolbarFrame(toolbarTables.toolbarGridTop);
+    }
     float PieceY() const { return animation.animSlots[kToolbarPieceSlot].y; }
 };
 
@@ -113,8 +119,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     OpenToolbar();
     interaction.currentVerb = kVerbUse;
     interaction.heldTool = 47;
-    AtCell(1, 0, true);  // tool 61
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(1, 0);  // tool 61
     EXPECT_EQ(std::tuple(interaction.ToolTable[39].inInventory, interaction.ToolTable[61].inInventory, interaction.heldTool, LeftKey),
               std::tuple(1, 0, 47, 1));
     EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first
@@ -122,9 +127,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     // Deleting the held tool drops it from the pointer.
     SetToolOwnership(30, 1, 0);
     interaction.heldTool = 47;
-    LeftKey = 0;
-    AtCell(0, 0, true);  // cells: 30, 39, 47
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(0, 0);  // cells: 30, 39, 47
     EXPECT_EQ(std::tuple(interaction.ToolTable[47].inInventory, interaction.heldTool), std::tuple(0, -1));
 
     // ApplyToolCombination on its own: no entry, no change.
@@ -137,20 +140,15 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     for (int tool : {212, 61}) SetToolOwnership(tool, 1, 0);
     OpenToolbar();
     interaction.currentVerb = kVerbUse;
-    AtCell(0, 0, true);  // 61
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(0, 0);  // 61
     EXPECT_EQ(std::tuple(interaction.ToolTable[61].inInventory, interaction.ToolTable[39].inInventory, TestFlagsOf(146, 4)),
               std::tuple(0, 1, 4u));
     EXPECT_EQ(Said(), u"batteries");
     // The second time the flag is set: only the remark.
     SetToolOwnership(61, 1, 0);
-    LeftKey = 0;
-    AtCell(1, 0, true);  // cells: 39, 61, 212
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(1, 0);  // cells: 39, 61, 212
     EXPECT_EQ(std::pair(Said(), interaction.ToolTable[61].inInventory), std::pair(std::u16string(u"nothing more"), uint8_t{1}));
-    LeftKey = 0;
-    AtCell(2, 0, true);
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(2, 0);
     EXPECT_EQ(std::tuple(interaction.ToolTable[212].inInventory, interaction.ToolTable[197].inInventory), std::tuple(0, 1));
     EXPECT_EQ(Said(), u"better");
 
@@ -158,9 +156,7 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     currentScene = 20;
     SetToolOwnership(kNotebookTool, 1, 0);
     interaction.currentVerb = kVerbLook;
-    LeftKey = 0;
-    AtCell(3, 0, true);  // cells: 39, 61, 197, 742
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(3, 0);  // cells: 39, 61, 197, 742
     EXPECT_EQ(std::tuple(currentScene, interaction.SCENETOOLBAR, interaction.interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
     EXPECT_EQ(Said(), u"looked");
 }
@@ -169,16 +165,11 @@ TEST_F(ToolbarTest, MoreThanTwentyItemsShareTheSecondRow) {
     for (int n = 100; n < 122; ++n) SetToolOwnership(n, 1, 0);
     OpenToolbar();
     interaction.currentVerb = kVerbTake;
-    AtCell(0, 1, true);  // tools 110, 120 and 121 ... 120 and 121 stand at columns 0 and 1
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(0, 1);  // tools 110, 120 and 121 ... 120 and 121 stand at columns 0 and 1
     EXPECT_EQ(interaction.heldTool, 110);  // the first in order takes the press
-    LeftKey = 0;
-    AtCell(9, 1, true);
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(9, 1);
     EXPECT_EQ(interaction.heldTool, 119);
-    LeftKey = 0;
-    AtCell(1, 1, true);
-    ToolbarFrame(toolbarTables.toolbarGridTop);
+    Press(1, 1);
     EXPECT_EQ(interaction.heldTool, 111);
 }
 

@@ -99,18 +99,6 @@ TEST_F(FrameRenderTest, FlickerPicksFrameZeroAtTheThresholdRateAndSwitchesItsLig
     EXPECT_NEAR(zero / static_cast<double>(n), 0.3, 0.015);
 }
 
-TEST_F(FrameRenderTest, RandomModeJumpsWhenTheAccumulatorFills) {
-    SeedRandom(5);
-    AnimSlot& s = Slot(0, 10, 0.25f, 1);
-    s.mode = 2;
-    for (int i = 0; i < 3; ++i) StepSlot(s);
-    EXPECT_EQ(s.currentFrame, 0.0f);
-    StepSlot(s);
-    EXPECT_FLOAT_EQ(s.randomAccumulator, 0.0f);
-    EXPECT_GE(s.currentFrame, 0.0f);
-    EXPECT_LT(s.currentFrame, 10.0f);
-}
-
 TEST_F(FrameRenderTest, SurfaceFramesDrawAtTheirPlaceAndVanishAtTheEnd) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     // Three 4 x 4 frames of grey 10, 20, 30 and the empty one.
@@ -165,34 +153,6 @@ TEST_F(FrameRenderTest, TextureFramesBlendOnlyWhenAsked) {
     EXPECT_NEAR(px[(50 * 800 + 100) * 3], 128, 1);
     EXPECT_NEAR(px[(50 * 800 + 100) * 3 + 2], 127, 1);
     EXPECT_EQ(px[(50 * 800 + 101) * 3 + 2], 255);
-}
-
-TEST_F(FrameRenderTest, ShadowDarkeningOnlyWhereTheStencilIsSetAndClearsIt) {
-    ASSERT_TRUE(test::EnsureHeadlessDisplay());
-    using namespace device;
-    ClearBackBuffer(1, 1, 1);
-    ClearStencil(0);
-    // Mark two squares far apart in the stencil: the darkening reaches both, and what lies
-    // between them without a mark stays as it was.
-    SetCull(Cull::None);
-    SetStencil(true);
-    SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
-    SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Replace);
-    SetBlend(true);
-    SetBlendFactors(BlendFactor::Zero, BlendFactor::One);
-    for (float x : {10.0f, 700.0f}) {
-        const float y = x == 10.0f ? 10.0f : 500.0f;
-        const VertexScreen q[4] = {{x, y, 0.5f, 0.5f, 0, 0, 0}, {x + 10, y, 0.5f, 0.5f, 0, 0, 0},
-                                   {x, y + 10, 0.5f, 0.5f, 0, 0, 0}, {x + 10, y + 10, 0.5f, 0.5f, 0, 0, 0}};
-        DrawScreenQuads(q, 1);
-    }
-    ResetRenderStates();
-    frame.shadowColour = 0x80000000;
-    DrawShadowDarkening();
-    EXPECT_NEAR(RedAt(15, 15), 127, 1);
-    EXPECT_NEAR(RedAt(705, 505), 127, 1);
-    EXPECT_EQ(std::tuple(RedAt(25, 15), RedAt(400, 300)), std::tuple(255, 255));
-    EXPECT_EQ(std::tuple(ReadStencil(15, 15), ReadStencil(705, 505)), std::tuple(0, 0));
 }
 
 }  // namespace

@@ -131,12 +131,5 @@ TEST_F(ParticlesTest, ColourFadesAndFadeBackPulses) {
     EXPECT_EQ(LiveParticleCount(0), 0);
 }
 
-TEST(ParticleBlend, ThirteenModes) {
-    int s, d;
-    bool diffuseAlpha;
-    EXPECT_TRUE(ParticleBlendFactors(12, s, d, diffuseAlpha));
-    EXPECT_FALSE(ParticleBlendFactors(13, s, d, diffuseAlpha));
-}
-
 }  // namespace
 }  // namespace tarvex

