@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "base/byte_io.h"
@@ -25,9 +26,7 @@ TEST(ByteReader, LittleEndianValuesUpToTheExactEnd) {
     EXPECT_EQ(r.U32Be(), 0xDEADBEEFu);
     EXPECT_EQ(r.remaining(), 1u);
     EXPECT_EQ(r.U8(), 0x7F);  // the very last byte
-    EXPECT_TRUE(r.ok());
-    EXPECT_TRUE(r.AtEnd());
-    EXPECT_EQ(r.position(), data.size());
+    EXPECT_EQ(std::tuple(r.ok(), r.AtEnd(), r.position()), std::tuple(true, true, data.size()));
 
     // One past the end: zero, and the reader has failed. (Short reads, seeks and bulk reads
     // are checked against a model of the reader by its fuzz target.)
@@ -74,11 +73,8 @@ TEST(ByteRecord, FieldListWritesAndReadsTheSameLayoutAndSkipsFieldsOutside) {
     out.outside = 9;
     out.straddling = 10;
     ReadRecord(out, image, kSampleBytes, [](Sample& s, auto&& f) { SampleFields(s, f); });
-    EXPECT_EQ(out.a, -5);
-    EXPECT_EQ(out.b, 0x1234);
-    EXPECT_EQ(out.c, 1.5f);
-    EXPECT_EQ(out.outside, 9);  // left as it was
-    EXPECT_EQ(out.straddling, 10);
+    // The fields outside the record are left as they were.
+    EXPECT_EQ(std::tuple(out.a, out.b, out.c, out.outside, out.straddling), std::tuple(-5, uint16_t{0x1234}, 1.5f, 9, 10));
 }
 
 }  // namespace

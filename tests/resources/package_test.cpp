@@ -17,10 +17,14 @@ using test::CurrentDir;
 using test::FixtureEntry;
 using test::WriteBytes;
 
-std::string Contents(FILE* f, uint32_t size) {
+// The bytes of a packaged entry through the stream, "(none)" when it is not found.
+std::string Packed(const std::string& name) {
+    uint32_t size = 0;
+    FILE* f = OpenPackedFile(name.c_str(), size);
+    if (!f) return "(none)";
     std::string s(size, '\0');
-    size_t n = std::fread(s.data(), 1, size, f);
-    s.resize(n);
+    s.resize(std::fread(s.data(), 1, size, f));
+    std::fclose(f);
     return s;
 }
 
@@ -33,12 +37,8 @@ TEST(Package, LookupRulesOverStreamAndDescriptor) {
                                 {"texts/dialog.txt", Bytes("duplicate")},   // never seen
                                 {"texts/other.txt", Bytes("other")},
                             }));
+    EXPECT_EQ(Packed("texts/DIALOG.TXT"), "first");
     uint32_t size = 0;
-    FILE* f = OpenPackedFile("texts/DIALOG.TXT", size);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(Contents(f, size), "first");
-    std::fclose(f);
-
     int fd = OpenPackedFileFd("texts/dialog.txt", size);
     ASSERT_GE(fd, 0);
     std::string s(size, '\0');
@@ -47,11 +47,8 @@ TEST(Package, LookupRulesOverStreamAndDescriptor) {
     close(fd);
 
     // The name without its extension is an entry too; the longer name must not hit it and vice versa.
-    f = OpenPackedFile("texts/dialog", size);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(Contents(f, size), "prefix");
-    std::fclose(f);
-    EXPECT_EQ(OpenPackedFile("texts/dialog.tx", size), nullptr);
+    EXPECT_EQ(Packed("texts/dialog"), "prefix");
+    EXPECT_EQ(Packed("texts/dialog.tx"), "(none)");
     EXPECT_EQ(OpenPackedFileFd("texts/dialog.txtx", size), -1);
 
     // FindPackageEntry reads from the stream's position: a fresh package.
@@ -76,10 +73,7 @@ TEST(Package, RefusesBrokenDirectoriesAndPaths) {
     // Count larger than the directory present: entries that exist are found, the rest not.
     std::vector<uint8_t> cut = BuildPackage({{"gfx/a.bin", Bytes("A")}}, 1000);
     WriteBytes("gfx.res", cut);
-    FILE* f = OpenPackedFile("gfx/a.bin", size);
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
-    EXPECT_EQ(OpenPackedFile("gfx/b.bin", size), nullptr);
+    EXPECT_EQ(std::tuple(Packed("gfx/a.bin"), Packed("gfx/b.bin")), std::tuple(std::string("A"), std::string("(none)")));
 
     // Data past the end of the package file are refused, not read short.
     FixtureEntry bad{"sound/x.wav", Bytes("xyz")};
@@ -108,11 +102,9 @@ TEST(GameFile, LooseFirstCaseAndSeparators) {
     std::vector<uint8_t> out;
     GameFileSource source;
     ASSERT_TRUE(ReadGameFile("texts/a.txt", out, 0, &source));  // loose shadows packaged
-    EXPECT_EQ(std::string(out.begin(), out.end()), "loose a");
-    EXPECT_EQ(source, GameFileSource::Loose);
+    EXPECT_EQ(std::tuple(std::string(out.begin(), out.end()), source), std::tuple(std::string("loose a"), GameFileSource::Loose));
     ASSERT_TRUE(ReadGameFile("texts\\B.txt", out, 0, &source));  // package found whatever its case
-    EXPECT_EQ(std::string(out.begin(), out.end()), "packaged b");
-    EXPECT_EQ(source, GameFileSource::Package);
+    EXPECT_EQ(std::tuple(std::string(out.begin(), out.end()), source), std::tuple(std::string("packaged b"), GameFileSource::Package));
     EXPECT_EQ(LocateGameFile("TEXTS\\a.Txt"), GameFileSource::Loose);
     EXPECT_EQ(LocateGameFile("texts/c.txt"), GameFileSource::Missing);
     EXPECT_FALSE(ReadGameFile("texts/c.txt", out));

@@ -22,9 +22,7 @@ using test::WritePpm;
 // Surfaces at 32 bits carry the source bytes unchanged: compare to the RGB pattern.
 void ExpectSurfaceEquals(const Surface* s, int width, int height, const std::vector<uint8_t>& rgb) {
     ASSERT_NE(s, nullptr);
-    ASSERT_EQ(s->width, width);
-    ASSERT_EQ(s->height, height);
-    ASSERT_EQ(s->depth, 32);
+    ASSERT_EQ(std::tuple(s->width, s->height, s->depth), std::tuple(width, height, 32));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
@@ -33,18 +31,21 @@ void ExpectSurfaceEquals(const Surface* s, int width, int height, const std::vec
         }
 }
 
-struct DepthGuard {
-    int saved = displayPixelDepth;
-    explicit DepthGuard(int depth) { displayPixelDepth = depth; }
-    ~DepthGuard() { displayPixelDepth = saved; }
+// Each test in a scratch folder of its own with "gfx" and "scenes", at a 32-bit display.
+class Picture : public ::testing::Test {
+protected:
+    Picture()
+        : here_(test::TempDir(std::string("picture-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::create_directories("gfx");
+        std::filesystem::create_directories("scenes");
+        displayPixelDepth = 32;
+    }
+    ~Picture() override { displayPixelDepth = savedDepth_; }
+    int savedDepth_ = displayPixelDepth;
+    CurrentDir here_;
 };
 
-TEST(Picture, BmpOfEveryRowPaddingLoadsLooseAndPackaged) {
-    std::string dir = test::TempDir("picture_bmp");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("gfx");
-    std::filesystem::create_directories("scenes");
-    DepthGuard depth(32);
+TEST_F(Picture, BmpOfEveryRowPaddingLoadsLooseAndPackaged) {
     std::vector<test::FixtureEntry> packaged;
     for (int width : {1, 3, 4, 5}) {
         std::vector<uint8_t> rgb = Pattern(width, 3, 3, width);
@@ -64,9 +65,7 @@ TEST(Picture, BmpOfEveryRowPaddingLoadsLooseAndPackaged) {
         for (int i = 0; i < width * 3; ++i) {
             uint16_t lanes[4];
             std::memcpy(lanes, &wide[i * 8], 8);
-            EXPECT_EQ(lanes[0], rgb[i * 3 + 2]);
-            EXPECT_EQ(lanes[1], rgb[i * 3 + 1]);
-            EXPECT_EQ(lanes[2], rgb[i * 3 + 0]);
+            EXPECT_EQ(std::tuple(lanes[0], lanes[1], lanes[2]), std::tuple(rgb[i * 3 + 2], rgb[i * 3 + 1], rgb[i * 3]));
         }
         EXPECT_EQ(wide[width * 3 * 8], 0xEE);  // nothing written past the picture
         EXPECT_FALSE(LoadBmpWide(wide.data(), width * 3 * 8 - 1, name));  // a buffer too small is refused
@@ -80,12 +79,7 @@ TEST(Picture, BmpOfEveryRowPaddingLoadsLooseAndPackaged) {
     }
 }
 
-TEST(Picture, JpegCompressedTiffDecodesToRgb) {
-    std::string dir = test::TempDir("picture_jpeg_tiff");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("gfx");
-    std::filesystem::create_directories("scenes");
-    DepthGuard depth(32);
+TEST_F(Picture, JpegCompressedTiffDecodesToRgb) {
     // A flat colour survives JPEG nearly unchanged; YCbCr data must come out as RGB.
     ASSERT_TRUE(Magick("-size 32x16 xc:'rgb(200,40,90)' -compress jpeg -quality 95 gfx/j.tif"));
     Surface* s = nullptr;
@@ -98,12 +92,7 @@ TEST(Picture, JpegCompressedTiffDecodesToRgb) {
     ReleaseSurface(s);
 }
 
-TEST(Picture, BrokenHeadersAreRefusedAndLeaveTheTarget) {
-    std::string dir = test::TempDir("picture_broken");
-    CurrentDir here(dir);
-    std::filesystem::create_directories("gfx");
-    std::filesystem::create_directories("scenes");
-    DepthGuard depth(32);
+TEST_F(Picture, BrokenHeadersAreRefusedAndLeaveTheTarget) {
     std::vector<uint8_t> rgb = Pattern(8, 8, 3, 3);
     WritePpm("src.ppm", 8, 8, rgb);
     ASSERT_TRUE(Magick("src.ppm -type TrueColor BMP3:good.bmp"));

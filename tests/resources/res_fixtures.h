@@ -49,17 +49,8 @@ inline std::vector<uint8_t> BuildPackage(const std::vector<FixtureEntry>& entrie
     return out;
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::filesystem::path p(path);
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) { WriteFile(path, bytes); }
+inline std::vector<uint8_t> ReadBytes(const std::string& path) { return ReadFile(path); }
 
 inline std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
@@ -88,10 +79,6 @@ inline std::string Capture(const std::string& command, int* status = nullptr) {
 
 // ImageMagick by its full path: a stand-in called `convert` may come first on PATH.
 inline bool Magick(const std::string& args) { return Run("/usr/bin/convert " + args + " 2>/dev/null") == 0; }
-
-}  // namespace tarvex::test
-
-namespace tarvex::test {
 
 // A deterministic pattern with every channel value varying across the picture.
 inline std::vector<uint8_t> Pattern(int width, int height, int channels, int seed) {

@@ -36,17 +36,14 @@ TEST(TextureFile, TgaRawAndRunLengthWithAlphaMatchTheSource) {
     for (const char* name : {"raw.tga", "rle.tga"}) {
         DecodedTexture t;
         ASSERT_TRUE(Decode(name, t)) << name;
-        EXPECT_EQ(t.width, w);
-        EXPECT_EQ(t.height, h);
-        EXPECT_TRUE(t.hasAlpha);
+        EXPECT_EQ(std::tuple(t.width, t.height, t.hasAlpha), std::tuple(w, h, true)) << name;
         EXPECT_EQ(t.levels[0], rgba) << name;
     }
     EXPECT_NE(ReadBytes("rle.tga").size(), ReadBytes("raw.tga").size());  // really run-length coded
 
     DecodedTexture rgb;
     ASSERT_TRUE(Decode("rgb.tga", rgb));
-    EXPECT_FALSE(rgb.hasAlpha);
-    EXPECT_EQ(rgb.levels[0][4], rgba[4]);
+    EXPECT_EQ(std::tuple(rgb.hasAlpha, rgb.levels[0][4]), std::tuple(false, rgba[4]));
 
     // Top-down rows (descriptor bit 5), written here by hand: 2 x 2, 24-bit.
     std::vector<uint8_t> top = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20,
@@ -79,8 +76,7 @@ TEST(TextureFile, DdsBlocksAndUncompressedMatchImageMagick) {
     for (auto [name, format] : {std::pair{"dxt1.dds", TextureFormat::Dxt1}, std::pair{"dxt5.dds", TextureFormat::Dxt5}}) {
         DecodedTexture t;
         ASSERT_TRUE(Decode(name, t)) << name;
-        EXPECT_EQ(t.format, format);
-        EXPECT_EQ(t.levels[0].size(), DxtLevelBytes(format, w, h));
+        EXPECT_EQ(std::tuple(t.format, t.levels[0].size()), std::tuple(format, DxtLevelBytes(format, w, h)));
         std::vector<uint8_t> mine, theirs;
         ASSERT_TRUE(DecompressDxt(format, w, h, t.levels[0].data(), t.levels[0].size(), mine));
         ASSERT_TRUE(test::MagickRgba(name, w, h, theirs));
@@ -90,8 +86,7 @@ TEST(TextureFile, DdsBlocksAndUncompressedMatchImageMagick) {
     }
     DecodedTexture five;
     ASSERT_TRUE(Decode("square.dds", five));
-    EXPECT_EQ(five.format, TextureFormat::Dxt5);
-    ASSERT_EQ(five.levels.size(), 5u);  // 16x16 .. 1x1
+    ASSERT_EQ(std::tuple(five.format, five.levels.size()), std::tuple(TextureFormat::Dxt5, size_t{5}));  // 16x16 .. 1x1
     EXPECT_EQ(five.levels[4].size(), 16u);
     // A file cut inside its mip chain keeps the whole levels before the cut.
     std::vector<uint8_t> cut = ReadBytes("square.dds");
@@ -103,8 +98,7 @@ TEST(TextureFile, DdsBlocksAndUncompressedMatchImageMagick) {
 
     DecodedTexture plain;
     ASSERT_TRUE(Decode("plain.dds", plain));
-    EXPECT_EQ(plain.format, TextureFormat::Rgba8);
-    EXPECT_EQ(plain.levels[0], rgba);
+    EXPECT_EQ(std::tuple(plain.format, plain.levels[0]), std::tuple(TextureFormat::Rgba8, rgba));
 }
 
 }  // namespace

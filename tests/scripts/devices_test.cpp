@@ -143,6 +143,13 @@ TEST(PadNumber, TheDigitsAndTheirCountMustBothMatch) {
     ResetDevices();
 }
 
+// The stored code of `name`, "(none)" when there is none (the value must then be left alone).
+std::string Code(const char* name) {
+    std::string value = "(none)";
+    const bool found = GameCode(name, value);
+    return found != (value == "(none)") ? value : "(found, yet left alone)";
+}
+
 TEST_F(ScriptsTest, CodesFileLinesCommentsAndMissingNames) {
     Codes("\xEF\xBB\xBF# the codes\r\n"
           "pad98.general 1957   # a comment after the value\r\n"
@@ -154,38 +161,26 @@ TEST_F(ScriptsTest, CodesFileLinesCommentsAndMissingNames) {
           "device2 222222\n"
           "#device3 333333\n"
           "phone218.b 903");
-    std::string v;
-    ASSERT_TRUE(GameCode("pad98.general", v));
-    EXPECT_EQ(v, "1957");
-    ASSERT_TRUE(GameCode("pad67", v));
-    EXPECT_EQ(v, "318204");
-    ASSERT_TRUE(GameCode("phone218.b", v));  // the last line needs no line end
-    EXPECT_EQ(v, "903");
-    EXPECT_EQ(DeviceExpectedText(2, 0), "222222");  // a later line replaces an earlier one
-    v = "kept";
-    EXPECT_FALSE(GameCode("pad256", v));  // a name without a value
-    EXPECT_FALSE(GameCode("pad258", v));  // two values
-    EXPECT_FALSE(GameCode("device3", v));
-    EXPECT_FALSE(GameCode("PAD67", v));   // names are exact
-    EXPECT_EQ(v, "kept");
+    // The last line needs no line end; a later line replaces an earlier one.
+    EXPECT_EQ(std::tuple(Code("pad98.general"), Code("pad67"), Code("phone218.b"), DeviceExpectedText(2, 0)),
+              std::tuple("1957", "318204", "903", "222222"));
+    // A name without a value, two values, a commented line, a name in other letter case
+    // (names are exact): none is a code, and the value asked for is left alone.
+    for (const char* name : {"pad256", "pad258", "device3", "PAD67"}) EXPECT_EQ(Code(name), "(none)") << name;
     EXPECT_EQ(DeviceExpectedText(3, 0), "");
 
     // Read once and kept until the devices are reset.
     Write("data/codes.txt", "pad98.general 2000\n");
-    ASSERT_TRUE(GameCode("pad98.general", v));
-    EXPECT_EQ(v, "1957");
+    EXPECT_EQ(Code("pad98.general"), "1957");
     ResetDevices();
-    ASSERT_TRUE(GameCode("pad98.general", v));
-    EXPECT_EQ(v, "2000");
+    EXPECT_EQ(Code("pad98.general"), "2000");
     // Another game folder has codes of its own.
     std::filesystem::current_path(test::TempDir("scripts-other-folder"));
     Write("data/codes.txt", "pad98.general 3000\n");
-    ASSERT_TRUE(GameCode("pad98.general", v));
-    EXPECT_EQ(v, "3000");
+    EXPECT_EQ(Code("pad98.general"), "3000");
     std::filesystem::current_path(dir_);
     ClearFileLookupCache();
-    ASSERT_TRUE(GameCode("pad98.general", v));
-    EXPECT_EQ(v, "2000");
+    EXPECT_EQ(Code("pad98.general"), "2000");
 }
 
 TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {

@@ -54,24 +54,15 @@ TEST_F(ModderScriptTest, PlaqueFlagOnceThenDoorToStoreroom) {
 
     const nlohmann::json start = Dump(10);
     EXPECT_EQ(start["currentScene"], kScene);
-    const nlohmann::json& hero = start["actors"][0];
-    EXPECT_EQ(hero["model"], "models/gorin.md");
-    EXPECT_NEAR(hero["position"][2].get<double>(), -200.0, 0.01);
+    EXPECT_EQ(start["actors"][0]["model"], "models/gorin.md");
     EXPECT_EQ(Flags(start, kScene), 0);
-    ASSERT_EQ(start["regions"].size(), 2u);
-    EXPECT_EQ(start["regions"][0]["action"], 1);
-    EXPECT_EQ(start["regions"][1]["action"], 2);
-    ASSERT_EQ(start["tools"].size(), 1u);
-    EXPECT_EQ(start["tools"][0]["tool"], 8);
 
     const nlohmann::json clicked = Dump(16);
     EXPECT_EQ(Flags(clicked, kScene), kPlaqueReadFlag);
     EXPECT_EQ(State(clicked, kScene), kNoteSequence);
     EXPECT_EQ(clicked["subtitle"]["text"], kPlaqueLine);
 
-    const nlohmann::json note = Dump(130);
-    EXPECT_EQ(note["subtitle"]["text"], kNoteLine);
-    EXPECT_EQ(State(note, kScene), kNoteSequence);
+    EXPECT_EQ(Dump(130)["subtitle"]["text"], kNoteLine);
 
     EXPECT_EQ(State(Dump(200), kScene), 0);
 
@@ -85,23 +76,6 @@ TEST_F(ModderScriptTest, PlaqueFlagOnceThenDoorToStoreroom) {
     EXPECT_EQ(left["previousScene"], kScene);
     EXPECT_EQ(Flags(left, kScene), kPlaqueReadFlag);
     EXPECT_EQ(State(left, kScene), 0);
-}
-
-// With the flag already set, the plaque gives no note; the bottom edge leads back to 131.
-TEST_F(ModderScriptTest, FlagSetBeforeSkipsNoteAndBackEdgeLeads131) {
-    InstallScript();
-    Click(15, 190, 290);
-    Click(150, 400, 590);
-    Play("--scene 287 --flag 287:1", 200, {16, 100, 199});
-
-    const nlohmann::json clicked = Dump(16);
-    EXPECT_EQ(clicked["subtitle"]["text"], kPlaqueLine);
-    EXPECT_EQ(State(clicked, kScene), 0);
-    EXPECT_NE(Dump(100)["subtitle"]["text"], kNoteLine);
-
-    const nlohmann::json left = Dump(199);
-    EXPECT_EQ(left["currentScene"], 131);
-    EXPECT_EQ(left["previousScene"], kScene);
 }
 
 }  // namespace

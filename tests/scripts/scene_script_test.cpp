@@ -29,14 +29,11 @@ TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     // Only load: the compiled run still takes the region's action.
     Script(kCorridor, "function load()\n  DefineRegion(1, 10, 10, 100, 100, CURSOR_USE, 0, 0, 0, 2)\nend\n");
     Enter(kCorridor);
-    EXPECT_EQ(OpenLuaStates(), 1);
-    EXPECT_EQ(ScriptedScene(), kCorridor);
-    EXPECT_FALSE(CorridorLoadRan());
-    EXPECT_EQ(interaction.actionRegions[1].right, 100);
+    EXPECT_EQ(std::tuple(OpenLuaStates(), ScriptedScene(), CorridorLoadRan(), interaction.actionRegions[1].right),
+              std::tuple(1, kCorridor, false, 100));
     Click(50, 50);
     Frame();
-    EXPECT_EQ(currentScene, kCorridorAhead);
-    EXPECT_EQ(instantCut, 1);
+    EXPECT_EQ(std::tuple(currentScene, instantCut), std::tuple(kCorridorAhead, 1));
 
     // Only run: the compiled load stays.
     Script(kCorridor, "function run() SetState(7) end");
@@ -58,8 +55,7 @@ TEST_F(SceneScriptTest, EveryVisitStartsFromAFreshStateThatIsClosedWhenTheSceneI
         EXPECT_EQ(GetStateOf(kCorridor), 2u) << "visit " << visit;
         EXPECT_EQ(OpenLuaStates(), 1);
         Enter(kCorridor + 1);  // a scene without a script
-        EXPECT_EQ(OpenLuaStates(), 0);
-        EXPECT_EQ(ScriptedScene(), -1);
+        EXPECT_EQ(std::tuple(OpenLuaStates(), ScriptedScene()), std::tuple(0, -1));
     }
     // Scenes with scripts of their own do not share globals either.
     Script(kCorridor, "shared = 'corridor'\nfunction run() SetState(shared == 'corridor' and 1 or 2) end\n");
@@ -68,8 +64,7 @@ TEST_F(SceneScriptTest, EveryVisitStartsFromAFreshStateThatIsClosedWhenTheSceneI
     Frame();
     Enter(kCorridor + 1);
     Frame();
-    EXPECT_EQ(GetStateOf(kCorridor), 1u);
-    EXPECT_EQ(GetStateOf(kCorridor + 1), 1u);
+    EXPECT_EQ(std::tuple(GetStateOf(kCorridor), GetStateOf(kCorridor + 1)), std::tuple(1u, 1u));
     // A scene left without the switch (the tests' reset) closes its state too.
     ResetSceneFunctions();
     EXPECT_EQ(OpenLuaStates(), 0);
@@ -198,10 +193,7 @@ TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {
     Frame();
     EXPECT_EQ(menuActive, 0);
     Click(400, 300);
-    EXPECT_EQ(menuActive, 1);
-    EXPECT_EQ(currentScene, -1);
-    EXPECT_EQ(gameStarted, 0);
-    EXPECT_EQ(OpenLuaStates(), 0);
+    EXPECT_EQ(std::tuple(menuActive, currentScene, gameStarted, OpenLuaStates()), std::tuple(1, -1, 0, 0));
     HandleKeyDown(vk::Escape);
     EXPECT_EQ(menuActive, 1);  // Escape has no game to return to
     ResetMenu();
@@ -211,10 +203,7 @@ TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {
     // (the hero), no load.
     Script(0, "EndGame()");
     Enter(0);
-    EXPECT_EQ(menuActive, 1);
-    EXPECT_EQ(currentScene, -1);
-    EXPECT_FALSE(actorTable.actors[0].inUse);
-    EXPECT_EQ(OpenLuaStates(), 0);
+    EXPECT_EQ(std::tuple(menuActive, currentScene, bool(actorTable.actors[0].inUse), OpenLuaStates()), std::tuple(1, -1, false, 0));
     EXPECT_TRUE(messages.empty()) << AllMessages();
     ResetMenu();
 }
@@ -230,9 +219,8 @@ TEST_F(SceneScriptTest, TheExampleSceneOfTheDocumentationRuns) {
     ASSERT_NE(end, std::string::npos);
     Script(24, doc.substr(start + 7, end - start - 7));
     Enter(24);
-    EXPECT_EQ(interaction.actionRegions[0].label, 6);
-    EXPECT_EQ(interaction.actionRegions[1].action, 2);
-    EXPECT_EQ(interaction.ToolTable[182].scene, 24);
+    EXPECT_EQ(std::tuple(int(interaction.actionRegions[0].label), int(interaction.actionRegions[1].action), int(interaction.ToolTable[182].scene)),
+              std::tuple(6, 2, 24));
     Frames(5);
     Click(400, 570);  // the way back: no hero here, so at once
     Frames(2);
