@@ -229,15 +229,13 @@ TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
     EXPECT_FALSE(SaveGame("saves/v.sav"));
     QuickSave();
     AutoSave();
-    EXPECT_FALSE(fs::exists(Path("v.sav")));
-    EXPECT_FALSE(fs::exists(Path("quick.sav")));
+    EXPECT_EQ(std::tuple(fs::exists(Path("v.sav")), fs::exists(Path("quick.sav"))), std::tuple(false, false));
     playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
     interaction.DRAWTOOLBAR = 1;
     toolbarTables.STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
-    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
-    EXPECT_EQ(I32(ReadFile(Path("bar.sav")), Rows{}.values + 16), 0);
+    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, I32(ReadFile(Path("bar.sav")), Rows{}.values + 16)), std::tuple(0, 0));
     currentScene = -1;
     EXPECT_FALSE(SaveGame("saves/none.sav"));
 }

@@ -56,9 +56,7 @@ TEST_F(WindowPlayTest, FullScreenScalesThePictureAndThePointerFollowsEveryDevice
     const test::Picture game9 = Shot(9), game12 = Shot(12);
     const test::Picture w9 = test::ReadPicture(dir + "/w9.png"), w12 = test::ReadPicture(dir + "/w12.png");
     ASSERT_TRUE(game9.ok && game12.ok && w9.ok && w12.ok);
-    ASSERT_EQ(w9.width, 1000);
-    ASSERT_EQ(w12.width, 1024);
-    ASSERT_EQ(w12.height, 768);
+    ASSERT_EQ(std::tuple(w9.width, w12.width, w12.height), std::tuple(1000, 1024, 768));
     double bars = 0, picture = 0, scaled = 0;
     long n = 0;
     for (int y = 0; y < 600; y += 7)

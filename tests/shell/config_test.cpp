@@ -38,9 +38,7 @@ TEST_F(ConfigTest, MissingFileKeepsTheDefaultsAndSaveWritesSeventyTwoBytes) {
     auto bytes = ReadAll(ConfigPath());
     ASSERT_EQ(bytes.size(), 72u);
     // Field 10 (gamma maximum) little-endian at byte 36, field 16 (sound volume) at 60.
-    EXPECT_EQ(bytes[36], 255);
-    EXPECT_EQ(bytes[37], 0);
-    EXPECT_EQ(bytes[60], 90);
+    EXPECT_EQ(std::tuple(bytes[36], bytes[37], bytes[60]), std::tuple(255, 0, 90));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "/saves"), {}), 1);  // no temporary file
 }
 
