@@ -77,8 +77,8 @@ TEST_F(WavTest, AnExtraChunkIsReadAtTheFixedOffsets) {
 TEST_F(WavTest, SlotNamesFollowTheExtensionRuleAndFailuresKeepTheMark) {
     Sox("sound/menu/click.wav", "-r 22050 -b 8 -c 1", "synth 0.1 sine 440");
     LoadSound("sound/menu/click.wav.bak", 7);  // cut four characters after the first "."
-    EXPECT_STREQ(soundTables.soundSlots[7].name, "sound/menu/click.wav");
-    EXPECT_EQ(soundTables.soundSlots[7].buffer, 7);
+    EXPECT_EQ(std::tuple(std::string(soundTables.soundSlots[7].name), soundTables.soundSlots[7].buffer),
+              std::tuple("sound/menu/click.wav", 7));
 
     LoadSound("sound/noextension", 8);
     EXPECT_EQ(soundTables.soundSlots[8].loaded, 0);
@@ -96,8 +96,7 @@ TEST_F(WavTest, SlotNamesFollowTheExtensionRuleAndFailuresKeepTheMark) {
     // Loading over a playing slot releases the old sound.
     PlaySlot(7, 0, 0, 1);
     LoadSound("sound/missing.wav", 7);
-    EXPECT_FALSE(IsSlotPlaying(7));
-    EXPECT_FALSE(audio::HasBuffer(7));
+    EXPECT_EQ(std::pair(IsSlotPlaying(7), audio::HasBuffer(7)), std::pair(false, false));
 }
 
 }  // namespace

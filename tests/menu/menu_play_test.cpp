@@ -15,14 +15,10 @@ TEST_F(MenuPlayTest, ThePointerReachesTheScreensEdgesInTheMenu) {
     Line("3 pointer -50 -50");
     Line("6 pointer 900 700");
     Play("", 10, {4, 8});
-    const auto corner = Dump(4);
-    EXPECT_EQ(corner["menuActive"], 1);
-    EXPECT_EQ(corner["playMode"], 2);
-    EXPECT_EQ(corner["pointerX"], 1);
-    EXPECT_EQ(corner["pointerY"], 1);
-    const auto far = Dump(8);
-    EXPECT_EQ(far["pointerX"], 799);
-    EXPECT_EQ(far["pointerY"], 599);
+    const auto corner = Dump(4), far = Dump(8);
+    EXPECT_EQ(std::tuple(corner["menuActive"], corner["playMode"], corner["pointerX"], corner["pointerY"]),
+              std::tuple(1, 2, 1, 1));
+    EXPECT_EQ(std::tuple(far["pointerX"], far["pointerY"]), std::tuple(799, 599));
 }
 
 // The old man's follow-up conversation (scene 131, flags 8 and 32): the card question is

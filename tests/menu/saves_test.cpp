@@ -79,11 +79,10 @@ TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnailWhichMayBeMissing)
     SetToolOwnership(62, 0, 0);
     interaction.currentVerb = kVerbTalk;
     ASSERT_TRUE(LoadGame("saves/a.sav"));
-    EXPECT_EQ(TestFlagsOf(98, 0xFFFF), 0x6u);
-    EXPECT_EQ(interaction.ToolTable[62].inInventory, 1);
-    EXPECT_EQ(TestFlagsOf(600, 0x10), 0u);  // only scenes 0..511 are kept
-    EXPECT_EQ(interaction.currentVerb, kVerbLook);
-    EXPECT_EQ(menuActive, 0);
+    // Only scenes 0..511 are kept.
+    EXPECT_EQ(std::tuple(TestFlagsOf(98, 0xFFFF), interaction.ToolTable[62].inInventory, TestFlagsOf(600, 0x10),
+                         interaction.currentVerb, menuActive),
+              std::tuple(0x6u, 1, 0u, kVerbLook, 0));
     ASSERT_TRUE(SaveGame("saves/b.sav"));
     const auto a = ReadFile(Path("a.sav")), b = ReadFile(Path("b.sav"));
     ASSERT_EQ(a.size(), b.size());
@@ -230,15 +229,13 @@ TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
     EXPECT_FALSE(SaveGame("saves/v.sav"));
     QuickSave();
     AutoSave();
-    EXPECT_FALSE(fs::exists(Path("v.sav")));
-    EXPECT_FALSE(fs::exists(Path("quick.sav")));
+    EXPECT_EQ(std::tuple(fs::exists(Path("v.sav")), fs::exists(Path("quick.sav"))), std::tuple(false, false));
     playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
     interaction.DRAWTOOLBAR = 1;
     toolbarTables.STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
-    EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
-    EXPECT_EQ(I32(ReadFile(Path("bar.sav")), Rows{}.values + 16), 0);
+    EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, I32(ReadFile(Path("bar.sav")), Rows{}.values + 16)), std::tuple(0, 0));
     currentScene = -1;
     EXPECT_FALSE(SaveGame("saves/none.sav"));
 }
@@ -298,10 +295,8 @@ TEST_F(SavesTest, TheListIsSortedAndTakesAnyFileName) {
     saveList.selected = 1;
     ListSaves();
     ASSERT_EQ(saveList.names.size(), 5u);
-    EXPECT_EQ(saveList.names[0], "A.SAV");
-    EXPECT_EQ(saveList.names[1], "auto.sav");
-    EXPECT_EQ(saveList.names[4], "\xff\xfe.sav");
-    EXPECT_EQ(saveNameBuffer, "saves\\auto.sav");
+    EXPECT_EQ(std::tuple(saveList.names[0], saveList.names[1], saveList.names[4], saveNameBuffer),
+              std::tuple("A.SAV", "auto.sav", "\xff\xfe.sav", "saves\\auto.sav"));
     for (int i = 0; i < 130; ++i) WriteFile(Path("n" + std::to_string(1000 + i) + ".sav"), {0});
     ListSaves();
     EXPECT_EQ(saveList.names.size(), 128u);
@@ -371,10 +366,8 @@ TEST_F(SaveRuns, QuickSaveThenLoadFromTheCommandLineAndTheTool) {
                            out).c_str()),
               0);
     const auto j = test::ReadJson(out);
-    EXPECT_EQ(j["thumbnail"], true);
-    EXPECT_EQ(j["currentScene"], 0);
-    EXPECT_EQ(j["sceneFlags"]["98"], 2);
-    EXPECT_EQ(j["inventory"], nlohmann::json::array({62}));
+    EXPECT_EQ(std::tuple(j["thumbnail"], j["currentScene"], j["sceneFlags"]["98"], j["inventory"]),
+              std::tuple(true, 0, 2, nlohmann::json::array({62})));
     EXPECT_GE(j["actors"][0]["model"].get<int>(), 0);  // the model table's index
     EXPECT_EQ(j["regions"], 3);  // the compiled landing's two and the demo script's way back
     const auto thumb = test::ReadPicture(png);
@@ -384,9 +377,8 @@ TEST_F(SaveRuns, QuickSaveThenLoadFromTheCommandLineAndTheTool) {
     replay.clear();
     Play("--load " + save, 40, {3, 35});
     const auto loaded = Dump(3);
-    EXPECT_EQ(loaded["menuActive"], 0);
-    EXPECT_EQ(loaded["currentScene"], 0);
-    EXPECT_EQ(loaded["inventory"], nlohmann::json::array({62}));
+    EXPECT_EQ(std::tuple(loaded["menuActive"], loaded["currentScene"], loaded["inventory"]),
+              std::tuple(0, 0, nlohmann::json::array({62})));
     // The pending action came with it: the panel speaks as the hero gets there.
     EXPECT_EQ(Dump(35)["subtitle"]["text"], "Код уже введён.");
 

@@ -38,9 +38,7 @@ TEST_F(ConfigTest, MissingFileKeepsTheDefaultsAndSaveWritesSeventyTwoBytes) {
     auto bytes = ReadAll(ConfigPath());
     ASSERT_EQ(bytes.size(), 72u);
     // Field 10 (gamma maximum) little-endian at byte 36, field 16 (sound volume) at 60.
-    EXPECT_EQ(bytes[36], 255);
-    EXPECT_EQ(bytes[37], 0);
-    EXPECT_EQ(bytes[60], 90);
+    EXPECT_EQ(std::tuple(bytes[36], bytes[37], bytes[60]), std::tuple(255, 0, 90));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "/saves"), {}), 1);  // no temporary file
 }
 
@@ -54,13 +52,10 @@ TEST_F(ConfigTest, FieldsOutOfTheirRangesTakeTheirDefaultsAndTheFileIsMended) {
     const std::string said = testing::internal::GetCapturedStderr();
     const Config defaults;
     EXPECT_EQ(config.transformLighting, defaults.transformLighting);
-    EXPECT_EQ(config.shadows, 0);  // 2 is no shadows value
-    EXPECT_EQ(config.modeValue, 0);
-    EXPECT_EQ(config.gammaMax, 255);  // 0 would show nothing but black
-    EXPECT_EQ(config.soundVolume, 90);
-    EXPECT_EQ(config.musicVolume, 90);
-    EXPECT_EQ(config.colour32, 1);  // fields in range stay
-    EXPECT_EQ(config.unused5, 5);
+    // 2 is no shadows value; a gamma of 0 would show nothing but black; fields in range stay.
+    EXPECT_EQ(std::tuple(config.shadows, config.modeValue, config.gammaMax, config.soundVolume, config.musicVolume,
+                         config.colour32, config.unused5),
+              std::tuple(0, 0, 255, 90, 90, 1, 5));
     size_t lines = 0;
     for (char c : said) lines += c == '\n';
     EXPECT_EQ(lines, 6u);
@@ -81,12 +76,9 @@ TEST_F(ConfigTest, ShortFileKeepsDefaultsForTheValuesItLacks) {
     bytes[36] = 7;  // half a gamma value
     std::ofstream(ConfigPath(), std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), bytes.size());
     LoadConfig();
-    EXPECT_EQ(config.transformLighting, 0);
-    EXPECT_EQ(config.colour32, 1);
-    EXPECT_EQ(config.musicOn, 0);
-    EXPECT_EQ(config.gammaMax, 255);
-    EXPECT_EQ(config.soundVolume, 90);
-    EXPECT_EQ(config.cleanExit, 0);
+    EXPECT_EQ(std::tuple(config.transformLighting, config.colour32, config.musicOn, config.gammaMax, config.soundVolume,
+                         config.cleanExit),
+              std::tuple(0, 1, 0, 255, 90, 0));
 }
 
 TEST_F(ConfigTest, FailedWriteLeavesThePreviousFile) {

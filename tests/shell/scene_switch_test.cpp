@@ -47,21 +47,14 @@ TEST_F(SceneSwitchTest, FadeTakesSixteenFramesOutAndSixteenIn) {
         Frame();
         ++framesOut;
     }
-    EXPECT_EQ(framesOut, 16);
-    EXPECT_EQ(sceneAtLoad, 40);
-    EXPECT_EQ(currentScene, 40);
-    EXPECT_EQ(previousScene, 23);
-    EXPECT_EQ(gammaLevel, 0u);
-    EXPECT_EQ(GammaRamp(0)[255], 0);
+    EXPECT_EQ(std::tuple(framesOut, sceneAtLoad, currentScene, previousScene, gammaLevel, GammaRamp(0)[255]),
+              std::tuple(16, 40, 40, 23, 0u, 0));
     int framesIn = 0;
     while (fadeState != 0 && framesIn < 100) {
         Frame();
         ++framesIn;
     }
-    EXPECT_EQ(framesIn, 16);
-    EXPECT_EQ(gammaLevel, 255u);
-    EXPECT_EQ(GammaRamp(1)[255], 255 * 255);
-    EXPECT_EQ(loadsSeen, 1);
+    EXPECT_EQ(std::tuple(framesIn, gammaLevel, GammaRamp(1)[255], loadsSeen), std::tuple(16, 255u, 255 * 255, 1));
 }
 
 TEST_F(SceneSwitchTest, InstantCutSwitchesOnTheNextFrameWithoutSendingRamps) {
@@ -71,14 +64,10 @@ TEST_F(SceneSwitchTest, InstantCutSwitchesOnTheNextFrameWithoutSendingRamps) {
     Frame(7);
     EXPECT_EQ(loadsSeen, 0);
     Frame();
-    EXPECT_EQ(loadsSeen, 1);
-    EXPECT_EQ(currentScene, 7);
+    EXPECT_EQ(std::tuple(loadsSeen, currentScene), std::tuple(1, 7));
     Frame();
-    EXPECT_EQ(fadeState, 0u);
-    EXPECT_EQ(gammaLevel, 255u);
     // The display's ramps were never touched.
-    EXPECT_EQ(GammaRamp(0)[255], 65025);
-    EXPECT_EQ(GammaRamp(0)[1], 255);
+    EXPECT_EQ(std::tuple(fadeState, gammaLevel, GammaRamp(0)[255], GammaRamp(0)[1]), std::tuple(0u, 255u, 65025, 255));
 }
 
 TEST_F(SceneSwitchTest, LaterRequestWinsAndMinusOneStartsNothing) {
@@ -99,12 +88,10 @@ TEST_F(SceneSwitchTest, FadeNeverPassesALowGammaMaximum) {
     gammaLevel = 90;
     fadeState = 1;
     Frame();
-    EXPECT_EQ(gammaLevel, 100u);
-    EXPECT_EQ(fadeState, 0u);
+    EXPECT_EQ(std::tuple(gammaLevel, fadeState), std::tuple(100u, 0u));
     // Ramp entries saturate at 65535.
     FillGammaRamps(1000);
-    EXPECT_EQ(gammaRamp[0][255], 65535);
-    EXPECT_EQ(gammaRamp[2][65], 65000);
+    EXPECT_EQ(std::tuple(gammaRamp[0][255], gammaRamp[2][65]), std::tuple(65535, 65000));
     SetGammaMax(70000);
     EXPECT_EQ(gammaMax, kGammaMaxLimit);
 }

@@ -67,19 +67,15 @@ TEST_F(ScriptedSwitchRun, ChangesAskedForWhileEnteringFadeAfterTheFirstFrame) {
     Play(200, 45, {0, 1, 40});
     // The top level's change: scene 200 is entered and plays its first frame, then fades.
     const auto first = Dump(0);
-    EXPECT_EQ(first["currentScene"], 200);
-    EXPECT_EQ(first["fadeState"], 4294967295u);
+    EXPECT_EQ(std::tuple(first["currentScene"], first["fadeState"]), std::tuple(200, 4294967295u));
     // Scene 23 comes with its files and its load; the change its load asked for follows.
     const auto second = Dump(1);
-    EXPECT_EQ(second["currentScene"], 23);
-    EXPECT_EQ(second["previousScene"], 200);
-    EXPECT_EQ(second["regions"].size(), 1u);
-    EXPECT_EQ(second["fadeState"], 4294967295u);
+    EXPECT_EQ(std::tuple(second["currentScene"], second["previousScene"], second["regions"].size(), second["fadeState"]),
+              std::tuple(23, 200, 1u, 4294967295u));
     // The room without files has no camera and no floor: the click walks nobody anywhere
     // (scene 23's floor and camera stayed behind).
     const auto room = Dump(40);
-    EXPECT_EQ(room["currentScene"], 203);
-    EXPECT_EQ(room["previousScene"], 23);
+    EXPECT_EQ(std::tuple(room["currentScene"], room["previousScene"]), std::tuple(203, 23));
     ASSERT_FALSE(room["actors"].empty());
     EXPECT_EQ(room["actors"][0]["position"], Origin());
 }
@@ -93,10 +89,8 @@ TEST_F(ScriptedSwitchRun, AClickInANewRoomAndTheEndOfTheGameDuringAFade) {
     EXPECT_LT(fading["gammaLevel"], fading["gammaMax"]);
     // The game is over: the menu, at full brightness, and no fade left hanging.
     const auto menu = Dump(50);
-    EXPECT_EQ(menu["menuActive"], 1);
-    EXPECT_EQ(menu["currentScene"], -1);
-    EXPECT_EQ(menu["fadeState"], 0u);
-    EXPECT_EQ(menu["gammaLevel"], menu["gammaMax"]);
+    EXPECT_EQ(std::tuple(menu["menuActive"], menu["currentScene"], menu["fadeState"], menu["gammaLevel"]),
+              std::tuple(1, -1, 0u, menu["gammaMax"]));
 }
 
 }  // namespace

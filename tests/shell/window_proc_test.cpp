@@ -30,12 +30,10 @@ protected:
 TEST_F(WindowProcTest, GammaKeysStopAtThirtyTwoAndRefillTheRamps) {
     gammaMax = 40;
     for (int i = 0; i < 10; ++i) Key(vk::F11);
-    EXPECT_EQ(gammaMax, 32u);
-    EXPECT_EQ(GammaRamp(0)[255], 32 * 255);
+    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(0)[255]), std::tuple(32u, 32 * 255));
     Key(vk::F12);
     Key(vk::F12);
-    EXPECT_EQ(gammaMax, 36u);
-    EXPECT_EQ(GammaRamp(2)[100], 3600);
+    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(2)[100]), std::tuple(36u, 3600));
     gammaMax = 255;
     Key(vk::F12);
     EXPECT_EQ(gammaMax, 257u);  // no ceiling of its own
@@ -51,14 +49,12 @@ TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
     EXPECT_EQ(menuActive, 0);
     menuInputState = 2;
     Key(vk::Escape);
-    EXPECT_EQ(menuActive, 1);
-    EXPECT_EQ(menuInputState, 0);
+    EXPECT_EQ(std::tuple(menuActive, menuInputState), std::tuple(1, 0));
     // During a video Escape skips it like Space.
     menuActive = 0;
     playMode = 2;
     Key(vk::Escape);
-    EXPECT_EQ(videoPlayback.skipVideo, 1);
-    EXPECT_EQ(menuActive, 0);
+    EXPECT_EQ(std::tuple(videoPlayback.skipVideo, menuActive), std::tuple(1, 0));
 }
 
 TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow) {
@@ -67,9 +63,8 @@ TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow
     EXPECT_EQ(animation.animSlots[40].mode, 0);
     videoPlayback.videoState = 0;
     WindowProc({MessageType::Timer, 2});  // the menu clock's tick
-    EXPECT_EQ(animation.animSlots[40].mode, 1);
-    EXPECT_FLOAT_EQ(animation.animSlots[40].currentFrame, 1.0f);
-    EXPECT_FLOAT_EQ(animation.animSlots[40].speed, 0.99f);
+    EXPECT_EQ(std::tuple(animation.animSlots[40].mode, animation.animSlots[40].currentFrame, animation.animSlots[40].speed),
+              std::tuple(1, 1.0f, 0.99f));
     // Timer 3 acts only when the scene's first flag is clear and a game runs.
     currentScene = 12;
     previousScene = 5;
