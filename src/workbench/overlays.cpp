@@ -57,12 +57,17 @@ public:
     void Put(int x, int y, Colour c) {
         if (x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight || c.a == 0) return;
         uint8_t* p = &rgba_[(static_cast<size_t>(y) * kScreenWidth + x) * 4];
+        left_ = std::min(left_, x), right_ = std::max(right_, x + 1);
+        top_ = std::min(top_, y), bottom_ = std::max(bottom_, y + 1);
+        if (p[3] == 0 || c.a == 255) {
+            p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = c.a;
+            return;
+        }
         // Source over what the canvas already holds (straight alpha).
         const float sa = c.a / 255.0f, da = p[3] / 255.0f * (1.0f - sa), oa = sa + da;
         const uint8_t src[3] = {c.r, c.g, c.b};
         for (int k = 0; k < 3; ++k) p[k] = static_cast<uint8_t>((src[k] * sa + p[k] * da) / oa + 0.5f);
         p[3] = static_cast<uint8_t>(oa * 255.0f + 0.5f);
-        used_ = true;
     }
     void Fill(int x0, int y0, int x1, int y1, Colour c) {
         for (int y = std::max(y0, 0); y < std::min(y1, kScreenHeight); ++y)
@@ -106,8 +111,15 @@ public:
             }
         return label->width + 4;
     }
+    // Blends the part drawn on over the back buffer.
     void Draw() const {
-        if (used_) DrawRgbaImage(0, 0, kScreenWidth, kScreenHeight, rgba_.data());
+        if (left_ >= right_) return;
+        const int width = right_ - left_;
+        std::vector<uint8_t> part(static_cast<size_t>(width) * (bottom_ - top_) * 4);
+        for (int y = top_; y < bottom_; ++y)
+            std::copy_n(&rgba_[(static_cast<size_t>(y) * kScreenWidth + left_) * 4], width * 4,
+                        &part[static_cast<size_t>(y - top_) * width * 4]);
+        DrawRgbaImage(left_, top_, width, bottom_ - top_, part.data());
     }
 
 private:
@@ -130,7 +142,7 @@ private:
     }
 
     std::vector<uint8_t> rgba_;
-    bool used_ = false;
+    int left_ = kScreenWidth, top_ = kScreenHeight, right_ = 0, bottom_ = 0;  // what was drawn on
 };
 
 std::string Format(const char* format, auto... values) {
