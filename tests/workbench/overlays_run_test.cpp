@@ -1,6 +1,6 @@
 // The overlays played by the engine headless: switched with Ctrl and a number in a replay,
-// seen in the state dump, drawn over the window's picture and left out of --screenshot
-// unless --screenshot-overlays asks for them.
+// seen in the state dump, drawn over the window's picture (--window-shot) and left out of
+// --screenshot unless --screenshot-overlays asks for them.
 #include <gtest/gtest.h>
 
 #include "support/engine_run.h"
@@ -36,12 +36,13 @@ protected:
 };
 
 TEST_F(OverlaysRun, CtrlNumbersSwitchOverlaysThatScreenshotsShowOnlyWhenAsked) {
-    Play("plain", {});
+    Play("plain", {}, "--window-shot 20:" + Name("plain", 20) + "-window.png");
     // Ctrl+1 switches the regions on, and off again before frame 30.
     Play("regions", {"10 key Ctrl+1", "25 key Ctrl+1"}, "--screenshot-overlays");
     // Every overlay on, and the screenshots without them.
     Play("all", {"10 key Ctrl+1", "10 key Ctrl+2", "10 key Ctrl+3", "10 key Ctrl+4", "10 key Ctrl+5", "10 key Ctrl+6",
-                 "10 key Ctrl+7"});
+                 "10 key Ctrl+7"},
+         "--window-shot 20:" + Name("all", 20) + "-window.png");
 
     EXPECT_EQ(Dump("plain", 20)["overlays"], nlohmann::json::array());
     EXPECT_EQ(Dump("regions", 20)["overlays"], nlohmann::json::array({"regions"}));
@@ -60,6 +61,10 @@ TEST_F(OverlaysRun, CtrlNumbersSwitchOverlaysThatScreenshotsShowOnlyWhenAsked) {
     const test::Picture clean = Shot("plain", 20);
     ASSERT_FALSE(clean.rgb.empty());
     EXPECT_EQ(Shot("all", 20).rgb, clean.rgb);
+    // The window shows them.
+    const test::Picture window = test::ReadPicture(Name("all", 20) + "-window.png");
+    ASSERT_TRUE(window.ok);
+    EXPECT_NE(window.rgb, test::ReadPicture(Name("plain", 20) + "-window.png").rgb);
     EXPECT_EQ(Shot("regions", 30).rgb, Shot("plain", 30).rgb);
     // The regions' outlines: region 0's left edge is drawn in the clickable regions' yellow.
     const test::Picture shown = Shot("regions", 20);
