@@ -22,7 +22,8 @@ struct ReplayEvent {
     uint64_t frame;
     std::string kind;
     std::string arg1, arg2;
-    bool alt = false;  // key: pressed with Alt
+    bool alt = false;   // key: pressed with Alt
+    bool ctrl = false;  // key: pressed with Ctrl
 };
 
 struct InputState {
@@ -75,9 +76,14 @@ void Press(int button, bool down) {
 
 // A key as the window procedure receives it: the key-down message, then the
 // character it types unless the player's layout is typing (save names), where
-// only Enter and Backspace come from the key itself.
-void DeliverKey(int scancode, bool shift) {
+// only Enter and Backspace come from the key itself. A digit key with Ctrl held is the
+// workbench's: a message of its own, and no character.
+void DeliverKey(int scancode, bool shift, bool ctrl = false) {
     int code = VirtualKeyOfScancode(scancode);
+    if (ctrl && code >= '0' && code <= '9') {
+        PostMessage(MessageType::CtrlKeyDown, code);
+        return;
+    }
     if (code) PostMessage(MessageType::KeyDown, code);
     int ch = UsLayoutCharacter(scancode, shift);
     if (ch == 0) return;
@@ -127,8 +133,8 @@ void PumpEvents() {
             }
             // A held Escape opens the menu (or leaves it) once, not at the key's repeat rate.
             if (e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_ESCAPE) break;
-            Record("key %s", SDL_GetScancodeName(e.key.keysym.scancode));
-            DeliverKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_SHIFT) != 0);
+            Record((e.key.keysym.mod & KMOD_CTRL) ? "key Ctrl+%s" : "key %s", SDL_GetScancodeName(e.key.keysym.scancode));
+            DeliverKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_SHIFT) != 0, (e.key.keysym.mod & KMOD_CTRL) != 0);
             break;
         case SDL_TEXTINPUT:
             if (input.replaying || !input.playerLayout) break;
@@ -337,6 +343,9 @@ bool ParseReplay(std::istream& file, const std::string& name, std::vector<Replay
             if (ok && e.arg1.rfind("Alt+", 0) == 0 && e.arg1.size() > 4) {
                 e.alt = true;
                 e.arg1 = e.arg1.substr(4);
+            } else if (ok && e.arg1.rfind("Ctrl+", 0) == 0 && e.arg1.size() > 5) {
+                e.ctrl = true;
+                e.arg1 = e.arg1.substr(5);
             }
             if (ok && e.arg1 == "Enter") e.arg1 = "Return";
             ok = ok && SDL_GetScancodeFromName(e.arg1.c_str()) != SDL_SCANCODE_UNKNOWN;
@@ -435,7 +444,7 @@ void BeginInputFrame(uint64_t frame) {
             const int code = VirtualKeyOfScancode(SDL_GetScancodeFromName(e.arg1.c_str()));
             if (code) PostMessage(MessageType::SysKeyDown, code);
         } else if (e.kind == "key") {
-            DeliverKey(SDL_GetScancodeFromName(e.arg1.c_str()), false);
+            DeliverKey(SDL_GetScancodeFromName(e.arg1.c_str()), false, e.ctrl);
         } else if (e.kind == "text") {
             DeliverText(e.arg1);
         }

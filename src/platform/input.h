@@ -10,8 +10,9 @@
 
 namespace tarvex {
 
-// SysKeyDown is a key pressed with Alt (Alt+Enter switches full screen).
-enum class MessageType { Activate, Close, KeyDown, SysKeyDown, Char, Timer };
+// SysKeyDown is a key pressed with Alt (Alt+Enter switches full screen); CtrlKeyDown a digit
+// key pressed with Ctrl (the workbench's keys), which types no character.
+enum class MessageType { Activate, Close, KeyDown, SysKeyDown, Char, Timer, CtrlKeyDown };
 
 struct Message {
     MessageType type;
@@ -64,7 +65,7 @@ int VirtualKeyOfScancode(int scancode);
 // Replays and recordings (one event a line, "FRAME kind ..."): pointer X Y (a point of the
 // game's screen), motion X Y (a window point, as an absolute device reports it), move DX DY
 // (window pixels, as a mouse reports them), press/release left|right, key NAME (Alt+NAME
-// with Alt held), text UTF8, window W H (the window resized).
+// with Alt held, Ctrl+NAME with Ctrl), text UTF8, window W H (the window resized).
 bool OpenReplay(const std::string& path, std::string& error);
 // Adds replay lines to the events still to come (tests that play frame by frame).
 bool AddReplayEvents(const std::string& lines, std::string& error);

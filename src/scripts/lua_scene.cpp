@@ -88,7 +88,7 @@ void Report(const std::string& file, const std::string& message, const char* whe
     // of print's length at most (an error can carry a string of megabytes).
     std::string text = message.rfind(file, 0) == 0 ? message : file + ": " + message;
     if (text.size() > kPrintLineBytes) text = text.substr(0, kPrintLineBytes) + "...";
-    Emit("tarvex: " + text + " (" + where + "); the scene's compiled-in functions take over for this visit");
+    ReportScriptLine("tarvex: " + text + " (" + where + "); the scene's compiled-in functions take over for this visit");
 }
 
 // The game is over: the menu over the last picture, with no game to go back to. A fade
@@ -209,6 +209,11 @@ void SetScriptLimits(const ScriptLimits& l) { limits = l; }
 void SetScriptMessageSink(std::function<void(const std::string&)> s) { sink = std::move(s); }
 
 void SetEndOfGameMenu(void (*openMenu)()) { endOfGameMenu = openMenu; }
+
+void ReportScriptLine(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    if (sink) sink(line);
+}
 
 void SandboxPrint(const Sandbox& box, const char* text, size_t length) {
     Emit(box.file + ": " + std::string(text, length));

@@ -47,9 +47,12 @@ int ScriptedScene();
 
 ScriptLimits CurrentScriptLimits();
 void SetScriptLimits(const ScriptLimits& limits);
-// Where reports and the scripts' print go: one line each, without its line end. The
-// default writes to stderr; an empty function restores it.
+// Where the scripts' print goes: one line each, without its line end. The default writes
+// to stderr; an empty function restores it.
 void SetScriptMessageSink(std::function<void(const std::string&)> sink);
+// A report on the scripts (a script that failed, a scene entered again): on stderr, and
+// through the sink when one is set.
+void ReportScriptLine(const std::string& line);
 // What a script's EndGame opens over the last picture: the menu, which sets it at start-up
 // (the scripts may not call up into it). With none set the game just ends.
 void SetEndOfGameMenu(void (*openMenu)());

@@ -36,6 +36,7 @@
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
 #include "text/fonts.h"
+#include "workbench/script_reload.h"
 
 namespace tarvex {
 
@@ -78,6 +79,8 @@ LoopPass RunLoopPass(uint64_t frame) {
         DescribeAndHandFrame();
         MenuFrame();
     } else {
+        // A scene script changed on disk (or a reload asked for) enters the scene again first.
+        WatchSceneScript();
         GameFrame();
     }
     return LoopPass::Frame;
@@ -197,13 +200,19 @@ void StartFirstScreen(const Options& options, const RunFiles& files) {
     }
 }
 
-// The screenshots, window shots and state dumps asked for at this frame.
-void WriteFrameOutputs(const RunFiles& files, long long frame) {
+// The screenshot asked for at this frame, of the back buffer as it is; false when none is.
+bool WriteScreenshot(const RunFiles& files, long long frame) {
     auto shot = files.screenshots.find(frame);
-    if (shot != files.screenshots.end()) {
-        if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
-            std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
-    }
+    if (shot == files.screenshots.end()) return false;
+    if (!WritePngRgb(shot->second, kScreenWidth, kScreenHeight, ReadBackBufferRgb(true)))
+        std::fprintf(stderr, "tarvex: cannot write %s\n", shot->second.c_str());
+    return true;
+}
+
+// The screenshots (unless the game frame took it already), window shots and state dumps
+// asked for at this frame.
+void WriteFrameOutputs(const RunFiles& files, long long frame, bool screenshotTaken) {
+    if (!screenshotTaken) WriteScreenshot(files, frame);
     for (auto [shot, last] = files.windowShots.equal_range(frame); shot != last; ++shot) {
         int width = 0, height = 0;
         const std::vector<uint8_t> rgb = ReadWindowRgb(width, height);
@@ -241,7 +250,16 @@ int RunGame(const Options& options) {
     PostMessage(MessageType::Activate, 1);
 
     long long frame = 0;
+    // A screenshot shows the game's picture without the workbench over it, unless the
+    // command line asks for the overlays too: a game frame takes it before they are drawn.
+    bool screenshotTaken = false;
+    struct PictureHook {
+        ~PictureHook() { SetGamePictureFinished({}); }
+    } pictureHook;
+    if (!options.screenshotOverlays)
+        SetGamePictureFinished([&] { screenshotTaken = WriteScreenshot(files, frame); });
     for (;;) {
+        screenshotTaken = false;
         const LoopPass pass = RunLoopPass(static_cast<uint64_t>(frame));
         if (pass == LoopPass::Quit) {
             CloseRecording();
@@ -251,7 +269,7 @@ int RunGame(const Options& options) {
             WaitForMessage();
             continue;
         }
-        WriteFrameOutputs(files, frame);
+        WriteFrameOutputs(files, frame, screenshotTaken);
         ++frame;
         AdvanceVirtualClock();
         AdvanceTour(options, frame);

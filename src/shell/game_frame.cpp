@@ -1,6 +1,8 @@
 #include "shell/game_frame.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "base/config.h"
 #include "base/globals.h"
@@ -30,6 +32,7 @@
 #include "text/dialogue.h"
 #include "text/fonts.h"
 #include "text/notice.h"
+#include "workbench/workbench.h"
 
 namespace tarvex {
 
@@ -37,6 +40,8 @@ namespace {
 
 // The description the renderer draws this frame from.
 FrameDescription frameDescription;
+// Called once a game frame's picture is finished, before the workbench draws over it.
+std::function<void()> gamePictureFinished;
 
 const Texture* CachedTexture(int index) {
     return index >= 0 && index < kTextureCacheSize ? textureCache[index].handle : nullptr;
@@ -80,6 +85,8 @@ void DescribeActor(FrameDescription& f, const ActorRecord& a) {
 }
 
 }  // namespace
+
+void SetGamePictureFinished(std::function<void()> finished) { gamePictureFinished = std::move(finished); }
 
 void DescribeFrame(FrameDescription& f) {
     f.view = sceneTables.sceneCamera.viewMatrix;
@@ -255,6 +262,10 @@ void GameFrame() {
     UpdateSubtitle();
     CheckSceneRequest(frameStartScene);
     CountFrame(ClockSeconds());
+    // The game picture is finished: what is taken of it is taken now, then the
+    // workbench draws over it for the window.
+    if (gamePictureFinished) gamePictureFinished();
+    DrawWorkbench();
     if (presentEnabled) Present(frameRateCap >= 35.0f && playMode != 2);
     // Pacing: an exact period for scenes that ask for more than 35 frames a second.
     if (playMode != 2 && frameRateCap > 35.0f && !ClockIsVirtual()) {

@@ -1,12 +1,17 @@
 #pragma once
+#include <functional>
 
 namespace tarvex {
 
 struct FrameDescription;
 
 // One game frame: mouse, fade, background and layers, the scene's logic, the
-// full-screen passes, toolbar, pointer, text, scene request, frame rate, present, pacing.
+// full-screen passes, toolbar, pointer, text, scene request, frame rate, the workbench
+// over the finished picture, present, pacing.
 void GameFrame();
+// What runs once a game frame's picture is finished, before the workbench draws over it
+// (the run's screenshots of the game picture); empty for nothing.
+void SetGamePictureFinished(std::function<void()> finished);
 // Reads the mouse into mouseState and moves the pointer (clamped 2..797, 2..597).
 // False when the read failed and the frame must end.
 bool ReadPointer();

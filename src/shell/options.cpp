@@ -24,12 +24,16 @@ const char* UsageText() {
            "  --fixed-fps F          a virtual clock advanced by exactly 1/F s per frame\n"
            "  --seed N               seed the random generator\n"
            "  --frames N             quit in order after N frames (frames 0..N-1)\n"
-           "  --screenshot N:FILE    save frame N as a PNG (repeatable)\n"
+           "  --screenshot N:FILE    save frame N as a PNG (repeatable), without the overlays\n"
+           "  --screenshot-overlays  screenshots show the overlays switched on\n"
            "  --window-shot N:FILE   save frame N as the window shows it, at its size (repeatable)\n"
            "  --dump-state N:FILE    write the game's state as JSON after frame N (repeatable);\n"
            "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
+           "Overlays over the game (Ctrl+1 .. Ctrl+7 switch them): regions, tools, walk, depth,\n"
+           "route, pointer, frametime. A changed scripts/sceneNNN.lua of the game folder is\n"
+           "loaded at once: the scene is entered again, the hero where he stands.\n"
            "  --help                 this text\n";
 }
 
@@ -53,6 +57,7 @@ bool ParseSwitch(const std::string& arg, Options& o) {
     else if (arg == "--linear") o.linearScaling = true;
     else if (arg == "--mode-switch") o.displayModeChange = true;
     else if (arg == "--settings") o.settings = true;
+    else if (arg == "--screenshot-overlays") o.screenshotOverlays = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
     else return false;
     return true;

@@ -18,6 +18,8 @@ struct Options {
     uint32_t seed = 0;
     long long frames = -1;
     std::vector<std::pair<long long, std::string>> screenshots;
+    bool screenshotOverlays = false;  // screenshots show the overlays switched on
+
     // The picture as the window shows it (scaled, letter-boxed), at the window's size.
     std::vector<std::pair<long long, std::string>> windowShots;
     std::vector<std::pair<long long, std::string>> stateDumps;

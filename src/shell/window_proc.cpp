@@ -16,6 +16,7 @@
 #include "shell/display_setup.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
+#include "workbench/workbench.h"
 
 namespace tarvex {
 
@@ -124,6 +125,9 @@ bool WindowProc(const Message& m) {
         return true;
     case MessageType::Char:
         HandleCharacter(m.value);
+        return true;
+    case MessageType::CtrlKeyDown:
+        HandleWorkbenchKey(m.value);
         return true;
     case MessageType::Timer:
         HandleTimer(m.value);
