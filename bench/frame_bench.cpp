@@ -145,7 +145,7 @@ void SetUpScene() {
     background = CreateSurface(800, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) SetPixel(*background, x, y, PackRgb(16, x / 4, y / 3, 128));
-    stencilShadows = 4;
+    displayValues.stencilShadows = 4;
     sceneTables.sceneCamera.eye = {0, 500, -800};
     sceneTables.sceneCamera.target = {0, 0, 0};
     MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, Vec3{0, 1, 0});

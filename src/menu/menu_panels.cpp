@@ -29,7 +29,7 @@ constexpr int kNameX = 343, kNameY = 257;
 constexpr uint8_t kNameRed = 0x9d, kNameGreen = 0x9d, kNameBlue = 0x7b;
 
 bool PointerInside(int left, int right, int top, int bottom) {
-    return cursorX > left && cursorX < right && cursorY > top && cursorY < bottom;
+    return pointer.cursorX > left && pointer.cursorX < right && pointer.cursorY > top && pointer.cursorY < bottom;
 }
 
 // Shadows need the display's stencil buffer, which is made at start-up only when
@@ -52,7 +52,7 @@ void SelectSave() {
 
 void SaveFromPanel(const std::string& gameName) {
     // Nothing to save before a game has begun, nor in the middle of a video.
-    if (currentScene == -1 || playMode == 2 || videoPlayback.videoState) return;
+    if (loop.currentScene == -1 || loop.playMode == 2 || videoPlayback.videoState) return;
     // An empty name saves too: the file ".sav", listed with an empty name.
     std::string error;
     if (!SaveGameFromMenu(gameName, &error))
@@ -109,12 +109,12 @@ void OptionsPanel() {
     ToolRecord& subtitles = interaction.ToolTable[kMenuSubtitles];
     // The two switches answer to their rectangles whether shown or not; lit means on.
     if (FreshMenuPress() && PointerInsideButton(kMenuShadows)) {
-        LeftKey = 1;
-        stencilShadows = stencilShadows == 0 ? ShadowsOn() : 0;
+        pointer.LeftKey = 1;
+        displayValues.stencilShadows = displayValues.stencilShadows == 0 ? ShadowsOn() : 0;
     }
-    shadows.clickable = stencilShadows != 0 ? 1 : 0;
+    shadows.clickable = displayValues.stencilShadows != 0 ? 1 : 0;
     if (FreshMenuPress() && PointerInsideButton(kMenuSubtitles)) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         config.subtitlesOn = config.subtitlesOn == 0 ? 1 : 0;
     }
     subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
@@ -123,29 +123,29 @@ void OptionsPanel() {
     // The sliders follow the pointer while the button is held over them.
     const bool held = LeftButtonDown();
     if (held && PointerInside(365, 425, 298, 317)) {
-        LeftKey = 1;
-        config.soundVolume = SliderVolume(cursorX, 365);
+        pointer.LeftKey = 1;
+        config.soundVolume = SliderVolume(pointer.cursorX, 365);
     }
     ShowSlider(kSoundSliderSlot, config.soundVolume / 10);
     if (held && PointerInside(360, 420, 328, 350)) {
-        LeftKey = 1;
-        config.musicVolume = SliderVolume(cursorX, 360);
+        pointer.LeftKey = 1;
+        config.musicVolume = SliderVolume(pointer.cursorX, 360);
         SetMusicVolume();
     }
     ShowSlider(kMusicSliderSlot, config.musicVolume / 10);
     if (held && PointerInside(375, 435, 237, 257)) {
-        LeftKey = 1;
-        gammaMax = SliderGamma(cursorX);
-        FillGammaRamps(gammaMax);
+        pointer.LeftKey = 1;
+        sceneSwitch.gammaMax = SliderGamma(pointer.cursorX);
+        FillGammaRamps(sceneSwitch.gammaMax);
         SendGammaRamps();
     }
     // The keys can take the gamma past either end of the slider.
-    ShowSlider(kGammaSliderSlot, (static_cast<int64_t>(gammaMax) - 255) / 40);
+    ShowSlider(kGammaSliderSlot, (static_cast<int64_t>(sceneSwitch.gammaMax) - 255) / 40);
 
     // OK and cancel both close the panel; what was changed stays changed.
     for (int tool : {kMenuOk, kMenuCancel}) {
         if (!interaction.ToolTable[tool].clickable || !FreshMenuPress()) continue;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         interaction.ToolTable[tool].clickable = 0;
         shadows.clickable = 0;
         subtitles.clickable = 0;
@@ -165,14 +165,14 @@ void SaveLoadPanel(bool save) {
 
     const int count = static_cast<int>(saveList.names.size());
     if (FreshMenuPress() && interaction.ToolTable[kMenuNext].clickable) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         if (saveList.selected < count - 1) {
             ++saveList.selected;
             SelectSave();
         }
     }
     if (FreshMenuPress() && interaction.ToolTable[kMenuPrevious].clickable) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         if (saveList.selected > 0) {
             --saveList.selected;
             SelectSave();
@@ -187,7 +187,7 @@ void SaveLoadPanel(bool save) {
         DrawText(gameFonts.italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
 
     if (FreshMenuPress() && interaction.ToolTable[kMenuOk].clickable) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         const std::string gameName = saveNameBuffer + ".sav";
         if (save)
             SaveFromPanel(gameName);
@@ -196,7 +196,7 @@ void SaveLoadPanel(bool save) {
         ClosePanel(kMenuOk);
     }
     if (FreshMenuPress() && interaction.ToolTable[kMenuPanelCancel].clickable) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         ClosePanel(kMenuPanelCancel);
     }
 }

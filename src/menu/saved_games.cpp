@@ -91,8 +91,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
 
 // The picture of the moment for the thumbnail (none without the thumbnail surface).
 std::vector<uint8_t> CurrentThumbnail() {
-    if (!thumbnailSurface || thumbnailSurface->width < 800 || thumbnailSurface->height < 600) return {};
-    return MakeThumbnail(thumbnailSurface->pixels.data(), thumbnailSurface->pitch, thumbnailSurface->depth);
+    if (!displayValues.thumbnailSurface || displayValues.thumbnailSurface->width < 800 || displayValues.thumbnailSurface->height < 600) return {};
+    return MakeThumbnail(displayValues.thumbnailSurface->pixels.data(), displayValues.thumbnailSurface->pitch, displayValues.thumbnailSurface->depth);
 }
 
 // The running game emptied through the same walks as a new game and a scene switch.
@@ -125,8 +125,8 @@ void ReturnToGame() {
         actorTable.actors[i].heading = kept[i].heading;
         actorTable.actors[i].position = kept[i].position;
     }
-    if (gammaLevel != gammaMax && fadeState == 0) gammaLevel = gammaMax;
-    FillGammaRamps(gammaLevel);
+    if (sceneSwitch.gammaLevel != sceneSwitch.gammaMax && sceneSwitch.fadeState == 0) sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
+    FillGammaRamps(sceneSwitch.gammaLevel);
     SendGammaRamps();
     if (actorTable.actors[kHero].inUse) SetHeroFootsteps();
     RestartFrameRateWindow();
@@ -134,8 +134,8 @@ void ReturnToGame() {
 
 // The save's bytes of the running game; false (and why) when there is no game to save.
 bool BuildSaveNow(std::vector<uint8_t>& bytes, std::string* error) {
-    if (playMode == 2) return Failed(error, "во время видео игра не сохраняется");
-    if (currentScene < 0 || currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
+    if (loop.playMode == 2) return Failed(error, "во время видео игра не сохраняется");
+    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
     CloseToolbarAtOnce();
     CaptureSlotPlayback();
     bytes = BuildSave(CurrentThumbnail());
@@ -229,7 +229,7 @@ void FinishSaves() {
 bool LoadGame(const std::string& gameName, std::string* error) { return LoadGameFile(SavePath(gameName), error); }
 
 bool LoadGameFile(const std::string& path, std::string* error) {
-    if (playMode == 2) return Failed(error, "во время видео игра не загружается");
+    if (loop.playMode == 2) return Failed(error, "во время видео игра не загружается");
     FinishSaves();
     std::vector<uint8_t> bytes;
     std::string why;
@@ -248,8 +248,8 @@ bool LoadGameFile(const std::string& path, std::string* error) {
 }
 
 void AutoSave() {
-    if (playMode == 2) return;
-    if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
+    if (loop.playMode == 2) return;
+    if (displayValues.thumbnailSurface) ReadBackBufferInto(*displayValues.thumbnailSurface);
     // The bytes are made now; the disk's part is the writer thread's, off the frame.
     std::vector<uint8_t> bytes;
     if (BuildSaveNow(bytes, nullptr)) WriteFileInBackground(SavePath(kAutoSave), std::move(bytes));

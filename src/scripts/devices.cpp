@@ -306,8 +306,8 @@ const KeyboardDevice* FindKeyboardDevice(int mainSost) {
 
 bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
     const bool deviceChar = (ch >= '0' && ch <= '9') || (ch >= 0x40 && ch <= 0x80) || ch == 13 || ch == 0x27;
-    if (MainSost != 0 && deviceChar) {
-        const KeyboardDevice* d = FindKeyboardDevice(MainSost);
+    if (loop.MainSost != 0 && deviceChar) {
+        const KeyboardDevice* d = FindKeyboardDevice(loop.MainSost);
         if (!d) return true;  // the lantern view (5) takes no keys
         ++numberdigit;
         if (numberdigit >= d->limit) {
@@ -326,7 +326,7 @@ bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
         return true;
     }
     // With no keyboard device chosen, a scene's own on-screen keys may take it (the keypad's digits).
-    return MainSost == 0 && sceneMayTake && SceneTypedCharacter(ch);
+    return loop.MainSost == 0 && sceneMayTake && SceneTypedCharacter(ch);
 }
 
 void StartDevices() {

@@ -129,7 +129,7 @@ void PressOnButton() {
     interaction.EXE = 0;
     const int tool = interaction.toolUnderPointer;
     if (tool != kButtonTools[0] && tool != kButtonTools[1] && tool != kButtonTools[2]) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     WalkTo(kHero, kPanelX, kPanelY, kPanelFacing);
     if (interaction.cursorPicture != kCursorUse) return;
     const bool solved = TestFlagsOf(kKeypadScene, kKeypadSolved) != 0;

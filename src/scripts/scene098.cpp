@@ -201,7 +201,7 @@ void PressKey(int tool) {
 bool PressOnKey() {
     const int tool = interaction.toolUnderPointer;
     if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || interaction.heldTool != -1) return false;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     PressKey(tool);
     return true;
 }
@@ -219,7 +219,7 @@ bool PressTypedKey() {
 
 void PressOnCardSlot() {
     if (interaction.toolUnderPointer != kCardSlotTool || interaction.cursorPicture != kCursorUse) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     interaction.EXE = kCardAction;
 }
 

@@ -290,7 +290,7 @@ bool Arrived(int32_t action) {
 void PressOnOldMan() {
     interaction.EXE = 0;
     if (interaction.toolUnderPointer != kOldManTool) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     WalkTo(kHero, kTalkX, kTalkY, kTalkFacing);
     if (interaction.cursorPicture == kCursorTalk) interaction.EXE = TestFlags(kTalkedOnce) ? 7 : 6;
 }

@@ -88,7 +88,7 @@ void TurnBack() {
 // remembered when the notebook was entered some other way (a restored game).
 int ReturnScene() {
     auto usable = [](int scene) { return scene >= 0 && scene <= kLastScene && scene != kNotebookScene; };
-    if (usable(previousScene)) return previousScene;
+    if (usable(sceneSwitch.previousScene)) return sceneSwitch.previousScene;
     if (usable(interaction.SCENETOOLBAR)) return interaction.SCENETOOLBAR;
     return 0;
 }
@@ -152,10 +152,10 @@ void PressOnButtons() {
     if (interaction.heldTool != -1 || interaction.cursorPicture != kCursorUse) return;
     if (interaction.toolUnderPointer == kBackTool) {
         interaction.EXE = kPendingBack;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     } else if (interaction.toolUnderPointer == kForwardTool) {
         interaction.EXE = kPendingForward;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     }
 }
 
@@ -222,10 +222,10 @@ bool NotebookIconFrame() {
 
 bool OpenNotebook() {
     if (!interaction.ToolTable[kNotebookTool].inInventory) return false;
-    if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
-    if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
+    if (loop.currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
+    if (loop.currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
     SetState(0);
-    MainSost = 0;
+    loop.MainSost = 0;
     OpenCloseUp(kNotebookScene);
     return true;
 }

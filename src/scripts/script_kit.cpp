@@ -73,7 +73,7 @@ void SetShadow(const Vec3& light, float length, uint32_t colour) {
 }
 
 void UpdatePointerWorld() {
-    if (HasFloor(cursorX, cursorY)) pointerWorld = ScreenToWorld(cursorX, cursorY, FloorDepthAt(cursorX, cursorY));
+    if (HasFloor(pointer.cursorX, pointer.cursorY)) pointerWorld = ScreenToWorld(pointer.cursorX, pointer.cursorY, FloorDepthAt(pointer.cursorX, pointer.cursorY));
 }
 
 void StoreClock() { gameState.sequenceClock = ScriptSeconds(); }
@@ -98,7 +98,7 @@ void StartGesture(int actor, int motion) {
     if (actor >= 0 && actor < kActorCount) actorTable.actors[actor].motion = motion;
 }
 
-void RequestScene(int scene) { currentScene = scene; }
+void RequestScene(int scene) { loop.currentScene = scene; }
 
 namespace {
 
@@ -178,7 +178,7 @@ void LoadRoom(const Room& room) {
     interaction.EXE = 0;
     DIALOG = 0;
     for (const RoomEntry& e : room.entries)
-        if (previousScene == e.from && actorTable.actors[kHero].inUse) {
+        if (sceneSwitch.previousScene == e.from && actorTable.actors[kHero].inUse) {
             actorTable.actors[kHero].position = e.position;
             actorTable.actors[kHero].heading = e.heading;
         }
@@ -221,13 +221,13 @@ void DefaultRun(std::span<const int> exits) {
 
 int32_t& SceneStatic(int index) {
     if (index < 0 || index >= kSceneStatics) index = 0;
-    if (!ValidScene(currentScene)) return outsideStatics[index];
-    return scriptStates[currentScene].statics[index];
+    if (!ValidScene(loop.currentScene)) return outsideStatics[index];
+    return scriptStates[loop.currentScene].statics[index];
 }
 
 bool FirstRun() {
-    if (!ValidScene(currentScene)) return false;
-    SceneScriptState& s = scriptStates[currentScene];
+    if (!ValidScene(loop.currentScene)) return false;
+    SceneScriptState& s = scriptStates[loop.currentScene];
     const bool first = !s.ran;
     s.ran = true;
     return first;

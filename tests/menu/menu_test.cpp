@@ -51,7 +51,7 @@ protected:
         ResetSavedGames();
         ASSERT_TRUE(game.Start(demo, 0));
         game.Frames(20);  // the fade in
-        ASSERT_EQ(currentScene, 0);
+        ASSERT_EQ(loop.currentScene, 0);
     }
     void TearDown() override {
         ResetVideo();
@@ -61,7 +61,7 @@ protected:
     }
     void OpenMenu() {
         game.Key("Escape");
-        ASSERT_EQ(menuActive, 1);
+        ASSERT_EQ(loop.menuActive, 1);
         ASSERT_EQ(menuInputState, kMenuMain);
     }
     static std::vector<std::string> SaveFiles() {
@@ -91,9 +91,9 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     game.Click(419, kMusicY);
     EXPECT_EQ(std::tuple(lowest, config.musicVolume), std::tuple(1, 94));
     game.Click(376, kGammaY);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(1)[2]), std::tuple(261u, 2 * 261));
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(1)[2]), std::tuple(261u, 2 * 261));
     game.Click(434, kGammaY);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(1)[2]), std::tuple(647u, 2 * 647));
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(1)[2]), std::tuple(647u, 2 * 647));
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
 
     // A held button drags the slider along.
@@ -107,10 +107,10 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     game.Frames(2);
 
     // Gamma values the keys reach beyond the slider keep its frame inside its pictures.
-    gammaMax = 40;
+    sceneSwitch.gammaMax = 40;
     game.Frames(1);
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 0.0f);
-    gammaMax = 5000;
+    sceneSwitch.gammaMax = 5000;
     game.Frames(1);
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
     config.musicVolume = 100;
@@ -193,7 +193,7 @@ TEST_F(MenuTest, AnEmptyNameInTheSavePanelSavesAFileThatLoads) {
     ASSERT_EQ(menuInputState, kMenuLoadState);
     EXPECT_EQ(std::tuple(saveList.names[0], saveNameBuffer, saveList.thumbnailShown), std::tuple(".sav", kSaveNamePrefix, true));
     game.Click(kOkX, kOkY);
-    EXPECT_EQ(std::tuple(menuActive, TestFlagsOf(98, 0x40)), std::tuple(0, 0u));
+    EXPECT_EQ(std::tuple(loop.menuActive, TestFlagsOf(98, 0x40)), std::tuple(0, 0u));
 }
 
 TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
@@ -203,36 +203,36 @@ TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
     ASSERT_EQ(menuInputState, kMenuSaveState);
     game.Key("F6");
     // Typed keys belong to the game again, not to a save name.
-    EXPECT_EQ(std::tuple(menuActive, menuInputState, currentScene), std::tuple(0, kMenuMain, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, menuInputState, loop.currentScene), std::tuple(0, kMenuMain, 0));
 }
 
 TEST_F(MenuTest, MainButtonsIgnoreClicksWhileTheCreditsPlay) {
     OpenMenu();
     game.Click(kCreditsX, kCreditsY);
     ASSERT_EQ(videoPlayback.videoState, 1);
-    ASSERT_EQ(playMode, 2);
+    ASSERT_EQ(loop.playMode, 2);
     for (auto [x, y] : {std::pair{kExitX, kExitY}, {kOptionsX, kOptionsY}, {kSaveX, kSaveY}, {kNewGameX, kNewGameY},
                         {kCreditsX, kCreditsY}}) {
         game.Click(x, y);
-        EXPECT_EQ(std::tuple(quitRequested, menuInputState, menuActive, currentScene), std::tuple(0, kMenuMain, 1, 0));
+        EXPECT_EQ(std::tuple(loop.quitRequested, menuInputState, loop.menuActive, loop.currentScene), std::tuple(0, kMenuMain, 1, 0));
     }
-    EXPECT_EQ(playMode, 2);
+    EXPECT_EQ(loop.playMode, 2);
     // A press held on exit while Escape skips the credits stays theirs.
     game.Input("pointer " + std::to_string(kExitX) + " " + std::to_string(kExitY));
     game.Input("press left");
     game.Frames(2);
     game.Key("Escape");
     game.Frames(3);
-    EXPECT_EQ(std::tuple(videoPlayback.videoState, quitRequested), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(videoPlayback.videoState, loop.quitRequested), std::tuple(0, 0));
     game.Input("release left");
     game.Frames(2);
-    EXPECT_EQ(menuActive, 1);
+    EXPECT_EQ(loop.menuActive, 1);
     game.Click(kOptionsX, kOptionsY);
     EXPECT_EQ(menuInputState, kMenuOptionsState);
     game.Click(kOkX, kOkY);
     game.Click(kExitX, kExitY);
-    EXPECT_EQ(quitRequested, 1);
-    quitRequested = 0;
+    EXPECT_EQ(loop.quitRequested, 1);
+    loop.quitRequested = 0;
 }
 
 }  // namespace

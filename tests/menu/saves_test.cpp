@@ -81,7 +81,7 @@ TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnailWhichMayBeMissing)
     ASSERT_TRUE(LoadGame("saves/a.sav"));
     // Only scenes 0..511 are kept.
     EXPECT_EQ(std::tuple(TestFlagsOf(98, 0xFFFF), interaction.ToolTable[62].inInventory, TestFlagsOf(600, 0x10),
-                         interaction.currentVerb, menuActive),
+                         interaction.currentVerb, loop.menuActive),
               std::tuple(0x6u, 1, 0u, kVerbLook, 0));
     ASSERT_TRUE(SaveGame("saves/b.sav"));
     const auto a = ReadFile(Path("a.sav")), b = ReadFile(Path("b.sav"));
@@ -216,7 +216,7 @@ TEST_F(SavesTest, ScriptValuesOutsideTheEnginesOwnComeBackAsTheyWere) {
         game.Frames(20);
         game.Click(400, 200, "right");
         game.Frames(20);
-        EXPECT_EQ(currentScene, 0);
+        EXPECT_EQ(loop.currentScene, 0);
     }
     // The largest step a save may carry, stepped on, wraps (the sanitizer build checks the sum).
     DIALOG = INT32_MAX;
@@ -225,18 +225,18 @@ TEST_F(SavesTest, ScriptValuesOutsideTheEnginesOwnComeBackAsTheyWere) {
 }
 
 TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
-    playMode = 2;
+    loop.playMode = 2;
     EXPECT_FALSE(SaveGame("saves/v.sav"));
     QuickSave();
     AutoSave();
     EXPECT_EQ(std::tuple(fs::exists(Path("v.sav")), fs::exists(Path("quick.sav"))), std::tuple(false, false));
-    playMode = 0;
+    loop.playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
     interaction.DRAWTOOLBAR = 1;
     toolbarTables.STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
     EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, I32(ReadFile(Path("bar.sav")), Rows{}.values + 16)), std::tuple(0, 0));
-    currentScene = -1;
+    loop.currentScene = -1;
     EXPECT_FALSE(SaveGame("saves/none.sav"));
 }
 

@@ -62,13 +62,13 @@ protected:
         for (auto& l : sceneTables.sceneLights) l.enabled = false;
         sceneTables.ambientColour = 0xFFFFFFFF;
         sceneTables.sceneMirror = SceneMirror{};
-        stencilShadows = 4;
+        displayValues.stencilShadows = 4;
         device::ResetRenderStates();
     }
     void TearDown() override {
         ResetActors();
         ResetModels();
-        stencilShadows = 0;
+        displayValues.stencilShadows = 0;
         sceneTables.sceneMirror = SceneMirror{};
         folder.reset();
     }

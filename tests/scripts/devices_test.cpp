@@ -30,7 +30,7 @@ protected:
     }
     // A new input on device `mode`, as a terminal scene starts one.
     static void Select(int mode) {
-        MainSost = mode;
+        loop.MainSost = mode;
         ClearTypedEntry();
         interaction.EXE = 0;
     }
@@ -188,7 +188,7 @@ TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
     std::string v;
     EXPECT_FALSE(GameCode("pad98.general", v));
     EXPECT_FALSE(GameCode("pad98.personal", v));
-    MainSost = 12;
+    loop.MainSost = 12;
     Type("\r");
     EXPECT_EQ(interaction.EXE, 5);  // an empty text never matches, not even an empty entry
     std::string said = ::testing::internal::GetCapturedStderr();

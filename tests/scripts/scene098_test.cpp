@@ -28,8 +28,8 @@ protected:
         Responses(u"776 second hint\r\n777 password now\r\n778 first hint\r\n902 no use\r\n904 it fits\r\n");
         Write("texts/structure.txt", "TOOL 119\r\nUSE 902\r\n\r\nTOOL 62\r\nLOOKT 902\r\nOTBOY 902\r\n CLICK 119\r\n DIAL 904\r\n");
         LoadToolTexts();
-        currentScene = 98;
-        previousScene = 0;
+        loop.currentScene = 98;
+        sceneSwitch.previousScene = 0;
         run_ = Scene098Run;
     }
     static void EnterScene() {

@@ -47,7 +47,7 @@ TEST(ScriptValuesSave, ExtremeGameValuesComeBackFromAQuickSave) {
 
     test::GameHarness game;
     ASSERT_TRUE(game.Start(dir.string(), 0));
-    ASSERT_TRUE(game.Until([] { return currentScene == 0 && fadeState == 0; }));
+    ASSERT_TRUE(game.Until([] { return loop.currentScene == 0 && sceneSwitch.fadeState == 0; }));
     for (const bool low : {true, false}) {
         SCOPED_TRACE(low ? "low" : "high");
         game.Click(low ? 300 : 500, 200);
@@ -65,7 +65,7 @@ TEST(ScriptValuesSave, ExtremeGameValuesComeBackFromAQuickSave) {
         EXPECT_EQ(GetStateOf(298), low ? 0u : 4294967295u);
         EXPECT_EQ(gameState.sequenceClock, 0.0f);  // not in a save: a loaded game starts it afresh
         game.Frames(10);
-        EXPECT_EQ(currentScene, 0);
+        EXPECT_EQ(loop.currentScene, 0);
         EXPECT_EQ(ScriptedScene(), 0);  // the script goes on after the load
     }
     EXPECT_EQ(messages, "");
