@@ -31,7 +31,7 @@ const char* const kFiles[] = {".tif", ".zbf", "m.raw", "m.msk", ".txt"};
 bool OpenDisplay() {
     if (!OpenBenchDisplay()) return false;
     displayValues.stencilShadows = 4;
-    displayPixelDepth = 32;
+    surfaceFormat.displayPixelDepth = 32;
     displayValues.sceneBackground = CreateSurface(800, 600);
     return displayValues.sceneBackground != nullptr;
 }

@@ -81,7 +81,7 @@ void TakeTool(int n, const ToolRecord& saved) {
     ReleaseSurface(t.scenePicture);
     t = saved;
     t.scenePicture = nullptr;
-    t.inventoryPicture = toolIcons[n];
+    t.inventoryPicture = animation.toolIcons[n];
     t.lookLine = texts.lookLine;
     t.useLine = texts.useLine;
     t.pickupLine = texts.pickupLine;

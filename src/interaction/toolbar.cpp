@@ -143,7 +143,7 @@ int LoadInterface() {
     for (int i = 0; i < static_cast<int>(std::size(kInterfaceSounds)); ++i)
         LoadSound(kInterfaceSounds[i], kFirstInterfaceSound + i);
     LoadToolIcons();
-    for (int n = 0; n < kToolCount; ++n) interaction.ToolTable[n].inventoryPicture = toolIcons[n];
+    for (int n = 0; n < kToolCount; ++n) interaction.ToolTable[n].inventoryPicture = animation.toolIcons[n];
     LoadToolTexts();
     ResetToolbar();
     return 0;

@@ -25,7 +25,6 @@
 
 namespace tarvex {
 
-uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 namespace {
 
@@ -142,7 +141,7 @@ int BackgroundSurfaceDepth() {
 
 // The picture into backgroundPixels and the game picture's surface.
 void PutPicture(const SceneFiles& files) {
-    std::memcpy(backgroundPixels, files.pixels.data(), kBackgroundPixelBytes);
+    std::memcpy(sceneTables.backgroundPixels, files.pixels.data(), kBackgroundPixelBytes);
     Surface* surface = displayValues.sceneBackground;
     if (BackgroundSurfaceDepth() == 0) return;
     if (surface->depth == files.displayDepth) {

@@ -66,9 +66,9 @@ void StartAmbient(const char* path) {
 }
 
 void SetShadow(const Vec3& light, float length, uint32_t colour) {
-    shadowLight = light;
-    shadowLength = length;
-    shadowColour = colour;
+    sceneRendering.shadowLight = light;
+    sceneRendering.shadowLength = length;
+    sceneRendering.shadowColour = colour;
     actorTable.actors[kHero].shadowMode = 4;
 }
 

@@ -89,7 +89,7 @@ int InitDisplay(const DisplayOptions& options) {
     // The device always has hardware transform and lighting here.
     if (stencil) displayValues.stencilShadows = objects.stencilBits > 0 ? 4 : 3;
     config.shadows = displayValues.stencilShadows;
-    displayPixelDepth = displayValues.colourDepth;
+    surfaceFormat.displayPixelDepth = displayValues.colourDepth;
 
     displayValues.sceneBackground = CreateSurface(kScreenWidth, kScreenHeight);
     displayValues.spareBackground = CreateSurface(kScreenWidth, kScreenHeight);

@@ -39,7 +39,7 @@ namespace {
 FrameDescription frameDescription;
 
 const Texture* CachedTexture(int index) {
-    return index >= 0 && index < kTextureCacheSize ? textureCache[index].handle : nullptr;
+    return index >= 0 && index < kTextureCacheSize ? animation.textureCache[index].handle : nullptr;
 }
 
 // A visible actor's draw: its transforms, texture and the props hung on its bones (the
@@ -89,17 +89,17 @@ void DescribeFrame(FrameDescription& f) {
     f.material = sceneTables.sceneMaterial;
     f.fog = fog.fogEnabled;
     f.stencilShadows = displayValues.stencilShadows == 4;
-    f.shadowLight = shadowLight;
-    f.shadowLength = shadowLength;
-    f.shadowColour = shadowColour;
+    f.shadowLight = sceneRendering.shadowLight;
+    f.shadowLength = sceneRendering.shadowLength;
+    f.shadowColour = sceneRendering.shadowColour;
     f.mirror = sceneTables.sceneMirror;
     f.stencilAvailable = GetDisplayObjects().stencilBits > 0;
     f.models = modelTables.models;
     f.slots = animation.animSlots;
     f.endEvent = &animation.postedEndEvent;
     f.particleSystems = std::span(sceneTables.particleSystemImages).first(std::clamp(sceneTables.particleSystemCount, 0, kMaxParticleSystems));
-    f.textures = textureCache;
-    f.wind = particleWind;
+    f.textures = animation.textureCache;
+    f.wind = sceneRendering.particleWind;
     f.synch = framePace.synch;
     f.cursorX = pointer.cursorX;
     f.cursorY = pointer.cursorY;

@@ -185,7 +185,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
     EXPECT_FALSE(HasFloor(10, 100));
     EXPECT_EQ(sceneTables.ambientColour, 10u + 20u * 256u + 30u * 65536u);
-    const uint8_t red801 = backgroundPixels[4 * 801 + 2];
+    const uint8_t red801 = sceneTables.backgroundPixels[4 * 801 + 2];
     // The saved depth holds the scenery: near on the left, far on the right.
     const std::vector<float> saved = ReadSavedDepth();
     EXPECT_NEAR(saved[300 * 800 + 100], ExpectedWindowDepth(1000.0f), 1e-6f);
@@ -195,7 +195,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     // began (a mask put in place since is not seen), unless the folder's listing was cleared.
     std::fill(std::begin(walkTables.walkMask), std::end(walkTables.walkMask), 0);
     std::fill(std::begin(walkTables.floorDepth), std::end(walkTables.floorDepth), 0.0f);
-    std::fill(std::begin(backgroundPixels), std::end(backgroundPixels), 0);
+    std::fill(std::begin(sceneTables.backgroundPixels), std::end(sceneTables.backgroundPixels), 0);
     std::vector<uint8_t> changed = mask;
     changed[150 * 400 + 200] = 9;
     test::WriteFile("changed.raw", changed);
@@ -204,7 +204,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     LoadSceneFiles();
     EXPECT_EQ(MaskAtScreen(400, 300), 255);
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
-    EXPECT_EQ(backgroundPixels[4 * 801 + 2], red801);
+    EXPECT_EQ(sceneTables.backgroundPixels[4 * 801 + 2], red801);
     EXPECT_EQ(ReadSavedDepth(), saved);
     PrefetchSceneFiles(5);
     ClearFileLookupCache();

@@ -23,7 +23,7 @@ using SceneScriptTest = test::LuaSceneTest;
 constexpr int kCorridor = 287;
 constexpr int kCorridorAhead = 160;
 
-bool CorridorLoadRan() { return interaction.actionRegions[0].enabled == 1 && shadowLength == 50.0f; }
+bool CorridorLoadRan() { return interaction.actionRegions[0].enabled == 1 && sceneRendering.shadowLength == 50.0f; }
 
 TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     // Only load: the compiled run still takes the region's action.
