@@ -18,7 +18,6 @@
 namespace tarvex {
 
 VideoTables videoPlayback;
-int32_t& videosOn = config.videosOn;
 
 namespace {
 
@@ -133,7 +132,7 @@ void StartVideo(const char* path) {
         return;
     }
     // Videos switched off in the settings.
-    if (videosOn == 0) {
+    if (config.videosOn == 0) {
         videoPlayback.videoState = 0;
         return;
     }
@@ -174,7 +173,7 @@ void VideoFrame() {
         }
         return;
     }
-    if (videosOn == 0) {
+    if (config.videosOn == 0) {
         EndVideo();
         return;
     }

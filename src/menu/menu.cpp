@@ -35,7 +35,7 @@
 
 namespace tarvex {
 
-int menuInputState = 0;
+MenuTables menuTables;
 
 namespace {
 
@@ -132,12 +132,12 @@ void StepSaveSelection() {
         --saveStepCountdown;
         return;
     }
-    const int count = static_cast<int>(saveList.names.size());
-    if (pointer.cursorY < 124 && saveList.selected > 0) {
-        --saveList.selected;
+    const int count = static_cast<int>(menuTables.saveList.names.size());
+    if (pointer.cursorY < 124 && menuTables.saveList.selected > 0) {
+        --menuTables.saveList.selected;
         saveStepCountdown = 5;
-    } else if (pointer.cursorY > 388 && saveList.selected + 11 < count) {
-        ++saveList.selected;
+    } else if (pointer.cursorY > 388 && menuTables.saveList.selected + 11 < count) {
+        ++menuTables.saveList.selected;
         saveStepCountdown = 5;
     }
 }
@@ -160,16 +160,16 @@ bool MainButtons() {
         case kMenuSave:
             pointer.LeftKey = 1;
             ListSaves();
-            menuInputState = kMenuSaveState;
+            menuTables.menuInputState = kMenuSaveState;
             break;
         case kMenuLoad:
             pointer.LeftKey = 1;
             ListSaves();
-            menuInputState = kMenuLoadState;
+            menuTables.menuInputState = kMenuLoadState;
             break;
         case kMenuOptions:
             pointer.LeftKey = 1;
-            menuInputState = kMenuOptionsState;
+            menuTables.menuInputState = kMenuOptionsState;
             break;
         case kMenuCredits:
             pointer.LeftKey = 1;
@@ -246,7 +246,7 @@ void MenuInit() {
     // The clock face wraps from its last frame to its first: an empty extra frame at the
     // end would blank the face for a few passes every round.
     LoadFrameSequence("animgfx/menu/clockno000.tif", kClockSlot, 343, 69, 1, 0.15f, 0, 1, 0, 0.0f, -1, 0);
-    if (menuInputState == kMenuMain) HideSliders();
+    if (menuTables.menuInputState == kMenuMain) HideSliders();
 }
 
 void MenuFrame() {
@@ -261,14 +261,14 @@ void MenuFrame() {
         if (LeftButtonDown()) pointer.LeftKey = 1;
     } else {
         DrawMenuPicture();
-        switch (menuInputState) {
+        switch (menuTables.menuInputState) {
         case kMenuOptionsState:
             OptionsPanel();
             DrawSlots(kPendulumSlot, kCursorSlot);
             break;
         case kMenuSaveState:
         case kMenuLoadState:
-            SaveLoadPanel(menuInputState == kMenuSaveState);
+            SaveLoadPanel(menuTables.menuInputState == kMenuSaveState);
             DrawSlots(kPendulumSlot, kCursorSlot);
             DrawThumbnailQuad();
             break;
@@ -338,7 +338,7 @@ void EnterMenuFromGame() {
     // A running sequence waits in the menu exactly where it was: its sounds, its lines
     // and its clock stand still.
     PauseScriptClock();
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     // The scene background makes room for the menu picture; the game picture stays
     // under the menu, without the game's interface (verbs, toolbar, pointer, texts).
     if (displayValues.sceneBackground && displayValues.spareBackground) BltSurface(*displayValues.spareBackground, 0, 0, *displayValues.sceneBackground);
@@ -356,7 +356,7 @@ void ReturnToGameFromMenu() {
     ReleaseMenuSlots();
     RestartFrameRateWindow();
     // Typed keys go to the game's devices again, not to a save name.
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     // A gamma changed in the menu is where the next fade starts from.
     if (sceneSwitch.fadeState == 0) sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
     ResumeScriptClock();
@@ -368,7 +368,7 @@ void ReturnToGameFromMenu() {
 }
 
 void ResetMenu() {
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     menuPictureLoaded = false;
     saveStepCountdown = 0;
     ForgetPausedSounds();

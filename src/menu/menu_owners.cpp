@@ -39,7 +39,7 @@ void SyncThumbnail(SaveSync& s, int row) {
 void LeaveMenu() { loop.menuActive = 0; }
 
 void DumpMainMenu(JsonWriter& json, int) {
-    json.Member("menuActive", loop.menuActive).Member("menuInputState", menuInputState);
+    json.Member("menuActive", loop.menuActive).Member("menuInputState", menuTables.menuInputState);
 }
 
 }  // namespace

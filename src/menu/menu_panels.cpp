@@ -41,12 +41,12 @@ size_t PrefixLength() { return std::strlen(kSaveNamePrefix); }
 // The save's name without the "saves\\" prefix.
 std::string ShownName() {
     const size_t prefix = PrefixLength();
-    if (saveNameBuffer.compare(0, prefix, kSaveNamePrefix) != 0) return saveNameBuffer;
-    return saveNameBuffer.substr(prefix);
+    if (menuTables.saveNameBuffer.compare(0, prefix, kSaveNamePrefix) != 0) return menuTables.saveNameBuffer;
+    return menuTables.saveNameBuffer.substr(prefix);
 }
 
 void SelectSave() {
-    saveNameBuffer = std::string(kSaveNamePrefix) + saveList.names[static_cast<size_t>(saveList.selected)];
+    menuTables.saveNameBuffer = std::string(kSaveNamePrefix) + menuTables.saveList.names[static_cast<size_t>(menuTables.saveList.selected)];
     LoadThumbnail();
 }
 
@@ -60,7 +60,7 @@ void SaveFromPanel(const std::string& gameName) {
 }
 
 void LoadFromPanel(const std::string& gameName) {
-    if (saveList.names.empty()) return;
+    if (menuTables.saveList.names.empty()) return;
     std::string error;
     if (LoadGame(gameName, &error))
         ForgetPausedSounds();  // the loaded game brought its own sounds
@@ -71,7 +71,7 @@ void LoadFromPanel(const std::string& gameName) {
 void ClosePanel(int clicked) {
     interaction.ToolTable[clicked].clickable = 0;
     interaction.ToolTable[kMenuCancel].drawn = 1;
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
 }
 
 }  // namespace
@@ -150,7 +150,7 @@ void OptionsPanel() {
         shadows.clickable = 0;
         subtitles.clickable = 0;
         HideSliders();
-        menuInputState = kMenuMain;
+        menuTables.menuInputState = kMenuMain;
         break;
     }
 }
@@ -163,32 +163,32 @@ void SaveLoadPanel(bool save) {
     for (int tool : kPanelButtons)
         if (interaction.ToolTable[tool].clickable) DrawMenuButton(tool);
 
-    const int count = static_cast<int>(saveList.names.size());
+    const int count = static_cast<int>(menuTables.saveList.names.size());
     if (FreshMenuPress() && interaction.ToolTable[kMenuNext].clickable) {
         pointer.LeftKey = 1;
-        if (saveList.selected < count - 1) {
-            ++saveList.selected;
+        if (menuTables.saveList.selected < count - 1) {
+            ++menuTables.saveList.selected;
             SelectSave();
         }
     }
     if (FreshMenuPress() && interaction.ToolTable[kMenuPrevious].clickable) {
         pointer.LeftKey = 1;
-        if (saveList.selected > 0) {
-            --saveList.selected;
+        if (menuTables.saveList.selected > 0) {
+            --menuTables.saveList.selected;
             SelectSave();
         }
     }
-    if (count == 0) saveList.selected = 0;
+    if (count == 0) menuTables.saveList.selected = 0;
     // The name without its extension; a name typed in the save panel shows even when
     // there are no saves yet.
-    const size_t dot = saveNameBuffer.find('.');
-    if (dot != std::string::npos) saveNameBuffer.resize(dot);
+    const size_t dot = menuTables.saveNameBuffer.find('.');
+    if (dot != std::string::npos) menuTables.saveNameBuffer.resize(dot);
     if (count > 0 || save)
         DrawText(gameFonts.italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
 
     if (FreshMenuPress() && interaction.ToolTable[kMenuOk].clickable) {
         pointer.LeftKey = 1;
-        const std::string gameName = saveNameBuffer + ".sav";
+        const std::string gameName = menuTables.saveNameBuffer + ".sav";
         if (save)
             SaveFromPanel(gameName);
         else
@@ -203,7 +203,7 @@ void SaveLoadPanel(bool save) {
 
 void DrawThumbnailQuad() {
     const Texture thumbnail = ThumbnailTexture();
-    if (!thumbnail.id || !saveList.thumbnailShown) return;
+    if (!thumbnail.id || !menuTables.saveList.thumbnailShown) return;
     using namespace device;
     // The 200 x 150 thumbnail at the top left of its 256 x 256 texture, a little tilted.
     constexpr uint32_t kWhite = 0xFFFFFFFF;

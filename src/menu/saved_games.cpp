@@ -40,9 +40,6 @@
 
 namespace tarvex {
 
-const char* const kSaveNamePrefix = "saves\\";
-SaveList saveList;
-std::string saveNameBuffer = kSaveNamePrefix;
 
 namespace {
 
@@ -269,29 +266,29 @@ void LoadAutoSave() { LoadWithNotice(kAutoSave); }
 
 void ListSaves() {
     FinishSaves();
-    saveList.names.clear();
-    saveList.thumbnailShown = false;
+    menuTables.saveList.names.clear();
+    menuTables.saveList.thumbnailShown = false;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(SavesDirectory(), ec)) {
         if (!entry.is_regular_file(ec)) continue;
         const std::string name = entry.path().filename().string();
         // ".sav" alone is the save of an empty name.
         if (name.size() < 4 || Lower(name.substr(name.size() - 4)) != ".sav") continue;
-        saveList.names.push_back(name);
+        menuTables.saveList.names.push_back(name);
     }
     // Sorted by name: the folder's own order is arbitrary.
-    std::sort(saveList.names.begin(), saveList.names.end());
-    if (saveList.names.size() > static_cast<size_t>(kSaveListCapacity)) saveList.names.resize(kSaveListCapacity);
-    if (saveList.selected >= 0 && saveList.selected < static_cast<int>(saveList.names.size())) {
-        saveNameBuffer = kSaveNamePrefix + saveList.names[static_cast<size_t>(saveList.selected)];
+    std::sort(menuTables.saveList.names.begin(), menuTables.saveList.names.end());
+    if (menuTables.saveList.names.size() > static_cast<size_t>(kSaveListCapacity)) menuTables.saveList.names.resize(kSaveListCapacity);
+    if (menuTables.saveList.selected >= 0 && menuTables.saveList.selected < static_cast<int>(menuTables.saveList.names.size())) {
+        menuTables.saveNameBuffer = kSaveNamePrefix + menuTables.saveList.names[static_cast<size_t>(menuTables.saveList.selected)];
         LoadThumbnail();
     }
 }
 
 void LoadThumbnail() {
     FinishSaves();
-    saveList.thumbnailShown = false;
-    std::string name = saveNameBuffer;
+    menuTables.saveList.thumbnailShown = false;
+    std::string name = menuTables.saveNameBuffer;
     const size_t dot = name.find('.');
     if (dot == std::string::npos) return;
     name = name.substr(0, std::min(name.size(), dot + 4));
@@ -310,26 +307,26 @@ void LoadThumbnail() {
             q[1] = p[1];
             q[2] = p[0];
         }
-    saveList.thumbnailShown = UploadThumbnailTexture(rgb.data());
+    menuTables.saveList.thumbnailShown = UploadThumbnailTexture(rgb.data());
 }
 
 void TypeSaveNameChar(int ch) {
-    if (menuInputState != 2) return;
+    if (menuTables.menuInputState != 2) return;
     if (ch == 8) {
-        if (saveNameBuffer.size() <= kPrefixLength) return;
+        if (menuTables.saveNameBuffer.size() <= kPrefixLength) return;
         // The last character, with all its bytes.
-        size_t end = saveNameBuffer.size() - 1;
-        while (end > kPrefixLength && (static_cast<unsigned char>(saveNameBuffer[end]) & 0xC0) == 0x80) --end;
-        saveNameBuffer.erase(end);
+        size_t end = menuTables.saveNameBuffer.size() - 1;
+        while (end > kPrefixLength && (static_cast<unsigned char>(menuTables.saveNameBuffer[end]) & 0xC0) == 0x80) --end;
+        menuTables.saveNameBuffer.erase(end);
         return;
     }
-    if (ch == 13 || !SafeNameCharacter(ch) || Utf8Length(saveNameBuffer) >= kSaveNameLimit) return;
-    saveNameBuffer += Cp1251ToUtf8(std::string(1, static_cast<char>(ch)));
+    if (ch == 13 || !SafeNameCharacter(ch) || Utf8Length(menuTables.saveNameBuffer) >= kSaveNameLimit) return;
+    menuTables.saveNameBuffer += Cp1251ToUtf8(std::string(1, static_cast<char>(ch)));
 }
 
 void ResetSavedGames() {
-    saveList = SaveList{};
-    saveNameBuffer = kSaveNamePrefix;
+    menuTables.saveList = SaveList{};
+    menuTables.saveNameBuffer = kSaveNamePrefix;
 }
 
 }  // namespace tarvex

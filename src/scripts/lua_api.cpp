@@ -737,7 +737,7 @@ int GameIndex(lua_State* L) {
     case Field::heldTool: return Push(L, lua_Integer{interaction.heldTool});
     case Field::cursorPicture: return Push(L, lua_Integer{interaction.cursorPicture});
     case Field::verb: return Push(L, lua_Integer{interaction.currentVerb});
-    case Field::DIALOG: return Push(L, lua_Integer{DIALOG});
+    case Field::DIALOG: return Push(L, lua_Integer{scriptValues.DIALOG});
     case Field::sequenceClock: lua_pushnumber(L, gameState.sequenceClock); return 1;
     case Field::toolUnderPointer: return Push(L, lua_Integer{interaction.toolUnderPointer});
     case Field::regionUnderPointer: return Push(L, lua_Integer{interaction.regionUnderPointer});
@@ -767,7 +767,7 @@ int GameNewIndex(lua_State* L) {
     case Field::heldTool: interaction.heldTool = static_cast<int32_t>(a.Int(3, name, -1, kLastGameTool)); break;
     case Field::cursorPicture: interaction.cursorPicture = static_cast<int32_t>(a.Int(3, name, 0, kCursorPictureCount - 1)); break;
     case Field::verb: interaction.currentVerb = static_cast<int32_t>(a.Int(3, name, kVerbLook, kVerbUse)); break;
-    case Field::DIALOG: DIALOG = a.Int32(3, name); break;
+    case Field::DIALOG: scriptValues.DIALOG = a.Int32(3, name); break;
     case Field::sequenceClock: gameState.sequenceClock = a.Number(3, name, 1e9); break;
     default: break;
     }

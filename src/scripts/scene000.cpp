@@ -44,7 +44,7 @@ void LiftSequence(bool leaves) {
     const int closing = leaves ? kDoorLift : kDoorShaft;
     const int opening = leaves ? kDoorShaft : kDoorLift;
     const int lit = leaves ? kButtonLit2 : kButtonLit1;
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         if (!GestureAt(kHero, kPressGesture, kPressFrame)) return;
         Hide(opening);
@@ -85,7 +85,7 @@ void LiftSequence(bool leaves) {
 
 // A button that does nothing: the gesture, then the remark.
 void UselessButton() {
-    if (DIALOG == 0) {
+    if (scriptValues.DIALOG == 0) {
         if (!GestureAt(kHero, kPressGesture, kPressFrame)) return;
         PlayResponse(767);
         NextStep();

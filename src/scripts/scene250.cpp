@@ -9,7 +9,6 @@
 
 namespace tarvex {
 
-int32_t NotepadPosition = 1;
 
 namespace {
 
@@ -56,11 +55,11 @@ bool ValidPage(int page) { return page >= 1 && page <= kNotebookPages; }
 
 void ShowPage(int page) {
     for (int p = 1; p <= kNotebookPages; ++p) animation.animSlots[p - 1].mode = p == page ? 1 : 0;
-    NotepadPosition = page;
+    scriptValues.NotepadPosition = page;
 }
 
 void TurnForward() {
-    const int from = NotepadPosition;
+    const int from = scriptValues.NotepadPosition;
     int to = from;
     if (from < 3) {
         to = from + 1;
@@ -77,7 +76,7 @@ void TurnForward() {
 }
 
 void TurnBack() {
-    for (int p = NotepadPosition - 1; p >= 1; --p)
+    for (int p = scriptValues.NotepadPosition - 1; p >= 1; --p)
         if (NotebookPageExists(p)) {
             ShowPage(p);
             return;
@@ -120,7 +119,7 @@ void ClearNotebookUnread(int page) {
 namespace {
 
 bool Sequence(uint32_t state) {
-    if (!ValidPage(NotepadPosition)) ShowPage(1);
+    if (!ValidPage(scriptValues.NotepadPosition)) ShowPage(1);
     switch (state) {
     case kTurnBack:
         TurnBack();
@@ -172,7 +171,7 @@ constexpr Room kRoom{.kind = RoomKind::CloseUp,
 }  // namespace
 
 void Scene250Init() {
-    NotepadPosition = 1;
+    scriptValues.NotepadPosition = 1;
     InitRoom(kRoom);
 }
 

@@ -82,7 +82,7 @@ void HideInput() {
 
 // The question, then the input line; typing starts once the cursor has come up.
 void Ask() {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         RunScreenBack();
         NextStep();
@@ -111,7 +111,7 @@ void Ask() {
 
 // The answer's message, then the names screen with the menu clickable again.
 void ShowAnswer(const Answer& answer) {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         HideInput();
         RunScreenBack();
@@ -146,7 +146,7 @@ bool TakeTypedAnswer() {
     if (interaction.EXE != static_cast<int32_t>(match) && interaction.EXE != static_cast<int32_t>(mismatch)) return false;
     SetState(static_cast<uint32_t>(interaction.EXE));
     interaction.EXE = 0;
-    DIALOG = 0;
+    scriptValues.DIALOG = 0;
     loop.MainSost = 0;  // the keyboard is done with this input
     return true;
 }
@@ -157,7 +157,7 @@ void PressOnMenu() {
     pointer.LeftKey = 1;
     SceneStatic(kMenuToolStatic) = tool;
     HideToolRange(kFirstMenuTool, kLastMenuTool);
-    DIALOG = 0;
+    scriptValues.DIALOG = 0;
     // With the operator's access already given, the registry opens without the password.
     if (tool == kClientMenuTool)
         SetState(kAskClient);

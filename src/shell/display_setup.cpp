@@ -11,7 +11,6 @@
 
 namespace tarvex {
 
-const char* const kGameTitle = "Тарвекс";
 
 const char* DisplayFailureMessage(DisplayStep step) {
     switch (step) {

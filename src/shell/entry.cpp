@@ -65,7 +65,7 @@ void OrderlyQuit() {
 
 LoopPass RunLoopPass(uint64_t frame) {
     // Keys type the US layout's characters except while a save name is typed.
-    SetPlayerLayoutTyping(menuInputState == 2);
+    SetPlayerLayoutTyping(menuTables.menuInputState == 2);
     BeginInputFrame(frame);
     Message message;
     while (TakeMessage(message))

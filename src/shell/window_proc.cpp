@@ -23,7 +23,7 @@ namespace {
 
 // A game loaded from the menu leaves it, with any panel that was open there.
 void LeaveMenuAfterLoad() {
-    if (loop.menuActive == 0) menuInputState = 0;
+    if (loop.menuActive == 0) menuTables.menuInputState = 0;
 }
 
 void RefillAndSendRamps() {
@@ -35,7 +35,7 @@ void RefillAndSendRamps() {
 
 void HandleKeyDown(int key) {
     // Device codes type the US layout's characters except while a save name is typed.
-    SetPlayerLayoutTyping(menuInputState == 2);
+    SetPlayerLayoutTyping(menuTables.menuInputState == 2);
     switch (key) {
     case vk::Escape:
         if (loop.playMode == 2) {
@@ -85,12 +85,12 @@ void HandleKeyDown(int key) {
 
 void HandleCharacter(int ch) {
     // Outside the menu's entries the game's devices and scenes may take it.
-    if (menuInputState == 0 && gameHooks.typedCharacter &&
+    if (menuTables.menuInputState == 0 && gameHooks.typedCharacter &&
         gameHooks.typedCharacter(ch, loop.menuActive == 0 && loop.playMode != 2))
         return;
     const bool saveChar = (ch >= '0' && ch <= '9') || (ch >= 0xC0 && ch <= 0xFF) || (ch >= 0x40 && ch <= 0x80) ||
                           ch == 8 || ch == 13 || ch == 32;
-    if (menuInputState == 2 && saveChar) TypeSaveNameChar(ch);
+    if (menuTables.menuInputState == 2 && saveChar) TypeSaveNameChar(ch);
 }
 
 void HandleTimer(int id) {

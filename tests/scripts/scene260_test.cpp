@@ -96,7 +96,7 @@ TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
     ASSERT_TRUE(Choose(1));
     Type("op");
     Click(700, 520);  // the way back
-    EXPECT_EQ(std::tuple(loop.currentScene, loop.MainSost, numberdigit, interaction.interfaceEnabled), std::tuple(252, 0, 0, 1));
+    EXPECT_EQ(std::tuple(loop.currentScene, loop.MainSost, devices.numberdigit, interaction.interfaceEnabled), std::tuple(252, 0, 0, 1));
 }
 
 }  // namespace

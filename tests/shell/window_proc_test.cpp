@@ -47,9 +47,9 @@ TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
     loop.gameStarted = 1;
     Key(vk::Escape);
     EXPECT_EQ(loop.menuActive, 0);
-    menuInputState = 2;
+    menuTables.menuInputState = 2;
     Key(vk::Escape);
-    EXPECT_EQ(std::tuple(loop.menuActive, menuInputState), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, menuTables.menuInputState), std::tuple(1, 0));
     // During a video Escape skips it like Space.
     loop.menuActive = 0;
     loop.playMode = 2;
