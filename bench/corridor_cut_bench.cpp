@@ -66,7 +66,7 @@ bool MakeCorridorViews() {
 
 bool StartInFirstView() {
     if (!OpenBenchDisplay()) return false;
-    for (Surface** s : {&sceneBackground, &spareBackground, &thumbnailSurface})
+    for (Surface** s : {&displayValues.sceneBackground, &displayValues.spareBackground, &displayValues.thumbnailSurface})
         if (!*s) *s = CreateSurface(kScreenWidth, kScreenHeight);
     const std::string saves = std::filesystem::temp_directory_path().string() + "/tarvex-corridor-bench-saves";
     std::filesystem::create_directories(saves);
@@ -76,7 +76,7 @@ bool StartInFirstView() {
     SetFixedFrameRate(30);
     if (LoadInterface() != 0) return false;
     CreateGameFonts();
-    appActive = 1;
+    loop.appActive = 1;
     StartNewGame(kFirstView);
     return true;
 }
@@ -97,10 +97,10 @@ double TimedFrame() {
 
 // A step forward as the corridor view asks for it: the fast-fade flag and the next view.
 void StepForward() {
-    const int next = kFirstView + (currentScene - kFirstView + 1) % kViewCount;
-    instantCut = 1;
-    pendingScene = next;
-    fadeState = 4294967295u;
+    const int next = kFirstView + (loop.currentScene - kFirstView + 1) % kViewCount;
+    sceneSwitch.instantCut = 1;
+    sceneSwitch.pendingScene = next;
+    sceneSwitch.fadeState = 4294967295u;
 }
 
 struct Run {
@@ -122,9 +122,9 @@ Run MeasureRun() {
     for (int step = 0; step < kStepsPerRun; ++step) {
         StepForward();
         for (int i = 0; i < kFramesPerStep; ++i) {
-            const int before = currentScene;
+            const int before = loop.currentScene;
             const double ms = TimedFrame();
-            const bool cut = currentScene != before;
+            const bool cut = loop.currentScene != before;
             all.push_back(ms);
             if (cut) cuts.push_back(ms);
             if (ms > run.longest) run.longest = ms, run.longestIsCut = cut;
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
     }
     // The first fade in, then one walk through the views unmeasured: the files come into
     // the system's cache and the engine's first-use work is done.
-    for (int i = 0; i < 60 && (fadeState != 0 || currentScene != kFirstView); ++i) TimedFrame();
-    if (currentScene != kFirstView) {
+    for (int i = 0; i < 60 && (sceneSwitch.fadeState != 0 || loop.currentScene != kFirstView); ++i) TimedFrame();
+    if (loop.currentScene != kFirstView) {
         std::fprintf(stderr, "corridor cut bench: the game did not start in scene %d\n", kFirstView);
         return 1;
     }

@@ -141,11 +141,11 @@ void SetUpScene() {
         std::fprintf(stderr, "no display\n");
         std::exit(1);
     }
-    displayPixelDepth = 16;
+    surfaceFormat.displayPixelDepth = 16;
     background = CreateSurface(800, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) SetPixel(*background, x, y, PackRgb(16, x / 4, y / 3, 128));
-    stencilShadows = 4;
+    displayValues.stencilShadows = 4;
     sceneTables.sceneCamera.eye = {0, 500, -800};
     sceneTables.sceneCamera.target = {0, 0, 0};
     MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, Vec3{0, 1, 0});
@@ -161,8 +161,8 @@ void SetUpScene() {
     sceneTables.sceneMirror.corner2 = {-300, 0, -60};
     sceneTables.sceneMirror.corner3 = {300, 0, -60};
     sceneTables.sceneMirror.mirrorEnabled = true;
-    shadowLight = {2000, 1500, 0};
-    shadowLength = 5.0f;
+    sceneRendering.shadowLight = {2000, 1500, 0};
+    sceneRendering.shadowLength = 5.0f;
     const int hero = LoadActor("models/hero.md", Vec3{0, 0, 0}, 0.0f);
     if (hero < 0 || AttachActor("models/head.md", "Bip01 Neck", hero) < 0) {
         std::fprintf(stderr, "models did not load\n");

@@ -34,7 +34,7 @@ std::string Folder() {
 void Prepare() {
     ResetAllTables();
     SetSavesDirectory(Folder());
-    currentScene = 0;
+    loop.currentScene = 0;
     for (int n = 0; n < 200; ++n) interaction.ToolTable[n].inInventory = n % 3 == 0;
 }
 

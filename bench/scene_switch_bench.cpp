@@ -30,10 +30,10 @@ const char* const kFiles[] = {".tif", ".zbf", "m.raw", "m.msk", ".txt"};
 
 bool OpenDisplay() {
     if (!OpenBenchDisplay()) return false;
-    stencilShadows = 4;
-    displayPixelDepth = 32;
-    sceneBackground = CreateSurface(800, 600);
-    return sceneBackground != nullptr;
+    displayValues.stencilShadows = 4;
+    surfaceFormat.displayPixelDepth = 32;
+    displayValues.sceneBackground = CreateSurface(800, 600);
+    return displayValues.sceneBackground != nullptr;
 }
 
 // libtiff over bytes in memory.
@@ -63,7 +63,7 @@ int Map(thandle_t, tdata_t*, toff_t*) { return 0; }
 void Unmap(thandle_t, tdata_t, toff_t) {}
 
 void BM_SceneSwitchLoad(benchmark::State& state) {
-    currentScene = kScene;
+    loop.currentScene = kScene;
     for (auto _ : state) LoadSceneFiles();
 }
 

@@ -165,19 +165,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fclose(f);
     }
     ResetAllTables();
-    currentScene = kScene;
+    loop.currentScene = kScene;
     InitScene();
     LoadScene();
     if (OpenLuaStates() > 1) std::abort();
-    for (int frame = 0; frame < 4 && currentScene != -1; ++frame) {
-        cursorX = 100 + 150 * frame;
-        cursorY = 80 + 120 * frame;
-        mouseState.buttons[0] = frame % 2 ? 0x80 : 0;
+    for (int frame = 0; frame < 4 && loop.currentScene != -1; ++frame) {
+        pointer.cursorX = 100 + 150 * frame;
+        pointer.cursorY = 80 + 120 * frame;
+        pointer.mouseState.buttons[0] = frame % 2 ? 0x80 : 0;
         RunScene();
         // A scene asked for takes effect only after the frame: the scene stays.
-        if (currentScene != -1) currentScene = kScene;
+        if (loop.currentScene != -1) loop.currentScene = kScene;
     }
-    if (currentScene == -1 && OpenLuaStates() != 0) std::abort();  // the game ended
+    if (loop.currentScene == -1 && OpenLuaStates() != 0) std::abort();  // the game ended
     ResetSceneFunctions();
     if (OpenLuaStates() != 0) std::abort();
     if (chdir(started) != 0) std::abort();

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     ReadSave(data, size, false);
-    if (currentScene < 0 || currentScene > 298) std::abort();
+    if (loop.currentScene < 0 || loop.currentScene > 298) std::abort();
     if (interaction.heldTool < -1 || interaction.heldTool > 1023) std::abort();
     // Every name the loaders would open stays inside the game folder.
     auto inside = [](const char* name, size_t n) {

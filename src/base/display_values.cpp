@@ -2,11 +2,6 @@
 
 namespace tarvex {
 
-int colourDepth = 32;
-int backBufferCount = 1;
-int stencilShadows = 0;
-Surface* sceneBackground = nullptr;
-Surface* spareBackground = nullptr;
-Surface* thumbnailSurface = nullptr;
+DisplayValues displayValues;
 
 }  // namespace tarvex

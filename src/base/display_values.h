@@ -6,11 +6,14 @@ namespace tarvex {
 
 struct Surface;
 
-extern int colourDepth;       // 32, 16 or 15
-extern int backBufferCount;
-extern int stencilShadows;    // 0 off, 1 on without stencil, 3 shallow depth, 4 stencil shadows
-extern Surface* sceneBackground;
-extern Surface* spareBackground;
-extern Surface* thumbnailSurface;
+struct DisplayValues {
+    int colourDepth = 32;  // 32, 16 or 15
+    int backBufferCount = 1;
+    int stencilShadows = 0;  // 0 off, 1 on without stencil, 3 shallow depth, 4 stencil shadows
+    Surface* sceneBackground = nullptr;
+    Surface* spareBackground = nullptr;
+    Surface* thumbnailSurface = nullptr;
+};
+extern DisplayValues displayValues;
 
 }  // namespace tarvex

@@ -4,27 +4,10 @@
 
 namespace tarvex {
 
-int menuActive = 0;
-int quitRequested = 0;
-int appActive = 0;
-int playMode = 0;
-int currentScene = -1;
-int cursorX = 400, cursorY = 300;
-MouseState mouseState;
-int32_t LeftKey = 0;
-float synch = 1.0f;
-float fps = 30.0f;
-float frameRateCap = 32.0f;
-uint8_t presentEnabled = 1;
-uint8_t backgroundValid = 0;
-int gameStarted = 0;
-int requestedTrack = 3;
-int MainSost = 0;
-int MainFlags = 0;
-
-float fogStart = 0.0f, fogEnd = 0.0f;
-uint32_t fogColour = 0;
-bool fogEnabled = false;
+LoopValues loop;
+PointerValues pointer;
+FramePace framePace;
+FogValues fog;
 
 static double windowStart = 0.0;
 static int framesCounted = 0;
@@ -40,31 +23,31 @@ void CountFrame(double now) {
     ++framesCounted;
     const double elapsed = now - windowStart;
     if (elapsed > 0.1) {
-        fps = static_cast<float>(framesCounted / elapsed);
-        synch = 30.0f / fps;
+        framePace.fps = static_cast<float>(framesCounted / elapsed);
+        framePace.synch = 30.0f / framePace.fps;
         framesCounted = 0;
         windowStart = now;
     }
 }
 
 void ResetShellGlobals() {
-    menuActive = quitRequested = appActive = playMode = 0;
-    currentScene = -1;
-    cursorX = 400;
-    cursorY = 300;
-    mouseState = MouseState{};
-    synch = 1.0f;
-    fps = 30.0f;
-    frameRateCap = 32.0f;
-    presentEnabled = 1;
-    backgroundValid = 0;
-    gameStarted = 0;
-    requestedTrack = 3;
-    MainSost = 0;
-    MainFlags = 0;
-    fogStart = fogEnd = 0.0f;
-    fogColour = 0;
-    fogEnabled = false;
+    loop.menuActive = loop.quitRequested = loop.appActive = loop.playMode = 0;
+    loop.currentScene = -1;
+    pointer.cursorX = 400;
+    pointer.cursorY = 300;
+    pointer.mouseState = MouseState{};
+    framePace.synch = 1.0f;
+    framePace.fps = 30.0f;
+    framePace.frameRateCap = 32.0f;
+    loop.presentEnabled = 1;
+    loop.backgroundValid = 0;
+    loop.gameStarted = 0;
+    loop.requestedTrack = 3;
+    loop.MainSost = 0;
+    loop.MainFlags = 0;
+    fog.fogStart = fog.fogEnd = 0.0f;
+    fog.fogColour = 0;
+    fog.fogEnabled = false;
     windowStart = 0.0;
     framesCounted = 0;
 }

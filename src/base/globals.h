@@ -7,28 +7,47 @@
 
 namespace tarvex {
 
-extern int menuActive;
-extern int quitRequested;
-extern int appActive;
-extern int playMode;       // 0 scene play, 1 one-frame hold, 2 video
-extern int currentScene;   // -1 none
-extern int cursorX, cursorY;
-extern MouseState mouseState;
-extern int32_t LeftKey;    // 1 once the current left press has been used
-extern float synch;
-extern float fps;
-extern float frameRateCap;
-extern uint8_t presentEnabled;
-extern uint8_t backgroundValid;
-extern int gameStarted;
-extern int requestedTrack;
-extern int MainSost;
-extern int MainFlags;
+// What a pass of the message loop does: menu or game, scene play or video, the scene, and
+// the main state the scripts keep.
+struct LoopValues {
+    int menuActive = 0;
+    int quitRequested = 0;
+    int appActive = 0;
+    int playMode = 0;       // 0 scene play, 1 one-frame hold, 2 video
+    int currentScene = -1;  // -1 none
+    uint8_t presentEnabled = 1;
+    uint8_t backgroundValid = 0;
+    int gameStarted = 0;
+    int requestedTrack = 3;
+    int MainSost = 0;
+    int MainFlags = 0;
+};
+extern LoopValues loop;
+
+// The pointer: its position in game pixels, the buttons, and the left press's use.
+struct PointerValues {
+    int cursorX = 400, cursorY = 300;
+    MouseState mouseState;
+    int32_t LeftKey = 0;  // 1 once the current left press has been used
+};
+extern PointerValues pointer;
+
+// The frame's pace: the time scale of a frame against 30 per second, the measured rate
+// and the cap a scene may set.
+struct FramePace {
+    float synch = 1.0f;
+    float fps = 30.0f;
+    float frameRateCap = 32.0f;
+};
+extern FramePace framePace;
 
 // Fog values a scene script may set (start, end in eye-space units; colour 0xRRGGBB).
-extern float fogStart, fogEnd;
-extern uint32_t fogColour;
-extern bool fogEnabled;
+struct FogValues {
+    float fogStart = 0.0f, fogEnd = 0.0f;
+    uint32_t fogColour = 0;
+    bool fogEnabled = false;
+};
+extern FogValues fog;
 
 // The frame-rate measuring window.
 void RestartFrameRateWindow();

@@ -15,7 +15,7 @@ int CreateMouse() {
 int AcquireMouse() {
     if (!mouseCreated) return 1;
     // The pointer keeps to a full-screen window while the game has the focus.
-    ConfinePointer(appActive && IsFullScreen());
+    ConfinePointer(loop.appActive && IsFullScreen());
     return 0;
 }
 

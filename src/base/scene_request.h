@@ -6,13 +6,16 @@
 
 namespace tarvex {
 
-extern int pendingScene;
-extern int previousScene;
-extern uint32_t fadeState;   // 0 none, 1..300 fading in, above 300 fading out
-extern uint32_t gammaLevel;
-extern uint32_t gammaMax;
-extern uint8_t instantCut;
-extern uint16_t gammaRamp[3][256];
+struct SceneSwitch {
+    int pendingScene = -1;
+    int previousScene = -1;
+    uint32_t fadeState = 0;  // 0 none, 1..300 fading in, above 300 fading out
+    uint32_t gammaLevel = 0;
+    uint32_t gammaMax = 255;
+    uint8_t instantCut = 0;
+    uint16_t gammaRamp[3][256] = {};
+};
+extern SceneSwitch sceneSwitch;
 
 constexpr uint32_t kGammaMaxLimit = 65500;
 

@@ -19,16 +19,16 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kAnimSlotCount; }
 
 }  // namespace
 
-void SetState(uint32_t value) { SetStateOf(currentScene, value); }
+void SetState(uint32_t value) { SetStateOf(loop.currentScene, value); }
 void SetStateOf(int scene, uint32_t value) {
     if (ValidScene(scene)) gameState.sceneState[scene] = value;
 }
-uint32_t GetState() { return GetStateOf(currentScene); }
+uint32_t GetState() { return GetStateOf(loop.currentScene); }
 uint32_t GetStateOf(int scene) { return ValidScene(scene) ? gameState.sceneState[scene] : 0; }
 
-void SetFlags(uint32_t mask) { SetFlagsOf(currentScene, mask); }
-uint32_t TestFlags(uint32_t mask) { return TestFlagsOf(currentScene, mask); }
-void ClearFlags(uint32_t mask) { ClearFlagsOf(currentScene, mask); }
+void SetFlags(uint32_t mask) { SetFlagsOf(loop.currentScene, mask); }
+uint32_t TestFlags(uint32_t mask) { return TestFlagsOf(loop.currentScene, mask); }
+void ClearFlags(uint32_t mask) { ClearFlagsOf(loop.currentScene, mask); }
 
 void SetFlagsOf(int scene, uint32_t mask) {
     if (ValidScene(scene)) gameState.sceneFlags[scene] |= mask;
@@ -68,7 +68,7 @@ void ResumeScriptClock() {
 
 float ScriptSeconds() {
     // A game loaded from the menu left it without resuming the clock.
-    if (scriptClockPaused && !menuActive) ResumeScriptClock();
+    if (scriptClockPaused && !loop.menuActive) ResumeScriptClock();
     const uint32_t now = scriptClockPaused ? scriptClockPauseStart : GetMilliseconds();
     return static_cast<float>((now - scriptClockPausedMs) * 0.001);
 }
@@ -93,11 +93,11 @@ void FadeOut() { gameState.fadeDirection = -1; }
 
 bool FadeStep() {
     if (gameState.fadeDirection == 0) return true;
-    const int64_t next = static_cast<int64_t>(gammaLevel) + 16 * gameState.fadeDirection;
-    gammaLevel = static_cast<uint32_t>(std::clamp<int64_t>(next, 0, gammaMax));
-    FillGammaRamps(gammaLevel);
+    const int64_t next = static_cast<int64_t>(sceneSwitch.gammaLevel) + 16 * gameState.fadeDirection;
+    sceneSwitch.gammaLevel = static_cast<uint32_t>(std::clamp<int64_t>(next, 0, sceneSwitch.gammaMax));
+    FillGammaRamps(sceneSwitch.gammaLevel);
     SendGammaRamps();
-    if (gammaLevel == gammaMax || gammaLevel == 0) {
+    if (sceneSwitch.gammaLevel == sceneSwitch.gammaMax || sceneSwitch.gammaLevel == 0) {
         gameState.fadeDirection = 0;
         return true;
     }

@@ -81,7 +81,7 @@ void TakeTool(int n, const ToolRecord& saved) {
     ReleaseSurface(t.scenePicture);
     t = saved;
     t.scenePicture = nullptr;
-    t.inventoryPicture = toolIcons[n];
+    t.inventoryPicture = animation.toolIcons[n];
     t.lookLine = texts.lookLine;
     t.useLine = texts.useLine;
     t.pickupLine = texts.pickupLine;
@@ -151,7 +151,7 @@ void DumpTools(JsonWriter& json) {
     json.Key("tools").BeginArray();
     for (int n = 0; n < kToolCount; ++n) {
         const ToolRecord& t = interaction.ToolTable[n];
-        if (t.scene != currentScene || currentScene < 0) continue;
+        if (t.scene != loop.currentScene || loop.currentScene < 0) continue;
         json.BeginObject()
             .Member("tool", n)
             .Member("x", t.x)
@@ -196,7 +196,7 @@ void DumpToolsAndRegions(JsonWriter& json, int part) {
             .Member("regionUnderPointer", interaction.regionUnderPointer)
             .Member("actorUnderPointer", interaction.actorUnderPointer);
     } else if (part == 1) {
-        json.Member("LeftKey", LeftKey).Member("interfaceEnabled", interaction.interfaceEnabled);
+        json.Member("LeftKey", pointer.LeftKey).Member("interfaceEnabled", interaction.interfaceEnabled);
     } else {
         json.Key("inventory").BeginArray();
         for (int n = 0; n < kToolCount; ++n)

@@ -59,7 +59,7 @@ void DefineRegion(int index, int left, int top, int right, int bottom, int curso
                   float facing, int action) {
     if (index < 0 || index >= kActionRegionCount) return;
     ActionRegion& r = interaction.actionRegions[index];
-    r.scene = currentScene;
+    r.scene = loop.currentScene;
     r.enabled = 1;
     r.left = left;
     r.top = top;
@@ -81,7 +81,7 @@ void SetRegionLabel(int index, int label) {
 void PlaceTool(int tool, int clickable, int left, int top, int right, int bottom) {
     if (!ValidTool(tool)) return;
     ToolRecord& t = interaction.ToolTable[tool];
-    t.scene = currentScene;
+    t.scene = loop.currentScene;
     t.clickable = static_cast<uint8_t>(clickable != 0);
     t.x = Short(left);
     t.y = Short(top);
@@ -100,7 +100,7 @@ void PlaceToolPicture(const char* file, int tool, int clickable, int drawn, int 
     std::snprintf(t.pictureName, sizeof t.pictureName, "%s", file);
     const std::string name = t.pictureName;
     const bool loaded = EndsWithTiff(name) ? LoadTiffSurface(t.scenePicture, name) : LoadBmpSurface(t.scenePicture, name);
-    t.scene = currentScene;
+    t.scene = loop.currentScene;
     t.x = Short(x);
     t.y = Short(y);
     if (!t.inInventory) {
@@ -160,7 +160,7 @@ bool ApplyToolCombination(int held, int target) {
     std::vector<StructureLine> changes;
     if (!structure.Combination(static_cast<uint32_t>(interaction.ToolTable[held].sectionOffset), target, changes)) return false;
     for (const StructureLine& c : changes) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         if (!ValidTool(c.value)) continue;
         if (c.key == StructureKey::AddTool) {
             interaction.ToolTable[c.value].inInventory = 1;
@@ -204,7 +204,7 @@ void ResetInteractionState() {
     interaction.currentVerb = kVerbLook;
     interaction.cursorPicture = kCursorArrow;
     interaction.heldTool = -1;
-    LeftKey = 0;
+    pointer.LeftKey = 0;
     interaction.EXE = 0;
     interaction.toolUnderPointer = interaction.regionUnderPointer = interaction.actorUnderPointer = kNone;
     interaction.DRAWTOOLBAR = 0;

@@ -20,18 +20,6 @@ constexpr int kCursorSlot = 50;
 
 constexpr int32_t kNone = 65535;  // no tool, region or actor under the pointer
 
-extern int32_t currentVerb;       // kVerbLook .. kVerbUse
-extern int32_t cursorPicture;
-extern int32_t heldTool;          // -1 none
-extern int32_t EXE;               // action to carry out when the hero arrives; 0 none
-extern int32_t toolUnderPointer;  // kNone when none
-extern int32_t regionUnderPointer;
-extern int32_t actorUnderPointer;
-extern int32_t DRAWTOOLBAR;
-extern int32_t interfaceEnabled;
-extern int32_t SCENETOOLBAR;      // the scene a close-up or the notebook returns to
-extern int32_t scriptValue1, scriptValue2;  // cleared with EXE at every scene reset
-
 struct ToolRecord {
     uint8_t inInventory = 0;
     int32_t scene = -1;           // scene the tool lies in as a hotspot; -1 none

@@ -44,13 +44,13 @@ bool InRange(int v, int low, int high) { return v > low && v < high; }
 
 // A press inside the verb bar: selects the verb; true when it did.
 bool PressOnVerbBar() {
-    if (!InRange(cursorY, 0, 32)) return false;
+    if (!InRange(pointer.cursorY, 0, 32)) return false;
     for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
         const int left = 32 * (verb - 1);
-        if (InRange(cursorX, left, left + 32)) {
-            if (interaction.currentVerb != verb || !LeftKey) RestartSlot(kVerbSound, 0, 0, 0);
+        if (InRange(pointer.cursorX, left, left + 32)) {
+            if (interaction.currentVerb != verb || !pointer.LeftKey) RestartSlot(kVerbSound, 0, 0, 0);
             interaction.currentVerb = verb;
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             return true;
         }
     }
@@ -59,9 +59,9 @@ bool PressOnVerbBar() {
 
 // The game's notebook opens from the button right of the verbs.
 bool PressOnNotebookButton() {
-    if (!InRange(cursorY, 0, 32) || !InRange(cursorX, 128, 160)) return false;
+    if (!InRange(pointer.cursorY, 0, 32) || !InRange(pointer.cursorX, 128, 160)) return false;
     if (interaction.interfaceEnabled != 1 || !gameHooks.openNotebook || !gameHooks.openNotebook()) return false;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     return true;
 }
 
@@ -69,8 +69,8 @@ void ResolveRegions() {
     interaction.regionUnderPointer = kNone;
     for (int i = 0; i < kActionRegionCount; ++i) {
         const ActionRegion& r = interaction.actionRegions[i];
-        if (r.scene != currentScene || !r.enabled) continue;
-        if (!InRange(cursorX, r.left, r.right) || !InRange(cursorY, r.top, r.bottom)) continue;
+        if (r.scene != loop.currentScene || !r.enabled) continue;
+        if (!InRange(pointer.cursorX, r.left, r.right) || !InRange(pointer.cursorY, r.top, r.bottom)) continue;
         interaction.regionUnderPointer = i;
         interaction.cursorPicture = r.cursor;
     }
@@ -81,8 +81,8 @@ void ResolveTools() {
     const bool press = FreshLeftPress();
     for (int n = 0; n < kGameToolCount; ++n) {
         ToolRecord& t = interaction.ToolTable[n];
-        if (t.scene != currentScene || t.inInventory || !t.clickable) continue;
-        if (!InRange(cursorX, t.x + t.offsetX, t.right) || !InRange(cursorY, t.y + t.offsetY, t.bottom)) continue;
+        if (t.scene != loop.currentScene || t.inInventory || !t.clickable) continue;
+        if (!InRange(pointer.cursorX, t.x + t.offsetX, t.right) || !InRange(pointer.cursorY, t.y + t.offsetY, t.bottom)) continue;
         interaction.toolUnderPointer = n;
         if (interaction.heldTool != -1) {
             interaction.cursorPicture = kCursorUse;
@@ -108,7 +108,7 @@ void ResolveActors() {
     for (int i = 0; i < kClickableActors; ++i) {
         const ActorRecord& a = actorTable.actors[i];
         if (!a.inUse || !a.clickable) continue;
-        if (!InRange(cursorX, a.screenRect[0], a.screenRect[2]) || !InRange(cursorY, a.screenRect[1], a.screenRect[3]))
+        if (!InRange(pointer.cursorX, a.screenRect[0], a.screenRect[2]) || !InRange(pointer.cursorY, a.screenRect[1], a.screenRect[3]))
             continue;
         interaction.actorUnderPointer = i;
         interaction.cursorPicture = kCursorTake;
@@ -117,15 +117,15 @@ void ResolveActors() {
 
 }  // namespace
 
-bool LeftButtonDown() { return (mouseState.buttons[0] & 0x80) != 0; }
-bool FreshLeftPress() { return LeftButtonDown() && !LeftKey; }
+bool LeftButtonDown() { return (pointer.mouseState.buttons[0] & 0x80) != 0; }
+bool FreshLeftPress() { return LeftButtonDown() && !pointer.LeftKey; }
 
 void OpenCloseUp(int scene) {
     const ActorRecord& hero = actorTable.actors[kHero];
     if (hero.inUse) SetRestoredHeroPlace(hero.position, hero.heading);
-    interaction.SCENETOOLBAR = currentScene;
+    interaction.SCENETOOLBAR = loop.currentScene;
     interaction.interfaceEnabled = 0;
-    currentScene = scene;
+    loop.currentScene = scene;
 }
 
 void ResolvePointer() {
@@ -149,7 +149,7 @@ void WalkToRegion() {
     // player hears it go.
     if (interaction.heldTool != -1) RestartSlot(kSoundDropItem, 0, 0, 0);
     interaction.heldTool = -1;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     WalkTo(kHero, r.walkX, r.walkY, r.facing);
 }
 
@@ -168,8 +168,8 @@ void HandleClick() {
         if (interaction.regionUnderPointer >= 0 && interaction.regionUnderPointer < kClickableRegions) WalkToRegion();
     }
     if (FreshLeftPress() && interaction.EXE == 0) {
-        LeftKey = 1;
-        WalkTo(kHero, cursorX, cursorY, kNoFinalHeading);
+        pointer.LeftKey = 1;
+        WalkTo(kHero, pointer.cursorX, pointer.cursorY, kNoFinalHeading);
     }
 }
 
@@ -180,15 +180,15 @@ int32_t ClickSequence() {
 }
 
 void DrawPointer() {
-    if (playMode == 2) return;
+    if (loop.playMode == 2) return;
     if (interaction.cursorPicture < 0 || interaction.cursorPicture >= kCursorPictureCount) return;
     AnimSlot& s = animation.animSlots[kCursorSlot + interaction.cursorPicture];
     if (interaction.cursorPicture == kCursorArrow) {
-        s.x = static_cast<float>(cursorX);
-        s.y = static_cast<float>(cursorY);
+        s.x = static_cast<float>(pointer.cursorX);
+        s.y = static_cast<float>(pointer.cursorY);
     } else {
-        s.x = static_cast<float>(std::max(cursorX - 16, 0));
-        s.y = static_cast<float>(std::max(cursorY - 16, 0));
+        s.x = static_cast<float>(std::max(pointer.cursorX - 16, 0));
+        s.y = static_cast<float>(std::max(pointer.cursorY - 16, 0));
     }
     DrawSlot(kCursorSlot + interaction.cursorPicture);
 }

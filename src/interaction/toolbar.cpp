@@ -80,7 +80,7 @@ void SetPieceY(float y) {
 }
 
 void MoveToolbar() {
-    const float d = kToolbarSpeed * synch;
+    const float d = kToolbarSpeed * framePace.synch;
     float& pieceY = animation.animSlots[kToolbarPieceSlot].y;
     if (toolbarTables.STARTTOOLBAR == 1) {
         toolbarTables.toolbarGridTop -= d;
@@ -115,23 +115,23 @@ int32_t HoverCursor(const ToolRecord& t) {
 void PressOnItem(int n) {
     ToolRecord& t = interaction.ToolTable[n];
     if (interaction.currentVerb == kVerbTake) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         interaction.heldTool = n;
         Sound(kSoundTakeItem);
     } else if (interaction.currentVerb == kVerbLook && interaction.heldTool == -1) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         const int scene = CloseUpOfTool(n);
         if (scene >= 0) OpenCloseUp(scene);
         PlayResponse(t.lookInventoryLine);
     } else if (interaction.currentVerb == kVerbUse && interaction.heldTool == -1) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         if (gameHooks.useInventoryTool) gameHooks.useInventoryTool(n);
         PlayResponse(t.useInventoryLine);
     } else if (interaction.currentVerb == kVerbUse) {
         const int held = interaction.heldTool;
         SayToolOnTarget(held, n);
         if (ApplyToolCombination(held, n)) Sound(kSoundCombine);
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     }
 }
 
@@ -143,14 +143,14 @@ int LoadInterface() {
     for (int i = 0; i < static_cast<int>(std::size(kInterfaceSounds)); ++i)
         LoadSound(kInterfaceSounds[i], kFirstInterfaceSound + i);
     LoadToolIcons();
-    for (int n = 0; n < kToolCount; ++n) interaction.ToolTable[n].inventoryPicture = toolIcons[n];
+    for (int n = 0; n < kToolCount; ++n) interaction.ToolTable[n].inventoryPicture = animation.toolIcons[n];
     LoadToolTexts();
     ResetToolbar();
     return 0;
 }
 
 void ToolbarRightButton(bool allowed) {
-    if (!(mouseState.buttons[1] & 0x80)) {
+    if (!(pointer.mouseState.buttons[1] & 0x80)) {
         rightLatch = 0;
         return;
     }
@@ -177,13 +177,13 @@ void ToolbarMotionAndFrame() {
     for (int i = 0; i < 4; ++i) DrawSlot(kToolbarPieceSlot + i);
     ToolbarFrame(toolbarTables.toolbarGridTop);
     // The verb bar still chooses the verb; opening the toolbar chooses take.
-    if (LeftButtonDown() && cursorY > 0 && cursorY < 32) {
+    if (LeftButtonDown() && pointer.cursorY > 0 && pointer.cursorY < 32) {
         for (int verb = kVerbLook; verb <= kVerbUse; ++verb) {
             const int left = 32 * (verb - 1);
-            if (cursorX > left && cursorX < left + 32) {
-                if (!LeftKey) Sound(kSoundVerb);
+            if (pointer.cursorX > left && pointer.cursorX < left + 32) {
+                if (!pointer.LeftKey) Sound(kSoundVerb);
                 interaction.currentVerb = verb;
-                LeftKey = 1;
+                pointer.LeftKey = 1;
             }
         }
     }
@@ -191,12 +191,12 @@ void ToolbarMotionAndFrame() {
 }
 
 void ToolbarFrame(float gridTop) {
-    if (!LeftButtonDown()) LeftKey = 0;
+    if (!LeftButtonDown()) pointer.LeftKey = 0;
     interaction.cursorPicture = kCursorArrow;
     int hoverColumn = -1, hoverRow = -1;
-    if (interaction.DRAWTOOLBAR && toolbarTables.STARTTOOLBAR == 0 && cursorX > 74 && cursorX < 725 && cursorY > 460 && cursorY < 591) {
-        hoverColumn = (cursorX - kGridLeft) / kCellSize;
-        hoverRow = (cursorY - 461) / kCellSize;
+    if (interaction.DRAWTOOLBAR && toolbarTables.STARTTOOLBAR == 0 && pointer.cursorX > 74 && pointer.cursorX < 725 && pointer.cursorY > 460 && pointer.cursorY < 591) {
+        hoverColumn = (pointer.cursorX - kGridLeft) / kCellSize;
+        hoverRow = (pointer.cursorY - 461) / kCellSize;
         DrawSlotPicture(kToolbarHighlightSlot, kGridLeft + kCellSize * hoverColumn, 461 + kCellSize * hoverRow, false);
     }
     int c = 0, r = 0;
@@ -222,7 +222,7 @@ void NewItemFrame() {
         if (!t.inInventory || t.newItemTimer >= 100.0f) continue;
         DrawSlotPicture(kItemFrameSlot, 8, 50, true);
         DrawToolPicture(n, 30, 75);
-        t.newItemTimer += synch;
+        t.newItemTimer += framePace.synch;
         return;
     }
 }

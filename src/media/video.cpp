@@ -18,7 +18,6 @@
 namespace tarvex {
 
 VideoTables videoPlayback;
-int32_t& videosOn = config.videosOn;
 
 namespace {
 
@@ -101,7 +100,7 @@ void EndVideo() {
     audio::ClearVideoAudio();
     picture.clear();
     videoPlayback.videoState = 0;
-    playMode = 0;
+    loop.playMode = 0;
     ResumeMusic();
     RestoreSlotVolumes();
     videoPlayback.keepMusic = 0;
@@ -114,7 +113,7 @@ void Fail() {
     RestoreSlotVolumes();
     videoPlayback.keepMusic = 0;
     videoPlayback.videoState = 0;
-    playMode = 0;
+    loop.playMode = 0;
 }
 
 }  // namespace
@@ -133,7 +132,7 @@ void StartVideo(const char* path) {
         return;
     }
     // Videos switched off in the settings.
-    if (videosOn == 0) {
+    if (config.videosOn == 0) {
         videoPlayback.videoState = 0;
         return;
     }
@@ -148,7 +147,7 @@ void StartVideo(const char* path) {
     audio::ClearVideoAudio();
     std::memset(videoPlayback.videoName, 0, sizeof videoPlayback.videoName);
     std::memcpy(videoPlayback.videoName, name.data(), name.size());
-    playMode = 2;
+    loop.playMode = 2;
     decoder = OpenVideo(name);
     double first = 0;
     if (!decoder || !DecodeNextFrame(decoder, first)) {
@@ -165,16 +164,16 @@ void StartVideo(const char* path) {
 }
 
 void VideoFrame() {
-    presentEnabled = 1;
+    loop.presentEnabled = 1;
     if (!decoder) {
         // Nothing open (switched off or already ended): leave video mode.
-        if (playMode == 2) {
+        if (loop.playMode == 2) {
             videoPlayback.videoState = 0;
-            playMode = 0;
+            loop.playMode = 0;
         }
         return;
     }
-    if (videosOn == 0) {
+    if (config.videosOn == 0) {
         EndVideo();
         return;
     }

@@ -12,7 +12,6 @@ struct VideoTables {
     char videoName[128] = {};
 };
 extern VideoTables videoPlayback;
-extern int32_t& videosOn;  // the configuration's videos setting
 
 void StartVideo(const char* path);
 void VideoFrame();

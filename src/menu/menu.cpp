@@ -35,7 +35,7 @@
 
 namespace tarvex {
 
-int menuInputState = 0;
+MenuTables menuTables;
 
 namespace {
 
@@ -104,21 +104,21 @@ void LoadMenuButtons() {
 }
 
 void ReadMenuPointer() {
-    ReadMouse(cursorX, cursorY, mouseState);
+    ReadMouse(pointer.cursorX, pointer.cursorY, pointer.mouseState);
     // The menu's pointer reaches one pixel further than the game's.
-    cursorX = std::clamp(cursorX + mouseState.dx, 1, 799);
-    cursorY = std::clamp(cursorY + mouseState.dy, 1, 599);
+    pointer.cursorX = std::clamp(pointer.cursorX + pointer.mouseState.dx, 1, 799);
+    pointer.cursorY = std::clamp(pointer.cursorY + pointer.mouseState.dy, 1, 599);
 }
 
 // The last game picture with the menu picture over it; black in the menu picture
 // lets the game show through.
 void DrawMenuPicture() {
-    if (thumbnailSurface)
-        DrawSurface(*thumbnailSurface, 0, 0);
+    if (displayValues.thumbnailSurface)
+        DrawSurface(*displayValues.thumbnailSurface, 0, 0);
     else
         ClearBackBuffer(0, 0, 0);
-    if (menuPictureLoaded && sceneBackground) {
-        DrawSurface(*sceneBackground, 0, 0, nullptr, true);
+    if (menuPictureLoaded && displayValues.sceneBackground) {
+        DrawSurface(*displayValues.sceneBackground, 0, 0, nullptr, true);
     } else if (gameFonts.regularFont) {
         const std::u16string title = u"Тарвекс";
         DrawText(gameFonts.regularFont, 400 - TextWidth(gameFonts.regularFont, title) / 2, 292, title, 255, 255, 255);
@@ -132,12 +132,12 @@ void StepSaveSelection() {
         --saveStepCountdown;
         return;
     }
-    const int count = static_cast<int>(saveList.names.size());
-    if (cursorY < 124 && saveList.selected > 0) {
-        --saveList.selected;
+    const int count = static_cast<int>(menuTables.saveList.names.size());
+    if (pointer.cursorY < 124 && menuTables.saveList.selected > 0) {
+        --menuTables.saveList.selected;
         saveStepCountdown = 5;
-    } else if (cursorY > 388 && saveList.selected + 11 < count) {
-        ++saveList.selected;
+    } else if (pointer.cursorY > 388 && menuTables.saveList.selected + 11 < count) {
+        ++menuTables.saveList.selected;
         saveStepCountdown = 5;
     }
 }
@@ -153,31 +153,31 @@ bool MainButtons() {
     if (!videoPlayback.videoState && FreshMenuPress()) {
         switch (interaction.toolUnderPointer) {
         case kMenuExit:
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             StopVideo();
-            quitRequested = 1;
+            loop.quitRequested = 1;
             break;
         case kMenuSave:
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             ListSaves();
-            menuInputState = kMenuSaveState;
+            menuTables.menuInputState = kMenuSaveState;
             break;
         case kMenuLoad:
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             ListSaves();
-            menuInputState = kMenuLoadState;
+            menuTables.menuInputState = kMenuLoadState;
             break;
         case kMenuOptions:
-            LeftKey = 1;
-            menuInputState = kMenuOptionsState;
+            pointer.LeftKey = 1;
+            menuTables.menuInputState = kMenuOptionsState;
             break;
         case kMenuCredits:
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             videoPlayback.videoState = 1;
             StartVideo("video/titres.bik");
             break;
         case kMenuNewGame:
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             ForgetPausedSounds();
             if (gameHooks.newGameScene >= 0) StartNewGame(gameHooks.newGameScene);
             return true;
@@ -185,7 +185,7 @@ bool MainButtons() {
             break;
         }
     }
-    if (!LeftButtonDown()) LeftKey = 0;
+    if (!LeftButtonDown()) pointer.LeftKey = 0;
     if (!videoPlayback.videoState) StepSaveSelection();
     return false;
 }
@@ -230,7 +230,7 @@ void HideSliders() {
 }
 
 void MenuInit() {
-    menuPictureLoaded = sceneBackground && LoadTiffScreen(*sceneBackground, "gfx/main.tif");
+    menuPictureLoaded = displayValues.sceneBackground && LoadTiffScreen(*displayValues.sceneBackground, "gfx/main.tif");
     LoadMenuButtons();
     // The sliders show their value by their frame; they wait hidden until the options open.
     LoadFrameSequence("gfx/sound/000.Tif", kSoundSliderSlot, 359, 298, 0, 0.0f, 0, 1, 0, 0.3f, -1, 0);
@@ -246,29 +246,29 @@ void MenuInit() {
     // The clock face wraps from its last frame to its first: an empty extra frame at the
     // end would blank the face for a few passes every round.
     LoadFrameSequence("animgfx/menu/clockno000.tif", kClockSlot, 343, 69, 1, 0.15f, 0, 1, 0, 0.0f, -1, 0);
-    if (menuInputState == kMenuMain) HideSliders();
+    if (menuTables.menuInputState == kMenuMain) HideSliders();
 }
 
 void MenuFrame() {
     const double frameStart = ClockSeconds();
     ReadMenuPointer();
-    FillGammaRamps(gammaMax);
+    FillGammaRamps(sceneSwitch.gammaMax);
     SendGammaRamps();
-    if (playMode == 2 && videoPlayback.videoState) {
+    if (loop.playMode == 2 && videoPlayback.videoState) {
         // The intro and the credits play over the menu; a press made meanwhile is
         // theirs, and acts on no button when they end with the button still held.
         VideoFrame();
-        if (LeftButtonDown()) LeftKey = 1;
+        if (LeftButtonDown()) pointer.LeftKey = 1;
     } else {
         DrawMenuPicture();
-        switch (menuInputState) {
+        switch (menuTables.menuInputState) {
         case kMenuOptionsState:
             OptionsPanel();
             DrawSlots(kPendulumSlot, kCursorSlot);
             break;
         case kMenuSaveState:
         case kMenuLoadState:
-            SaveLoadPanel(menuInputState == kMenuSaveState);
+            SaveLoadPanel(menuTables.menuInputState == kMenuSaveState);
             DrawSlots(kPendulumSlot, kCursorSlot);
             DrawThumbnailQuad();
             break;
@@ -279,21 +279,21 @@ void MenuFrame() {
     }
     DrawNotice();
     if (!videoPlayback.videoState) {
-        AnimSlot& pointer = animation.animSlots[kCursorSlot];
-        pointer.x = static_cast<float>(cursorX);
-        pointer.y = static_cast<float>(cursorY);
+        AnimSlot& cursor = animation.animSlots[kCursorSlot];
+        cursor.x = static_cast<float>(pointer.cursorX);
+        cursor.y = static_cast<float>(pointer.cursorY);
         DrawSlot(kCursorSlot);
     }
     Present(false);
-    if (!LeftButtonDown()) LeftKey = 0;
+    if (!LeftButtonDown()) pointer.LeftKey = 0;
     // At most about 28 passes a second; videos keep their own time.
-    if (playMode != 2 && !ClockIsVirtual()) {
+    if (loop.playMode != 2 && !ClockIsVirtual()) {
         while (ClockSeconds() - frameStart < kMenuPassSeconds) {
             const double left = kMenuPassSeconds - (ClockSeconds() - frameStart);
             if (left > 0.002) SleepMilliseconds(1);
         }
     }
-    synch = 1.0f;
+    framePace.synch = 1.0f;
 }
 
 void PauseGameSounds() {
@@ -338,37 +338,37 @@ void EnterMenuFromGame() {
     // A running sequence waits in the menu exactly where it was: its sounds, its lines
     // and its clock stand still.
     PauseScriptClock();
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     // The scene background makes room for the menu picture; the game picture stays
     // under the menu, without the game's interface (verbs, toolbar, pointer, texts).
-    if (sceneBackground && spareBackground) BltSurface(*spareBackground, 0, 0, *sceneBackground);
-    if (thumbnailSurface) ReadGamePictureInto(*thumbnailSurface);
+    if (displayValues.sceneBackground && displayValues.spareBackground) BltSurface(*displayValues.spareBackground, 0, 0, *displayValues.sceneBackground);
+    if (displayValues.thumbnailSurface) ReadGamePictureInto(*displayValues.thumbnailSurface);
     MenuInit();
-    menuActive = 1;
+    loop.menuActive = 1;
 }
 
 void ReturnToGameFromMenu() {
     ApplyVolumeSettings();
     RestoreSlotVolumes();
     ResumeGameSounds();
-    if (sceneBackground && spareBackground) BltSurface(*sceneBackground, 0, 0, *spareBackground);
+    if (displayValues.sceneBackground && displayValues.spareBackground) BltSurface(*displayValues.sceneBackground, 0, 0, *displayValues.spareBackground);
     KillWindowTimer(kMenuClockTimer);
     ReleaseMenuSlots();
     RestartFrameRateWindow();
     // Typed keys go to the game's devices again, not to a save name.
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     // A gamma changed in the menu is where the next fade starts from.
-    if (fadeState == 0) gammaLevel = gammaMax;
+    if (sceneSwitch.fadeState == 0) sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
     ResumeScriptClock();
     // A press made in the menu stays the menu's: a click that closed a panel just before
     // the menu was left must not reach the game, where it would cut the line being spoken.
     DropPendingClicks();
-    LeftKey = 1;
-    menuActive = 0;
+    pointer.LeftKey = 1;
+    loop.menuActive = 0;
 }
 
 void ResetMenu() {
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
     menuPictureLoaded = false;
     saveStepCountdown = 0;
     ForgetPausedSounds();
@@ -386,8 +386,8 @@ void StartNewGame(int scene, const std::function<void()>& prepare) {
     StopVideo();
     NewGameOwners();
     ResumeScriptClock();
-    menuActive = 0;
-    currentScene = scene;
+    loop.menuActive = 0;
+    loop.currentScene = scene;
     KillWindowTimer(kMenuClockTimer);
     SceneResetOwners();
     if (prepare) prepare();

@@ -4,11 +4,22 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
+
+#include "menu/saved_games.h"
 
 namespace tarvex {
 
-// 0 main buttons, 1 options panel, 2 save panel (a save name is typed), 3 load panel.
-extern int menuInputState;
+// The menu's values: the panel shown, the save list and the name being typed or chosen.
+struct MenuTables {
+    // 0 main buttons, 1 options panel, 2 save panel (a save name is typed), 3 load panel.
+    int menuInputState = 0;
+    SaveList saveList;
+    // The name buffer: the prefix "saves\\" and the save's name (UTF-8 on disk).
+    std::string saveNameBuffer{kSaveNamePrefix};
+};
+extern MenuTables menuTables;
+
 constexpr int kMenuMain = 0, kMenuOptionsState = 1, kMenuSaveState = 2, kMenuLoadState = 3;
 
 // The menu's buttons in the tool table.

@@ -36,10 +36,10 @@ void SyncThumbnail(SaveSync& s, int row) {
 }
 
 // Loading always returns to the game.
-void LeaveMenu() { menuActive = 0; }
+void LeaveMenu() { loop.menuActive = 0; }
 
 void DumpMainMenu(JsonWriter& json, int) {
-    json.Member("menuActive", menuActive).Member("menuInputState", menuInputState);
+    json.Member("menuActive", loop.menuActive).Member("menuInputState", menuTables.menuInputState);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ constexpr int kNameX = 343, kNameY = 257;
 constexpr uint8_t kNameRed = 0x9d, kNameGreen = 0x9d, kNameBlue = 0x7b;
 
 bool PointerInside(int left, int right, int top, int bottom) {
-    return cursorX > left && cursorX < right && cursorY > top && cursorY < bottom;
+    return pointer.cursorX > left && pointer.cursorX < right && pointer.cursorY > top && pointer.cursorY < bottom;
 }
 
 // Shadows need the display's stencil buffer, which is made at start-up only when
@@ -41,18 +41,18 @@ size_t PrefixLength() { return std::strlen(kSaveNamePrefix); }
 // The save's name without the "saves\\" prefix.
 std::string ShownName() {
     const size_t prefix = PrefixLength();
-    if (saveNameBuffer.compare(0, prefix, kSaveNamePrefix) != 0) return saveNameBuffer;
-    return saveNameBuffer.substr(prefix);
+    if (menuTables.saveNameBuffer.compare(0, prefix, kSaveNamePrefix) != 0) return menuTables.saveNameBuffer;
+    return menuTables.saveNameBuffer.substr(prefix);
 }
 
 void SelectSave() {
-    saveNameBuffer = std::string(kSaveNamePrefix) + saveList.names[static_cast<size_t>(saveList.selected)];
+    menuTables.saveNameBuffer = std::string(kSaveNamePrefix) + menuTables.saveList.names[static_cast<size_t>(menuTables.saveList.selected)];
     LoadThumbnail();
 }
 
 void SaveFromPanel(const std::string& gameName) {
     // Nothing to save before a game has begun, nor in the middle of a video.
-    if (currentScene == -1 || playMode == 2 || videoPlayback.videoState) return;
+    if (loop.currentScene == -1 || loop.playMode == 2 || videoPlayback.videoState) return;
     // An empty name saves too: the file ".sav", listed with an empty name.
     std::string error;
     if (!SaveGameFromMenu(gameName, &error))
@@ -60,7 +60,7 @@ void SaveFromPanel(const std::string& gameName) {
 }
 
 void LoadFromPanel(const std::string& gameName) {
-    if (saveList.names.empty()) return;
+    if (menuTables.saveList.names.empty()) return;
     std::string error;
     if (LoadGame(gameName, &error))
         ForgetPausedSounds();  // the loaded game brought its own sounds
@@ -71,7 +71,7 @@ void LoadFromPanel(const std::string& gameName) {
 void ClosePanel(int clicked) {
     interaction.ToolTable[clicked].clickable = 0;
     interaction.ToolTable[kMenuCancel].drawn = 1;
-    menuInputState = kMenuMain;
+    menuTables.menuInputState = kMenuMain;
 }
 
 }  // namespace
@@ -109,12 +109,12 @@ void OptionsPanel() {
     ToolRecord& subtitles = interaction.ToolTable[kMenuSubtitles];
     // The two switches answer to their rectangles whether shown or not; lit means on.
     if (FreshMenuPress() && PointerInsideButton(kMenuShadows)) {
-        LeftKey = 1;
-        stencilShadows = stencilShadows == 0 ? ShadowsOn() : 0;
+        pointer.LeftKey = 1;
+        displayValues.stencilShadows = displayValues.stencilShadows == 0 ? ShadowsOn() : 0;
     }
-    shadows.clickable = stencilShadows != 0 ? 1 : 0;
+    shadows.clickable = displayValues.stencilShadows != 0 ? 1 : 0;
     if (FreshMenuPress() && PointerInsideButton(kMenuSubtitles)) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         config.subtitlesOn = config.subtitlesOn == 0 ? 1 : 0;
     }
     subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
@@ -123,34 +123,34 @@ void OptionsPanel() {
     // The sliders follow the pointer while the button is held over them.
     const bool held = LeftButtonDown();
     if (held && PointerInside(365, 425, 298, 317)) {
-        LeftKey = 1;
-        config.soundVolume = SliderVolume(cursorX, 365);
+        pointer.LeftKey = 1;
+        config.soundVolume = SliderVolume(pointer.cursorX, 365);
     }
     ShowSlider(kSoundSliderSlot, config.soundVolume / 10);
     if (held && PointerInside(360, 420, 328, 350)) {
-        LeftKey = 1;
-        config.musicVolume = SliderVolume(cursorX, 360);
+        pointer.LeftKey = 1;
+        config.musicVolume = SliderVolume(pointer.cursorX, 360);
         SetMusicVolume();
     }
     ShowSlider(kMusicSliderSlot, config.musicVolume / 10);
     if (held && PointerInside(375, 435, 237, 257)) {
-        LeftKey = 1;
-        gammaMax = SliderGamma(cursorX);
-        FillGammaRamps(gammaMax);
+        pointer.LeftKey = 1;
+        sceneSwitch.gammaMax = SliderGamma(pointer.cursorX);
+        FillGammaRamps(sceneSwitch.gammaMax);
         SendGammaRamps();
     }
     // The keys can take the gamma past either end of the slider.
-    ShowSlider(kGammaSliderSlot, (static_cast<int64_t>(gammaMax) - 255) / 40);
+    ShowSlider(kGammaSliderSlot, (static_cast<int64_t>(sceneSwitch.gammaMax) - 255) / 40);
 
     // OK and cancel both close the panel; what was changed stays changed.
     for (int tool : {kMenuOk, kMenuCancel}) {
         if (!interaction.ToolTable[tool].clickable || !FreshMenuPress()) continue;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         interaction.ToolTable[tool].clickable = 0;
         shadows.clickable = 0;
         subtitles.clickable = 0;
         HideSliders();
-        menuInputState = kMenuMain;
+        menuTables.menuInputState = kMenuMain;
         break;
     }
 }
@@ -163,32 +163,32 @@ void SaveLoadPanel(bool save) {
     for (int tool : kPanelButtons)
         if (interaction.ToolTable[tool].clickable) DrawMenuButton(tool);
 
-    const int count = static_cast<int>(saveList.names.size());
+    const int count = static_cast<int>(menuTables.saveList.names.size());
     if (FreshMenuPress() && interaction.ToolTable[kMenuNext].clickable) {
-        LeftKey = 1;
-        if (saveList.selected < count - 1) {
-            ++saveList.selected;
+        pointer.LeftKey = 1;
+        if (menuTables.saveList.selected < count - 1) {
+            ++menuTables.saveList.selected;
             SelectSave();
         }
     }
     if (FreshMenuPress() && interaction.ToolTable[kMenuPrevious].clickable) {
-        LeftKey = 1;
-        if (saveList.selected > 0) {
-            --saveList.selected;
+        pointer.LeftKey = 1;
+        if (menuTables.saveList.selected > 0) {
+            --menuTables.saveList.selected;
             SelectSave();
         }
     }
-    if (count == 0) saveList.selected = 0;
+    if (count == 0) menuTables.saveList.selected = 0;
     // The name without its extension; a name typed in the save panel shows even when
     // there are no saves yet.
-    const size_t dot = saveNameBuffer.find('.');
-    if (dot != std::string::npos) saveNameBuffer.resize(dot);
+    const size_t dot = menuTables.saveNameBuffer.find('.');
+    if (dot != std::string::npos) menuTables.saveNameBuffer.resize(dot);
     if (count > 0 || save)
         DrawText(gameFonts.italicFont, kNameX, kNameY, Utf8ToUtf16(ShownName()), kNameRed, kNameGreen, kNameBlue);
 
     if (FreshMenuPress() && interaction.ToolTable[kMenuOk].clickable) {
-        LeftKey = 1;
-        const std::string gameName = saveNameBuffer + ".sav";
+        pointer.LeftKey = 1;
+        const std::string gameName = menuTables.saveNameBuffer + ".sav";
         if (save)
             SaveFromPanel(gameName);
         else
@@ -196,14 +196,14 @@ void SaveLoadPanel(bool save) {
         ClosePanel(kMenuOk);
     }
     if (FreshMenuPress() && interaction.ToolTable[kMenuPanelCancel].clickable) {
-        LeftKey = 1;
+        pointer.LeftKey = 1;
         ClosePanel(kMenuPanelCancel);
     }
 }
 
 void DrawThumbnailQuad() {
     const Texture thumbnail = ThumbnailTexture();
-    if (!thumbnail.id || !saveList.thumbnailShown) return;
+    if (!thumbnail.id || !menuTables.saveList.thumbnailShown) return;
     using namespace device;
     // The 200 x 150 thumbnail at the top left of its 256 x 256 texture, a little tilted.
     constexpr uint32_t kWhite = 0xFFFFFFFF;

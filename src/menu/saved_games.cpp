@@ -40,9 +40,6 @@
 
 namespace tarvex {
 
-const char* const kSaveNamePrefix = "saves\\";
-SaveList saveList;
-std::string saveNameBuffer = kSaveNamePrefix;
 
 namespace {
 
@@ -91,8 +88,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
 
 // The picture of the moment for the thumbnail (none without the thumbnail surface).
 std::vector<uint8_t> CurrentThumbnail() {
-    if (!thumbnailSurface || thumbnailSurface->width < 800 || thumbnailSurface->height < 600) return {};
-    return MakeThumbnail(thumbnailSurface->pixels.data(), thumbnailSurface->pitch, thumbnailSurface->depth);
+    if (!displayValues.thumbnailSurface || displayValues.thumbnailSurface->width < 800 || displayValues.thumbnailSurface->height < 600) return {};
+    return MakeThumbnail(displayValues.thumbnailSurface->pixels.data(), displayValues.thumbnailSurface->pitch, displayValues.thumbnailSurface->depth);
 }
 
 // The running game emptied through the same walks as a new game and a scene switch.
@@ -125,8 +122,8 @@ void ReturnToGame() {
         actorTable.actors[i].heading = kept[i].heading;
         actorTable.actors[i].position = kept[i].position;
     }
-    if (gammaLevel != gammaMax && fadeState == 0) gammaLevel = gammaMax;
-    FillGammaRamps(gammaLevel);
+    if (sceneSwitch.gammaLevel != sceneSwitch.gammaMax && sceneSwitch.fadeState == 0) sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
+    FillGammaRamps(sceneSwitch.gammaLevel);
     SendGammaRamps();
     if (actorTable.actors[kHero].inUse) SetHeroFootsteps();
     RestartFrameRateWindow();
@@ -134,8 +131,8 @@ void ReturnToGame() {
 
 // The save's bytes of the running game; false (and why) when there is no game to save.
 bool BuildSaveNow(std::vector<uint8_t>& bytes, std::string* error) {
-    if (playMode == 2) return Failed(error, "во время видео игра не сохраняется");
-    if (currentScene < 0 || currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
+    if (loop.playMode == 2) return Failed(error, "во время видео игра не сохраняется");
+    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
     CloseToolbarAtOnce();
     CaptureSlotPlayback();
     bytes = BuildSave(CurrentThumbnail());
@@ -229,7 +226,7 @@ void FinishSaves() {
 bool LoadGame(const std::string& gameName, std::string* error) { return LoadGameFile(SavePath(gameName), error); }
 
 bool LoadGameFile(const std::string& path, std::string* error) {
-    if (playMode == 2) return Failed(error, "во время видео игра не загружается");
+    if (loop.playMode == 2) return Failed(error, "во время видео игра не загружается");
     FinishSaves();
     std::vector<uint8_t> bytes;
     std::string why;
@@ -248,8 +245,8 @@ bool LoadGameFile(const std::string& path, std::string* error) {
 }
 
 void AutoSave() {
-    if (playMode == 2) return;
-    if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
+    if (loop.playMode == 2) return;
+    if (displayValues.thumbnailSurface) ReadBackBufferInto(*displayValues.thumbnailSurface);
     // The bytes are made now; the disk's part is the writer thread's, off the frame.
     std::vector<uint8_t> bytes;
     if (BuildSaveNow(bytes, nullptr)) WriteFileInBackground(SavePath(kAutoSave), std::move(bytes));
@@ -269,29 +266,29 @@ void LoadAutoSave() { LoadWithNotice(kAutoSave); }
 
 void ListSaves() {
     FinishSaves();
-    saveList.names.clear();
-    saveList.thumbnailShown = false;
+    menuTables.saveList.names.clear();
+    menuTables.saveList.thumbnailShown = false;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(SavesDirectory(), ec)) {
         if (!entry.is_regular_file(ec)) continue;
         const std::string name = entry.path().filename().string();
         // ".sav" alone is the save of an empty name.
         if (name.size() < 4 || Lower(name.substr(name.size() - 4)) != ".sav") continue;
-        saveList.names.push_back(name);
+        menuTables.saveList.names.push_back(name);
     }
     // Sorted by name: the folder's own order is arbitrary.
-    std::sort(saveList.names.begin(), saveList.names.end());
-    if (saveList.names.size() > static_cast<size_t>(kSaveListCapacity)) saveList.names.resize(kSaveListCapacity);
-    if (saveList.selected >= 0 && saveList.selected < static_cast<int>(saveList.names.size())) {
-        saveNameBuffer = kSaveNamePrefix + saveList.names[static_cast<size_t>(saveList.selected)];
+    std::sort(menuTables.saveList.names.begin(), menuTables.saveList.names.end());
+    if (menuTables.saveList.names.size() > static_cast<size_t>(kSaveListCapacity)) menuTables.saveList.names.resize(kSaveListCapacity);
+    if (menuTables.saveList.selected >= 0 && menuTables.saveList.selected < static_cast<int>(menuTables.saveList.names.size())) {
+        menuTables.saveNameBuffer = kSaveNamePrefix + menuTables.saveList.names[static_cast<size_t>(menuTables.saveList.selected)];
         LoadThumbnail();
     }
 }
 
 void LoadThumbnail() {
     FinishSaves();
-    saveList.thumbnailShown = false;
-    std::string name = saveNameBuffer;
+    menuTables.saveList.thumbnailShown = false;
+    std::string name = menuTables.saveNameBuffer;
     const size_t dot = name.find('.');
     if (dot == std::string::npos) return;
     name = name.substr(0, std::min(name.size(), dot + 4));
@@ -310,26 +307,26 @@ void LoadThumbnail() {
             q[1] = p[1];
             q[2] = p[0];
         }
-    saveList.thumbnailShown = UploadThumbnailTexture(rgb.data());
+    menuTables.saveList.thumbnailShown = UploadThumbnailTexture(rgb.data());
 }
 
 void TypeSaveNameChar(int ch) {
-    if (menuInputState != 2) return;
+    if (menuTables.menuInputState != 2) return;
     if (ch == 8) {
-        if (saveNameBuffer.size() <= kPrefixLength) return;
+        if (menuTables.saveNameBuffer.size() <= kPrefixLength) return;
         // The last character, with all its bytes.
-        size_t end = saveNameBuffer.size() - 1;
-        while (end > kPrefixLength && (static_cast<unsigned char>(saveNameBuffer[end]) & 0xC0) == 0x80) --end;
-        saveNameBuffer.erase(end);
+        size_t end = menuTables.saveNameBuffer.size() - 1;
+        while (end > kPrefixLength && (static_cast<unsigned char>(menuTables.saveNameBuffer[end]) & 0xC0) == 0x80) --end;
+        menuTables.saveNameBuffer.erase(end);
         return;
     }
-    if (ch == 13 || !SafeNameCharacter(ch) || Utf8Length(saveNameBuffer) >= kSaveNameLimit) return;
-    saveNameBuffer += Cp1251ToUtf8(std::string(1, static_cast<char>(ch)));
+    if (ch == 13 || !SafeNameCharacter(ch) || Utf8Length(menuTables.saveNameBuffer) >= kSaveNameLimit) return;
+    menuTables.saveNameBuffer += Cp1251ToUtf8(std::string(1, static_cast<char>(ch)));
 }
 
 void ResetSavedGames() {
-    saveList = SaveList{};
-    saveNameBuffer = kSaveNamePrefix;
+    menuTables.saveList = SaveList{};
+    menuTables.saveNameBuffer = kSaveNamePrefix;
 }
 
 }  // namespace tarvex

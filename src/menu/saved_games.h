@@ -16,7 +16,7 @@ constexpr int kSaveListCapacity = 128;
 constexpr size_t kSaveListNameBytes = 32;
 // "saves\\" and at most eight typed characters.
 constexpr size_t kSaveNameLimit = 14;
-extern const char* const kSaveNamePrefix;  // "saves\\"
+inline constexpr const char* kSaveNamePrefix = "saves\\";
 
 // The save list of the menu: names as found in the saves folder, sorted.
 struct SaveList {
@@ -24,9 +24,6 @@ struct SaveList {
     int selected = 0;
     bool thumbnailShown = false;  // the thumbnail texture holds the named save's picture
 };
-extern SaveList saveList;
-// The name buffer: the prefix "saves\\" and the save's name (UTF-8 on disk).
-extern std::string saveNameBuffer;
 
 // The path on disk of a game save name such as "saves/auto.sav" or "saves\\mine.sav"
 // (the saves folder of the configuration).

@@ -172,7 +172,7 @@ void WalkStep(ActorRecord& a, const ModelRecord& m) {
     if ((a.motion != 8 && a.motion != 9) || !a.walking) return;
     float step = a.walkSpeed;
     if (a.frame < Motion(m, a.motion).first + 5.0f) step *= 0.5f;
-    step *= synch;
+    step *= framePace.synch;
     auto distance = [&a] {
         Vec3 d;
         Vec3Subtract(d, a.waypoint, a.position);
@@ -219,7 +219,7 @@ void AnimationStep(ActorRecord& a, const ModelRecord& m, bool update) {
     const MotionEntry& e = Motion(m, a.motion);
     if (a.frame < e.first || a.frame > e.last) a.frame = e.first;
     a.frameNow = static_cast<int32_t>(a.frame);
-    a.frame += synch * e.speed;
+    a.frame += framePace.synch * e.speed;
     a.frameNext = static_cast<int32_t>(a.frame);
     if (a.frame < e.last) return;
     a.frameNext = static_cast<int32_t>(e.last);
@@ -348,11 +348,11 @@ void UpdateActor(int index) {
     if (a.walkRequest && pathSearchesThisFrame == 0) StartWalk(a, m);
     Steer(a);
     WalkStep(a, m);
-    if (Turning(a)) a.heading += synch * a.turnRate;
+    if (Turning(a)) a.heading += framePace.synch * a.turnRate;
     AnimationStep(a, m, true);
     if (!a.walking && a.motion == a.idleMotion && Defined(m, a.idleMotion) &&
-        a.frame == m.motions[a.idleMotion].first && currentScene >= 0 && currentScene < 1024 &&
-        actorTable.idleVariantLock[currentScene] == 0) {
+        a.frame == m.motions[a.idleMotion].first && loop.currentScene >= 0 && loop.currentScene < 1024 &&
+        actorTable.idleVariantLock[loop.currentScene] == 0) {
         int r = static_cast<int>(static_cast<float>(Random15()) / 32767.0f * 32.0f);
         if (r > 7) r = 0;
         a.motion = a.idleMotion + r;

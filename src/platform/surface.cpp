@@ -5,7 +5,7 @@
 
 namespace tarvex {
 
-int displayPixelDepth = 32;
+SurfaceFormat surfaceFormat;
 
 namespace {
 int liveSurfaces = 0;
@@ -17,7 +17,7 @@ void CountSurfaceReleased() { --liveSurfaces; }
 int BytesPerPixel(int depth) { return depth == 32 ? 4 : 2; }
 
 Surface* CreateSurface(int width, int height, int depth) {
-    if (depth == 0) depth = displayPixelDepth;
+    if (depth == 0) depth = surfaceFormat.displayPixelDepth;
     if (depth != 32 && depth != 16 && depth != 15) return nullptr;
     // 16384 x 16384 is far beyond any picture of the game; larger sizes come from bad files.
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;

@@ -26,7 +26,10 @@ struct Surface {
 
 // The display's pixel depth, set by the display set-up; every surface created
 // afterwards uses it.
-extern int displayPixelDepth;
+struct SurfaceFormat {
+    int displayPixelDepth = 32;
+};
+extern SurfaceFormat surfaceFormat;
 
 int BytesPerPixel(int depth);
 

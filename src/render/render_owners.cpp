@@ -29,10 +29,10 @@ void SyncRenderingValues(SaveSync& s, int row) {
         SyncVec3(s, sceneTables.sceneCamera.eye);
         SyncVec3(s, sceneTables.sceneCamera.target);
         SyncVec3(s, sceneTables.sceneCamera.up);
-        SyncVec3(s, shadowLight);
+        SyncVec3(s, sceneRendering.shadowLight);
         return;
-    case 36: s.Require(Finite(s.Value(shadowLength)), "a value that is not a number"); return;
-    case 37: s.Value(shadowColour); return;
+    case 36: s.Require(Finite(s.Value(sceneRendering.shadowLength)), "a value that is not a number"); return;
+    case 37: s.Value(sceneRendering.shadowColour); return;
     }
 }
 

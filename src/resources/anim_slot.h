@@ -33,11 +33,26 @@ struct AnimSlot {
 
 constexpr int kAnimSlotCount = 128;
 constexpr int kSlotLightCount = 16;  // the scene's point lights
+
+constexpr int kTextureCacheSize = 2048;
+// The texture cache: a device texture and the name it was made from.
+struct TextureCacheEntry {
+    Texture* handle = nullptr;
+    char name[128] = {};
+};
+
+constexpr int kToolIconCount = 1024;
+
+// The loaded pictures: the animation slots, the texture cache shared by models and
+// particle systems, and the inventory's icons.
 struct AnimationTables {
     AnimSlot animSlots[kAnimSlotCount];
     // The end event posted by a stopping sequence this frame (read by the scene scripts
     // of the next frame); -1 none.
     int32_t postedEndEvent = -1;
+    TextureCacheEntry textureCache[kTextureCacheSize];
+    // One icon texture per inventory item record; null where no file exists.
+    Texture* toolIcons[kToolIconCount] = {};
 };
 extern AnimationTables animation;
 

@@ -14,7 +14,6 @@
 
 namespace tarvex {
 
-Texture* toolIcons[kToolIconCount] = {};
 
 namespace {
 
@@ -160,12 +159,12 @@ void LoadToolIcons() {
     for (int i = 0; i < kToolIconCount; ++i) {
         FrameName("gfx/tools/tool000.tga", i, ".tga", name);
         if (ResolveLoosePath(name).empty()) FrameName("textures/tools/tool000.tga", i, ".tga", name);
-        toolIcons[i] = LoadTextureFile(name, TextureOptions::PointNoMips);
+        animation.toolIcons[i] = LoadTextureFile(name, TextureOptions::PointNoMips);
     }
 }
 
 void ReleaseToolIcons() {
-    for (Texture*& t : toolIcons) ReleaseTexture(t);
+    for (Texture*& t : animation.toolIcons) ReleaseTexture(t);
 }
 
 }  // namespace tarvex

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/anim_slot.h"
+
 namespace tarvex {
 
 struct Texture;
@@ -26,9 +28,7 @@ int LoadTextureSequence(const std::string& path, int slot, int x, int y, int mod
                         uint8_t vanishAtEnd, int endRule, uint8_t flicker, float flickerThreshold, int light,
                         uint8_t alphaBlend);
 
-// One icon texture per inventory item record; null where no file exists.
-constexpr int kToolIconCount = 1024;
-extern Texture* toolIcons[kToolIconCount];
+// The icons (animation.toolIcons, one per inventory item record):
 // "gfx/tools/toolNNN.tga" where that loose file exists, else "textures/tools/toolNNN.tga".
 void LoadToolIcons();
 void ReleaseToolIcons();

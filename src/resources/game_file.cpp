@@ -33,7 +33,7 @@ FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* sour
             std::fclose(f);
             return nullptr;
         }
-        g_entryOffset = 0;
+        openedEntry.offset = 0;
         size = static_cast<uint64_t>(st.st_size);
         if (source) *source = GameFileSource::Loose;
         return f;

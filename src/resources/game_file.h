@@ -27,7 +27,7 @@ void ReadGameFileBytes(FILE* f, uint64_t size, std::vector<uint8_t>& out);
 GameFileSource LocateGameFile(const std::string& path);
 
 // Opens the file by the same rule as a stream positioned at its first byte, for
-// readers that seek: seek to g_entryOffset + position (g_entryOffset is set to 0 for
+// readers that seek: seek to openedEntry.offset + position (openedEntry.offset is set to 0 for
 // a loose file). `size` is the file's size. The caller closes the stream.
 FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* source = nullptr);
 

@@ -12,9 +12,7 @@
 
 namespace tarvex {
 
-uint32_t g_entryOffset = 0;
-uint32_t g_entrySize = 0;
-bool g_openedFromPackage = false;
+OpenedEntry openedEntry;
 
 namespace {
 
@@ -123,8 +121,8 @@ FILE* OpenPackedFile(const char* rawPath, uint32_t& size) {
         std::fclose(f);
         return nullptr;
     }
-    g_entryOffset = offset;
-    g_entrySize = entrySize;
+    openedEntry.offset = offset;
+    openedEntry.size = entrySize;
     size = entrySize;
     return f;
 }
@@ -144,8 +142,8 @@ int OpenPackedFileFd(const char* rawPath, uint32_t& size) {
         close(fd);
         return -1;
     }
-    g_entryOffset = offset;
-    g_entrySize = entrySize;
+    openedEntry.offset = offset;
+    openedEntry.size = entrySize;
     size = entrySize;
     return fd;
 }

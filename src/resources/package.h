@@ -20,11 +20,14 @@ struct PackageEntry {
 };
 
 // Where the file most recently opened from a package lies in it. Loaders that seek
-// inside a loose file set g_entryOffset to 0 first.
-extern uint32_t g_entryOffset;
-extern uint32_t g_entrySize;
-// Set by loaders that took the package path and must close the descriptor themselves.
-extern bool g_openedFromPackage;
+// inside a loose file set the offset to 0 first.
+struct OpenedEntry {
+    uint32_t offset = 0;
+    uint32_t size = 0;
+    // Set by loaders that took the package path and must close the descriptor themselves.
+    bool fromPackage = false;
+};
+extern OpenedEntry openedEntry;
 
 // The package of a game path: its first component followed by ".res"
 // ("animgfx/x/y.tif" -> "animgfx.res"); empty when the path has no "/".
@@ -38,7 +41,7 @@ bool FindPackageEntry(FILE* stream, const char* name, uint32_t& offset, uint32_t
 bool FindPackageEntryFd(int descriptor, const char* name, uint32_t& offset, uint32_t& size);
 
 // Opens the package of `path` (found whatever its letter case), finds `path` and
-// positions at the entry's first byte; sets g_entryOffset and g_entrySize. An entry
+// positions at the entry's first byte; sets openedEntry's offset and size. An entry
 // that reaches past the end of the package is refused. nullptr / -1 on failure.
 FILE* OpenPackedFile(const char* path, uint32_t& size);
 int OpenPackedFileFd(const char* path, uint32_t& size);

@@ -10,7 +10,6 @@
 
 namespace tarvex {
 
-TextureCacheEntry textureCache[kTextureCacheSize];
 
 std::string DdsVariant(const std::string& path) {
     const size_t dot = path.find('.');
@@ -22,17 +21,17 @@ std::string DdsVariant(const std::string& path) {
 
 uint64_t TextureCacheBytes() {
     uint64_t bytes = 0;
-    for (const TextureCacheEntry& e : textureCache)
+    for (const TextureCacheEntry& e : animation.textureCache)
         if (e.handle) bytes += TextureBytes(e.handle->width, e.handle->height, e.handle->mipmapped);
     return bytes;
 }
 
 int LoadTexture(const std::string& path) {
     // Names are kept in 128 bytes; longer paths are compared as stored.
-    const std::string name = path.substr(0, sizeof textureCache[0].name - 1);
+    const std::string name = path.substr(0, sizeof animation.textureCache[0].name - 1);
     int free = -1;
     for (int i = 0; i < kTextureCacheSize; ++i) {
-        const TextureCacheEntry& e = textureCache[i];
+        const TextureCacheEntry& e = animation.textureCache[i];
         if (!e.handle) {
             if (free < 0) free = i;
             continue;
@@ -41,7 +40,7 @@ int LoadTexture(const std::string& path) {
     }
     // Textures stay for the whole run: past the cache's bytes no new one is made.
     if (free < 0 || TextureCacheBytes() >= kMaxTextureCacheBytes) return -1;
-    TextureCacheEntry& entry = textureCache[free];
+    TextureCacheEntry& entry = animation.textureCache[free];
     std::memset(entry.name, 0, sizeof entry.name);
     std::memcpy(entry.name, name.data(), name.size());
     // A compressed ".dds" beside the named file is preferred (loose files only).
@@ -59,7 +58,7 @@ int LoadTexture(const std::string& path) {
 }
 
 void ResetTextureCache() {
-    for (TextureCacheEntry& e : textureCache) {
+    for (TextureCacheEntry& e : animation.textureCache) {
         ReleaseTexture(e.handle);
         std::memset(e.name, 0, sizeof e.name);
     }

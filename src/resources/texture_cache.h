@@ -5,17 +5,11 @@
 #include <string>
 
 #include "platform/display.h"
+#include "resources/anim_slot.h"
 
 namespace tarvex {
 
-constexpr int kTextureCacheSize = 2048;
-
-// The texture cache: a device texture and the name it was made from.
-struct TextureCacheEntry {
-    Texture* handle = nullptr;
-    char name[128] = {};
-};
-extern TextureCacheEntry textureCache[kTextureCacheSize];
+// The cache's entries are animation.textureCache.
 // What the texture cache may hold in all; the cache is never emptied during a run.
 constexpr uint64_t kMaxTextureCacheBytes = 1ull << 30;
 // Cache index of the texture of `path` (created on first use; its handle stays null

@@ -21,7 +21,7 @@ int Descriptor(thandle_t handle) { return static_cast<int>(reinterpret_cast<intp
 int64_t EntryPosition(int fd) {
     off_t at = lseek(fd, 0, SEEK_CUR);
     if (at < 0) return -1;
-    return static_cast<int64_t>(at) - g_entryOffset;
+    return static_cast<int64_t>(at) - openedEntry.offset;
 }
 
 void SilenceTiff() {
@@ -73,7 +73,7 @@ tmsize_t TiffClientRead(thandle_t handle, void* buffer, tmsize_t n) {
     int64_t at = EntryPosition(fd);
     if (at < 0 || n < 0) return -1;
     // Reads stop at the entry's end: the next entry's bytes are not this picture's.
-    int64_t left = static_cast<int64_t>(g_entrySize) - at;
+    int64_t left = static_cast<int64_t>(openedEntry.size) - at;
     if (left <= 0) return 0;
     if (n > left) n = static_cast<tmsize_t>(left);
     tmsize_t done = 0;
@@ -95,18 +95,18 @@ toff_t TiffClientSeek(thandle_t handle, toff_t position, int whence) {
         base = EntryPosition(fd);
         if (base < 0) return static_cast<toff_t>(-1);
     } else if (whence == SEEK_END) {
-        base = g_entrySize;
+        base = openedEntry.size;
     }
     int64_t target = base + static_cast<int64_t>(position);
     if (target < 0) return static_cast<toff_t>(-1);
-    off_t at = lseek(fd, static_cast<off_t>(g_entryOffset + target), SEEK_SET);
+    off_t at = lseek(fd, static_cast<off_t>(openedEntry.offset + target), SEEK_SET);
     if (at < 0) return static_cast<toff_t>(-1);
-    return static_cast<toff_t>(at - g_entryOffset);
+    return static_cast<toff_t>(at - openedEntry.offset);
 }
 
 int TiffClientClose(thandle_t) { return 1; }
 
-toff_t TiffClientSize(thandle_t) { return g_entrySize; }
+toff_t TiffClientSize(thandle_t) { return openedEntry.size; }
 
 int TiffClientMap(thandle_t, void**, toff_t*) { return 0; }
 
@@ -130,7 +130,7 @@ TIFF* OpenGameTiff(const std::string& path, int& descriptor) {
     descriptor = -1;
     std::string loose = ResolveLoosePath(path);
     if (!loose.empty()) {
-        g_openedFromPackage = false;
+        openedEntry.fromPackage = false;
         struct stat st;
         if (stat(loose.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxTiffFileBytes) return nullptr;
         return TIFFOpen(loose.c_str(), "r");
@@ -142,11 +142,11 @@ TIFF* OpenGameTiff(const std::string& path, int& descriptor) {
         close(fd);
         return nullptr;
     }
-    g_openedFromPackage = true;
+    openedEntry.fromPackage = true;
     TIFF* tiff = OpenPackagedTiff(fd);
     if (!tiff) {
         close(fd);
-        g_openedFromPackage = false;
+        openedEntry.fromPackage = false;
         return nullptr;
     }
     descriptor = fd;
@@ -157,7 +157,7 @@ void CloseGameTiff(TIFF* tiff, int& descriptor) {
     if (tiff) TIFFClose(tiff);
     if (descriptor >= 0) close(descriptor);
     descriptor = -1;
-    g_openedFromPackage = false;
+    openedEntry.fromPackage = false;
 }
 
 }  // namespace tarvex

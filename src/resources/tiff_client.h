@@ -1,6 +1,6 @@
 // libtiff client callbacks over a packaged picture: the descriptor is the package,
-// positioned by OpenPackedFileFd; positions are relative to g_entryOffset and the
-// file ends at g_entrySize.
+// positioned by OpenPackedFileFd; positions are relative to openedEntry.offset and the
+// file ends at openedEntry.size.
 #pragma once
 #include <tiffio.h>
 
@@ -35,7 +35,7 @@ TIFF* OpenTiffBytes(TiffBytes& bytes);
 constexpr uint64_t kMaxTiffFileBytes = 32u << 20;
 
 // Opens a game picture by the loose-first rule. With the package path taken,
-// `descriptor` holds the package (close it after TIFFClose) and g_openedFromPackage
+// `descriptor` holds the package (close it after TIFFClose) and openedEntry.fromPackage
 // is set; otherwise -1. nullptr when the picture is missing, larger than
 // kMaxTiffFileBytes or not a TIFF.
 TIFF* OpenGameTiff(const std::string& path, int& descriptor);

@@ -14,10 +14,7 @@
 namespace tarvex {
 
 SceneTables sceneTables;
-Vec3 shadowLight{0, -1, 0};
-float shadowLength = 0.25f;
-uint32_t shadowColour = 0x80000000;
-Vec3 particleWind;
+SceneRendering sceneRendering;
 
 namespace {
 
@@ -282,7 +279,7 @@ void LoadSceneDescription(const std::string& path) {
 }
 
 void ResetSceneRendering() {
-    shadowLength = 0.25f;
+    sceneRendering.shadowLength = 0.25f;
     device::SetFog(false);
 }
 

@@ -62,7 +62,9 @@ struct SceneMaterial {
     float power = 0.0f;
 };
 
-// The scene's description as read from its file.
+constexpr size_t kBackgroundPixelBytes = 800 * 600 * 4;
+
+// The scene as read from its files: the description, and the picture.
 struct SceneTables {
     SceneCamera sceneCamera;
     SceneMirror sceneMirror;
@@ -74,16 +76,22 @@ struct SceneTables {
     // Images of the scene's particle systems (the particle code reads them in its own layout).
     uint8_t particleSystemImages[kMaxParticleSystems][kParticleSystemSize] = {};
     int particleSystemCount = 0;
+    // The scene picture: blue, green, red and a fourth byte without meaning, rows top-down.
+    uint8_t backgroundPixels[kBackgroundPixelBytes] = {};
 };
 extern SceneTables sceneTables;
 
-// The stencil shadows' values a scene script sets: the light they fall from, the volumes'
-// length (0.25 after every scene reset) and the darkening colour (ARGB).
-extern Vec3 shadowLight;
-extern float shadowLength;
-extern uint32_t shadowColour;
-// The wind that moves the particles of systems that feel it.
-extern Vec3 particleWind;
+// The scene's rendering values a script sets.
+struct SceneRendering {
+    // The stencil shadows: the light they fall from, the volumes' length (0.25 after
+    // every scene reset) and the darkening colour (ARGB).
+    Vec3 shadowLight{0, -1, 0};
+    float shadowLength = 0.25f;
+    uint32_t shadowColour = 0x80000000;
+    // The wind that moves the particles of systems that feel it.
+    Vec3 particleWind;
+};
+extern SceneRendering sceneRendering;
 // Scene reset's part of the rendering values: shadow length back to 0.25, fog off.
 void ResetSceneRendering();
 

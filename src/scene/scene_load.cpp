@@ -25,7 +25,6 @@
 
 namespace tarvex {
 
-uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 namespace {
 
@@ -136,14 +135,14 @@ SceneFiles ReadSceneFiles(OpenedSceneFiles opened, int displayDepth) {
 
 // The depth of the game picture's surface, which the picture is converted to (0: none).
 int BackgroundSurfaceDepth() {
-    const Surface* s = sceneBackground;
+    const Surface* s = displayValues.sceneBackground;
     return s && s->width == 800 && s->height == 600 ? s->depth : 0;
 }
 
 // The picture into backgroundPixels and the game picture's surface.
 void PutPicture(const SceneFiles& files) {
-    std::memcpy(backgroundPixels, files.pixels.data(), kBackgroundPixelBytes);
-    Surface* surface = sceneBackground;
+    std::memcpy(sceneTables.backgroundPixels, files.pixels.data(), kBackgroundPixelBytes);
+    Surface* surface = displayValues.sceneBackground;
     if (BackgroundSurfaceDepth() == 0) return;
     if (surface->depth == files.displayDepth) {
         const size_t rowBytes = files.displayRows.size() / 600;
@@ -192,7 +191,7 @@ std::set<std::string> reportedSceneFiles;
 void ReportSceneFile(const std::string& path, const std::string& why) {
     if (why.empty() || !reportedSceneFiles.insert(path).second) return;
     const bool missing = LocateGameFile(path) == GameFileSource::Missing;
-    std::fprintf(stderr, "tarvex: scene %d: %s %s\n", currentScene, path.c_str(),
+    std::fprintf(stderr, "tarvex: scene %d: %s %s\n", loop.currentScene, path.c_str(),
                  missing ? "is missing" : ("is refused: " + why).c_str());
 }
 
@@ -277,9 +276,9 @@ void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
 void LoadSceneFiles() {
     sceneTables.sceneMirror.mirrorEnabled = false;
     sceneTables.particleSystemCount = 0;
-    const std::string base = SceneFileBase(currentScene);
+    const std::string base = SceneFileBase(loop.currentScene);
     SceneFiles files;
-    if (!TakePrefetched(currentScene, files)) files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth());
+    if (!TakePrefetched(loop.currentScene, files)) files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth());
 
     // Without a whole depth image every pixel is far away.
     const std::string depthPath = base + kSceneFileSuffix[kDepthFile];
@@ -305,7 +304,7 @@ void LoadSceneFiles() {
 
     // The scenery's depth, once per scene; a scene without a depth image hides nothing.
     if (DisplayReady()) {
-        const bool clearStencil = stencilShadows == 4;
+        const bool clearStencil = displayValues.stencilShadows == 4;
         if (haveDepth && sceneTables.sceneCamera.present) {
             std::vector<float> windowDepth(800 * 600);
             SceneryWindowDepth(files.depth.data(), windowDepth.data());

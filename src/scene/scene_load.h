@@ -6,14 +6,11 @@
 #include <string>
 
 #include "base/math.h"
+#include "scene/scene_description.h"
 
 namespace tarvex {
 
 constexpr size_t kDepthImageBytes = 800 * 600 * 4;
-constexpr size_t kBackgroundPixelBytes = 800 * 600 * 4;
-
-// The scene picture: blue, green, red and a fourth byte without meaning, rows top-down.
-extern uint8_t backgroundPixels[kBackgroundPixelBytes];
 
 // Loads the scene whose number stands in currentScene (its files taken from memory when
 // they were read ahead).

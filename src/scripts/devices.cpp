@@ -19,11 +19,7 @@
 
 namespace tarvex {
 
-uint32_t padNumber = 0;
-uint32_t padDigits = 0;
-char codechar[kTypedBufferSize] = {};
-int32_t chosenColours[kColourSlots] = {};
-int numberdigit = 0;
+Devices devices;
 
 namespace {
 
@@ -84,11 +80,11 @@ void ShowSequence(const std::string& path, int slot, int x, int y, float speed, 
 
 void AddPadDigit(int digit) {
     if (digit < 0 || digit > 9) {
-        padDigits = kSpoiledPad;
+        devices.padDigits = kSpoiledPad;
         return;
     }
-    padNumber = padNumber * 10 + static_cast<uint32_t>(digit);
-    if (padDigits != kSpoiledPad) ++padDigits;
+    devices.padNumber = devices.padNumber * 10 + static_cast<uint32_t>(digit);
+    if (devices.padDigits != kSpoiledPad) ++devices.padDigits;
 }
 
 std::string Trim(const std::string& s) {
@@ -150,7 +146,7 @@ bool EntryMatches(const std::string& expected, int effectiveCount) {
     const size_t length = std::max(static_cast<size_t>(std::max(effectiveCount, 0)), expected.size());
     for (size_t i = 0; i < length; ++i) {
         const char want = i < expected.size() ? expected[i] : '\0';
-        const char typed = i < static_cast<size_t>(kTypedBufferSize) ? codechar[i] : '\0';
+        const char typed = i < static_cast<size_t>(kTypedBufferSize) ? devices.codechar[i] : '\0';
         if (Lower(want) != Lower(typed)) return false;
         if (want == '\0') break;
     }
@@ -219,17 +215,17 @@ void DialDigit(const char* picture, int digit, int position) {
 }
 
 void ClearPad() {
-    padNumber = 0;
-    padDigits = 0;
+    devices.padNumber = 0;
+    devices.padDigits = 0;
 }
 
 bool PadMatches(const std::string& code) {
-    if (code.empty() || code.size() > 10 || padDigits != code.size()) return false;
+    if (code.empty() || code.size() > 10 || devices.padDigits != code.size()) return false;
     if (code.find_first_not_of("0123456789") != std::string::npos) return false;
     uint64_t value = 0;
     for (char c : code) value = value * 10 + static_cast<uint64_t>(c - '0');
     // Ten digits may not fit the pad's 32 bits: such a code can never be entered.
-    return value <= std::numeric_limits<uint32_t>::max() && padNumber == value;
+    return value <= std::numeric_limits<uint32_t>::max() && devices.padNumber == value;
 }
 
 void TypedKey(int key, int keyCount, const char* cursorPicture, const char* maskPicture, int x, int y,
@@ -244,7 +240,7 @@ void TypedKey(int key, int keyCount, const char* cursorPicture, const char* mask
         interaction.EXE = DeviceCode(deviceKind, false);
         return;
     }
-    codechar[keyCount - 1] = static_cast<char>(key);
+    devices.codechar[keyCount - 1] = static_cast<char>(key);
     const int maskX = x + keyCount * step;
     if (maskPicture) ShowSequence(maskPicture, keyCount + 2, maskX, y, 1.0f);
     const CursorLook c = CursorFor(deviceKind);
@@ -252,15 +248,15 @@ void TypedKey(int key, int keyCount, const char* cursorPicture, const char* mask
 }
 
 void ClearTypedEntry() {
-    std::memset(codechar, 0, sizeof codechar);
-    numberdigit = 0;
+    std::memset(devices.codechar, 0, sizeof devices.codechar);
+    devices.numberdigit = 0;
 }
 
 void ColourSlot(int slot, const char* picture, int value) {
     if (slot < 1 || slot > kColourSlots) return;
     const Place& p = kColourPlaces[slot - 1];
     if (picture) ShowSequence(picture, slot - 1, p.x, p.y, 1.0f);
-    chosenColours[slot - 1] = value;
+    devices.chosenColours[slot - 1] = value;
 }
 
 std::string DeviceCodeName(int mainSost, int index) {
@@ -306,11 +302,11 @@ const KeyboardDevice* FindKeyboardDevice(int mainSost) {
 
 bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
     const bool deviceChar = (ch >= '0' && ch <= '9') || (ch >= 0x40 && ch <= 0x80) || ch == 13 || ch == 0x27;
-    if (MainSost != 0 && deviceChar) {
-        const KeyboardDevice* d = FindKeyboardDevice(MainSost);
+    if (loop.MainSost != 0 && deviceChar) {
+        const KeyboardDevice* d = FindKeyboardDevice(loop.MainSost);
         if (!d) return true;  // the lantern view (5) takes no keys
-        ++numberdigit;
-        if (numberdigit >= d->limit) {
+        ++devices.numberdigit;
+        if (devices.numberdigit >= d->limit) {
             // Past the device's limit keys only report the mismatch (Enter still
             // reaches the entry on the keyboards of modes 6 and up).
             if (ch != 13 || d->mainSost <= 4) {
@@ -320,24 +316,24 @@ bool DeviceTypedCharacter(int ch, bool sceneMayTake) {
         }
         for (int i = 0; i < d->textCount; ++i) {
             if (d->guards[i] && !TestFlagsOf(kGuardScene, d->guards[i])) continue;
-            TypedKey(ch, numberdigit, d->cursorPicture, d->maskPicture, d->x, d->y,
+            TypedKey(ch, devices.numberdigit, d->cursorPicture, d->maskPicture, d->x, d->y,
                      DeviceExpectedText(d->mainSost, i), d->step, d->mainSost);
         }
         return true;
     }
     // With no keyboard device chosen, a scene's own on-screen keys may take it (the keypad's digits).
-    return MainSost == 0 && sceneMayTake && SceneTypedCharacter(ch);
+    return loop.MainSost == 0 && sceneMayTake && SceneTypedCharacter(ch);
 }
 
 void StartDevices() {
     ResetDevices();
-    numberdigit = 0;
+    devices.numberdigit = 0;
 }
 
 void ResetDevices() {
     ClearPad();
-    std::memset(codechar, 0, sizeof codechar);
-    std::fill(std::begin(chosenColours), std::end(chosenColours), 0);
+    std::memset(devices.codechar, 0, sizeof devices.codechar);
+    std::fill(std::begin(devices.chosenColours), std::end(devices.chosenColours), 0);
     codes = CodesFile{};
 }
 

@@ -11,12 +11,15 @@ constexpr int kTypedBufferSize = 12;
 constexpr int kPadPositions = 6;
 constexpr int kColourSlots = 5;
 
-extern uint32_t padNumber;               // the digits entered so far
-extern uint32_t padDigits;               // how many (saturating; a bad digit spoils the entry)
-extern char codechar[kTypedBufferSize];  // the typed buffer: key k at index k - 1
-extern int32_t chosenColours[kColourSlots];  // the colour panel's five values
-// The key count of the current input: pad digits, or keys typed on a keyboard device.
-extern int numberdigit;
+struct Devices {
+    uint32_t padNumber = 0;                    // the digits entered so far
+    uint32_t padDigits = 0;                    // how many (saturating; a bad digit spoils the entry)
+    char codechar[kTypedBufferSize] = {};      // the typed buffer: key k at index k - 1
+    int32_t chosenColours[kColourSlots] = {};  // the colour panel's five values
+    // The key count of the current input: pad digits, or keys typed on a keyboard device.
+    int numberdigit = 0;
+};
+extern Devices devices;
 
 // Device puzzle parameters of a keyboard device mode (MainSost 1..12).
 struct KeyboardDevice {

@@ -69,7 +69,7 @@ bool lanternTried[2] = {false, false};
 unsigned lanternGeneration = 0;
 
 void LanternView() {
-    if (MainSost != kLanternMode) return;
+    if (loop.MainSost != kLanternMode) return;
     if (lanternGeneration != DisplayGeneration()) {
         // Textures of an earlier display are gone with it.
         lanternTextures[0] = lanternTextures[1] = nullptr;
@@ -89,16 +89,16 @@ void LanternView() {
 void GameTimer(int id) {
     switch (id) {
     case 1:
-        if (!menuActive) PlayRandomLine(0, 3, 0);
+        if (!loop.menuActive) PlayRandomLine(0, 3, 0);
         break;
     case 3:
-        if (!TestFlags(0x1) && previousScene != 0 && menuActive == 0) {
+        if (!TestFlags(0x1) && sceneSwitch.previousScene != 0 && loop.menuActive == 0) {
             PlayAnimation(2, 0.0f, 0.38f);
             PlaySlot(2, 0, 10000, 0);
         }
         break;
     case 4:
-        if (!TestFlagsOf(75, 0x1) && menuActive == 0) PlaySlot(2, 0, -10000, 0);
+        if (!TestFlagsOf(75, 0x1) && loop.menuActive == 0) PlaySlot(2, 0, -10000, 0);
         break;
     default:
         break;

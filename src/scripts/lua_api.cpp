@@ -509,7 +509,7 @@ int PlayVideoF(lua_State* L) {
 }
 int IsVideoPlayingF(lua_State* L) {
     const Args a(L, "IsVideoPlaying", 0, 0);
-    return Push(L, playMode == 2 || VideoPlaying());
+    return Push(L, loop.playMode == 2 || VideoPlaying());
 }
 int FadeInF(lua_State* L) {
     const Args a(L, "FadeIn", 0, 0);
@@ -631,11 +631,11 @@ int GotoSceneF(lua_State* L) {
 }
 int CurrentSceneF(lua_State* L) {
     const Args a(L, "CurrentScene", 0, 0);
-    return Push(L, lua_Integer{currentScene});
+    return Push(L, lua_Integer{loop.currentScene});
 }
 int PreviousSceneF(lua_State* L) {
     const Args a(L, "PreviousScene", 0, 0);
-    return Push(L, lua_Integer{previousScene});
+    return Push(L, lua_Integer{sceneSwitch.previousScene});
 }
 int WriteNotebookPageF(lua_State* L) {
     const Args a(L, "WriteNotebookPage", 1, 1);
@@ -733,23 +733,23 @@ Field FieldOf(lua_State* L) {
 int GameIndex(lua_State* L) {
     switch (FieldOf(L)) {
     case Field::EXE: return Push(L, lua_Integer{interaction.EXE});
-    case Field::LeftKey: return Push(L, lua_Integer{LeftKey});
+    case Field::LeftKey: return Push(L, lua_Integer{pointer.LeftKey});
     case Field::heldTool: return Push(L, lua_Integer{interaction.heldTool});
     case Field::cursorPicture: return Push(L, lua_Integer{interaction.cursorPicture});
     case Field::verb: return Push(L, lua_Integer{interaction.currentVerb});
-    case Field::DIALOG: return Push(L, lua_Integer{DIALOG});
+    case Field::DIALOG: return Push(L, lua_Integer{scriptValues.DIALOG});
     case Field::sequenceClock: lua_pushnumber(L, gameState.sequenceClock); return 1;
     case Field::toolUnderPointer: return Push(L, lua_Integer{interaction.toolUnderPointer});
     case Field::regionUnderPointer: return Push(L, lua_Integer{interaction.regionUnderPointer});
     case Field::actorUnderPointer: return Push(L, lua_Integer{interaction.actorUnderPointer});
-    case Field::pointerX: return Push(L, lua_Integer{cursorX});
-    case Field::pointerY: return Push(L, lua_Integer{cursorY});
+    case Field::pointerX: return Push(L, lua_Integer{pointer.cursorX});
+    case Field::pointerY: return Push(L, lua_Integer{pointer.cursorY});
     case Field::leftButton: return Push(L, LeftButtonDown());
     case Field::freshPress: return Push(L, FreshLeftPress());
     case Field::subtitleTimer: lua_pushnumber(L, dialogue.subtitleTimer); return 1;
     case Field::seconds: lua_pushnumber(L, ScriptSeconds()); return 1;
-    case Field::scene: return Push(L, lua_Integer{currentScene});
-    case Field::previousScene: return Push(L, lua_Integer{previousScene});
+    case Field::scene: return Push(L, lua_Integer{loop.currentScene});
+    case Field::previousScene: return Push(L, lua_Integer{sceneSwitch.previousScene});
     case Field::None: break;
     }
     return 0;
@@ -763,11 +763,11 @@ int GameNewIndex(lua_State* L) {
     const Args a = Args::Field(L);  // the value is argument 3 of the assignment
     switch (field) {
     case Field::EXE: interaction.EXE = a.Int32(3, name); break;
-    case Field::LeftKey: LeftKey = a.Flag(3, name); break;
+    case Field::LeftKey: pointer.LeftKey = a.Flag(3, name); break;
     case Field::heldTool: interaction.heldTool = static_cast<int32_t>(a.Int(3, name, -1, kLastGameTool)); break;
     case Field::cursorPicture: interaction.cursorPicture = static_cast<int32_t>(a.Int(3, name, 0, kCursorPictureCount - 1)); break;
     case Field::verb: interaction.currentVerb = static_cast<int32_t>(a.Int(3, name, kVerbLook, kVerbUse)); break;
-    case Field::DIALOG: DIALOG = a.Int32(3, name); break;
+    case Field::DIALOG: scriptValues.DIALOG = a.Int32(3, name); break;
     case Field::sequenceClock: gameState.sequenceClock = a.Number(3, name, 1e9); break;
     default: break;
     }

@@ -97,12 +97,12 @@ void EndTheGame() {
     CloseSceneScript();
     TakeDeferredScene();
     if (endOfGameMenu) endOfGameMenu();
-    currentScene = -1;
-    gameStarted = 0;
-    fadeState = 0;
-    pendingScene = -1;
-    gammaLevel = gammaMax;
-    FillGammaRamps(gammaMax);
+    loop.currentScene = -1;
+    loop.gameStarted = 0;
+    sceneSwitch.fadeState = 0;
+    sceneSwitch.pendingScene = -1;
+    sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
+    FillGammaRamps(sceneSwitch.gammaMax);
     SendGammaRamps();
 }
 

@@ -9,8 +9,7 @@ constexpr int kNotebookPages = 12;
 constexpr int32_t kNotebookTool = 742;
 constexpr int32_t kNotebookScene = 250;
 
-// The page shown, 1..12; page 1 each time the notebook opens.
-extern int32_t NotepadPosition;
+// The page shown is scriptValues.NotepadPosition.
 
 // Pages 1..3 always exist; the others once a script has written them.
 bool NotebookPageExists(int page);

@@ -44,7 +44,7 @@ void LiftSequence(bool leaves) {
     const int closing = leaves ? kDoorLift : kDoorShaft;
     const int opening = leaves ? kDoorShaft : kDoorLift;
     const int lit = leaves ? kButtonLit2 : kButtonLit1;
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         if (!GestureAt(kHero, kPressGesture, kPressFrame)) return;
         Hide(opening);
@@ -85,7 +85,7 @@ void LiftSequence(bool leaves) {
 
 // A button that does nothing: the gesture, then the remark.
 void UselessButton() {
-    if (DIALOG == 0) {
+    if (scriptValues.DIALOG == 0) {
         if (!GestureAt(kHero, kPressGesture, kPressFrame)) return;
         PlayResponse(767);
         NextStep();
@@ -129,7 +129,7 @@ void PressOnButton() {
     interaction.EXE = 0;
     const int tool = interaction.toolUnderPointer;
     if (tool != kButtonTools[0] && tool != kButtonTools[1] && tool != kButtonTools[2]) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     WalkTo(kHero, kPanelX, kPanelY, kPanelFacing);
     if (interaction.cursorPicture != kCursorUse) return;
     const bool solved = TestFlagsOf(kKeypadScene, kKeypadSolved) != 0;

@@ -80,7 +80,7 @@ void HideStars() {
 }
 void NewInput() {
     ClearPad();
-    numberdigit = 0;
+    devices.numberdigit = 0;
     typedCount = 0;
 }
 
@@ -90,14 +90,14 @@ bool PadIs(const char* name) {
 }
 
 void Compare() {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         if (TestFlags(kCodeAccepted) && PadIs("pad98.personal"))
-            DIALOG = 3;
+            scriptValues.DIALOG = 3;
         else if (PadIs("pad98.general"))
-            DIALOG = 5;
+            scriptValues.DIALOG = 5;
         else
-            DIALOG = 1;
+            scriptValues.DIALOG = 1;
         return;
     case 1:
         Blink(kRedLamp);
@@ -165,7 +165,7 @@ void KeyPressed() {
     const int tool = SceneStatic(kKeyToolStatic);
     const int digit = tool - kFirstKeyTool;
     const bool valid = digit >= 0 && digit <= 9;
-    if (DIALOG == 0) {
+    if (scriptValues.DIALOG == 0) {
         if (valid) {
             interaction.ToolTable[tool].drawn = 1;
             PlaySlot(digit, 0, 0, 0);
@@ -175,7 +175,7 @@ void KeyPressed() {
     }
     if ((valid && !SoundOver(digit)) || !Elapsed(0.3f)) return;
     if (valid) interaction.ToolTable[tool].drawn = 0;
-    if (numberdigit >= DigitsNeeded()) interaction.EXE = kCompareAction;
+    if (devices.numberdigit >= DigitsNeeded()) interaction.EXE = kCompareAction;
     SetState(kIdle);
 }
 
@@ -192,16 +192,16 @@ void PowerUp() {
 
 // A key of the panel pressed: its star, and the key action pending.
 void PressKey(int tool) {
-    ++numberdigit;
+    ++devices.numberdigit;
     SceneStatic(kKeyToolStatic) = tool;
     interaction.EXE = kKeyAction;
-    PadDigit(tool - kFirstKeyTool, numberdigit, 2);
+    PadDigit(tool - kFirstKeyTool, devices.numberdigit, 2);
 }
 
 bool PressOnKey() {
     const int tool = interaction.toolUnderPointer;
     if (tool < kFirstKeyTool || tool > kFirstKeyTool + 9 || !TestFlags(kPowered) || interaction.heldTool != -1) return false;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     PressKey(tool);
     return true;
 }
@@ -212,14 +212,14 @@ bool PressTypedKey() {
     const int digit = typedDigits[0];
     std::copy(typedDigits + 1, typedDigits + typedCount, typedDigits);
     --typedCount;
-    if (numberdigit >= DigitsNeeded()) return false;
+    if (devices.numberdigit >= DigitsNeeded()) return false;
     PressKey(kFirstKeyTool + digit);
     return true;
 }
 
 void PressOnCardSlot() {
     if (interaction.toolUnderPointer != kCardSlotTool || interaction.cursorPicture != kCursorUse) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     interaction.EXE = kCardAction;
 }
 
@@ -278,7 +278,7 @@ bool Scene098Typed(int ch) {
     if (ch < '0' || ch > '9' || !TestFlags(kPowered) || interaction.heldTool != -1) return false;
     const uint32_t state = GetState();
     if ((state != kIdle && state != kKeyPressed) || interaction.EXE == kCompareAction) return false;
-    if (numberdigit + typedCount >= DigitsNeeded()) return false;
+    if (devices.numberdigit + typedCount >= DigitsNeeded()) return false;
     typedDigits[typedCount++] = ch - '0';
     return true;
 }

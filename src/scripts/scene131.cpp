@@ -106,7 +106,7 @@ void Speak(Who speaker, int motion, int line) {
 }
 
 void GoTo(int step) {
-    DIALOG = step;
+    scriptValues.DIALOG = step;
     StoreClock();
 }
 
@@ -120,7 +120,7 @@ void Say(Who waitFor, Who speaker, int motion, int line) {
 // The end of a sequence: the room is free again, and the next sequence starts at step 0.
 void EndSequence() {
     SetState(kIdle);
-    DIALOG = 0;
+    scriptValues.DIALOG = 0;
 }
 
 void EndTalk(Who waitFor) {
@@ -139,8 +139,8 @@ constexpr Line kFirstLines[16] = {
 };
 
 void FirstTalk() {
-    if (DIALOG >= 0 && DIALOG < 16) {
-        const Line& l = kFirstLines[DIALOG];
+    if (scriptValues.DIALOG >= 0 && scriptValues.DIALOG < 16) {
+        const Line& l = kFirstLines[scriptValues.DIALOG];
         Say(l.waitFor, l.speaker, l.motion, l.line);
         return;
     }
@@ -198,7 +198,7 @@ void PickAfterCard() {
 
 // Going down with the old man: the hero walks off, the picture fades, his things stay.
 void LeaveWithOldMan() {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 18:
         if (!Ready(kN)) return;
         WalkTo(kHero, kLeaveX, kLeaveY, kLeaveFacing);
@@ -223,7 +223,7 @@ void LeaveWithOldMan() {
 }
 
 void FollowUp() {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0: PickFollowUpTopic(); return;
     // The boiler room.
     case 1: Say(kH, kH, 29, 222); return;
@@ -290,7 +290,7 @@ bool Arrived(int32_t action) {
 void PressOnOldMan() {
     interaction.EXE = 0;
     if (interaction.toolUnderPointer != kOldManTool) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     WalkTo(kHero, kTalkX, kTalkY, kTalkFacing);
     if (interaction.cursorPicture == kCursorTalk) interaction.EXE = TestFlags(kTalkedOnce) ? 7 : 6;
 }

@@ -9,7 +9,6 @@
 
 namespace tarvex {
 
-int32_t NotepadPosition = 1;
 
 namespace {
 
@@ -56,11 +55,11 @@ bool ValidPage(int page) { return page >= 1 && page <= kNotebookPages; }
 
 void ShowPage(int page) {
     for (int p = 1; p <= kNotebookPages; ++p) animation.animSlots[p - 1].mode = p == page ? 1 : 0;
-    NotepadPosition = page;
+    scriptValues.NotepadPosition = page;
 }
 
 void TurnForward() {
-    const int from = NotepadPosition;
+    const int from = scriptValues.NotepadPosition;
     int to = from;
     if (from < 3) {
         to = from + 1;
@@ -77,7 +76,7 @@ void TurnForward() {
 }
 
 void TurnBack() {
-    for (int p = NotepadPosition - 1; p >= 1; --p)
+    for (int p = scriptValues.NotepadPosition - 1; p >= 1; --p)
         if (NotebookPageExists(p)) {
             ShowPage(p);
             return;
@@ -88,7 +87,7 @@ void TurnBack() {
 // remembered when the notebook was entered some other way (a restored game).
 int ReturnScene() {
     auto usable = [](int scene) { return scene >= 0 && scene <= kLastScene && scene != kNotebookScene; };
-    if (usable(previousScene)) return previousScene;
+    if (usable(sceneSwitch.previousScene)) return sceneSwitch.previousScene;
     if (usable(interaction.SCENETOOLBAR)) return interaction.SCENETOOLBAR;
     return 0;
 }
@@ -120,7 +119,7 @@ void ClearNotebookUnread(int page) {
 namespace {
 
 bool Sequence(uint32_t state) {
-    if (!ValidPage(NotepadPosition)) ShowPage(1);
+    if (!ValidPage(scriptValues.NotepadPosition)) ShowPage(1);
     switch (state) {
     case kTurnBack:
         TurnBack();
@@ -152,10 +151,10 @@ void PressOnButtons() {
     if (interaction.heldTool != -1 || interaction.cursorPicture != kCursorUse) return;
     if (interaction.toolUnderPointer == kBackTool) {
         interaction.EXE = kPendingBack;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     } else if (interaction.toolUnderPointer == kForwardTool) {
         interaction.EXE = kPendingForward;
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     }
 }
 
@@ -172,7 +171,7 @@ constexpr Room kRoom{.kind = RoomKind::CloseUp,
 }  // namespace
 
 void Scene250Init() {
-    NotepadPosition = 1;
+    scriptValues.NotepadPosition = 1;
     InitRoom(kRoom);
 }
 
@@ -222,10 +221,10 @@ bool NotebookIconFrame() {
 
 bool OpenNotebook() {
     if (!interaction.ToolTable[kNotebookTool].inInventory) return false;
-    if (currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
-    if (currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
+    if (loop.currentScene == 236) ClearFlagsOf(236, kScene236LeaveFlags);
+    if (loop.currentScene == 252) ClearFlagsOf(252, kScene252LeaveFlags);
     SetState(0);
-    MainSost = 0;
+    loop.MainSost = 0;
     OpenCloseUp(kNotebookScene);
     return true;
 }

@@ -82,7 +82,7 @@ void HideInput() {
 
 // The question, then the input line; typing starts once the cursor has come up.
 void Ask() {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         RunScreenBack();
         NextStep();
@@ -103,7 +103,7 @@ void Ask() {
     default:
         if (!AnimationAtEnd(kInputCursorSlot)) return;
         ClearTypedEntry();
-        MainSost = SceneStatic(kMenuToolStatic) == kClientMenuTool ? kClientMode : kOperatorMode;
+        loop.MainSost = SceneStatic(kMenuToolStatic) == kClientMenuTool ? kClientMode : kOperatorMode;
         SetState(kIdle);
         return;
     }
@@ -111,7 +111,7 @@ void Ask() {
 
 // The answer's message, then the names screen with the menu clickable again.
 void ShowAnswer(const Answer& answer) {
-    switch (DIALOG) {
+    switch (scriptValues.DIALOG) {
     case 0:
         HideInput();
         RunScreenBack();
@@ -139,25 +139,25 @@ void ShowAnswer(const Answer& answer) {
 
 // The code the typed entry left for the device in use becomes the answer's state.
 bool TakeTypedAnswer() {
-    if (MainSost != kClientMode && MainSost != kOperatorMode) return false;
-    const bool client = MainSost == kClientMode;
+    if (loop.MainSost != kClientMode && loop.MainSost != kOperatorMode) return false;
+    const bool client = loop.MainSost == kClientMode;
     const uint32_t match = client ? kClientFound : kOperatorGranted;
     const uint32_t mismatch = client ? kClientUnknown : kOperatorRefused;
     if (interaction.EXE != static_cast<int32_t>(match) && interaction.EXE != static_cast<int32_t>(mismatch)) return false;
     SetState(static_cast<uint32_t>(interaction.EXE));
     interaction.EXE = 0;
-    DIALOG = 0;
-    MainSost = 0;  // the keyboard is done with this input
+    scriptValues.DIALOG = 0;
+    loop.MainSost = 0;  // the keyboard is done with this input
     return true;
 }
 
 void PressOnMenu() {
     const int tool = interaction.toolUnderPointer;
     if (tool < kFirstMenuTool || tool > kLastMenuTool) return;
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     SceneStatic(kMenuToolStatic) = tool;
     HideToolRange(kFirstMenuTool, kLastMenuTool);
-    DIALOG = 0;
+    scriptValues.DIALOG = 0;
     // With the operator's access already given, the registry opens without the password.
     if (tool == kClientMenuTool)
         SetState(kAskClient);
@@ -179,9 +179,9 @@ bool Sequence(uint32_t state) {
 
 bool Arrived(int32_t action) {
     if (action != kGoBack) return false;
-    MainSost = 0;
+    loop.MainSost = 0;
     ClearTypedEntry();
-    if (previousScene >= 0) RequestScene(previousScene);
+    if (sceneSwitch.previousScene >= 0) RequestScene(sceneSwitch.previousScene);
     interaction.interfaceEnabled = 1;
     return true;
 }
@@ -209,7 +209,7 @@ void Scene260Init() { InitRoom(kRoom); }
 void Scene260Load() {
     LoadRoom(kRoom);
     ShowScreen(kNamesScreen);
-    MainSost = 0;
+    loop.MainSost = 0;
     ClearTypedEntry();
     SetState(kIdle);
 }

@@ -322,8 +322,8 @@ SceneRow overrides[kSceneCount];
 bool runningFrame = false;
 
 const SceneRow* Row() {
-    if (currentScene < 0 || currentScene >= kSceneCount) return nullptr;
-    return &kSceneTable[currentScene];
+    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return nullptr;
+    return &kSceneTable[loop.currentScene];
 }
 
 }  // namespace
@@ -341,17 +341,17 @@ int SceneMusicTrack(int scene) {
 // when it defines it, else from the table. The scene is the one current at the call: a
 // function that writes another number into currentScene does not change whose it is.
 void InitScene() {
-    const int scene = currentScene;
+    const int scene = loop.currentScene;
     const SceneRow* row = Row();
     if (!row) {
         CloseSceneScript();
         return;
     }
     const int track = SceneMusicTrack(scene);
-    if (track != kTrackKept) requestedTrack = track;
+    if (track != kTrackKept) loop.requestedTrack = track;
     // Every entry reads the script afresh: nothing of an earlier visit lasts in Lua.
     OpenSceneScript(scene);
-    if (currentScene == -1) return;  // the script's top level ended the game
+    if (loop.currentScene == -1) return;  // the script's top level ended the game
     if (overrides[scene].init)
         overrides[scene].init();
     else if (!CallSceneScript(scene, SceneCall::Init))
@@ -359,7 +359,7 @@ void InitScene() {
 }
 
 void LoadScene() {
-    const int scene = currentScene;
+    const int scene = loop.currentScene;
     const SceneRow* row = Row();
     if (!row) return;
     if (overrides[scene].load)
@@ -369,7 +369,7 @@ void LoadScene() {
 }
 
 void RunScene() {
-    const int scene = currentScene;
+    const int scene = loop.currentScene;
     const SceneRow* row = Row();
     if (!row) return;
     runningFrame = true;
@@ -381,11 +381,11 @@ void RunScene() {
     // A scene asked for while this one was entered leaves with this frame, as a change
     // written by the frame would (a change the frame wrote itself came later and wins).
     const int asked = TakeDeferredScene();
-    if (asked >= 0 && currentScene == scene) currentScene = asked;
+    if (asked >= 0 && loop.currentScene == scene) loop.currentScene = asked;
 }
 
 bool SceneTypedCharacter(int ch) {
-    switch (currentScene) {
+    switch (loop.currentScene) {
     case 98: return Scene098Typed(ch);
     default: return false;
     }

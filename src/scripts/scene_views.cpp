@@ -15,19 +15,19 @@ constexpr RoomShadow kCorridorShadow{Vec3{0, 254, 0}, 50.0f, 0x30000000};
 // Back to the scene the close-up was opened from, with the interface.
 bool CloseUpArrived(int32_t action) {
     if (action == kWayBack) {
-        RequestScene(interaction.SCENETOOLBAR >= 0 ? interaction.SCENETOOLBAR : previousScene);
+        RequestScene(interaction.SCENETOOLBAR >= 0 ? interaction.SCENETOOLBAR : sceneSwitch.previousScene);
         interaction.interfaceEnabled = 1;
     }
     return false;
 }
 
 bool CorridorArrived(int32_t action) {
-    const int view = currentScene;
+    const int view = loop.currentScene;
     if (action == kWayBack) {
-        instantCut = 0;
+        sceneSwitch.instantCut = 0;
         RequestScene(view <= 296 ? 158 : 183);
     } else if (action == kStepAhead) {
-        instantCut = 1;
+        sceneSwitch.instantCut = 1;
         RequestScene(view <= 296 ? 160 + (view - 287) : 179 + (view - 297));
     }
     return false;

@@ -46,12 +46,20 @@ void StartAmbient(const char* path);
 // The stencil shadow values of the scene.
 void SetShadow(const Vec3& light, float length, uint32_t colour);
 
-// The world point under the pointer on the scene's depth (kept for the state dump).
-extern Vec3 pointerWorld;
+// The scene scripts' own values.
+struct ScriptValues {
+    // The world point under the pointer on the scene's depth (kept for the state dump).
+    Vec3 pointerWorld{0, 0, 0};
+    // The running step sequence's step (the sequence clock is gameState.sequenceClock).
+    int32_t DIALOG = 0;
+    // The notebook page shown, 1..12; page 1 each time the notebook opens.
+    int32_t NotepadPosition = 1;
+};
+extern ScriptValues scriptValues;
+
 void UpdatePointerWorld();
 
-// Step sequences: the running sequence's step and the sequence clock (seconds).
-extern int32_t DIALOG;
+// Step sequences: scriptValues.DIALOG is the step, the sequence clock counts seconds.
 // The next step, with the clock stored now.
 void NextStep();
 void StoreClock();

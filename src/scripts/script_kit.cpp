@@ -10,8 +10,7 @@
 
 namespace tarvex {
 
-Vec3 pointerWorld{0, 0, 0};
-int32_t DIALOG = 0;
+ScriptValues scriptValues;
 
 namespace {
 
@@ -66,21 +65,21 @@ void StartAmbient(const char* path) {
 }
 
 void SetShadow(const Vec3& light, float length, uint32_t colour) {
-    shadowLight = light;
-    shadowLength = length;
-    shadowColour = colour;
+    sceneRendering.shadowLight = light;
+    sceneRendering.shadowLength = length;
+    sceneRendering.shadowColour = colour;
     actorTable.actors[kHero].shadowMode = 4;
 }
 
 void UpdatePointerWorld() {
-    if (HasFloor(cursorX, cursorY)) pointerWorld = ScreenToWorld(cursorX, cursorY, FloorDepthAt(cursorX, cursorY));
+    if (HasFloor(pointer.cursorX, pointer.cursorY)) scriptValues.pointerWorld = ScreenToWorld(pointer.cursorX, pointer.cursorY, FloorDepthAt(pointer.cursorX, pointer.cursorY));
 }
 
 void StoreClock() { gameState.sequenceClock = ScriptSeconds(); }
 
 void NextStep() {
     // A restored game may carry any step: past the last one it wraps instead of overflowing.
-    DIALOG = static_cast<int32_t>(static_cast<uint32_t>(DIALOG) + 1u);
+    scriptValues.DIALOG = static_cast<int32_t>(static_cast<uint32_t>(scriptValues.DIALOG) + 1u);
     StoreClock();
 }
 
@@ -98,7 +97,7 @@ void StartGesture(int actor, int motion) {
     if (actor >= 0 && actor < kActorCount) actorTable.actors[actor].motion = motion;
 }
 
-void RequestScene(int scene) { currentScene = scene; }
+void RequestScene(int scene) { loop.currentScene = scene; }
 
 namespace {
 
@@ -176,9 +175,9 @@ void LoadRoom(const Room& room) {
     if (room.ambient) StartAmbient(room.ambient);
     if (room.shadow) SetShadow(room.shadow->light, room.shadow->length, room.shadow->colour);
     interaction.EXE = 0;
-    DIALOG = 0;
+    scriptValues.DIALOG = 0;
     for (const RoomEntry& e : room.entries)
-        if (previousScene == e.from && actorTable.actors[kHero].inUse) {
+        if (sceneSwitch.previousScene == e.from && actorTable.actors[kHero].inUse) {
             actorTable.actors[kHero].position = e.position;
             actorTable.actors[kHero].heading = e.heading;
         }
@@ -188,7 +187,7 @@ void RunRoom(const Room& room) {
     BeginRun();
     if (room.sequence && room.sequence(GetState())) return;
     // No sequence runs: the next one starts at its first step.
-    if (room.kind != RoomKind::Passage) DIALOG = 0;
+    if (room.kind != RoomKind::Passage) scriptValues.DIALOG = 0;
     TakeDeparture(room.exits);
     ResolvePointer();
     const int32_t action = TakeArrival(room.toolUses);
@@ -221,13 +220,13 @@ void DefaultRun(std::span<const int> exits) {
 
 int32_t& SceneStatic(int index) {
     if (index < 0 || index >= kSceneStatics) index = 0;
-    if (!ValidScene(currentScene)) return outsideStatics[index];
-    return scriptStates[currentScene].statics[index];
+    if (!ValidScene(loop.currentScene)) return outsideStatics[index];
+    return scriptStates[loop.currentScene].statics[index];
 }
 
 bool FirstRun() {
-    if (!ValidScene(currentScene)) return false;
-    SceneScriptState& s = scriptStates[currentScene];
+    if (!ValidScene(loop.currentScene)) return false;
+    SceneScriptState& s = scriptStates[loop.currentScene];
     const bool first = !s.ran;
     s.ran = true;
     return first;
@@ -236,8 +235,8 @@ bool FirstRun() {
 void ResetScriptState() {
     for (SceneScriptState& s : scriptStates) s = SceneScriptState{};
     for (int32_t& v : outsideStatics) v = 0;
-    DIALOG = 0;
-    pointerWorld = Vec3{0, 0, 0};
+    scriptValues.DIALOG = 0;
+    scriptValues.pointerWorld = Vec3{0, 0, 0};
 }
 
 }  // namespace tarvex

@@ -31,26 +31,26 @@ void ScriptsForNewGame() {
 // users keep to the values they know.
 void SyncScripts(SaveSync& s, int row) {
     if (row == 17)
-        s.Value(DIALOG);
+        s.Value(scriptValues.DIALOG);
     else
-        s.Value(NotepadPosition);
+        s.Value(scriptValues.NotepadPosition);
 }
 
 // The state dump's part 0: the sequence, the pointer in the world and the devices'
 // entries; 1: the notebook.
 void DumpScripts(JsonWriter& json, int part) {
     if (part == 1) {
-        json.Key("notebook").BeginObject().Member("NotepadPosition", NotepadPosition).Key("entries").BeginArray();
+        json.Key("notebook").BeginObject().Member("NotepadPosition", scriptValues.NotepadPosition).Key("entries").BeginArray();
         for (uint32_t word : gameState.notebookEntries) json.Int(word);
         json.EndArray().Key("newEntry").Bool(gameState.notebookNewEntry != 0).EndObject();
         return;
     }
-    json.Member("DIALOG", DIALOG).Key("sequenceClock").Number(gameState.sequenceClock);
-    json.Key("pointerWorld").BeginArray().Number(pointerWorld.x).Number(pointerWorld.y).Number(pointerWorld.z);
+    json.Member("DIALOG", scriptValues.DIALOG).Key("sequenceClock").Number(gameState.sequenceClock);
+    json.Key("pointerWorld").BeginArray().Number(scriptValues.pointerWorld.x).Number(scriptValues.pointerWorld.y).Number(scriptValues.pointerWorld.z);
     json.EndArray();
-    json.Member("padNumber", padNumber).Member("padDigits", padDigits).Member("keyCount", numberdigit);
+    json.Member("padNumber", devices.padNumber).Member("padDigits", devices.padDigits).Member("keyCount", devices.numberdigit);
     std::string typed;
-    for (char c : codechar) {
+    for (char c : devices.codechar) {
         if (c == 0) break;
         typed += c;
     }

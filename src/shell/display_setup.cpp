@@ -11,7 +11,6 @@
 
 namespace tarvex {
 
-const char* const kGameTitle = "Тарвекс";
 
 const char* DisplayFailureMessage(DisplayStep step) {
     switch (step) {
@@ -40,9 +39,9 @@ int FatalError(int code, const std::string& message) {
 void ReleaseAll() {
     CloseSceneScript();
     ReleaseFonts();
-    ReleaseSurface(sceneBackground);
-    ReleaseSurface(spareBackground);
-    ReleaseSurface(thumbnailSurface);
+    ReleaseSurface(displayValues.sceneBackground);
+    ReleaseSurface(displayValues.spareBackground);
+    ReleaseSurface(displayValues.thumbnailSurface);
     if (config.musicOn) StopMusic();
     DestroyDisplay();
     ReleaseSound();
@@ -77,9 +76,9 @@ int InitDisplay(const DisplayOptions& options) {
 
     ShowGameWindow();
     // Colour depth: 32 bits when chosen, else the 16-bit (5-6-5) display.
-    colourDepth = config.colour32 ? 32 : 16;
-    backBufferCount = config.tripleBuffering ? 2 : 1;
-    stencilShadows = 0;
+    displayValues.colourDepth = config.colour32 ? 32 : 16;
+    displayValues.backBufferCount = config.tripleBuffering ? 2 : 1;
+    displayValues.stencilShadows = 0;
     const bool stencil = config.shadows != 0;
     step = CreateDisplayDevice(stencil);
     if (step == DisplayStep::VertexBuffers) return FatalError(kFailureResult, "");
@@ -87,13 +86,13 @@ int InitDisplay(const DisplayOptions& options) {
     const DisplayObjects& objects = GetDisplayObjects();
     if (!objects.cubeTextures) config.videosCopy = 0;
     // The device always has hardware transform and lighting here.
-    if (stencil) stencilShadows = objects.stencilBits > 0 ? 4 : 3;
-    config.shadows = stencilShadows;
-    displayPixelDepth = colourDepth;
+    if (stencil) displayValues.stencilShadows = objects.stencilBits > 0 ? 4 : 3;
+    config.shadows = displayValues.stencilShadows;
+    surfaceFormat.displayPixelDepth = displayValues.colourDepth;
 
-    sceneBackground = CreateSurface(kScreenWidth, kScreenHeight);
-    spareBackground = CreateSurface(kScreenWidth, kScreenHeight);
-    thumbnailSurface = CreateSurface(kScreenWidth, kScreenHeight);
+    displayValues.sceneBackground = CreateSurface(kScreenWidth, kScreenHeight);
+    displayValues.spareBackground = CreateSurface(kScreenWidth, kScreenHeight);
+    displayValues.thumbnailSurface = CreateSurface(kScreenWidth, kScreenHeight);
     ClearBackBuffer(0.5f, 0.5f, 0.5f);
     return 0;
 }

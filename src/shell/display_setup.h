@@ -12,7 +12,7 @@
 namespace tarvex {
 
 constexpr int32_t kFailureResult = static_cast<int32_t>(0x80004005u);
-extern const char* const kGameTitle;  // "Тарвекс"
+inline constexpr const char* kGameTitle = "Тарвекс";
 
 struct DisplayOptions {
     bool headless = false;

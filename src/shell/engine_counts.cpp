@@ -19,7 +19,7 @@ EngineCounts CollectEngineCounts() {
     c.surfaces = LiveSurfaceCount();
     c.soundBuffers = audio::LiveBufferCount();
     c.models = modelTables.modelCount;
-    for (const TextureCacheEntry& e : textureCache) c.textureCacheEntries += e.handle ? 1 : 0;
+    for (const TextureCacheEntry& e : animation.textureCache) c.textureCacheEntries += e.handle ? 1 : 0;
     for (const ActorRecord& a : actorTable.actors) c.actors += a.inUse ? 1 : 0;
     c.luaStates = OpenLuaStates();
     c.heapInUse = mallinfo2().uordblks;

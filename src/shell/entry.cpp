@@ -54,11 +54,11 @@ void OrderlyQuit() {
     FinishSaves();
     config.cleanExit = 1;
     config.windowed = 0;
-    config.gammaMax = static_cast<int32_t>(gammaMax);
-    config.shadows = stencilShadows;
+    config.gammaMax = static_cast<int32_t>(sceneSwitch.gammaMax);
+    config.shadows = displayValues.stencilShadows;
     SaveConfig();
-    quitRequested = 0;
-    appActive = 0;
+    loop.quitRequested = 0;
+    loop.appActive = 0;
     ReleaseAll();
 }
 
@@ -66,16 +66,16 @@ void OrderlyQuit() {
 
 LoopPass RunLoopPass(uint64_t frame) {
     // Keys type the US layout's characters except while a save name is typed.
-    SetPlayerLayoutTyping(menuInputState == 2);
+    SetPlayerLayoutTyping(menuTables.menuInputState == 2);
     BeginInputFrame(frame);
     Message message;
     while (TakeMessage(message))
         if (!WindowProc(message)) return LoopPass::Quit;
     ReportFailedSaves();
-    if (!appActive) return LoopPass::Inactive;
+    if (!loop.appActive) return LoopPass::Inactive;
     PrefetchLikelyScene();
-    if (playMode != 2) PlayMusic(requestedTrack);
-    if (menuActive) {
+    if (loop.playMode != 2) PlayMusic(loop.requestedTrack);
+    if (loop.menuActive) {
         DescribeAndHandFrame();
         MenuFrame();
     } else {
@@ -143,12 +143,12 @@ bool PrepareRun(const Options& options, const RunFiles& files) {
 // dialog may come first), the mouse, the sound and the interface. Gives nothing when the
 // game goes on, else the run's result.
 std::optional<int> StartDevices(const Options& options, const RunFiles& files) {
-    gammaMax = 255;
+    sceneSwitch.gammaMax = 255;
     LoadConfig();
     config.windowed = 0;
-    quitRequested = 0;
-    gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));
-    FillGammaRamps(gammaMax);
+    loop.quitRequested = 0;
+    sceneSwitch.gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));
+    FillGammaRamps(sceneSwitch.gammaMax);
     SendGammaRamps();
     DisplayOptions display;
     display.headless = options.headless;
@@ -179,12 +179,12 @@ std::optional<int> StartDevices(const Options& options, const RunFiles& files) {
 void StartFirstScreen(const Options& options, const RunFiles& files) {
     RegisterGameOwners();
     ResetSceneState();
-    menuActive = 1;
+    loop.menuActive = 1;
     MenuInit();
     CreateGameFonts();
     videoPlayback.videoState = 1;
     StartVideo("video/intrologo.bik");
-    requestedTrack = 3;
+    loop.requestedTrack = 3;
     PlayMusic(3);
 
     if (options.scene >= 0)
@@ -227,14 +227,14 @@ void WriteFrameOutputs(const RunFiles& files, long long frame, bool screenshotTa
 // The tour cuts to the next scene number every so many frames, as a script would ask,
 // and ends after the last scene.
 void AdvanceTour(const Options& options, long long frame) {
-    if (options.tour <= 0 || frame % options.tour != 0 || menuActive) return;
+    if (options.tour <= 0 || frame % options.tour != 0 || loop.menuActive) return;
     const int next = frame / options.tour;
     if (next < kSceneCount) {
-        instantCut = 1;
-        pendingScene = next;
-        fadeState = 4294967295u;
+        sceneSwitch.instantCut = 1;
+        sceneSwitch.pendingScene = next;
+        sceneSwitch.fadeState = 4294967295u;
     } else {
-        quitRequested = 1;
+        loop.quitRequested = 1;
     }
 }
 
@@ -273,8 +273,8 @@ int RunGame(const Options& options) {
         ++frame;
         AdvanceVirtualClock();
         AdvanceTour(options, frame);
-        if (options.frames >= 0 && frame >= options.frames) quitRequested = 1;
-        if (quitRequested) {
+        if (options.frames >= 0 && frame >= options.frames) loop.quitRequested = 1;
+        if (loop.quitRequested) {
             OrderlyQuit();
             CloseRecording();
             return 0;

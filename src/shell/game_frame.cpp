@@ -44,7 +44,7 @@ FrameDescription frameDescription;
 std::function<void()> gamePictureFinished;
 
 const Texture* CachedTexture(int index) {
-    return index >= 0 && index < kTextureCacheSize ? textureCache[index].handle : nullptr;
+    return index >= 0 && index < kTextureCacheSize ? animation.textureCache[index].handle : nullptr;
 }
 
 // A visible actor's draw: its transforms, texture and the props hung on its bones (the
@@ -94,22 +94,22 @@ void DescribeFrame(FrameDescription& f) {
     f.lights = sceneTables.sceneLights;
     f.ambient = sceneTables.ambientColour;
     f.material = sceneTables.sceneMaterial;
-    f.fog = fogEnabled;
-    f.stencilShadows = stencilShadows == 4;
-    f.shadowLight = shadowLight;
-    f.shadowLength = shadowLength;
-    f.shadowColour = shadowColour;
+    f.fog = fog.fogEnabled;
+    f.stencilShadows = displayValues.stencilShadows == 4;
+    f.shadowLight = sceneRendering.shadowLight;
+    f.shadowLength = sceneRendering.shadowLength;
+    f.shadowColour = sceneRendering.shadowColour;
     f.mirror = sceneTables.sceneMirror;
     f.stencilAvailable = GetDisplayObjects().stencilBits > 0;
     f.models = modelTables.models;
     f.slots = animation.animSlots;
     f.endEvent = &animation.postedEndEvent;
     f.particleSystems = std::span(sceneTables.particleSystemImages).first(std::clamp(sceneTables.particleSystemCount, 0, kMaxParticleSystems));
-    f.textures = textureCache;
-    f.wind = particleWind;
-    f.synch = synch;
-    f.cursorX = cursorX;
-    f.cursorY = cursorY;
+    f.textures = animation.textureCache;
+    f.wind = sceneRendering.particleWind;
+    f.synch = framePace.synch;
+    f.cursorX = pointer.cursorX;
+    f.cursorY = pointer.cursorY;
 }
 
 void DescribeActors(FrameDescription& f) {
@@ -133,22 +133,22 @@ void DrawActorsOfFrame() {
 }
 
 bool ReadPointer() {
-    if (ReadMouse(cursorX, cursorY, mouseState) != 0) return false;
-    cursorX = std::clamp(cursorX + mouseState.dx, 2, 797);
-    cursorY = std::clamp(cursorY + mouseState.dy, 2, 597);
+    if (ReadMouse(pointer.cursorX, pointer.cursorY, pointer.mouseState) != 0) return false;
+    pointer.cursorX = std::clamp(pointer.cursorX + pointer.mouseState.dx, 2, 797);
+    pointer.cursorY = std::clamp(pointer.cursorY + pointer.mouseState.dy, 2, 597);
     return true;
 }
 
 bool SkipSpokenLine() {
     // The press stays used until the button is released.
-    if (mouseState.buttons[0] & 0x80) {
-        if (LeftKey == 0) {
+    if (pointer.mouseState.buttons[0] & 0x80) {
+        if (pointer.LeftKey == 0) {
             StopVoice();
-            LeftKey = 1;
+            pointer.LeftKey = 1;
             return true;
         }
     } else {
-        LeftKey = 0;
+        pointer.LeftKey = 0;
     }
     return false;
 }
@@ -179,11 +179,11 @@ static void KeepSceneUnderVerbs(int end) {
 }
 
 static void DrawBackgroundAndLayers() {
-    if (playMode != 0) {
-        if (playMode != 2) ClearBackBuffer(0, 0, 0);
+    if (loop.playMode != 0) {
+        if (loop.playMode != 2) ClearBackBuffer(0, 0, 0);
         return;
     }
-    if (backgroundValid && sceneBackground) DrawSurface(*sceneBackground, 0, 0);
+    if (loop.backgroundValid && displayValues.sceneBackground) DrawSurface(*displayValues.sceneBackground, 0, 0);
     // The verb bar: the selected verb's icon shows its lit frame.
     for (int slot = 31; slot <= 34; ++slot) animation.animSlots[slot].currentFrame = 0;
     if (interaction.currentVerb >= kVerbLook && interaction.currentVerb <= kVerbUse) animation.animSlots[30 + interaction.currentVerb].currentFrame = 1.0f;
@@ -193,7 +193,7 @@ static void DrawBackgroundAndLayers() {
     DrawSlots(30, verbsEnd);
     for (int i = 0; i < kGameToolCount; ++i) {
         ToolRecord& t = interaction.ToolTable[i];
-        if (t.drawn && t.scene == currentScene && t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
+        if (t.drawn && t.scene == loop.currentScene && t.scenePicture) DrawSurface(*t.scenePicture, t.x, t.y);
     }
 }
 
@@ -206,26 +206,26 @@ static void DrawSubtitleBand() {
 
 void GameFrame() {
     // Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
-    device::SetFogRange(fogStart, fogEnd, fogColour);
-    gameStarted = 1;
+    device::SetFogRange(fog.fogStart, fog.fogEnd, fog.fogColour);
+    loop.gameStarted = 1;
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
     if (!ReadPointer()) return;
     StepSceneFade();
-    const int frameStartScene = currentScene;
+    const int frameStartScene = loop.currentScene;
     SetActorPassDrawing(DrawActorsOfFrame);
     DescribeAndHandFrame();
     DrawBackgroundAndLayers();
     // The scene's logic; while the toolbar is open the scene sees no click.
-    const bool toolbarHidesClick = interaction.DRAWTOOLBAR && playMode == 0;
+    const bool toolbarHidesClick = interaction.DRAWTOOLBAR && loop.playMode == 0;
     uint8_t savedButton = 0;
     int32_t savedLeftKey = 0;
     if (toolbarHidesClick) {
-        savedButton = mouseState.buttons[0];
-        savedLeftKey = LeftKey;
-        mouseState.buttons[0] = 0;
+        savedButton = pointer.mouseState.buttons[0];
+        savedLeftKey = pointer.LeftKey;
+        pointer.mouseState.buttons[0] = 0;
     }
-    if (playMode == 0) {
+    if (loop.playMode == 0) {
         RunScene();
         // The scene's logic may have changed the camera, the lights or the shadows.
         DescribeAndHandFrame();
@@ -233,26 +233,26 @@ void GameFrame() {
         MoveParticles();
         DrawParticles();
         PlayAnimationSounds();
-    } else if (playMode == 1) {
-        playMode = 0;
-    } else if (playMode == 2) {
+    } else if (loop.playMode == 1) {
+        loop.playMode = 0;
+    } else if (loop.playMode == 2) {
         VideoFrame();
     }
     SkipSpokenLine();
     if (toolbarHidesClick) {
-        mouseState.buttons[0] = savedButton;
-        LeftKey = savedLeftKey;
+        pointer.mouseState.buttons[0] = savedButton;
+        pointer.LeftKey = savedLeftKey;
     }
     // Full-screen passes: shadows, the game's own (the lantern), the band under the subtitles.
-    if (stencilShadows == 4 && playMode == 0) DrawShadowDarkening();
+    if (displayValues.stencilShadows == 4 && loop.playMode == 0) DrawShadowDarkening();
     if (gameHooks.sceneOverlay) gameHooks.sceneOverlay();
     // The game picture without its interface, for the menu to show under its own.
-    if (playMode == 0) KeepGamePicture();
+    if (loop.playMode == 0) KeepGamePicture();
     DrawSubtitleBand();
     animation.postedEndEvent = -1;
     // The interface over the finished picture: toolbar, new and held items, pointer, text.
-    ToolbarRightButton(playMode == 0 && interaction.interfaceEnabled && !dialogue.choiceActive);
-    if (interaction.DRAWTOOLBAR && playMode == 0) ToolbarMotionAndFrame();
+    ToolbarRightButton(loop.playMode == 0 && interaction.interfaceEnabled && !dialogue.choiceActive);
+    if (interaction.DRAWTOOLBAR && loop.playMode == 0) ToolbarMotionAndFrame();
     NewItemFrame();
     HeldItemFrame();
     DrawPointer();
@@ -265,11 +265,14 @@ void GameFrame() {
     // The game picture is finished: what is taken of it is taken now, then the
     // workbench draws over it for the window.
     if (gamePictureFinished) gamePictureFinished();
+    // A quick save's thumbnail is the picture without the overlays drawn over it.
+    if (WorkbenchDrawsOverPicture() && displayValues.thumbnailSurface)
+        ReadBackBufferInto(*displayValues.thumbnailSurface);
     DrawWorkbench();
-    if (presentEnabled) Present(frameRateCap >= 35.0f && playMode != 2);
+    if (loop.presentEnabled) Present(framePace.frameRateCap >= 35.0f && loop.playMode != 2);
     // Pacing: an exact period for scenes that ask for more than 35 frames a second.
-    if (playMode != 2 && frameRateCap > 35.0f && !ClockIsVirtual()) {
-        const double period = 1.0 / frameRateCap;
+    if (loop.playMode != 2 && framePace.frameRateCap > 35.0f && !ClockIsVirtual()) {
+        const double period = 1.0 / framePace.frameRateCap;
         while (ClockSeconds() - frameStart < period) {
             const double left = period - (ClockSeconds() - frameStart);
             if (left > 0.002) SleepMilliseconds(1);

@@ -33,37 +33,37 @@ std::array<int, kSceneCount> sceneLeftFor = [] {
 }  // namespace
 
 void PrefetchLikelyScene() {
-    if (currentScene < 0 || currentScene >= kSceneCount) return;
-    const int next = sceneLeftFor[currentScene];
+    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return;
+    const int next = sceneLeftFor[loop.currentScene];
     if (next >= 0) PrefetchSceneFiles(next);
 }
 
 void StepSceneFade() {
-    if (fadeState == 0) return;
-    const uint32_t step = instantCut ? 512 : 16;
-    if (fadeState > 300)
-        gammaLevel -= step;
+    if (sceneSwitch.fadeState == 0) return;
+    const uint32_t step = sceneSwitch.instantCut ? 512 : 16;
+    if (sceneSwitch.fadeState > 300)
+        sceneSwitch.gammaLevel -= step;
     else
-        gammaLevel += step;
-    if (gammaLevel > 65500)
-        gammaLevel = 0;  // wrapped below zero
-    else if (gammaLevel > gammaMax)
-        gammaLevel = gammaMax;
-    FillGammaRamps(gammaLevel);
-    if (gammaLevel == gammaMax) {
-        FillGammaRamps(gammaMax);
-        fadeState = 0;
+        sceneSwitch.gammaLevel += step;
+    if (sceneSwitch.gammaLevel > 65500)
+        sceneSwitch.gammaLevel = 0;  // wrapped below zero
+    else if (sceneSwitch.gammaLevel > sceneSwitch.gammaMax)
+        sceneSwitch.gammaLevel = sceneSwitch.gammaMax;
+    FillGammaRamps(sceneSwitch.gammaLevel);
+    if (sceneSwitch.gammaLevel == sceneSwitch.gammaMax) {
+        FillGammaRamps(sceneSwitch.gammaMax);
+        sceneSwitch.fadeState = 0;
     }
-    if (!instantCut) SendGammaRamps();
-    if (gammaLevel == 0) SwitchScene();
+    if (!sceneSwitch.instantCut) SendGammaRamps();
+    if (sceneSwitch.gammaLevel == 0) SwitchScene();
 }
 
 void SwitchScene() {
-    fadeState = 4;
-    previousScene = currentScene;
+    sceneSwitch.fadeState = 4;
+    sceneSwitch.previousScene = loop.currentScene;
     KillAllWindowTimers();
-    currentScene = pendingScene;
-    if (previousScene >= 0 && previousScene < kSceneCount) sceneLeftFor[previousScene] = currentScene;
+    loop.currentScene = sceneSwitch.pendingScene;
+    if (sceneSwitch.previousScene >= 0 && sceneSwitch.previousScene < kSceneCount) sceneLeftFor[sceneSwitch.previousScene] = loop.currentScene;
     ResetSceneState();
     EnterCurrentScene();
     // The loading time must not enter the frame time scale.

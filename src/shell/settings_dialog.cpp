@@ -171,7 +171,7 @@ void AcceptSettings(const SettingsDialog* dialog) {
             if (c.field) *c.field = dialog->Checked(c.id) ? 1 : 0;
     }
     config.videosCopy = config.videosOn;
-    if (gameHooks.newGameScene >= 0) currentScene = gameHooks.newGameScene;
+    if (gameHooks.newGameScene >= 0) loop.currentScene = gameHooks.newGameScene;
 }
 
 bool SettingsDialogWanted(bool headless, bool asked) { return !headless && (config.cleanExit == 0 || asked); }

@@ -18,27 +18,27 @@ namespace tarvex {
 namespace {
 
 void FrameValuesForScene() {
-    fogEnabled = false;
-    frameRateCap = 32.0f;
+    fog.fogEnabled = false;
+    framePace.frameRateCap = 32.0f;
 }
 
 // Rows 34: the frame rate cap; 38: the fog colour; 39: fog on; 40-41: the fog's range.
 void SyncFrameValues(SaveSync& s, int row) {
     switch (row) {
-    case 34: s.Require(Finite(s.Value(frameRateCap)), "a value that is not a number"); return;
-    case 38: s.Value(fogColour); return;
+    case 34: s.Require(Finite(s.Value(framePace.frameRateCap)), "a value that is not a number"); return;
+    case 38: s.Value(fog.fogColour); return;
     case 39: {
-        int32_t on = fogEnabled ? 1 : 0;
+        int32_t on = fog.fogEnabled ? 1 : 0;
         s.Sync(on);
-        if (s.Applying()) fogEnabled = on != 0;
+        if (s.Applying()) fog.fogEnabled = on != 0;
         return;
     }
-    case 40: s.Require(Finite(s.Value(fogStart)), "a value that is not a number"); return;
-    case 41: s.Require(Finite(s.Value(fogEnd)), "a value that is not a number"); return;
+    case 40: s.Require(Finite(s.Value(fog.fogStart)), "a value that is not a number"); return;
+    case 41: s.Require(Finite(s.Value(fog.fogEnd)), "a value that is not a number"); return;
     }
 }
 
-void FadeForScene() { fadeState = 1; }
+void FadeForScene() { sceneSwitch.fadeState = 1; }
 
 bool GameScene(int32_t scene) { return scene >= 0 && scene < kSceneCount; }
 
@@ -46,17 +46,17 @@ bool GameScene(int32_t scene) { return scene >= 0 && scene < kSceneCount; }
 // to after a load: the picture comes up instead); 30: the brightness.
 void SyncSceneSwitch(SaveSync& s, int row) {
     switch (row) {
-    case 3: s.Require(GameScene(s.Value(currentScene)), "a scene number outside the game"); return;
+    case 3: s.Require(GameScene(s.Value(loop.currentScene)), "a scene number outside the game"); return;
     case 15: {
-        const int32_t previous = s.Value(previousScene);
+        const int32_t previous = s.Value(sceneSwitch.previousScene);
         s.Require(previous == -1 || GameScene(previous), "a scene number outside the game");
         return;
     }
     case 29:
-        s.Value(fadeState);
-        if (s.Applying() && fadeState > 300) fadeState = 1;
+        s.Value(sceneSwitch.fadeState);
+        if (s.Applying() && sceneSwitch.fadeState > 300) sceneSwitch.fadeState = 1;
         return;
-    case 30: s.Require(s.Value(gammaLevel) <= kGammaMaxLimit, "a brightness beyond the gamma ramps"); return;
+    case 30: s.Require(s.Value(sceneSwitch.gammaLevel) <= kGammaMaxLimit, "a brightness beyond the gamma ramps"); return;
     }
 }
 
@@ -64,45 +64,45 @@ void SyncSceneSwitch(SaveSync& s, int row) {
 // fade.
 void DumpSceneSwitch(JsonWriter& json, int part) {
     if (part == 0)
-        json.Member("currentScene", currentScene).Member("previousScene", previousScene);
+        json.Member("currentScene", loop.currentScene).Member("previousScene", sceneSwitch.previousScene);
     else
-        json.Member("gammaLevel", gammaLevel).Member("gammaMax", gammaMax).Member("fadeState", fadeState);
+        json.Member("gammaLevel", sceneSwitch.gammaLevel).Member("gammaMax", sceneSwitch.gammaMax).Member("fadeState", sceneSwitch.fadeState);
 }
 
 void FrameValuesForPlay() {
-    playMode = 0;
-    backgroundValid = 1;
+    loop.playMode = 0;
+    loop.backgroundValid = 1;
 }
 
 // No video plays after a load.
 void SyncPlayValues(SaveSync& s, int) {
-    s.Value(playMode);
-    if (s.Applying() && playMode == 2) playMode = 0;
+    s.Value(loop.playMode);
+    if (s.Applying() && loop.playMode == 2) loop.playMode = 0;
 }
 
-void DumpPlayValues(JsonWriter& json, int) { json.Member("playMode", playMode); }
+void DumpPlayValues(JsonWriter& json, int) { json.Member("playMode", loop.playMode); }
 
 void MainStateForNewGame() {
-    MainSost = 0;
-    MainFlags = 0;
+    loop.MainSost = 0;
+    loop.MainFlags = 0;
 }
 
 // Rows 8-9: the main state and its flags; 31: the music track asked for.
 void SyncMainState(SaveSync& s, int row) {
     if (row == 8)
-        s.Value(MainSost);
+        s.Value(loop.MainSost);
     else if (row == 9)
-        s.Value(MainFlags);
+        s.Value(loop.MainFlags);
     else
-        s.Value(requestedTrack);
+        s.Value(loop.requestedTrack);
 }
 
 // The state dump's part 0: the main state; 1: the music track asked for.
 void DumpMainState(JsonWriter& json, int part) {
     if (part == 0)
-        json.Member("MainSost", MainSost);
+        json.Member("MainSost", loop.MainSost);
     else
-        json.Member("requestedTrack", requestedTrack);
+        json.Member("requestedTrack", loop.requestedTrack);
 }
 
 void InputAtStart() {
@@ -114,7 +114,7 @@ void InputAtStart() {
 // The state dump's part 0: the pointer; 1: the window.
 void DumpInput(JsonWriter& json, int part) {
     if (part == 0) {
-        json.Member("pointerX", cursorX).Member("pointerY", cursorY);
+        json.Member("pointerX", pointer.cursorX).Member("pointerY", pointer.cursorY);
         return;
     }
     int windowWidth = 0, windowHeight = 0;

@@ -24,11 +24,11 @@ namespace {
 
 // A game loaded from the menu leaves it, with any panel that was open there.
 void LeaveMenuAfterLoad() {
-    if (menuActive == 0) menuInputState = 0;
+    if (loop.menuActive == 0) menuTables.menuInputState = 0;
 }
 
 void RefillAndSendRamps() {
-    FillGammaRamps(gammaMax);
+    FillGammaRamps(sceneSwitch.gammaMax);
     SendGammaRamps();
 }
 
@@ -36,14 +36,14 @@ void RefillAndSendRamps() {
 
 void HandleKeyDown(int key) {
     // Device codes type the US layout's characters except while a save name is typed.
-    SetPlayerLayoutTyping(menuInputState == 2);
+    SetPlayerLayoutTyping(menuTables.menuInputState == 2);
     switch (key) {
     case vk::Escape:
-        if (playMode == 2) {
+        if (loop.playMode == 2) {
             videoPlayback.skipVideo = 1;
-        } else if (menuActive == 0) {
+        } else if (loop.menuActive == 0) {
             EnterMenuFromGame();
-        } else if (currentScene != -1 && gameStarted) {
+        } else if (loop.currentScene != -1 && loop.gameStarted) {
             ReturnToGameFromMenu();
         }
         break;
@@ -51,8 +51,10 @@ void HandleKeyDown(int key) {
         videoPlayback.skipVideo = 1;
         break;
     case vk::F5:
-        if (menuActive == 0 && currentScene != -1) {
-            if (thumbnailSurface) ReadBackBufferInto(*thumbnailSurface);
+        if (loop.menuActive == 0 && loop.currentScene != -1) {
+            // With overlays on, the frame kept the picture under them already.
+            if (displayValues.thumbnailSurface && !WorkbenchDrawsOverPicture())
+                ReadBackBufferInto(*displayValues.thumbnailSurface);
             QuickSave();
             RestartFrameRateWindow();
         }
@@ -71,12 +73,12 @@ void HandleKeyDown(int key) {
         config.modeValue = config.modeValue >= 0 && config.modeValue < 3 ? config.modeValue + 1 : 0;
         break;
     case vk::F11:
-        gammaMax = gammaMax >= 34 ? gammaMax - 2 : 32;
+        sceneSwitch.gammaMax = sceneSwitch.gammaMax >= 34 ? sceneSwitch.gammaMax - 2 : 32;
         RefillAndSendRamps();
         break;
     case vk::F12:
         // No ceiling of its own; kept below the level at which a fade would wrap.
-        gammaMax = std::min<uint32_t>(gammaMax + 2, kGammaMaxLimit);
+        sceneSwitch.gammaMax = std::min<uint32_t>(sceneSwitch.gammaMax + 2, kGammaMaxLimit);
         RefillAndSendRamps();
         break;
     default:
@@ -86,12 +88,12 @@ void HandleKeyDown(int key) {
 
 void HandleCharacter(int ch) {
     // Outside the menu's entries the game's devices and scenes may take it.
-    if (menuInputState == 0 && gameHooks.typedCharacter &&
-        gameHooks.typedCharacter(ch, menuActive == 0 && playMode != 2))
+    if (menuTables.menuInputState == 0 && gameHooks.typedCharacter &&
+        gameHooks.typedCharacter(ch, loop.menuActive == 0 && loop.playMode != 2))
         return;
     const bool saveChar = (ch >= '0' && ch <= '9') || (ch >= 0xC0 && ch <= 0xFF) || (ch >= 0x40 && ch <= 0x80) ||
                           ch == 8 || ch == 13 || ch == 32;
-    if (menuInputState == 2 && saveChar) TypeSaveNameChar(ch);
+    if (menuTables.menuInputState == 2 && saveChar) TypeSaveNameChar(ch);
 }
 
 void HandleTimer(int id) {
@@ -107,7 +109,7 @@ void HandleTimer(int id) {
 bool WindowProc(const Message& m) {
     switch (m.type) {
     case MessageType::Activate:
-        appActive = (m.value == 1 || m.value == 2) ? 1 : 0;
+        loop.appActive = (m.value == 1 || m.value == 2) ? 1 : 0;
         AcquireMouse();
         return true;
     case MessageType::Close:

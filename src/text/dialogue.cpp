@@ -115,7 +115,7 @@ void PlayDialogLine(int32_t id) {
     if (NeverSpoken(id)) return;
     const bool playing = StartVoice(DialogVoicePath(id, dialogue.voiceMode), false);
     if (ShowLine(TextTableId::Dialog, id))
-        LeftKey = 1;
+        pointer.LeftKey = 1;
     else
         SpeakWithoutText(playing);
 }
@@ -175,7 +175,7 @@ void UpdateSubtitle() {
                 dialogue.subtitleTimer = 0;
             }
         } else {
-            dialogue.subtitleTimer -= synch;
+            dialogue.subtitleTimer -= framePace.synch;
         }
     }
     if (dialogue.subtitleTimer <= 0) {
@@ -219,8 +219,8 @@ void DrawDialogText() {
         for (int k = 0; k < rows; ++k) {
             const int32_t id = dialogue.choiceFirst + k;
             const int top = kSubtitleTop + kTextLineHeight * k;
-            const bool hovered = cursorY > top && cursorY < top + kTextLineHeight;
-            if (hovered && LeftKey) dialogue.choiceSelected = id;
+            const bool hovered = pointer.cursorY > top && pointer.cursorY < top + kTextLineHeight;
+            if (hovered && pointer.LeftKey) dialogue.choiceSelected = id;
             dialogue.choiceText[0] = 0;
             GetDialogText(id);
             const std::u16string text = FitRow(ChoiceString());
@@ -241,7 +241,7 @@ void DrawZoneName(int32_t label) {
     dialogue.zoneNameLength = 0;
     GetZoneName(label);
     const std::u16string name = ZoneNameString();
-    if (!name.empty()) DrawText(gameFonts.regularFont, cursorX - Measure(name) / 2, cursorY + 8, name, 255, 255, 255);
+    if (!name.empty()) DrawText(gameFonts.regularFont, pointer.cursorX - Measure(name) / 2, pointer.cursorY + 8, name, 255, 255, 255);
 }
 
 std::u16string SubtitleString() {

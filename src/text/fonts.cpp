@@ -7,7 +7,6 @@
 namespace tarvex {
 
 FontTables gameFonts;
-const char* const kFontFile = "Tarvex.ttf";
 
 namespace {
 

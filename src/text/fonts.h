@@ -15,7 +15,7 @@ struct FontTables {
     Font* italicFont = nullptr;
 };
 extern FontTables gameFonts;
-extern const char* const kFontFile;
+inline constexpr const char* kFontFile = "Tarvex.ttf";
 
 void CreateGameFonts();
 // Closes both fonts and forgets every rendered text.

@@ -157,7 +157,7 @@ bool Inside(int v, int low, int high) { return v > low && v < high; }
 void DrawRegions(Canvas& canvas) {
     for (int i = 0; i < kActionRegionCount; ++i) {
         const ActionRegion& r = interaction.actionRegions[i];
-        if (r.scene != currentScene || !r.enabled) continue;
+        if (r.scene != loop.currentScene || !r.enabled) continue;
         const Colour c = i < kClickableRegions ? kClickableRegion : kOtherRegion;
         canvas.Frame(r.left, r.top, r.right, r.bottom, c);
         canvas.Text(r.left + 3, r.top + 3, Format("region %d  cursor %d  action %d", i, r.cursor, r.action), c);
@@ -170,7 +170,7 @@ void DrawRegions(Canvas& canvas) {
 void DrawTools(Canvas& canvas) {
     for (int n = 0; n < kGameToolCount; ++n) {
         const ToolRecord& t = interaction.ToolTable[n];
-        if (t.scene != currentScene || t.inInventory) continue;
+        if (t.scene != loop.currentScene || t.inInventory) continue;
         const Colour c = t.clickable ? kClickableTool : kIdleTool;
         const int left = t.x + t.offsetX, top = t.y + t.offsetY;
         canvas.Frame(left, top, std::max<int>(t.right, left + 4), std::max<int>(t.bottom, top + 4), c);
@@ -238,15 +238,15 @@ std::string Under(int32_t index) { return index == kNone ? "-" : std::to_string(
 
 // What a click at the pointer would meet, by the pointer resolution's own rules.
 void DrawPointer(Canvas& canvas) {
-    const int x = cursorX, y = cursorY;
+    const int x = pointer.cursorX, y = pointer.cursorY;
     int32_t region = kNone, tool = kNone, actor = kNone;
     for (int i = 0; i < kActionRegionCount; ++i) {
         const ActionRegion& r = interaction.actionRegions[i];
-        if (r.scene == currentScene && r.enabled && Inside(x, r.left, r.right) && Inside(y, r.top, r.bottom)) region = i;
+        if (r.scene == loop.currentScene && r.enabled && Inside(x, r.left, r.right) && Inside(y, r.top, r.bottom)) region = i;
     }
     for (int n = 0; n < kGameToolCount; ++n) {
         const ToolRecord& t = interaction.ToolTable[n];
-        if (t.scene == currentScene && !t.inInventory && t.clickable && Inside(x, t.x + t.offsetX, t.right) &&
+        if (t.scene == loop.currentScene && !t.inInventory && t.clickable && Inside(x, t.x + t.offsetX, t.right) &&
             Inside(y, t.y + t.offsetY, t.bottom))
             tool = n;
     }

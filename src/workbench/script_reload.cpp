@@ -71,12 +71,12 @@ void Watch(int scene) {
 // The scene entered again where it stands: the tables a scene switch clears, then the
 // files, init and load, as an entry does, with the hero put back in his place.
 void EnterSceneAgain() {
-    const int scene = currentScene;
+    const int scene = loop.currentScene;
     const ActorRecord& hero = actorTable.actors[kHero];
     if (hero.inUse) SetRestoredHeroPlace(hero.position, hero.heading);
     KillAllWindowTimers();
     SceneResetOwners();
-    fadeState = 0;  // no fade: the picture stays up
+    sceneSwitch.fadeState = 0;  // no fade: the picture stays up
     LoadSceneFiles();
     InitScene();
     LoadScene();
@@ -92,20 +92,20 @@ void EnterSceneAgain() {
     else
         line += "but " + name + " failed: its compiled-in functions run";
     ReportScriptLine(line);
-    Watch(currentScene);
+    Watch(loop.currentScene);
 }
 
 }  // namespace
 
 bool ReloadSceneScript() {
-    if (!Playing(currentScene)) return false;
+    if (!Playing(loop.currentScene)) return false;
     watch.asked = true;
     return true;
 }
 
 void WatchSceneScript() {
-    if (currentScene != watch.scene) Watch(currentScene);
-    if (!Playing(currentScene)) {
+    if (loop.currentScene != watch.scene) Watch(loop.currentScene);
+    if (!Playing(loop.currentScene)) {
         watch.asked = false;
         return;
     }
@@ -115,7 +115,7 @@ void WatchSceneScript() {
         if (StampOf(watch.path) != watch.stamp) watch.changed = true;
     }
     if (!watch.changed && !watch.asked) return;
-    if (menuActive || fadeState != 0 || playMode != 0) return;
+    if (loop.menuActive || sceneSwitch.fadeState != 0 || loop.playMode != 0) return;
     watch.asked = false;
     EnterSceneAgain();
 }

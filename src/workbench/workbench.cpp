@@ -39,6 +39,8 @@ void DrawWorkbench() {
     for (auto draw : workbench.drawers) draw();
 }
 
+bool WorkbenchDrawsOverPicture() { return !OverlaysOn().empty(); }
+
 void AddWorkbenchDrawer(void (*draw)()) {
     if (draw && std::find(workbench.drawers.begin(), workbench.drawers.end(), draw) == workbench.drawers.end())
         workbench.drawers.push_back(draw);

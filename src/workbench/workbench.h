@@ -9,6 +9,8 @@ struct Owner;
 
 // Draws the overlays switched on, then every added drawer in the order added.
 void DrawWorkbench();
+// True when overlays are switched on: the workbench then draws into the game picture.
+bool WorkbenchDrawsOverPicture();
 // Adds a drawer (added once however often it is given).
 void AddWorkbenchDrawer(void (*draw)());
 // Ctrl with a key (its virtual-key code): Ctrl+1 .. Ctrl+7 switch the overlays in their

@@ -36,9 +36,9 @@ TEST(LongPlay, SceneSwitchesBringEveryCountBack) {
     auto round = [&](int number) {
         for (int i = 1; i <= kRoomCount; ++i) {
             const int scene = kRooms[i % kRoomCount];
-            instantCut = 1;
+            sceneSwitch.instantCut = 1;
             game.RequestScene(scene);
-            ASSERT_TRUE(game.Until([scene] { return currentScene == scene && fadeState == 0; }, 30))
+            ASSERT_TRUE(game.Until([scene] { return loop.currentScene == scene && sceneSwitch.fadeState == 0; }, 30))
                 << "round " << number << ", scene " << scene;
             ++switches;
             game.Frames(2);

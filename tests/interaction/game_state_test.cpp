@@ -17,7 +17,7 @@ TEST_F(GameStateTest, ScenesOutsideTheTablesReadZeroAndChangeNothing) {
     SetFlagsOf(1024, 1);
     ClearFlagsOf(kSceneWords, 1);
     EXPECT_EQ(std::tuple(TestFlagsOf(1024, 1), GetStateOf(-1)), std::tuple(0u, 0u));
-    currentScene = -1;
+    loop.currentScene = -1;
     SetState(8);
     EXPECT_EQ(GetState(), 0u);
 }
@@ -44,16 +44,16 @@ TEST_F(GameStateTest, AnimationSlotServices) {
 
 TEST_F(GameStateTest, FadeStepsBySixteenUntilDarkOrFull) {
     EXPECT_TRUE(FadeStep());  // no fade: done at once
-    gammaMax = 255;
-    gammaLevel = 255;
+    sceneSwitch.gammaMax = 255;
+    sceneSwitch.gammaLevel = 255;
     FadeOut();
     int frames = 1;
     while (!FadeStep()) ++frames;
-    EXPECT_EQ(std::tuple(frames, gammaLevel, GammaRamp(0)[255]), std::tuple(16, 0u, 0));  // the last step clamped
+    EXPECT_EQ(std::tuple(frames, sceneSwitch.gammaLevel, GammaRamp(0)[255]), std::tuple(16, 0u, 0));  // the last step clamped
     FadeIn();
     frames = 1;
     while (!FadeStep()) ++frames;
-    EXPECT_EQ(std::tuple(frames, gammaLevel, GammaRamp(1)[255], gameState.fadeDirection), std::tuple(16, 255u, 65025, 0));
+    EXPECT_EQ(std::tuple(frames, sceneSwitch.gammaLevel, GammaRamp(1)[255], gameState.fadeDirection), std::tuple(16, 255u, 65025, 0));
 }
 
 }  // namespace

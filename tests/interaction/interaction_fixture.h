@@ -24,7 +24,7 @@ protected:
         ScratchGameTest::SetUp();
         ResetToolbar();
         ResetTextTables();
-        currentScene = 7;
+        loop.currentScene = 7;
     }
     void TearDown() override {
         ResetTextTables();
@@ -37,11 +37,11 @@ protected:
         LoadToolTexts();
     }
     static void Pointer(int x, int y, bool down) {
-        cursorX = x;
-        cursorY = y;
-        mouseState.buttons[0] = down ? 0x80 : 0;
+        pointer.cursorX = x;
+        pointer.cursorY = y;
+        pointer.mouseState.buttons[0] = down ? 0x80 : 0;
     }
-    static void Right(bool down) { mouseState.buttons[1] = down ? 0x80 : 0; }
+    static void Right(bool down) { pointer.mouseState.buttons[1] = down ? 0x80 : 0; }
     // The remark on screen (the response id whose text is shown), from the subtitle text.
     static std::u16string Said() { return dialogue.subtitleLength ? SubtitleString() : u""; }
 };

@@ -43,10 +43,10 @@ TEST_F(PointerTest, VerbIconsOwnTheirInsideOnly) {
     const int expected[] = {0, 1, 0, 2, 0, 3, 0, 4, 0, 0};
     for (int i = 0; i < 10; ++i) {
         interaction.currentVerb = 9;
-        LeftKey = 0;
+        pointer.LeftKey = 0;
         Pointer(i < 9 ? 16 * i : 16, i < 9 ? 10 : 32, true);
         ResolvePointer();
-        EXPECT_EQ(std::pair(interaction.currentVerb, LeftKey), std::pair(expected[i] ? expected[i] : 9, expected[i] ? 1 : 0)) << i;
+        EXPECT_EQ(std::pair(interaction.currentVerb, pointer.LeftKey), std::pair(expected[i] ? expected[i] : 9, expected[i] ? 1 : 0)) << i;
     }
 }
 
@@ -78,7 +78,7 @@ TEST_F(PointerTest, HeldToolsReactOrRefuse) {
     EXPECT_EQ(interaction.cursorPicture, 3);
     auto useHeldOn = [&](int x) {
         interaction.heldTool = 40;
-        LeftKey = 0;
+        pointer.LeftKey = 0;
         ClearSaid();
         At(x, 150, true);
     };
@@ -105,7 +105,7 @@ TEST_F(PointerTest, RegionsShowCursorsAndOnlyTheFirstSeventeenTakeClicks) {
 
     // Region 17 shows its cursor, but the click walks to the point with nothing pending.
     Pointer(500, 400, false);
-    LeftKey = 0;
+    pointer.LeftKey = 0;
     Frame();
     EXPECT_EQ(interaction.cursorPicture, kCursorRight);
     At(500, 400, true);

@@ -44,7 +44,7 @@ protected:
     void AtCell(int c, int r, bool down) { Pointer(75 + 65 * c + 30, 461 + 65 * r + 30, down); }
     // A fresh press on cell (c, r) of the open grid, for one frame.
     void Press(int c, int r) {
-        LeftKey = 0;
+        pointer.LeftKey = 0;
         AtCell(c, r, true);
         ToolbarFrame(toolbarTables.toolbarGridTop);
     }
@@ -120,7 +120,7 @@ TEST_F(ToolbarTest, CombiningAHeldToolFollowsItsSection) {
     interaction.currentVerb = kVerbUse;
     interaction.heldTool = 47;
     Press(1, 0);  // tool 61
-    EXPECT_EQ(std::tuple(interaction.ToolTable[39].inInventory, interaction.ToolTable[61].inInventory, interaction.heldTool, LeftKey),
+    EXPECT_EQ(std::tuple(interaction.ToolTable[39].inInventory, interaction.ToolTable[61].inInventory, interaction.heldTool, pointer.LeftKey),
               std::tuple(1, 0, 47, 1));
     EXPECT_EQ(Said(), u"no");  // no CLICK for 61: the refusal is spoken first
 
@@ -153,11 +153,11 @@ TEST_F(ToolbarTest, BuiltInUsesAndCloseUps) {
     EXPECT_EQ(Said(), u"better");
 
     // Looking at the notebook opens it, as the notebook button does.
-    currentScene = 20;
+    loop.currentScene = 20;
     SetToolOwnership(kNotebookTool, 1, 0);
     interaction.currentVerb = kVerbLook;
     Press(3, 0);  // cells: 39, 61, 197, 742
-    EXPECT_EQ(std::tuple(currentScene, interaction.SCENETOOLBAR, interaction.interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
+    EXPECT_EQ(std::tuple(loop.currentScene, interaction.SCENETOOLBAR, interaction.interfaceEnabled), std::tuple(kNotebookScene, 20, 0));
     EXPECT_EQ(Said(), u"looked");
 }
 

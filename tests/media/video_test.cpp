@@ -33,7 +33,7 @@ protected:
     // Frames of the loop until the video ends (at most `limit`).
     int PlayThrough(int limit) {
         int frames = 0;
-        for (; playMode == 2 && frames < limit; ++frames) {
+        for (; loop.playMode == 2 && frames < limit; ++frames) {
             VideoFrame();
             AdvanceVirtualClock();
         }
@@ -41,7 +41,7 @@ protected:
     }
     // Video mode, the video state, music playing and the ambient slot's volume.
     static auto SoundAndModes() {
-        return std::tuple(playMode, videoPlayback.videoState, audio::MusicPlaying(), audio::GetBufferVolume(kAmbientSlot));
+        return std::tuple(loop.playMode, videoPlayback.videoState, audio::MusicPlaying(), audio::GetBufferVolume(kAmbientSlot));
     }
 };
 
@@ -69,7 +69,7 @@ TEST_F(VideoTest, KeptMusicPlaysOnAndTheFlagClearsAtTheEnd) {
     EXPECT_EQ(SoundAndModes(), std::tuple(2, 1, true, 0));
     SetFixedFrameRate(25);
     PlayThrough(100);
-    EXPECT_EQ(std::tuple(playMode, videoPlayback.keepMusic), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(loop.playMode, videoPlayback.keepMusic), std::tuple(0, 0));
 }
 
 TEST_F(VideoTest, FailuresLeaveVideoModeAndTheSoundAlone) {

@@ -51,7 +51,7 @@ protected:
         ResetSavedGames();
         ASSERT_TRUE(game.Start(demo, 0));
         game.Frames(20);  // the fade in
-        ASSERT_EQ(currentScene, 0);
+        ASSERT_EQ(loop.currentScene, 0);
     }
     void TearDown() override {
         ResetVideo();
@@ -61,8 +61,8 @@ protected:
     }
     void OpenMenu() {
         game.Key("Escape");
-        ASSERT_EQ(menuActive, 1);
-        ASSERT_EQ(menuInputState, kMenuMain);
+        ASSERT_EQ(loop.menuActive, 1);
+        ASSERT_EQ(menuTables.menuInputState, kMenuMain);
     }
     static std::vector<std::string> SaveFiles() {
         std::vector<std::string> names;
@@ -77,7 +77,7 @@ protected:
 TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     OpenMenu();
     game.Click(kOptionsX, kOptionsY);
-    ASSERT_EQ(menuInputState, kMenuOptionsState);
+    ASSERT_EQ(menuTables.menuInputState, kMenuOptionsState);
     // Each slider's two innermost pixels.
     const AnimSlot& sound = animation.animSlots[kSoundSliderSlot];
     game.Click(366, kSoundY);
@@ -91,9 +91,9 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     game.Click(419, kMusicY);
     EXPECT_EQ(std::tuple(lowest, config.musicVolume), std::tuple(1, 94));
     game.Click(376, kGammaY);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(1)[2]), std::tuple(261u, 2 * 261));
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(1)[2]), std::tuple(261u, 2 * 261));
     game.Click(434, kGammaY);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(1)[2]), std::tuple(647u, 2 * 647));
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(1)[2]), std::tuple(647u, 2 * 647));
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
 
     // A held button drags the slider along.
@@ -107,10 +107,10 @@ TEST_F(MenuTest, SlidersStopAtTheirEndValuesAndShowFramesInsideTheirPictures) {
     game.Frames(2);
 
     // Gamma values the keys reach beyond the slider keep its frame inside its pictures.
-    gammaMax = 40;
+    sceneSwitch.gammaMax = 40;
     game.Frames(1);
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 0.0f);
-    gammaMax = 5000;
+    sceneSwitch.gammaMax = 5000;
     game.Frames(1);
     EXPECT_EQ(animation.animSlots[kGammaSliderSlot].currentFrame, 9.0f);
     config.musicVolume = 100;
@@ -126,58 +126,58 @@ TEST_F(MenuTest, ThePointersHeightStepsTheSaveListAndThePanelsStepItFurther) {
         std::ofstream(SavesDirectory() + "/" + name) << "x";
     }
     std::ofstream(SavesDirectory() + "/auto.sav") << "x";
-    saveList.names = SaveFiles();
-    ASSERT_EQ(saveList.names.size(), 15u);
-    saveList.selected = 0;
+    menuTables.saveList.names = SaveFiles();
+    ASSERT_EQ(menuTables.saveList.names.size(), 15u);
+    menuTables.saveList.selected = 0;
     OpenMenu();
 
     // Below y 388 the selection moves down one entry every sixth pass, while eleven
     // entries remain after it.
     game.MoveTo(200, 500);
     std::vector<int> changes;
-    int last = saveList.selected;
+    int last = menuTables.saveList.selected;
     for (int pass = 0; pass < 40; ++pass) {
         game.Frames(1);
-        if (saveList.selected != last) changes.push_back(pass);
-        last = saveList.selected;
+        if (menuTables.saveList.selected != last) changes.push_back(pass);
+        last = menuTables.saveList.selected;
     }
-    EXPECT_EQ(saveList.selected, 4);
+    EXPECT_EQ(menuTables.saveList.selected, 4);
     ASSERT_EQ(changes.size(), 3u);  // the first step came with the pointer's arrival
     EXPECT_EQ(changes[1] - changes[0], 6);
     EXPECT_EQ(changes[2] - changes[1], 6);
     // In between nothing moves; above y 124 it goes back up to the first entry.
     game.MoveTo(200, 300);
     game.Frames(20);
-    EXPECT_EQ(saveList.selected, 4);
+    EXPECT_EQ(menuTables.saveList.selected, 4);
     std::vector<int> up;
     game.MoveTo(200, 100);
-    up.push_back(saveList.selected);
+    up.push_back(menuTables.saveList.selected);
     game.Frames(5);
-    up.push_back(saveList.selected);
+    up.push_back(menuTables.saveList.selected);
     game.Frames(1);
-    up.push_back(saveList.selected);
+    up.push_back(menuTables.saveList.selected);
     game.Frames(30);
-    up.push_back(saveList.selected);
+    up.push_back(menuTables.saveList.selected);
     EXPECT_EQ(up, (std::vector<int>{3, 3, 2, 0}));
 
     // The load panel opens on the selection; next and previous step it and name it.
-    saveList.selected = 4;
+    menuTables.saveList.selected = 4;
     game.Click(kLoadX, kLoadY);
-    ASSERT_EQ(menuInputState, kMenuLoadState);
-    EXPECT_EQ(saveList.selected, 4);
+    ASSERT_EQ(menuTables.menuInputState, kMenuLoadState);
+    EXPECT_EQ(menuTables.saveList.selected, 4);
     game.Click(kNextX, kNextY);  // named without its extension
-    EXPECT_EQ(std::tuple(saveList.selected, saveNameBuffer), std::tuple(5, std::string(kSaveNamePrefix) + "s04"));
+    EXPECT_EQ(std::tuple(menuTables.saveList.selected, menuTables.saveNameBuffer), std::tuple(5, std::string(kSaveNamePrefix) + "s04"));
     game.Click(kPreviousX, kPreviousY);
     game.Click(kPreviousX, kPreviousY);
-    EXPECT_EQ(std::tuple(saveList.selected, saveNameBuffer), std::tuple(3, std::string(kSaveNamePrefix) + "s02"));
+    EXPECT_EQ(std::tuple(menuTables.saveList.selected, menuTables.saveNameBuffer), std::tuple(3, std::string(kSaveNamePrefix) + "s02"));
     for (int i = 0; i < 4; ++i) game.Click(kPreviousX, kPreviousY);
-    EXPECT_EQ(saveList.selected, 0);
-    saveList.selected = 14;
+    EXPECT_EQ(menuTables.saveList.selected, 0);
+    menuTables.saveList.selected = 14;
     game.Click(kNextX, kNextY);
-    EXPECT_EQ(saveList.selected, 14);
+    EXPECT_EQ(menuTables.saveList.selected, 14);
     // Cancel closes the panel; the selection stays for the next time.
     game.Click(kCancelX, kCancelY);
-    EXPECT_EQ(std::tuple(menuInputState, saveList.selected), std::tuple(kMenuMain, 14));
+    EXPECT_EQ(std::tuple(menuTables.menuInputState, menuTables.saveList.selected), std::tuple(kMenuMain, 14));
 }
 
 TEST_F(MenuTest, AnEmptyNameInTheSavePanelSavesAFileThatLoads) {
@@ -188,51 +188,51 @@ TEST_F(MenuTest, AnEmptyNameInTheSavePanelSavesAFileThatLoads) {
     game.Click(kOkX, kOkY);
     ASSERT_TRUE(std::filesystem::exists(SavesDirectory() + "/.sav")) << CurrentNotice();
     SetFlagsOf(98, 0x40);
-    saveList.selected = 0;
+    menuTables.saveList.selected = 0;
     game.Click(kLoadX, kLoadY);
-    ASSERT_EQ(menuInputState, kMenuLoadState);
-    EXPECT_EQ(std::tuple(saveList.names[0], saveNameBuffer, saveList.thumbnailShown), std::tuple(".sav", kSaveNamePrefix, true));
+    ASSERT_EQ(menuTables.menuInputState, kMenuLoadState);
+    EXPECT_EQ(std::tuple(menuTables.saveList.names[0], menuTables.saveNameBuffer, menuTables.saveList.thumbnailShown), std::tuple(".sav", kSaveNamePrefix, true));
     game.Click(kOkX, kOkY);
-    EXPECT_EQ(std::tuple(menuActive, TestFlagsOf(98, 0x40)), std::tuple(0, 0u));
+    EXPECT_EQ(std::tuple(loop.menuActive, TestFlagsOf(98, 0x40)), std::tuple(0, 0u));
 }
 
 TEST_F(MenuTest, AQuickLoadFromAnOpenPanelLeavesTheMenuWithIt) {
     game.Key("F5");
     OpenMenu();
     game.Click(kSaveX, kSaveY);
-    ASSERT_EQ(menuInputState, kMenuSaveState);
+    ASSERT_EQ(menuTables.menuInputState, kMenuSaveState);
     game.Key("F6");
     // Typed keys belong to the game again, not to a save name.
-    EXPECT_EQ(std::tuple(menuActive, menuInputState, currentScene), std::tuple(0, kMenuMain, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, menuTables.menuInputState, loop.currentScene), std::tuple(0, kMenuMain, 0));
 }
 
 TEST_F(MenuTest, MainButtonsIgnoreClicksWhileTheCreditsPlay) {
     OpenMenu();
     game.Click(kCreditsX, kCreditsY);
     ASSERT_EQ(videoPlayback.videoState, 1);
-    ASSERT_EQ(playMode, 2);
+    ASSERT_EQ(loop.playMode, 2);
     for (auto [x, y] : {std::pair{kExitX, kExitY}, {kOptionsX, kOptionsY}, {kSaveX, kSaveY}, {kNewGameX, kNewGameY},
                         {kCreditsX, kCreditsY}}) {
         game.Click(x, y);
-        EXPECT_EQ(std::tuple(quitRequested, menuInputState, menuActive, currentScene), std::tuple(0, kMenuMain, 1, 0));
+        EXPECT_EQ(std::tuple(loop.quitRequested, menuTables.menuInputState, loop.menuActive, loop.currentScene), std::tuple(0, kMenuMain, 1, 0));
     }
-    EXPECT_EQ(playMode, 2);
+    EXPECT_EQ(loop.playMode, 2);
     // A press held on exit while Escape skips the credits stays theirs.
     game.Input("pointer " + std::to_string(kExitX) + " " + std::to_string(kExitY));
     game.Input("press left");
     game.Frames(2);
     game.Key("Escape");
     game.Frames(3);
-    EXPECT_EQ(std::tuple(videoPlayback.videoState, quitRequested), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(videoPlayback.videoState, loop.quitRequested), std::tuple(0, 0));
     game.Input("release left");
     game.Frames(2);
-    EXPECT_EQ(menuActive, 1);
+    EXPECT_EQ(loop.menuActive, 1);
     game.Click(kOptionsX, kOptionsY);
-    EXPECT_EQ(menuInputState, kMenuOptionsState);
+    EXPECT_EQ(menuTables.menuInputState, kMenuOptionsState);
     game.Click(kOkX, kOkY);
     game.Click(kExitX, kExitY);
-    EXPECT_EQ(quitRequested, 1);
-    quitRequested = 0;
+    EXPECT_EQ(loop.quitRequested, 1);
+    loop.quitRequested = 0;
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(SavesTest, SaveLoadSaveGivesTheSameBytesButTheThumbnailWhichMayBeMissing)
     ASSERT_TRUE(LoadGame("saves/a.sav"));
     // Only scenes 0..511 are kept.
     EXPECT_EQ(std::tuple(TestFlagsOf(98, 0xFFFF), interaction.ToolTable[62].inInventory, TestFlagsOf(600, 0x10),
-                         interaction.currentVerb, menuActive),
+                         interaction.currentVerb, loop.menuActive),
               std::tuple(0x6u, 1, 0u, kVerbLook, 0));
     ASSERT_TRUE(SaveGame("saves/b.sav"));
     const auto a = ReadFile(Path("a.sav")), b = ReadFile(Path("b.sav"));
@@ -216,27 +216,27 @@ TEST_F(SavesTest, ScriptValuesOutsideTheEnginesOwnComeBackAsTheyWere) {
         game.Frames(20);
         game.Click(400, 200, "right");
         game.Frames(20);
-        EXPECT_EQ(currentScene, 0);
+        EXPECT_EQ(loop.currentScene, 0);
     }
     // The largest step a save may carry, stepped on, wraps (the sanitizer build checks the sum).
-    DIALOG = INT32_MAX;
+    scriptValues.DIALOG = INT32_MAX;
     NextStep();
-    EXPECT_EQ(DIALOG, INT32_MIN);
+    EXPECT_EQ(scriptValues.DIALOG, INT32_MIN);
 }
 
 TEST_F(SavesTest, NothingIsSavedDuringAVideoOrBeforeAGame) {
-    playMode = 2;
+    loop.playMode = 2;
     EXPECT_FALSE(SaveGame("saves/v.sav"));
     QuickSave();
     AutoSave();
     EXPECT_EQ(std::tuple(fs::exists(Path("v.sav")), fs::exists(Path("quick.sav"))), std::tuple(false, false));
-    playMode = 0;
+    loop.playMode = 0;
     // The toolbar open while saving: the save holds it closed, and it closes.
     interaction.DRAWTOOLBAR = 1;
     toolbarTables.STARTTOOLBAR = 1;
     ASSERT_TRUE(SaveGame("saves/bar.sav"));
     EXPECT_EQ(std::tuple(interaction.DRAWTOOLBAR, I32(ReadFile(Path("bar.sav")), Rows{}.values + 16)), std::tuple(0, 0));
-    currentScene = -1;
+    loop.currentScene = -1;
     EXPECT_FALSE(SaveGame("saves/none.sav"));
 }
 
@@ -292,33 +292,33 @@ TEST_F(SavesTest, AutomaticSavesAreWrittenInOrderBeforeAnythingReadsThem) {
 TEST_F(SavesTest, TheListIsSortedAndTakesAnyFileName) {
     for (const char* name : {"quick.sav", "b.sav", "auto.sav", "A.SAV", "notes.txt", "\xff\xfe.sav"})
         WriteFile(Path(name), {1, 2, 3});
-    saveList.selected = 1;
+    menuTables.saveList.selected = 1;
     ListSaves();
-    ASSERT_EQ(saveList.names.size(), 5u);
-    EXPECT_EQ(std::tuple(saveList.names[0], saveList.names[1], saveList.names[4], saveNameBuffer),
+    ASSERT_EQ(menuTables.saveList.names.size(), 5u);
+    EXPECT_EQ(std::tuple(menuTables.saveList.names[0], menuTables.saveList.names[1], menuTables.saveList.names[4], menuTables.saveNameBuffer),
               std::tuple("A.SAV", "auto.sav", "\xff\xfe.sav", "saves\\auto.sav"));
     for (int i = 0; i < 130; ++i) WriteFile(Path("n" + std::to_string(1000 + i) + ".sav"), {0});
     ListSaves();
-    EXPECT_EQ(saveList.names.size(), 128u);
+    EXPECT_EQ(menuTables.saveList.names.size(), 128u);
 }
 
 TEST_F(SavesTest, TypedNamesTakeEightSafeCharactersAndKeepThePrefix) {
-    menuInputState = 2;
-    saveNameBuffer = kSaveNamePrefix;
+    menuTables.menuInputState = 2;
+    menuTables.saveNameBuffer = kSaveNamePrefix;
     for (int ch : std::initializer_list<int>{'a', 0xC0, '/', '\\', ':', '*', '?', '"', '<', '>', '|', 0x7F, 13, '1', '2', '3', '4', '5', '6', '7', '8'})
         TypeSaveNameChar(ch);
-    EXPECT_EQ(saveNameBuffer, "saves\\aА123456");  // the eighth character stops the name
+    EXPECT_EQ(menuTables.saveNameBuffer, "saves\\aА123456");  // the eighth character stops the name
     TypeSaveNameChar(8);
     TypeSaveNameChar(8);
-    EXPECT_EQ(saveNameBuffer, "saves\\aА1234");
+    EXPECT_EQ(menuTables.saveNameBuffer, "saves\\aА1234");
     for (int i = 0; i < 20; ++i) TypeSaveNameChar(8);
-    EXPECT_EQ(saveNameBuffer, "saves\\");
+    EXPECT_EQ(menuTables.saveNameBuffer, "saves\\");
     TypeSaveNameChar(0xE4);  // д
-    ASSERT_TRUE(SaveGame(saveNameBuffer + ".sav"));
+    ASSERT_TRUE(SaveGame(menuTables.saveNameBuffer + ".sav"));
     EXPECT_TRUE(fs::exists(Path("д.sav")));
-    menuInputState = 0;
+    menuTables.menuInputState = 0;
     TypeSaveNameChar('x');  // only while a name is typed
-    EXPECT_EQ(saveNameBuffer, "saves\\д");
+    EXPECT_EQ(menuTables.saveNameBuffer, "saves\\д");
 }
 
 TEST(Thumbnail, FourByFourAveragesAtEveryDepth) {

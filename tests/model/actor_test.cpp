@@ -44,8 +44,8 @@ protected:
         folder = std::make_unique<test::GameFolder>("actors");
         test::WriteFile("models/walker.md", test::WriteModel(WalkerSpec()));
         MakeFloorScene();
-        synch = 1.0f;
-        currentScene = 5;
+        framePace.synch = 1.0f;
+        loop.currentScene = 5;
         actorTable.idleVariantLock[5] = 1;
     }
     void Frame(int actor) {
@@ -80,10 +80,10 @@ TEST_F(ActorTest, CreationTakesFreeSlotsAndPropsReplaceEachOther) {
 
 TEST_F(ActorTest, MotionsScaleWithSynchLoopAndFallBack) {
     const int a = LoadActor("models/walker.md", FloorUnder(400, 400), 0);
-    synch = 2.0f;
+    framePace.synch = 2.0f;
     Frame(a);
     EXPECT_EQ(std::tuple(actorTable.actors[a].frame, actorTable.actors[a].frameNow, actorTable.actors[a].frameNext), std::tuple(2.0f, 0, 2));
-    synch = 1.0f;
+    framePace.synch = 1.0f;
     actorTable.actors[a].motion = 20;
     actorTable.actors[a].frame = 19.6f;
     Frame(a);
@@ -126,7 +126,7 @@ TEST_F(ActorTest, WalkingCoversTwiceTheDistanceAtHalfTheFrameRate) {
         actorTable.actors[a].walkSpeed = 2.0f;
         actorTable.actors[a].heading = HeadingTowards(1, 0);
         WalkTo(a, 600, 400, 10.0f);
-        synch = s;
+        framePace.synch = s;
         const Vec3 start = actorTable.actors[a].position;
         for (int i = 0; i < 20; ++i) Frame(a);
         return std::fabs(actorTable.actors[a].position.x - start.x);

@@ -167,18 +167,18 @@ TEST(TextureCache, PrefersDdsBesideTheNamedFileAndReusesEntries) {
     ClearFileLookupCache();
     const int skin = LoadTexture("textures/skin.bmp");
     ASSERT_GE(skin, 0);
-    ASSERT_NE(textureCache[skin].handle, nullptr);
+    ASSERT_NE(animation.textureCache[skin].handle, nullptr);
     // Made from the .dds.
-    EXPECT_EQ(std::tuple(textureCache[skin].handle->width, textureCache[skin].handle->mipmapped), std::tuple(4, true));
+    EXPECT_EQ(std::tuple(animation.textureCache[skin].handle->width, animation.textureCache[skin].handle->mipmapped), std::tuple(4, true));
     EXPECT_EQ(LoadTexture("textures/skin.bmp"), skin);
     const int plain = LoadTexture("textures/plain.bmp");
     ASSERT_NE(plain, skin);
-    ASSERT_NE(textureCache[plain].handle, nullptr);
-    EXPECT_EQ(textureCache[plain].handle->width, 8);
+    ASSERT_NE(animation.textureCache[plain].handle, nullptr);
+    EXPECT_EQ(animation.textureCache[plain].handle->width, 8);
     // A texture that cannot be made still gets an entry, without a handle.
     const int missing = LoadTexture("textures/none.bmp");
     ASSERT_GE(missing, 0);
-    EXPECT_EQ(textureCache[missing].handle, nullptr);
+    EXPECT_EQ(animation.textureCache[missing].handle, nullptr);
     ResetModels();
 }
 

@@ -62,13 +62,13 @@ protected:
         for (auto& l : sceneTables.sceneLights) l.enabled = false;
         sceneTables.ambientColour = 0xFFFFFFFF;
         sceneTables.sceneMirror = SceneMirror{};
-        stencilShadows = 4;
+        displayValues.stencilShadows = 4;
         device::ResetRenderStates();
     }
     void TearDown() override {
         ResetActors();
         ResetModels();
-        stencilShadows = 0;
+        displayValues.stencilShadows = 0;
         sceneTables.sceneMirror = SceneMirror{};
         folder.reset();
     }
@@ -139,9 +139,9 @@ TEST_F(ActorRenderTest, CullModesShowOrHideTheFacesInBothPasses) {
 TEST_F(ActorRenderTest, StencilShadowDarkensTheFloorUnderTheActor) {
     const int a = Place(BoxSpec(30, 50, 110));
     actorTable.actors[a].shadowMode = 4;
-    shadowLight = {0, 10000, 0};  // straight above
-    shadowLength = 0.25f;
-    shadowColour = 0x80000000;
+    sceneRendering.shadowLight = {0, 10000, 0};  // straight above
+    sceneRendering.shadowLength = 0.25f;
+    sceneRendering.shadowColour = 0x80000000;
     auto rgb = DrawFrame(1, 0, true);
     EXPECT_NEAR(RedAt(rgb, Vec3{0, 0, -25}), 127, 2);  // under the box, seen past its front
     EXPECT_EQ(RedAt(rgb, Vec3{0, 0, -60}), 255);

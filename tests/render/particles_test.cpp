@@ -40,7 +40,7 @@ protected:
         SeedRandom(99);
         std::memset(sceneTables.particleSystemImages[0], 0, kParticleSystemSize);
         particleFrame.particleSystems = std::span(sceneTables.particleSystemImages).first(1);
-        particleFrame.textures = textureCache;
+        particleFrame.textures = animation.textureCache;
         HandFrameToRenderer(&particleFrame);
         sys.image = sceneTables.particleSystemImages[0];
         sys.at<uint8_t>(0, 1)            // enabled

@@ -38,10 +38,10 @@ protected:
         : here_(test::TempDir(std::string("picture-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
         std::filesystem::create_directories("gfx");
         std::filesystem::create_directories("scenes");
-        displayPixelDepth = 32;
+        surfaceFormat.displayPixelDepth = 32;
     }
-    ~Picture() override { displayPixelDepth = savedDepth_; }
-    int savedDepth_ = displayPixelDepth;
+    ~Picture() override { surfaceFormat.displayPixelDepth = savedDepth_; }
+    int savedDepth_ = surfaceFormat.displayPixelDepth;
     CurrentDir here_;
 };
 

@@ -165,7 +165,7 @@ TEST_F(ScriptLoads, HugeModelsSoundsAndVideosFailAtOnceLooseOrPackagedAndAreNotR
     const Clock::time_point start = Clock::now();
     Enter(200);
     EXPECT_LT(Milliseconds(start), kFrameBound);
-    EXPECT_EQ(playMode, 0);
+    EXPECT_EQ(loop.playMode, 0);
     EXPECT_LT(SlowestFrame(30), kFrameBound);
     EXPECT_LT(Resident(), before + 64 * kMiB);
     EXPECT_EQ(Reported("loaded"), 0) << AllMessages();

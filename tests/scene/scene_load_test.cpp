@@ -155,7 +155,7 @@ class SceneLoad : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(test::EnsureHeadlessDisplay());
-        if (!sceneBackground) sceneBackground = CreateSurface(800, 600, 32);
+        if (!displayValues.sceneBackground) displayValues.sceneBackground = CreateSurface(800, 600, 32);
     }
 };
 
@@ -178,14 +178,14 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     test::WriteText("scenes/scr_005.txt", kSceneText);
     ClearFileLookupCache();
 
-    stencilShadows = 4;
-    currentScene = 5;
+    displayValues.stencilShadows = 4;
+    loop.currentScene = 5;
     LoadSceneFiles();
     EXPECT_EQ(MaskAtScreen(400, 300), 255);
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
     EXPECT_FALSE(HasFloor(10, 100));
     EXPECT_EQ(sceneTables.ambientColour, 10u + 20u * 256u + 30u * 65536u);
-    const uint8_t red801 = backgroundPixels[4 * 801 + 2];
+    const uint8_t red801 = sceneTables.backgroundPixels[4 * 801 + 2];
     // The saved depth holds the scenery: near on the left, far on the right.
     const std::vector<float> saved = ReadSavedDepth();
     EXPECT_NEAR(saved[300 * 800 + 100], ExpectedWindowDepth(1000.0f), 1e-6f);
@@ -195,7 +195,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     // began (a mask put in place since is not seen), unless the folder's listing was cleared.
     std::fill(std::begin(walkTables.walkMask), std::end(walkTables.walkMask), 0);
     std::fill(std::begin(walkTables.floorDepth), std::end(walkTables.floorDepth), 0.0f);
-    std::fill(std::begin(backgroundPixels), std::end(backgroundPixels), 0);
+    std::fill(std::begin(sceneTables.backgroundPixels), std::end(sceneTables.backgroundPixels), 0);
     std::vector<uint8_t> changed = mask;
     changed[150 * 400 + 200] = 9;
     test::WriteFile("changed.raw", changed);
@@ -204,7 +204,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     LoadSceneFiles();
     EXPECT_EQ(MaskAtScreen(400, 300), 255);
     EXPECT_EQ(FloorDepthAt(10, 300), floor[300 * 800 + 10]);
-    EXPECT_EQ(backgroundPixels[4 * 801 + 2], red801);
+    EXPECT_EQ(sceneTables.backgroundPixels[4 * 801 + 2], red801);
     EXPECT_EQ(ReadSavedDepth(), saved);
     PrefetchSceneFiles(5);
     ClearFileLookupCache();
@@ -216,7 +216,7 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     // time the scene is entered.
     test::WriteText("scenes/scr_006.txt", kSceneText);
     test::WriteText("scenes/scr_006m.raw", "short");
-    currentScene = 6;
+    loop.currentScene = 6;
     testing::internal::CaptureStderr();
     LoadSceneFiles();
     LoadSceneFiles();
@@ -233,13 +233,13 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     // A picture of the wrong size is refused with its size.
     ASSERT_EQ(0, test::Run("/usr/bin/convert -size 100x100 xc:gray -type TrueColor -depth 8 scenes/scr_007.tif"));
     ClearFileLookupCache();
-    currentScene = 7;
+    loop.currentScene = 7;
     testing::internal::CaptureStderr();
     LoadSceneFiles();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("scr_007.tif is refused: 100 x 100 pixels, not 800 x 600"),
               std::string::npos);
-    currentScene = -1;
-    stencilShadows = 0;
+    loop.currentScene = -1;
+    displayValues.stencilShadows = 0;
 }
 
 }  // namespace

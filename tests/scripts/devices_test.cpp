@@ -30,7 +30,7 @@ protected:
     }
     // A new input on device `mode`, as a terminal scene starts one.
     static void Select(int mode) {
-        MainSost = mode;
+        loop.MainSost = mode;
         ClearTypedEntry();
         interaction.EXE = 0;
     }
@@ -50,7 +50,7 @@ TEST_F(TypedEntry, EnterComparesTheWholeTextWithLetterCaseIgnored) {
     for (auto [mode, keys, code] : cases) EXPECT_EQ(Entered(mode, keys), code) << mode << " " << keys;
     // No code is stored while keys come: only Enter decides.
     EXPECT_EQ(Entered(11, "oper115"), 0);
-    EXPECT_EQ(numberdigit, 7);
+    EXPECT_EQ(devices.numberdigit, 7);
 }
 
 TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
@@ -63,7 +63,7 @@ TEST_F(TypedEntry, KeysPastTheLimitGiveTheMismatchAtOnce) {
     interaction.EXE = 0;
     Type("\r");
     EXPECT_EQ(interaction.EXE, 3);
-    EXPECT_EQ(numberdigit, 13);
+    EXPECT_EQ(devices.numberdigit, 13);
 }
 
 TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
@@ -72,18 +72,18 @@ TEST_F(TypedEntry, TheTypedBufferIsNeverWrittenPastItsEnd) {
     Select(12);
     Type("kl131kl131k");
     char before[kTypedBufferSize];
-    std::memcpy(before, codechar, sizeof before);
+    std::memcpy(before, devices.codechar, sizeof before);
     for (int count : {13, 14, 100, 1 << 30, 0, -1, -100}) {
         interaction.EXE = 0;
         TypedKey('z', count, "c.tif", "m.tif", 305, 348, "kl131", 14, 12);
         EXPECT_EQ(interaction.EXE, 5) << count;  // a key that cannot be stored spoils the entry
-        EXPECT_EQ(std::memcmp(before, codechar, sizeof before), 0) << count;
+        EXPECT_EQ(std::memcmp(before, devices.codechar, sizeof before), 0) << count;
     }
     // Twelve keys fill the buffer to its last byte, and Enter compares them all; a text
     // longer than the buffer is never compared beyond it.
     Select(12);
     for (int k = 1; k <= 12; ++k) TypedKey('a' + k, k, "c.tif", "m.tif", 305, 348, "", 14, 12);
-    EXPECT_EQ(std::string(codechar, 12), "bcdefghijklm");
+    EXPECT_EQ(std::string(devices.codechar, 12), "bcdefghijklm");
     TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "BCDEFGHIJKLM", 14, 12);
     EXPECT_EQ(interaction.EXE, 10);
     TypedKey('\r', 13, "c.tif", "m.tif", 305, 348, "bcdefghijklmn", 14, 12);
@@ -102,7 +102,7 @@ TEST_F(TypedEntry, EachGuardBitEntersTheKeyOnceAndTheLastComparisonDecides) {
     SetFlagsOf(252, 0x1 | 0x2);
     EXPECT_EQ(Entered(7, "rjn\r"), 7);       // the first text matched, the second did not
     EXPECT_EQ(Entered(7, "'rdfnjh\r"), 6);   // the second, compared last, matched
-    EXPECT_EQ(numberdigit, 8);               // each key counted once
+    EXPECT_EQ(devices.numberdigit, 8);               // each key counted once
     ClearFlagsOf(252, 0x2);
     EXPECT_EQ(Entered(7, "RJN\r"), 6);
     ClearFlagsOf(252, 0x1);
@@ -112,7 +112,7 @@ TEST_F(TypedEntry, EachGuardBitEntersTheKeyOnceAndTheLastComparisonDecides) {
     // With no text chosen the keys are counted and nothing is compared.
     ClearFlagsOf(252, 0x4);
     EXPECT_EQ(Entered(7, "rjn\r"), 0);
-    EXPECT_EQ(numberdigit, 4);
+    EXPECT_EQ(devices.numberdigit, 4);
     // Device 8's texts are not written: every entry is refused.
     SetFlagsOf(252, 0x40000 | 0x80000);
     EXPECT_EQ(Entered(8, "\r"), 30);
@@ -133,7 +133,7 @@ TEST(PadNumber, TheDigitsAndTheirCountMustBothMatch) {
         for (int d : digits) PadDigit(d, 0, 2);  // position 0 shows nothing
         EXPECT_EQ(PadMatches(code), match) << code << " after " << digits.size() << " keys";
         if (digits.size() == 10) {
-            EXPECT_EQ(padNumber, 1957u);
+            EXPECT_EQ(devices.padNumber, 1957u);
         }
     }
     // The telephone's dial builds its number the same way.
@@ -188,7 +188,7 @@ TEST_F(ScriptsTest, AMissingFileOrNameIsSaidOnceAndRefusesItsDevice) {
     std::string v;
     EXPECT_FALSE(GameCode("pad98.general", v));
     EXPECT_FALSE(GameCode("pad98.personal", v));
-    MainSost = 12;
+    loop.MainSost = 12;
     Type("\r");
     EXPECT_EQ(interaction.EXE, 5);  // an empty text never matches, not even an empty entry
     std::string said = ::testing::internal::GetCapturedStderr();

@@ -17,11 +17,11 @@ TEST(EveryScene, InitLoadAndTheFirstFramesOfEachScene) {
     ASSERT_TRUE(game.Start(demo, 0));
     game.Frames(5);
     for (int scene = 0; scene < kSceneCount; ++scene) {
-        instantCut = 1;  // straight cuts: the tour is about the scenes, not the fades
+        sceneSwitch.instantCut = 1;  // straight cuts: the tour is about the scenes, not the fades
         game.RequestScene(scene);
         // A passage of the demo's scripts leaves for the next scene at once: it counts as
         // entered once the switch came to it.
-        ASSERT_TRUE(game.Until([scene] { return (currentScene == scene && fadeState == 0) || previousScene == scene; }, 20))
+        ASSERT_TRUE(game.Until([scene] { return (loop.currentScene == scene && sceneSwitch.fadeState == 0) || sceneSwitch.previousScene == scene; }, 20))
             << scene;
         interaction.interfaceEnabled = 1;  // close-ups wait for their way back; the tour does not
         game.Click(100 + (scene * 37) % 600, 100 + (scene * 53) % 400);
@@ -30,7 +30,7 @@ TEST(EveryScene, InitLoadAndTheFirstFramesOfEachScene) {
             game.Click(400, 300, "right");
             game.Frames(17);
         }
-        ASSERT_GE(currentScene, 0) << scene;
+        ASSERT_GE(loop.currentScene, 0) << scene;
     }
 }
 

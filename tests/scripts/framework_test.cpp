@@ -18,7 +18,7 @@ TEST_F(Framework, InventoryCloseUpsReturnToTheSceneTheyWereOpenedFrom) {
     game.Click(16, 16);      // the look verb (opening chose take)
     game.Click(100, 490);    // the item's cell
     EXPECT_EQ(interaction.interfaceEnabled, 0);
-    ASSERT_TRUE(game.Until([] { return currentScene == 156; }));
+    ASSERT_TRUE(game.Until([] { return loop.currentScene == 156; }));
     game.Frames(20);
     EXPECT_EQ(interaction.DRAWTOOLBAR, 0);  // a close-up closes the toolbar at once
     EXPECT_EQ(interaction.SCENETOOLBAR, 0);
@@ -26,21 +26,21 @@ TEST_F(Framework, InventoryCloseUpsReturnToTheSceneTheyWereOpenedFrom) {
     game.Click(400, 200, "right");
     EXPECT_EQ(interaction.DRAWTOOLBAR, 0);
     ClickRegion(0);
-    ASSERT_TRUE(game.Until([] { return currentScene == 0; }));
+    ASSERT_TRUE(game.Until([] { return loop.currentScene == 0; }));
     EXPECT_EQ(interaction.interfaceEnabled, 1);
 }
 
 TEST_F(Framework, ScenesWithoutContentStillWalkNoHeroAndKeepTheirMusic) {
     Start(10);  // neither compiled content nor a script of the demo's
-    EXPECT_EQ(requestedTrack, 6);
+    EXPECT_EQ(loop.requestedTrack, 6);
     EXPECT_FALSE(actorTable.actors[0].inUse);
     game.Click(400, 400);
     game.Frames(30);
-    EXPECT_EQ(currentScene, 10);
+    EXPECT_EQ(loop.currentScene, 10);
     // A scene number outside the table is entered but runs no script: no hero, no regions,
     // and the pointer shows the arrow whatever lies under it.
     game.RequestScene(400);
-    ASSERT_TRUE(game.Until([] { return currentScene == 400 && fadeState == 0; }, 60));
+    ASSERT_TRUE(game.Until([] { return loop.currentScene == 400 && sceneSwitch.fadeState == 0; }, 60));
     game.Click(400, 400);
     EXPECT_FALSE(actorTable.actors[0].inUse);
     EXPECT_EQ(interaction.actionRegions[0].enabled, 0);

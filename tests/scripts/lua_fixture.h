@@ -51,8 +51,8 @@ protected:
 
     // The scene entered as the switch enters it (its files aside): init, then load.
     void Enter(int scene) {
-        previousScene = currentScene;
-        currentScene = scene;
+        sceneSwitch.previousScene = loop.currentScene;
+        loop.currentScene = scene;
         ResetSceneState();
         InitScene();
         LoadScene();

@@ -25,7 +25,7 @@ protected:
     // reported, one line each.
     std::string Top(const std::string& code) {
         messages.clear();
-        currentScene = 287;
+        loop.currentScene = 287;
         OpenSceneScriptText(287, "scripts/scene287.lua", code);
         CloseSceneScript();
         return AllMessages();

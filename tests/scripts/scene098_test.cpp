@@ -28,8 +28,8 @@ protected:
         Responses(u"776 second hint\r\n777 password now\r\n778 first hint\r\n902 no use\r\n904 it fits\r\n");
         Write("texts/structure.txt", "TOOL 119\r\nUSE 902\r\n\r\nTOOL 62\r\nLOOKT 902\r\nOTBOY 902\r\n CLICK 119\r\n DIAL 904\r\n");
         LoadToolTexts();
-        currentScene = 98;
-        previousScene = 0;
+        loop.currentScene = 98;
+        sceneSwitch.previousScene = 0;
         run_ = Scene098Run;
     }
     static void EnterScene() {
@@ -67,7 +67,7 @@ TEST_F(Keypad, AnUnpoweredPanelTakesNoKeyAndAPressOnAKeysRimIsNone) {
     EnterScene();
     ExpectShown({10}, {9, 11});  // the power lamp is red
     EXPECT_FALSE(Press(1));
-    EXPECT_EQ(std::tuple(numberdigit, padDigits), std::tuple(0, 0u));
+    EXPECT_EQ(std::tuple(devices.numberdigit, devices.padDigits), std::tuple(0, 0u));
 
     // The slot used without the card does nothing.
     interaction.currentVerb = kVerbUse;
@@ -82,7 +82,7 @@ TEST_F(Keypad, AnUnpoweredPanelTakesNoKeyAndAPressOnAKeysRimIsNone) {
     ExpectShown({8, 9, 11});
     Click(kKeyX[5] + 5, kKeyY[5] + 5);
     Frames(2);
-    EXPECT_EQ(numberdigit, 0);
+    EXPECT_EQ(devices.numberdigit, 0);
 }
 
 TEST_F(Keypad, AWrongGeneralCodeIsRefusedForASecond) {
@@ -96,7 +96,7 @@ TEST_F(Keypad, AWrongGeneralCodeIsRefusedForASecond) {
     EXPECT_EQ(State(), 1u);  // the refusal stays a second
     ASSERT_TRUE(Idle());
     ExpectShown({11}, {12});
-    EXPECT_EQ(std::tuple(numberdigit, padDigits), std::tuple(0, 0u));
+    EXPECT_EQ(std::tuple(devices.numberdigit, devices.padDigits), std::tuple(0, 0u));
 }
 
 TEST_F(Keypad, AWrongPasswordGetsTwoHintsThenNone) {

@@ -17,8 +17,8 @@ protected:
     void SetUp() override {
         ScriptsTest::SetUp();
         Codes("device11 oper115\ndevice12 kl131\n");
-        currentScene = 260;
-        previousScene = 252;
+        loop.currentScene = 260;
+        sceneSwitch.previousScene = 252;
         run_ = Scene260Run;
         Scene260Init();
         Scene260Load();
@@ -35,7 +35,7 @@ protected:
     bool Choose(int entry) {
         Click(kMenuX, kMenuY[entry]);
         EXPECT_TRUE(MenuHidden());
-        return Until([] { return MainSost != 0; });
+        return Until([] { return loop.MainSost != 0; });
     }
     // Keys typed between two frames, then the answer's screens to the menu again.
     bool Answer(const std::string& keys) {
@@ -48,15 +48,15 @@ protected:
 TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
     EXPECT_TRUE(MenuClickable());
     EXPECT_STREQ(animation.animSlots[0].name, "animgfx/scene260/names000.Tif");
-    EXPECT_EQ(MainSost, 0);
+    EXPECT_EQ(loop.MainSost, 0);
     ASSERT_TRUE(Choose(0));
-    EXPECT_EQ(std::tuple(MainSost, State(), MenuHidden()), std::tuple(12, 0u, true));  // hidden while it waits
+    EXPECT_EQ(std::tuple(loop.MainSost, State(), MenuHidden()), std::tuple(12, 0u, true));  // hidden while it waits
     EXPECT_STREQ(animation.animSlots[1].name, "animgfx/scene252/enterpassword000.Tif");
     EXPECT_STREQ(animation.animSlots[14].name, "animgfx/scene252/pod000.Tif");
 
     Type("KL131\r");
     Frame();
-    EXPECT_EQ(std::tuple(State(), MainSost, interaction.EXE), std::tuple(10u, 0, 0));  // the match code is the screen's state
+    EXPECT_EQ(std::tuple(State(), loop.MainSost, interaction.EXE), std::tuple(10u, 0, 0));  // the match code is the screen's state
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
     EXPECT_TRUE(TestFlagsOf(260, 0x2));
     EXPECT_STREQ(animation.animSlots[0].name, "animgfx/scene260/names000.Tif");
@@ -73,7 +73,7 @@ TEST_F(Terminal, TheClientEntryAsksFiveCharactersAndTheAnswerShowsItsScreen) {
 
 TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
     ASSERT_TRUE(Choose(1));
-    EXPECT_EQ(MainSost, 11);
+    EXPECT_EQ(loop.MainSost, 11);
     Type("oper11\r");
     Frame();
     EXPECT_EQ(State(), 11u);
@@ -81,7 +81,7 @@ TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
     EXPECT_FALSE(TestFlagsOf(260, 0x1));
 
     ASSERT_TRUE(Choose(3));
-    EXPECT_EQ(MainSost, 11);
+    EXPECT_EQ(loop.MainSost, 11);
     ASSERT_TRUE(Answer("OPER115\r"));
     EXPECT_TRUE(TestFlagsOf(260, 0x1));
 
@@ -89,14 +89,14 @@ TEST_F(Terminal, TheOtherEntriesAskTheOperatorsPasswordOnce) {
     Click(kMenuX, kMenuY[2]);
     EXPECT_EQ(std::pair(State(), MenuHidden()), std::pair(4u, true));
     ASSERT_TRUE(Until([] { return State() == 0 && MenuClickable(); }));
-    EXPECT_EQ(MainSost, 0);
+    EXPECT_EQ(loop.MainSost, 0);
 }
 
 TEST_F(Terminal, LeavingDuringAnInputEndsTheKeyboardMode) {
     ASSERT_TRUE(Choose(1));
     Type("op");
     Click(700, 520);  // the way back
-    EXPECT_EQ(std::tuple(currentScene, MainSost, numberdigit, interaction.interfaceEnabled), std::tuple(252, 0, 0, 1));
+    EXPECT_EQ(std::tuple(loop.currentScene, loop.MainSost, devices.numberdigit, interaction.interfaceEnabled), std::tuple(252, 0, 0, 1));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ using SceneScriptTest = test::LuaSceneTest;
 constexpr int kCorridor = 287;
 constexpr int kCorridorAhead = 160;
 
-bool CorridorLoadRan() { return interaction.actionRegions[0].enabled == 1 && shadowLength == 50.0f; }
+bool CorridorLoadRan() { return interaction.actionRegions[0].enabled == 1 && sceneRendering.shadowLength == 50.0f; }
 
 TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
     // Only load: the compiled run still takes the region's action.
@@ -33,7 +33,7 @@ TEST_F(SceneScriptTest, AScriptReplacesOnlyTheFunctionsItDefines) {
               std::tuple(1, kCorridor, false, 100));
     Click(50, 50);
     Frame();
-    EXPECT_EQ(std::tuple(currentScene, instantCut), std::tuple(kCorridorAhead, 1));
+    EXPECT_EQ(std::tuple(loop.currentScene, sceneSwitch.instantCut), std::tuple(kCorridorAhead, 1));
 
     // Only run: the compiled load stays.
     Script(kCorridor, "function run() SetState(7) end");
@@ -108,8 +108,8 @@ TEST_F(SceneScriptTest, ABrokenScriptIsReportedOncePerVisitAndTheCompiledFunctio
         // The compiled run goes on with the scene: a click ahead cuts to the next view.
         Click(c.compiledLoad ? 400 : 50, c.compiledLoad ? 300 : 50);
         Frame();
-        EXPECT_EQ(currentScene, kCorridorAhead);
-        currentScene = kCorridor;
+        EXPECT_EQ(loop.currentScene, kCorridorAhead);
+        loop.currentScene = kCorridor;
     }
 }
 
@@ -189,21 +189,21 @@ TEST_F(SceneScriptTest, BadArgumentsRaiseAnErrorThatNamesTheFunction) {
 TEST_F(SceneScriptTest, EndGameOpensTheMenuWithNoGameToGoBackTo) {
     Script(kCorridor, "function run() if Game.freshPress then EndGame() end end");
     Enter(kCorridor);
-    gameStarted = 1;
+    loop.gameStarted = 1;
     Frame();
-    EXPECT_EQ(menuActive, 0);
+    EXPECT_EQ(loop.menuActive, 0);
     Click(400, 300);
-    EXPECT_EQ(std::tuple(menuActive, currentScene, gameStarted, OpenLuaStates()), std::tuple(1, -1, 0, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, loop.currentScene, loop.gameStarted, OpenLuaStates()), std::tuple(1, -1, 0, 0));
     HandleKeyDown(vk::Escape);
-    EXPECT_EQ(menuActive, 1);  // Escape has no game to return to
+    EXPECT_EQ(loop.menuActive, 1);  // Escape has no game to return to
     ResetMenu();
-    menuActive = 0;
+    loop.menuActive = 0;
 
     // Ended by the file's top level, nothing more of the scene runs: no compiled init
     // (the hero), no load.
     Script(0, "EndGame()");
     Enter(0);
-    EXPECT_EQ(std::tuple(menuActive, currentScene, bool(actorTable.actors[0].inUse), OpenLuaStates()), std::tuple(1, -1, false, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, loop.currentScene, bool(actorTable.actors[0].inUse), OpenLuaStates()), std::tuple(1, -1, false, 0));
     EXPECT_TRUE(messages.empty()) << AllMessages();
     ResetMenu();
 }
@@ -224,7 +224,7 @@ TEST_F(SceneScriptTest, TheExampleSceneOfTheDocumentationRuns) {
     Frames(5);
     Click(400, 570);  // the way back: no hero here, so at once
     Frames(2);
-    EXPECT_EQ(currentScene, 0);
+    EXPECT_EQ(loop.currentScene, 0);
     EXPECT_TRUE(messages.empty()) << AllMessages();
 }
 

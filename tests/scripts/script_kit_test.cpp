@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         ScriptsTest::SetUp();
         kitArrivals.clear();
-        currentScene = kRoomScene;
+        loop.currentScene = kRoomScene;
         run_ = [] { RunRoom(kKitRoom); };
     }
     // The hero (none in this room) arrives with `action` while `tool` is on the pointer.
@@ -53,10 +53,10 @@ TEST_F(SceneKit, ArrivalsBecomeExitsOrToolUsesAndDeparturesWaitForTheRemark) {
     dialogue.subtitleTimer = 100.0f;
     Arrive(3, -1);
     Frame();
-    EXPECT_EQ(std::pair(GetStateOf(kRoomScene), currentScene), std::pair(6u, kRoomScene));
+    EXPECT_EQ(std::pair(GetStateOf(kRoomScene), loop.currentScene), std::pair(6u, kRoomScene));
     dialogue.subtitleTimer = 0;
     Frame();
-    EXPECT_EQ(std::pair(GetStateOf(kRoomScene), currentScene), std::pair(0u, 75));
+    EXPECT_EQ(std::pair(GetStateOf(kRoomScene), loop.currentScene), std::pair(0u, 75));
 }
 
 }  // namespace

@@ -47,25 +47,25 @@ TEST(ScriptValuesSave, ExtremeGameValuesComeBackFromAQuickSave) {
 
     test::GameHarness game;
     ASSERT_TRUE(game.Start(dir.string(), 0));
-    ASSERT_TRUE(game.Until([] { return currentScene == 0 && fadeState == 0; }));
+    ASSERT_TRUE(game.Until([] { return loop.currentScene == 0 && sceneSwitch.fadeState == 0; }));
     for (const bool low : {true, false}) {
         SCOPED_TRACE(low ? "low" : "high");
         game.Click(low ? 300 : 500, 200);
         const int32_t exe = low ? INT32_MIN : INT32_MAX;
-        ASSERT_EQ(DIALOG, exe);
+        ASSERT_EQ(scriptValues.DIALOG, exe);
         const int32_t held = interaction.heldTool, verb = interaction.currentVerb;
         EXPECT_EQ(held, low ? -1 : 999);
         game.Key("F5");
-        interaction.EXE = DIALOG = 7;
+        interaction.EXE = scriptValues.DIALOG = 7;
         interaction.heldTool = 5;
         interaction.currentVerb = kVerbTalk;
         SetStateOf(298, 7);
         game.Key("F6");
-        EXPECT_EQ(std::tuple(interaction.EXE, DIALOG, interaction.heldTool, interaction.currentVerb), std::tuple(exe, exe, held, verb));
+        EXPECT_EQ(std::tuple(interaction.EXE, scriptValues.DIALOG, interaction.heldTool, interaction.currentVerb), std::tuple(exe, exe, held, verb));
         EXPECT_EQ(GetStateOf(298), low ? 0u : 4294967295u);
         EXPECT_EQ(gameState.sequenceClock, 0.0f);  // not in a save: a loaded game starts it afresh
         game.Frames(10);
-        EXPECT_EQ(currentScene, 0);
+        EXPECT_EQ(loop.currentScene, 0);
         EXPECT_EQ(ScriptedScene(), 0);  // the script goes on after the load
     }
     EXPECT_EQ(messages, "");

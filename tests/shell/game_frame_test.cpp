@@ -20,8 +20,8 @@ namespace {
 uint8_t buttonSeenByScene = 0;
 int32_t leftKeySeenByScene = -1;
 void RecordClick() {
-    buttonSeenByScene = mouseState.buttons[0];
-    leftKeySeenByScene = LeftKey;
+    buttonSeenByScene = pointer.mouseState.buttons[0];
+    leftKeySeenByScene = pointer.LeftKey;
 }
 
 class GameFrameTest : public ::testing::Test {
@@ -45,7 +45,7 @@ TEST_F(GameFrameTest, PointerIsClampedInsideTheScreen) {
     auto at = [](int frame) {
         BeginInputFrame(frame);
         ReadPointer();
-        return std::pair(cursorX, cursorY);
+        return std::pair(pointer.cursorX, pointer.cursorY);
     };
     EXPECT_EQ(at(0), std::pair(797, 2));
     EXPECT_EQ(at(1), std::pair(2, 597));
@@ -57,29 +57,29 @@ TEST_F(GameFrameTest, QuickPressAndReleaseBetweenFramesIsStillSeenOnce) {
     Replay("0 press left\n0 release left\n");
     BeginInputFrame(0);
     ReadPointer();
-    EXPECT_EQ(mouseState.buttons[0], 0x80);
+    EXPECT_EQ(pointer.mouseState.buttons[0], 0x80);
     BeginInputFrame(1);
     ReadPointer();
-    EXPECT_EQ(mouseState.buttons[0], 0);
+    EXPECT_EQ(pointer.mouseState.buttons[0], 0);
 }
 
 TEST_F(GameFrameTest, TheOpenToolbarHidesTheClickFromTheScene) {
     ASSERT_TRUE(test::EnsureHeadlessDisplay());
     SetFixedFrameRate(30);
-    currentScene = 23;
+    loop.currentScene = 23;
     SetSceneFunctions(23, nullptr, nullptr, RecordClick);
     Replay("0 press left\n");
     BeginInputFrame(0);
     interaction.DRAWTOOLBAR = 1;
     GameFrame();
     EXPECT_EQ(buttonSeenByScene, 0);
-    EXPECT_EQ(mouseState.buttons[0], 0x80);  // restored for the toolbar
-    EXPECT_EQ(LeftKey, 0);                    // the toolbar still has the press to use
+    EXPECT_EQ(pointer.mouseState.buttons[0], 0x80);  // restored for the toolbar
+    EXPECT_EQ(pointer.LeftKey, 0);                    // the toolbar still has the press to use
     interaction.DRAWTOOLBAR = 0;
     BeginInputFrame(1);
     GameFrame();
     EXPECT_EQ(buttonSeenByScene, 0x80);
-    EXPECT_EQ(LeftKey, 1);
+    EXPECT_EQ(pointer.LeftKey, 1);
 }
 
 TEST(FrameRate, ALongFrameClosesTheWindowAtOnce) {
@@ -89,14 +89,14 @@ TEST(FrameRate, ALongFrameClosesTheWindowAtOnce) {
     // The measuring window restarted at the present time; one frame 0.15 s later.
     const double start = ClockSeconds();
     CountFrame(start + 0.15);
-    EXPECT_GT(synch, 3.0f);
-    EXPECT_NEAR(fps, 1.0 / 0.15, 0.5);
+    EXPECT_GT(framePace.synch, 3.0f);
+    EXPECT_NEAR(framePace.fps, 1.0 / 0.15, 0.5);
     // Frames inside a window leave synch alone until it closes.
     CountFrame(start + 0.16);
     CountFrame(start + 0.20);
-    EXPECT_GT(synch, 3.0f);
+    EXPECT_GT(framePace.synch, 3.0f);
     CountFrame(start + 0.26);  // three frames in 0.11 s
-    EXPECT_NEAR(synch, 30.0f / (3 / 0.11f), 0.05f);
+    EXPECT_NEAR(framePace.synch, 30.0f / (3 / 0.11f), 0.05f);
 }
 
 }  // namespace

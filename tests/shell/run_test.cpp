@@ -130,7 +130,7 @@ TEST(DisplaySetup, EveryFailedStepIsReportedWithItsMessage) {
     DisplayOptions options;
     options.headless = true;
     EXPECT_EQ(InitDisplay(options), 0);
-    EXPECT_EQ(std::tuple(DisplayReady(), stencilShadows), std::tuple(true, 0));
+    EXPECT_EQ(std::tuple(DisplayReady(), displayValues.stencilShadows), std::tuple(true, 0));
     ReleaseAll();
     ReleaseAll();  // safe twice
     EXPECT_FALSE(DisplayReady());

@@ -39,7 +39,7 @@ TEST(SettingsDialog, OpensWithTheFieldsAndStartWritesThemBack) {
     config.videosCopy = 1;
     AcceptSettings(&d);
     // Shadows are written back as 0 or 1.
-    EXPECT_EQ(std::tuple(config.colour32, config.videosOn, config.videosCopy, config.musicOn, config.shadows, currentScene),
+    EXPECT_EQ(std::tuple(config.colour32, config.videosOn, config.videosCopy, config.musicOn, config.shadows, loop.currentScene),
               std::tuple(1, 0, 0, 1, 1, 23));
 }
 
@@ -67,17 +67,17 @@ TEST(SettingsDialog, RunsInItsOwnWindowWithKeyboardInput) {
     PushKey(SDLK_RETURN);  // "Старт"
     EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Start);
     EXPECT_EQ(config.transformLighting, 0);
-    EXPECT_EQ(currentScene, 23);
+    EXPECT_EQ(loop.currentScene, 23);
     test::ResetEngine();
     PushKey(SDLK_ESCAPE);
     EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Exit);
-    EXPECT_EQ(currentScene, -1);
+    EXPECT_EQ(loop.currentScene, -1);
     // Closing the window is "Выход" too.
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
     EXPECT_EQ(RunSettingsDialog(), SettingsChoice::Exit);
-    EXPECT_EQ(currentScene, -1);
+    EXPECT_EQ(loop.currentScene, -1);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 

@@ -28,33 +28,33 @@ protected:
 };
 
 TEST_F(WindowProcTest, GammaKeysStopAtThirtyTwoAndRefillTheRamps) {
-    gammaMax = 40;
+    sceneSwitch.gammaMax = 40;
     for (int i = 0; i < 10; ++i) Key(vk::F11);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(0)[255]), std::tuple(32u, 32 * 255));
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(0)[255]), std::tuple(32u, 32 * 255));
     Key(vk::F12);
     Key(vk::F12);
-    EXPECT_EQ(std::tuple(gammaMax, GammaRamp(2)[100]), std::tuple(36u, 3600));
-    gammaMax = 255;
+    EXPECT_EQ(std::tuple(sceneSwitch.gammaMax, GammaRamp(2)[100]), std::tuple(36u, 3600));
+    sceneSwitch.gammaMax = 255;
     Key(vk::F12);
-    EXPECT_EQ(gammaMax, 257u);  // no ceiling of its own
+    EXPECT_EQ(sceneSwitch.gammaMax, 257u);  // no ceiling of its own
 }
 
 TEST_F(WindowProcTest, EscapeMovesBetweenGameAndMenuOnlyOnceAGameRan) {
-    menuActive = 1;
-    currentScene = 23;
+    loop.menuActive = 1;
+    loop.currentScene = 23;
     Key(vk::Escape);  // no game frame yet: nothing happens
-    EXPECT_EQ(menuActive, 1);
-    gameStarted = 1;
+    EXPECT_EQ(loop.menuActive, 1);
+    loop.gameStarted = 1;
     Key(vk::Escape);
-    EXPECT_EQ(menuActive, 0);
-    menuInputState = 2;
+    EXPECT_EQ(loop.menuActive, 0);
+    menuTables.menuInputState = 2;
     Key(vk::Escape);
-    EXPECT_EQ(std::tuple(menuActive, menuInputState), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(loop.menuActive, menuTables.menuInputState), std::tuple(1, 0));
     // During a video Escape skips it like Space.
-    menuActive = 0;
-    playMode = 2;
+    loop.menuActive = 0;
+    loop.playMode = 2;
     Key(vk::Escape);
-    EXPECT_EQ(std::tuple(videoPlayback.skipVideo, menuActive), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(videoPlayback.skipVideo, loop.menuActive), std::tuple(1, 0));
 }
 
 TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow) {
@@ -66,8 +66,8 @@ TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow
     EXPECT_EQ(std::tuple(animation.animSlots[40].mode, animation.animSlots[40].currentFrame, animation.animSlots[40].speed),
               std::tuple(1, 1.0f, 0.99f));
     // Timer 3 acts only when the scene's first flag is clear and a game runs.
-    currentScene = 12;
-    previousScene = 5;
+    loop.currentScene = 12;
+    sceneSwitch.previousScene = 5;
     gameState.sceneFlags[12] = 1;
     WindowProc({MessageType::Timer, 3});
     EXPECT_EQ(animation.animSlots[2].mode, 0);
@@ -78,9 +78,9 @@ TEST_F(WindowProcTest, TimersAreIgnoredDuringVideosAndActivationFollowsTheWindow
     EXPECT_FLOAT_EQ(animation.animSlots[2].speed, 0.38f);
 
     WindowProc({MessageType::Activate, 2});
-    EXPECT_EQ(appActive, 1);
+    EXPECT_EQ(loop.appActive, 1);
     WindowProc({MessageType::Activate, 0});
-    EXPECT_EQ(appActive, 0);
+    EXPECT_EQ(loop.appActive, 0);
     EXPECT_FALSE(WindowProc({MessageType::Close, 0}));
 }
 

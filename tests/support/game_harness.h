@@ -45,12 +45,12 @@ public:
         if (chdir(folder.c_str()) != 0) return false;
         ClearFileLookupCache();
         SetSavesDirectory(TempDir("harness-saves"));
-        for (Surface** s : {&sceneBackground, &spareBackground, &thumbnailSurface})
+        for (Surface** s : {&displayValues.sceneBackground, &displayValues.spareBackground, &displayValues.thumbnailSurface})
             if (!*s) *s = CreateSurface(kScreenWidth, kScreenHeight);
         SetFixedFrameRate(30);
         LoadInterface();
         CreateGameFonts();
-        appActive = 1;
+        loop.appActive = 1;
         frame_ = 0;
         StartNewGame(scene);
         return true;
@@ -98,8 +98,8 @@ public:
     }
     // A change of scene as a script asks for it: the fade out starts, the switch follows.
     void RequestScene(int scene) {
-        pendingScene = scene;
-        fadeState = 4294967295u;
+        sceneSwitch.pendingScene = scene;
+        sceneSwitch.fadeState = 4294967295u;
     }
     void Key(const std::string& name) {
         Input("key " + name);
@@ -121,7 +121,7 @@ protected:
         const std::string demo = GeneratedDemo("packed", false);
         ASSERT_FALSE(demo.empty());
         ASSERT_TRUE(game.Start(demo, scene));
-        ASSERT_TRUE(Until([] { return fadeState == 0; }, 60));
+        ASSERT_TRUE(Until([] { return sceneSwitch.fadeState == 0; }, 60));
     }
     void Frame() { game.Frames(1); }
     void Frames(int n) { game.Frames(n); }
@@ -141,7 +141,7 @@ protected:
     }
     // Until the scene has changed to `scene` and faded in.
     bool SceneBecomes(int scene, int limit = 900) {
-        return Until([scene] { return currentScene == scene && fadeState == 0; }, limit);
+        return Until([scene] { return loop.currentScene == scene && sceneSwitch.fadeState == 0; }, limit);
     }
     // Another scene, entered as a script asks for it.
     bool Enter(int scene) {

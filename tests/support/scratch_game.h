@@ -33,7 +33,7 @@ protected:
         ClearFileLookupCache();
         SetFixedFrameRate(30);
         SetVirtualFrame(0);
-        synch = 1.0f;
+        framePace.synch = 1.0f;
     }
     void TearDown() override {
         ResetInteractionState();
@@ -65,18 +65,18 @@ protected:
         SetVirtualFrame(frame_++);
         RunLogic();
         UpdateSubtitle();
-        if (!(mouseState.buttons[0] & 0x80)) LeftKey = 0;
+        if (!(pointer.mouseState.buttons[0] & 0x80)) pointer.LeftKey = 0;
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
     }
     // A click: the button down for one frame, then up for one.
     void Click(int x, int y) {
-        cursorX = x;
-        cursorY = y;
-        mouseState.buttons[0] = 0x80;
+        pointer.cursorX = x;
+        pointer.cursorY = y;
+        pointer.mouseState.buttons[0] = 0x80;
         Frame();
-        mouseState.buttons[0] = 0;
+        pointer.mouseState.buttons[0] = 0;
         Frame();
     }
 

@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         MediaTest::SetUp();
         ResetTextTables();
-        synch = 1.0f;
+        framePace.synch = 1.0f;
     }
     void Table(const std::string& path, const std::u16string& body) { test::WriteFile(path, Utf16Table(body)); }
     // Frames of subtitle timing until the subtitle is gone; -1 past `limit`.
@@ -63,7 +63,7 @@ TEST_F(DialogueTest, SubtitleLastsItsLengthInTicksWithoutAVoice) {
     EXPECT_EQ(SubtitleString(), u"Шесть!");
     EXPECT_EQ(dialogue.subtitleLength, 7);  // with its carriage return
     EXPECT_EQ(std::u16string(dialogue.subtitleText + 7, 2), u"\r\n");
-    EXPECT_EQ(LeftKey, 1);  // a conversation line takes the click that started it
+    EXPECT_EQ(pointer.LeftKey, 1);  // a conversation line takes the click that started it
     EXPECT_EQ(std::tuple(TicksUntilGone(), dialogue.subtitleLength), std::tuple(50, 0));
 
     PlayDialogLine(11);
@@ -71,16 +71,16 @@ TEST_F(DialogueTest, SubtitleLastsItsLengthInTicksWithoutAVoice) {
 
     // At 15 frames a second each frame counts two ticks.
     PlayDialogLine(11);
-    synch = 2.0f;
+    framePace.synch = 2.0f;
     EXPECT_EQ(TicksUntilGone(), 41);
 }
 
 TEST_F(DialogueTest, ResponsesTakeTabsAndNeverSpeakZeroOrMinusOne) {
     Table("texts/otboy.txt", u"20\tЗакрыто.\r\n0 ноль\r\n");
-    LeftKey = 0;
+    pointer.LeftKey = 0;
     EXPECT_EQ(PlayResponse(20), 20);
     EXPECT_EQ(SubtitleString(), u"Закрыто.");
-    EXPECT_EQ(LeftKey, 0);  // a response does not use the click
+    EXPECT_EQ(pointer.LeftKey, 0);  // a response does not use the click
     dialogue.subtitleLength = 0;
     dialogue.subtitleTimer = 0;
     EXPECT_EQ(std::tuple(PlayResponse(0), PlayResponse(-1), dialogue.subtitleLength), std::tuple(0, 0, 0));
@@ -96,21 +96,21 @@ TEST_F(DialogueTest, ChoicesAreHoveredInTheirBandsAndPolledOnce) {
     CreateGameFonts();
     Table("texts/dialog.txt", u"535 Первый\r\n536 Второй\r\n537 Третий\r\n538 Четвёртый\r\n539 Пятый\r\n");
     EXPECT_EQ(std::tuple(PollDialogChoice(535, 5), dialogue.choiceActive), std::tuple(-1, 1));
-    cursorX = 100;
-    LeftKey = 1;
-    cursorY = 368;  // the border between rows 0 and 1 belongs to neither
+    pointer.cursorX = 100;
+    pointer.LeftKey = 1;
+    pointer.cursorY = 368;  // the border between rows 0 and 1 belongs to neither
     DrawDialogText();
     EXPECT_EQ(dialogue.choiceSelected, -1);
-    cursorY = 369;
-    LeftKey = 0;  // hovering alone selects nothing
+    pointer.cursorY = 369;
+    pointer.LeftKey = 0;  // hovering alone selects nothing
     DrawDialogText();
     EXPECT_EQ(dialogue.choiceSelected, -1);
-    LeftKey = 1;
+    pointer.LeftKey = 1;
     DrawDialogText();
     EXPECT_EQ(dialogue.choiceSelected, 536);
     EXPECT_EQ(PollDialogChoice(535, 5), 536);
     EXPECT_EQ(std::tuple(dialogue.choiceActive, dialogue.choiceSelected), std::tuple(0, -1));
-    cursorY = 424;  // row 4 spans 416..432
+    pointer.cursorY = 424;  // row 4 spans 416..432
     DrawDialogText();  // the list is gone: nothing is selected
     EXPECT_EQ(dialogue.choiceSelected, -1);
     PollDialogChoice(535, 5);

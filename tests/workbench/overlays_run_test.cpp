@@ -3,10 +3,18 @@
 // --screenshot unless --screenshot-overlays asks for them.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "support/engine_run.h"
 
 namespace tarvex {
 namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 class OverlaysRun : public ::testing::Test {
 protected:
@@ -22,7 +30,7 @@ protected:
         replay.insert(replay.end(), lines.begin(), lines.end());
         test::WriteReplay(dir + "/" + run + ".replay", replay);
         std::string args = "--headless --fixed-fps 30 --seed 1 --scene 23 --frames 32 --path " + demo + " --saves " +
-                           dir + "/saves --replay " + dir + "/" + run + ".replay " + options;
+                           dir + "/" + run + "-saves --replay " + dir + "/" + run + ".replay " + options;
         for (int f : {20, 30})
             args += " --screenshot " + std::to_string(f) + ":" + Name(run, f) + ".png --dump-state " + std::to_string(f) + ":" +
                     Name(run, f) + ".json";
@@ -36,12 +44,12 @@ protected:
 };
 
 TEST_F(OverlaysRun, CtrlNumbersSwitchOverlaysThatScreenshotsShowOnlyWhenAsked) {
-    Play("plain", {}, "--window-shot 20:" + Name("plain", 20) + "-window.png");
+    Play("plain", {"15 key F5"}, "--window-shot 20:" + Name("plain", 20) + "-window.png");
     // Ctrl+1 switches the regions on, and off again before frame 30.
-    Play("regions", {"10 key Ctrl+1", "25 key Ctrl+1"}, "--screenshot-overlays");
-    // Every overlay on, and the screenshots without them.
+    Play("regions", {"10 key Ctrl+1", "15 key F5", "25 key Ctrl+1"}, "--screenshot-overlays");
+    // Every overlay on, and the screenshots without them (a quick save in each run: its notice is in the pictures).
     Play("all", {"10 key Ctrl+1", "10 key Ctrl+2", "10 key Ctrl+3", "10 key Ctrl+4", "10 key Ctrl+5", "10 key Ctrl+6",
-                 "10 key Ctrl+7"},
+                 "10 key Ctrl+7", "15 key F5"},
          "--window-shot 20:" + Name("all", 20) + "-window.png");
 
     EXPECT_EQ(Dump("plain", 20)["overlays"], nlohmann::json::array());
@@ -61,6 +69,10 @@ TEST_F(OverlaysRun, CtrlNumbersSwitchOverlaysThatScreenshotsShowOnlyWhenAsked) {
     const test::Picture clean = Shot("plain", 20);
     ASSERT_FALSE(clean.rgb.empty());
     EXPECT_EQ(Shot("all", 20).rgb, clean.rgb);
+    // A quick save's thumbnail is the picture under the overlays.
+    const std::string quick = ReadBytes(dir + "/plain-saves/quick.sav");
+    EXPECT_FALSE(quick.empty());
+    EXPECT_EQ(ReadBytes(dir + "/all-saves/quick.sav"), quick);
     // The window shows them.
     const test::Picture window = test::ReadPicture(Name("all", 20) + "-window.png");
     ASSERT_TRUE(window.ok);

@@ -30,7 +30,7 @@ protected:
             fs::create_symlink(entry.path(), game + "/" + entry.path().filename().string());
         SetScriptMessageSink([this](const std::string& line) { messages += line + "\n"; });
         ASSERT_TRUE(harness.Start(game, 23));
-        ASSERT_TRUE(harness.Until([] { return fadeState == 0; }, 60));
+        ASSERT_TRUE(harness.Until([] { return sceneSwitch.fadeState == 0; }, 60));
     }
     void TearDown() override { SetScriptMessageSink({}); }
     void Write(const std::string& text) { std::ofstream(game + "/scripts/scene023.lua") << text; }
@@ -41,11 +41,11 @@ protected:
         bool faded = false;
         const bool done = harness.Until(
             [&] {
-                faded = faded || fadeState != 0;
+                faded = faded || sceneSwitch.fadeState != 0;
                 return SceneScriptReloads() > before;
             },
             20);
-        return done && !faded && currentScene == 23;
+        return done && !faded && loop.currentScene == 23;
     }
 
     test::GameHarness harness;

@@ -59,7 +59,7 @@ static int ImageCommand(const Args& args) {
     if (!depth) return Fail("depth must be 32, 16 or 15");
     if (OptionValue(args, "--png", png)) png = std::filesystem::absolute(png).string();
     if (chdir(game.c_str()) != 0) return Fail("cannot enter " + game);
-    displayPixelDepth = depth;
+    surfaceFormat.displayPixelDepth = depth;
 
     const std::string& path = positional[0];
     GameFileSource source = LocateGameFile(path);

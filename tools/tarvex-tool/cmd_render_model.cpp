@@ -101,7 +101,7 @@ static int RenderModelCommand(const Args& args) {
     std::printf("{\"width\":800,\"height\":600,\"motion\":%d,\"frame\":%s,\"triangles\":%u,\"textured\":%s,"
                 "\"pixelsDrawn\":%zu}\n",
                 a.motion, JsonNumber(a.frame).c_str(), m.triangleCount,
-                a.texture >= 0 && textureCache[a.texture].handle ? "true" : "false", drawn);
+                a.texture >= 0 && animation.textureCache[a.texture].handle ? "true" : "false", drawn);
     DestroyDisplay();
     return 0;
 }

@@ -75,15 +75,15 @@ static int SaveCommand(const Args& args) {
     JsonWriter json;
     json.BeginObject();
     json.Key("thumbnail").Bool(!thumbnail.empty());
-    json.Member("currentScene", currentScene).Member("previousScene", previousScene);
+    json.Member("currentScene", loop.currentScene).Member("previousScene", sceneSwitch.previousScene);
     SceneWords(json, "sceneState", gameState.sceneState);
     SceneWords(json, "sceneFlags", gameState.sceneFlags);
     json.Key("inventory").BeginArray();
     for (int n = 0; n < kToolCount; ++n)
         if (interaction.ToolTable[n].inInventory) json.Int(n);
     json.EndArray();
-    json.Member("heldTool", interaction.heldTool).Member("MainSost", MainSost).Member("voiceMode", dialogue.voiceMode);
-    json.Member("gammaLevel", gammaLevel);
+    json.Member("heldTool", interaction.heldTool).Member("MainSost", loop.MainSost).Member("voiceMode", dialogue.voiceMode);
+    json.Member("gammaLevel", sceneSwitch.gammaLevel);
     std::u16string subtitle;
     for (size_t i = 0; i < kSavedSubtitleUnits && dialogue.subtitleText[i] != 0 && dialogue.subtitleText[i] != u'\r'; ++i)
         subtitle += dialogue.subtitleText[i];
