@@ -36,6 +36,7 @@
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
 #include "text/fonts.h"
+#include "workbench/console.h"
 
 namespace tarvex {
 
@@ -75,8 +76,11 @@ LoopPass RunLoopPass(uint64_t frame) {
     PrefetchLikelyScene();
     if (playMode != 2) PlayMusic(requestedTrack);
     if (menuActive) {
+        if (ConsoleOpen()) CloseConsole();  // the game ended under it
         DescribeAndHandFrame();
         MenuFrame();
+    } else if (ConsolePaused()) {
+        PausedFrame();
     } else {
         GameFrame();
     }
@@ -118,6 +122,9 @@ bool PrepareRun(const Options& options, const RunFiles& files) {
     // The game's own content behind the engine's hooks.
     RegisterGameContent();
     SetEndOfGameMenu(EnterMenuFromGame);
+    // The workbench: its commands, and its console drawn over the picture in the window.
+    StartWorkbench();
+    SetWindowOverlay(DrawConsole);
     SetFixedFrameRate(options.fixedFps);
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -252,6 +259,8 @@ int RunGame(const Options& options) {
             continue;
         }
         WriteFrameOutputs(files, frame);
+        if (frame == 0)
+            for (const std::string& line : options.consoleLines) RunConsoleText(line, true);
         ++frame;
         AdvanceVirtualClock();
         AdvanceTour(options, frame);

@@ -30,6 +30,7 @@
 #include "text/dialogue.h"
 #include "text/fonts.h"
 #include "text/notice.h"
+#include "workbench/console.h"
 
 namespace tarvex {
 
@@ -197,6 +198,14 @@ static void DrawSubtitleBand() {
     DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, 127);
 }
 
+void PausedFrame() {
+    // The last picture stays in the back buffer; the console draws over it when presented.
+    if (!ReadPointer()) return;
+    ConsoleTakesMouse(mouseState);
+    CountFrame(ClockSeconds());
+    if (presentEnabled) Present(false);
+}
+
 void GameFrame() {
     // Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
     device::SetFogRange(fogStart, fogEnd, fogColour);
@@ -204,6 +213,7 @@ void GameFrame() {
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
     if (!ReadPointer()) return;
+    ConsoleTakesMouse(mouseState);
     StepSceneFade();
     const int frameStartScene = currentScene;
     SetActorPassDrawing(DrawActorsOfFrame);

@@ -7,6 +7,9 @@ struct FrameDescription;
 // One game frame: mouse, fade, background and layers, the scene's logic, the
 // full-screen passes, toolbar, pointer, text, scene request, frame rate, present, pacing.
 void GameFrame();
+// A frame while the console holds the game still: the pointer moves, the last picture is
+// presented again (with the console over it).
+void PausedFrame();
 // Reads the mouse into mouseState and moves the pointer (clamped 2..797, 2..597).
 // False when the read failed and the frame must end.
 bool ReadPointer();

@@ -10,6 +10,7 @@
 #include "scripts/scripts_owner.h"
 #include "shell/shell_owners.h"
 #include "text/dialogue_owners.h"
+#include "workbench/console.h"
 
 namespace tarvex {
 
@@ -21,7 +22,7 @@ void RegisterGameOwners() {
         FrameValuesOwner, RenderingValuesOwner, ToolsAndRegionsOwner, SoundSlotsOwner, AnimSlotsOwner,
         SceneObjectsOwner, ActorsOwner, PendingActionOwner, SceneSwitchOwner, DialogueOwner,
         PlayValuesOwner, MainStateOwner, GameProgressOwner, ToolbarOwner, ScriptsOwner,
-        SavedGamesOwner, MainMenuOwner, NoticesOwner, InputOwner,
+        SavedGamesOwner, MainMenuOwner, NoticesOwner, InputOwner, WorkbenchConsoleOwner,
     };
     for (const auto owner : owners) RegisterOwner(owner());
 }

@@ -30,6 +30,8 @@ const char* UsageText() {
            "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
+           "  --console LINE         run LINE at the console (the key left of 1, or F2) after the\n"
+           "                         first frame; its output goes to stdout too (repeatable)\n"
            "  --help                 this text\n";
 }
 
@@ -94,7 +96,7 @@ bool IsOutputOption(const std::string& arg) {
 // The other options that take a value.
 bool TakesValue(const std::string& arg) {
     return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
-           arg == "--fixed-fps" || arg == "--flag" || IsOutputOption(arg);
+           arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || IsOutputOption(arg);
 }
 
 // "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
@@ -145,6 +147,7 @@ bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::s
     else if (arg == "--record") o.record = v;
     else if (arg == "--load") o.load = v;
     else if (arg == "--flag") return ParseFlag(v, o, error);
+    else if (arg == "--console") o.consoleLines.push_back(v);
     else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);
     else if (arg == "--fixed-fps") {
         char* end = nullptr;

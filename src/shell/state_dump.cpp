@@ -51,6 +51,7 @@ constexpr DumpPart kParts[] = {
     {kSounds, 0},      {kSounds, 1},
     {kMainState, 1},   {kSceneSwitch, 1},
     {kDialogue, 2},    {kInput, 1},
+    {kConsole, 0},
 };
 
 }  // namespace
