@@ -78,6 +78,8 @@ void Press(int button, bool down) {
 // character it types unless the player's layout is typing (save names), where
 // only Enter and Backspace come from the key itself.
 void DeliverKey(int scancode, bool shift) {
+    // At the console's prompt Shift with the key left of 1 types "~" (Lua's "~="), its text alone.
+    if (input.textTyping && shift && scancode == SDL_SCANCODE_GRAVE) return;
     int code = VirtualKeyOfScancode(scancode);
     if (code) PostMessage(MessageType::KeyDown, code);
     // The key left of 1 opens the console: its character never reaches the game.
