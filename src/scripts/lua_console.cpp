@@ -476,6 +476,11 @@ void RunConsoleLine(const std::string& line, std::vector<std::string>& output) {
         output.push_back("the console's Lua state does not fit its memory cap");
         return;
     }
+    // The console's own state lives while the engine runs: print's cap is a line's there.
+    if (consoleState && L == consoleState->L) {
+        consoleState->box.printed = 0;
+        consoleState->box.printStopped = false;
+    }
     std::vector<std::string> printed, values;
     LineCall call{&line, &values};
     SetPrintCapture(&printed);
