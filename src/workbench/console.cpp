@@ -148,7 +148,6 @@ void TakeKey(int key) {
     case vk::PageUp: Scroll(VisibleLines() - 1); break;
     case vk::PageDown: Scroll(-(VisibleLines() - 1)); break;
     case vk::Tab: Complete(); break;
-    case vk::Space: console.prompt.Insert(U' '); break;
     default: break;
     }
 }
