@@ -25,13 +25,16 @@ protected:
 
 TEST_F(ConsolePlay, LinesRunInTheScenesScriptWithItsFunctionsAndTheCommands) {
     // The notebook is taken: the scene's load places it again once its flag is cleared.
-    Play("--scene 23 --flag 23:1 --console 'ClearFlags(1); load()' --console 'give(62)' --console 'console.save(\"one\")' --console 'tools()'"
+    Play("--scene 23 --flag 23:1 --console 'ClearFlags(1); load()' --console 'give(62)'"
+         " --console 'console.save(\"one\")' --console 'tools()'"
+         " --console 'set(\"regions\", 0, \"left\", 5)' --console 'show(\"regions\", 0)'"
          " --console 'while true do end' --console 'GetState() + 1'",
          12, {11});
     const std::string log = Log();
     EXPECT_NE(log.find("inventory: 62"), std::string::npos) << log;
     EXPECT_NE(log.find("\n742: "), std::string::npos) << log;
     EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/saves/one.sav"));  // the command under the scene's load
+    EXPECT_NE(log.find("\n0: scene=23 left=5 top="), std::string::npos) << log;  // through the registry
     EXPECT_NE(log.find("error: console:1: the call used up its budget"), std::string::npos) << log;
     // The loop cost its line only: the scene keeps its script and the game goes on.
     EXPECT_EQ(log.find("compiled-in functions take over"), std::string::npos) << log;
