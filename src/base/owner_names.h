@@ -24,5 +24,6 @@ inline constexpr const char* kThumbnail = "saved games list";
 inline constexpr const char* kMainMenu = "main menu";
 inline constexpr const char* kSlots = "animation slots";
 inline constexpr const char* kWorkbench = "workbench";
+inline constexpr const char* kConsole = "workbench console";
 
 }  // namespace tarvex::owner_name

@@ -31,6 +31,13 @@ const Owner* FindOwner(const char* name) {
     return nullptr;
 }
 
+const TableView* FindTableView(const char* name) {
+    for (const Owner* owner : List())
+        for (const TableView& view : owner->views)
+            if (std::strcmp(view.name, name) == 0) return &view;
+    return nullptr;
+}
+
 void StartUpOwners() { Walk(&Owner::startUp); }
 void NewGameOwners() { Walk(&Owner::newGame); }
 void SceneResetOwners() { Walk(&Owner::sceneReset); }

@@ -268,11 +268,64 @@ void DumpToolbar(JsonWriter& json, int) {
         .Number(toolbarTables.toolbarGridTop);
 }
 
+// The tables as the workbench shows them.
+#define TOOL(f) interaction.ToolTable[row].f
+constexpr TableField kToolFields[] = {
+    TARVEX_TABLE_FIELD("inInventory", TOOL(inInventory), 0, 1),
+    TARVEX_TABLE_FIELD("scene", TOOL(scene), -1, kSceneWords - 1),
+    TARVEX_TABLE_FIELD("drawn", TOOL(drawn), 0, 1),
+    TARVEX_TABLE_FIELD("x", TOOL(x), -32768, 32767),
+    TARVEX_TABLE_FIELD("y", TOOL(y), -32768, 32767),
+    TARVEX_TABLE_FIELD("offsetX", TOOL(offsetX), -32768, 32767),
+    TARVEX_TABLE_FIELD("offsetY", TOOL(offsetY), -32768, 32767),
+    TARVEX_TABLE_FIELD("right", TOOL(right), -32768, 32767),
+    TARVEX_TABLE_FIELD("bottom", TOOL(bottom), -32768, 32767),
+    TARVEX_TABLE_FIELD("clickable", TOOL(clickable), 0, 1),
+    TARVEX_TABLE_FIELD("lookLine", TOOL(lookLine), -1, INT32_MAX),
+    TARVEX_TABLE_FIELD("useLine", TOOL(useLine), -1, INT32_MAX),
+    TARVEX_TABLE_FIELD("pickupLine", TOOL(pickupLine), -1, INT32_MAX),
+    TARVEX_TABLE_FIELD("talkLine", TOOL(talkLine), -1, INT32_MAX),
+};
+#undef TOOL
+#define REGION(f) interaction.actionRegions[row].f
+constexpr TableField kRegionFields[] = {
+    TARVEX_TABLE_FIELD("scene", REGION(scene), -1, kSceneWords - 1),
+    TARVEX_TABLE_FIELD("left", REGION(left), -32768, 32767),
+    TARVEX_TABLE_FIELD("top", REGION(top), -32768, 32767),
+    TARVEX_TABLE_FIELD("right", REGION(right), -32768, 32767),
+    TARVEX_TABLE_FIELD("bottom", REGION(bottom), -32768, 32767),
+    TARVEX_TABLE_FIELD("enabled", REGION(enabled), 0, 1),
+    TARVEX_TABLE_FIELD("cursor", REGION(cursor), 0, kCursorPictureCount - 1),
+    TARVEX_TABLE_FIELD("label", REGION(label), 0, INT32_MAX),
+    TARVEX_TABLE_FIELD("walkX", REGION(walkX), 0, 799),
+    TARVEX_TABLE_FIELD("walkY", REGION(walkY), 0, 599),
+    TARVEX_TABLE_FIELD("action", REGION(action), INT32_MIN, INT32_MAX),
+    TARVEX_TABLE_FIELD("facing", REGION(facing), -1e6, 1e6),
+};
+#undef REGION
+constexpr TableField kSceneFields[] = {
+    TARVEX_TABLE_FIELD("state", gameState.sceneState[row], 0, UINT32_MAX),
+    TARVEX_TABLE_FIELD("flags", gameState.sceneFlags[row], 0, UINT32_MAX),
+};
+const TableView kToolViews[] = {
+    {"tools", kToolCount, [](int row) {
+         const ToolRecord& t = interaction.ToolTable[row];
+         return t.inInventory != 0 || (t.scene >= 0 && t.scene == loop.currentScene);
+     }, kToolFields,
+     [](int row) -> const char* { return interaction.ToolTable[row].pictureName; }},
+    {"regions", kActionRegionCount, [](int row) { return interaction.actionRegions[row].enabled != 0; },
+     kRegionFields},
+};
+const TableView kProgressViews[] = {
+    {"scenes", kSceneWords,
+     [](int row) { return gameState.sceneState[row] != 0 || gameState.sceneFlags[row] != 0; }, kSceneFields},
+};
+
 }  // namespace
 
 const Owner& ToolsAndRegionsOwner() {
     static const Owner owner{owner_name::kTools, ResetInteractionState, ResetToolsForNewGame,
-                             ResetSceneTools, SyncToolsAndRegions, RebuildTools, DumpToolsAndRegions};
+                             ResetSceneTools, SyncToolsAndRegions, RebuildTools, DumpToolsAndRegions, kToolViews};
     return owner;
 }
 
@@ -284,7 +337,7 @@ const Owner& PendingActionOwner() {
 
 const Owner& GameProgressOwner() {
     static const Owner owner{owner_name::kProgress, ResetGameState, ResetGameState, nullptr, SyncGameProgress,
-                             nullptr, DumpGameProgress};
+                             nullptr, DumpGameProgress, kProgressViews};
     return owner;
 }
 

@@ -76,11 +76,26 @@ void DumpSoundSlots(JsonWriter& json, int part) {
     json.EndArray();
 }
 
+// The sound slots as the workbench shows them.
+#define SOUND(f) soundTables.soundSlots[row].f
+constexpr TableField kSoundFields[] = {
+    TARVEX_TABLE_READ("playing", IsSlotPlaying(row)),
+    TARVEX_TABLE_READ("loaded", SOUND(loaded)),
+    TARVEX_TABLE_FIELD("level", SOUND(level), -10000, 10000),
+    TARVEX_TABLE_FIELD("pan", SOUND(pan), -10000, 10000),
+    TARVEX_TABLE_FIELD("loop", SOUND(loop), 0, 1),
+};
+#undef SOUND
+const TableView kSoundViews[] = {
+    {"sounds", kSoundSlotCount, [](int row) { return soundTables.soundSlots[row].loaded != 0; }, kSoundFields,
+     [](int row) -> const char* { return soundTables.soundSlots[row].name; }},
+};
+
 }  // namespace
 
 const Owner& SoundSlotsOwner() {
     static const Owner owner{owner_name::kSounds, ResetSound, nullptr, SceneReset, SyncSoundSlots, RebuildSoundSlots,
-                             DumpSoundSlots};
+                             DumpSoundSlots, kSoundViews};
     return owner;
 }
 

@@ -52,10 +52,32 @@ void DumpActors(JsonWriter& json, int) {
     json.EndArray();
 }
 
+// The actors as the workbench shows them.
+#define ACTOR(f) actorTable.actors[row].f
+constexpr TableField kActorFields[] = {
+    TARVEX_TABLE_READ("inUse", ACTOR(inUse)),
+    TARVEX_TABLE_FIELD("visible", ACTOR(visible), 0, 1),
+    TARVEX_TABLE_FIELD("x", ACTOR(position.x), -1e6, 1e6),
+    TARVEX_TABLE_FIELD("y", ACTOR(position.y), -1e6, 1e6),
+    TARVEX_TABLE_FIELD("z", ACTOR(position.z), -1e6, 1e6),
+    TARVEX_TABLE_FIELD("heading", ACTOR(heading), -1e6, 1e6),
+    TARVEX_TABLE_FIELD("walkSpeed", ACTOR(walkSpeed), 0, 1e6),
+    TARVEX_TABLE_READ("walking", ACTOR(walking)),
+    TARVEX_TABLE_READ("model", ACTOR(model)),
+    TARVEX_TABLE_READ("motion", ACTOR(motion)),
+    TARVEX_TABLE_READ("frame", ACTOR(frame)),
+    TARVEX_TABLE_FIELD("clickable", ACTOR(clickable), 0, 1),
+};
+#undef ACTOR
+const TableView kActorViews[] = {
+    {"actors", kActorCount, [](int row) { return actorTable.actors[row].inUse != 0; }, kActorFields},
+};
+
 }  // namespace
 
 const Owner& ActorsOwner() {
-    static const Owner owner{owner_name::kActors, ResetActors, nullptr, ResetActors, SyncActors, nullptr, DumpActors};
+    static const Owner owner{owner_name::kActors, ResetActors, nullptr, ResetActors, SyncActors, nullptr, DumpActors,
+                             kActorViews};
     return owner;
 }
 

@@ -59,6 +59,14 @@ struct DisplayState {
 };
 
 DisplayState display;
+// Drawn by Present over the picture in the window; while it draws, 2-D drawing goes there.
+struct WindowOverlay {
+    void (*draw)() = nullptr;
+    bool drawing = false;
+    unsigned framebuffer = 0;
+    int x = 0, y = 0, width = 0, height = 0;  // GL viewport of the view in the window
+};
+WindowOverlay windowOverlay;
 DisplayStep forcedFailure = DisplayStep::None;
 unsigned displayGeneration = 0;
 // Live textures of the texture makers, and surface textures of the current context.
@@ -128,8 +136,13 @@ void UploadGamma() {
 
 // Binds the back buffer and the 2-D state: no depth, no culling, exact pixels.
 void Begin2d() {
-    glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
-    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    if (windowOverlay.drawing) {
+        glBindFramebuffer(GL_FRAMEBUFFER, windowOverlay.framebuffer);
+        glViewport(windowOverlay.x, windowOverlay.y, windowOverlay.width, windowOverlay.height);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
+        glViewport(0, 0, kScreenWidth, kScreenHeight);
+    }
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_STENCIL_TEST);
@@ -737,6 +750,8 @@ void CopyRgbInto(const std::vector<uint8_t>& rgb, Surface& target) {
 
 }  // namespace
 
+void SetWindowOverlay(void (*draw)()) { windowOverlay.draw = draw; }
+
 void Present(bool vsync) {
     if (!DisplayReady()) return;
     if (display.headless && !display.presentWhenHeadless) {
@@ -792,6 +807,16 @@ void Present(bool vsync) {
     glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
+    if (windowOverlay.draw) {
+        windowOverlay.framebuffer = display.headless ? display.windowFramebuffer : 0;
+        windowOverlay.x = vx;
+        windowOverlay.y = h - vy - vh;
+        windowOverlay.width = vw;
+        windowOverlay.height = vh;
+        windowOverlay.drawing = true;
+        windowOverlay.draw();
+        windowOverlay.drawing = false;
+    }
     if (!display.headless) SDL_GL_SwapWindow(display.window);
     glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
     glViewport(0, 0, kScreenWidth, kScreenHeight);

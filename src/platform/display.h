@@ -88,6 +88,10 @@ void ScreenToWindow(int sx, int sy, int& wx, int& wy);
 // Frame
 void ClearBackBuffer(float r, float g, float b);
 void Present(bool vsync);
+// What Present draws over the game's picture in the window only (never into the back buffer
+// that screenshots and thumbnails read): the 2-D drawing functions called from `draw` land on
+// the window's view of the 800 x 600 screen, after the gamma. Null for nothing.
+void SetWindowOverlay(void (*draw)());
 
 // Gamma: three ramps of 256 entries (0..65535), applied when the back buffer is presented.
 void SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);

@@ -29,6 +29,7 @@ struct ReplayEvent {
 struct InputState {
     std::deque<Message> queue;
     bool playerLayout = false;
+    bool textTyping = false;
     // Mouse accumulated between reads: the wheel, and the pointer's last place mapped
     // into the game's screen.
     int wheel = 0;
@@ -79,12 +80,16 @@ void Press(int button, bool down) {
 // only Enter and Backspace come from the key itself. A digit key with Ctrl held is the
 // workbench's: a message of its own, and no character.
 void DeliverKey(int scancode, bool shift, bool ctrl = false) {
+    // At the console's prompt Shift with the key left of 1 types "~" (Lua's "~="), its text alone.
+    if (input.textTyping && shift && scancode == SDL_SCANCODE_GRAVE) return;
     int code = VirtualKeyOfScancode(scancode);
     if (ctrl && code >= '0' && code <= '9') {
         PostMessage(MessageType::CtrlKeyDown, code);
         return;
     }
     if (code) PostMessage(MessageType::KeyDown, code);
+    // The key left of 1 opens the console: its character never reaches the game.
+    if (input.textTyping || scancode == SDL_SCANCODE_GRAVE) return;
     int ch = UsLayoutCharacter(scancode, shift);
     if (ch == 0) return;
     if (input.playerLayout && ch != 13 && ch != 8) return;
@@ -101,6 +106,10 @@ void PointerAtWindowPoint(int wx, int wy) {
 }
 
 void DeliverText(const std::string& utf8) {
+    if (input.textTyping) {
+        for (char32_t c : Utf8ToCodePoints(utf8)) PostMessage(MessageType::Text, static_cast<int32_t>(c));
+        return;
+    }
     for (unsigned char c : Utf8ToCp1251(utf8)) PostMessage(MessageType::Char, c);
 }
 
@@ -137,7 +146,7 @@ void PumpEvents() {
             DeliverKey(e.key.keysym.scancode, (e.key.keysym.mod & KMOD_SHIFT) != 0, (e.key.keysym.mod & KMOD_CTRL) != 0);
             break;
         case SDL_TEXTINPUT:
-            if (input.replaying || !input.playerLayout) break;
+            if (input.replaying || !(input.playerLayout || input.textTyping)) break;
             Record("text %s", e.text.text);
             DeliverText(e.text.text);
             break;
@@ -189,6 +198,8 @@ void WaitForMessage() {
 }
 
 void SetPlayerLayoutTyping(bool playerLayout) { input.playerLayout = playerLayout; }
+
+void SetTextTyping(bool on) { input.textTyping = on; }
 
 void DropPendingClicks() {
     for (int b = 0; b < 2; ++b) {
@@ -256,6 +267,16 @@ int VirtualKeyOfScancode(int scancode) {
     if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) return vk::F1 + (scancode - SDL_SCANCODE_F1);
     switch (scancode) {
     case SDL_SCANCODE_ESCAPE: return vk::Escape;
+    case SDL_SCANCODE_GRAVE: return vk::Grave;
+    case SDL_SCANCODE_LEFT: return vk::Left;
+    case SDL_SCANCODE_RIGHT: return vk::Right;
+    case SDL_SCANCODE_UP: return vk::Up;
+    case SDL_SCANCODE_DOWN: return vk::Down;
+    case SDL_SCANCODE_HOME: return vk::Home;
+    case SDL_SCANCODE_END: return vk::End;
+    case SDL_SCANCODE_DELETE: return vk::Delete;
+    case SDL_SCANCODE_PAGEUP: return vk::PageUp;
+    case SDL_SCANCODE_PAGEDOWN: return vk::PageDown;
     case SDL_SCANCODE_SPACE: return vk::Space;
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_KP_ENTER: return vk::Return;
@@ -263,6 +284,31 @@ int VirtualKeyOfScancode(int scancode) {
     case SDL_SCANCODE_TAB: return vk::Tab;
     default: return 0;
     }
+}
+
+std::u32string Utf8ToCodePoints(const std::string& utf8) {
+    std::u32string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (extra < 0) {
+            ++i;
+            continue;
+        }
+        uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += ok ? extra + 1 : 1;
+        if (ok && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) out += static_cast<char32_t>(cp);
+    }
+    return out;
 }
 
 std::string Utf8ToCp1251(const std::string& utf8) {

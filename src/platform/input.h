@@ -11,12 +11,14 @@
 namespace tarvex {
 
 // SysKeyDown is a key pressed with Alt (Alt+Enter switches full screen); CtrlKeyDown a digit
-// key pressed with Ctrl (the workbench's keys), which types no character.
-enum class MessageType { Activate, Close, KeyDown, SysKeyDown, Char, Timer, CtrlKeyDown };
+// key pressed with Ctrl (the workbench's keys), which types no character. Text is a typed
+// Unicode character while text typing is on (the console's prompt).
+enum class MessageType { Activate, Close, KeyDown, SysKeyDown, Char, Timer, CtrlKeyDown, Text };
 
 struct Message {
     MessageType type;
-    int32_t value;  // activation state, virtual-key code, character code (code page 1251) or timer id
+    int32_t value;  // activation state, virtual-key code, character code (code page 1251), timer id
+                    // or Unicode code point
 };
 
 struct MouseState {
@@ -28,8 +30,10 @@ static_assert(sizeof(MouseState) == 16, "the mouse state is 16 bytes");
 // Windows virtual-key codes used by the game.
 namespace vk {
 constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Escape = 0x1B, Space = 0x20;
-constexpr int Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28;
-constexpr int F1 = 0x70, F5 = 0x74, F6 = 0x75, F7 = 0x76, F9 = 0x78, F11 = 0x7A, F12 = 0x7B;
+constexpr int PageUp = 0x21, PageDown = 0x22, End = 0x23, Home = 0x24;
+constexpr int Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Delete = 0x2E;
+constexpr int F1 = 0x70, F2 = 0x71, F5 = 0x74, F6 = 0x75, F7 = 0x76, F9 = 0x78, F11 = 0x7A, F12 = 0x7B;
+constexpr int Grave = 0xC0;  // the key left of 1 (VK_OEM_3)
 }  // namespace vk
 
 void ResetInput();
@@ -43,6 +47,9 @@ void WaitForMessage();
 // Typed characters: while `playerLayout` is on (save names) the player's own layout
 // is used and converted to code page 1251; otherwise keys type the US-layout characters.
 void SetPlayerLayoutTyping(bool playerLayout);
+// While text typing is on, keys post only their key-down messages and typed text (the
+// player's layout, or a replay's text events) comes as Text messages of Unicode code points.
+void SetTextTyping(bool on);
 
 // The mouse: every device's pointer position in the window (absolute devices such as
 // tablets and remote desktops, and relative ones alike) mapped to the game's screen.
@@ -56,6 +63,8 @@ void DropPendingClicks();
 // Conversions shared with tests and tools.
 // US-layout character of an SDL scancode (0 when the key types nothing).
 int UsLayoutCharacter(int scancode, bool shift);
+// The Unicode code points of UTF-8 text (malformed bytes are dropped).
+std::u32string Utf8ToCodePoints(const std::string& utf8);
 // Appends the code page 1251 bytes of UTF-8 text (characters it lacks are dropped).
 std::string Utf8ToCp1251(const std::string& utf8);
 std::string Cp1251ToUtf8(const std::string& cp1251);

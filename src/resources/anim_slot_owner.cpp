@@ -119,11 +119,30 @@ void DumpAnimSlots(JsonWriter& json, int) {
     json.EndArray();
 }
 
+// The slots as the workbench shows them.
+#define SLOT(f) animation.animSlots[row].f
+constexpr TableField kSlotFields[] = {
+    TARVEX_TABLE_FIELD("x", SLOT(x), -32768, 32767),
+    TARVEX_TABLE_FIELD("y", SLOT(y), -32768, 32767),
+    TARVEX_TABLE_READ("frameCount", SLOT(frameCount)),
+    TARVEX_TABLE_FIELD("currentFrame", SLOT(currentFrame), 0, 1e6),
+    TARVEX_TABLE_FIELD("speed", SLOT(speed), -1e6, 1e6),
+    TARVEX_TABLE_FIELD("mode", SLOT(mode), 0, 2),
+    TARVEX_TABLE_FIELD("endRule", SLOT(endRule), 0, 2),
+    TARVEX_TABLE_FIELD("endEvent", SLOT(endEvent), -1, INT32_MAX),
+    TARVEX_TABLE_READ("isTexture", SLOT(isTexture)),
+};
+#undef SLOT
+const TableView kSlotViews[] = {
+    {"slots", kAnimSlotCount, [](int row) { return animation.animSlots[row].loaded != 0; }, kSlotFields,
+     [](int row) -> const char* { return animation.animSlots[row].name; }},
+};
+
 }  // namespace
 
 const Owner& AnimSlotsOwner() {
     static const Owner owner{owner_name::kSlots, ResetAnimSlots, nullptr, SceneReset, SyncAnimSlots, RebuildAnimSlots,
-                             DumpAnimSlots};
+                             DumpAnimSlots, kSlotViews};
     return owner;
 }
 

@@ -916,6 +916,8 @@ uint64_t SceneResourceBytes() {
     return bytes;
 }
 
+void DeferSceneRequest(int scene) { deferredScene = scene; }
+
 int TakeDeferredScene() {
     const int scene = deferredScene;
     deferredScene = -1;

@@ -25,5 +25,8 @@ uint64_t SceneResourceBytes();
 // GotoScene() outside a frame's run (the top level, init, load) leaves the scene after
 // its first frame: the scene asked for, or -1; taking it forgets it.
 int TakeDeferredScene();
+// Asks for scene `scene` from outside a frame (the console): the next frame of the current
+// scene leaves for it with the usual fade.
+void DeferSceneRequest(int scene);
 
 }  // namespace tarvex

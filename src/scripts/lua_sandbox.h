@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "scripts/lua_scene.h"
@@ -55,6 +57,14 @@ void ChargeSandboxBytes(lua_State* L, size_t bytes);
 // Hands a line the script printed (at most kPrintLineBytes) to the scene scripts' message
 // sink (lua_scene.cpp).
 void SandboxPrint(const Sandbox& box, const char* text, size_t length);
+
+// The open scene script's state; null when none is open (lua_scene.cpp).
+lua_State* SceneScriptState();
+// Runs `call` as a call into a script from outside the scene's own calls (a console line):
+// a state closed meanwhile is released, and an EndGame asked for carried out, once it returns.
+void RunAsScriptCall(const std::function<void()>& call);
+// While set, the lines print writes go to `lines` instead of the message sink.
+void SetPrintCapture(std::vector<std::string>* lines);
 
 // string.find, match, gmatch and gsub with every matching step counted (lua_patterns.cpp).
 void InstallBoundedPatterns(lua_State* L);

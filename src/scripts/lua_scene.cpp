@@ -32,6 +32,7 @@ int openStates = 0;
 ScriptLimits limits;
 std::function<void(const std::string&)> sink;
 void (*endOfGameMenu)() = nullptr;
+std::vector<std::string>* printCapture = nullptr;
 
 void Emit(const std::string& line) {
     if (sink)
@@ -106,6 +107,15 @@ void EndTheGame() {
     SendGammaRamps();
 }
 
+// Once the outermost call into a script has returned: the end of the game it asked for,
+// and the states closed while it ran.
+void AfterCall() {
+    if (callDepth != 0) return;
+    if (TakeEndGameRequest()) EndTheGame();
+    for (auto& r : retired) Release(r);
+    retired.clear();
+}
+
 // Runs `f` with `argument` in the script's state under a fresh budget. On failure the
 // error is reported and the state closed. Returns the call's boolean result (false
 // after a failure).
@@ -135,11 +145,7 @@ bool Protected(lua_CFunction f, void* data, lua_Integer argument, const char* wh
     lua_settop(L, 0);
     if (failed) *failed = status != LUA_OK;
     if (status != LUA_OK && script.get() == &s) CloseSceneScript();
-    if (callDepth == 0) {
-        if (TakeEndGameRequest()) EndTheGame();
-        for (auto& r : retired) Release(r);
-        retired.clear();
-    }
+    AfterCall();
     return result;
 }
 
@@ -216,7 +222,21 @@ void ReportScriptLine(const std::string& line) {
 }
 
 void SandboxPrint(const Sandbox& box, const char* text, size_t length) {
-    Emit(box.file + ": " + std::string(text, length));
+    if (printCapture)
+        printCapture->emplace_back(text, length);
+    else
+        Emit(box.file + ": " + std::string(text, length));
 }
+
+lua_State* SceneScriptState() { return script ? script->L : nullptr; }
+
+void RunAsScriptCall(const std::function<void()>& call) {
+    ++callDepth;
+    call();
+    --callDepth;
+    AfterCall();
+}
+
+void SetPrintCapture(std::vector<std::string>* lines) { printCapture = lines; }
 
 }  // namespace tarvex

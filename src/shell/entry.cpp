@@ -36,6 +36,7 @@
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
 #include "text/fonts.h"
+#include "workbench/console.h"
 #include "workbench/script_reload.h"
 
 namespace tarvex {
@@ -76,8 +77,11 @@ LoopPass RunLoopPass(uint64_t frame) {
     PrefetchLikelyScene();
     if (loop.playMode != 2) PlayMusic(loop.requestedTrack);
     if (loop.menuActive) {
+        if (ConsoleOpen()) CloseConsole();  // the game ended under it
         DescribeAndHandFrame();
         MenuFrame();
+    } else if (ConsolePaused()) {
+        PausedFrame();
     } else {
         // A scene script changed on disk (or a reload asked for) enters the scene again first.
         WatchSceneScript();
@@ -121,6 +125,9 @@ bool PrepareRun(const Options& options, const RunFiles& files) {
     // The game's own content behind the engine's hooks.
     RegisterGameContent();
     SetEndOfGameMenu(EnterMenuFromGame);
+    // The workbench: its commands, and its console drawn over the picture in the window.
+    StartWorkbench();
+    SetWindowOverlay(DrawConsole);
     SetFixedFrameRate(options.fixedFps);
     SeedRandom(options.haveSeed ? options.seed
                                 : static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -270,6 +277,8 @@ int RunGame(const Options& options) {
             continue;
         }
         WriteFrameOutputs(files, frame, screenshotTaken);
+        if (frame == 0)
+            for (const std::string& line : options.consoleLines) RunConsoleText(line, true);
         ++frame;
         AdvanceVirtualClock();
         AdvanceTour(options, frame);

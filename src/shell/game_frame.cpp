@@ -32,6 +32,7 @@
 #include "text/dialogue.h"
 #include "text/fonts.h"
 #include "text/notice.h"
+#include "workbench/console.h"
 #include "workbench/workbench.h"
 
 namespace tarvex {
@@ -204,6 +205,14 @@ static void DrawSubtitleBand() {
     DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, 127);
 }
 
+void PausedFrame() {
+    // The last picture stays in the back buffer; the console draws over it when presented.
+    if (!ReadPointer()) return;
+    ConsoleTakesMouse(pointer.mouseState);
+    CountFrame(ClockSeconds());
+    if (loop.presentEnabled) Present(false);
+}
+
 void GameFrame() {
     // Fog values of the scene; fog itself is switched on only for actors in scenes that ask.
     device::SetFogRange(fog.fogStart, fog.fogEnd, fog.fogColour);
@@ -211,6 +220,7 @@ void GameFrame() {
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
     if (!ReadPointer()) return;
+    ConsoleTakesMouse(pointer.mouseState);
     StepSceneFade();
     const int frameStartScene = loop.currentScene;
     SetActorPassDrawing(DrawActorsOfFrame);

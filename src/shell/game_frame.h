@@ -12,6 +12,9 @@ void GameFrame();
 // What runs once a game frame's picture is finished, before the workbench draws over it
 // (the run's screenshots of the game picture); empty for nothing.
 void SetGamePictureFinished(std::function<void()> finished);
+// A frame while the console holds the game still: the pointer moves, the last picture is
+// presented again (with the console over it).
+void PausedFrame();
 // Reads the mouse into mouseState and moves the pointer (clamped 2..797, 2..597).
 // False when the read failed and the frame must end.
 bool ReadPointer();

@@ -10,6 +10,7 @@
 #include "scripts/scripts_owner.h"
 #include "shell/shell_owners.h"
 #include "text/dialogue_owners.h"
+#include "workbench/console.h"
 #include "workbench/workbench.h"
 
 namespace tarvex {
@@ -22,7 +23,7 @@ void RegisterGameOwners() {
         FrameValuesOwner, RenderingValuesOwner, ToolsAndRegionsOwner, SoundSlotsOwner, AnimSlotsOwner,
         SceneObjectsOwner, ActorsOwner, PendingActionOwner, SceneSwitchOwner, DialogueOwner,
         PlayValuesOwner, MainStateOwner, GameProgressOwner, ToolbarOwner, ScriptsOwner,
-        SavedGamesOwner, MainMenuOwner, NoticesOwner, InputOwner, WorkbenchOwner,
+        SavedGamesOwner, MainMenuOwner, NoticesOwner, InputOwner, WorkbenchOwner, WorkbenchConsoleOwner,
     };
     for (const auto owner : owners) RegisterOwner(owner());
 }

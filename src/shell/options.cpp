@@ -31,10 +31,12 @@ const char* UsageText() {
            "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
+           "  --console LINE         run LINE at the console (the key left of 1, or F2) after the\n"
+           "                         first frame; its output goes to stdout too (repeatable)\n"
+           "  --help                 this text\n"
            "Overlays over the game (Ctrl+1 .. Ctrl+7 switch them): regions, tools, walk, depth,\n"
            "route, pointer, frametime. A changed scripts/sceneNNN.lua of the game folder is\n"
-           "loaded at once: the scene is entered again, the hero where he stands.\n"
-           "  --help                 this text\n";
+           "loaded at once: the scene is entered again, the hero where he stands.\n";
 }
 
 static bool ParseNumber(const std::string& text, long long min, long long max, long long& out) {
@@ -99,7 +101,7 @@ bool IsOutputOption(const std::string& arg) {
 // The other options that take a value.
 bool TakesValue(const std::string& arg) {
     return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
-           arg == "--fixed-fps" || arg == "--flag" || IsOutputOption(arg);
+           arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || IsOutputOption(arg);
 }
 
 // "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
@@ -150,6 +152,7 @@ bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::s
     else if (arg == "--record") o.record = v;
     else if (arg == "--load") o.load = v;
     else if (arg == "--flag") return ParseFlag(v, o, error);
+    else if (arg == "--console") o.consoleLines.push_back(v);
     else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);
     else if (arg == "--fixed-fps") {
         char* end = nullptr;

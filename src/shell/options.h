@@ -34,6 +34,8 @@ struct Options {
     // flags of scenes set before the scene is entered.
     std::vector<int> give;
     std::vector<std::pair<int, uint32_t>> flags;
+    // Lines run at the workbench console after the first frame, in order.
+    std::vector<std::string> consoleLines;
     bool help = false;
 };
 

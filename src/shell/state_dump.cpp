@@ -52,6 +52,7 @@ constexpr DumpPart kParts[] = {
     {kMainState, 1},   {kSceneSwitch, 1},
     {kDialogue, 2},    {kInput, 1},
     {kWorkbench, 0},
+    {kConsole, 0},
 };
 
 }  // namespace

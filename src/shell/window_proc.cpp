@@ -16,6 +16,7 @@
 #include "shell/display_setup.h"
 #include "shell/scene_switch.h"
 #include "text/dialogue.h"
+#include "workbench/console.h"
 #include "workbench/workbench.h"
 
 namespace tarvex {
@@ -107,6 +108,7 @@ void HandleTimer(int id) {
 }
 
 bool WindowProc(const Message& m) {
+    if (ConsoleTakesMessage(m)) return true;
     switch (m.type) {
     case MessageType::Activate:
         loop.appActive = (m.value == 1 || m.value == 2) ? 1 : 0;
@@ -133,6 +135,8 @@ bool WindowProc(const Message& m) {
         return true;
     case MessageType::Timer:
         HandleTimer(m.value);
+        return true;
+    case MessageType::Text:  // the console's typing, left over after it closed
         return true;
     }
     return true;

@@ -109,7 +109,10 @@ Outcome Collect(const GoldenRun& r, const std::string& out) {
     Outcome o;
     for (int f = 0; f < r.frames; f += kDumpEvery) {
         json j = test::ReadJson(out + "/" + std::to_string(f) + ".json");
-        if (j.is_object()) j.erase("engine");  // memory counts, the heap's size among them
+        if (j.is_object()) {
+            j.erase("engine");   // memory counts, the heap's size among them
+            j.erase("console");  // the workbench's, not the game's
+        }
         o.dumps.push_back(j);
     }
     std::istringstream sums(Command("cd '" + out + "' && sha256sum -- *.png saves/*.sav"));
