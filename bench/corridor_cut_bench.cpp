@@ -31,6 +31,7 @@
 #include "scene/scene_load.h"
 #include "shell/display_setup.h"
 #include "shell/entry.h"
+#include "shell/game_tables.h"
 #include "shell/scene_switch.h"
 #include "text/fonts.h"
 
@@ -66,6 +67,8 @@ bool MakeCorridorViews() {
 
 bool StartInFirstView() {
     if (!OpenBenchDisplay()) return false;
+    // Stencil shadows, as the display's set-up turns them on when the stencil was asked for.
+    displayValues.stencilShadows = GetDisplayObjects().stencilBits > 0 ? 4 : 3;
     for (Surface** s : {&displayValues.sceneBackground, &displayValues.spareBackground, &displayValues.thumbnailSurface})
         if (!*s) *s = CreateSurface(kScreenWidth, kScreenHeight);
     const std::string saves = std::filesystem::temp_directory_path().string() + "/tarvex-corridor-bench-saves";
@@ -74,6 +77,9 @@ bool StartInFirstView() {
     // The game's own time runs on the virtual clock, so that every run plays alike; the
     // frames are timed on the wall clock.
     SetFixedFrameRate(30);
+    // The game's tables, as the engine registers them at its start: without them a scene
+    // switch resets nothing and the scene's picture is never drawn.
+    RegisterGameOwners();
     if (LoadInterface() != 0) return false;
     CreateGameFonts();
     loop.appActive = 1;

@@ -170,6 +170,28 @@ void DrawQuad2d(float x0, float y0, float x1, float y1, float u0, float v0, floa
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
+// The texture formats of a surface depth: internal format, pixel format, type.
+struct GlSurfaceFormat {
+    GLenum internal, format, type;
+};
+GlSurfaceFormat FormatOfDepth(int depth) {
+    switch (depth) {
+    case 16:
+        return {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+    case 15:
+        return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    default:
+        return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV};
+    }
+}
+
+void SetSurfaceTextureParameters() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
 void UploadSurface(Surface& s) {
     if (s.texture && !s.dirty && s.textureDepth == s.depth && s.textureGeneration == displayGeneration) return;
     // A texture name from an earlier context is not ours to reuse.
@@ -180,25 +202,11 @@ void UploadSurface(Surface& s) {
     }
     s.textureGeneration = displayGeneration;
     glBindTexture(GL_TEXTURE_2D, s.texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    SetSurfaceTextureParameters();
     glPixelStorei(GL_UNPACK_ALIGNMENT, s.depth == 32 ? 4 : 2);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, s.pitch / BytesPerPixel(s.depth));
-    switch (s.depth) {
-    case 16:
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, s.width, s.height, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
-                     s.pixels.data());
-        break;
-    case 15:
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB5_A1, s.width, s.height, 0, GL_BGRA,
-                     GL_UNSIGNED_SHORT_1_5_5_5_REV, s.pixels.data());
-        break;
-    default:
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, s.width, s.height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                     s.pixels.data());
-    }
+    const GlSurfaceFormat f = FormatOfDepth(s.depth);
+    glTexImage2D(GL_TEXTURE_2D, 0, f.internal, s.width, s.height, 0, f.format, f.type, s.pixels.data());
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     s.dirty = false;
@@ -1042,6 +1050,56 @@ void DrawTexture(const Texture& texture, int x, int y, int width, int height, bo
     DrawQuad2d(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + width),
                static_cast<float>(y + height), 0, 0, 1, 1);
     End2d();
+}
+
+bool StageSurfaceRows(StagedSurfaceTexture& stage, int width, int height, int depth, const uint8_t* rows, int first,
+                      int count) {
+    if (!DisplayReady() || !rows || width <= 0 || height <= 0 || width > 8192 || height > 8192 || first < 0 ||
+        count <= 0 || first + count > height)
+        return false;
+    // A texture of an earlier display is not ours to use.
+    if (stage.generation != displayGeneration) stage.texture = 0;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    const GlSurfaceFormat f = FormatOfDepth(depth);
+    const bool fresh = !stage.texture || stage.width != width || stage.height != height || stage.depth != depth;
+    if (!stage.texture) {
+        glGenTextures(1, &stage.texture);
+        ++liveSurfaceTextures;
+    }
+    glBindTexture(GL_TEXTURE_2D, stage.texture);
+    if (fresh) {
+        SetSurfaceTextureParameters();
+        glTexImage2D(GL_TEXTURE_2D, 0, f.internal, width, height, 0, f.format, f.type, nullptr);
+        stage.generation = displayGeneration;
+        stage.width = width;
+        stage.height = height;
+        stage.depth = depth;
+    }
+    const size_t rowBytes = static_cast<size_t>(width) * BytesPerPixel(depth);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, depth == 32 ? 4 : 2);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, width, count, f.format, f.type, rows + rowBytes * first);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    stage.rowsDone = first == 0 ? count : stage.rowsDone + count;
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool GiveStagedTexture(StagedSurfaceTexture& stage, Surface& surface) {
+    if (!DisplayReady() || !stage.texture || stage.generation != displayGeneration || stage.rowsDone != stage.height ||
+        stage.width != surface.width || stage.height != surface.height || stage.depth != surface.depth)
+        return false;
+    // The surface's own texture, when it is of this display, is the next picture's stage.
+    const unsigned kept = surface.textureGeneration == displayGeneration ? surface.texture : 0;
+    const int keptDepth = surface.textureDepth;
+    surface.texture = stage.texture;
+    surface.textureDepth = surface.depth;
+    surface.textureGeneration = displayGeneration;
+    surface.dirty = false;
+    stage.texture = kept;
+    stage.rowsDone = 0;
+    stage.depth = kept ? keptDepth : 0;
+    return true;
 }
 
 const DisplayObjects& GetDisplayObjects() { return display.objects; }

@@ -99,6 +99,24 @@ const uint16_t* GammaRamp(int channel);
 
 // 2-D drawing into the back buffer at exact pixels.
 void DrawSurface(Surface& surface, int x, int y, const Rect* source = nullptr, bool colourKeyBlack = false);
+// A surface's next picture moved to the device ahead of its use, a band of rows at a time,
+// so that the frame that shows it does not upload it. The stage keeps its texture for the
+// next picture when it is not given.
+struct StagedSurfaceTexture {
+    unsigned texture = 0;
+    unsigned generation = 0;  // display the texture belongs to
+    int width = 0, height = 0, depth = 0;
+    int rowsDone = 0;
+};
+// Uploads rows first .. first + count - 1 of the picture `rows` (all its rows, packed, in the
+// format of `depth`) into the stage, whose texture is made for the size and depth when it
+// is not; false without a display.
+bool StageSurfaceRows(StagedSurfaceTexture& stage, int width, int height, int depth, const uint8_t* rows, int first,
+                      int count);
+// A stage with every row in place becomes the surface's texture, for pixels the caller
+// knows to be the staged ones (the surface's own texture is kept as the next stage's);
+// false, and nothing changed, when the stage is not whole or does not fit the surface.
+bool GiveStagedTexture(StagedSurfaceTexture& stage, Surface& surface);
 // A screen rectangle of one colour; alpha 0..255 blends with source alpha.
 void DrawColourRect(int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha,
                     bool onlyWhereStencilSet = false);

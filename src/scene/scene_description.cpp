@@ -18,7 +18,7 @@ SceneRendering sceneRendering;
 
 namespace {
 
-constexpr size_t kSearchedBytes = 65536;
+constexpr size_t kSearchedBytes = kSceneDescriptionBytes;
 constexpr size_t kBufferBytes = 131072;  // zero beyond the text, so a scan ends in zeros
 constexpr size_t kMaxGroupSkip = 65535;
 constexpr size_t kMaxNameLength = 255;
@@ -178,24 +178,25 @@ SceneDescriptionHooks DefaultSceneDescriptionHooks() {
 namespace {
 
 // The camera's eye, target, field of view and roll, and its view and projection.
-void ReadCamera(SceneText& text) {
-    sceneTables.sceneCamera.eye = text.Point();
-    sceneTables.sceneCamera.target = text.Point();
-    sceneTables.sceneCamera.fovDegrees = text.Single();
+SceneCamera ReadCamera(SceneText& text) {
+    SceneCamera camera;
+    camera.eye = text.Point();
+    camera.target = text.Point();
+    camera.fovDegrees = text.Single();
     text.Single();  // not used
-    sceneTables.sceneCamera.rollDegrees = text.Single();
-    sceneTables.sceneCamera.up = Vec3{0, 1, 0};
-    MatLookAt(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.eye, sceneTables.sceneCamera.target, sceneTables.sceneCamera.up);
+    camera.rollDegrees = text.Single();
+    camera.up = Vec3{0, 1, 0};
+    MatLookAt(camera.viewMatrix, camera.eye, camera.target, camera.up);
     Mat4 roll;
-    MatRotationZ(roll, -sceneTables.sceneCamera.rollDegrees * kDegreesToRadians);
-    MatMultiply(sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.viewMatrix, roll);
-    MatPerspectiveFov(sceneTables.sceneCamera.projectionMatrix, sceneTables.sceneCamera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f,
-                      10000.0f);
+    MatRotationZ(roll, -camera.rollDegrees * kDegreesToRadians);
+    MatMultiply(camera.viewMatrix, camera.viewMatrix, roll);
+    MatPerspectiveFov(camera.projectionMatrix, camera.fovDegrees * kDegreesToRadians, 0.75f, 100.0f, 10000.0f);
     // A camera looking nowhere (the eye on its target, no field of view) unprojects no point.
-    bool finite = sceneTables.sceneCamera.projectionMatrix[0] != 0.0f && sceneTables.sceneCamera.projectionMatrix[5] != 0.0f;
+    bool finite = camera.projectionMatrix[0] != 0.0f && camera.projectionMatrix[5] != 0.0f;
     for (int i = 0; i < 16; ++i)
-        finite = finite && std::isfinite(sceneTables.sceneCamera.viewMatrix[i]) && std::isfinite(sceneTables.sceneCamera.projectionMatrix[i]);
-    sceneTables.sceneCamera.present = finite;
+        finite = finite && std::isfinite(camera.viewMatrix[i]) && std::isfinite(camera.projectionMatrix[i]);
+    camera.present = finite;
+    return camera;
 }
 
 // The point lights: place, range, attenuation and diffuse colour.
@@ -251,7 +252,7 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     }
 
     if (!text.Find("CAMERA")) return;
-    ReadCamera(text);
+    sceneTables.sceneCamera = ReadCamera(text);
 
     if (!text.Find("SCALE")) return;
     sceneTables.sceneScale = text.Single();
@@ -269,6 +270,12 @@ void ParseSceneDescription(std::span<const uint8_t> data, const SceneDescription
     if (!text.Find("POINTLIGHT")) return;
     ReadPointLights(text);
     sceneTables.sceneMaterial = SceneMaterial{};
+}
+
+SceneCamera ReadSceneCamera(std::span<const uint8_t> data) {
+    SceneText text(data);
+    if (!text.Find("CAMERA")) return SceneCamera{};
+    return ReadCamera(text);
 }
 
 void LoadSceneDescription(const std::string& path) {

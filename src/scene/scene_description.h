@@ -106,8 +106,14 @@ struct SceneDescriptionHooks {
 };
 SceneDescriptionHooks DefaultSceneDescriptionHooks();
 
+// The most of a description that is looked at.
+constexpr size_t kSceneDescriptionBytes = 65536;
+
 // Applies a description held in memory (at most 65,536 bytes are looked at).
 void ParseSceneDescription(std::span<const uint8_t> text, const SceneDescriptionHooks& hooks);
+// The camera a description held in memory gives, as ParseSceneDescription sets it (not
+// present when the description has none); touches nothing shared.
+SceneCamera ReadSceneCamera(std::span<const uint8_t> text);
 // Reads scenes/scr_NNN.txt by the loose-first rule; a missing file changes nothing.
 void LoadSceneDescription(const std::string& path);
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <chrono>
 #include <future>
 #include <set>
 #include <vector>
@@ -29,11 +30,13 @@ namespace tarvex {
 namespace {
 
 // The files of a scene that the switch reads from the disk, in this order.
-enum SceneFileKind { kDepthFile, kPictureFile, kMaskFile, kFloorFile, kSceneFileKinds };
-const char* const kSceneFileSuffix[kSceneFileKinds] = {".zbf", ".tif", "m.raw", "m.msk"};
+enum SceneFileKind { kDepthFile, kPictureFile, kMaskFile, kFloorFile, kDescriptionFile, kSceneFileKinds };
+const char* const kSceneFileSuffix[kSceneFileKinds] = {".zbf", ".tif", "m.raw", "m.msk", ".txt"};
 // The most of each that is read (the picture's larger files are refused instead).
 const uint64_t kSceneFileLimit[kSceneFileKinds] = {kDepthImageBytes, kMaxTiffFileBytes, kWalkMaskBytes,
-                                                   kFloorDepthFileLimit};
+                                                   kFloorDepthFileLimit, kSceneDescriptionBytes};
+// Rows of the picture and of the window depths moved to the device in a frame of read-ahead.
+constexpr int kStagedRowsAFrame = 200;
 
 // A scene's files opened by the loose-first rule. Opening uses the file lookup, which is
 // the main thread's; the open streams may then be read on any thread.
@@ -62,6 +65,9 @@ struct SceneFiles {
     std::vector<uint8_t> mask;
     bool floorTaken = false;
     std::vector<float> floor;
+    bool descriptionFound = false;
+    std::vector<uint8_t> description;
+    std::vector<float> windowDepth;  // through the description's camera, when it has one
 };
 
 std::vector<uint8_t> ReadOpened(FILE*& f, uint64_t size, uint64_t limit) {
@@ -104,9 +110,16 @@ void DecodePicture(FILE*& f, uint64_t size, int displayDepth, SceneFiles& out) {
                             out.displayRows.data() + rowBytes * y);
 }
 
-// Reads and decodes the opened files (any thread: nothing shared is touched) and closes them.
-SceneFiles ReadSceneFiles(OpenedSceneFiles opened, int displayDepth) {
-    SceneFiles out;
+// Reads and decodes the opened files (any thread: nothing shared is touched) and closes them;
+// the buffers of `reuse`, files put in place before, are filled again.
+SceneFiles ReadSceneFiles(OpenedSceneFiles opened, int displayDepth, SceneFiles reuse) {
+    SceneFiles out = std::move(reuse);
+    out.depthFound = out.maskFound = out.floorTaken = out.descriptionFound = false;
+    out.depthBytes = 0;
+    out.displayDepth = 0;
+    out.pictureWhy.clear();
+    for (auto* v : {&out.pixels, &out.displayRows, &out.mask, &out.description}) v->clear();
+    for (auto* v : {&out.depth, &out.floor, &out.windowDepth}) v->clear();
     FILE** f = opened.files;
     const uint64_t* size = opened.sizes;
     if (f[kDepthFile]) {
@@ -129,6 +142,15 @@ SceneFiles ReadSceneFiles(OpenedSceneFiles opened, int displayDepth) {
         out.floor.resize(static_cast<size_t>(kFloorWidth) * kFloorHeight);
         out.floorTaken = DecodeFloorDepth(bytes, out.floor.data());
         if (!out.floorTaken) out.floor.clear();
+    }
+    if (f[kDescriptionFile]) {
+        out.descriptionFound = true;
+        out.description = ReadOpened(f[kDescriptionFile], size[kDescriptionFile], kSceneFileLimit[kDescriptionFile]);
+        const SceneCamera camera = ReadSceneCamera(out.description);
+        if (camera.present && !out.depth.empty()) {
+            out.windowDepth.resize(out.depth.size());
+            SceneryWindowDepth(camera, out.depth.data(), out.windowDepth.data());
+        }
     }
     return out;
 }
@@ -159,14 +181,46 @@ void PutPicture(const SceneFiles& files) {
     surface->dirty = true;
 }
 
-// The next scene's files, read on the loader thread: one scene ahead at most.
+// The next scene's files, read on the loader thread: one scene ahead at most. Once read they
+// are taken on the main thread, and their picture and window depths staged on the device.
 struct Prefetch {
     int scene = -1;
     std::string folder;
     uint64_t lookupGeneration = 0;
     std::future<SceneFiles> files;
+    bool read = false;  // the loader is done: the files are in `loaded`
+    SceneFiles loaded;
+    int pictureRows = 0, depthRows = 0;
+    bool depthDrawn = false;
 };
 Prefetch prefetch;
+// The picture's texture being staged (kept from one scene to the next).
+StagedSurfaceTexture stagedPicture;
+// The buffers of the files last put in place, filled again by the next read: large blocks
+// are neither freed nor faulted in on the frame of a switch.
+SceneFiles recycled;
+
+// What the switch takes from the read-ahead: the files, and what is on the device already.
+struct Prefetched {
+    SceneFiles files;
+    bool pictureStaged = false;
+    bool depthStaged = false;
+};
+
+// Ends the read-ahead: its files, waited for when the loader is not done. What was staged
+// stays until it is put in place or dropped.
+SceneFiles EndPrefetch() {
+    SceneFiles files;
+    if (prefetch.read)
+        files = std::move(prefetch.loaded);
+    else if (prefetch.files.valid())
+        files = prefetch.files.get();
+    prefetch.scene = -1;
+    prefetch.read = false;
+    prefetch.pictureRows = prefetch.depthRows = 0;
+    prefetch.depthDrawn = false;
+    return files;
+}
 
 std::string CurrentFolder() {
     std::error_code ec;
@@ -174,14 +228,49 @@ std::string CurrentFolder() {
 }
 
 // The prefetched files of `scene`, when they are that scene's in this game folder.
-bool TakePrefetched(int scene, SceneFiles& out) {
-    if (prefetch.scene != scene || !prefetch.files.valid()) return false;
+bool TakePrefetched(int scene, Prefetched& out) {
+    if (prefetch.scene != scene || (!prefetch.read && !prefetch.files.valid())) return false;
     const bool current = prefetch.folder == CurrentFolder() && prefetch.lookupGeneration == FileLookupGeneration();
-    prefetch.scene = -1;
-    SceneFiles files = prefetch.files.get();
-    if (!current) return false;
-    out = std::move(files);
-    return true;
+    out.pictureStaged = prefetch.pictureRows == 600;
+    out.depthStaged = prefetch.depthDrawn;
+    out.files = EndPrefetch();
+    if (current) return true;
+    DropStagedDepth();
+    recycled = std::move(out.files);
+    out = Prefetched{};
+    return false;
+}
+
+// The picture's rows in the display's format and the window depths to the device, a band of
+// each a frame, then the depth drawn into the spare buffer.
+void StageReadAhead() {
+    if (!prefetch.read) {
+        if (!prefetch.files.valid() || prefetch.files.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        prefetch.loaded = prefetch.files.get();
+        prefetch.read = true;
+    }
+    if (!DisplayReady()) return;
+    const SceneFiles& files = prefetch.loaded;
+    const Surface* surface = displayValues.sceneBackground;
+    if (prefetch.pictureRows < 600 && !files.displayRows.empty() && surface && surface->width == 800 &&
+        surface->height == 600 && surface->depth == files.displayDepth) {
+        const int rows = std::min(kStagedRowsAFrame, 600 - prefetch.pictureRows);
+        if (StageSurfaceRows(stagedPicture, 800, 600, files.displayDepth, files.displayRows.data(), prefetch.pictureRows,
+                             rows))
+            prefetch.pictureRows += rows;
+        else
+            prefetch.pictureRows = 600 + 1;  // not staged: the switch uploads it
+    }
+    if (prefetch.depthRows < 600 && files.windowDepth.size() == static_cast<size_t>(800) * 600) {
+        const int rows = std::min(kStagedRowsAFrame, 600 - prefetch.depthRows);
+        if (StageDepthRows(files.windowDepth.data(), prefetch.depthRows, rows))
+            prefetch.depthRows += rows;
+        else
+            prefetch.depthRows = 600 + 1;
+    } else if (prefetch.depthRows == 600 && !prefetch.depthDrawn) {
+        prefetch.depthDrawn = DrawStagedDepth();
+    }
 }
 
 // Files of scenes already said to be refused: each is said once a run.
@@ -201,12 +290,12 @@ struct Unprojector {
     Mat4 inverseView;
     float p00 = 1.0f, p11 = 1.0f;
 
-    Unprojector() {
-        eye = sceneTables.sceneCamera.eye;
+    explicit Unprojector(const SceneCamera& camera) {
+        eye = camera.eye;
         MatIdentity(inverseView);
-        MatInverse(inverseView, nullptr, sceneTables.sceneCamera.viewMatrix);
-        p00 = sceneTables.sceneCamera.projectionMatrix[0];
-        p11 = sceneTables.sceneCamera.projectionMatrix[5];
+        MatInverse(inverseView, nullptr, camera.viewMatrix);
+        p00 = camera.projectionMatrix[0];
+        p11 = camera.projectionMatrix[5];
     }
 
     Vec3 At(int x, int y, float d) const {
@@ -239,15 +328,19 @@ std::string SceneFileBase(int scene) {
     return base;
 }
 
-Vec3 ScreenToWorld(int x, int y, float d) { return Unprojector().At(x, y, d); }
+Vec3 ScreenToWorld(int x, int y, float d) { return Unprojector(sceneTables.sceneCamera).At(x, y, d); }
 
 void SceneryWindowDepth(const float* depthImage, float* windowDepth) {
+    SceneryWindowDepth(sceneTables.sceneCamera, depthImage, windowDepth);
+}
+
+void SceneryWindowDepth(const SceneCamera& camera, const float* depthImage, float* windowDepth) {
     // A pixel's point is eye - d * dir, with dir linear in the pixel's x and y, so its clip
     // z and w are too: z = ze - d * (z0 + zx * x + zy * y), and w alike. The coefficients
     // are formed once (in double), leaving a few operations a pixel.
-    const Unprojector unproject;
+    const Unprojector unproject(camera);
     Mat4 viewProjection;
-    MatMultiply(viewProjection, sceneTables.sceneCamera.viewMatrix, sceneTables.sceneCamera.projectionMatrix);
+    MatMultiply(viewProjection, camera.viewMatrix, camera.projectionMatrix);
     const Mat4& m = viewProjection;
     const Mat4& r = unproject.inverseView;
     auto dot = [](double a0, double a1, double a2, double b0, double b1, double b2) { return a0 * b0 + a1 * b1 + a2 * b2; };
@@ -277,8 +370,11 @@ void LoadSceneFiles() {
     sceneTables.sceneMirror.mirrorEnabled = false;
     sceneTables.particleSystemCount = 0;
     const std::string base = SceneFileBase(loop.currentScene);
-    SceneFiles files;
-    if (!TakePrefetched(loop.currentScene, files)) files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth());
+    Prefetched taken;
+    const bool wasRead = TakePrefetched(loop.currentScene, taken);
+    if (!wasRead)
+        taken.files = ReadSceneFiles(OpenSceneFiles(base), BackgroundSurfaceDepth(), std::move(recycled));
+    SceneFiles& files = taken.files;
 
     // Without a whole depth image every pixel is far away.
     const std::string depthPath = base + kSceneFileSuffix[kDepthFile];
@@ -286,15 +382,22 @@ void LoadSceneFiles() {
     if (files.depthFound && !haveDepth)
         ReportSceneFile(depthPath, std::to_string(files.depthBytes) + " bytes, not " + std::to_string(kDepthImageBytes));
     if (!haveDepth) ReportSceneFile(depthPath, "missing");
-    if (files.pictureWhy.empty()) PutPicture(files);
+    if (files.pictureWhy.empty()) {
+        PutPicture(files);
+        // The picture's texture was made while the player looked at the last scene.
+        if (taken.pictureStaged && displayValues.sceneBackground && displayValues.sceneBackground->depth == files.displayDepth)
+            GiveStagedTexture(stagedPicture, *displayValues.sceneBackground);
+    }
     ReportSceneFile(base + kSceneFileSuffix[kPictureFile], files.pictureWhy);
 
     if (!files.maskFound || !ApplyWalkMask(files.mask))
         ReportSceneFile(base + "m.raw", "shorter than a walk mask (120,000 bytes)");
     // A scene without a camera has none: the previous scene's belongs to another picture.
     sceneTables.sceneCamera = SceneCamera{};
-    if (LocateGameFile(base + ".txt") == GameFileSource::Missing) ReportSceneFile(base + ".txt", "missing");
-    LoadSceneDescription(base + ".txt");
+    if (files.descriptionFound)
+        ParseSceneDescription(files.description, DefaultSceneDescriptionHooks());
+    else if (LocateGameFile(base + ".txt") == GameFileSource::Missing)
+        ReportSceneFile(base + ".txt", "missing");
     // Nor a floor without its picture, or without a camera to place its points in the world
     // (a room being made): the hero does not walk there.
     const bool haveFloor = files.floorTaken;
@@ -302,33 +405,41 @@ void LoadSceneFiles() {
     if (!haveFloor) ReportSceneFile(base + "m.msk", "not a floor depth picture");
     if (!haveFloor || !sceneTables.sceneCamera.present) std::fill(std::begin(walkTables.floorDepth), std::end(walkTables.floorDepth), 2.0f * kNoFloor);
 
-    // The scenery's depth, once per scene; a scene without a depth image hides nothing.
+    // The scenery's depth, once per scene; a scene without a depth image hides nothing. The
+    // window depths come from the files' own description, the one just read.
     if (DisplayReady()) {
         const bool clearStencil = displayValues.stencilShadows == 4;
-        if (haveDepth && sceneTables.sceneCamera.present) {
-            std::vector<float> windowDepth(800 * 600);
-            SceneryWindowDepth(files.depth.data(), windowDepth.data());
-            WriteBackBufferDepth(windowDepth.data(), clearStencil);
+        const bool scenery = haveDepth && sceneTables.sceneCamera.present && !files.windowDepth.empty();
+        if (scenery && taken.depthStaged && PutStagedDepth(clearStencil)) {
+        } else if (scenery) {
+            WriteBackBufferDepth(files.windowDepth.data(), clearStencil);
+            SaveBackBufferDepth();
         } else {
             ClearBackBufferDepth(clearStencil);
+            SaveBackBufferDepth();
         }
-        SaveBackBufferDepth();
     }
+    // A staged depth not put in place is this scene's no more (another read-ahead's is kept).
+    if (wasRead) DropStagedDepth();
+    recycled = std::move(files);
 }
 
 void PrefetchSceneFiles(int scene) {
     if (scene < 0 || scene > 999) return;
     const std::string folder = CurrentFolder();
-    if (prefetch.scene == scene && prefetch.folder == folder && prefetch.lookupGeneration == FileLookupGeneration())
+    if (prefetch.scene == scene && prefetch.folder == folder && prefetch.lookupGeneration == FileLookupGeneration()) {
+        StageReadAhead();
         return;
+    }
     // The files are opened here, read and decoded on the loader thread.
     OpenedSceneFiles opened = OpenSceneFiles(SceneFileBase(scene));
     const int depth = BackgroundSurfaceDepth();
-    if (prefetch.files.valid()) prefetch.files.wait();
+    if (prefetch.scene >= 0 || prefetch.files.valid()) recycled = EndPrefetch();
+    DropStagedDepth();
     prefetch.scene = scene;
     prefetch.folder = folder;
     prefetch.lookupGeneration = FileLookupGeneration();
-    prefetch.files = std::async(std::launch::async, ReadSceneFiles, opened, depth);
+    prefetch.files = std::async(std::launch::async, ReadSceneFiles, opened, depth, std::move(recycled));
 }
 
 void ResetSceneObjects() { ResetSceneDescriptionObjects(); }

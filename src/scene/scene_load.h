@@ -10,14 +10,20 @@
 
 namespace tarvex {
 
+struct SceneCamera;
+
 constexpr size_t kDepthImageBytes = 800 * 600 * 4;
 
 // Loads the scene whose number stands in currentScene (its files taken from memory when
 // they were read ahead).
 void LoadSceneFiles();
 // Reads and decodes the files of `scene` on a loader thread while the current scene is
-// shown, so that a switch to it only puts them in place. One scene ahead at most: another
-// scene replaces it. Files that cannot be read are met again, and said, by the switch.
+// shown (the scenery's window depths too, through the camera of its description), so that
+// a switch to it only puts them in place. Called again for the same scene (every frame),
+// it moves the picture and the window depths to the device a band of rows at a time once
+// they are read, and then draws the scenery depth into a spare depth buffer. One scene
+// ahead at most: another scene replaces it. Files that cannot be read are met again, and
+// said, by the switch.
 void PrefetchSceneFiles(int scene);
 // Scene reset's part: lights, mirrors and the other per-scene object tables.
 void ResetSceneObjects();
@@ -33,5 +39,7 @@ Vec3 ScreenToWorld(int x, int y, float d);
 // top-down), as points drawn through the scene's view and projection would leave
 // them; pixels whose point falls outside the depth range stay far (1.0).
 void SceneryWindowDepth(const float* depthImage, float* windowDepth);
+// The same through a given camera (any thread: nothing shared is read).
+void SceneryWindowDepth(const SceneCamera& camera, const float* depthImage, float* windowDepth);
 
 }  // namespace tarvex

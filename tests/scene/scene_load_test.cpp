@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "base/globals.h"
 #include "platform/depth_buffer.h"
@@ -210,6 +211,29 @@ TEST_F(SceneLoad, LoadsEveryFileAndTheSceneryDepth) {
     ClearFileLookupCache();
     LoadSceneFiles();
     EXPECT_EQ(MaskAtScreen(400, 300), 9);
+
+    // Staged while the player looks (the picture's texture, the depth drawn in the spare
+    // buffer), the switch shows the same picture and depth as the upload and the written
+    // depth; staged for another scene, it is not used.
+    DrawSurface(*displayValues.sceneBackground, 0, 0);
+    const std::vector<uint8_t> shown = ReadBackBufferRgb(false);
+    // Scene 8: another picture, and its depth through another camera.
+    test::WriteText("scenes/scr_008.txt", "CAMERA (0, -800, 100) (0, 0, 100) (60) (0) (0)");
+    std::filesystem::copy_file("scenes/scr_005.zbf", "scenes/scr_008.zbf");
+    ASSERT_EQ(0, test::Run("/usr/bin/convert -size 800x600 xc:gray -type TrueColor -depth 8 scenes/scr_008.tif"));
+    for (const int ahead : {5, 8}) {
+        ClearFileLookupCache();
+        for (int frame = 0; frame < 200; ++frame) {
+            PrefetchSceneFiles(ahead);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ClearBackBuffer(0, 0, 0);
+        ClearBackBufferDepth(true);
+        LoadSceneFiles();
+        DrawSurface(*displayValues.sceneBackground, 0, 0);
+        EXPECT_EQ(ReadBackBufferRgb(false), shown) << "read ahead: scene " << ahead;
+        EXPECT_EQ(ReadSavedDepth(), saved) << "read ahead: scene " << ahead;
+    }
 
     // Scene 6 has no depth image and no floor file: nothing hides, and there is no floor (the
     // previous scene's belongs to another picture); each missing file is said once, whichever
