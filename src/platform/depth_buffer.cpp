@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/depth_bound.h"
 #include "platform/display.h"
 #include "platform/gl_program.h"
 
@@ -102,6 +103,7 @@ std::vector<float> ReadDepth(unsigned framebuffer) {
 bool ClearBackBufferDepth(bool clearStencil) {
     if (!DisplayReady()) return false;
     ClearDepth(clearStencil);
+    BoundBackDepthBy(1.0f);
     return true;
 }
 
@@ -129,19 +131,26 @@ bool WriteBackBufferDepth(const float* depth, bool clearStencil) {
     // Back to the baseline render states.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthFunc(GL_LEQUAL);
-    return glGetError() == GL_NO_ERROR;
+    const bool written = glGetError() == GL_NO_ERROR;
+    if (written)
+        BoundBackDepthByImage(depth);
+    else
+        BoundBackDepthBy(1.0f);
+    return written;
 }
 
 void SaveBackBufferDepth() {
     if (!DisplayReady()) return;
     const DisplayObjects& o = GetDisplayObjects();
     Blit(o.backFramebuffer, o.savedFramebuffer);
+    SaveBackDepthBound();
 }
 
 void RestoreBackBufferDepth() {
     if (!DisplayReady()) return;
     const DisplayObjects& o = GetDisplayObjects();
     Blit(o.savedFramebuffer, o.backFramebuffer);
+    RestoreBackDepthBound();
 }
 
 std::vector<float> ReadBackBufferDepth() { return ReadDepth(GetDisplayObjects().backFramebuffer); }
