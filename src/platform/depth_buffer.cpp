@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/depth_bound.h"
 #include "platform/display.h"
 #include "platform/gl_program.h"
 
@@ -185,6 +186,7 @@ std::vector<float> ReadDepth(unsigned framebuffer) {
 bool ClearBackBufferDepth(bool clearStencil) {
     if (!DisplayReady()) return false;
     ClearDepth(clearStencil);
+    BoundBackDepthBy(1.0f);
     return true;
 }
 
@@ -223,7 +225,12 @@ bool WriteBackBufferDepth(const float* depth, bool clearStencil) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kScreenWidth, kScreenHeight, GL_RED, GL_FLOAT, depth);
     RunDepthPass(pass.texture, true);
-    return glGetError() == GL_NO_ERROR;
+    const bool written = glGetError() == GL_NO_ERROR;
+    if (written)
+        BoundBackDepthByImage(depth);
+    else
+        BoundBackDepthBy(1.0f);
+    return written;
 }
 
 bool StageDepthRows(const float* depth, int first, int count) {
@@ -237,6 +244,7 @@ bool StageDepthRows(const float* depth, int first, int count) {
                     depth + static_cast<size_t>(first) * kScreenWidth);
     pass.stagedRows = first == 0 ? count : pass.stagedRows + count;
     pass.stagedDrawn = false;
+    BoundStagedDepthRows(depth, first, count);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -279,6 +287,7 @@ bool PutStagedDepth(bool clearStencil) {
     }
     // The written path leaves its own values bound.
     glBindTexture(GL_TEXTURE_2D, pass.texture);
+    BoundBackDepthByStaged();
     SaveBackBufferDepth();
     return glGetError() == GL_NO_ERROR;
 }
@@ -292,12 +301,14 @@ void SaveBackBufferDepth() {
     if (!DisplayReady()) return;
     const DisplayObjects& o = GetDisplayObjects();
     Blit(o.backFramebuffer, o.savedFramebuffer);
+    SaveBackDepthBound();
 }
 
 void RestoreBackBufferDepth() {
     if (!DisplayReady()) return;
     const DisplayObjects& o = GetDisplayObjects();
     Blit(o.savedFramebuffer, o.backFramebuffer);
+    RestoreBackDepthBound();
 }
 
 std::vector<float> ReadBackBufferDepth() { return ReadDepth(GetDisplayObjects().backFramebuffer); }

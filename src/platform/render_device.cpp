@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/depth_bound.h"
 #include "platform/display.h"
 #include "platform/gl_program.h"
 
@@ -365,6 +366,11 @@ void ApplyShading(int vertexMode) {
 
 // Depth, stencil, blend, colour writes and culling.
 void ApplyFixedStates(bool keepsColour) {
+    // A depth test that lets farther fragments through may write depths beyond the bound.
+    const Compare f = state.depthFunction;
+    if (state.depthTest && state.depthWrite && f != Compare::Never && f != Compare::Less && f != Compare::Equal &&
+        f != Compare::LessEqual)
+        BoundBackDepthBy(1.0f);
     if (state.depthTest) {
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GlCompare(state.depthFunction));
@@ -652,6 +658,135 @@ void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
     }
 }
 
+// Whether every effect of a draw (on the stencil, on the depth) falls on pixels where its
+// fragments pass a "less" or "equal" depth test: then it cannot change a pixel whose depth
+// lies nearer than all of its fragments there.
+bool OnlyWhereDepthPasses() {
+    const bool keepsColour =
+        state.blend && state.blendSource == BlendFactor::Zero && state.blendDestination == BlendFactor::One;
+    const Compare f = state.depthFunction;
+    if (!keepsColour || !state.depthTest || (f != Compare::Less && f != Compare::LessEqual && f != Compare::Equal))
+        return false;
+    if (!state.stencil) return true;
+    const auto keptUnlessPassed = [](StencilOp fail, StencilOp depthFail) {
+        return fail == StencilOp::Keep && depthFail == StencilOp::Keep;
+    };
+    return keptUnlessPassed(state.stencilFail, state.stencilDepthFail) &&
+           (!state.twoSidedStencil || keptUnlessPassed(state.ccwFail, state.ccwDepthFail));
+}
+
+struct ClipPoint {
+    double x, y, z, w;
+};
+
+// The pixels of one triangle's screen polygon (corners in pixels, window depth 0 .. 1)
+// that lie in tiles whose depth bound does not hide it join `reach`. The rasteriser snaps
+// corners to a fraction of a pixel and the device computes in single precision: two
+// pixels and a margin of depth make up for both.
+void AddReachOfPolygon(ScreenBounds& reach, const double* sx, const double* sy, const double* sz, int n) {
+    constexpr double kSlack = 2.0, kDepthMargin = 1e-4;
+    double minX = sx[0], maxX = sx[0], minY = sy[0], maxY = sy[0], nearest = sz[0];
+    for (int i = 1; i < n; ++i) {
+        minX = std::min(minX, sx[i]), maxX = std::max(maxX, sx[i]);
+        minY = std::min(minY, sy[i]), maxY = std::max(maxY, sy[i]);
+        nearest = std::min(nearest, sz[i]);
+    }
+    const auto pixel = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
+    const int top = pixel(std::floor(minY - kSlack), kScreenHeight), bottom = pixel(std::ceil(maxY + kSlack), kScreenHeight);
+    const int left = pixel(std::floor(minX - kSlack), kScreenWidth), right = pixel(std::ceil(maxX + kSlack), kScreenWidth);
+    if (left >= right || top >= bottom) return;
+    // The polygon is flat: window depth is A x + B y + C across it on the screen.
+    const double area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
+    const bool flat = std::fabs(area) > 1.0;
+    double A = 0, B = 0, C = 0;
+    if (flat) {
+        A = ((sz[1] - sz[0]) * (sy[2] - sy[0]) - (sz[2] - sz[0]) * (sy[1] - sy[0])) / area;
+        B = ((sx[1] - sx[0]) * (sz[2] - sz[0]) - (sx[2] - sx[0]) * (sz[1] - sz[0])) / area;
+        C = sz[0] - A * sx[0] - B * sy[0];
+    }
+    for (int ty = top / kDepthTileSize; ty * kDepthTileSize < bottom; ++ty) {
+        const int y0 = std::max(ty * kDepthTileSize, top), y1 = std::min((ty + 1) * kDepthTileSize, bottom);
+        // Where the polygon crosses this band of rows: its corners in it and its edges at the band's lines.
+        const double bandTop = y0 - kSlack, bandBottom = y1 + kSlack;
+        double spanLeft = HUGE_VAL, spanRight = -HUGE_VAL;
+        for (int i = 0; i < n; ++i) {
+            const int j = (i + 1) % n;
+            if (sy[i] >= bandTop && sy[i] <= bandBottom) spanLeft = std::min(spanLeft, sx[i]), spanRight = std::max(spanRight, sx[i]);
+            for (const double line : {bandTop, bandBottom})
+                if ((sy[i] - line) * (sy[j] - line) < 0) {
+                    const double x = sx[i] + (sx[j] - sx[i]) * (line - sy[i]) / (sy[j] - sy[i]);
+                    spanLeft = std::min(spanLeft, x), spanRight = std::max(spanRight, x);
+                }
+        }
+        if (spanLeft > spanRight) continue;
+        const int x0 = std::max(left, pixel(std::floor(spanLeft - kSlack), kScreenWidth));
+        const int x1 = std::min(right, pixel(std::ceil(spanRight + kSlack), kScreenWidth));
+        for (int tx = x0 / kDepthTileSize; tx * kDepthTileSize < x1; ++tx) {
+            const int px0 = std::max(tx * kDepthTileSize, x0), px1 = std::min((tx + 1) * kDepthTileSize, x1);
+            if (px0 >= reach.left && px1 <= reach.right && y0 >= reach.top && y1 <= reach.bottom) continue;
+            double lowest = nearest;
+            if (flat)
+                lowest = std::max(lowest, C + A * (A > 0 ? px0 - kSlack : px1 + kSlack) +
+                                              B * (B > 0 ? y0 - kSlack : y1 + kSlack));
+            if (lowest - kDepthMargin > BackDepthBound(tx, ty)) continue;
+            reach.left = std::min(reach.left, px0), reach.right = std::max(reach.right, px1);
+            reach.top = std::min(reach.top, y0), reach.bottom = std::max(reach.bottom, y1);
+        }
+    }
+}
+
+// The rectangle outside which a draw of the triangles of `xyz` (by `indices` when given)
+// cannot pass the depth test against the back buffer's depth bound; the whole screen when
+// a corner cannot be placed on it.
+ScreenBounds DepthPassReach(const float* xyz, int vertexCount, const uint16_t* indices, int indexCount) {
+    const ScreenBounds screen{0, 0, kScreenWidth, kScreenHeight};
+    double m[16], wv[16];
+    const auto multiply = [](const double* a, const float* b, double* out) {
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                out[r * 4 + c] = a[r * 4] * b[c] + a[r * 4 + 1] * b[4 + c] + a[r * 4 + 2] * b[8 + c] + a[r * 4 + 3] * b[12 + c];
+    };
+    double world[16];
+    for (int i = 0; i < 16; ++i) world[i] = state.world[i];
+    multiply(world, state.view, wv);
+    multiply(wv, state.projection, m);
+    ScreenBounds reach;
+    const int triangles = (indices ? indexCount : vertexCount) / 3;
+    for (int t = 0; t < triangles; ++t) {
+        ClipPoint corner[3];
+        for (int k = 0; k < 3; ++k) {
+            const int i = indices ? indices[t * 3 + k] : t * 3 + k;
+            if (i >= vertexCount) return screen;
+            const double p[3] = {xyz[i * 3], xyz[i * 3 + 1], xyz[i * 3 + 2]};
+            double c[4];
+            for (int j = 0; j < 4; ++j) c[j] = p[0] * m[j] + p[1] * m[4 + j] + p[2] * m[8 + j] + m[12 + j];
+            if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2]) || !std::isfinite(c[3])) return screen;
+            corner[k] = {c[0], c[1], c[2], c[3]};
+        }
+        // What lies before the near plane (z < 0 in clip space) is clipped away.
+        ClipPoint polygon[4];
+        int n = 0;
+        for (int k = 0; k < 3; ++k) {
+            const ClipPoint &a = corner[k], &b = corner[(k + 1) % 3];
+            if (a.z >= 0) polygon[n++] = a;
+            if ((a.z >= 0) != (b.z >= 0)) {
+                const double s = a.z / (a.z - b.z);
+                polygon[n++] = {a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s, a.z + (b.z - a.z) * s, a.w + (b.w - a.w) * s};
+            }
+        }
+        if (n < 3) continue;
+        double sx[4], sy[4], sz[4];
+        for (int k = 0; k < n; ++k) {
+            if (!(polygon[k].w > 1e-6)) return screen;
+            sx[k] = (polygon[k].x / polygon[k].w + 1.0) * (kScreenWidth / 2.0);
+            sy[k] = (1.0 - polygon[k].y / polygon[k].w) * (kScreenHeight / 2.0);
+            sz[k] = std::max(polygon[k].z / polygon[k].w, 0.0);
+        }
+        AddReachOfPolygon(reach, sx, sy, sz, n);
+    }
+    return reach;
+}
+
 }  // namespace
 
 bool StencilBounds(int& left, int& top, int& right, int& bottom) {
@@ -721,13 +856,33 @@ void ReleaseKeptMesh(KeptMesh& mesh) {
 
 void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!xyz || vertexCount <= 0 || !Apply(3)) return;
-    if (ChangesStencil()) AddStencilBounds(xyz, sizeof(float) * 3, vertexCount);
+    // An invisible pass (the shadow volumes) is cut to where it can pass the depth test:
+    // its volumes reach far past what the scenery lets through, and the fill is what costs.
+    const bool limited = OnlyWhereDepthPasses();
+    const ScreenBounds reach = limited ? DepthPassReach(xyz, vertexCount, indices, indexCount)
+                                       : ScreenBounds{0, 0, kScreenWidth, kScreenHeight};
+    if (reach.Empty()) return EndDraw();
+    if (ChangesStencil()) {
+        if (limited) {
+            stencilBounds.left = std::min(stencilBounds.left, reach.left);
+            stencilBounds.top = std::min(stencilBounds.top, reach.top);
+            stencilBounds.right = std::max(stencilBounds.right, reach.right);
+            stencilBounds.bottom = std::max(stencilBounds.bottom, reach.bottom);
+        } else {
+            AddStencilBounds(xyz, sizeof(float) * 3, vertexCount);
+        }
+    }
     Upload(xyz, sizeof(float) * 3 * vertexCount, indices, indices ? indexCount : 0);
     Attributes(3);
+    if (limited) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(reach.left, kScreenHeight - reach.bottom, reach.right - reach.left, reach.bottom - reach.top);
+    }
     if (indices)
         glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
     else
         glDrawArrays(GL_TRIANGLES, 0, vertexCount - vertexCount % 3);
+    glDisable(GL_SCISSOR_TEST);
     EndDraw();
 }
 
@@ -756,6 +911,7 @@ void ClearDepth(float depth) {
     glDepthMask(GL_TRUE);
     glClearDepth(depth);
     glClear(GL_DEPTH_BUFFER_BIT);
+    BoundBackDepthBy(depth);
 }
 
 void ClearStencil(int value) {
