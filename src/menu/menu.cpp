@@ -29,7 +29,9 @@
 #include "scene/scene_load.h"
 #include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
+#include "platform/font.h"
 #include "text/dialogue.h"
+#include "text/engine_texts.h"
 #include "text/fonts.h"
 #include "text/notice.h"
 
@@ -120,7 +122,7 @@ void DrawMenuPicture() {
     if (menuPictureLoaded && sceneBackground) {
         DrawSurface(*sceneBackground, 0, 0, nullptr, true);
     } else if (gameFonts.regularFont) {
-        const std::u16string title = u"Тарвекс";
+        const std::u16string title = Utf8ToUtf16(EngineText(Caption::MenuTitle));
         DrawText(gameFonts.regularFont, 400 - TextWidth(gameFonts.regularFont, title) / 2, 292, title, 255, 255, 255);
     }
 }
