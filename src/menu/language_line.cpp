@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "menu/menu.h"
 #include "menu/menu_panels.h"
 #include "platform/font.h"
 #include "text/engine_texts.h"
@@ -46,6 +47,7 @@ void LanguageLine() {
         LeftKey = 1;
         const LanguageChoice& next = languageLine.choices[(current + 1) % languageLine.choices.size()];
         UseLanguage(next.code);
+        ReloadMenuPictures();
         if (!StoreLanguage(languagePack.code)) ShowNotice(EngineText(Caption::CannotWrite) + "settings.ini");
         return;  // drawn in the new language from the next pass
     }

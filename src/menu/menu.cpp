@@ -251,6 +251,14 @@ void MenuInit() {
     if (menuInputState == kMenuMain) HideSliders();
 }
 
+void ReloadMenuPictures() {
+    if (menuPictureLoaded && sceneBackground) menuPictureLoaded = LoadTiffScreen(*sceneBackground, "gfx/main.tif");
+    for (const ButtonLayout& b : kButtons) {
+        ToolRecord& t = interaction.ToolTable[b.tool];
+        if (!LoadBmpSurface(t.scenePicture, b.picture)) ReleaseSurface(t.scenePicture);
+    }
+}
+
 void MenuFrame() {
     const double frameStart = ClockSeconds();
     ReadMenuPointer();

@@ -67,15 +67,18 @@ std::set<std::string> PackFiles() {
     return files;
 }
 
-// The PO files of a pack (their table names) and whether it has voices.
-std::vector<std::string> PackTables(const std::string& code, const std::set<std::string>& files, bool& voices) {
+// The PO files of a pack (their table names) and whether it has voices and pictures.
+std::vector<std::string> PackTables(const std::string& code, const std::set<std::string>& files, bool& voices,
+                                    bool* pictures = nullptr) {
     std::vector<std::string> tables;
     voices = false;
+    if (pictures) *pictures = false;
     const std::string prefix = Lower(code) + "/";
     for (const std::string& f : files) {
         if (f.compare(0, prefix.size(), prefix) != 0) continue;
         const std::string rest = f.substr(prefix.size());
         if (rest.rfind("voice/", 0) == 0) voices = true;
+        if (pictures && rest.rfind("pictures/", 0) == 0) *pictures = true;
         if (rest.find('/') == std::string::npos && EndsWith(rest, ".po") && rest.size() > 3)
             tables.push_back(rest.substr(0, rest.size() - 3));
     }
@@ -179,11 +182,12 @@ std::unordered_map<int32_t, PackLine> PackTable(const PoFile& file, const std::s
 bool UseLanguage(const std::string& code) {
     static std::set<std::string> reported;
     languagePack = LanguagePack{};
+    SetPictureFolder("");
     if (code.empty()) return true;
     if (!IsLanguageCode(code)) return false;
     const std::set<std::string> files = PackFiles();
-    bool voices = false;
-    const std::vector<std::string> tables = PackTables(code, files, voices);
+    bool voices = false, pictures = false;
+    const std::vector<std::string> tables = PackTables(code, files, voices, &pictures);
     if (tables.empty()) {
         std::fprintf(stderr, "tarvex: no translation pack %s: the game's own texts are shown\n", PackFolder(code).c_str());
         return false;
@@ -191,6 +195,7 @@ bool UseLanguage(const std::string& code) {
     languagePack.code = Lower(code);
     languagePack.name = PackName(languagePack.code);
     languagePack.voices = voices;
+    if (pictures) SetPictureFolder(PackFolder(languagePack.code) + "pictures/");
     for (const std::string& table : tables) {
         const std::string path = PackFolder(languagePack.code) + table + ".po";
         std::vector<uint8_t> bytes;

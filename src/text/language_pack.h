@@ -4,7 +4,8 @@
 // line number ("dialog:206"), its msgid the original line and its msgstr the translation.
 // A line shows its translation while the pack's original is the game's; a line without
 // one (empty, fuzzy, or translated from another original) shows the original. "name.txt"
-// gives the language's own name; a "voice/" folder holds voices that replace the game's.
+// gives the language's own name; a "voice/" folder holds voices that replace the game's, a
+// "pictures/" folder pictures (the menu's, the notebook's pages) read from the next load on.
 #pragma once
 #include <cstdint>
 #include <map>

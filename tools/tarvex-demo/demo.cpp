@@ -23,6 +23,7 @@ bool BuildDemo(Output& out) {
   BuildInterface(out);
   BuildTexts(out);
   BuildEnglishPack(out);
+  BuildEnglishMenu(out, kEnglishPictures);
   if (!BuildScripts(out, layouts)) return false;
   if (!BuildSounds(out)) return false;
   // The game's font file: DejaVu Sans under the name the game registers.
