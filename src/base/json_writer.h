@@ -28,6 +28,7 @@ public:
     JsonWriter& Null();
     // A key and a value at once.
     JsonWriter& Member(const std::string& name, int64_t value) { return Key(name).Int(value); }
+    JsonWriter& Member(const std::string& name, const std::string& value) { return Key(name).String(value); }
     const std::string& Text() const { return out_; }
 
 private:

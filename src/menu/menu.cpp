@@ -29,7 +29,9 @@
 #include "scene/scene_load.h"
 #include "scripts/devices.h"
 #include "scripts/scene_dispatch.h"
+#include "platform/font.h"
 #include "text/dialogue.h"
+#include "text/engine_texts.h"
 #include "text/fonts.h"
 #include "text/notice.h"
 
@@ -120,7 +122,7 @@ void DrawMenuPicture() {
     if (menuPictureLoaded && displayValues.sceneBackground) {
         DrawSurface(*displayValues.sceneBackground, 0, 0, nullptr, true);
     } else if (gameFonts.regularFont) {
-        const std::u16string title = u"Тарвекс";
+        const std::u16string title = Utf8ToUtf16(EngineText(Caption::MenuTitle));
         DrawText(gameFonts.regularFont, 400 - TextWidth(gameFonts.regularFont, title) / 2, 292, title, 255, 255, 255);
     }
 }
@@ -247,6 +249,14 @@ void MenuInit() {
     // end would blank the face for a few passes every round.
     LoadFrameSequence("animgfx/menu/clockno000.tif", kClockSlot, 343, 69, 1, 0.15f, 0, 1, 0, 0.0f, -1, 0);
     if (menuTables.menuInputState == kMenuMain) HideSliders();
+}
+
+void ReloadMenuPictures() {
+    if (menuPictureLoaded && displayValues.sceneBackground) menuPictureLoaded = LoadTiffScreen(*displayValues.sceneBackground, "gfx/main.tif");
+    for (const ButtonLayout& b : kButtons) {
+        ToolRecord& t = interaction.ToolTable[b.tool];
+        if (!LoadBmpSurface(t.scenePicture, b.picture)) ReleaseSurface(t.scenePicture);
+    }
 }
 
 void MenuFrame() {

@@ -52,6 +52,9 @@ constexpr int kMenuClockTimer = 2;
 
 // Loads the menu picture, the buttons, sliders, clock and pendulum; starts the clock.
 void MenuInit();
+// The menu's picture and its buttons' pictures read again, their places and states kept (the
+// language changed: a translation pack may have pictures of its own).
+void ReloadMenuPictures();
 // One pass of the menu instead of a game frame.
 void MenuFrame();
 // Escape from the game: the game freezes (its sounds paused, its background and last

@@ -10,6 +10,7 @@
 #include "interaction/pointer.h"
 #include "media/sound.h"
 #include "media/video.h"
+#include "menu/language_line.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
 #include "platform/display.h"
@@ -17,6 +18,7 @@
 #include "platform/render_device.h"
 #include "platform/surface.h"
 #include "render/frame_render.h"
+#include "text/engine_texts.h"
 #include "text/fonts.h"
 #include "text/notice.h"
 
@@ -56,7 +58,7 @@ void SaveFromPanel(const std::string& gameName) {
     // An empty name saves too: the file ".sav", listed with an empty name.
     std::string error;
     if (!SaveGameFromMenu(gameName, &error))
-        ShowNotice(error.empty() ? "Не удалось сохранить игру." : error);
+        ShowNotice(error.empty() ? EngineText(Caption::SaveFailed) : error);
 }
 
 void LoadFromPanel(const std::string& gameName) {
@@ -65,7 +67,7 @@ void LoadFromPanel(const std::string& gameName) {
     if (LoadGame(gameName, &error))
         ForgetPausedSounds();  // the loaded game brought its own sounds
     else
-        ShowNotice(error.empty() ? "Не удалось загрузить игру." : error);
+        ShowNotice(error.empty() ? EngineText(Caption::LoadFailed) : error);
 }
 
 void ClosePanel(int clicked) {
@@ -119,6 +121,7 @@ void OptionsPanel() {
     }
     subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
     DrawLitButtons(kMenuOk, kMenuSubtitles);
+    LanguageLine();
 
     // The sliders follow the pointer while the button is held over them.
     const bool held = LeftButtonDown();
@@ -150,6 +153,7 @@ void OptionsPanel() {
         shadows.clickable = 0;
         subtitles.clickable = 0;
         HideSliders();
+        ForgetLanguageChoices();
         menuTables.menuInputState = kMenuMain;
         break;
     }

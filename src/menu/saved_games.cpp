@@ -36,6 +36,7 @@
 #include "scripts/scene_dispatch.h"
 #include "scripts/script_api.h"
 #include "text/dialogue.h"
+#include "text/engine_texts.h"
 #include "text/notice.h"
 
 namespace tarvex {
@@ -47,8 +48,6 @@ constexpr const char* kAutoSave = "saves/auto.sav";
 constexpr const char* kQuickSave = "saves/quick.sav";
 constexpr size_t kPrefixLength = 6;
 constexpr float kKeyNoticeSeconds = 2.0f;
-const std::string kNotSaved = "Игра не сохранена: ";
-const std::string kNotLoaded = "Сохранение не загружено: ";
 // The longest save file the reader takes: a thumbnail, the rows and every emitter byte.
 constexpr size_t kMaxSaveBytes = 2 * 1024 * 1024;
 
@@ -131,8 +130,8 @@ void ReturnToGame() {
 
 // The save's bytes of the running game; false (and why) when there is no game to save.
 bool BuildSaveNow(std::vector<uint8_t>& bytes, std::string* error) {
-    if (loop.playMode == 2) return Failed(error, "во время видео игра не сохраняется");
-    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return Failed(error, "игра ещё не начата");
+    if (loop.playMode == 2) return Failed(error, EngineText(Caption::NoSaveDuringVideo));
+    if (loop.currentScene < 0 || loop.currentScene >= kSceneCount) return Failed(error, EngineText(Caption::NoGameYet));
     CloseToolbarAtOnce();
     CaptureSlotPlayback();
     bytes = BuildSave(CurrentThumbnail());
@@ -140,7 +139,7 @@ bool BuildSaveNow(std::vector<uint8_t>& bytes, std::string* error) {
 }
 
 std::string CannotWrite(const std::string& path, const std::string& why) {
-    return "не удалось записать " + path + ": " + why;
+    return EngineText(Caption::CannotWrite) + path + ": " + why;
 }
 
 // A reason for the notice line: the save named by its file name, not its whole path.
@@ -155,9 +154,9 @@ std::string ShortReason(std::string why, const std::string& gameName) {
 void LoadWithNotice(const char* gameName) {
     std::string why;
     if (LoadGame(gameName, &why))
-        ShowNotice("Загружено", kKeyNoticeSeconds);
+        ShowNotice(EngineText(Caption::Loaded), kKeyNoticeSeconds);
     else
-        ShowNotice(kNotLoaded + ShortReason(why, gameName));
+        ShowNotice(EngineText(Caption::NotLoaded) + ShortReason(why, gameName));
 }
 
 }  // namespace
@@ -208,14 +207,14 @@ bool SaveGame(const std::string& gameName, std::string* error) {
     WaitForBackgroundWrites();
     if (bytes.empty() || !WriteFileAtomically(path, bytes.data(), bytes.size())) {
         const std::string why = CannotWrite(path, std::strerror(errno));
-        ShowNotice(kNotSaved + why);
+        ShowNotice(EngineText(Caption::NotSaved) + why);
         return Failed(error, why);
     }
     return true;
 }
 
 void ReportFailedSaves() {
-    for (const FailedWrite& failed : TakeFailedWrites()) ShowNotice(kNotSaved + CannotWrite(failed.path, failed.why));
+    for (const FailedWrite& failed : TakeFailedWrites()) ShowNotice(EngineText(Caption::NotSaved) + CannotWrite(failed.path, failed.why));
 }
 
 void FinishSaves() {
@@ -226,16 +225,16 @@ void FinishSaves() {
 bool LoadGame(const std::string& gameName, std::string* error) { return LoadGameFile(SavePath(gameName), error); }
 
 bool LoadGameFile(const std::string& path, std::string* error) {
-    if (loop.playMode == 2) return Failed(error, "во время видео игра не загружается");
+    if (loop.playMode == 2) return Failed(error, EngineText(Caption::NoLoadDuringVideo));
     FinishSaves();
     std::vector<uint8_t> bytes;
     std::string why;
     if (!ReadWholeFile(path, bytes))
-        why = "нет файла " + path;
+        why = EngineText(Caption::NoFile) + path;
     else if (!CheckSave(bytes.data(), bytes.size(), why))
         why = path + ": " + why;
     if (!why.empty()) {
-        ShowNotice(kNotLoaded + why);
+        ShowNotice(EngineText(Caption::NotLoaded) + why);
         return Failed(error, why);
     }
     EmptyRunningGame();
@@ -255,9 +254,9 @@ void AutoSave() {
 void QuickSave() {
     std::string why;
     if (SaveGame(kQuickSave, &why))
-        ShowNotice("Сохранено", kKeyNoticeSeconds);
+        ShowNotice(EngineText(Caption::Saved), kKeyNoticeSeconds);
     else
-        ShowNotice(kNotSaved + ShortReason(why, kQuickSave));
+        ShowNotice(EngineText(Caption::NotSaved) + ShortReason(why, kQuickSave));
 }
 
 void LoadQuickSave() { LoadWithNotice(kQuickSave); }

@@ -1,15 +1,20 @@
 #include "platform/font.h"
 
 #include <SDL2/SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 namespace tarvex {
 
 struct Font {
     TTF_Font* ttf = nullptr;
+    // The system font for texts with characters the font lacks: opened when first needed.
+    TTF_Font* fallback = nullptr;
+    bool fallbackTried = false;
+    int pixelHeight = 0;
+    bool italic = false;
     uint32_t serial = 0;
 };
 
@@ -18,19 +23,21 @@ uint32_t lastSerial = 0;
 }  // namespace
 
 std::string SystemFontPath(bool italic) {
-    static const char* regular[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                    "/usr/share/fonts/TTF/DejaVuSans.ttf",
-                                    "/usr/share/fonts/dejavu/DejaVuSans.ttf"};
-    static const char* oblique[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
-                                    "/usr/share/fonts/TTF/DejaVuSans-Oblique.ttf",
-                                    "/usr/share/fonts/dejavu/DejaVuSans-Oblique.ttf"};
-    std::error_code ec;
-    if (italic)
-        for (const char* p : oblique)
-            if (std::filesystem::exists(p, ec)) return p;
-    for (const char* p : regular)
-        if (std::filesystem::exists(p, ec)) return p;
-    return "";
+    // DejaVu covers Latin, Greek and Cyrillic; fontconfig knows where the system keeps it.
+    if (!FcInit()) return "";
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(italic ? "DejaVu Sans:oblique" : "DejaVu Sans"));
+    if (!pattern) return "";
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::string path;
+    FcChar8* file = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
+        path = reinterpret_cast<const char*>(file);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return path;
 }
 
 Font* OpenFont(const std::string& path, int pixelHeight, bool italic) {
@@ -47,6 +54,8 @@ Font* OpenFont(const std::string& path, int pixelHeight, bool italic) {
     if (synthesiseItalic) TTF_SetFontStyle(ttf, TTF_STYLE_ITALIC);
     auto* font = new Font;
     font->ttf = ttf;
+    font->pixelHeight = pixelHeight;
+    font->italic = italic;
     font->serial = ++lastSerial;
     return font;
 }
@@ -54,11 +63,41 @@ Font* OpenFont(const std::string& path, int pixelHeight, bool italic) {
 void CloseFont(Font*& font) {
     if (!font) return;
     if (font->ttf) TTF_CloseFont(font->ttf);
+    if (font->fallback) TTF_CloseFont(font->fallback);
     delete font;
     font = nullptr;
 }
 
 uint32_t FontSerial(const Font* font) { return font ? font->serial : 0; }
+
+bool FontCovers(Font* font, const std::u16string& text) {
+    if (!font) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (cp >= 0x20 && !TTF_GlyphIsProvided32(font->ttf, cp)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The face a text is drawn with: the font's own when it has every character, else the
+// system's fallback when that opens.
+TTF_Font* FaceFor(Font* font, const std::u16string& text) {
+    if (FontCovers(font, text)) return font->ttf;
+    if (!font->fallbackTried) {
+        font->fallbackTried = true;
+        const std::string path = SystemFontPath(font->italic);
+        if (!path.empty()) font->fallback = TTF_OpenFont(path.c_str(), font->pixelHeight);
+        if (font->fallback && font->italic && path.find("Oblique") == std::string::npos)
+            TTF_SetFontStyle(font->fallback, TTF_STYLE_ITALIC);
+    }
+    return font->fallback ? font->fallback : font->ttf;
+}
+
+}  // namespace
 
 static std::vector<Uint16> NulTerminated(const std::u16string& text) {
     std::vector<Uint16> s(text.begin(), text.end());
@@ -70,7 +109,7 @@ int MeasureTextWidth(Font* font, const std::u16string& text) {
     if (!font || text.empty()) return 0;
     int w = 0, h = 0;
     auto s = NulTerminated(text);
-    if (TTF_SizeUNICODE(font->ttf, s.data(), &w, &h) != 0) return 0;
+    if (TTF_SizeUNICODE(FaceFor(font, text), s.data(), &w, &h) != 0) return 0;
     return w;
 }
 
@@ -80,7 +119,7 @@ bool RenderTextRgba(Font* font, const std::u16string& text, uint8_t r, uint8_t g
                     int& height, std::string& rgba) {
     if (!font || text.empty()) return false;
     auto s = NulTerminated(text);
-    SDL_Surface* rendered = TTF_RenderUNICODE_Blended(font->ttf, s.data(), SDL_Color{r, g, b, 255});
+    SDL_Surface* rendered = TTF_RenderUNICODE_Blended(FaceFor(font, text), s.data(), SDL_Color{r, g, b, 255});
     if (!rendered) return false;
     SDL_Surface* converted = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ABGR8888, 0);
     SDL_FreeSurface(rendered);

@@ -1,6 +1,7 @@
 // Fonts with FreeType (through SDL2_ttf): the game folder's font file, else a system
 // font with Cyrillic; measuring and rasterising UTF-16 strings, as the game's text
-// tables hold them. Drawing on the screen is text/fonts.h's.
+// tables hold them. A text with a character the font lacks is drawn whole with the
+// system's font (DejaVu, found through fontconfig). Drawing on the screen is text/fonts.h's.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -22,7 +23,10 @@ int FontHeight(Font* font);
 // False for no font or empty text.
 bool RenderTextRgba(Font* font, const std::u16string& text, uint8_t r, uint8_t g, uint8_t b, int& width,
                     int& height, std::string& rgba);
-// The fallback font file used when the game has none ("" when the system has none either).
+// True when the font has a glyph for every character of the text (control characters aside).
+bool FontCovers(Font* font, const std::u16string& text);
+// The system font used when the game has none, or lacks a text's characters ("" when the
+// system has none either).
 std::string SystemFontPath(bool italic);
 
 std::u16string Utf8ToUtf16(const std::string& utf8);

@@ -9,6 +9,18 @@
 
 namespace tarvex {
 
+namespace {
+std::string pictureFolder;
+}  // namespace
+
+void SetPictureFolder(const std::string& folder) { pictureFolder = folder; }
+
+std::string PicturePath(const std::string& path) {
+    if (pictureFolder.empty()) return path;
+    const std::string own = pictureFolder + NormalizeGamePath(path);
+    return LocateGameFile(own) == GameFileSource::Missing ? path : own;
+}
+
 void ReadGameFileBytes(FILE* f, uint64_t size, std::vector<uint8_t>& out) {
     std::vector<uint8_t> data;
     // Grow as the data arrive, so that a lying size never allocates more than exists.

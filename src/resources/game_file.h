@@ -31,4 +31,11 @@ GameFileSource LocateGameFile(const std::string& path);
 // a loose file). `size` is the file's size. The caller closes the stream.
 FILE* OpenGameFile(const std::string& path, uint64_t& size, GameFileSource* source = nullptr);
 
+// A translation pack's own pictures: with a folder set ("lang/en/pictures/", "" for none), a
+// picture the game reads ("gfx/start.bmp", "animgfx/...tif") is read from the folder's copy
+// ("lang/en/pictures/gfx/start.bmp") when the folder has one.
+void SetPictureFolder(const std::string& folder);
+// The path a picture is read from by that rule.
+std::string PicturePath(const std::string& path);
+
 }  // namespace tarvex

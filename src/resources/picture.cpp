@@ -171,7 +171,7 @@ bool LoadBmpSurface(Surface*& surface, const std::string& path) {
     if (LoadFailedBefore(LoadKind::Picture, path)) return false;
     std::vector<uint8_t> data;
     BgrPicture picture;
-    if (!ReadGameFile(path, data, kBmpSurfaceReadLimit) || !DecodeBmp24(data.data(), data.size(), picture)) {
+    if (!ReadGameFile(PicturePath(path), data, kBmpSurfaceReadLimit) || !DecodeBmp24(data.data(), data.size(), picture)) {
         NoteFailedLoad(LoadKind::Picture, path);
         return false;
     }
@@ -221,7 +221,7 @@ bool LoadTiffPixels(uint8_t* buffer, size_t bufferSize, const std::string& path,
 bool LoadBmpWide(uint8_t* buffer, size_t bufferSize, const std::string& path, int* width, int* height) {
     if (!buffer) return false;
     std::vector<uint8_t> data;
-    if (!ReadGameFile(path, data, kBmpWideReadLimit)) return false;
+    if (!ReadGameFile(PicturePath(path), data, kBmpWideReadLimit)) return false;
     BgrPicture picture;
     if (!DecodeBmp24(data.data(), data.size(), picture)) return false;
     const size_t pixels = static_cast<size_t>(picture.width) * picture.height;

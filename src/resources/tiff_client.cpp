@@ -1,5 +1,7 @@
 #include "resources/tiff_client.h"
 
+#include "resources/game_file.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,9 +127,10 @@ TIFF* OpenPackagedTiff(int descriptor) {
                           TiffClientUnmap);
 }
 
-TIFF* OpenGameTiff(const std::string& path, int& descriptor) {
+TIFF* OpenGameTiff(const std::string& gamePath, int& descriptor) {
     SilenceTiff();
     descriptor = -1;
+    const std::string path = PicturePath(gamePath);
     std::string loose = ResolveLoosePath(path);
     if (!loose.empty()) {
         openedEntry.fromPackage = false;

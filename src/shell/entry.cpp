@@ -36,6 +36,7 @@
 #include "shell/state_dump.h"
 #include "shell/window_proc.h"
 #include "text/fonts.h"
+#include "text/language_pack.h"
 #include "workbench/console.h"
 #include "workbench/script_reload.h"
 
@@ -122,6 +123,7 @@ bool PrepareRun(const Options& options, const RunFiles& files) {
         return false;
     }
     SetSavesDirectory(files.saves.empty() ? "saves" : files.saves);
+    UseLanguage(options.haveLanguage ? options.language : StoredLanguage());
     // The game's own content behind the engine's hooks.
     RegisterGameContent();
     SetEndOfGameMenu(EnterMenuFromGame);

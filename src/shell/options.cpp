@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "text/language_pack.h"
+
 namespace tarvex {
 
 const char* UsageText() {
@@ -15,6 +17,7 @@ const char* UsageText() {
            "  --mode-switch          full screen in a display mode of 800 x 600 (or the nearest)\n"
            "  --linear               scale the picture with linear filtering (default: nearest)\n"
            "  --settings             show the settings dialog at start-up\n"
+           "  --language CODE        texts from the translation pack lang/CODE/ (ru: the game's own)\n"
            "  --scene N              start a new game directly in scene N (0..298)\n"
            "  --load FILE            start from a saved game (a refused file leaves the menu open)\n"
            "  --give TOOL            with --scene: the tool (0..999) is in the inventory (repeatable)\n"
@@ -101,7 +104,7 @@ bool IsOutputOption(const std::string& arg) {
 // The other options that take a value.
 bool TakesValue(const std::string& arg) {
     return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
-           arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || IsOutputOption(arg);
+           arg == "--language" || arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || IsOutputOption(arg);
 }
 
 // "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
@@ -151,6 +154,15 @@ bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::s
     else if (arg == "--replay") o.replay = v;
     else if (arg == "--record") o.record = v;
     else if (arg == "--load") o.load = v;
+    else if (arg == "--language") {
+        // "ru" (or an empty code) is the game's own language.
+        if (!v.empty() && v != "ru" && !IsLanguageCode(v)) {
+            error = "--language takes a pack's code (letters, digits, '_' or '-'), as in lang/CODE/";
+            return false;
+        }
+        o.language = v == "ru" ? "" : v;
+        o.haveLanguage = true;
+    }
     else if (arg == "--flag") return ParseFlag(v, o, error);
     else if (arg == "--console") o.consoleLines.push_back(v);
     else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);

@@ -28,6 +28,9 @@ struct Options {
     std::string path;   // game folder
     std::string saves;  // saves folder
     std::string load;   // a saved game to start from
+    // The translation pack chosen for this run ("" the game's own texts), over the stored choice.
+    std::string language;
+    bool haveLanguage = false;
     int tour = 0;       // frames a scene when every scene number is visited in turn (soak runs)
     int scene = -1;
     // Developer options for a game started with --scene: items in the inventory and

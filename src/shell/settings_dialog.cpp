@@ -8,12 +8,11 @@
 #include "platform/font.h"
 #include "platform/input.h"
 #include "platform/modal_window.h"
+#include "text/engine_texts.h"
 
 namespace tarvex {
 
 namespace {
-
-const char* kDialogCaption = "Настройки игры \"Тарвекс\"";
 
 bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
@@ -35,7 +34,7 @@ struct Canvas {
         Fill({r.left, r.top, r.left + 1, r.bottom}, rgb);
         Fill({r.right - 1, r.top, r.right, r.bottom}, rgb);
     }
-    void Text(Font* font, const char* utf8, int x, int y) {
+    void Text(Font* font, const std::string& utf8, int x, int y) {
         int w = 0, h = 0;
         std::string rgba;
         if (!RenderTextRgba(font, Utf8ToUtf16(utf8), 0, 0, 0, w, h, rgba)) return;
@@ -58,18 +57,18 @@ SettingsDialog::SettingsDialog() {
         return Rect{x * 3 / 2, y * 13 / 8, (x + w) * 3 / 2, (y + h) * 13 / 8};
     };
     controls_ = {
-        {0, "Настройка графики", box(7, 7, 170, 118), nullptr},
-        {1001, "Блок трансформации и освещения", box(12, 20, 164, 12), &config.transformLighting},
-        {1002, "32-битный цвет", box(12, 36, 164, 12), &config.colour32},
-        {1012, "Тройная буферизация", box(12, 52, 164, 12), &config.tripleBuffering},
-        {1027, "Тени", box(12, 68, 164, 12), &config.shadows},
-        {1031, "Совместимость с Ati Radeon", box(12, 84, 164, 12), &config.compatibility},
-        {1030, "включить видеоролики", box(12, 100, 164, 12), &config.videosOn},
-        {0, "Настройка звука", box(181, 7, 86, 50), nullptr},
-        {1028, "Включить звук", box(184, 20, 82, 12), &config.soundOn},
-        {1029, "Включить музыку", box(184, 36, 82, 12), &config.musicOn},
-        {1, "Старт", box(7, 135, 60, 16), nullptr},
-        {2, "Выход", box(202, 135, 60, 16), nullptr},
+        {0, EngineText(Caption::SettingsGraphics), box(7, 7, 170, 118), nullptr},
+        {1001, EngineText(Caption::SettingsTransformLighting), box(12, 20, 164, 12), &config.transformLighting},
+        {1002, EngineText(Caption::SettingsColour32), box(12, 36, 164, 12), &config.colour32},
+        {1012, EngineText(Caption::SettingsTripleBuffering), box(12, 52, 164, 12), &config.tripleBuffering},
+        {1027, EngineText(Caption::SettingsShadows), box(12, 68, 164, 12), &config.shadows},
+        {1031, EngineText(Caption::SettingsRadeon), box(12, 84, 164, 12), &config.compatibility},
+        {1030, EngineText(Caption::SettingsVideos), box(12, 100, 164, 12), &config.videosOn},
+        {0, EngineText(Caption::SettingsSound), box(181, 7, 86, 50), nullptr},
+        {1028, EngineText(Caption::SettingsSoundOn), box(184, 20, 82, 12), &config.soundOn},
+        {1029, EngineText(Caption::SettingsMusicOn), box(184, 36, 82, 12), &config.musicOn},
+        {1, EngineText(Caption::SettingsStart), box(7, 135, 60, 16), nullptr},
+        {2, EngineText(Caption::SettingsExit), box(202, 135, 60, 16), nullptr},
     };
     for (const SettingsControl& c : controls_) checks_.push_back(c.field ? (*c.field != 0) : -1);
     // The focus starts on "Старт".
@@ -183,7 +182,7 @@ SettingsChoice RunSettingsDialog() {
     handlers.click = [&dialog](int x, int y) { dialog.Click(x, y); };
     handlers.key = [&dialog](int virtualKey, bool shift) { dialog.Key(virtualKey, shift); };
     handlers.finished = [&dialog] { return dialog.Choice() != SettingsChoice::Open; };
-    if (!RunModalWindow(kDialogCaption, SettingsDialog::kWidth, SettingsDialog::kHeight, handlers)) {
+    if (!RunModalWindow(EngineText(Caption::SettingsTitle), SettingsDialog::kWidth, SettingsDialog::kHeight, handlers)) {
         // Without a window the dialog cannot be shown: start with the stored choices.
         AcceptSettings(&dialog);
         return SettingsChoice::Start;

@@ -13,7 +13,7 @@ enum class SettingsChoice { Open, Start, Exit };
 
 struct SettingsControl {
     int id;                // 1001 ... ; 1 Старт, 2 Выход; 0 group box
-    const char* text;      // UTF-8
+    std::string text;      // UTF-8, in the language in use
     Rect rect;             // pixels in the dialog
     int32_t* field;        // configuration field of a check box
 };

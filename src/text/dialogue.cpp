@@ -9,6 +9,7 @@
 #include "media/sound.h"
 #include "platform/random.h"
 #include "text/fonts.h"
+#include "text/language_pack.h"
 #include "text/text_table.h"
 
 namespace tarvex {
@@ -36,7 +37,8 @@ std::string NumberedPath(const char* folderAndStem, int32_t id) {
 }
 
 // Starts the voice; true when a voice buffer is playing it.
-bool StartVoice(const std::string& path, bool restart) {
+bool StartVoice(const std::string& gamePath, bool restart) {
+    const std::string path = PackVoicePath(gamePath);
     LoadSound(path.c_str(), kVoiceSlot);
     if (restart)
         RestartSlot(kVoiceSlot, 0, 0, 0);

@@ -5,6 +5,7 @@
 
 #include "base/byte_io.h"
 #include "resources/game_file.h"
+#include "text/language_pack.h"
 
 namespace tarvex {
 
@@ -85,6 +86,15 @@ const char* TextTablePath(TextTableId table) {
     return "";
 }
 
+const char* TextTableName(TextTableId table) {
+    switch (table) {
+    case TextTableId::Dialog: return "dialog";
+    case TextTableId::Responses: return "otboy";
+    case TextTableId::Zones: return "zones";
+    }
+    return "";
+}
+
 bool LookupText(TextTableId id, int32_t line, std::u16string& out) {
     LoadedTable& t = loadedTables[static_cast<int>(id)];
     if (!t.loaded) {
@@ -100,7 +110,7 @@ bool LookupText(TextTableId id, int32_t line, std::u16string& out) {
     }
     auto it = t.table.lines.find(line);
     if (it == t.table.lines.end()) return false;
-    out = it->second;
+    if (!TranslatedLine(TextTableName(id), line, it->second, out)) out = it->second;
     return true;
 }
 

@@ -29,7 +29,10 @@ TextTable ParseTextTable(const uint8_t* data, size_t size, bool allowTab);
 // The game file of a table: "texts/dialog.txt", "texts/otboy.txt", "data/zones.txt".
 const char* TextTablePath(TextTableId table);
 
-// Looks a line up, reading and indexing the table on first use (a missing table is
+// The table's name in translation packs: "dialog", "otboy", "zones".
+const char* TextTableName(TextTableId table);
+
+// Looks a line up (in the language in use: see text/language_pack.h), reading and indexing the table on first use (a missing table is
 // reported once on stderr). False when the table has no such id.
 bool LookupText(TextTableId table, int32_t id, std::u16string& out);
 

@@ -68,5 +68,35 @@ TEST_F(MenuPlayTest, TheMenuLeavesTheConversationWhereItWas) {
     }
 }
 
+// The options panel's language line: the choice goes into "settings.ini" and the next start
+// plays in it, while "config.cfg" comes out byte for byte as after a run without the choice.
+TEST_F(MenuPlayTest, ChoosingALanguageKeepsTheConfigurationAsItWas) {
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    Line("5 key Escape");
+    Click(20, 366, 240);  // the options panel
+    Click(60, 259, 240);  // OK
+    Play("", 70, {}, {50});
+    const std::string unchosen = bytes(dir + "/saves/config.cfg");
+    const test::Picture russian = Shot(50);
+    ASSERT_EQ(unchosen.size(), 72u);
+    std::filesystem::remove_all(dir + "/saves");
+    Click(40, 320, 370);  // "Язык: Русский" becomes "Language: English"
+    Play("", 70, {}, {50});
+    EXPECT_EQ(bytes(dir + "/saves/config.cfg"), unchosen);
+    // The English pack's own pictures at once: the title over the cabinet reads "TARVEX".
+    const test::Picture english = Shot(50);
+    ASSERT_TRUE(russian.ok && english.ok);
+    EXPECT_GT(test::Difference(russian, english, 320, 5, 480, 40), 3.0);
+    EXPECT_LT(test::Difference(russian, english, 200, 420, 320, 520), 1.0);
+    EXPECT_EQ(bytes(dir + "/saves/settings.ini"), "language=en\n");
+
+    replay = {"20 key F6"};  // no quick save: the notice says so in English
+    Play("--scene 0", 22, {21});
+    EXPECT_EQ(Dump(21)["notice"], "The save was not loaded: no file quick.sav");
+}
+
 }  // namespace
 }  // namespace tarvex

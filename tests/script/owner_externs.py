@@ -13,7 +13,7 @@ import cpp_source
 
 OWNERS = {
     "actorTable", "animation", "animationSounds", "config", "devices", "dialogue", "displayValues",
-    "fog", "framePace", "gameFonts", "gameHooks", "gameState", "interaction", "loop", "menuTables",
+    "fog", "framePace", "gameFonts", "gameHooks", "gameState", "interaction", "languagePack", "loop", "menuTables",
     "modelTables", "openedEntry", "pointer", "sceneRendering", "sceneSwitch", "sceneTables",
     "scriptValues", "soundTables", "surfaceFormat", "toolbarTables", "videoPlayback", "walkTables",
 }

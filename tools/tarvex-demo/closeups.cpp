@@ -6,6 +6,7 @@
 #include "fonts.h"
 #include "rooms.h"
 #include "sequences.h"
+#include "texts.h"
 
 namespace tarvex::demo {
 
@@ -110,15 +111,28 @@ void Scene098(Output& out) {
     std::snprintf(name, sizeof name, "gfx/scene098/knopka%02d.bmp", dgt);
     out.Add(name, EncodeBmp24(key));
   }
-  Rgba green{90, 255, 140, 255}, red{255, 90, 70, 255};
-  AddFrame(out, "animgfx/scene098/Monitor000.Tif", 0, ScreenText(background, "ПАНЕЛЬ", "ВКЛЮЧЕНА", green));
-  AddFrame(out, "animgfx/scene098/personal_password000.Tif", 0, ScreenText(background, "ВВЕДИТЕ", "ОБЩИЙ КОД", green, kPromptHeight));
-  AddFrame(out, "animgfx/scene098/access_denied000.Tif", 0, ScreenText(background, "ДОСТУП", "ЗАПРЕЩЁН", red));
-  AddFrame(out, "animgfx/scene098/exceeding_situation000.Tif", 0,
-           ScreenText(background, "НЕШТАТНАЯ", "СИТУАЦИЯ", {255, 220, 80, 255}));
-  AddFrame(out, "animgfx/scene098/exceeding_password000.Tif", 0,
-           ScreenText(background, "ВВЕДИТЕ ЛИЧНЫЙ", "ПАРОЛЬ", green, kPromptHeight));
-  AddFrame(out, "animgfx/scene098/access_granted000.Tif", 0, ScreenText(background, "ДОСТУП", "РАЗРЕШЁН", green));
+  // The screen's messages, with the English pack's own copies.
+  Rgba green{90, 255, 140, 255}, red{255, 90, 70, 255}, amber{255, 220, 80, 255};
+  struct Screen {
+    const char* file;
+    const char *line1, *line2, *english1, *english2;
+    Rgba colour;
+    bool prompt;
+  };
+  const Screen screens[] = {
+      {"Monitor000.Tif", "ПАНЕЛЬ", "ВКЛЮЧЕНА", "PANEL", "ON", green, false},
+      {"personal_password000.Tif", "ВВЕДИТЕ", "ОБЩИЙ КОД", "ENTER THE", "GENERAL CODE", green, true},
+      {"access_denied000.Tif", "ДОСТУП", "ЗАПРЕЩЁН", "ACCESS", "DENIED", red, false},
+      {"exceeding_situation000.Tif", "НЕШТАТНАЯ", "СИТУАЦИЯ", "EMERGENCY", "SITUATION", amber, false},
+      {"exceeding_password000.Tif", "ВВЕДИТЕ ЛИЧНЫЙ", "ПАРОЛЬ", "ENTER PERSONAL", "PASSWORD", green, true},
+      {"access_granted000.Tif", "ДОСТУП", "РАЗРЕШЁН", "ACCESS", "GRANTED", green, false},
+  };
+  for (const Screen& sc : screens) {
+    const int height = sc.prompt ? kPromptHeight : kMonitorHeight;
+    const std::string path = std::string("animgfx/scene098/") + sc.file;
+    AddFrame(out, path, 0, ScreenText(background, sc.line1, sc.line2, sc.colour, height));
+    AddFrame(out, kEnglishPictures + path, 0, ScreenText(background, sc.english1, sc.english2, sc.colour, height));
+  }
   for (int p = 0; p < 6; ++p) {
     Image a = background.Crop(kAsteriskX[p], kAsteriskY[p], 22, 22);
     SansBoldFont().Draw(a, 11, 22, "*", 26, green, 1);
@@ -154,14 +168,24 @@ const char* const kPageTexts[11][5] = {
     {"", "", "", "", ""},
     {"", "", "", "", ""},
     {"", "", "", "", ""}};
+const char* const kEnglishPageTexts[8][5] = {
+    {"Monday.", "Woke up late.", "Not a sound from", "next door in three", "days. Must call."},
+    {"The lift only runs", "on the panel's code.", "Does the concierge", "know it?", "Ask the old man."},
+    {"The old man's flat", "is number 131.", "He is always home", "after lunch.", ""},
+    {"Things to do:", "- call on neighbour,", "- find the lift code,", "- take the lantern.", ""},
+    {"Old man: the general", "code is the year", "the house was built.", "Also the card and", "the concierge's code."},
+    {"Concierge's code:", "archive floor (115),", "then the floor of", "the workshops (149).", "He's in the archive."},
+    {"In the boiler room", "a plaque: \"Built", "in 1957\".", "That's the code!", ""},
+    {"Concierge's register:", "\"Went down with the", "old man from 131\".", "Must ask the", "old man."}};
 
-Image NotebookPage(int page, int w, int h) {
+Image NotebookPage(int page, int w, int h, bool english = false) {
   Image img(w, h, {246, 240, 222, 255});
   for (int y = 50; y < h - 10; y += 28) img.FillRect(12, y, w - 12, y + 1, {170, 190, 220, 255});
   img.FillRect(52, 0, 54, h, {220, 150, 150, 255});
   img.Outline(0, 0, w, h, 2, {120, 100, 80, 255});
   for (int line = 0; line < 5; ++line)
-    HandFont().Draw(img, 66, 74 + 56 * line, kPageTexts[page][line], 24, {30, 40, 110, 255});
+    HandFont().Draw(img, 66, 74 + 56 * line, english && page < 8 ? kEnglishPageTexts[page][line] : kPageTexts[page][line],
+                    24, {30, 40, 110, 255});
   return img;
 }
 
@@ -198,6 +222,7 @@ void Scene250(Output& out) {
   for (int p = 0; p < 11; ++p) {
     std::string path = std::string("animgfx/scene250/") + kPageFiles[p] + "000.Tif";
     AddFrame(out, path, 0, NotebookPage(p, p < 6 ? 500 : 486, p < 6 ? 400 : 390));
+    if (p < 8) AddFrame(out, kEnglishPictures + path, 0, NotebookPage(p, p < 6 ? 500 : 486, p < 6 ? 400 : 390, true));
   }
 }
 

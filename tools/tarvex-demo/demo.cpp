@@ -22,6 +22,8 @@ bool BuildDemo(Output& out) {
   BuildModels(out, layouts[0].pressTarget);
   BuildInterface(out);
   BuildTexts(out);
+  BuildEnglishPack(out);
+  BuildEnglishMenu(out, kEnglishPictures);
   if (!BuildScripts(out, layouts)) return false;
   if (!BuildSounds(out)) return false;
   // The game's font file: DejaVu Sans under the name the game registers.

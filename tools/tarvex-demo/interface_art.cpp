@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,25 @@ namespace tarvex::demo {
 namespace {
 
 const Rgba kInk{30, 24, 18, 255}, kGold{236, 196, 96, 255}, kPaper{240, 230, 200, 255};
+
+// The menu's pictures are drawn twice: with the game's captions, and with English ones into
+// the English pack's own pictures.
+bool drawingEnglish = false;
+std::string pictureFolder;
+
+std::string Caption(const std::string& russian) {
+  static const std::map<std::string, std::string> english = {
+      {"НОВАЯ ИГРА", "NEW GAME"}, {"ЗАГРУЗИТЬ", "LOAD"}, {"СОХРАНИТЬ", "SAVE"}, {"НАСТРОЙКИ", "OPTIONS"},
+      {"АВТОРЫ", "CREDITS"}, {"ВЫХОД", "EXIT"}, {"ТАРВЕКС", "TARVEX"}, {"Назад", "Back"},
+      {"Настройки", "Options"}, {"Тени", "Shadows"}, {"Субтитры", "Subtitles"}, {"Яркость", "Gamma"},
+      {"Звук", "Sound"}, {"Музыка", "Music"}, {"нет картинки", "no picture"}, {"Сохранить", "Save"},
+      {"Загрузить", "Load"}, {"игру", "game"}, {"Имя", "Name"}, {"Запись", "Save"},
+      {"Наберите имя и нажмите OK", "Type a name and press OK"},
+      {"Выберите запись и нажмите OK", "Choose a save and press OK"}, {"другие записи", "other saves"}};
+  if (!drawingEnglish) return russian;
+  const auto it = english.find(russian);
+  return it == english.end() ? russian : it->second;
+}
 
 Image Icon(int kind, bool selected) {
   Image img(32, 32, {0, 0, 0, 0});
@@ -299,7 +319,7 @@ void DrawPanelBase(Image& img) {
   img.VerticalGradient(p.x0, p.y0, p.x1, p.y1, {70, 50, 32, 255}, {40, 28, 18, 255});
   img.Outline(p.x0, p.y0, p.x1, p.y1, 3, kGold);
   Face(img, kOkFace, "OK", 17, false);
-  Face(img, kCancelFace, "Назад", 12, false);
+  Face(img, kCancelFace, Caption("Назад"), 12, false);
 }
 
 void Label(Image& img, int x, int baseline, const std::string& text, int size = 13, int align = 0) {
@@ -312,15 +332,15 @@ constexpr int kLabelX = 295;
 Image OptionsPanel() {
   Image img(800, 600, {0, 0, 0, 255});
   DrawPanelBase(img);
-  SansBoldFont().Draw(img, (kPanel.x0 + kPanel.x1) / 2, 158, "Настройки", 20, kGold, 1);
-  Label(img, kLabelX, 227, "Тени");
+  SansBoldFont().Draw(img, (kPanel.x0 + kPanel.x1) / 2, 158, Caption("Настройки"), 20, kGold, 1);
+  Label(img, kLabelX, 227, Caption("Тени"));
   CheckBox(img, kShadows, false);
-  Label(img, kLabelX, 283, "Субтитры");
+  Label(img, kLabelX, 283, Caption("Субтитры"));
   CheckBox(img, kSubtitles, false);
   for (const SliderPlace& s : kSliders) {
     const Rect& h = s.hit;
     const int cy = (h.y0 + h.y1) / 2;
-    Label(img, kLabelX, cy + 5, s.label);
+    Label(img, kLabelX, cy + 5, Caption(s.label));
     // The groove runs over the pixels that take clicks, and no further.
     img.FillRect(h.x0 + 1, cy - 3, h.x1, cy + 3, {24, 16, 10, 255});
     img.Outline(h.x0 + 1, cy - 3, h.x1, cy + 3, 1, {150, 120, 80, 255});
@@ -346,24 +366,24 @@ Image SavePanel(bool save) {
       if (inside(x + 0.5, y + 0.5, 0)) img.Set(x, y, {22, 16, 10, 255});
       else if (inside(x + 0.5, y + 0.5, 3)) img.Set(x, y, kGold);
     }
-  SansFont().Draw(img, 370, 190, "нет картинки", 12, kHint, 1);
+  SansFont().Draw(img, 370, 190, Caption("нет картинки"), 12, kHint, 1);
   // The title, right of the thumbnail.
-  const std::vector<std::string> title = {save ? "Сохранить" : "Загрузить", "игру"};
+  const std::vector<std::string> title = {Caption(save ? "Сохранить" : "Загрузить"), Caption("игру")};
   const int size = FittingSize(title, kPanel.x1 - 455, 20);
   for (int i = 0; i < 2; ++i) SansBoldFont().Draw(img, 508, 152 + i * (size + 4), title[i], size, kGold, 1);
   // The save's name goes into the field; the arrows step through the saves.
-  Label(img, kNameField.x0 - 6, 271, save ? "Имя" : "Запись", 14, 2);
+  Label(img, kNameField.x0 - 6, 271, Caption(save ? "Имя" : "Запись"), 14, 2);
   img.Bevel(kNameField.x0, kNameField.y0, kNameField.x1, kNameField.y1, {28, 20, 12, 255}, true);
-  SansFont().Draw(img, 399, 304, save ? "Наберите имя и нажмите OK" : "Выберите запись и нажмите OK", 13,
+  SansFont().Draw(img, 399, 304, Caption(save ? "Наберите имя и нажмите OK" : "Выберите запись и нажмите OK"), 13,
                   kHint, 1);
   ArrowFace(img, {kPreviousPicture.x0 + 1, kPreviousPicture.y0 + 1, kPreviousPicture.x1 - 1, kPreviousPicture.y1 - 1},
             -1, false);
   ArrowFace(img, {kNextPicture.x0 + 1, kNextPicture.y0 + 1, kNextPicture.x1 - 1, kNextPicture.y1 - 1}, 1, false);
-  SansFont().Draw(img, 348, 393, "другие записи", 12, kHint, 1);
+  SansFont().Draw(img, 348, 393, Caption("другие записи"), 12, kHint, 1);
   return img;
 }
 
-void Add(Output& out, const char* file, const Image& img) { out.Add(file, EncodeBmp24(img)); }
+void Add(Output& out, const char* file, const Image& img) { out.Add(pictureFolder + file, EncodeBmp24(img)); }
 Image Cut(const Image& img, Rect r) { return img.Crop(r.x0, r.y0, r.Width(), r.Height()); }
 
 void Menu(Output& out) {
@@ -372,11 +392,11 @@ void Menu(Output& out) {
   main.VerticalGradient(200, 40, 600, 520, {96, 64, 38, 255}, {54, 34, 20, 255});
   main.Outline(200, 40, 600, 520, 4, kGold);
   main.FillRect(330, 60, 470, 125, {20, 16, 12, 255});
-  SansBoldFont().Draw(main, 400, 30, "ТАРВЕКС", 26, kGold, 1);
-  for (const MenuButton& b : kMainButtons) Face(main, b.face, b.caption, b.size, false, b.vertical);
+  SansBoldFont().Draw(main, 400, 30, Caption("ТАРВЕКС"), 26, kGold, 1);
+  for (const MenuButton& b : kMainButtons) Face(main, b.face, Caption(b.caption), b.size, false, b.vertical);
   for (const MenuButton& b : kMainButtons)
-    Add(out, b.file, Lit(main, b.picture, [&](Image& i) { Face(i, b.face, b.caption, b.size, true, b.vertical); }));
-  out.Add("gfx/main.tif", EncodeTiffRgb(main));
+    Add(out, b.file, Lit(main, b.picture, [&](Image& i) { Face(i, b.face, Caption(b.caption), b.size, true, b.vertical); }));
+  out.Add(pictureFolder + "gfx/main.tif", EncodeTiffRgb(main));
 
   const Image options = OptionsPanel(), save = SavePanel(true), load = SavePanel(false);
   Add(out, "gfx/opt.bmp", Cut(options, kPanel));
@@ -388,7 +408,7 @@ void Menu(Output& out) {
   Image base(800, 600, {0, 0, 0, 255});
   DrawPanelBase(base);
   Add(out, "gfx/ok.bmp", Lit(base, kOkPicture, [](Image& i) { Face(i, kOkFace, "OK", 17, true); }));
-  auto litCancel = [](Image& i) { Face(i, kCancelFace, "Назад", 12, true); };
+  auto litCancel = [](Image& i) { Face(i, kCancelFace, Caption("Назад"), 12, true); };
   Add(out, "gfx/cancel.bmp", Lit(options, kCancelPicture, litCancel));
   Add(out, "gfx/cancel1.bmp", Lit(save, kCancelPicture, litCancel));
   Add(out, "gfx/shadows.bmp", Lit(options, kShadows, [](Image& i) { CheckBox(i, kShadows, true); }));
@@ -398,6 +418,8 @@ void Menu(Output& out) {
   };
   Add(out, "gfx/left.bmp", arrow(kPreviousPicture, -1));
   Add(out, "gfx/right.bmp", arrow(kNextPicture, 1));
+  // The rest has no caption: the game's pictures serve every language.
+  if (drawingEnglish) return;
   // The sliders' frames: the groove as the panel shows it, the knob at the frame's value.
   for (const SliderPlace& s : kSliders)
     for (int f = 0; f < 10; ++f) {
@@ -427,6 +449,14 @@ void Menu(Output& out) {
 }
 
 }  // namespace
+
+void BuildEnglishMenu(Output& out, const std::string& folder) {
+  drawingEnglish = true;
+  pictureFolder = folder;
+  Menu(out);
+  drawingEnglish = false;
+  pictureFolder.clear();
+}
 
 void BuildInterface(Output& out) {
   const char* verbs[4] = {"textures/signs/sight000.tga", "textures/signs/mouth000.tga", "textures/signs/hand000.tga",

@@ -71,7 +71,7 @@ static bool WriteFile(const std::string& path, const Bytes& data) {
 
 static bool IsPackedDirectory(const std::string& top) {
   return top == "texts" || top == "scenes" || top == "models" || top == "animgfx" || top == "gfx" ||
-         top == "scripts";
+         top == "scripts" || top == "lang";
 }
 
 bool Output::Write(const std::string& dir, bool packaged) const {

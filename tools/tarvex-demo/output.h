@@ -23,7 +23,7 @@ class Output {
   const Bytes* Find(const std::string& path) const;
   size_t Count() const { return files_.size(); }
   // Writes under `dir`. With `packaged`, files under texts, scenes, models, animgfx,
-  // gfx and scripts go into DIR.res packages. False with a message on stderr on failure.
+  // gfx, scripts and lang go into DIR.res packages. False with a message on stderr on failure.
   bool Write(const std::string& dir, bool packaged) const;
 
  private:

@@ -18,5 +18,11 @@ double ReadingSeconds(const std::string& utf8);
 // UTF-16 LE with a byte-order mark, "id text" lines ending in CR LF.
 Bytes EncodeTextTable(const std::map<int, std::string>& lines, char separator = ' ');
 void BuildTexts(Output& out);
+// The English pack's own pictures (menu, notebook pages, keypad screens) lie under this folder.
+inline const std::string kEnglishPictures = "lang/en/pictures/";
+// The English translation pack "lang/en/": every line of the three tables and the engine's captions.
+void BuildEnglishPack(Output& out);
+// The English lines of a table ("dialog", "otboy", "zones"), by number.
+const std::map<int, std::string>& EnglishLines(const std::string& table);
 
 }  // namespace tarvex::demo
