@@ -8,6 +8,7 @@
 #include "base/globals.h"
 #include "base/registry.h"
 #include "base/scene_request.h"
+#include "interaction/hotspots.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -104,6 +105,7 @@ void LoadMenuButtons() {
 }
 
 void ReadMenuPointer() {
+    PadMenuFrame();
     ReadMouse(cursorX, cursorY, mouseState);
     // The menu's pointer reaches one pixel further than the game's.
     cursorX = std::clamp(cursorX + mouseState.dx, 1, 799);

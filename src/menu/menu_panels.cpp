@@ -12,6 +12,7 @@
 #include "media/video.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
+#include "menu/subtitle_options.h"
 #include "platform/display.h"
 #include "platform/font.h"
 #include "platform/render_device.h"
@@ -119,6 +120,7 @@ void OptionsPanel() {
     }
     subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
     DrawLitButtons(kMenuOk, kMenuSubtitles);
+    SubtitleOptionsRows();
 
     // The sliders follow the pointer while the button is held over them.
     const bool held = LeftButtonDown();

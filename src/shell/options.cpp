@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/play_settings.h"
+
 namespace tarvex {
 
 const char* UsageText() {
@@ -30,6 +32,10 @@ const char* UsageText() {
            "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
+           "  --text-size N          subtitles N pixels high: 16 (the game's), 20 or 24\n"
+           "  --subtitle-band B      the band behind subtitles: design (half dark) or dark\n"
+           "  --reading-speed F      a line without voice stays F times as long (1 to 4)\n"
+           "  --wait-for-click       every line stays until a click, voice or not\n"
            "  --help                 this text\n";
 }
 
@@ -53,6 +59,7 @@ bool ParseSwitch(const std::string& arg, Options& o) {
     else if (arg == "--linear") o.linearScaling = true;
     else if (arg == "--mode-switch") o.displayModeChange = true;
     else if (arg == "--settings") o.settings = true;
+    else if (arg == "--wait-for-click") o.waitForClick = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
     else return false;
     return true;
@@ -94,7 +101,8 @@ bool IsOutputOption(const std::string& arg) {
 // The other options that take a value.
 bool TakesValue(const std::string& arg) {
     return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
-           arg == "--fixed-fps" || arg == "--flag" || IsOutputOption(arg);
+           arg == "--fixed-fps" || arg == "--flag" || arg == "--text-size" || arg == "--subtitle-band" ||
+           arg == "--reading-speed" || IsOutputOption(arg);
 }
 
 // "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
@@ -145,6 +153,23 @@ bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::s
     else if (arg == "--record") o.record = v;
     else if (arg == "--load") o.load = v;
     else if (arg == "--flag") return ParseFlag(v, o, error);
+    else if (arg == "--text-size") {
+        if (!ParseSubtitleSize(v, o.subtitleSize)) {
+            error = "--text-size takes 16, 20 or 24";
+            return false;
+        }
+    } else if (arg == "--subtitle-band") {
+        if (v != "design" && v != "dark") {
+            error = "--subtitle-band takes design or dark";
+            return false;
+        }
+        o.subtitleBand = v == "dark" ? 1 : 0;
+    } else if (arg == "--reading-speed") {
+        if (!ParseReadingSpeed(v, o.readingSpeed)) {
+            error = "--reading-speed takes a factor from 1 to 4";
+            return false;
+        }
+    }
     else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);
     else if (arg == "--fixed-fps") {
         char* end = nullptr;

@@ -32,6 +32,11 @@ struct Options {
     // flags of scenes set before the scene is entered.
     std::vector<int> give;
     std::vector<std::pair<int, uint32_t>> flags;
+    // The player's subtitle settings for this run, over those of the settings file.
+    int subtitleSize = 0;         // 0: as the file says
+    int subtitleBand = -1;        // -1: as the file says; 0 design, 1 dark
+    float readingSpeed = 0;       // 0: as the file says
+    bool waitForClick = false;
     bool help = false;
 };
 
