@@ -139,7 +139,6 @@ bool SkipSpokenLine() {
     if (mouseState.buttons[0] & 0x80) {
         if (LeftKey == 0) {
             StopVoice();
-            SubtitleClicked();
             LeftKey = 1;
             return true;
         }
@@ -224,6 +223,8 @@ void GameFrame() {
     SetActorPassDrawing(DrawActorsOfFrame);
     DescribeAndHandFrame();
     DrawBackgroundAndLayers();
+    // A click anywhere ends a line kept for a click (the scene may use the press itself).
+    if (FreshLeftPress()) SubtitleClicked();
     // The scene's logic; while the toolbar is open the scene sees no click.
     const bool toolbarHidesClick = interaction.DRAWTOOLBAR && playMode == 0;
     uint8_t savedButton = 0;

@@ -121,7 +121,7 @@ TEST_F(PlayAids, TheHintKeyMarksTheSceneHotspotsAndChangesNoState) {
     }
 }
 
-TEST_F(PlayAids, TheReadingSpeedDoublesTheTimeOfALineWithoutVoice) {
+TEST_F(PlayAids, TheReadingSpeedDoublesTheTimeOfALineWithoutVoiceAndAClickCanEndIt) {
     // The demo without the voices of its remarks: a look at the notebook in the flat speaks
     // a line that stays for the game's time, counted down a tick a frame.
     demo = test::GeneratedDemo("without-remark-voices", true);
@@ -147,6 +147,12 @@ TEST_F(PlayAids, TheReadingSpeedDoublesTheTimeOfALineWithoutVoice) {
     EXPECT_TRUE(shown(start + plain + 1));
     EXPECT_TRUE(shown(start + 2 * plain - 2));
     EXPECT_FALSE(shown(start + 2 * plain + 1));
+    // Waiting for a click: the line outlasts its time until a click on the floor.
+    const int click = start + plain + 20;
+    Click(click, 600, 520);
+    Play("--scene 23 --wait-for-click", click + 4, {click - 1, click + 3});
+    EXPECT_TRUE(shown(click - 1));
+    EXPECT_FALSE(shown(click + 3));
 }
 
 TEST_F(PlayAids, TheControllerMovesThePointerWalksTheHeroOpensTheToolbarAndTheMenu) {
