@@ -121,7 +121,7 @@ TEST_F(PlayAids, TheHintKeyMarksTheSceneHotspotsAndChangesNoState) {
     }
 }
 
-TEST_F(PlayAids, TheReadingSpeedDoublesTheTimeOfALineWithoutVoiceAndAClickCanEndIt) {
+TEST_F(PlayAids, ReadableSubtitlesLastTwiceAsLongGrowAndWaitForAClick) {
     // The demo without the voices of its remarks: a look at the notebook in the flat speaks
     // a line that stays for the game's time, counted down a tick a frame.
     demo = test::GeneratedDemo("without-remark-voices", true);
@@ -137,11 +137,25 @@ TEST_F(PlayAids, TheReadingSpeedDoublesTheTimeOfALineWithoutVoiceAndAClickCanEnd
     const int plain = static_cast<int>(std::lround(first)) + 1;  // the line's frames at 30 a second
     ASSERT_GE(plain, 50);
     const auto shown = [this](int frame) { return Dump(frame)["subtitle"]["length"] != 0; };
-    Play("--scene 23", start + plain + 2, {start + plain - 2, start + plain + 1});
+    Play("--scene 23", start + plain + 2, {start + plain - 2, start + plain + 1}, {start + 5});
     EXPECT_TRUE(shown(start + plain - 2));
     EXPECT_FALSE(shown(start + plain + 1));
-    Play("--scene 23 --reading-speed 2", start + 2 * plain + 2,
-         {start, start + plain + 1, start + 2 * plain - 2, start + 2 * plain + 1});
+    const auto gameSize = Shot(start + 5);
+    Play("--scene 23 --reading-speed 2 --text-size 24 --subtitle-band dark", start + 2 * plain + 2,
+         {start, start + plain + 1, start + 2 * plain - 2, start + 2 * plain + 1}, {start + 5});
+    // The larger text reaches below the game's 16-pixel line, over a darker band.
+    const auto larger = Shot(start + 5);
+    ASSERT_TRUE(gameSize.ok && larger.ok);
+    const auto whiteIn = [](const test::Picture& p, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < 300; ++x) n += p.At(x, y)[0] > 230 && p.At(x, y)[1] > 230 && p.At(x, y)[2] > 230;
+        return n;
+    };
+    EXPECT_GT(whiteIn(larger, 369, 376), 5 * whiteIn(gameSize, 369, 376) + 20);
+    test::Picture black = larger;
+    std::fill(black.rgb.begin(), black.rgb.end(), 0);
+    EXPECT_LT(test::Difference(larger, black, 600, 354, 800, 376), test::Difference(gameSize, black, 600, 354, 800, 376) * 0.6);
     // The same frame's timer, started at twice the time.
     EXPECT_NEAR(Dump(start)["subtitle"]["timer"].get<float>() - first, plain, 0.01);
     EXPECT_TRUE(shown(start + plain + 1));
