@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "base/play_settings.h"
@@ -203,6 +204,26 @@ TEST_F(PlayAids, TheControllerMovesThePointerWalksTheHeroOpensTheToolbarAndTheMe
     EXPECT_EQ(Dump(99)["verb"], jumped["verb"].get<int>() % 4 + 1);
     EXPECT_EQ(Dump(118)["DRAWTOOLBAR"], 1);
     EXPECT_EQ(Dump(124)["menuActive"], 1);
+}
+
+TEST_F(PlayAids, TheOptionsPanelKeepsTheReadingSpeedBesideAnUntouchedConfiguration) {
+    const auto readFile = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    Line("20 key Escape");
+    Click(50, 360, 230);  // the options panel
+    Play("--scene 23", 80, {});
+    const std::string config = readFile(dir + "/saves/config.cfg");
+    ASSERT_EQ(config.size(), 72u);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/saves/settings.ini"));
+    std::filesystem::remove_all(dir + "/saves");
+    Click(70, 300, 380);  // the reading speed's row: one step up
+    Play("--scene 23", 80, {});
+    EXPECT_EQ(readFile(dir + "/saves/config.cfg"), config);
+    PlaySettings kept;
+    EXPECT_EQ(ParsePlaySettings(readFile(dir + "/saves/settings.ini"), kept), 0);
+    EXPECT_EQ(kept.readingSpeed, 1.5f);
 }
 
 TEST(PlaySettingsFile, KeepsOtherKeysAndPassesOverBadValues) {
