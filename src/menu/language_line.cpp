@@ -16,7 +16,7 @@ namespace tarvex {
 namespace {
 
 // Below the panel's switches, in the free band above its buttons.
-constexpr int kLineX = 295, kLineY = 362;
+constexpr int kLineX = 295, kLineY = 196;
 
 struct LanguageLineState {
     bool found = false;

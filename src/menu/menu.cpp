@@ -8,6 +8,7 @@
 #include "base/globals.h"
 #include "base/registry.h"
 #include "base/scene_request.h"
+#include "interaction/hotspots.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
@@ -106,6 +107,7 @@ void LoadMenuButtons() {
 }
 
 void ReadMenuPointer() {
+    PadMenuFrame();
     ReadMouse(pointer.cursorX, pointer.cursorY, pointer.mouseState);
     // The menu's pointer reaches one pixel further than the game's.
     pointer.cursorX = std::clamp(pointer.cursorX + pointer.mouseState.dx, 1, 799);

@@ -13,6 +13,7 @@
 #include "menu/language_line.h"
 #include "menu/menu.h"
 #include "menu/saved_games.h"
+#include "menu/subtitle_options.h"
 #include "platform/display.h"
 #include "platform/font.h"
 #include "platform/render_device.h"
@@ -122,6 +123,7 @@ void OptionsPanel() {
     subtitles.clickable = config.subtitlesOn != 0 ? 1 : 0;
     DrawLitButtons(kMenuOk, kMenuSubtitles);
     LanguageLine();
+    SubtitleOptionsRows();
 
     // The sliders follow the pointer while the button is held over them.
     const bool held = LeftButtonDown();

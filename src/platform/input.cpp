@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <deque>
@@ -21,7 +22,7 @@ namespace {
 struct ReplayEvent {
     uint64_t frame;
     std::string kind;
-    std::string arg1, arg2;
+    std::string arg1, arg2, arg3;
     bool alt = false;   // key: pressed with Alt
     bool ctrl = false;  // key: pressed with Ctrl
 };
@@ -48,6 +49,16 @@ struct InputState {
     bool replaying = false;
     FILE* record = nullptr;
     uint64_t frame = 0;
+    // The hint key (Tab) held down.
+    bool hintKeyHeld = false;
+    // The game controller: its buttons, presses not yet taken, the left stick, and the
+    // pointer motion the engine made from them (not recorded: the pad's events are).
+    bool padDown[kPadButtonCount] = {};
+    int padPresses[kPadButtonCount] = {};
+    float padAxes[kPadAxisCount] = {};
+    int nudgeX = 0, nudgeY = 0;
+    SDL_GameController* controller = nullptr;
+    bool controllerSystem = false;
 };
 
 InputState input;
@@ -105,6 +116,55 @@ void PointerAtWindowPoint(int wx, int wy) {
     input.haveAbsolute = true;
 }
 
+// The controller's buttons and axes by their replay names (SDL's own names).
+constexpr const char* kPadButtonNames[kPadButtonCount] = {"a", "b", "x", "y", "back", "start", "leftshoulder",
+                                                          "rightshoulder"};
+constexpr const char* kPadAxisNames[kPadAxisCount] = {"leftx", "lefty"};
+
+int PadButtonOfName(const std::string& name) {
+    for (int b = 0; b < kPadButtonCount; ++b)
+        if (name == kPadButtonNames[b]) return b;
+    return -1;
+}
+
+int PadAxisOfName(const std::string& name) {
+    for (int a = 0; a < kPadAxisCount; ++a)
+        if (name == kPadAxisNames[a]) return a;
+    return -1;
+}
+
+// A controller button: A and B are the mouse's left and right buttons, Start is Escape;
+// the others are read by the game through TakePadPresses and PadButtonHeld.
+void SetPadButton(int button, bool down) {
+    if (button < 0 || button >= kPadButtonCount) return;
+    const bool wasDown = input.padDown[button];
+    input.padDown[button] = down;
+    if (!down || wasDown) {
+        if (!down && button == static_cast<int>(PadButtonId::A)) Press(0, false);
+        if (!down && button == static_cast<int>(PadButtonId::B)) Press(1, false);
+        return;
+    }
+    ++input.padPresses[button];
+    if (button == static_cast<int>(PadButtonId::A)) Press(0, true);
+    else if (button == static_cast<int>(PadButtonId::B)) Press(1, true);
+    else if (button == static_cast<int>(PadButtonId::Start)) PostMessage(MessageType::KeyDown, vk::Escape);
+}
+
+void SetPadAxis(int axis, float value) {
+    if (axis < 0 || axis >= kPadAxisCount) return;
+    input.padAxes[axis] = std::clamp(value, -1.0f, 1.0f);
+}
+
+// Opens the first controller SDL knows, when none is open.
+void OpenController() {
+    if (input.controller) return;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (!SDL_IsGameController(i)) continue;
+        input.controller = SDL_GameControllerOpen(i);
+        if (input.controller) return;
+    }
+}
+
 void DeliverText(const std::string& utf8) {
     if (input.textTyping) {
         for (char32_t c : Utf8ToCodePoints(utf8)) PostMessage(MessageType::Text, static_cast<int32_t>(c));
@@ -113,8 +173,62 @@ void DeliverText(const std::string& utf8) {
     for (unsigned char c : Utf8ToCp1251(utf8)) PostMessage(MessageType::Char, c);
 }
 
+// A controller plugged in or out, a button or the left stick (live input only).
+void ControllerEvent(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+        OpenController();
+        break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        if (input.controller && SDL_GameControllerGetJoystick(input.controller) &&
+            SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(input.controller)) == e.cdevice.which) {
+            SDL_GameControllerClose(input.controller);
+            input.controller = nullptr;
+            for (int b = 0; b < kPadButtonCount; ++b) SetPadButton(b, false);
+            for (float& a : input.padAxes) a = 0;
+            OpenController();
+        }
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+        if (input.replaying) break;
+        const char* name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(e.cbutton.button));
+        const int button = name ? PadButtonOfName(name) : -1;
+        if (button < 0) break;
+        const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
+        Record("pad button %s %s", kPadButtonNames[button], down ? "down" : "up");
+        SetPadButton(button, down);
+        break;
+    }
+    case SDL_CONTROLLERAXISMOTION: {
+        if (input.replaying) break;
+        const char* name = SDL_GameControllerGetStringForAxis(static_cast<SDL_GameControllerAxis>(e.caxis.axis));
+        const int axis = name ? PadAxisOfName(name) : -1;
+        if (axis < 0) break;
+        // Recorded to two decimals, and used as recorded, so that a replay moves alike.
+        const float value = std::round(std::clamp(e.caxis.value / 32767.0f, -1.0f, 1.0f) * 100.0f) / 100.0f;
+        if (value == input.padAxes[axis]) break;
+        Record("pad axis %s %.2f", kPadAxisNames[axis], static_cast<double>(value));
+        SetPadAxis(axis, value);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Controller events start once, with the window; controllers present at the start arrive
+// as "added" events.
+void StartControllers() {
+    if (input.controllerSystem) return;
+    input.controllerSystem = true;
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        std::fprintf(stderr, "tarvex: no game controller support: %s\n", SDL_GetError());
+}
+
 void PumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    StartControllers();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -131,8 +245,26 @@ void PumpEvents() {
                 !WindowSizeWasAsked(e.window.data1, e.window.data2))
                 Record("window %d %d", e.window.data1, e.window.data2);
             break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            ControllerEvent(e);
+            break;
+        case SDL_KEYUP:
+            if (input.replaying || e.key.keysym.scancode != SDL_SCANCODE_TAB) break;
+            Record("keyup Tab");
+            input.hintKeyHeld = false;
+            break;
         case SDL_KEYDOWN:
             if (input.replaying) break;
+            // Tab is held for the hints: it is no key press and types nothing.
+            if (e.key.keysym.scancode == SDL_SCANCODE_TAB) {
+                if (!e.key.repeat) Record("keydown Tab");
+                input.hintKeyHeld = true;
+                break;
+            }
             if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
                 // Alt+Enter switches full screen, once a press however long it is held.
                 if (e.key.repeat) break;
@@ -177,7 +309,11 @@ void PumpEvents() {
 
 void ResetInput() {
     CloseRecording();
+    SDL_GameController* controller = input.controller;
+    const bool controllerSystem = input.controllerSystem;
     input = InputState{};
+    input.controller = controller;
+    input.controllerSystem = controllerSystem;
 }
 
 void PostMessage(MessageType type, int32_t value) { input.queue.push_back({type, value}); }
@@ -221,6 +357,9 @@ int ReadMouse(int cursorX, int cursorY, MouseState& out) {
     out.dz = input.wheel;
     input.wheel = 0;
     if ((out.dx || out.dy) && !input.replaying) Record("pointer %d %d", cursorX + out.dx, cursorY + out.dy);
+    out.dx += input.nudgeX;
+    out.dy += input.nudgeY;
+    input.nudgeX = input.nudgeY = 0;
     for (int b = 0; b < 2; ++b) {
         out.buttons[b] = input.down[b] ? 0x80 : 0;
         if (input.releasePending[b]) {
@@ -395,6 +534,20 @@ bool ParseReplay(std::istream& file, const std::string& name, std::vector<Replay
             }
             if (ok && e.arg1 == "Enter") e.arg1 = "Return";
             ok = ok && SDL_GetScancodeFromName(e.arg1.c_str()) != SDL_SCANCODE_UNKNOWN;
+        } else if (ok && (e.kind == "keydown" || e.kind == "keyup")) {
+            // Only the hint key is held.
+            ok = static_cast<bool>(in >> e.arg1) && e.arg1 == "Tab";
+        } else if (ok && e.kind == "pad") {
+            ok = static_cast<bool>(in >> e.arg1 >> e.arg2 >> e.arg3);
+            if (ok && e.arg1 == "button") {
+                ok = PadButtonOfName(e.arg2) >= 0 && (e.arg3 == "down" || e.arg3 == "up");
+            } else if (ok && e.arg1 == "axis") {
+                char* end = nullptr;
+                const double v = std::strtod(e.arg3.c_str(), &end);
+                ok = PadAxisOfName(e.arg2) >= 0 && end && *end == 0 && v >= -1.0 && v <= 1.0;
+            } else {
+                ok = false;
+            }
         } else if (ok && e.kind == "text") {
             size_t at = line.find("text", start) + 4;
             if (at < line.size() && line[at] == ' ') ++at;
@@ -493,8 +646,31 @@ void BeginInputFrame(uint64_t frame) {
             DeliverKey(SDL_GetScancodeFromName(e.arg1.c_str()), false, e.ctrl);
         } else if (e.kind == "text") {
             DeliverText(e.arg1);
+        } else if (e.kind == "keydown" || e.kind == "keyup") {
+            input.hintKeyHeld = e.kind == "keydown";
+        } else if (e.kind == "pad" && e.arg1 == "button") {
+            SetPadButton(PadButtonOfName(e.arg2), e.arg3 == "down");
+        } else if (e.kind == "pad") {
+            SetPadAxis(PadAxisOfName(e.arg2), static_cast<float>(std::strtod(e.arg3.c_str(), nullptr)));
         }
     }
+}
+
+bool HintKeyHeld() { return input.hintKeyHeld || input.padDown[static_cast<int>(PadButtonId::Back)]; }
+
+bool PadButtonHeld(PadButtonId button) { return input.padDown[static_cast<int>(button)]; }
+
+int TakePadPresses(PadButtonId button) {
+    const int n = input.padPresses[static_cast<int>(button)];
+    input.padPresses[static_cast<int>(button)] = 0;
+    return n;
+}
+
+float PadAxisValue(PadAxisId axis) { return input.padAxes[static_cast<int>(axis)]; }
+
+void NudgePointer(int dx, int dy) {
+    input.nudgeX += dx;
+    input.nudgeY += dy;
 }
 
 bool ReplayFinished() { return !input.replaying || input.replayNext >= input.replay.size(); }

@@ -36,6 +36,12 @@ constexpr int F1 = 0x70, F2 = 0x71, F5 = 0x74, F6 = 0x75, F7 = 0x76, F9 = 0x78, 
 constexpr int Grave = 0xC0;  // the key left of 1 (VK_OEM_3)
 }  // namespace vk
 
+// The game controller's buttons the engine uses, and its left stick.
+enum class PadButtonId { A, B, X, Y, Back, Start, LeftShoulder, RightShoulder };
+constexpr int kPadButtonCount = 8;
+enum class PadAxisId { LeftX, LeftY };
+constexpr int kPadAxisCount = 2;
+
 void ResetInput();
 // Queues a message for the window procedure.
 void PostMessage(MessageType type, int32_t value);
@@ -60,6 +66,16 @@ int ReadMouse(int cursorX, int cursorY, MouseState& out);
 // buttons held down).
 void DropPendingClicks();
 
+// The hints are asked for: Tab or the controller's Back button held.
+bool HintKeyHeld();
+// The controller: A and B press the mouse's left and right buttons and Start sends Escape
+// by themselves; the other buttons are read here. Presses since the last take.
+bool PadButtonHeld(PadButtonId button);
+int TakePadPresses(PadButtonId button);
+float PadAxisValue(PadAxisId axis);
+// Moves the pointer by screen pixels at the next ReadMouse (the controller's stick and jumps).
+void NudgePointer(int dx, int dy);
+
 // Conversions shared with tests and tools.
 // US-layout character of an SDL scancode (0 when the key types nothing).
 int UsLayoutCharacter(int scancode, bool shift);
@@ -75,6 +91,8 @@ int VirtualKeyOfScancode(int scancode);
 // game's screen), motion X Y (a window point, as an absolute device reports it), move DX DY
 // (window pixels, as a mouse reports them), press/release left|right, key NAME (Alt+NAME
 // with Alt held, Ctrl+NAME with Ctrl), text UTF8, window W H (the window resized).
+// keydown Tab / keyup Tab (the hint key held and let go), pad button NAME down|up (a, b, x,
+// y, back, start, leftshoulder, rightshoulder), pad axis NAME VALUE (leftx, lefty; -1..1).
 bool OpenReplay(const std::string& path, std::string& error);
 // Adds replay lines to the events still to come (tests that play frame by frame).
 bool AddReplayEvents(const std::string& lines, std::string& error);

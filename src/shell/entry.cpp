@@ -12,6 +12,7 @@
 #include "base/config.h"
 #include "base/globals.h"
 #include "base/mouse.h"
+#include "base/play_settings.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
@@ -148,12 +149,23 @@ bool PrepareRun(const Options& options, const RunFiles& files) {
     return true;
 }
 
+// The player's settings file, and the command line's over it for this run.
+static void ApplyPlaySettings(const Options& options) {
+    playSettings = PlaySettings{};
+    LoadPlaySettings();
+    if (options.subtitleSize) playSettings.subtitleSize = options.subtitleSize;
+    if (options.subtitleBand >= 0) playSettings.darkBand = options.subtitleBand == 1;
+    if (options.readingSpeed > 0) playSettings.readingSpeed = options.readingSpeed;
+    if (options.waitForClick) playSettings.waitForClick = true;
+}
+
 // The stored configuration and its gamma, the window and display device (the settings
 // dialog may come first), the mouse, the sound and the interface. Gives nothing when the
 // game goes on, else the run's result.
 std::optional<int> StartDevices(const Options& options, const RunFiles& files) {
     sceneSwitch.gammaMax = 255;
     LoadConfig();
+    ApplyPlaySettings(options);
     config.windowed = 0;
     loop.quitRequested = 0;
     sceneSwitch.gammaMax = static_cast<uint32_t>(std::clamp<int64_t>(config.gammaMax, 0, kGammaMaxLimit));

@@ -6,8 +6,10 @@
 
 #include "base/config.h"
 #include "base/globals.h"
+#include "base/play_settings.h"
 #include "interaction/game_hooks.h"
 #include "interaction/game_state.h"
+#include "interaction/hotspots.h"
 #include "interaction/interaction_state.h"
 #include "interaction/pointer.h"
 #include "interaction/toolbar.h"
@@ -198,9 +200,19 @@ static void DrawBackgroundAndLayers() {
     }
 }
 
+// The band behind a subtitle of the player's size, or the dark one: it covers every line.
+static void DrawReadableBand() {
+    const int h = std::max(SubtitleTextHeight() + 4, playSettings.darkBand ? 0 : 32);
+    DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, playSettings.darkBand ? 208 : 127);
+}
+
 static void DrawSubtitleBand() {
     const bool subtitle = dialogue.subtitleTimer != 0 && dialogue.subtitleLength != 0 && config.subtitlesOn;
     if (!subtitle && !dialogue.choiceActive) return;
+    if (!dialogue.choiceActive && (playSettings.darkBand || gameFonts.subtitleFont)) {
+        DrawReadableBand();
+        return;
+    }
     const int h = dialogue.choiceActive ? 16 * std::clamp(dialogue.choiceCount, 0, 16) : 32;
     DrawColourRect(0, 352, 800, std::min(352 + h, 600), 0, 0, 0, 127);
 }
@@ -219,6 +231,8 @@ void GameFrame() {
     loop.gameStarted = 1;
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
+    // The controller's buttons and stick, read before the pointer it moves.
+    PadFrame(loop.playMode == 0 && interaction.interfaceEnabled);
     if (!ReadPointer()) return;
     ConsoleTakesMouse(pointer.mouseState);
     StepSceneFade();
@@ -226,6 +240,8 @@ void GameFrame() {
     SetActorPassDrawing(DrawActorsOfFrame);
     DescribeAndHandFrame();
     DrawBackgroundAndLayers();
+    // A click anywhere ends a line kept for a click (the scene may use the press itself).
+    if (FreshLeftPress()) SubtitleClicked();
     // The scene's logic; while the toolbar is open the scene sees no click.
     const bool toolbarHidesClick = interaction.DRAWTOOLBAR && loop.playMode == 0;
     uint8_t savedButton = 0;
@@ -260,6 +276,8 @@ void GameFrame() {
     if (loop.playMode == 0) KeepGamePicture();
     DrawSubtitleBand();
     animation.postedEndEvent = -1;
+    // The hints while their key is held, under the interface.
+    if (loop.playMode == 0 && HintKeyHeld()) DrawHotspotHints();
     // The interface over the finished picture: toolbar, new and held items, pointer, text.
     ToolbarRightButton(loop.playMode == 0 && interaction.interfaceEnabled && !dialogue.choiceActive);
     if (interaction.DRAWTOOLBAR && loop.playMode == 0) ToolbarMotionAndFrame();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "text/language_pack.h"
+#include "base/play_settings.h"
 
 namespace tarvex {
 
@@ -34,6 +35,10 @@ const char* UsageText() {
            "                         the folders of the three must exist\n"
            "  --replay FILE          take input from a replay script\n"
            "  --record FILE          write live input as a replay script\n"
+           "  --text-size N          subtitles N pixels high: 16 (the game's), 20 or 24\n"
+           "  --subtitle-band B      the band behind subtitles: design (half dark) or dark\n"
+           "  --reading-speed F      a line without voice stays F times as long (1 to 4)\n"
+           "  --wait-for-click       every line stays until a click, voice or not\n"
            "  --console LINE         run LINE at the console (the key left of 1, or F2) after the\n"
            "                         first frame; its output goes to stdout too (repeatable)\n"
            "  --help                 this text\n"
@@ -63,6 +68,7 @@ bool ParseSwitch(const std::string& arg, Options& o) {
     else if (arg == "--mode-switch") o.displayModeChange = true;
     else if (arg == "--settings") o.settings = true;
     else if (arg == "--screenshot-overlays") o.screenshotOverlays = true;
+    else if (arg == "--wait-for-click") o.waitForClick = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
     else return false;
     return true;
@@ -104,7 +110,8 @@ bool IsOutputOption(const std::string& arg) {
 // The other options that take a value.
 bool TakesValue(const std::string& arg) {
     return arg == "--path" || arg == "--saves" || arg == "--replay" || arg == "--record" || arg == "--load" ||
-           arg == "--language" || arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || IsOutputOption(arg);
+           arg == "--language" || arg == "--fixed-fps" || arg == "--flag" || arg == "--console" || arg == "--text-size" ||
+           arg == "--subtitle-band" || arg == "--reading-speed" || IsOutputOption(arg);
 }
 
 // "--flag SCENE:MASK": the scene's flags to set, the mask in hex.
@@ -165,6 +172,23 @@ bool ParseValue(const std::string& arg, const std::string& v, Options& o, std::s
     }
     else if (arg == "--flag") return ParseFlag(v, o, error);
     else if (arg == "--console") o.consoleLines.push_back(v);
+    else if (arg == "--text-size") {
+        if (!ParseSubtitleSize(v, o.subtitleSize)) {
+            error = "--text-size takes 16, 20 or 24";
+            return false;
+        }
+    } else if (arg == "--subtitle-band") {
+        if (v != "design" && v != "dark") {
+            error = "--subtitle-band takes design or dark";
+            return false;
+        }
+        o.subtitleBand = v == "dark" ? 1 : 0;
+    } else if (arg == "--reading-speed") {
+        if (!ParseReadingSpeed(v, o.readingSpeed)) {
+            error = "--reading-speed takes a factor from 1 to 4";
+            return false;
+        }
+    }
     else if (IsOutputOption(arg)) return ParseOutput(arg, v, o, error);
     else if (arg == "--fixed-fps") {
         char* end = nullptr;

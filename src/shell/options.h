@@ -39,6 +39,11 @@ struct Options {
     std::vector<std::pair<int, uint32_t>> flags;
     // Lines run at the workbench console after the first frame, in order.
     std::vector<std::string> consoleLines;
+    // The player's subtitle settings for this run, over those of the settings file.
+    int subtitleSize = 0;         // 0: as the file says
+    int subtitleBand = -1;        // -1: as the file says; 0 design, 1 dark
+    float readingSpeed = 0;       // 0: as the file says
+    bool waitForClick = false;
     bool help = false;
 };
 

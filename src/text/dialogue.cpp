@@ -6,7 +6,9 @@
 
 #include "base/config.h"
 #include "base/globals.h"
+#include "base/play_settings.h"
 #include "media/sound.h"
+#include "platform/display.h"
 #include "platform/random.h"
 #include "text/fonts.h"
 #include "text/language_pack.h"
@@ -21,6 +23,8 @@ namespace {
 // A voice started for a line that has no text plays to its end: the subtitle timer
 // then waits for the voice without showing anything.
 bool voiceWithoutText = false;
+// A click came since the subtitle was shown: a subtitle kept for a click may end.
+bool subtitleClicked = false;
 
 // Redraws of a random line that equals the last one; past this the repeat is accepted
 // (a range of one value would otherwise never end).
@@ -57,8 +61,10 @@ bool ShowLine(TextTableId table, int32_t id) {
     dialogue.subtitleText[n + 2] = u'\n';
     dialogue.subtitleText[n + 3] = 0;
     dialogue.subtitleLength = static_cast<int32_t>(n + 1);
-    dialogue.subtitleTimer = static_cast<float>(std::max<int32_t>(dialogue.subtitleLength, 50));
+    // The player's reading speed lengthens the time a line without voice stays.
+    dialogue.subtitleTimer = static_cast<float>(std::max<int32_t>(dialogue.subtitleLength, 50)) * playSettings.readingSpeed;
     voiceWithoutText = false;
+    subtitleClicked = false;
     return true;
 }
 
@@ -78,6 +84,19 @@ std::u16string FromBuffer(const char16_t* buffer, size_t capacity) {
 }
 
 int Measure(const std::u16string& s) { return TextWidth(gameFonts.regularFont, s); }
+
+// The subtitles' font: the game's own, or a larger one the player chose.
+Font* SubtitleFont() { return gameFonts.subtitleFont ? gameFonts.subtitleFont : gameFonts.regularFont; }
+int MeasureSubtitle(const std::u16string& s) { return TextWidth(SubtitleFont(), s); }
+int SubtitleLineHeight() { return gameFonts.subtitleFont ? playSettings.subtitleSize : kTextLineHeight; }
+
+// A subtitle that would end now stays while the player has asked to end it with a click
+// and has not clicked: true when it stays.
+bool KeepForClick() {
+    if (!playSettings.waitForClick || dialogue.subtitleLength == 0 || subtitleClicked) return false;
+    dialogue.subtitleTimer = 1.0f;
+    return true;
+}
 
 // A choice has one row: a longer text is cut and ends in an ellipsis.
 std::u16string FitRow(const std::u16string& text) {
@@ -172,12 +191,13 @@ void UpdateSubtitle() {
     if (dialogue.subtitleTimer != kSubtitleHold) {
         if (soundTables.soundOn && soundTables.soundSlots[kVoiceSlot].buffer >= 0) {
             const bool keep = IsSlotPlaying(kVoiceSlot) && (dialogue.subtitleLength != 0 || voiceWithoutText);
-            if (!keep) {
+            if (!keep && !KeepForClick()) {
                 StopVoice();
                 dialogue.subtitleTimer = 0;
             }
         } else {
             dialogue.subtitleTimer -= framePace.synch;
+            if (dialogue.subtitleTimer <= 0) KeepForClick();
         }
     }
     if (dialogue.subtitleTimer <= 0) {
@@ -232,10 +252,26 @@ void DrawDialogText() {
                 DrawText(gameFonts.regularFont, 0, top, text, 255, 255, 255);
         }
     } else if (dialogue.subtitleLength != 0 && config.subtitlesOn) {
-        const auto lines = BreakLines(SubtitleString(), kTextAreaWidth, Measure);
+        const auto lines = BreakLines(SubtitleString(), kTextAreaWidth, MeasureSubtitle);
         for (size_t i = 0; i < lines.size(); ++i)
-            DrawText(gameFonts.regularFont, 0, kSubtitleTop + kTextLineHeight * static_cast<int>(i), lines[i], 255, 255, 255);
+            DrawText(SubtitleFont(), 0, kSubtitleTop + SubtitleLineHeight() * static_cast<int>(i), lines[i], 255, 255, 255);
     }
+}
+
+int SubtitleTextHeight() {
+    if (dialogue.subtitleLength == 0) return 0;
+    return SubtitleLineHeight() * static_cast<int>(BreakLines(SubtitleString(), kTextAreaWidth, MeasureSubtitle).size());
+}
+
+void SubtitleClicked() { subtitleClicked = true; }
+
+void DrawZoneNameAt(int32_t label, int x, int y) {
+    std::u16string name;
+    if (!LookupText(TextTableId::Zones, label, name) || name.empty()) return;
+    const int width = Measure(name);
+    x = std::clamp(x - width / 2, 0, std::max(0, 800 - width));
+    DrawColourRect(x - 2, y, x + width + 2, y + kTextLineHeight + 2, 0, 0, 0, 160);
+    DrawText(gameFonts.regularFont, x, y, name, 255, 255, 160);
 }
 
 void DrawZoneName(int32_t label) {
@@ -268,6 +304,7 @@ void ResetDialogue() {
     dialogue.voiceMode = 0;
     dialogue.lastRandomLine = 0;
     voiceWithoutText = false;
+    subtitleClicked = false;
 }
 
 }  // namespace tarvex

@@ -54,6 +54,14 @@ void DrawDialogText();
 // The name of place `label` ("data/zones.txt") centred under the pointer.
 void DrawZoneName(int32_t label);
 
+// The name of place `label` centred on x with its top at y, on a dark ground, drawn
+// without touching the zone name the pointer shows (the hints).
+void DrawZoneNameAt(int32_t label, int x, int y);
+// Height in pixels of the subtitle's lines as they are drawn (0 when none).
+int SubtitleTextHeight();
+// The player clicked: a subtitle kept for a click ends at the next update.
+void SubtitleClicked();
+
 // The current subtitle text (without its line ends), the choice text and the zone name.
 std::u16string SubtitleString();
 std::u16string ChoiceString();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/play_settings.h"
 #include "platform/display.h"
 
 namespace tarvex {
@@ -29,10 +30,17 @@ void CreateGameFonts() {
     ReleaseFonts();
     gameFonts.italicFont = OpenFont(kFontFile, 16, true);
     gameFonts.regularFont = OpenFont(kFontFile, 16, false);
+    ApplySubtitleSize();
+}
+
+void ApplySubtitleSize() {
+    CloseFont(gameFonts.subtitleFont);
+    if (playSettings.subtitleSize != kSubtitleSizes[0]) gameFonts.subtitleFont = OpenFont(kFontFile, playSettings.subtitleSize, false);
 }
 
 void ReleaseFonts() {
     ClearTextCache();
+    CloseFont(gameFonts.subtitleFont);
     CloseFont(gameFonts.regularFont);
     CloseFont(gameFonts.italicFont);
 }

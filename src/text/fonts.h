@@ -13,11 +13,15 @@ namespace tarvex {
 struct FontTables {
     Font* regularFont = nullptr;
     Font* italicFont = nullptr;
+    // The subtitles' font when the player chose a larger size; else none (the regular one).
+    Font* subtitleFont = nullptr;
 };
 extern FontTables gameFonts;
 inline constexpr const char* kFontFile = "Tarvex.ttf";
 
 void CreateGameFonts();
+// Opens the subtitles' font at the size of the player's settings (none at the game's size).
+void ApplySubtitleSize();
 // Closes both fonts and forgets every rendered text.
 void ReleaseFonts();
 

@@ -75,5 +75,34 @@ TEST(Keyboard, KeysTypeUsLayoutCharactersAndSaveNamesCodePage1251) {
     EXPECT_EQ(Cp1251ToUtf8("\xC0\xFF"), "Ая");
 }
 
+TEST(Replay, HintKeyAndControllerEventsAsTheGameReadsThem) {
+    ResetInput();
+    std::string error;
+    ASSERT_TRUE(AddReplayEvents("0 keydown Tab\n0 pad button a down\n0 pad button start down\n0 pad button x down\n"
+                                "0 pad axis leftx -0.5\n1 pad button a up\n1 keyup Tab\n",
+                                error))
+        << error;
+    BeginInputFrame(0);
+    EXPECT_TRUE(HintKeyHeld());
+    // Start is Escape; the held Tab types nothing (no key, no character for a keypad).
+    Message m;
+    std::vector<std::pair<MessageType, int>> messages;
+    while (TakeMessage(m)) messages.emplace_back(m.type, m.value);
+    EXPECT_EQ(messages, (std::vector<std::pair<MessageType, int>>{{MessageType::KeyDown, vk::Escape}}));
+    MouseState mouse;
+    ReadMouse(100, 100, mouse);
+    EXPECT_EQ(mouse.buttons[0], 0x80);
+    const int presses = TakePadPresses(PadButtonId::X);
+    EXPECT_EQ(std::tuple(presses, TakePadPresses(PadButtonId::X), PadAxisValue(PadAxisId::LeftX)), std::tuple(1, 0, -0.5f));
+    // A released as the mouse's button is: seen down by the read after, up by the next.
+    BeginInputFrame(1);
+    ReadMouse(100, 100, mouse);
+    ReadMouse(100, 100, mouse);
+    EXPECT_EQ(std::pair(HintKeyHeld(), mouse.buttons[0]), std::pair(false, uint8_t{0}));
+    for (const char* bad : {"0 pad axis leftx 1.5", "0 pad button z down", "0 pad button a held", "0 keydown A"})
+        EXPECT_FALSE(AddReplayEvents(bad, error)) << bad;
+    ResetInput();
+}
+
 }  // namespace
 }  // namespace tarvex
