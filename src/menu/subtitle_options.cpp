@@ -8,6 +8,7 @@
 #include "menu/menu_panels.h"
 #include "platform/display.h"
 #include "platform/font.h"
+#include "text/engine_texts.h"
 #include "text/fonts.h"
 #include "text/notice.h"
 
@@ -21,10 +22,10 @@ std::string RowText(int row) {
     char speed[16];
     std::snprintf(speed, sizeof speed, "%.1f", static_cast<double>(playSettings.readingSpeed));
     switch (row) {
-    case 0: return "Текст: " + std::to_string(playSettings.subtitleSize);
-    case 1: return std::string("Фон: ") + (playSettings.darkBand ? "тёмный" : "как в игре");
-    case 2: return std::string("Чтение: ×") + speed;
-    default: return std::string("До щелчка: ") + (playSettings.waitForClick ? "да" : "нет");
+    case 0: return EngineText(Caption::SubtitleSize) + std::to_string(playSettings.subtitleSize);
+    case 1: return EngineText(Caption::SubtitleBand) + EngineText(playSettings.darkBand ? Caption::BandDark : Caption::BandAsInGame);
+    case 2: return EngineText(Caption::ReadingSpeed) + speed;
+    default: return EngineText(Caption::WaitForClick) + EngineText(playSettings.waitForClick ? Caption::Yes : Caption::No);
     }
 }
 

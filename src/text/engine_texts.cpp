@@ -33,6 +33,14 @@ const std::vector<CaptionText>& EngineCaptions() {
         {Caption::SettingsMusicOn, "Включить музыку"},
         {Caption::SettingsStart, "Старт"},
         {Caption::SettingsExit, "Выход"},
+        {Caption::SubtitleSize, "Текст: "},
+        {Caption::SubtitleBand, "Фон: "},
+        {Caption::BandDark, "тёмный"},
+        {Caption::BandAsInGame, "как в игре"},
+        {Caption::ReadingSpeed, "Чтение: ×"},
+        {Caption::WaitForClick, "До щелчка: "},
+        {Caption::Yes, "да"},
+        {Caption::No, "нет"},
     };
     return captions;
 }

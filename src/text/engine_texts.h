@@ -34,6 +34,14 @@ enum class Caption : int {
     SettingsMusicOn,
     SettingsStart,
     SettingsExit,
+    SubtitleSize,
+    SubtitleBand,
+    BandDark,
+    BandAsInGame,
+    ReadingSpeed,
+    WaitForClick,
+    Yes,
+    No,
 };
 
 struct CaptionText {

@@ -14,7 +14,7 @@ import cpp_source
 OWNERS = {
     "actorTable", "animation", "animationSounds", "config", "devices", "dialogue", "displayValues",
     "fog", "framePace", "gameFonts", "gameHooks", "gameState", "interaction", "languagePack", "loop", "menuTables",
-    "modelTables", "openedEntry", "pointer", "sceneRendering", "sceneSwitch", "sceneTables",
+    "modelTables", "openedEntry", "playSettings", "pointer", "sceneRendering", "sceneSwitch", "sceneTables",
     "scriptValues", "soundTables", "surfaceFormat", "toolbarTables", "videoPlayback", "walkTables",
 }
 EXTERN = re.compile(r'\bextern\s+(?!"C")([^;{]*);')

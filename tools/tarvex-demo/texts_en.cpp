@@ -199,6 +199,14 @@ const std::map<Caption, std::string>& EnglishCaptions() {
       {Caption::SettingsMusicOn, "Music on"},
       {Caption::SettingsStart, "Start"},
       {Caption::SettingsExit, "Exit"},
+      {Caption::SubtitleSize, "Text: "},
+      {Caption::SubtitleBand, "Band: "},
+      {Caption::BandDark, "dark"},
+      {Caption::BandAsInGame, "as in the game"},
+      {Caption::ReadingSpeed, "Reading: ×"},
+      {Caption::WaitForClick, "Wait for click: "},
+      {Caption::Yes, "yes"},
+      {Caption::No, "no"},
   };
   return captions;
 }
