@@ -77,7 +77,16 @@ void WriteHistory() {
 }
 
 void AddLine(std::string line) {
-    if (line.size() > kLineBytes) line = line.substr(0, kLineBytes) + "...";
+    // Tabs (between the values a line returns, and in print's output) as spaces: the font
+    // has no glyph for them.
+    for (size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', tab))
+        line.replace(tab, 1, "    ");
+    if (line.size() > kLineBytes) {
+        // Cut at a character's first byte, never inside a UTF-8 sequence.
+        size_t cut = kLineBytes;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        line = line.substr(0, cut) + "...";
+    }
     console.lines.push_back(std::move(line));
     if (console.lines.size() > kScrollbackLines) console.lines.pop_front();
     console.scroll = 0;

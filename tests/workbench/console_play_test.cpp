@@ -2,6 +2,7 @@
 // the scene's own script state, the commands, the game's keys while it is open, history.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -29,6 +30,7 @@ TEST_F(ConsolePlay, LinesRunInTheScenesScriptWithItsFunctionsAndTheCommands) {
          " --console 'console.save(\"one\")' --console 'tools()'"
          " --console 'set(\"regions\", 0, \"left\", 5)' --console 'show(\"regions\", 0)'"
          " --console 'while true do end' --console 'GetState() + 1'"
+         " --console '1, \"ё\"'"
          " --console 'overlay(\"walk\")' --console 'overlay(\"walk\", false)' --console 'overlay(\"route\")'"
          " --console 'reload()'",
          40, {39});
@@ -44,6 +46,8 @@ TEST_F(ConsolePlay, LinesRunInTheScenesScriptWithItsFunctionsAndTheCommands) {
     EXPECT_EQ(d["currentScene"], 23);
     EXPECT_NE(log.find("overlays on: walk\n"), std::string::npos) << log;
     EXPECT_EQ(d["overlays"], nlohmann::json::array({"route"}));
+    const std::vector<std::string> shown = Lines(d);
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "1    ё"), shown.end());  // values apart, no tab drawn
     // reload() entered the scene again with its script once the fade in was over.
     EXPECT_NE(log.find("scene 23 entered again with scripts/scene023.lua"), std::string::npos) << log;
     EXPECT_FALSE(d["console"]["open"]);
