@@ -370,16 +370,6 @@ int RunLine(lua_State* L) {
     return 0;
 }
 
-int MessageText(lua_State* L) {
-    if (lua_type(L, 1) == LUA_TSTRING) return 1;
-    if (lua_type(L, 1) == LUA_TNUMBER) {
-        lua_pushstring(L, lua_tostring(L, 1));
-        return 1;
-    }
-    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
-    return 1;
-}
-
 struct CompletionCall {
     const std::string* prefix;
     std::vector<std::string>* names;
@@ -422,7 +412,7 @@ std::string Protected(lua_State* L, lua_CFunction f, void* data) {
     RunAsScriptCall([&] {
         BeginSandboxCall(L);
         lua_settop(L, 0);
-        lua_pushcfunction(L, MessageText);
+        lua_pushcfunction(L, ErrorAsText);
         lua_pushcfunction(L, f);
         lua_pushlightuserdata(L, data);
         const int status = lua_pcall(L, 1, 0, 1);

@@ -581,4 +581,14 @@ void ChargeSandboxBytes(lua_State* L, size_t bytes) {
     ChargeSandbox(L, static_cast<int64_t>(bytes / kBytesPerStep));
 }
 
+int ErrorAsText(lua_State* L) {
+    if (lua_type(L, 1) == LUA_TSTRING) return 1;
+    if (lua_type(L, 1) == LUA_TNUMBER) {
+        lua_pushstring(L, lua_tostring(L, 1));
+        return 1;
+    }
+    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    return 1;
+}
+
 }  // namespace tarvex

@@ -47,6 +47,9 @@ constexpr size_t kPrintVisitBytes = 64 << 10;  // lines print writes in one visi
 lua_State* NewSandboxState(Sandbox& box);
 Sandbox& SandboxOf(lua_State* L);
 // A fresh budget and clock for the next call into the script.
+// The message handler of a protected call: the error as text, made inside the call (a
+// non-string error object may carry metamethods; none of them runs later, outside the budget).
+int ErrorAsText(lua_State* L);
 void BeginSandboxCall(lua_State* L);
 // Spends `steps` of the budget on work done in C (pattern steps, moved elements,
 // comparisons) and reads the clock; raises the budget or time error when either runs out.

@@ -48,18 +48,6 @@ void Release(std::unique_ptr<SceneScript>& s) {
     s.reset();
 }
 
-// An error turned into text inside the protected call (a non-string error object may
-// carry metamethods; none of them runs later, outside the budget).
-int MessageHandler(lua_State* L) {
-    if (lua_type(L, 1) == LUA_TSTRING) return 1;
-    if (lua_type(L, 1) == LUA_TNUMBER) {
-        lua_pushstring(L, lua_tostring(L, 1));
-        return 1;
-    }
-    lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
-    return 1;
-}
-
 // The file's top level: the engine's functions first, then the chunk, text only.
 int StartChunk(lua_State* L) {
     const char* text = static_cast<const char*>(lua_touserdata(L, 1));
@@ -123,7 +111,7 @@ bool Protected(lua_CFunction f, void* data, lua_Integer argument, const char* wh
     SceneScript& s = *script;
     lua_State* L = s.L;
     BeginSandboxCall(L);
-    lua_pushcfunction(L, MessageHandler);
+    lua_pushcfunction(L, ErrorAsText);
     lua_pushcfunction(L, f);
     lua_pushlightuserdata(L, data);
     lua_pushinteger(L, argument);
