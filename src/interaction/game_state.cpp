@@ -52,6 +52,7 @@ namespace {
 uint32_t scriptClockPausedMs = 0;
 uint32_t scriptClockPauseStart = 0;
 bool scriptClockPaused = false;
+bool scriptClockHeld = false;  // held by the workbench's pause: only its release resumes it
 }  // namespace
 
 void PauseScriptClock() {
@@ -66,9 +67,17 @@ void ResumeScriptClock() {
     scriptClockPausedMs += GetMilliseconds() - scriptClockPauseStart;
 }
 
+void HoldScriptClock(bool held) {
+    scriptClockHeld = held;
+    if (held)
+        PauseScriptClock();
+    else
+        ResumeScriptClock();
+}
+
 float ScriptSeconds() {
     // A game loaded from the menu left it without resuming the clock.
-    if (scriptClockPaused && !loop.menuActive) ResumeScriptClock();
+    if (scriptClockPaused && !scriptClockHeld && !loop.menuActive) ResumeScriptClock();
     const uint32_t now = scriptClockPaused ? scriptClockPauseStart : GetMilliseconds();
     return static_cast<float>((now - scriptClockPausedMs) * 0.001);
 }

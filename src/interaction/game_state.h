@@ -56,6 +56,9 @@ bool FadeStep();
 float ScriptSeconds();
 void PauseScriptClock();
 void ResumeScriptClock();
+// Holds the clock still until released (a pause the player asked for outside the menu):
+// reading it does not start it again.
+void HoldScriptClock(bool held);
 
 void ResetGameState();
 

@@ -207,11 +207,11 @@ void SetConsolePaused(bool paused) {
     if (paused == console.paused || (paused && !console.open)) return;
     console.paused = paused;
     if (paused) {
-        PauseScriptClock();
+        HoldScriptClock(true);
         PauseGameSounds();
     } else {
         ResumeGameSounds();
-        ResumeScriptClock();
+        HoldScriptClock(false);
     }
 }
 

@@ -81,6 +81,17 @@ TEST_F(ConsolePlay, TakesTheGamesKeysWhileOpenAndGivesThemBack) {
     EXPECT_EQ(menu["menuActive"], 1);
 }
 
+TEST_F(ConsolePlay, PauseHoldsTheScriptsClockEvenWhenItIsRead) {
+    for (const char* line : {"2 key `", "2 text pause()", "2 key Return", "3 text Game.seconds", "3 key Return",
+                             "30 text Game.seconds", "30 key Return"})
+        Line(line);
+    Play("--scene 23", 32, {31});
+    const std::vector<std::string> shown = Lines(Dump(31));
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_EQ(shown[shown.size() - 2], "> Game.seconds");
+    EXPECT_EQ(shown[shown.size() - 1], shown[shown.size() - 3]);  // the same time 27 frames later
+}
+
 TEST_F(ConsolePlay, HistorySurvivesARestart) {
     for (const char* line : {"2 key `", "2 text state(23, 5)", "2 key Return"}) Line(line);
     Play("--scene 23", 4, {});
