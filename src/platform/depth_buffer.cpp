@@ -128,18 +128,7 @@ private:
 // The spare depth buffer, of the back buffer's format, and its framebuffer.
 bool EnsureSpare() {
     if (pass.spareFramebuffer) return true;
-    const bool stencil = GetDisplayObjects().stencilBits > 0;
-    glGenRenderbuffers(1, &pass.spareRenderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, pass.spareRenderbuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT24, kScreenWidth,
-                          kScreenHeight);
-    glGenFramebuffers(1, &pass.spareFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, pass.spareFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                              GL_RENDERBUFFER, pass.spareRenderbuffer);
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    return CreateDepthFramebuffer(pass.spareRenderbuffer, pass.spareFramebuffer, GetDisplayObjects().stencilBits > 0);
 }
 
 void ClearDepth(bool clearStencil) {

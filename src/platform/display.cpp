@@ -223,6 +223,17 @@ bool CreateDepthStorage(unsigned& renderbuffer, bool stencil) {
 
 }  // namespace
 
+bool CreateDepthFramebuffer(unsigned& renderbuffer, unsigned& framebuffer, bool stencil) {
+    if (!CreateDepthStorage(renderbuffer, stencil)) return false;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                              GL_RENDERBUFFER, renderbuffer);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
 void ForceDisplayFailure(DisplayStep step) { forcedFailure = step; }
 
 int LiveTextureCount() { return liveTextures; }
@@ -347,15 +358,8 @@ DisplayStep CreateDepthBuffers(DisplayObjects& o, bool stencil) {
         return DisplayStep::AttachDepth;
     o.depthBits = 24;
     o.stencilBits = stencil ? 8 : 0;
-    if (Forced(DisplayStep::OffscreenDepth) || !CreateDepthStorage(o.savedDepthStencil, stencil))
+    if (Forced(DisplayStep::OffscreenDepth) || !CreateDepthFramebuffer(o.savedDepthStencil, o.savedFramebuffer, stencil))
         return DisplayStep::OffscreenDepth;
-    glGenFramebuffers(1, &o.savedFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, o.savedFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                              GL_RENDERBUFFER, o.savedDepthStencil);
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return DisplayStep::OffscreenDepth;
     glBindFramebuffer(GL_FRAMEBUFFER, o.backFramebuffer);
     return DisplayStep::None;
 }

@@ -139,6 +139,9 @@ std::vector<uint8_t> ReadWindowRgb(int& width, int& height);
 void KeepGamePictureUnder(int x, int y, int width, int height);
 void KeepGamePicture();
 void ReadGamePictureInto(Surface& target);
+// A depth (and stencil) buffer of the screen's size in a framebuffer of its own, left
+// bound; false when the framebuffer is not complete.
+bool CreateDepthFramebuffer(unsigned& renderbuffer, unsigned& framebuffer, bool stencil);
 
 // Textures for the device (3-D and screen quads).
 struct Texture {
