@@ -17,7 +17,6 @@ PlaySettings playSettings;
 namespace {
 
 // A settings file larger than this is not one.
-constexpr std::uintmax_t kMaxSettingsBytes = 64 * 1024;
 
 std::string Trim(const std::string& s) {
     const size_t a = s.find_first_not_of(" \t\r");

@@ -3,6 +3,7 @@
 // additions (subtitles a player can read). Lines of keys this file does not know are
 // kept as they stand when it is written.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@ struct PlaySettings {
 };
 extern PlaySettings playSettings;
 
+// The file's path and the most it may hold (a larger one is not read).
 std::string PlaySettingsPath();
+constexpr std::uintmax_t kMaxSettingsBytes = 64 * 1024;
 // Reads the file (a missing file leaves the defaults); a value out of its range or a line
 // that is not key=value is said on stderr and passed over.
 void LoadPlaySettings();

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/config.h"
+#include "base/play_settings.h"
 #include "platform/atomic_file.h"
 #include "platform/font.h"
 #include "resources/file_lookup.h"
@@ -21,8 +22,6 @@ namespace {
 
 constexpr const char* kLangFolder = "lang";
 constexpr const char* kLangPackage = "lang.res";
-constexpr const char* kSettingsFile = "settings.ini";
-constexpr size_t kSettingsLimit = 64 * 1024;
 constexpr size_t kNameLimit = 64;
 
 std::string Lower(std::string s) {
@@ -97,13 +96,11 @@ std::string PackName(const std::string& code) {
     return name;
 }
 
-std::string SettingsPath() { return SavesDirectory() + "/" + kSettingsFile; }
-
 std::vector<std::string> SettingsLines() {
     std::vector<std::string> lines;
     std::error_code ec;
-    const std::string path = SettingsPath();
-    if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kSettingsLimit) return lines;
+    const std::string path = PlaySettingsPath();
+    if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxSettingsBytes) return lines;
     std::ifstream in(path, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
@@ -249,7 +246,7 @@ bool StoreLanguage(const std::string& code) {
     if (!replaced) lines.push_back(entry);
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-    return WriteFileAtomically(SettingsPath(), text.data(), text.size());
+    return WriteFileAtomically(PlaySettingsPath(), text.data(), text.size());
 }
 
 }  // namespace tarvex
