@@ -6,11 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "demo_math.h"
-#include "image.h"
+#include "formats/math3d.h"
+#include "formats/image.h"
 #include "texts.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 namespace {
 

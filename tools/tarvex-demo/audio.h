@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "output.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // Canonical 44-byte-header WAV of 16-bit PCM.
 Bytes EncodeWav(const std::vector<int16_t>& samples, int channels, int rate);

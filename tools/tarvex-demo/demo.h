@@ -1,9 +1,11 @@
 #pragma once
 #include <string>
 
-#include "output.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // Builds every file of the demo game in memory.
 bool BuildDemo(Output& out);

@@ -1,7 +1,9 @@
 #pragma once
-#include "image.h"
+#include "formats/image.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // The system's DejaVu fonts (also the source of the game's "Tarvex.ttf").
 constexpr const char* kSansPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "demo_math.h"
+#include "formats/math3d.h"
 #include "fonts.h"
 #include "interface_art.h"
 #include "sequences.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 namespace {
 

@@ -1,9 +1,11 @@
 #pragma once
 #include <string>
 
-#include "output.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 void BuildInterface(Output& out);
 // The menu's pictures with English captions, under `folder` ("lang/en/pictures/").

@@ -11,11 +11,13 @@ extern "C" {
 }
 
 #include "audio.h"
-#include "demo_math.h"
+#include "formats/math3d.h"
 #include "fonts.h"
-#include "image.h"
+#include "formats/image.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 namespace {
 

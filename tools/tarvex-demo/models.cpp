@@ -5,11 +5,13 @@
 #include <functional>
 #include <map>
 
-#include "image.h"
-#include "model_writer.h"
+#include "formats/image.h"
+#include "formats/model_writer.h"
 #include "models.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 namespace {
 

@@ -1,8 +1,10 @@
 #pragma once
-#include "demo_math.h"
-#include "output.h"
+#include "formats/math3d.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // The characters; `pressTarget` is where the hero's fingers press the landing's call
 // buttons, in his model space (forward x, up y, left z) as he stands at the buttons.

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "image.h"
+#include "formats/image.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 namespace {
 

@@ -1,7 +1,9 @@
 #pragma once
-#include "output.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 constexpr const char* kSteamParticleFile = "data/particles/steam.prt";
 constexpr const char* kSparkParticleFile = "data/particles/sparks.prt";

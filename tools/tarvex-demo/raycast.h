@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "demo_math.h"
-#include "image.h"
+#include "formats/math3d.h"
+#include "formats/image.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 enum Pattern { kPlain, kTiles, kPlanks, kStripes, kBricks, kPanel, kRug, kScreen };
 
@@ -43,11 +45,6 @@ struct Sphere {
   V3 centre;
   double radius;
   int material = 0;
-};
-struct PointLight {
-  V3 position;
-  V3 colour{255, 255, 255};  // 0..255
-  double range = 2000, a0 = 1, a1 = 0.0008, a2 = 0;
 };
 // A patch of the floor (y = 0) with its own material and walk-mask value (0 keeps it walkable).
 struct FloorPatch {

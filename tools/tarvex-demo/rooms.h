@@ -5,11 +5,13 @@
 #include <map>
 #include <string>
 
-#include "output.h"
+#include "formats/output.h"
 #include "raycast.h"
-#include "scene_files.h"
+#include "formats/scene_files.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // Building blocks shared by the room descriptions.
 struct RoomKit {

@@ -4,10 +4,12 @@
 #include <map>
 #include <string>
 
-#include "output.h"
+#include "formats/output.h"
 #include "rooms.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // Fills the places of a script text from its room's layout:
 //   $(rect:NAME)  left, top, right, bottom of a hotspot

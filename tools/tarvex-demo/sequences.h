@@ -1,10 +1,12 @@
 #pragma once
 #include <string>
 
-#include "image.h"
-#include "output.h"
+#include "formats/image.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // Name of frame n of a sequence whose frame 0 is `path0`: the counter is written over
 // the three characters before the first "." and the extension becomes `ext`.

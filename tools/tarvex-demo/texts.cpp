@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "image.h"
+#include "formats/image.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 const std::map<int, std::string>& DialogLines() {
   static const std::map<int, std::string> lines = {

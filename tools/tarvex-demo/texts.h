@@ -2,9 +2,11 @@
 #include <map>
 #include <string>
 
-#include "output.h"
+#include "formats/output.h"
 
 namespace tarvex::demo {
+
+using namespace tarvex::formats;
 
 // The lines spoken in the demo: dialogue lines and the hero's responses, by number.
 const std::map<int, std::string>& DialogLines();

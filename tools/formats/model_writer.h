@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "demo_math.h"
-#include "output.h"
+#include "formats/math3d.h"
+#include "formats/output.h"
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 struct ModelMotion {
   bool defined = false;
@@ -54,4 +54,4 @@ std::array<float, 12> PoseFromMatrix(const M4& m);
 // poses pre-multiplied accordingly.
 Bytes EncodeModel(const ModelData& m, bool olderLayout);
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

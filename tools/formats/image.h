@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "output.h"
+#include "formats/output.h"
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 struct Rgba {
   uint8_t r = 0, g = 0, b = 0, a = 255;
@@ -65,4 +65,4 @@ class TextPainter {
 
 std::u32string Utf8To32(const std::string& s);
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

@@ -1,10 +1,10 @@
-#include "output.h"
+#include "formats/output.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 void PutU8(Bytes& b, uint32_t v) { b.push_back(static_cast<uint8_t>(v)); }
 void PutU16(Bytes& b, uint32_t v) {
@@ -102,4 +102,4 @@ bool Output::Write(const std::string& dir, bool packaged) const {
   return true;
 }
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -42,4 +42,4 @@ void PutF32(Bytes& b, float v);
 void PutBytes(Bytes& b, const void* data, size_t n);
 void PutFixedString(Bytes& b, const std::string& s, size_t size);
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

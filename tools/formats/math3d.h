@@ -1,10 +1,10 @@
-// Small double-precision math for the generator: the engine's conventions (row vectors,
+// Small double-precision math for the content tools: the engine's conventions (row vectors,
 // p' = p * M, left-handed, y up) restated here so the content does not depend on the
 // engine code it is meant to test.
 #pragma once
 #include <cmath>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -131,4 +131,11 @@ struct Camera {
   }
 };
 
-}  // namespace tarvex::demo
+// A point light of a scene: position, colour and its range and attenuation factors.
+struct PointLight {
+  V3 position;
+  V3 colour{255, 255, 255};  // 0..255
+  double range = 2000, a0 = 1, a1 = 0.0008, a2 = 0;
+};
+
+}  // namespace tarvex::formats

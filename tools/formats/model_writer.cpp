@@ -1,8 +1,8 @@
-#include "model_writer.h"
+#include "formats/model_writer.h"
 
 #include <algorithm>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 std::array<float, 12> PoseFromMatrix(const M4& m) {
   return {float(m.m[0][0]), float(m.m[0][1]), float(m.m[0][2]), float(m.m[1][0]), float(m.m[1][1]),
@@ -107,4 +107,4 @@ Bytes EncodeModel(const ModelData& m, bool older) {
   return b;
 }
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

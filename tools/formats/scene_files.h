@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "demo_math.h"
-#include "output.h"
-#include "raycast.h"
+#include "formats/math3d.h"
+#include "formats/output.h"
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 // 800 x 600 little-endian floats, rows top-down.
 Bytes EncodeDepth(const std::vector<float>& depth);
@@ -47,4 +46,4 @@ struct SceneDescription {
 void RoundCamera(Camera& cam);
 std::string SceneDescriptionText(const SceneDescription& s);
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

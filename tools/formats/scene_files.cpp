@@ -1,10 +1,10 @@
-#include "scene_files.h"
+#include "formats/scene_files.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 Bytes EncodeDepth(const std::vector<float>& depth) {
   Bytes b;
@@ -149,4 +149,4 @@ std::string SceneDescriptionText(const SceneDescription& s) {
   return t;
 }
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats

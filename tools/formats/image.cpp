@@ -1,4 +1,4 @@
-#include "image.h"
+#include "formats/image.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace tarvex::demo {
+namespace tarvex::formats {
 
 static uint8_t Clamp8(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
 
@@ -254,4 +254,4 @@ int TextPainter::Draw(Image& img, int x, int y, const std::string& utf8, int pix
   return width;
 }
 
-}  // namespace tarvex::demo
+}  // namespace tarvex::formats
