@@ -27,23 +27,42 @@ void PutFixedString(Bytes& b, const std::string& s, size_t size) {
   for (size_t i = 0; i < size; ++i) b.push_back(i < s.size() ? static_cast<uint8_t>(s[i]) : 0);
 }
 
-Bytes BuildPackage(const std::vector<std::pair<std::string, const Bytes*>>& entries) {
+Bytes PackageDirectory(const std::vector<std::pair<std::string, uint64_t>>& entries, std::string* error) {
   uint64_t offset = 4 + 136ull * entries.size();
   uint64_t total = offset;
   for (const auto& e : entries) {
-    if (e.first.size() > 127) return {};
-    total += e.second->size();
+    if (e.first.size() > 127) {
+      if (error) *error = "name longer than 127 characters: " + e.first;
+      return {};
+    }
+    total += e.second;
   }
-  if (total > 0xFFFFFFFFull) return {};
+  if (total > 0xFFFFFFFFull) {
+    if (error) *error = "package larger than 4 GiB";
+    return {};
+  }
   Bytes out;
-  out.reserve(total);
+  out.reserve(offset);
   PutU32(out, static_cast<uint32_t>(entries.size()));
   for (const auto& e : entries) {
     PutFixedString(out, e.first, 128);
     PutU32(out, static_cast<uint32_t>(offset));
-    PutU32(out, static_cast<uint32_t>(e.second->size()));
-    offset += e.second->size();
+    PutU32(out, static_cast<uint32_t>(e.second));
+    offset += e.second;
   }
+  return out;
+}
+
+Bytes BuildPackage(const std::vector<std::pair<std::string, const Bytes*>>& entries) {
+  std::vector<std::pair<std::string, uint64_t>> sizes;
+  uint64_t total = 0;
+  for (const auto& e : entries) {
+    sizes.emplace_back(e.first, e.second->size());
+    total += e.second->size();
+  }
+  Bytes out = PackageDirectory(sizes, nullptr);
+  if (out.empty()) return out;
+  out.reserve(out.size() + total);
   for (const auto& e : entries) PutBytes(out, e.second->data(), e.second->size());
   return out;
 }

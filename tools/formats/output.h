@@ -13,6 +13,10 @@ using Bytes = std::vector<uint8_t>;
 // directory entries (128-byte NUL-padded name, u32 offset, u32 size), then the data.
 // Empty on a name of more than 127 characters or a package beyond 4 GiB.
 Bytes BuildPackage(const std::vector<std::pair<std::string, const Bytes*>>& entries);
+// The package's head alone (count and directory) for entries of the given names and sizes whose
+// data follow it back to back in the same order; empty, with the reason in `error`, on a name of
+// more than 127 characters or a package beyond 4 GiB.
+Bytes PackageDirectory(const std::vector<std::pair<std::string, uint64_t>>& entries, std::string* error);
 
 class Output {
  public:

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "base/byte_io.h"
+#include "formats/output.h"
 #include "platform/atomic_file.h"
 #include "resources/package.h"
 
@@ -235,18 +235,23 @@ int Pack(const std::string& output, const std::string& root, const std::string& 
         return 1;
     }
     std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.name < b.name; });
-    for (const Item& item : items)
-        if (item.name.size() >= tarvex::kPackageNameBytes) {
-            std::fprintf(stderr, "tarvex-res: name longer than 127 characters: %s\n", item.name.c_str());
+    // The directory from the files' sizes, then the files in the same order, back to back; a
+    // file whose size changed while it was copied would leave the directory wrong, so the
+    // copied size is checked against the listed one.
+    std::vector<std::pair<std::string, uint64_t>> sizes;
+    for (const Item& item : items) {
+        uint64_t size = fs::file_size(item.path, ec);
+        if (ec) {
+            std::fprintf(stderr, "tarvex-res: cannot read %s\n", item.path.c_str());
             return 1;
         }
-    // Directory first, then the files in the same order, back to back; each entry's
-    // offset and size are filled in once its file has been copied.
-    tarvex::ByteWriter out;
-    out.U32(static_cast<uint32_t>(items.size()));
-    for (const Item& item : items) {
-        out.Bytes(item.name.data(), item.name.size());
-        out.Zeros(tarvex::kPackageNameBytes - item.name.size() + 8);  // the name's NULs, offset, size
+        sizes.emplace_back(item.name, size);
+    }
+    std::string error;
+    tarvex::formats::Bytes out = tarvex::formats::PackageDirectory(sizes, &error);
+    if (out.empty()) {
+        std::fprintf(stderr, "tarvex-res: %s\n", error.c_str());
+        return 1;
     }
     for (size_t i = 0; i < items.size(); ++i) {
         FILE* f = std::fopen(items[i].path.c_str(), "rb");
@@ -254,21 +259,19 @@ int Pack(const std::string& output, const std::string& root, const std::string& 
             std::fprintf(stderr, "tarvex-res: cannot read %s\n", items[i].path.c_str());
             return 1;
         }
-        uint64_t offset = out.size();
+        const size_t before = out.size();
         uint8_t buffer[65536];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.Bytes(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
         bool failed = std::ferror(f);
         std::fclose(f);
-        if (failed || out.size() > UINT32_MAX) {
-            std::fprintf(stderr, "tarvex-res: %s\n", failed ? "read error" : "package larger than 4 GiB");
+        if (failed || out.size() - before != sizes[i].second) {
+            std::fprintf(stderr, "tarvex-res: %s: %s\n", items[i].path.c_str(),
+                         failed ? "read error" : "changed while it was packed");
             return 1;
         }
-        const size_t at = 4 + tarvex::kPackageEntryBytes * i;
-        out.U32At(at + tarvex::kPackageNameBytes, static_cast<uint32_t>(offset));
-        out.U32At(at + tarvex::kPackageNameBytes + 4, static_cast<uint32_t>(out.size() - offset));
     }
-    if (!tarvex::WriteFileAtomically(output, out.bytes().data(), out.size())) {
+    if (!tarvex::WriteFileAtomically(output, out.data(), out.size())) {
         std::fprintf(stderr, "tarvex-res: cannot write %s\n", output.c_str());
         return 1;
     }
