@@ -99,8 +99,8 @@ aiAnimation* BendClip() {
     return clip;
 }
 
-// `texture` names the skin picture; `extraBones` hangs that many more bones under the root.
-std::unique_ptr<aiScene> TwoBoneTube(const std::string& texture, int extraBones = 0) {
+// `texture` names the skin picture.
+std::unique_ptr<aiScene> TwoBoneTube(const std::string& texture) {
     auto scene = std::make_unique<aiScene>();
     scene->mRootNode = NewNode("Root", nullptr);
     aiNode* tube = NewNode("Tube", scene->mRootNode);
@@ -110,26 +110,9 @@ std::unique_ptr<aiScene> TwoBoneTube(const std::string& texture, int extraBones 
     aiNode* neck = NewNode("Bip01 Neck", spine);
     neck->mTransformation = aiMatrix4x4::Translation(aiVector3D(0, 1, 0), neck->mTransformation);
     SetChildren(spine, {neck});
-    std::vector<aiNode*> top{tube, spine};
     scene->mNumMeshes = 1;
     scene->mMeshes = new aiMesh*[1]{TubeMesh()};
-    aiMesh* mesh = scene->mMeshes[0];
-    if (extraBones > 0) {
-        aiBone** bones = new aiBone*[2 + extraBones];
-        std::copy(mesh->mBones, mesh->mBones + 2, bones);
-        for (int i = 0; i < extraBones; ++i) {
-            const std::string name = "Extra " + std::to_string(i);
-            top.push_back(NewNode(name.c_str(), scene->mRootNode));
-            bones[2 + i] = new aiBone;
-            bones[2 + i]->mName = name;
-            bones[2 + i]->mNumWeights = 1;
-            bones[2 + i]->mWeights = new aiVertexWeight[1]{{0, 0.001f}};
-        }
-        delete[] mesh->mBones;
-        mesh->mBones = bones;
-        mesh->mNumBones = unsigned(2 + extraBones);
-    }
-    SetChildren(scene->mRootNode, top);
+    SetChildren(scene->mRootNode, {tube, spine});
     scene->mNumMaterials = 1;
     scene->mMaterials = new aiMaterial*[1]{new aiMaterial};
     const aiString name("Skin"), file(texture);
@@ -176,15 +159,16 @@ Silhouette Draw(const std::string& game, const std::string& model, int frame, co
     return s;
 }
 
-TEST(ImportModelTool, TwoBoneCharacterFromGltfAndFbxBendsAtItsNeck) {
+TEST(ImportModelTool, TwoBoneCharacterFromGltfFbxAndColladaBendsAtItsNeck) {
     const std::string dir = test::TempDir("import-model");
     ASSERT_EQ(test::Run("/usr/bin/convert -size 8x8 xc:orange " + dir + "/skin.png"), 0);
     const auto scene = TwoBoneTube("skin.png");
     // The library's binary FBX writer makes files its own reader refuses: ASCII FBX.
-    for (const char* format : {"glb2", "fbxa"}) {
+    const std::map<std::string, std::string> extensions{{"glb2", "glb"}, {"fbxa", "fbx"}, {"collada", "dae"}};
+    for (const auto& [format, extension] : extensions) {
         SCOPED_TRACE(format);
-        const std::string source = dir + "/tube." + (std::string(format) == "fbxa" ? "fbx" : "glb");
-        Export(*scene, format, source);
+        const std::string source = dir + "/tube." + extension;
+        Export(*scene, format.c_str(), source);
         const std::string model = dir + "/game/models/" + format + ".md";
         int status = 0;
         const std::string out = test::ToolOutput("import-model " + source + " --out " + model + " --scale 50", status);
@@ -215,7 +199,7 @@ TEST(ImportModelTool, TwoBoneCharacterFromGltfAndFbxBendsAtItsNeck) {
         EXPECT_TRUE(r.motions[0].defined);
         EXPECT_EQ(r.motions[0].first, 1.0f);
         EXPECT_EQ(r.motions[0].last, 31.0f);
-        EXPECT_EQ(std::string(r.textureName), std::string(format) + ".bmp");
+        EXPECT_EQ(std::string(r.textureName), format + ".bmp");
 
         // Skinned by the engine: standing 100 units tall at the start, the top bowed
         // forward (+x, the engine's facing) by a quarter turn at the end, the base still.
@@ -249,11 +233,30 @@ TEST(ImportModelTool, TwoBoneCharacterFromGltfAndFbxBendsAtItsNeck) {
         EXPECT_LT(bent.rowWidth[size_t(bent.bottom - height / 4)], width / 2);
         EXPECT_GT(bent.rowWidth[size_t(bent.top + height / 8)], width * 3 / 4);
     }
+
+    // Without its skin the tube moves rigidly with its own node: a one-bone model.
+    aiMesh* mesh = scene->mMeshes[0];
+    for (unsigned b = 0; b < mesh->mNumBones; ++b) delete mesh->mBones[b];
+    delete[] mesh->mBones;
+    mesh->mBones = nullptr;
+    mesh->mNumBones = 0;
+    Export(*scene, "glb2", dir + "/static.glb");
+    int status = 0;
+    const std::string out =
+        test::ToolOutput("import-model " + dir + "/static.glb --out " + dir + "/game/models/static.md", status);
+    ASSERT_EQ(status, 0) << out;
+    const int m = LoadModel(dir + "/game/models/static.md");
+    ASSERT_GE(m, 0);
+    const ModelRecord& r = modelTables.models[m];
+    ASSERT_EQ(r.boneCount, 1u);
+    EXPECT_EQ(std::string(r.bones[0].name), "Tube");
+    EXPECT_EQ(r.bones[0].points.size(), r.pointCount);
+    EXPECT_EQ(r.blendCount, 0u);
 }
 
 // A glTF written by hand: one triangle skinned to the first of `bones` joints (assimp's
 // writer takes minutes over tens of thousands of bones), or no mesh at all.
-void WriteHandMadeGltf(const std::string& path, int bones) {
+void WriteHandMadeGltf(const std::string& path, int bones, bool bindMatrices = true) {
     nlohmann::json g = {{"asset", {{"version", "2.0"}}}, {"scene", 0}};
     if (bones == 0) {
         g["scenes"] = {{{"nodes", {0}}}};
@@ -277,7 +280,8 @@ void WriteHandMadeGltf(const std::string& path, int bones) {
     }
     g["nodes"][1]["children"] = children;
     g["scenes"] = {{{"nodes", {0, 1}}}};
-    g["skins"] = {{{"joints", jointNodes}, {"inverseBindMatrices", 3}}};
+    g["skins"] = {{{"joints", jointNodes}}};
+    if (bindMatrices) g["skins"][0]["inverseBindMatrices"] = 3;
     g["meshes"] = {{{"primitives", {{{"attributes", {{"POSITION", 0}, {"JOINTS_0", 1}, {"WEIGHTS_0", 2}}}}}}}};
     g["buffers"] = {{{"uri", std::filesystem::path(path).stem().string() + ".bin"}, {"byteLength", bin.size()}}};
     g["bufferViews"] = {{{"buffer", 0}, {"byteOffset", 0}, {"byteLength", 36}},
@@ -300,12 +304,14 @@ TEST(ImportModelTool, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
     WriteHandMadeGltf(dir + "/empty.gltf", 0);
     WriteHandMadeGltf(dir + "/bones.gltf", 65537);
     WriteHandMadeGltf(dir + "/fewer.gltf", 65536);
+    WriteHandMadeGltf(dir + "/nobind.gltf", 2, false);  // valid glTF that crashes the library
     const std::pair<std::string, std::string> cases[] = {
         {dir + "/missing.glb", "cannot open"},
         {dir + "/broken.png", "cannot read"},
         {dir + "/empty.gltf", "no mesh"},
         {dir + "/badskin.glb", "cannot read the texture"},
         {dir + "/bones.gltf", "65537 bones"},
+        {dir + "/nobind.gltf", "no inverse bind matrices"},
     };
     for (const auto& [source, message] : cases) {
         int status = 0;

@@ -16,6 +16,8 @@
 #include <set>
 #include <tuple>
 
+#include <nlohmann/json.hpp>
+
 #include "formats/image.h"
 
 // The picture decoder is compiled privately into this file.
@@ -672,6 +674,31 @@ bool Converter::Run(std::string& error) {
   return true;
 }
 
+// The import library (5.2) crashes on a glTF skin without inverse bind matrices, which the
+// format lets a file leave out: such a file is refused before the library reads it.
+bool GltfSkinsReadable(const std::string& path, std::string& error) {
+  Bytes bytes;
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+  if ((extension != ".gltf" && extension != ".glb") || !ReadWholeFile(path, bytes)) return true;
+  size_t begin = 0, end = bytes.size();
+  if (bytes.size() >= 20 && std::memcmp(bytes.data(), "glTF", 4) == 0) {
+    // Binary: a 12-byte header, then the JSON chunk's length, type and text.
+    const size_t length = bytes[12] | bytes[13] << 8 | bytes[14] << 16 | size_t(bytes[15]) << 24;
+    begin = 20;
+    end = std::min(bytes.size(), begin + length);
+  }
+  const nlohmann::json gltf = nlohmann::json::parse(bytes.begin() + long(begin), bytes.begin() + long(end), nullptr, false);
+  if (gltf.is_discarded() || !gltf.is_object() || !gltf.contains("skins") || !gltf["skins"].is_array()) return true;
+  for (size_t i = 0; i < gltf["skins"].size(); ++i)
+    if (!gltf["skins"][i].is_object() || !gltf["skins"][i].contains("inverseBindMatrices")) {
+      error = "skin " + std::to_string(i) + " of " + path +
+              " has no inverse bind matrices, which the import library cannot read: export it with them";
+      return false;
+    }
+  return true;
+}
+
 }  // namespace
 
 bool ImportModel(const ModelImportOptions& options, ModelImport& out, std::string& error) {
@@ -685,8 +712,11 @@ bool ImportModel(const ModelImportOptions& options, ModelImport& out, std::strin
     error = "the scale must be a positive number";
     return false;
   }
+  if (!GltfSkinsReadable(options.input, error)) return false;
   Assimp::Importer importer;
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  // Collada nodes keep their names ("Bip01 Neck"), not their ids.
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
   importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
   const aiScene* scene = importer.ReadFile(options.input, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
                                                               aiProcess_GenSmoothNormals | aiProcess_FlipUVs |
