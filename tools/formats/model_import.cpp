@@ -222,8 +222,8 @@ class Converter {
   ModelImport& out_;
   const M4 c_, cInv_;
   NodeTable nodes_;
-  std::vector<int> boneNodes_;       // node index of each bone
-  std::map<int, int> boneOfNode_;    // node index -> bone
+  std::vector<int> boneNodes_;          // node index of each bone
+  std::map<int, int> boneOfNode_;       // node index -> bone
   std::vector<M4> bind_, bindInverse_;  // each bone's bind matrix in the source's space
   std::vector<bool> bindFromSkin_;
   std::vector<int> materialTriangles_;
@@ -231,12 +231,11 @@ class Converter {
   // Points keyed by mesh, position, normal and influences.
   std::map<std::tuple<int, V3Key, V3Key, Influences>, std::vector<int>> pointsByKey_;
   std::vector<Influences> influences_;  // per point
-  std::map<std::tuple<int, float, float>, int> vertexOf_;       // (point, u, v) -> render vertex
+  std::map<std::tuple<int, float, float>, int> vertexOf_;  // (point, u, v) -> render vertex
   int meshIndex_ = 0;
   size_t cutInfluences_ = 0, unweighted_ = 0, truncatedNames_ = 0;
   std::map<unsigned, size_t> motionOfClip_;  // clip index -> entry of out_.motions
 };
-
 
 // A bone name fits the file's 64-byte field with its terminating zero (cut between
 // UTF-8 characters).
