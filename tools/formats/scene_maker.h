@@ -3,9 +3,9 @@
 //
 // The floor depth and the walk mask are computed as the engine reads them back: the engine
 // unprojects a clicked pixel (x, y) along the ray through the pixel's corner (x, y), so the
-// floor depth written there is the depth pass interpolated at that corner (1 / depth is
-// interpolated, which is exact on a plane); a click on the floor then lands on the world
-// point the depth pass holds there. The scenery depth keeps each pixel's own value.
+// floor depth written there is the depth pass carried from the pixel's centre to that corner
+// (1 / depth is affine on a plane); a click on the floor then lands on the world point the
+// depth pass holds there. The scenery depth keeps each pixel's own value.
 #pragma once
 #include <string>
 #include <vector>
