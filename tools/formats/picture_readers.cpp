@@ -28,8 +28,9 @@ namespace tarvex::formats {
 
 namespace {
 
-// The largest picture or depth pass taken: well above any render, small enough to hold.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+// The largest picture or depth pass taken: an 8K render fits, and even its 16-bit RGBA
+// decoding stays within a few hundred megabytes.
+constexpr long long kMaxPixels = 40LL * 1000 * 1000;
 constexpr long long kMaxFileBytes = 1LL << 30;
 
 bool SizeAllowed(long long width, long long height) {
