@@ -81,9 +81,15 @@ bool MakeScene(const MakeSceneRequest& request, MakeSceneSummary& summary, std::
 bool MakeScene(const MakeSceneRequest& request, std::string& error);
 
 // The picture readers make-scene uses, exposed for the other authoring tools. False with a
-// message when the file cannot be read or is not one of the formats.
+// message when the file cannot be read or is not one of the formats. A picture is PNG, JPEG
+// or TIFF; a depth pass 16-bit PNG, PFM or OpenEXR, mapped from 0..1 to nearValue..farValue
+// when `normalised` (see MakeSceneRequest::depthRange).
 bool ReadPictureFile(const std::string& path, Image& image, std::string& error);
 bool ReadDepthFile(const std::string& path, bool normalised, double nearValue, double farValue, DepthPass& depth,
                    std::string& error);
+// The same from a file's bytes.
+bool DecodePicture(const Bytes& bytes, Image& image, std::string& error);
+bool DecodeDepth(const Bytes& bytes, bool normalised, double nearValue, double farValue, DepthPass& depth,
+                 std::string& error);
 
 }  // namespace tarvex::formats
