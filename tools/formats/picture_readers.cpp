@@ -35,8 +35,12 @@ namespace {
 constexpr long long kMaxPixels = 40LL * 1000 * 1000;
 constexpr long long kMaxFileBytes = 1LL << 30;
 
-bool SizeAllowed(long long width, long long height) {
-  return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= kMaxPixels;
+// The picture's size, checked before anything is allocated for it: within the limit, and
+// plausible for the file (no coding these files use packs more than 4,096 pixels a byte;
+// deflate stops near 1,032 bytes a byte), so that a small damaged file cannot claim a huge one.
+bool SizeAllowed(long long width, long long height, size_t fileBytes) {
+  return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= kMaxPixels &&
+         width * height <= 4096LL * static_cast<long long>(fileBytes);
 }
 
 bool ReadWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
@@ -114,7 +118,7 @@ bool DecodePng(const Bytes& bytes, PngPixels& out, std::string& error) {
   png_set_user_limits(png, 65535, 65535);
   png_read_info(png, info);
   const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-  if (!SizeAllowed(w, h)) png_error(png, "too large");
+  if (!SizeAllowed(w, h, bytes.size())) png_error(png, "too large for its file");
   const int colour = png_get_color_type(png, info);
   out.grey = !(colour & PNG_COLOR_MASK_COLOR);
   if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
@@ -192,7 +196,7 @@ bool DecodeJpeg(const Bytes& bytes, Image& image, std::string& error) {
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&info, TRUE);
-  if (!SizeAllowed(info.image_width, info.image_height)) {
+  if (!SizeAllowed(info.image_width, info.image_height, bytes.size())) {
     jpeg_destroy_decompress(&info);
     error = "a JPEG too large to take";
     return false;
@@ -257,9 +261,10 @@ bool DecodeTiff(const Bytes& bytes, Image& image, std::string& error) {
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
   char message[1024] = "";
-  if (!SizeAllowed(w, h) || !TIFFRGBAImageOK(tif, message)) {
+  const bool sizeAllowed = SizeAllowed(w, h, bytes.size());
+  if (!sizeAllowed || !TIFFRGBAImageOK(tif, message)) {
     TIFFClose(tif);
-    error = SizeAllowed(w, h) ? std::string("a TIFF this reader cannot take (") + message + ")"
+    error = sizeAllowed ? std::string("a TIFF this reader cannot take (") + message + ")"
                               : "a TIFF too large to take";
     return false;
   }
@@ -323,7 +328,7 @@ bool DepthFromPfm(const Bytes& bytes, bool normalised, double nearValue, double 
   if (*end) return error = "a damaged PFM header", false;
   const double scale = std::strtod(ss.c_str(), &end);
   if (*end || scale == 0 || !std::isfinite(scale)) return error = "a damaged PFM header", false;
-  if (!SizeAllowed(w, h)) return error = "a PFM of an impossible size", false;
+  if (!SizeAllowed(w, h, bytes.size())) return error = "a PFM of an impossible size", false;
   const size_t need = size_t(w) * size_t(h) * channels * 4;
   if (bytes.size() - at < need) return error = "a PFM shorter than its pixels", false;
   const bool little = scale < 0;
@@ -361,9 +366,41 @@ class ExrMemory : public Imf::IStream {
   uint64_t position_ = 0;
 };
 
+// The data window of a single-part OpenEXR file, read from its header before the library
+// sees the file: the library would size its tables from a damaged window before any check.
+bool ExrDataWindow(const Bytes& bytes, long long& width, long long& height, std::string& error) {
+  const uint32_t flags = uint32_t(bytes[4]) | uint32_t(bytes[5]) << 8 | uint32_t(bytes[6]) << 16 | uint32_t(bytes[7]) << 24;
+  if (flags & 0x1800u) return error = "a multi-part or deep OpenEXR file: save the depth as one plain image", false;
+  size_t at = 8;
+  auto text = [&](std::string& out) {
+    out.clear();
+    while (at < bytes.size() && bytes[at] != 0 && out.size() < 256) out += char(bytes[at++]);
+    return at++ < bytes.size() && out.size() < 256;
+  };
+  std::string name, type;
+  while (text(name) && !name.empty()) {
+    if (!text(type) || bytes.size() - at < 4) break;
+    const uint32_t size = uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+                          uint32_t(bytes[at + 3]) << 24;
+    at += 4;
+    if (size > bytes.size() - at) break;
+    if (name == "dataWindow" && type == "box2i" && size == 16) {
+      int32_t box[4];
+      std::memcpy(box, &bytes[at], 16);
+      width = (long long)box[2] - box[0] + 1, height = (long long)box[3] - box[1] + 1;
+      return true;
+    }
+    at += size;
+  }
+  return error = "a damaged OpenEXR header (no data window)", false;
+}
+
 // OpenEXR: the channel named Z (or ending in ".Z", as multi-layer files name it), else R, else Y.
 bool DepthFromExr(const Bytes& bytes, bool normalised, double nearValue, double farValue, DepthPass& depth,
                   std::string& error) {
+  long long w = 0, h = 0;
+  if (!ExrDataWindow(bytes, w, h, error)) return false;
+  if (!SizeAllowed(w, h, bytes.size())) return error = "an OpenEXR file of an impossible size", false;
   try {
     ExrMemory stream(bytes);
     Imf::InputFile file(stream);
@@ -380,16 +417,16 @@ bool DepthFromExr(const Bytes& bytes, bool normalised, double nearValue, double 
     for (auto it = list.begin(); it != list.end(); ++it) names += std::string(names.empty() ? "" : ", ") + it.name();
     if (chosen.empty()) return error = "an OpenEXR file without a Z, R or Y channel (it has " + names + ")", false;
     const Imath::Box2i window = file.header().dataWindow();
-    const long long w = (long long)window.max.x - window.min.x + 1, h = (long long)window.max.y - window.min.y + 1;
-    if (!SizeAllowed(w, h)) return error = "an OpenEXR file of an impossible size", false;
+    if ((long long)window.max.x - window.min.x + 1 != w || (long long)window.max.y - window.min.y + 1 != h)
+      return error = "a damaged OpenEXR header", false;
     const Imf::Channel& channel = list[chosen.c_str()];
     if (channel.xSampling != 1 || channel.ySampling != 1)
       return error = "an OpenEXR channel " + chosen + " that is subsampled", false;
     std::vector<float> values(size_t(w) * h);
     Imf::FrameBuffer frame;
-    char* origin = reinterpret_cast<char*>(values.data()) -
-                   (long long)window.min.x * sizeof(float) - (long long)window.min.y * w * sizeof(float);
-    frame.insert(chosen.c_str(), Imf::Slice(Imf::FLOAT, origin, sizeof(float), sizeof(float) * w, 1, 1, NoDepth()));
+    // The library places the data window's corner at the start of `values`.
+    frame.insert(chosen.c_str(),
+                 Imf::Slice::Make(Imf::FLOAT, values.data(), window, sizeof(float), sizeof(float) * w, 1, 1, NoDepth()));
     file.setFrameBuffer(frame);
     file.readPixels(window.min.y, window.max.y);
     depth.width = int(w);
