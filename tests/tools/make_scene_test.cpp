@@ -15,7 +15,8 @@
 #include "support/engine_run.h"
 #include "support/world_test_util.h"
 
-namespace tarvex {
+// The folder's tests are compiled as one unit: the helpers live in a namespace of their own.
+namespace tarvex::make_scene_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -379,4 +380,4 @@ TEST(MakeScene, TheHeroWalksOnlyOnTheWalkAreaAndTheBoxHidesHim) {
 }
 
 }  // namespace
-}  // namespace tarvex
+}  // namespace tarvex::make_scene_test
