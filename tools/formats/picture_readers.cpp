@@ -11,6 +11,7 @@
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
+#include <ImfIO.h>
 #include <ImfInputFile.h>
 
 #include <cctype>
@@ -19,6 +20,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <limits>
 #include <memory>
 
@@ -28,8 +30,9 @@ namespace tarvex::formats {
 
 namespace {
 
-// The largest picture or depth pass taken: well above any render, small enough to hold.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+// The largest picture or depth pass taken: an 8K render fits, and even its 16-bit RGBA
+// decoding stays within a few hundred megabytes.
+constexpr long long kMaxPixels = 40LL * 1000 * 1000;
 constexpr long long kMaxFileBytes = 1LL << 30;
 
 bool SizeAllowed(long long width, long long height) {
@@ -339,11 +342,31 @@ bool DepthFromPfm(const Bytes& bytes, bool normalised, double nearValue, double 
   return true;
 }
 
+// The file's bytes as an OpenEXR stream; reading past the end throws, as the library expects.
+class ExrMemory : public Imf::IStream {
+ public:
+  explicit ExrMemory(const Bytes& bytes) : Imf::IStream("depth pass"), bytes_(bytes) {}
+  bool read(char c[], int n) override {
+    if (n < 0 || position_ > bytes_.size() || size_t(n) > bytes_.size() - position_)
+      throw std::runtime_error("the file ends early");
+    std::memcpy(c, bytes_.data() + position_, size_t(n));
+    position_ += size_t(n);
+    return position_ < bytes_.size();
+  }
+  uint64_t tellg() override { return position_; }
+  void seekg(uint64_t position) override { position_ = position; }
+
+ private:
+  const Bytes& bytes_;
+  uint64_t position_ = 0;
+};
+
 // OpenEXR: the channel named Z (or ending in ".Z", as multi-layer files name it), else R, else Y.
-bool DepthFromExr(const std::string& path, bool normalised, double nearValue, double farValue, DepthPass& depth,
+bool DepthFromExr(const Bytes& bytes, bool normalised, double nearValue, double farValue, DepthPass& depth,
                   std::string& error) {
   try {
-    Imf::InputFile file(path.c_str());
+    ExrMemory stream(bytes);
+    Imf::InputFile file(stream);
     const Imf::ChannelList& list = file.header().channels();
     std::string chosen, names;
     for (const char* wanted : {"Z", "R", "Y"}) {
@@ -382,43 +405,42 @@ bool DepthFromExr(const std::string& path, bool normalised, double nearValue, do
 
 }  // namespace
 
+bool DecodePicture(const Bytes& bytes, Image& image, std::string& error) {
+  if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) {
+    PngPixels p;
+    return DecodePng(bytes, p, error) && PngToImage(p, image);
+  }
+  if (StartsWith(bytes, "\xFF\xD8\xFF", 3)) return DecodeJpeg(bytes, image, error);
+  if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) return DecodeTiff(bytes, image, error);
+  error = "not a PNG, JPEG or TIFF picture";
+  return false;
+}
+
+bool DecodeDepth(const Bytes& bytes, bool normalised, double nearValue, double farValue, DepthPass& depth,
+                 std::string& error) {
+  if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) return DepthFromPng(bytes, normalised, nearValue, farValue, depth, error);
+  if (StartsWith(bytes, "Pf", 2) || StartsWith(bytes, "PF", 2))
+    return DepthFromPfm(bytes, normalised, nearValue, farValue, depth, error);
+  if (StartsWith(bytes, "\x76\x2f\x31\x01", 4)) return DepthFromExr(bytes, normalised, nearValue, farValue, depth, error);
+  error = "not a 16-bit PNG, PFM or OpenEXR depth pass";
+  return false;
+}
+
 bool ReadPictureFile(const std::string& path, Image& image, std::string& error) {
   Bytes bytes;
   if (!ReadWholeFile(path, bytes, error)) return false;
-  bool ok;
-  if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) {
-    PngPixels p;
-    ok = DecodePng(bytes, p, error) && PngToImage(p, image);
-  } else if (StartsWith(bytes, "\xFF\xD8\xFF", 3)) {
-    ok = DecodeJpeg(bytes, image, error);
-  } else if (StartsWith(bytes, "II*\0", 4) || StartsWith(bytes, "MM\0*", 4)) {
-    ok = DecodeTiff(bytes, image, error);
-  } else {
-    error = "not a PNG, JPEG or TIFF picture";
-    ok = false;
-  }
-  if (!ok) error = path + ": " + error;
-  return ok;
+  if (DecodePicture(bytes, image, error)) return true;
+  error = path + ": " + error;
+  return false;
 }
 
 bool ReadDepthFile(const std::string& path, bool normalised, double nearValue, double farValue, DepthPass& depth,
                    std::string& error) {
   Bytes bytes;
   if (!ReadWholeFile(path, bytes, error)) return false;
-  bool ok;
-  if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8)) {
-    ok = DepthFromPng(bytes, normalised, nearValue, farValue, depth, error);
-  } else if (StartsWith(bytes, "Pf", 2) || StartsWith(bytes, "PF", 2)) {
-    ok = DepthFromPfm(bytes, normalised, nearValue, farValue, depth, error);
-  } else if (StartsWith(bytes, "\x76\x2f\x31\x01", 4)) {
-    bytes.clear();
-    ok = DepthFromExr(path, normalised, nearValue, farValue, depth, error);
-  } else {
-    error = "not a 16-bit PNG, PFM or OpenEXR depth pass";
-    ok = false;
-  }
-  if (!ok) error = path + ": " + error;
-  return ok;
+  if (DecodeDepth(bytes, normalised, nearValue, farValue, depth, error)) return true;
+  error = path + ": " + error;
+  return false;
 }
 
 }  // namespace tarvex::formats

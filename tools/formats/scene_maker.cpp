@@ -31,27 +31,32 @@ std::string Size(int w, int h) { return std::to_string(w) + " x " + std::to_stri
 
 bool ValidDepth(float z) { return std::isfinite(z) && z > 0.0f && z < kNoDepthAtOrBeyond; }
 
-// The depth pass read at a point of its own pixel space (pixel i spans i .. i + 1). Between
-// pixel centres 1 / depth is interpolated, which follows a plane exactly; where the four
-// neighbours do not lie on one smooth surface (an edge, or a pixel without depth), the pixel
-// that holds the point gives its value alone.
-float DepthAt(const DepthPass& pass, double u, double v) {
+// The depth of the surface that pixel (px, py) of the depth pass shows, at the point (u, v)
+// of the pass's pixel space (pixel i spans i .. i + 1). 1 / depth is affine in screen space
+// on a plane, so the pixel's value is carried to the point along the gradient of 1 / depth,
+// taken on each axis towards a neighbour on the same smooth surface (the point's side first).
+// At an edge this follows the surface the pixel shows.
+float DepthAt(const DepthPass& pass, int px, int py, double u, double v) {
   const int w = pass.width, h = pass.height;
-  const int px = std::clamp(int(std::floor(u)), 0, w - 1), py = std::clamp(int(std::floor(v)), 0, h - 1);
   const float own = pass.values[size_t(py) * w + px];
-  const double fx = u - 0.5, fy = v - 0.5;
-  const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
-  const double tx = fx - x0, ty = fy - y0;
-  float z[4];
-  for (int k = 0; k < 4; ++k) {
-    const int x = std::clamp(x0 + (k & 1), 0, w - 1), y = std::clamp(y0 + (k >> 1), 0, h - 1);
-    z[k] = pass.values[size_t(y) * w + x];
-    if (!ValidDepth(z[k])) return own;
-  }
-  const float lo = std::min({z[0], z[1], z[2], z[3]}), hi = std::max({z[0], z[1], z[2], z[3]});
-  if (hi > lo * 1.1f) return own;
-  const double inv = (1 - ty) * ((1 - tx) / z[0] + tx / z[1]) + ty * ((1 - tx) / z[2] + tx / z[3]);
-  return float(1.0 / inv);
+  if (!ValidDepth(own)) return own;
+  const double dx = u - (px + 0.5), dy = v - (py + 0.5);
+  auto same = [&](int x, int y, double& inv) {
+    if (x < 0 || y < 0 || x >= w || y >= h) return false;
+    const float z = pass.values[size_t(y) * w + x];
+    if (!ValidDepth(z) || std::max(z, own) > 1.1f * std::min(z, own)) return false;
+    inv = 1.0 / z;
+    return true;
+  };
+  auto gradient = [&](int stepX, int stepY, double towards) {
+    const int side = towards < 0 ? -1 : 1;
+    double inv;
+    for (int s : {side, -side})
+      if (same(px + s * stepX, py + s * stepY, inv)) return (inv - 1.0 / own) * s;
+    return 0.0;
+  };
+  const double inv = 1.0 / own + gradient(1, 0, dx) * dx + gradient(0, 1, dy) * dy;
+  return inv > 0 ? float(1.0 / inv) : own;
 }
 
 // An area-average scaling: every output pixel is the mean of the source area it covers.
@@ -182,13 +187,14 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
   const int w = in.picture.width(), h = in.picture.height();
   const double ku = double(w) / kWidth, kv = double(h) / kHeight;
 
-  // The walk area: the colour seen at each screen pixel's centre.
+  // The walk area: the colour of the source pixel under each screen pixel's centre.
+  auto sourceX = [&](int x) { return std::min(w - 1, int((x + 0.5) * ku)); };
+  auto sourceY = [&](int y) { return std::min(h - 1, int((y + 0.5) * kv)); };
   long walkPixels = 0;
   std::vector<uint8_t> walk(size_t(kWidth) * kHeight, 0);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
-      const int sx = std::min(w - 1, int((x + 0.5) * ku)), sy = std::min(h - 1, int((y + 0.5) * kv));
-      walk[size_t(y) * kWidth + x] = IsWalkColour(in.walk.Get(sx, sy), r.walkColour);
+      walk[size_t(y) * kWidth + x] = IsWalkColour(in.walk.Get(sourceX(x), sourceY(y)), r.walkColour);
       walkPixels += walk[size_t(y) * kWidth + x];
     }
   if (walkPixels == 0) {
@@ -199,16 +205,17 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
            false;
   }
 
-  // Scenery depth at pixel centres; floor depth at the corners the engine unprojects through.
+  // Scenery depth at pixel centres; floor depth at the corners the engine unprojects through,
+  // carried from the source pixel that the walk area was read from.
   std::vector<float> scenery(size_t(kWidth) * kHeight), floor(size_t(kWidth) * kHeight);
   std::vector<uint8_t> floorClass(size_t(kWidth) * kHeight, 255);
   const float nan = std::numeric_limits<float>::quiet_NaN();
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
       const size_t k = size_t(y) * kWidth + x;
-      const float zc = DepthAt(in.depth, (x + 0.5) * ku, (y + 0.5) * kv);
+      const float zc = DepthAt(in.depth, sourceX(x), sourceY(y), (x + 0.5) * ku, (y + 0.5) * kv);
       scenery[k] = ValidDepth(zc) ? -zc : kFarAway;
-      const float zf = walk[k] ? DepthAt(in.depth, x * ku, y * kv) : nan;
+      const float zf = walk[k] ? DepthAt(in.depth, sourceX(x), sourceY(y), x * ku, y * kv) : nan;
       floor[k] = ValidDepth(zf) ? QuantiseFloorDepth(-zf) : nan;
       if (ValidDepth(zf)) floorClass[k] = 0, ++summary.floorPixels;
     }

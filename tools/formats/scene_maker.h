@@ -3,9 +3,9 @@
 //
 // The floor depth and the walk mask are computed as the engine reads them back: the engine
 // unprojects a clicked pixel (x, y) along the ray through the pixel's corner (x, y), so the
-// floor depth written there is the depth pass interpolated at that corner (1 / depth is
-// interpolated, which is exact on a plane); a click on the floor then lands on the world
-// point the depth pass holds there. The scenery depth keeps each pixel's own value.
+// floor depth written there is the depth pass carried from the pixel's centre to that corner
+// (1 / depth is affine on a plane); a click on the floor then lands on the world point the
+// depth pass holds there. The scenery depth keeps each pixel's own value.
 #pragma once
 #include <string>
 #include <vector>
@@ -81,9 +81,15 @@ bool MakeScene(const MakeSceneRequest& request, MakeSceneSummary& summary, std::
 bool MakeScene(const MakeSceneRequest& request, std::string& error);
 
 // The picture readers make-scene uses, exposed for the other authoring tools. False with a
-// message when the file cannot be read or is not one of the formats.
+// message when the file cannot be read or is not one of the formats. A picture is PNG, JPEG
+// or TIFF; a depth pass 16-bit PNG, PFM or OpenEXR, mapped from 0..1 to nearValue..farValue
+// when `normalised` (see MakeSceneRequest::depthRange).
 bool ReadPictureFile(const std::string& path, Image& image, std::string& error);
 bool ReadDepthFile(const std::string& path, bool normalised, double nearValue, double farValue, DepthPass& depth,
                    std::string& error);
+// The same from a file's bytes.
+bool DecodePicture(const Bytes& bytes, Image& image, std::string& error);
+bool DecodeDepth(const Bytes& bytes, bool normalised, double nearValue, double farValue, DepthPass& depth,
+                 std::string& error);
 
 }  // namespace tarvex::formats

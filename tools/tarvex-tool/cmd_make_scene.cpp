@@ -54,6 +54,9 @@ bool ParseRequest(const Args& args, formats::MakeSceneRequest& r, std::string& e
     if (i + count >= args.size())
       return error = a + " takes " + std::to_string(count) + " value" + (count == 1 ? "" : "s"), false;
     std::vector<std::string> text(args.begin() + long(i) + 1, args.begin() + long(i) + 1 + count);
+    for (const std::string& t : text)
+      if (OptionCounts().count(t))
+        return error = a + " takes " + std::to_string(count) + " value" + (count == 1 ? "" : "s"), false;
     i += count;
     if (a == "--game") r.gameDir = text[0];
     else if (a == "--picture") r.picturePath = text[0];
