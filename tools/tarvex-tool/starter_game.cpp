@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "audio.h"
 #include "fonts.h"
 #include "formats/image.h"
 #include "formats/output.h"
@@ -431,12 +432,13 @@ void AddGameFiles(Output& out, const RoomSource& study, const RoomSource& storer
     out.Add("data/zones.txt", demo::EncodeTextTable({{1, "Комната"}, {2, "Кладовая"}}));
     out.Add("data/codes.txt", Bytes(kCodes, kCodes + std::string(kCodes).size()));
 
-    // The hero and his head, the menu and the interface, the book's toolbar icon.
+    // The hero and his head, the menu and the interface with its sounds, the book's toolbar icon.
     Output models;
     demo::BuildModels(models, {45, 125, 0});
     for (const char* file : {"models/gorin.md", "models/golova.md"}) out.Add(file, *models.Find(file));
     for (const char* file : {"models/gorin.bmp", "models/golova.bmp"}) out.Add(file, *models.Find(file), true);
     demo::BuildInterface(out);
+    demo::BuildInterfaceSounds(out);
     char icon[64];
     std::snprintf(icon, sizeof icon, "textures/tools/tool%3.3d.tga", kStarterBook);
     out.Add(icon, EncodeTga32(BookIcon()), true);
