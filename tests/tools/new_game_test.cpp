@@ -1,6 +1,7 @@
 // tarvex-tool new-game: the starter folder played in the engine as a player plays it (the
-// menu's new game, the book taken, the door to the storeroom and back), its refusals, and
-// the make-scene commands of docs/authoring.md run on its source files.
+// menu's new game, the book taken, the door to the storeroom and back, the storeroom with the
+// script docs/authoring.md gives a room of one's own), its refusals, and the doc's make-scene
+// commands run on its source files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,6 +30,13 @@ std::vector<uint8_t> StarterFileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string AuthoringDoc() {
+    std::ifstream in(std::string(TARVEX_SOURCE_DIR) + "/docs/authoring.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 nlohmann::json StarterHero(const nlohmann::json& dump) {
     for (const nlohmann::json& actor : dump.at("actors"))
         if (actor.at("index") == 0) return actor;
@@ -37,6 +45,12 @@ nlohmann::json StarterHero(const nlohmann::json& dump) {
 
 TEST(NewGame, TheStarterPlaysFromTheMenuThroughTheBookAndTheDoorAndBack) {
     const std::string game = StarterGame("new-game-play"), dir = fs::path(game).parent_path().string();
+    // The storeroom plays with the doc's script for a room of one's own (its last Lua block).
+    const std::string doc = AuthoringDoc();
+    const size_t block = doc.rfind("```lua\n");
+    ASSERT_NE(block, std::string::npos) << "no script in docs/authoring.md";
+    const size_t end = doc.find("```", block + 7);
+    std::ofstream(game + "/scripts/scene024.lua") << doc.substr(block + 7, end - block - 7);
     // The menu's new game; the hand; the book clicked twice (looked at, then taken); the
     // doorway in the back wall; in the storeroom the way back at the bottom of the picture.
     test::WriteReplay(dir + "/play.replay",
@@ -70,6 +84,8 @@ TEST(NewGame, TheStarterPlaysFromTheMenuThroughTheBookAndTheDoorAndBack) {
     EXPECT_EQ(storeroom["currentScene"], 24);
     EXPECT_EQ(storeroom["previousScene"], 23);
     EXPECT_EQ(storeroom["inventory"], nlohmann::json::array({110}));
+    EXPECT_NEAR(StarterHero(storeroom)["position"][1].get<double>(), 0.0, 1.0);
+    EXPECT_TRUE(storeroom["tools"].empty()) << "not the doc's script: " << storeroom["tools"];
 
     // Back in the room he stands in the doorway, and the book stays taken.
     const nlohmann::json back = dump(699);
@@ -92,13 +108,14 @@ TEST(NewGame, RefusesFoldersInUseAndTheDocsMakeSceneCommandsRemakeTheStartersRoo
     EXPECT_EQ(status, 1);
     EXPECT_EQ(StarterFileBytes(used + "/notes.txt").size(), 4u);
 
-    // The doc's make-scene commands, run in the starter's folder on its source files, write
+    // The doc's make-scene commands on the starter's source files, run in its folder, write
     // the very scene files new-game wrote.
     const std::string game = StarterGame("new-game-doc");
-    std::ifstream doc(std::string(TARVEX_SOURCE_DIR) + "/docs/authoring.md");
+    std::istringstream doc(AuthoringDoc());
     std::vector<std::string> commands;
     for (std::string line; std::getline(doc, line);)
-        if (line.rfind("tarvex-tool make-scene ", 0) == 0) commands.push_back(line);
+        if (line.rfind("tarvex-tool make-scene ", 0) == 0 && line.find(" --picture source/") != std::string::npos)
+            commands.push_back(line);
     ASSERT_FALSE(commands.empty()) << "no make-scene command in docs/authoring.md";
     for (const std::string& command : commands) {
         std::istringstream words(command);
