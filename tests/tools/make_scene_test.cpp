@@ -233,6 +233,11 @@ TEST(MakeScene, ClicksOnTheFloorUnprojectToThePlaneFromPfmAndNormalisedPng) {
         wrongCells += (mask[cell] == 0) != all;
     }
     EXPECT_EQ(wrongCells, 0);
+    EXPECT_EQ(room.summary["warnings"], nlohmann::json::array());
+    // The same pass read as fifteen times as deep puts the far floor out of the engine's reach.
+    const ToolRun deep =
+        MakeScene("33 --game " + room.game + Inputs(room.dir, "depth16.png") + " --depth-range 0 30000", room.dir);
+    EXPECT_NE(deep.err.find("warning: part of the floor lies beyond the engine's far plane"), std::string::npos);
     const nlohmann::json& bounds = room.summary["floorBounds"];
     EXPECT_NEAR(bounds["min"][0].get<double>(), -kWalkX, 3);
     EXPECT_NEAR(bounds["max"][0].get<double>(), kWalkX, 3);

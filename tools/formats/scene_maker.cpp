@@ -20,6 +20,8 @@ constexpr int kWidth = 800, kHeight = 600;
 // What the scenery depth holds where the depth pass hit nothing: beyond the engine's far
 // plane, so nothing there hides a character.
 constexpr float kFarAway = -20000.0f;
+// The engine's projection draws from 100 to 10,000 units along the view.
+constexpr float kNearPlane = 100.0f, kFarPlane = 10000.0f;
 
 std::string SceneFileName(int scene, const char* suffix) {
   char buf[40];
@@ -210,6 +212,7 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
   std::vector<float> scenery(size_t(kWidth) * kHeight), floor(size_t(kWidth) * kHeight);
   std::vector<uint8_t> floorClass(size_t(kWidth) * kHeight, 255);
   const float nan = std::numeric_limits<float>::quiet_NaN();
+  float nearest = std::numeric_limits<float>::max(), farthest = 0;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
       const size_t k = size_t(y) * kWidth + x;
@@ -217,7 +220,9 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
       scenery[k] = ValidDepth(zc) ? -zc : kFarAway;
       const float zf = walk[k] ? DepthAt(in.depth, sourceX(x), sourceY(y), x * ku, y * kv) : nan;
       floor[k] = ValidDepth(zf) ? QuantiseFloorDepth(-zf) : nan;
-      if (ValidDepth(zf)) floorClass[k] = 0, ++summary.floorPixels;
+      if (!ValidDepth(zf)) continue;
+      floorClass[k] = 0, ++summary.floorPixels;
+      nearest = std::min(nearest, zf), farthest = std::max(farthest, zf);
     }
   if (summary.floorPixels == 0)
     return error = "the camera sees no floor: no pixel of the walk area has a depth in front of the camera", false;
@@ -256,6 +261,16 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
       summary.floorMax = {std::max(summary.floorMax.x, p.x), std::max(summary.floorMax.y, p.y),
                           std::max(summary.floorMax.z, p.z)};
     }
+  // The engine draws characters between its near and far planes only.
+  if (farthest > kFarPlane)
+    summary.warnings.push_back("part of the floor lies beyond the engine's far plane (10,000 units along the view): "
+                               "characters there are not drawn");
+  if (nearest < kNearPlane)
+    summary.warnings.push_back("part of the floor lies nearer than the engine's near plane (100 units along the "
+                               "view): characters there are cut");
+  if (summary.floorMin.y > desc.camera.eye.y)
+    summary.warnings.push_back("the floor lies above the camera: are the camera's points in the scene file's "
+                               "coordinates (z up)?");
   int cellX = 0, cellY = 0;
   ChooseStart(mask, cellX, cellY);
   summary.startX = 2 * cellX + 1;

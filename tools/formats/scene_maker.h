@@ -69,6 +69,9 @@ struct MakeSceneSummary {
   V3 floorMin, floorMax;           // world bounds of the floor, engine coordinates
   int startX = 0, startY = 0;      // a roomy floor point near the middle of the floor
   V3 start;                        // its world point, engine coordinates
+  // What the scene is made with but will not play well: floor beyond the engine's far plane
+  // or nearer than its near plane, a floor above the camera (coordinates mixed up).
+  std::vector<std::string> warnings;
 };
 
 // The five files of the scene, added to `out` under "scenes/". False with a message in

@@ -121,7 +121,12 @@ int MakeSceneCommand(const Args& args) {
   out += ",\"walkCells\":" + std::to_string(summary.walkCells);
   out += ",\"floorBounds\":{\"min\":" + Triple(summary.floorMin) + ",\"max\":" + Triple(summary.floorMax) + "}";
   out += ",\"start\":{\"screen\":[" + std::to_string(summary.startX) + "," + std::to_string(summary.startY) +
-         "],\"world\":" + Triple(summary.start) + "}}";
+         "],\"world\":" + Triple(summary.start) + "},\"warnings\":[";
+  for (size_t i = 0; i < summary.warnings.size(); ++i) {
+    std::fprintf(stderr, "tarvex-tool make-scene: warning: %s\n", summary.warnings[i].c_str());
+    out += (i ? "," : "") + JsonString(summary.warnings[i]);
+  }
+  out += "]}";
   std::printf("%s\n", out.c_str());
   return 0;
 }
