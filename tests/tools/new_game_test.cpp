@@ -128,8 +128,10 @@ TEST(NewGame, RefusesFoldersInUseAndTheDocsMakeSceneCommandsRemakeTheStartersRoo
             made.push_back(StarterFileBytes(game + name + part));
             fs::remove(game + name + part);
         }
-        const std::string run = "cd " + game + " && " + TARVEX_BINARY_DIR + "/" + command + " >/dev/null";
+        const std::string run = "cd " + game + " && " + TARVEX_BINARY_DIR + "/" + command + " >made.json";
         ASSERT_EQ(std::system(run.c_str()), 0) << command;
+        const nlohmann::json summary = test::ReadJson(game + "/made.json");
+        EXPECT_EQ(summary["warnings"], nlohmann::json::array()) << summary;
         int k = 0;
         for (const char* part : {".tif", ".zbf", "m.raw", "m.msk", ".txt"})
             EXPECT_TRUE(StarterFileBytes(game + name + part) == made[k++]) << command << ": " << name << part;
