@@ -301,6 +301,9 @@ TEST(ImportModelTool, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
     const std::string dir = test::TempDir("import-model-refusals");
     test::WriteText(dir + "/broken.png", "not a picture");
     Export(*TwoBoneTube("broken.png"), "glb2", dir + "/badskin.glb");
+    auto longClip = TwoBoneTube("");
+    longClip->mAnimations[0]->mDuration = longClip->mAnimations[0]->mChannels[0]->mRotationKeys[1].mTime = 1e6;
+    Export(*longClip, "glb2", dir + "/frames.glb");
     WriteHandMadeGltf(dir + "/empty.gltf", 0);
     WriteHandMadeGltf(dir + "/bones.gltf", 65537);
     WriteHandMadeGltf(dir + "/fewer.gltf", 65536);
@@ -312,6 +315,7 @@ TEST(ImportModelTool, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
         {dir + "/badskin.glb", "cannot read the texture"},
         {dir + "/bones.gltf", "65537 bones"},
         {dir + "/nobind.gltf", "no inverse bind matrices"},
+        {dir + "/frames.glb", "30000002 frames"},
     };
     for (const auto& [source, message] : cases) {
         int status = 0;

@@ -181,6 +181,12 @@ Image DecodePicture(const uint8_t* data, size_t size, std::string& why) {
     why = "too large";
     return {};
   }
+  if (stbi_info_from_memory(data, int(size), &w, &h, &channels) &&
+      (w > kImportMaxTextureSide || h > kImportMaxTextureSide)) {
+    why = std::to_string(w) + " x " + std::to_string(h) + ", the engine draws at most " +
+          std::to_string(kImportMaxTextureSide) + " a side";
+    return {};
+  }
   uint8_t* px = stbi_load_from_memory(data, int(size), &w, &h, &channels, 4);
   if (!px) {
     why = stbi_failure_reason() ? stbi_failure_reason() : "not a picture";
@@ -201,12 +207,13 @@ class Converter {
 
  private:
   bool ChooseBones(std::string& error);
+  int FirstSkinNode(const aiMesh& mesh) const;
   void BindMatrices();
   bool AddMeshes(std::string& error);
   void AddMesh(const aiMesh& mesh, int node);
   int VertexFor(V3 position, V3 normal, const Influences& influences, float u, float v);
   bool PlaceMotions(std::string& error);
-  void SampleFrames();
+  bool SampleFrames(std::string& error);
   bool LoadTexture(std::string& error);
   void NoteDropped();
 
@@ -215,8 +222,8 @@ class Converter {
   ModelImport& out_;
   const M4 c_, cInv_;
   NodeTable nodes_;
-  std::vector<int> boneNodes_;       // node index of each bone
-  std::map<int, int> boneOfNode_;    // node index -> bone
+  std::vector<int> boneNodes_;          // node index of each bone
+  std::map<int, int> boneOfNode_;       // node index -> bone
   std::vector<M4> bind_, bindInverse_;  // each bone's bind matrix in the source's space
   std::vector<bool> bindFromSkin_;
   std::vector<int> materialTriangles_;
@@ -224,12 +231,11 @@ class Converter {
   // Points keyed by mesh, position, normal and influences.
   std::map<std::tuple<int, V3Key, V3Key, Influences>, std::vector<int>> pointsByKey_;
   std::vector<Influences> influences_;  // per point
-  std::map<std::tuple<int, float, float>, int> vertexOf_;       // (point, u, v) -> render vertex
+  std::map<std::tuple<int, float, float>, int> vertexOf_;  // (point, u, v) -> render vertex
   int meshIndex_ = 0;
   size_t cutInfluences_ = 0, unweighted_ = 0, truncatedNames_ = 0;
   std::map<unsigned, size_t> motionOfClip_;  // clip index -> entry of out_.motions
 };
-
 
 // A bone name fits the file's 64-byte field with its terminating zero (cut between
 // UTF-8 characters).
@@ -242,6 +248,12 @@ std::string FitName(const std::string& name, size_t& truncated) {
 }
 
 bool HasTriangles(const aiMesh& m) { return (m.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) && m.mNumFaces > 0; }
+
+int Converter::FirstSkinNode(const aiMesh& mesh) const {
+  for (unsigned k = 0; k < mesh.mNumBones; ++k)
+    if (const int node = nodes_.Find(mesh.mBones[k]->mName); node >= 0) return node;
+  return -1;
+}
 
 bool Converter::ChooseBones(std::string& error) {
   nodes_.Add(scene_.mRootNode, -1);
@@ -259,12 +271,12 @@ bool Converter::ChooseBones(std::string& error) {
   for (size_t i = 0; i < n; ++i)
     if (skin[i])
       for (int up = nodes_.parent[i]; up > 0; up = nodes_.parent[size_t(up)]) chosen[size_t(up)] = 1;
-  // A mesh without skin moves rigidly with its own node.
+  // A mesh without skin (or whose skin names no node) moves rigidly with its own node.
   for (size_t i = 0; i < n; ++i)
     for (unsigned k = 0; k < nodes_.nodes[i]->mNumMeshes; ++k) {
-      const unsigned mesh = nodes_.nodes[i]->mMeshes[k];
-      if (mesh < scene_.mNumMeshes && scene_.mMeshes[mesh]->mNumBones == 0 && HasTriangles(*scene_.mMeshes[mesh]))
-        chosen[i] = 1;
+      const unsigned index = nodes_.nodes[i]->mMeshes[k];
+      if (index >= scene_.mNumMeshes || !HasTriangles(*scene_.mMeshes[index])) continue;
+      if (FirstSkinNode(*scene_.mMeshes[index]) < 0) chosen[i] = 1;
     }
   for (size_t i = 0; i < n; ++i)
     if (chosen[i]) {
@@ -320,7 +332,7 @@ bool Converter::AddMeshes(std::string& error) {
       if (index >= scene_.mNumMeshes || !HasTriangles(*scene_.mMeshes[index])) continue;
       const aiMesh& mesh = *scene_.mMeshes[index];
       // A skinned mesh follows its bones wherever its node stands: one copy.
-      if (mesh.mNumBones > 0 && !skinnedDone.insert(index).second) continue;
+      if (FirstSkinNode(mesh) >= 0 && !skinnedDone.insert(index).second) continue;
       AddMesh(mesh, int(i));
       if (mesh.mMaterialIndex < materialTriangles_.size()) materialTriangles_[mesh.mMaterialIndex] += int(mesh.mNumFaces);
       if (out_.model.points.size() > kImportMaxPoints || out_.model.uvs.size() > kImportMaxVertices) {
@@ -354,7 +366,8 @@ bool Converter::AddMeshes(std::string& error) {
 
 // The strongest influences the format holds, renormalised to a sum of one.
 Influences Strongest(Influences in, size_t& cut) {
-  in.erase(std::remove_if(in.begin(), in.end(), [](const auto& i) { return !(i.second > 0); }), in.end());
+  in.erase(std::remove_if(in.begin(), in.end(), [](const auto& i) { return !(i.second > 0) || !std::isfinite(i.second); }),
+           in.end());
   std::stable_sort(in.begin(), in.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
   if (in.size() > kImportMaxInfluences) {
     in.resize(kImportMaxInfluences);
@@ -378,7 +391,8 @@ void Converter::AddMesh(const aiMesh& mesh, int node) {
   ++meshIndex_;
   std::vector<Influences> weights(mesh.mNumVertices);
   M4 place;  // source vertex to the engine's rest space
-  if (mesh.mNumBones > 0) {
+  const int skinNode = FirstSkinNode(mesh);
+  if (skinNode >= 0) {
     for (unsigned j = 0; j < mesh.mNumBones; ++j) {
       const aiBone& bone = *mesh.mBones[j];
       const int boneNode = nodes_.Find(bone.mName);
@@ -392,14 +406,12 @@ void Converter::AddMesh(const aiMesh& mesh, int node) {
     place = bind_[size_t(boneOfNode_[node])] * c_;
   }
   const M4 normalPlace = NormalMatrix(place);
-  const int firstBone = mesh.mNumBones > 0 && nodes_.Find(mesh.mBones[0]->mName) >= 0
-                            ? boneOfNode_[nodes_.Find(mesh.mBones[0]->mName)]
-                            : (boneOfNode_.count(node) ? boneOfNode_[node] : 0);
+  const int firstBone = boneOfNode_[skinNode >= 0 ? skinNode : node];
   std::vector<int> vertexOfSource(mesh.mNumVertices, -1);
   for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
     Influences in = Strongest(weights[v], cutInfluences_);
     if (in.empty()) {
-      if (mesh.mNumBones > 0) ++unweighted_;
+      if (skinNode >= 0) ++unweighted_;
       in = {{firstBone, 1.0}};
     }
     const aiVector3D& p = mesh.mVertices[v];
@@ -497,8 +509,25 @@ bool Converter::PlaceMotions(std::string& error) {
   return true;
 }
 
-// Frame 0 holds the rest pose; each clip follows at 30 frames a second.
-void Converter::SampleFrames() {
+// Frames of a clip sampled at 30 a second, both ends included (as a real number, so that
+// an absurd length is refused rather than sampled).
+double ClipFrames(const aiAnimation& a) {
+  const double ticksPerSecond = a.mTicksPerSecond > 0 ? a.mTicksPerSecond : 25.0;
+  const double seconds = std::max(0.0, a.mDuration / ticksPerSecond);
+  return seconds > 0 ? std::max(1.0, std::round(seconds * 30)) + 1 : 1;
+}
+
+// Frame 0 holds the rest pose; each clip follows at 30 frames a second. Every bone stores
+// a pose index a frame, so the frames are counted against the file's size first.
+bool Converter::SampleFrames(std::string& error) {
+  double frameTotal = 1;
+  for (const auto& [clip, entry] : motionOfClip_) frameTotal += ClipFrames(*scene_.mAnimations[clip]);
+  if (!(frameTotal * 4.0 * double(boneNodes_.size()) <= double(kImportMaxFileBytes))) {
+    error = "the clips make " + std::to_string(uint64_t(std::min(frameTotal, 1e18))) + " frames of " +
+            std::to_string(boneNodes_.size()) + " bones, more than a model file of " +
+            std::to_string(kImportMaxFileBytes >> 20) + " MiB holds";
+    return false;
+  }
   ModelData& m = out_.model;
   std::map<std::array<float, 12>, uint32_t> poseIndex;
   auto addFrame = [&](const std::vector<M4>& global) {
@@ -514,8 +543,7 @@ void Converter::SampleFrames() {
   for (const auto& [clip, entry] : motionOfClip_) {
     const aiAnimation& a = *scene_.mAnimations[clip];
     const double ticksPerSecond = a.mTicksPerSecond > 0 ? a.mTicksPerSecond : 25.0;
-    const double seconds = std::max(0.0, a.mDuration / ticksPerSecond);
-    const uint32_t count = seconds > 0 ? uint32_t(std::max(1.0, std::round(seconds * 30))) + 1 : 1;
+    const uint32_t count = uint32_t(ClipFrames(a));
     ImportedMotion& motion = out_.motions[entry];
     motion.first = frames;
     motion.last = frames + count - 1;
@@ -531,6 +559,7 @@ void Converter::SampleFrames() {
     out_.motions.push_back(rest);
   }
   std::sort(out_.motions.begin(), out_.motions.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
+  return true;
 }
 
 // The picture a material names: embedded in the file or a file beside it.
@@ -654,9 +683,7 @@ void Converter::NoteDropped() {
 bool Converter::Run(std::string& error) {
   if (!ChooseBones(error)) return false;
   BindMatrices();
-  if (!AddMeshes(error) || !PlaceMotions(error)) return false;
-  SampleFrames();
-  if (!LoadTexture(error)) return false;
+  if (!AddMeshes(error) || !PlaceMotions(error) || !SampleFrames(error) || !LoadTexture(error)) return false;
   NoteDropped();
   double lo = 1e300, hi = -1e300;
   for (const V3& p : out_.model.points) {

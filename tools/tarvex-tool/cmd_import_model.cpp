@@ -38,16 +38,16 @@ bool ParseOptions(const Args& args, formats::ModelImportOptions& o, std::string&
     }
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] != "--motion") continue;
-        const std::string& spec = args[i + 1];
-        const size_t eq = spec.find('=');
+        const std::string& placement = args[i + 1];
+        const size_t eq = placement.find('=');
         char* end = nullptr;
-        const long number = eq == std::string::npos ? -1 : std::strtol(spec.c_str(), &end, 10);
-        if (eq == std::string::npos || end != spec.c_str() + eq || eq == 0 || number < 0 || number > 255 ||
-            eq + 1 == spec.size()) {
-            error = "--motion takes N=CLIP with N in 0..255: " + spec;
+        const long number = eq == std::string::npos ? -1 : std::strtol(placement.c_str(), &end, 10);
+        if (eq == std::string::npos || end != placement.c_str() + eq || eq == 0 || number < 0 || number > 255 ||
+            eq + 1 == placement.size()) {
+            error = "--motion takes N=CLIP with N in 0..255: " + placement;
             return false;
         }
-        o.motionClips.push_back({int(number), spec.substr(eq + 1)});
+        o.motionClips.push_back({int(number), placement.substr(eq + 1)});
     }
     return true;
 }
