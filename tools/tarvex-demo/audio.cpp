@@ -162,24 +162,27 @@ Bytes EncodeWav(const std::vector<int16_t>& samples, int channels, int rate) {
   return b;
 }
 
-bool BuildSounds(Output& out) {
-  // Interface sounds.
+void BuildInterfaceSounds(Output& out) {
   const char* global[] = {"view4", "dtool", "click", "down", "up", "toolbar", "view3", "view2", "tool", "view", "view1"};
   for (int i = 0; i < 11; ++i)
     AddWav(out, std::string("sound/global/") + global[i] + ".wav",
            Tone(0.08 + 0.02 * (i % 4), 500 + 90 * i, 300 + 120 * i, 5, i % 3 == 0 ? 0.4 : 0.05, 100 + i));
   AddWav(out, "sound/menu/menusound.wav", Tone(0.06, 1800, 1500, 9, 0.3, 7));
-  // The landing: lift doors, the motor, steps, turning, the hospital-like hum.
+  for (int i = 1; i <= 4; ++i)
+    AddWav(out, "sound/stepfloor/step" + std::to_string(i) + ".wav", Tone(0.09, 180 + 15 * i, 80, 14, 0.8, 20 + i));
+  AddWav(out, "sound/rotate/start.wav", Tone(0.12, 220, 160, 10, 0.7, 30));
+  AddWav(out, "sound/rotate/start1.wav", Tone(0.12, 200, 150, 10, 0.7, 31));
+}
+
+bool BuildSounds(Output& out) {
+  BuildInterfaceSounds(out);
+  // The landing: lift doors, the motor, the hospital-like hum.
   AddWav(out, "sound/scene000/Lift_close.wav", Mixed({Tone(0.7, 120, 90, 2, 0.6, 11), Tone(0.7, 900, 880, 20, 0, 12)}));
   AddWav(out, "sound/scene000/Lift_open.wav", Mixed({Tone(0.7, 90, 130, 2, 0.6, 13), Tone(0.3, 1320, 1320, 8, 0, 14)}));
   AddWav(out, "sound/scene000/Lift_action.wav", Tone(2.5, 70, 75, 0.5, 0.35, 15));
   AddWav(out, "sound/ambient/hospital.wav", Mixed({Tone(3.0, 100, 100, 0, 0.15, 16), Tone(3.0, 50, 50, 0, 0, 17)}), 0.4);
   // The boiler room: a low rumble under the hiss of the steam.
   AddWav(out, "sound/ambient/boiler.wav", Mixed({Tone(3.0, 55, 55, 0, 0.2, 18), Tone(3.0, 0, 0, 0, 1.0, 19)}), 0.35);
-  for (int i = 1; i <= 4; ++i)
-    AddWav(out, "sound/stepfloor/step" + std::to_string(i) + ".wav", Tone(0.09, 180 + 15 * i, 80, 14, 0.8, 20 + i));
-  AddWav(out, "sound/rotate/start.wav", Tone(0.12, 220, 160, 10, 0.7, 30));
-  AddWav(out, "sound/rotate/start1.wav", Tone(0.12, 200, 150, 10, 0.7, 31));
   // The keypad: a tone per digit, an error buzz, an ok chime.
   for (int d = 0; d <= 9; ++d)
     AddWav(out, "sound/scene098/" + std::to_string(d) + ".wav", Tone(0.15, 700 + 60 * d, 700 + 60 * d, 6, 0, 40 + d));

@@ -13,6 +13,8 @@ using namespace tarvex::formats;
 Bytes EncodeWav(const std::vector<int16_t>& samples, int channels, int rate);
 // Effects, voices for every line, music tracks and the two videos.
 bool BuildSounds(Output& out);
+// The sounds of the interface (verbs, toolbar, menu) and of the hero's steps and turns.
+void BuildInterfaceSounds(Output& out);
 // Vorbis in Ogg through FFmpeg's libvorbis encoder; bit-exact flags keep the stream
 // serial and the comment fixed. Empty on failure.
 Bytes EncodeOggVorbis(const std::vector<int16_t>& stereo, int rate);
