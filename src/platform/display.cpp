@@ -964,24 +964,24 @@ std::vector<uint8_t> ReadBackBufferRgb(bool applyGamma) {
 
 void ReadBackBufferInto(Surface& target) {
     if (!DisplayReady()) return CopyRgbInto(ReadBackBufferRgb(false), target);
-    std::vector<uint8_t> rgba(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
+    // The read's buffer is kept: a fresh one would be faulted in on the frame of every switch.
+    static std::vector<uint8_t> pixels;
+    pixels.resize(static_cast<size_t>(kScreenWidth) * kScreenHeight * 4);
+    const bool bgra = target.depth == 32;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, display.objects.backFramebuffer);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    // A 32-bit surface takes the pixels in its own byte order, only the unused byte cleared.
+    glReadPixels(0, 0, kScreenWidth, kScreenHeight, bgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, display.objects.backFramebuffer);
     // Row by row into the surface's format (this is on the frame of every scene switch).
     const int w = std::min(target.width, kScreenWidth), h = std::min(target.height, kScreenHeight);
     for (int y = 0; y < h; ++y) {
-        const uint8_t* src = rgba.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth * 4;
+        const uint8_t* src = pixels.data() + static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth * 4;
         uint8_t* dst = PixelRow(target, y);
-        if (target.depth == 32) {
-            for (int x = 0; x < w; ++x, src += 4, dst += 4) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-                dst[3] = 0;
-            }
+        if (bgra) {
+            std::memcpy(dst, src, static_cast<size_t>(w) * 4);
+            for (int x = 0; x < w; ++x) dst[x * 4 + 3] = 0;
         } else {
             for (int x = 0; x < w; ++x, src += 4, dst += 2) {
                 const uint16_t v = static_cast<uint16_t>(PackRgb(target.depth, src[0], src[1], src[2]));
