@@ -47,8 +47,11 @@ struct OpenedSceneFiles {
 
 OpenedSceneFiles OpenSceneFiles(const std::string& base) {
     OpenedSceneFiles opened;
-    for (int kind = 0; kind < kSceneFileKinds; ++kind)
-        opened.files[kind] = OpenGameFile(base + kSceneFileSuffix[kind], opened.sizes[kind]);
+    for (int kind = 0; kind < kSceneFileKinds; ++kind) {
+        // The picture may be a translation pack's own (captions painted into the room).
+        const std::string path = base + kSceneFileSuffix[kind];
+        opened.files[kind] = OpenGameFile(kind == kPictureFile ? PicturePath(path) : path, opened.sizes[kind]);
+    }
     return opened;
 }
 
@@ -187,6 +190,7 @@ struct Prefetch {
     int scene = -1;
     std::string folder;
     uint64_t lookupGeneration = 0;
+    std::string picturePath;  // the picture's file, the game's or a language pack's
     std::future<SceneFiles> files;
     bool read = false;  // the loader is done: the files are in `loaded`
     SceneFiles loaded;
@@ -222,6 +226,9 @@ SceneFiles EndPrefetch() {
     return files;
 }
 
+// The file a scene's picture is read from (a language chosen meanwhile may change it).
+std::string ScenePicturePath(int scene) { return PicturePath(SceneFileBase(scene) + kSceneFileSuffix[kPictureFile]); }
+
 std::string CurrentFolder() {
     std::error_code ec;
     return std::filesystem::current_path(ec).string();
@@ -230,7 +237,8 @@ std::string CurrentFolder() {
 // The prefetched files of `scene`, when they are that scene's in this game folder.
 bool TakePrefetched(int scene, Prefetched& out) {
     if (prefetch.scene != scene || (!prefetch.read && !prefetch.files.valid())) return false;
-    const bool current = prefetch.folder == CurrentFolder() && prefetch.lookupGeneration == FileLookupGeneration();
+    const bool current = prefetch.folder == CurrentFolder() && prefetch.lookupGeneration == FileLookupGeneration() &&
+                         prefetch.picturePath == ScenePicturePath(scene);
     out.pictureStaged = prefetch.pictureRows == 600;
     out.depthStaged = prefetch.depthDrawn;
     out.files = EndPrefetch();
@@ -427,7 +435,8 @@ void LoadSceneFiles() {
 void PrefetchSceneFiles(int scene) {
     if (scene < 0 || scene > 999) return;
     const std::string folder = CurrentFolder();
-    if (prefetch.scene == scene && prefetch.folder == folder && prefetch.lookupGeneration == FileLookupGeneration()) {
+    if (prefetch.scene == scene && prefetch.folder == folder && prefetch.lookupGeneration == FileLookupGeneration() &&
+        prefetch.picturePath == ScenePicturePath(scene)) {
         StageReadAhead();
         return;
     }
@@ -439,6 +448,7 @@ void PrefetchSceneFiles(int scene) {
     prefetch.scene = scene;
     prefetch.folder = folder;
     prefetch.lookupGeneration = FileLookupGeneration();
+    prefetch.picturePath = ScenePicturePath(scene);
     prefetch.files = std::async(std::launch::async, ReadSceneFiles, opened, depth, std::move(recycled));
 }
 

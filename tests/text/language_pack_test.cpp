@@ -2,6 +2,10 @@
 // translated played in the engine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+
 #include "resources/po_file.h"
 #include "support/engine_run.h"
 #include "text/language_pack.h"
@@ -90,6 +94,33 @@ TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
     const std::string where = "lang/xx/dialog.po:15: ";
     ASSERT_NE(text.find(where), std::string::npos) << text;
     EXPECT_EQ(text.find(where, text.find(where) + 1), std::string::npos) << "said more than once";
+}
+
+// The notebook's room has its way-back caption painted into the picture: with the English
+// pack the pack's own picture is shown (the caption differs, the floor around it does not);
+// a pack without pictures keeps the game's.
+TEST_F(LanguagePlay, APackPaintsItsOwnCaptionIntoASceneBackground) {
+    const std::string base = dir;
+    std::map<std::string, test::Picture> shots;
+    for (const std::string language : {"", "en", "xx"}) {
+        dir = base + "/" + (language.empty() ? "game" : language);
+        std::filesystem::create_directories(dir);
+        if (language == "xx") {
+            // A copy of the demo with a pack of one translated line and no pictures.
+            const std::string game = dir + "/game";
+            std::filesystem::create_directories(game + "/lang/xx");
+            for (const auto& entry : std::filesystem::directory_iterator(demo))
+                std::filesystem::create_symlink(entry.path(), game + "/" + entry.path().filename().string());
+            std::ofstream(game + "/lang/xx/zones.po") << "msgctxt \"zones:1\"\nmsgid \"x\"\nmsgstr \"y\"\n";
+            demo = game;
+        }
+        Play("--scene 250" + (language.empty() ? std::string() : " --language " + language), 36, {}, {35});
+        shots[language] = Shot(35);
+        ASSERT_TRUE(shots[language].ok) << dir;
+    }
+    EXPECT_GT(test::Difference(shots[""], shots["en"], 660, 570, 740, 600), 5.0);
+    EXPECT_LT(test::Difference(shots[""], shots["en"], 0, 520, 640, 600), 0.01);
+    EXPECT_LT(test::Difference(shots[""], shots["xx"], 0, 500, 800, 600), 0.01);
 }
 
 }  // namespace

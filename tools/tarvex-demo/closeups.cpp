@@ -217,7 +217,11 @@ void Scene250(Output& out) {
   img.Bevel(43, 423, 108, 477, {200, 190, 160, 255}, false);
   img.Line(63, 436, 89, 450, 5, {80, 60, 40, 255});
   img.Line(89, 450, 63, 464, 5, {80, 60, 40, 255});
+  // The caption under the way back is painted into the picture: the English pack has its own.
+  Image english = img;
   SansFont().Draw(img, 696, 590, "назад", 16, {240, 230, 200, 255}, 1);
+  SansFont().Draw(english, 696, 590, "back", 16, {240, 230, 200, 255}, 1);
+  out.Add(kEnglishPictures + SceneName(250, ".tif"), EncodeTiffRgb(english));
   WriteSceneFiles(out, 250, r, d, false);
   for (int p = 0; p < 11; ++p) {
     std::string path = std::string("animgfx/scene250/") + kPageFiles[p] + "000.Tif";
