@@ -148,7 +148,8 @@ void StartVideo(const char* path) {
     std::memset(videoPlayback.videoName, 0, sizeof videoPlayback.videoName);
     std::memcpy(videoPlayback.videoName, name.data(), name.size());
     loop.playMode = 2;
-    decoder = OpenVideo(name);
+    // A language pack may have its own copy (captions in the picture).
+    decoder = OpenVideo(PicturePath(name));
     double first = 0;
     if (!decoder || !DecodeNextFrame(decoder, first)) {
         Fail();

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/png_io.h"
+#include "resources/game_file.h"
 
 namespace tarvex::test {
 namespace {
@@ -70,6 +71,21 @@ TEST_F(VideoTest, KeptMusicPlaysOnAndTheFlagClearsAtTheEnd) {
     SetFixedFrameRate(25);
     PlayThrough(100);
     EXPECT_EQ(std::tuple(loop.playMode, videoPlayback.keepMusic), std::tuple(0, 0));
+}
+
+// A language pack's copy of a video (its captions translated) plays instead of the game's.
+TEST_F(VideoTest, ALanguagePacksOwnCopyPlaysInstead) {
+    MakeVideo("video/clip.avi", 1.0);
+    MakeVideo("lang/xx/pictures/video/clip.avi", 0.2);
+    SetFixedFrameRate(25);
+    SetPictureFolder("lang/xx/pictures/");
+    Start("video/clip.avi");
+    const int packs = PlayThrough(100);
+    SetPictureFolder("");
+    Start("video/clip.avi");
+    const int games = PlayThrough(100);
+    EXPECT_LE(packs, 8);
+    EXPECT_GE(games, 24);
 }
 
 TEST_F(VideoTest, FailuresLeaveVideoModeAndTheSoundAlone) {

@@ -207,13 +207,16 @@ bool BuildSounds(Output& out) {
     std::snprintf(name, sizeof name, "music/%3.3d.ogg", track);
     out.Add(name, ogg);
   }
-  Bytes intro = EncodeVideo(320, 240, 30, 15, 0), titres = EncodeVideo(320, 240, kCreditsCards * kCreditsCardFrames, 15, 1);
-  if (intro.empty() || titres.empty()) {
+  Bytes intro = EncodeVideo(320, 240, 30, 15, 0), titres = EncodeVideo(320, 240, kCreditsCards * kCreditsCardFrames, 15, 1),
+        englishTitres = EncodeVideo(320, 240, kCreditsCards * kCreditsCardFrames, 15, 2);
+  if (intro.empty() || titres.empty() || englishTitres.empty()) {
     std::fprintf(stderr, "tarvex-demo: cannot encode the videos\n");
     return false;
   }
   out.Add("video/intrologo.bik", intro);
   out.Add("video/titres.bik", titres);
+  // The credits' cards in English, the English pack's own copy of the video.
+  out.Add(kEnglishPictures + "video/titres.bik", englishTitres);
   return true;
 }
 

@@ -21,7 +21,7 @@ Bytes EncodeOggVorbis(const std::vector<int16_t>& stereo, int rate);
 // The closing credits: cards of 3.5 seconds at 15 frames a second.
 constexpr int kCreditsCards = 4, kCreditsCardFrames = 52;
 // A short clip (MPEG-4 Part 2 video with PCM sound in AVI), under the game's ".bik" names:
-// kind 0 the intro, kind 1 the credits.
+// kind 0 the intro, kind 1 the credits, kind 2 the credits in English.
 Bytes EncodeVideo(int width, int height, int frames, int fps, int kind);
 
 }  // namespace tarvex::demo

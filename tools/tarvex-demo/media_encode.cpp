@@ -167,6 +167,13 @@ const char* const kCreditsText[kCreditsCards][4] = {
     {"В ролях:", "сосед из-за стенки", "и старик из 131-й", ""},
     {"Спасибо за игру!", "", "", ""},
 };
+// The same cards for the English pack's copy of the video.
+const char* const kEnglishCreditsText[kCreditsCards][4] = {
+    {"TARVEX", "a small game", "for a new engine", ""},
+    {"Rooms, people, voices,", "music and pictures", "made by the generator", "tarvex-demo"},
+    {"Starring:", "the neighbour next door", "and the old man of 131", ""},
+    {"Thank you for playing!", "", "", ""},
+};
 
 static Image VideoFrame(int w, int h, int f, int frames, int kind) {
   Image img(w, h, {0, 0, 0, 255});
@@ -184,7 +191,7 @@ static Image VideoFrame(int w, int h, int f, int frames, int kind) {
     const double fade = kCreditsCardFrames / 7.0;
     const double a = std::clamp(std::min(within / fade, (kCreditsCardFrames - 1 - within) / fade), 0.0, 1.0);
     const Rgba ink = Mix({10, 10, 20, 255}, {236, 226, 204, 255}, a);
-    const auto& lines = kCreditsText[card];
+    const auto& lines = kind == 2 ? kEnglishCreditsText[card] : kCreditsText[card];
     int count = 0;
     while (count < 4 && lines[count][0]) ++count;
     for (int i = 0; i < count; ++i)
@@ -245,12 +252,13 @@ Bytes EncodeVideo(int w, int h, int frames, int fps, int kind) {
     ok = Drain(v, vs, m.fmt, frame);
     av_frame_unref(frame);
     // The intro hums one tone; the credits a note a card, rising.
-    const int card = kind == 1 ? std::min(f / kCreditsCardFrames, kCreditsCards - 1) : 0;
-    const double pitch = 220.0 * std::pow(2.0, (kind == 1 ? 7 + 5 * card : 0) / 12.0);
+    const bool credits = kind != 0;
+    const int card = credits ? std::min(f / kCreditsCardFrames, kCreditsCards - 1) : 0;
+    const double pitch = 220.0 * std::pow(2.0, (credits ? 7 + 5 * card : 0) / 12.0);
     for (int i = 0; i < samplesPerFrame; ++i) {
       double s = std::sin(2 * kPi * pitch * (f * samplesPerFrame + i) / 22050.0) *
                  std::sin(kPi * (f * samplesPerFrame + i) / (frames * samplesPerFrame));
-      pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(s * (kind == 1 ? 4000 : 8000)));
+      pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(s * (credits ? 4000 : 8000)));
     }
     if (ok) ok = a.Write(m, pcm.data(), samplesPerFrame);
   }
