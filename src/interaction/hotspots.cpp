@@ -153,15 +153,15 @@ void StickStep(float stickX, float stickY, float heldTicks, float elapsed, float
     dy = stickY / length * speed;
 }
 
-void PadFrame(bool interfaceOn) {
+void PadFrame(bool playing) {
     const int verbSteps = TakePadPresses(PadButtonId::Y) - TakePadPresses(PadButtonId::X);
     const int jumps = TakePadPresses(PadButtonId::RightShoulder) - TakePadPresses(PadButtonId::LeftShoulder);
-    if (interfaceOn && verbSteps) StepVerb(verbSteps > 0 ? 1 : -1);
-    if (interfaceOn && jumps) {
+    if (playing && verbSteps) StepVerb(verbSteps > 0 ? 1 : -1);
+    if (playing && jumps) {
         Jump(jumps > 0 ? 1 : -1);
         return;
     }
-    MoveWithStick(interfaceOn);
+    MoveWithStick(playing);
 }
 
 void PadMenuFrame() {

@@ -17,10 +17,12 @@ std::vector<Hotspot> SceneHotspots();
 // A small sign on every hotspot and the zone names of exits. Reads the tables only.
 void DrawHotspotHints();
 
-// The controller's part of a game frame, before the pointer is read: X and Y step through
-// the verbs and the shoulder buttons jump between hotspots (both when `interfaceOn`), and
-// the stick moves the pointer with a pull towards the nearest hotspot.
-void PadFrame(bool interfaceOn);
+// The controller's part of a game frame, before the pointer is read: while a scene is
+// `playing` (its verb bar and hotspots on the screen, as for the hints; the scene's own
+// interface may be off, as in the notebook, where the verb bar still takes clicks) X and Y
+// step through the verbs and the shoulder buttons jump between hotspots, and the stick
+// moves the pointer with a pull towards the nearest hotspot; else the stick alone.
+void PadFrame(bool playing);
 // The menu's: the stick moves the pointer; presses meant for the game are dropped.
 void PadMenuFrame();
 

@@ -7,6 +7,7 @@
 #include "base/json_writer.h"
 #include "base/owner_names.h"
 #include "interaction/game_state.h"
+#include "interaction/hotspots.h"
 #include "interaction/interaction_state.h"
 #include "interaction/toolbar.h"
 #include "platform/surface.h"
@@ -186,7 +187,7 @@ void DumpRegions(JsonWriter& json) {
 }
 
 // The state dump's part 0: the verb and what is under the pointer; 1: the press and
-// the interface; 2: the inventory, the scene's tools and its regions.
+// the interface; 2: the inventory, the scene's tools, its regions and its hotspots.
 void DumpToolsAndRegions(JsonWriter& json, int part) {
     if (part == 0) {
         json.Member("verb", interaction.currentVerb)
@@ -204,6 +205,10 @@ void DumpToolsAndRegions(JsonWriter& json, int part) {
         json.EndArray();
         DumpTools(json);
         DumpRegions(json);
+        // The centres the hints mark and the controller's jumps and pull reach.
+        json.Key("hotspots").BeginArray();
+        for (const Hotspot& h : SceneHotspots()) json.BeginArray().Int(h.x).Int(h.y).EndArray();
+        json.EndArray();
     }
 }
 

@@ -46,7 +46,7 @@ void StepRow(int row) {
     case 2: playSettings.readingSpeed = Next(kReadingSpeeds, playSettings.readingSpeed); break;
     default: playSettings.waitForClick = !playSettings.waitForClick; break;
     }
-    if (!SavePlaySettings()) ShowNotice("Не удалось сохранить настройки.");
+    if (!SavePlaySettings()) ShowNotice(EngineText(Caption::SettingsNotSaved));
 }
 
 }  // namespace

@@ -218,12 +218,14 @@ void ControllerEvent(const SDL_Event& e) {
 }
 
 // Controller events start once, with the window; controllers present at the start arrive
-// as "added" events.
+// as "added" events, or were announced already to the settings dialog before the game.
 void StartControllers() {
     if (input.controllerSystem) return;
     input.controllerSystem = true;
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         std::fprintf(stderr, "tarvex: no game controller support: %s\n", SDL_GetError());
+    else
+        OpenController();
 }
 
 void PumpEvents() {

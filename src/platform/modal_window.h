@@ -1,6 +1,6 @@
 // A modal window of its own beside the game's (the start-up settings dialog). The caller
 // draws the picture and reacts to clicks and keys; the platform owns the window and its
-// events.
+// events, a game controller's among them.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -20,6 +20,21 @@ struct ModalWindowHandlers {
     std::function<void(int virtualKey, bool shift)> key;
     // True once the window has done its work; no further event is handed on after that.
     std::function<bool()> finished;
+};
+
+// A game controller in the window, as the keys it stands for (0 for none): the left stick
+// pushed up or down past half way (once a push) and the pad's arrows move the focus
+// (vk::Up, vk::Down), A presses the focused control (vk::Space), Start the default button
+// (vk::Return).
+class PadKeys {
+public:
+    // A button pressed, by SDL's name ("a", "start", "dpup", "dpdown").
+    static int Button(const std::string& name);
+    // The stick's vertical position now, -1 (up) .. 1.
+    int Stick(float lefty);
+
+private:
+    int pushed_ = 0;  // the way the stick stands pushed: -1 up, 1 down, 0 back near the middle
 };
 
 // Shows a centred window of the size with the caption (UTF-8) and runs it until

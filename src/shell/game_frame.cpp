@@ -232,7 +232,7 @@ void GameFrame() {
     const double frameStart = ClockSeconds();
     ResetPathSearchBudget();
     // The controller's buttons and stick, read before the pointer it moves.
-    PadFrame(loop.playMode == 0 && interaction.interfaceEnabled);
+    PadFrame(loop.playMode == 0);
     if (!ReadPointer()) return;
     ConsoleTakesMouse(pointer.mouseState);
     StepSceneFade();

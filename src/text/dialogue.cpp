@@ -51,15 +51,27 @@ bool StartVoice(const std::string& gamePath, bool restart) {
     return IsSlotPlaying(kVoiceSlot);
 }
 
+std::u16string FromBuffer(const char16_t* buffer, size_t capacity);
+
+// The subtitle's text as the game has it, up to its carriage return.
+std::u16string OwnSubtitleText() {
+    std::u16string s = FromBuffer(dialogue.subtitleText, kSubtitleTextSize);
+    const size_t cr = s.find(u'\r');
+    if (cr != std::u16string::npos) s.resize(cr);
+    return s;
+}
+
 // The line's text becomes the subtitle; false when the table has no such line.
 bool ShowLine(TextTableId table, int32_t id) {
     std::u16string text;
-    if (!LookupText(table, id, text)) return false;
+    if (!LookupText(table, id, text, false)) return false;
     const size_t n = CopyTextInto(dialogue.subtitleText, kSubtitleTextSize, 3, text);
     dialogue.subtitleText[n] = u'\r';
     dialogue.subtitleText[n + 1] = u'\r';
     dialogue.subtitleText[n + 2] = u'\n';
     dialogue.subtitleText[n + 3] = 0;
+    LookupText(table, id, dialogue.shown);
+    dialogue.shownFor = OwnSubtitleText();
     dialogue.subtitleLength = static_cast<int32_t>(n + 1);
     // The player's reading speed lengthens the time a line without voice stays.
     dialogue.subtitleTimer = static_cast<float>(std::max<int32_t>(dialogue.subtitleLength, 50)) * playSettings.readingSpeed;
@@ -283,9 +295,13 @@ void DrawZoneName(int32_t label) {
 }
 
 std::u16string SubtitleString() {
-    std::u16string s = FromBuffer(dialogue.subtitleText, kSubtitleTextSize);
-    const size_t cr = s.find(u'\r');
-    return cr == std::u16string::npos ? s : s.substr(0, cr);
+    const std::u16string s = OwnSubtitleText();
+    // A text the line did not put there (a loaded game's) is looked up by itself.
+    if (s != dialogue.shownFor) {
+        dialogue.shownFor = s;
+        if (!TranslatedText(s, dialogue.shown)) dialogue.shown = s;
+    }
+    return dialogue.shown;
 }
 
 std::u16string ChoiceString() { return FromBuffer(dialogue.choiceText, kChoiceTextSize); }

@@ -21,8 +21,10 @@ constexpr int kTextAreaWidth = 800;
 
 // The dialogue's tables.
 struct DialogueTables {
-    // The current subtitle: the text, its carriage return, then CR LF and a terminating zero.
+    // The current subtitle: the text, its carriage return, then CR LF and a terminating zero;
+    // the game's own text (the saved game holds it), shown in the player's language.
     char16_t subtitleText[kSubtitleTextSize] = {};
+    std::u16string shownFor, shown;  // the text above without its ending, and as it is shown
     int32_t subtitleLength = 0;  // characters with the carriage return; 0 no subtitle
     float subtitleTimer = 0;     // time left in ticks of 1/30 s; 0 none
     char16_t choiceText[kChoiceTextSize] = {};

@@ -41,6 +41,7 @@ const std::vector<CaptionText>& EngineCaptions() {
         {Caption::WaitForClick, "До щелчка: "},
         {Caption::Yes, "да"},
         {Caption::No, "нет"},
+        {Caption::SettingsNotSaved, "Не удалось сохранить настройки."},
     };
     return captions;
 }

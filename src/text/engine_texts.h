@@ -42,6 +42,7 @@ enum class Caption : int {
     WaitForClick,
     Yes,
     No,
+    SettingsNotSaved,
 };
 
 struct CaptionText {

@@ -218,6 +218,18 @@ bool TranslatedLine(const std::string& table, int32_t id, const std::u16string& 
     return true;
 }
 
+bool TranslatedText(const std::u16string& original, std::u16string& out) {
+    if (languagePack.code.empty() || original.empty()) return false;
+    const std::string text = Utf16ToUtf8(original);
+    for (const auto& [name, lines] : languagePack.tables)
+        for (const auto& [id, line] : lines)
+            if (line.original == text) {
+                out = line.translation;
+                return true;
+            }
+    return false;
+}
+
 std::string PackVoicePath(const std::string& path) {
     static constexpr const char kSound[] = "sound/";
     if (!languagePack.voices || Lower(path).rfind(kSound, 0) != 0) return path;

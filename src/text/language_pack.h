@@ -61,6 +61,9 @@ std::unordered_map<int32_t, PackLine> PackTable(const PoFile& file, const std::s
 
 // The translation of a line whose original text is `original`; false when it has none.
 bool TranslatedLine(const std::string& table, int32_t id, const std::u16string& original, std::u16string& out);
+// The translation of a text of the game found by the text alone (a subtitle read from a
+// saved game); false when no line of the pack has it as its original.
+bool TranslatedText(const std::u16string& original, std::u16string& out);
 // The pack's own voice for a voice file ("sound/dialog/dial0206.wav" ->
 // "lang/en/voice/dialog/dial0206.wav") when it has one, else the path unchanged.
 std::string PackVoicePath(const std::string& path);

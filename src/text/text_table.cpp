@@ -95,7 +95,7 @@ const char* TextTableName(TextTableId table) {
     return "";
 }
 
-bool LookupText(TextTableId id, int32_t line, std::u16string& out) {
+bool LookupText(TextTableId id, int32_t line, std::u16string& out, bool translated) {
     LoadedTable& t = loadedTables[static_cast<int>(id)];
     if (!t.loaded) {
         t.loaded = true;
@@ -110,7 +110,7 @@ bool LookupText(TextTableId id, int32_t line, std::u16string& out) {
     }
     auto it = t.table.lines.find(line);
     if (it == t.table.lines.end()) return false;
-    if (!TranslatedLine(TextTableName(id), line, it->second, out)) out = it->second;
+    if (!translated || !TranslatedLine(TextTableName(id), line, it->second, out)) out = it->second;
     return true;
 }
 

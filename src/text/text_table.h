@@ -32,9 +32,10 @@ const char* TextTablePath(TextTableId table);
 // The table's name in translation packs: "dialog", "otboy", "zones".
 const char* TextTableName(TextTableId table);
 
-// Looks a line up (in the language in use: see text/language_pack.h), reading and indexing the table on first use (a missing table is
+// Looks a line up (in the language in use: see text/language_pack.h; the game's own text
+// when not `translated`), reading and indexing the table on first use (a missing table is
 // reported once on stderr). False when the table has no such id.
-bool LookupText(TextTableId table, int32_t id, std::u16string& out);
+bool LookupText(TextTableId table, int32_t id, std::u16string& out, bool translated = true);
 
 // Forgets the indexed tables (a new game folder, tests).
 void ResetTextTables();

@@ -208,21 +208,35 @@ TEST_F(PlayAids, TheControllerMovesThePointerWalksTheHeroOpensTheToolbarAndTheMe
     EXPECT_EQ(Dump(124)["menuActive"], 1);
 }
 
-TEST_F(PlayAids, TheOptionsPanelKeepsTheReadingSpeedBesideAnUntouchedConfiguration) {
+// The player's language and subtitle options live in their own file: the configuration and
+// the saves are byte for byte those of a game played without them.
+TEST_F(PlayAids, LanguageAndSubtitleOptionsLeaveTheConfigurationAndSavesAsTheyWere) {
     const auto readFile = [](const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    Line("20 key Escape");
-    Click(50, 360, 230);  // the options panel
-    Play("--scene 23", 80, {});
-    const std::string config = readFile(dir + "/saves/config.cfg");
+    Click(10, 160, 435);  // a look at the notebook: a remark, over by the quick save
+    Line("300 key F5");
+    Play("--scene 23", 320, {});
+    const std::string config = readFile(dir + "/saves/config.cfg"), save = readFile(dir + "/saves/quick.sav");
     ASSERT_EQ(config.size(), 72u);
+    ASSERT_FALSE(save.empty());
     EXPECT_FALSE(std::filesystem::exists(dir + "/saves/settings.ini"));
     std::filesystem::remove_all(dir + "/saves");
+    std::filesystem::create_directories(dir + "/saves");
+    std::ofstream(dir + "/saves/settings.ini") << "language=en\nsubtitle_size=24\nsubtitle_band=dark\nreading_speed=2\n";
+    Play("--scene 23", 320, {});
+    EXPECT_TRUE(readFile(dir + "/saves/config.cfg") == config);
+    EXPECT_TRUE(readFile(dir + "/saves/quick.sav") == save);
+
+    // A row of the options panel writes the settings file, not the configuration.
+    std::filesystem::remove_all(dir + "/saves");
+    replay.clear();
+    Line("20 key Escape");
+    Click(50, 360, 230);  // the options panel
     Click(70, 300, 380);  // the reading speed's row: one step up
     Play("--scene 23", 80, {});
-    EXPECT_EQ(readFile(dir + "/saves/config.cfg"), config);
+    EXPECT_TRUE(readFile(dir + "/saves/config.cfg") == config);
     PlaySettings kept;
     EXPECT_EQ(ParsePlaySettings(readFile(dir + "/saves/settings.ini"), kept), 0);
     EXPECT_EQ(kept.readingSpeed, 1.5f);

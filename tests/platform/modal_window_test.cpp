@@ -35,15 +35,35 @@ protected:
         e.button.y = y;
         Push(e);
     }
+    static void PushPad(Uint8 button) {
+        SDL_Event e{};
+        e.type = SDL_CONTROLLERBUTTONDOWN;
+        e.cbutton.button = button;
+        Push(e);
+    }
+    static void PushStick(Uint8 axis, Sint16 value) {
+        SDL_Event e{};
+        e.type = SDL_CONTROLLERAXISMOTION;
+        e.caxis.axis = axis;
+        e.caxis.value = value;
+        Push(e);
+    }
 };
 
-TEST_F(ModalWindow, HandsLeftClicksKeysAndClosingToTheCaller) {
+TEST_F(ModalWindow, HandsLeftClicksKeysControllerAndClosingToTheCaller) {
     PushButton(SDL_BUTTON_LEFT, 12, 34);
     PushButton(SDL_BUTTON_RIGHT, 5, 6);  // the right button does nothing in a dialog
     PushKey(SDLK_KP_ENTER, KMOD_LSHIFT);
     PushKey(SDLK_a);                      // keys without a use are not handed on
     PushKey(SDLK_UP);
     PushKey(SDLK_TAB, KMOD_RSHIFT);
+    // A controller: A, the stick down (one step however long it stays), back to the
+    // middle and up; X and the stick's other axis do nothing; Start.
+    PushPad(SDL_CONTROLLER_BUTTON_A);
+    PushPad(SDL_CONTROLLER_BUTTON_X);
+    for (Sint16 v : {20000, 30000, 20000, 3000, -25000}) PushStick(SDL_CONTROLLER_AXIS_LEFTY, v);
+    PushStick(SDL_CONTROLLER_AXIS_LEFTX, 30000);
+    PushPad(SDL_CONTROLLER_BUTTON_START);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     Push(quit);
@@ -69,7 +89,8 @@ TEST_F(ModalWindow, HandsLeftClicksKeysAndClosingToTheCaller) {
     EXPECT_GE(pictures, 1);
     EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{12, 34}}));
     EXPECT_EQ(keys, (std::vector<std::pair<int, bool>>{
-                        {vk::Return, true}, {vk::Up, false}, {vk::Tab, true}, {vk::Escape, false}}));
+                        {vk::Return, true}, {vk::Up, false}, {vk::Tab, true}, {vk::Space, false}, {vk::Down, false},
+                        {vk::Up, false}, {vk::Return, false}, {vk::Escape, false}}));
     bool spaceLeft = false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) spaceLeft = spaceLeft || (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_SPACE);

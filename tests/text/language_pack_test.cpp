@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "resources/po_file.h"
 #include "support/engine_run.h"
@@ -68,6 +69,7 @@ class LanguagePlay : public test::DemoPlayTest {};
 // The demo's first conversation with the old man under a pack "xx" of three translated
 // lines (206, 207, 209), a fuzzy one (208) and a broken entry: the three show translated,
 // the others as the game has them, and the broken entry is said once with its file and line.
+// The pack's "voice/" folder speaks the line it has a voice for (206); the others keep theirs.
 TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
     const std::string game = dir + "/game";
     std::filesystem::create_directories(game + "/lang/xx");
@@ -79,6 +81,8 @@ TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
            "#, fuzzy\nmsgctxt \"dialog:208\"\nmsgid \"Лифт не работает. Вы не знаете код?\"\nmsgstr \"The lift?\"\n\n"
            "msgctxt \"dialog:210\"\nmsgid \"А когда\nmsgstr \"And when\"\n\n"
            "msgctxt \"dialog:209\"\nmsgid \"Общий код — год, когда построили дом.\"\nmsgstr \"The code is the year.\"\n";
+    std::filesystem::create_directories(game + "/lang/xx/voice/dialog");
+    std::filesystem::copy_file(demo + "/sound/dialog/dial0206.wav", game + "/lang/xx/voice/dialog/dial0206.wav");
     demo = game;
     Click(5, 48, 16);  // the talk verb, then the old man
     Click(10, 394, 300);
@@ -89,6 +93,14 @@ TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
                                             Dump(420)["subtitle"]["text"]};
     EXPECT_EQ(shown, (std::vector<std::string>{"Здравствуйте!", "Good afternoon, neighbour.", "A neighbour? Nobody calls.",
                                                "Лифт не работает. Вы не знаете код?", "The code is the year."}));
+    const auto voices = [this](int frame) {
+        std::set<std::string> names;
+        const nlohmann::json state = Dump(frame);
+        for (const auto& s : state["sounds"]) names.insert(s["name"].get<std::string>());
+        return names;
+    };
+    EXPECT_TRUE(voices(120).count("lang/xx/voice/dialog/dial0206.wav"));
+    EXPECT_TRUE(voices(220).count("sound/dialog/dial0207.wav"));
     std::ifstream log(dir + "/log.txt");
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     const std::string where = "lang/xx/dialog.po:15: ";

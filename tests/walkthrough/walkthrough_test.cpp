@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "support/engine_run.h"
@@ -47,13 +49,16 @@ protected:
     void SetUp() override {
         demo = test::GeneratedDemo("packed", false);
         ASSERT_FALSE(demo.empty());
-        replay = std::string(TARVEX_SOURCE_DIR) + "/tests/walkthrough/walkthrough.replay";
+        Use("walkthrough.replay");
+    }
+    void Use(const std::string& name) {
+        replay = std::string(TARVEX_SOURCE_DIR) + "/tests/walkthrough/" + name;
         milestones = ReadMilestones(replay);
         ASSERT_GT(milestones.size(), 20u) << replay;
     }
     // One run of the walkthrough into `dir`; the exit status.
-    int Run(const std::string& dir) {
-        std::string args = "--headless --fixed-fps 30 --seed 1 --frames " +
+    int Run(const std::string& dir, const std::string& options = "") {
+        std::string args = options + " --headless --fixed-fps 30 --seed 1 --frames " +
                            std::to_string(milestones.back().frame + 2) + " --path " + demo + " --saves " + dir +
                            "/saves --replay " + replay;
         for (const Milestone& m : milestones) {
@@ -276,6 +281,72 @@ TEST_F(Walkthrough, FromTheMenuToTheEndingAndAgainAlike) {
     ExpectPanelsAtRest(Shot(first, "menu"), Shot(first, "options"), Shot(first, "save-panel"), Shot(first, "load-panel"));
     // The loaded game shows the archive again.
     EXPECT_LT(test::Difference(Shot(first, "register"), Shot(first, "loaded"), 0, 40, 800, 340), 3.0);
+}
+
+bool English(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c > 0 && c < 127; });
+}
+
+// The demo in English with a game controller alone (make_pad_replay.py wrote the replay):
+// the stick, A, B, X and Y, the shoulder buttons, the hints held once, Start for the menu,
+// whose options are changed with the stick and A.
+TEST_F(Walkthrough, InEnglishWithAControllerAloneToTheEnding) {
+    Use("pad_walkthrough.replay");
+    std::ifstream in(replay);
+    std::string line;
+    std::set<std::string> used;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string frame, kind, what, name;
+        words >> frame >> kind >> what >> name;
+        EXPECT_EQ(kind, "pad") << line;  // no mouse, no key
+        used.insert(what == "button" ? name : what);
+    }
+    for (const char* input : {"a", "b", "x", "y", "back", "start", "leftshoulder", "rightshoulder", "axis"})
+        EXPECT_TRUE(used.count(input)) << input;
+    first = test::TempDir("pad-walkthrough");
+    ASSERT_EQ(Run(first, "--language en"), 0) << first << "/log.txt";
+
+    for (auto [name, scene] : std::vector<std::pair<const char*, int>>{
+             {"flat", 23}, {"old-man", 131}, {"notebook-open", 250}, {"landing", 0}, {"boiler-room", 25}, {"keypad", 98},
+             {"workshops", 149}, {"washroom", 24}, {"archive", 115}, {"home", 23}, {"ending", 135}})
+        EXPECT_EQ(At(name)["currentScene"], scene) << name;
+    EXPECT_EQ(Inventory(At("lantern")), (std::set<int>{47, 742}));
+    EXPECT_EQ(Inventory(At("combined")), (std::set<int>{39, 742}));
+    EXPECT_TRUE(Inventory(At("card")).count(62));
+    EXPECT_EQ(Flags(At("password-accepted"), 98) & 3, 3);
+    EXPECT_EQ(Flags(At("switched"), 95) & 1, 1);
+    EXPECT_NE(At("notebook-paged")["notebook"]["NotepadPosition"], At("notebook-open")["notebook"]["NotepadPosition"]);
+    EXPECT_EQ(At("second-list")["choice"]["first"], 474);
+    EXPECT_EQ(At("menu-after-ending")["menuActive"], 1);
+    // What was said was English.
+    for (const char* name : {"first-talk", "plaque", "combined", "second-list", "ending"})
+        EXPECT_TRUE(English(Said(At(name)))) << name << ": " << Said(At(name));
+    EXPECT_NE(Said(At("plaque")).find("1957"), std::string::npos);
+    // Back held: a sign on every hotspot of the boiler room.
+    const json hints = At("hints");
+    const test::Picture shot = Shot(first, "hints");
+    ASSERT_FALSE(hints["hotspots"].empty());
+    for (const json& h : hints["hotspots"]) {
+        const uint8_t* c = shot.At(h[0], h[1]);
+        EXPECT_TRUE(c[0] > 240 || c[2] > 240) << h;  // the region's yellow or the tool's blue
+    }
+    // The options changed with the stick and A: the sound slider dragged to the left, the
+    // dark band behind subtitles, both kept.
+    EXPECT_EQ(At("band-dark")["menuActive"], 1);
+    EXPECT_EQ(At("back-from-menu")["menuActive"], 0);
+    std::ifstream config(first + "/saves/config.cfg", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(config)), {});
+    ASSERT_EQ(bytes.size(), 72u);
+    // The sound volume is the file's 16th value; the slider was let go near its left end.
+    int32_t volume = 0;
+    std::memcpy(&volume, bytes.data() + 15 * 4, 4);
+    EXPECT_GT(volume, 0);
+    EXPECT_LT(volume, 40);
+    std::ifstream settings(first + "/saves/settings.ini");
+    EXPECT_NE(std::string((std::istreambuf_iterator<char>(settings)), {}).find("subtitle_band=dark"), std::string::npos);
+    EXPECT_TRUE(Shot(first, "ending").ok);
 }
 
 }  // namespace

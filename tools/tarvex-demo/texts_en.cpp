@@ -207,6 +207,7 @@ const std::map<Caption, std::string>& EnglishCaptions() {
       {Caption::WaitForClick, "Wait for click: "},
       {Caption::Yes, "yes"},
       {Caption::No, "no"},
+      {Caption::SettingsNotSaved, "The settings could not be saved."},
   };
   return captions;
 }
