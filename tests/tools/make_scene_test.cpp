@@ -277,6 +277,7 @@ TEST(MakeScene, RefusesBadInputsWithAMessageAndWritesNothing) {
     std::ofstream(dir + "/small.pfm", std::ios::binary) << "Pf\n400 300\n-1.0\n" << std::string(400 * 300 * 4, '\0');
     std::ofstream(dir + "/short.pfm", std::ios::binary) << "Pf\n800 600\n-1.0\n" << std::string(1000, '\0');
     std::ofstream(dir + "/sky.pfm", std::ios::binary) << "Pf\n800 600\n-1.0\n" << std::string(800 * 600 * 4, '\0');
+    std::ofstream(dir + "/cut.exr", std::ios::binary) << "v/1\x01\xff";
     const std::string picture = " --picture " + r + "/picture.png", depth = " --depth " + r + "/depth.pfm",
                       walk = " --walk " + r + "/walk.png";
     const std::pair<std::string, std::string> cases[] = {
@@ -286,6 +287,7 @@ TEST(MakeScene, RefusesBadInputsWithAMessageAndWritesNothing) {
         {picture + " --depth " + dir + "/small.pfm" + walk, "400 x 300 pixels, the picture 800 x 600"},
         {picture + " --depth " + dir + "/short.pfm" + walk, "shorter than its pixels"},
         {picture + " --depth " + r + "/picture.png" + walk, "needs 16 bits"},
+        {picture + " --depth " + dir + "/cut.exr" + walk, "cut short in its header"},
         {picture + depth + " --walk " + dir + "/black.png", "has no floor"},
         {picture + " --depth " + dir + "/sky.pfm" + walk, "the camera sees no floor"},  // floor painted on sky
         {picture + depth + walk + " --scene-typo", "unexpected argument"},

@@ -369,6 +369,7 @@ class ExrMemory : public Imf::IStream {
 // The data window of a single-part OpenEXR file, read from its header before the library
 // sees the file: the library would size its tables from a damaged window before any check.
 bool ExrDataWindow(const Bytes& bytes, long long& width, long long& height, std::string& error) {
+  if (bytes.size() < 8) return error = "an OpenEXR file cut short in its header", false;
   const uint32_t flags = uint32_t(bytes[4]) | uint32_t(bytes[5]) << 8 | uint32_t(bytes[6]) << 16 | uint32_t(bytes[7]) << 24;
   if (flags & 0x1800u) return error = "a multi-part or deep OpenEXR file: save the depth as one plain image", false;
   size_t at = 8;
