@@ -628,9 +628,21 @@ void Transform(const float in[4], const float* m, float out[4]) {
     for (int c = 0; c < 4; ++c) out[c] = in[0] * m[c] + in[1] * m[4 + c] + in[2] * m[8 + c] + in[3] * m[12 + c];
 }
 
-// A screen point (and the pixels around it) joins the stencil bounds.
-void AddScreenPoint(float sx, float sy) {
-    ScreenBounds& b = stencilBounds;
+// The rectangle drawing is kept inside while `drawingLimited` (BeginDrawingLimit), gathered
+// before from the meshes to be drawn.
+ScreenBounds drawingLimit;
+bool drawingLimited = false;
+
+// The scissor of the drawing limit, or none.
+void ApplyDrawingLimit() {
+    if (!drawingLimited) return glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    const ScreenBounds& b = drawingLimit;
+    glScissor(b.left, kScreenHeight - b.bottom, std::max(0, b.right - b.left), std::max(0, b.bottom - b.top));
+}
+
+// A screen point (and the pixels around it) joins the bounds.
+void AddScreenPoint(ScreenBounds& b, float sx, float sy) {
     const float w = static_cast<float>(kScreenWidth), h = static_cast<float>(kScreenHeight);
     b.left = std::min(b.left, static_cast<int>(std::clamp(std::floor(sx) - 1.0f, 0.0f, w)));
     b.right = std::max(b.right, static_cast<int>(std::clamp(std::ceil(sx) + 1.0f, 0.0f, w)));
@@ -640,7 +652,7 @@ void AddScreenPoint(float sx, float sy) {
 
 // Vertices whose first three floats are a position, `stride` bytes apart: the projected
 // corners bound a triangle that lies wholly in front of the eye; otherwise the whole screen.
-void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
+void AddProjectedBounds(ScreenBounds& bounds, const void* vertices, size_t stride, int vertexCount) {
     const auto* bytes = static_cast<const uint8_t*>(vertices);
     for (int i = 0; i < vertexCount; ++i) {
         float xyz[3];
@@ -651,11 +663,15 @@ void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
         Transform(w, state.view, e);
         Transform(e, state.projection, p);
         if (!(p[3] > 1e-6f)) {
-            stencilBounds = {0, 0, kScreenWidth, kScreenHeight};
+            bounds = {0, 0, kScreenWidth, kScreenHeight};
             return;
         }
-        AddScreenPoint((p[0] / p[3] + 1.0f) * (kScreenWidth / 2.0f), (1.0f - p[1] / p[3]) * (kScreenHeight / 2.0f));
+        AddScreenPoint(bounds, (p[0] / p[3] + 1.0f) * (kScreenWidth / 2.0f), (1.0f - p[1] / p[3]) * (kScreenHeight / 2.0f));
     }
+}
+
+void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
+    AddProjectedBounds(stencilBounds, vertices, stride, vertexCount);
 }
 
 // Whether every effect of a draw (on the stencil, on the depth) falls on pixels where its
@@ -875,14 +891,20 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, i
     Upload(xyz, sizeof(float) * 3 * vertexCount, indices, indices ? indexCount : 0);
     Attributes(3);
     if (limited) {
+        // Inside the drawing limit too, when one is kept.
+        ScreenBounds cut = reach;
+        if (drawingLimited)
+            cut = {std::max(cut.left, drawingLimit.left), std::max(cut.top, drawingLimit.top),
+                   std::min(cut.right, drawingLimit.right), std::min(cut.bottom, drawingLimit.bottom)};
+        if (cut.Empty()) return EndDraw();
         glEnable(GL_SCISSOR_TEST);
-        glScissor(reach.left, kScreenHeight - reach.bottom, reach.right - reach.left, reach.bottom - reach.top);
+        glScissor(cut.left, kScreenHeight - cut.bottom, cut.right - cut.left, cut.bottom - cut.top);
     }
     if (indices)
         glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
     else
         glDrawArrays(GL_TRIANGLES, 0, vertexCount - vertexCount % 3);
-    glDisable(GL_SCISSOR_TEST);
+    ApplyDrawingLimit();
     EndDraw();
 }
 
@@ -898,11 +920,26 @@ void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
 void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
     if (!vertices || quadCount <= 0 || !Apply(2)) return;
     if (ChangesStencil())
-        for (int i = 0; i < 4 * quadCount; ++i) AddScreenPoint(vertices[i].x, vertices[i].y);
+        for (int i = 0; i < 4 * quadCount; ++i) AddScreenPoint(stencilBounds, vertices[i].x, vertices[i].y);
     Upload(vertices, sizeof(VertexScreen) * 4 * quadCount, nullptr, 0);
     Attributes(2);
     DrawQuadList(quadCount);
     EndDraw();
+}
+
+void GatherDrawingLimit(const void* vertices, size_t stride, int vertexCount) {
+    if (vertices && vertexCount > 0) AddProjectedBounds(drawingLimit, vertices, stride, vertexCount);
+}
+
+void BeginDrawingLimit() {
+    drawingLimited = true;
+    if (Ready()) ApplyDrawingLimit();
+}
+
+void EndDrawingLimit() {
+    drawingLimited = false;
+    drawingLimit = ScreenBounds{};
+    if (Ready()) ApplyDrawingLimit();
 }
 
 void ClearDepth(float depth) {

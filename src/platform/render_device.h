@@ -5,6 +5,7 @@
 // Gouraud shading, pre-transformed screen vertices) plus the scenery depth restore.
 // Draws go into the back buffer of display.h.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -115,6 +116,14 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices = 
 // Draws quads (4 vertices each) through the shared quad index list.
 void DrawColouredQuads(const VertexPCT* vertices, int quadCount);
 void DrawScreenQuads(const VertexScreen* vertices, int quadCount);
+
+// A pass that lands only inside known meshes: the screen rectangle the vertices cover under
+// the current transforms (first three floats a position, `stride` bytes apart; the whole
+// screen when one lies behind the eye) is gathered, then BeginDrawingLimit keeps every draw,
+// clear and copy inside it until EndDrawingLimit, which also forgets what was gathered.
+void GatherDrawingLimit(const void* vertices, size_t stride, int vertexCount);
+void BeginDrawingLimit();
+void EndDrawingLimit();
 
 void ClearDepth(float depth);
 void ClearStencil(int value);

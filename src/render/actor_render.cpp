@@ -103,8 +103,8 @@ void DrawActor(const FrameDescription& frame, const ActorDraw& a) {
     const ModelRecord* m = ModelOf(frame, a.model);
     if (!m || m->pointCount == 0) return;
     if (frame.fog) SetFog(true);
-    // In a mirror scene the normal pass reuses the vertices skinned in the mirror pass.
-    if (!MirrorDrawn(frame) || normalPass == 0) SkinModel(a.model, a.frame);
+    // In a mirror scene both passes draw the vertices skinned before the mirror pass.
+    if (!MirrorDrawn(frame)) SkinModel(a.model, a.frame);
     MatMultiply(WorldMatrix, a.world, MirrorMatrix);
     SetWorld(WorldMatrix.m);
     SetTexture(a.texture);
@@ -128,7 +128,8 @@ void DrawProps(const FrameDescription& frame, const ActorDraw& parent) {
         const ModelRecord* m = ModelOf(frame, prop.model);
         if (!m) continue;
         SetCull(CullFor(prop.cullMode));
-        SkinAttachedModel(prop.model, prop.frame, prop.attach);
+        // The mirror pass draws what was skinned before it.
+        if (normalPass == 1) SkinAttachedModel(prop.model, prop.frame, prop.attach);
         MatMultiply(WorldMatrix, parent.propWorld, MirrorMatrix);
         SetWorld(WorldMatrix.m);
         if (m->alphaTest) SetAlphaTest(true, 32, Compare::GreaterEqual);
@@ -147,6 +148,43 @@ void DrawActorsOfPass(const FrameDescription& frame) {
     for (const ActorDraw& a : frame.actors) {
         DrawActor(frame, a);
         DrawProps(frame, a);
+    }
+}
+
+// The reflection's matrix: through the mirror's plane, lifted by the mirror's value.
+void SetReflection(const SceneMirror& mirror) {
+    Plane plane;
+    PlaneFromPoints(plane, mirror.corner0, mirror.corner1, mirror.corner2);
+    Mat4 reflect, lift;
+    MatReflect(reflect, plane);
+    MatTranslation(lift, 0, mirror.mirrorValue, 0);
+    MatMultiply(MirrorMatrix, reflect, lift);
+}
+
+// Skins the actors and their props for the mirror pass and gathers where their reflections
+// land on the screen: nothing of the pass (the depth clear, the mark, the reflection) is
+// needed outside, and the scenery's depth and a clear stencil are put back after it.
+void GatherReflection(const FrameDescription& frame) {
+    for (const ActorDraw& a : frame.actors) {
+        const ModelRecord* m = ModelOf(frame, a.model);
+        if (!m) continue;
+        if (m->pointCount > 0) {
+            SkinModel(a.model, a.frame);
+            MatMultiply(WorldMatrix, a.world, MirrorMatrix);
+            SetWorld(WorldMatrix.m);
+            GatherDrawingLimit(m->renderVertices.data(), sizeof(RenderVertex), static_cast<int>(m->renderVertices.size()));
+        }
+        const int end = std::min(a.firstProp + a.propCount, static_cast<int>(frame.props.size()));
+        for (int i = std::max(a.firstProp, 0); i < end; ++i) {
+            const PropDraw& prop = frame.props[i];
+            const ModelRecord* pm = ModelOf(frame, prop.model);
+            if (!pm) continue;
+            SkinAttachedModel(prop.model, prop.frame, prop.attach);
+            MatMultiply(WorldMatrix, a.propWorld, MirrorMatrix);
+            SetWorld(WorldMatrix.m);
+            if (pm->pointCount > 0)
+                GatherDrawingLimit(pm->renderVertices.data(), sizeof(RenderVertex), static_cast<int>(pm->renderVertices.size()));
+        }
     }
 }
 
@@ -173,12 +211,6 @@ void MarkMirror(const SceneMirror& mirror) {
     SetDepthTest(true, Compare::LessEqual);
     SetStencilFunction(Compare::NotEqual, 0, 0xFFFFFFFF, 0xFFFFFFFF);
     SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Keep);
-    Plane plane;
-    PlaneFromPoints(plane, mirror.corner0, mirror.corner1, mirror.corner2);
-    Mat4 reflect, lift;
-    MatReflect(reflect, plane);
-    MatTranslation(lift, 0, mirror.mirrorValue, 0);
-    MatMultiply(MirrorMatrix, reflect, lift);
     SetBlend(false);
 }
 
@@ -215,8 +247,12 @@ void DrawActorPasses(const FrameDescription& frame) {
     ApplySceneToDevice(frame);
     if (MirrorDrawn(frame)) {
         normalPass = 0;
+        SetReflection(frame.mirror);
+        GatherReflection(frame);
+        BeginDrawingLimit();
         MarkMirror(frame.mirror);
         DrawActorsOfPass(frame);
+        EndDrawingLimit();
         SetStencil(false);
     }
     MatIdentity(WorldMatrix);
