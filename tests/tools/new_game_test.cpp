@@ -60,9 +60,10 @@ TEST(NewGame, TheStarterPlaysFromTheMenuThroughTheBookAndTheDoorAndBack) {
                        "120 pointer 596 307", "120 press left", "121 release left",
                        "300 pointer 400 230", "300 press left", "301 release left",
                        "480 pointer 400 585", "480 press left", "481 release left"});
-    std::string args = "--headless --fixed-fps 30 --seed 1 --frames 700 --path " + game + " --saves " + dir +
-                       "/saves --replay " + dir + "/play.replay";
-    for (int f : {20, 299, 460, 699}) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
+    // Played in English, from the starter's own pack.
+    std::string args = "--headless --fixed-fps 30 --seed 1 --language en --frames 700 --path " + game + " --saves " +
+                       dir + "/saves --replay " + dir + "/play.replay";
+    for (int f : {20, 100, 299, 460, 699}) args += " --dump-state " + std::to_string(f) + ":" + dir + "/" + std::to_string(f) + ".json";
     ASSERT_EQ(test::RunEngine(args, dir + "/play.log"), 0);
     auto dump = [&](int f) { return test::ReadJson(dir + "/" + std::to_string(f) + ".json"); };
 
@@ -73,6 +74,9 @@ TEST(NewGame, TheStarterPlaysFromTheMenuThroughTheBookAndTheDoorAndBack) {
     ASSERT_EQ(hero["model"], "models/gorin.md");
     EXPECT_NEAR(hero["position"][1].get<double>(), 0.0, 1.0);
     EXPECT_EQ(start["tools"].size(), 2u);  // the table and the book
+
+    // The first click on the book looks at it, in English.
+    EXPECT_EQ(dump(100)["subtitle"]["text"], "An old book in a red binding.");
 
     // He walked to the table and took the book: in the inventory, the room's flag set.
     const nlohmann::json taken = dump(299);

@@ -24,6 +24,11 @@ void BuildTexts(Output& out);
 inline const std::string kEnglishPictures = "lang/en/pictures/";
 // The English translation pack "lang/en/": every line of the three tables and the engine's captions.
 void BuildEnglishPack(Output& out);
+// A table's PO file for a pack: each original line (msgid) with its translation where given.
+Bytes PackTableFile(const std::string& table, const std::map<int, std::string>& originals,
+                    const std::map<int, std::string>& translations);
+// The English pack's captions of the engine ("lang/en/engine.po") and its name ("name.txt").
+void BuildEnglishEngineTexts(Output& out);
 // The English lines of a table ("dialog", "otboy", "zones"), by number.
 const std::map<int, std::string>& EnglishLines(const std::string& table);
 

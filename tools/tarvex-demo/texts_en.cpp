@@ -216,22 +216,21 @@ const char kHeader[] =
     "msgid \"\"\nmsgstr \"\"\n\"Project-Id-Version: Tarvex demo\\n\"\n\"Language: en\\n\"\n\"MIME-Version: 1.0\\n\"\n"
     "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n\n";
 
-// A PO file of the table: each original line (msgid) with its English translation.
-Bytes PoFileOf(const std::string& table, const std::map<int, std::string>& originals,
-               const std::map<int, std::string>& english) {
+}  // namespace
+
+Bytes PackTableFile(const std::string& table, const std::map<int, std::string>& originals,
+                    const std::map<int, std::string>& translations) {
   std::string text = kHeader;
   for (const auto& [id, original] : originals) {
     PoEntry e;
     e.context = LineContext(table, id);
     e.original = original;
-    const auto it = english.find(id);
-    if (it != english.end()) e.translation = it->second;
+    const auto it = translations.find(id);
+    if (it != translations.end()) e.translation = it->second;
     text += PoEntryText(e);
   }
   return Bytes(text.begin(), text.end());
 }
-
-}  // namespace
 
 const std::map<int, std::string>& EnglishLines(const std::string& table) {
   static const std::map<int, std::string> none;
@@ -241,19 +240,23 @@ const std::map<int, std::string>& EnglishLines(const std::string& table) {
   return none;
 }
 
-void BuildEnglishPack(Output& out) {
-  out.Add("lang/en/dialog.po", PoFileOf("dialog", DialogLines(), EnglishDialog()));
-  out.Add("lang/en/otboy.po", PoFileOf("otboy", ResponseLines(), EnglishResponses()));
-  out.Add("lang/en/zones.po", PoFileOf("zones", ZoneNames(), EnglishZones()));
+void BuildEnglishEngineTexts(Output& out) {
   std::map<int, std::string> captions, english;
   for (const CaptionText& c : EngineCaptions()) {
     captions[static_cast<int>(c.id)] = c.original;
     const auto it = EnglishCaptions().find(c.id);
     if (it != EnglishCaptions().end()) english[static_cast<int>(c.id)] = it->second;
   }
-  out.Add("lang/en/engine.po", PoFileOf(kEngineTable, captions, english));
+  out.Add("lang/en/engine.po", PackTableFile(kEngineTable, captions, english));
   const std::string name = "English\n";
   out.Add("lang/en/name.txt", Bytes(name.begin(), name.end()));
+}
+
+void BuildEnglishPack(Output& out) {
+  out.Add("lang/en/dialog.po", PackTableFile("dialog", DialogLines(), EnglishDialog()));
+  out.Add("lang/en/otboy.po", PackTableFile("otboy", ResponseLines(), EnglishResponses()));
+  out.Add("lang/en/zones.po", PackTableFile("zones", ZoneNames(), EnglishZones()));
+  BuildEnglishEngineTexts(out);
 }
 
 }  // namespace tarvex::demo

@@ -260,6 +260,28 @@ const std::map<int, std::string>& Responses() {
     return lines;
 }
 
+// The same lines in English, for the starter's pack "lang/en/".
+const std::map<int, std::string>& EnglishResponses() {
+    static const std::map<int, std::string> lines = {
+            {1001, "An old book in a red binding."},
+            {1002, "That will come in handy."},
+            {1003, "I'll take it first."},
+            {1004, "A book. Nothing is written on the cover."},
+            {1005, "I'll read it later."},
+            {1006, "That won't work."},
+            {1011, "A sturdy oak table."},
+            {1012, "I'd sit down, but there's no time."},
+            {1013, "Too heavy."},
+            {1021, "Shelves of empty jars."},
+            {1022, "Nothing I need."},
+            {1023, "Let them be."},
+    };
+    return lines;
+}
+
+const std::map<int, std::string> kZoneNames = {{1, "Комната"}, {2, "Кладовая"}};
+const std::map<int, std::string> kEnglishZoneNames = {{1, "Room"}, {2, "Storeroom"}};
+
 std::string StructureText() {
     struct Tool {
         int tool;
@@ -429,7 +451,11 @@ void AddGameFiles(Output& out, const RoomSource& study, const RoomSource& storer
     out.Add("texts/dialog.txt", demo::EncodeTextTable({}));
     const std::string structure = StructureText();
     out.Add("texts/structure.txt", Bytes(structure.begin(), structure.end()));
-    out.Add("data/zones.txt", demo::EncodeTextTable({{1, "Комната"}, {2, "Кладовая"}}));
+    out.Add("data/zones.txt", demo::EncodeTextTable(kZoneNames));
+    // An English pack: the lines, the place names, the engine's captions, the menu's pictures.
+    out.Add("lang/en/otboy.po", demo::PackTableFile("otboy", Responses(), EnglishResponses()));
+    out.Add("lang/en/zones.po", demo::PackTableFile("zones", kZoneNames, kEnglishZoneNames));
+    demo::BuildEnglishEngineTexts(out);
     out.Add("data/codes.txt", Bytes(kCodes, kCodes + std::string(kCodes).size()));
 
     // The hero and his head, the menu and the interface with its sounds, the book's toolbar icon.
@@ -438,6 +464,7 @@ void AddGameFiles(Output& out, const RoomSource& study, const RoomSource& storer
     for (const char* file : {"models/gorin.md", "models/golova.md"}) out.Add(file, *models.Find(file));
     for (const char* file : {"models/gorin.bmp", "models/golova.bmp"}) out.Add(file, *models.Find(file), true);
     demo::BuildInterface(out);
+    demo::BuildEnglishMenu(out, demo::kEnglishPictures);
     demo::BuildInterfaceSounds(out);
     char icon[64];
     std::snprintf(icon, sizeof icon, "textures/tools/tool%3.3d.tga", kStarterBook);
