@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "base/display_values.h"
@@ -97,6 +98,11 @@ void DrawShadow(const FrameDescription& frame, int model, bool castsShadow) {
     SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Zero);
 }
 
+// Where an actor's props lie in the frame's list: [first, end).
+std::pair<int, int> PropRange(const FrameDescription& frame, const ActorDraw& a) {
+    return {std::max(a.firstProp, 0), std::min(a.firstProp + a.propCount, static_cast<int>(frame.props.size()))};
+}
+
 bool MirrorDrawn(const FrameDescription& frame) { return frame.mirror.mirrorEnabled && frame.stencilAvailable; }
 
 void DrawActor(const FrameDescription& frame, const ActorDraw& a) {
@@ -122,8 +128,8 @@ void DrawActor(const FrameDescription& frame, const ActorDraw& a) {
 
 void DrawProps(const FrameDescription& frame, const ActorDraw& parent) {
     if (!ModelOf(frame, parent.model)) return;
-    const int end = std::min(parent.firstProp + parent.propCount, static_cast<int>(frame.props.size()));
-    for (int i = std::max(parent.firstProp, 0); i < end; ++i) {
+    const auto [first, end] = PropRange(frame, parent);
+    for (int i = first; i < end; ++i) {
         const PropDraw& prop = frame.props[i];
         const ModelRecord* m = ModelOf(frame, prop.model);
         if (!m) continue;
@@ -174,8 +180,8 @@ void GatherReflection(const FrameDescription& frame) {
             SetWorld(WorldMatrix.m);
             GatherDrawingLimit(m->renderVertices.data(), sizeof(RenderVertex), static_cast<int>(m->renderVertices.size()));
         }
-        const int end = std::min(a.firstProp + a.propCount, static_cast<int>(frame.props.size()));
-        for (int i = std::max(a.firstProp, 0); i < end; ++i) {
+        const auto [first, end] = PropRange(frame, a);
+        for (int i = first; i < end; ++i) {
             const PropDraw& prop = frame.props[i];
             const ModelRecord* pm = ModelOf(frame, prop.model);
             if (!pm) continue;

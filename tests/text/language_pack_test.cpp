@@ -64,17 +64,27 @@ TEST(LanguagePack, AnythingIsReadSafely) {
     }
 }
 
-class LanguagePlay : public test::DemoPlayTest {};
+class LanguagePlay : public test::DemoPlayTest {
+protected:
+    // The demo linked into a game folder of the test's own, which then is the one played, with
+    // a pack "lang/xx/"; its folder.
+    std::string PlayWithPackXx() {
+        const std::string game = dir + "/game";
+        std::filesystem::create_directories(game + "/lang/xx");
+        for (const auto& entry : std::filesystem::directory_iterator(demo))
+            std::filesystem::create_symlink(entry.path(), game + "/" + entry.path().filename().string());
+        const std::string original = demo;
+        demo = game;
+        return original;
+    }
+};
 
 // The demo's first conversation with the old man under a pack "xx" of three translated
 // lines (206, 207, 209), a fuzzy one (208) and a broken entry: the three show translated,
 // the others as the game has them, and the broken entry is said once with its file and line.
 // The pack's "voice/" folder speaks the line it has a voice for (206); the others keep theirs.
 TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
-    const std::string game = dir + "/game";
-    std::filesystem::create_directories(game + "/lang/xx");
-    for (const auto& entry : std::filesystem::directory_iterator(demo))
-        std::filesystem::create_symlink(entry.path(), game + "/" + entry.path().filename().string());
+    const std::string original = PlayWithPackXx(), game = demo;
     std::ofstream(game + "/lang/xx/dialog.po")
         << "msgctxt \"dialog:206\"\nmsgid \"Добрый день. Я ваш сосед из-за стенки.\"\nmsgstr \"Good afternoon, neighbour.\"\n\n"
            "msgctxt \"dialog:207\"\nmsgid \"Сосед? Давно ко мне никто не заходил.\"\nmsgstr \"A neighbour? Nobody calls.\"\n\n"
@@ -82,8 +92,7 @@ TEST_F(LanguagePlay, ThreeTranslatedLinesShowAndTheRestAsTheGameHasThem) {
            "msgctxt \"dialog:210\"\nmsgid \"А когда\nmsgstr \"And when\"\n\n"
            "msgctxt \"dialog:209\"\nmsgid \"Общий код — год, когда построили дом.\"\nmsgstr \"The code is the year.\"\n";
     std::filesystem::create_directories(game + "/lang/xx/voice/dialog");
-    std::filesystem::copy_file(demo + "/sound/dialog/dial0206.wav", game + "/lang/xx/voice/dialog/dial0206.wav");
-    demo = game;
+    std::filesystem::copy_file(original + "/sound/dialog/dial0206.wav", game + "/lang/xx/voice/dialog/dial0206.wav");
     Click(5, 48, 16);  // the talk verb, then the old man
     Click(10, 394, 300);
     Click(60, 394, 300);
@@ -118,13 +127,9 @@ TEST_F(LanguagePlay, APackPaintsItsOwnCaptionIntoASceneBackground) {
         dir = base + "/" + (language.empty() ? "game" : language);
         std::filesystem::create_directories(dir);
         if (language == "xx") {
-            // A copy of the demo with a pack of one translated line and no pictures.
-            const std::string game = dir + "/game";
-            std::filesystem::create_directories(game + "/lang/xx");
-            for (const auto& entry : std::filesystem::directory_iterator(demo))
-                std::filesystem::create_symlink(entry.path(), game + "/" + entry.path().filename().string());
-            std::ofstream(game + "/lang/xx/zones.po") << "msgctxt \"zones:1\"\nmsgid \"x\"\nmsgstr \"y\"\n";
-            demo = game;
+            // A pack of one translated line and no pictures.
+            PlayWithPackXx();
+            std::ofstream(demo + "/lang/xx/zones.po") << "msgctxt \"zones:1\"\nmsgid \"x\"\nmsgstr \"y\"\n";
         }
         Play("--scene 250" + (language.empty() ? std::string() : " --language " + language), 36, {}, {35});
         shots[language] = Shot(35);
