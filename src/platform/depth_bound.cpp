@@ -14,6 +14,17 @@ struct TileBound {
 TileBound back, saved, staged;
 int stagedRows = 0;  // rows of the staged image bounded so far, from the top
 
+// The rectangle of the back buffer's depth and stencil changed since the last copy to or
+// from the saved buffer, for the display `generation` (another display: everything).
+struct ChangedSinceCopy {
+    int left = 0, top = 0, right = kScreenWidth, bottom = kScreenHeight;
+    unsigned generation = 0;
+} changed;
+
+void CopiedBackDepth() {
+    changed = ChangedSinceCopy{kScreenWidth, kScreenHeight, 0, 0, DisplayGeneration()};
+}
+
 // The depth buffer holds 0 .. 1; anything else (NaN too) may be 1.
 float Clamped(float d) { return d >= 0.0f && d <= 1.0f ? d : (d < 0.0f ? 0.0f : 1.0f); }
 
@@ -70,15 +81,39 @@ void BoundBackDepthByStaged() {
     stagedRows = 0;
 }
 
-void SaveBackDepthBound() { saved = back; }
+void SaveBackDepthBound() {
+    saved = back;
+    CopiedBackDepth();
+}
 
-void RestoreBackDepthBound() { back = saved; }
+void RestoreBackDepthBound() {
+    back = saved;
+    CopiedBackDepth();
+}
 
-float BackDepthBound(int tx, int ty) {
-    if (!back.known || back.generation != DisplayGeneration() || tx < 0 || ty < 0 || tx >= kDepthTilesAcross ||
-        ty >= kDepthTilesDown)
-        return 1.0f;
-    return back.farthest[ty][tx];
+const float* BackDepthBoundTiles() {
+    if (!back.known || back.generation != DisplayGeneration()) return nullptr;
+    return &back.farthest[0][0];
+}
+
+void MarkBackDepthChanged(int left, int top, int right, int bottom) {
+    left = std::clamp(left, 0, kScreenWidth), right = std::clamp(right, 0, kScreenWidth);
+    top = std::clamp(top, 0, kScreenHeight), bottom = std::clamp(bottom, 0, kScreenHeight);
+    if (left >= right || top >= bottom) return;
+    changed.left = std::min(changed.left, left), changed.right = std::max(changed.right, right);
+    changed.top = std::min(changed.top, top), changed.bottom = std::max(changed.bottom, bottom);
+}
+
+void MarkBackDepthChangedEverywhere() { MarkBackDepthChanged(0, 0, kScreenWidth, kScreenHeight); }
+
+bool BackDepthChangedSinceCopy(int& left, int& top, int& right, int& bottom) {
+    if (changed.generation != DisplayGeneration()) {
+        left = top = 0, right = kScreenWidth, bottom = kScreenHeight;
+        return true;
+    }
+    if (changed.left >= changed.right || changed.top >= changed.bottom) return false;
+    left = changed.left, top = changed.top, right = changed.right, bottom = changed.bottom;
+    return true;
 }
 
 }  // namespace tarvex

@@ -25,7 +25,17 @@ void BoundBackDepthByStaged();
 // With the copies of the back buffer's depth to the saved depth buffer and back.
 void SaveBackDepthBound();
 void RestoreBackDepthBound();
-// The bound of one tile (column tx, row ty counted from the top); 1.0 outside.
-float BackDepthBound(int tx, int ty);
+// The bounds of the tiles, kDepthTilesAcross a row, rows from the top; null when nothing
+// is known (1.0 everywhere).
+const float* BackDepthBoundTiles();
+
+// Where the back buffer's depth and stencil may differ from the saved copy: draws and
+// clears report what they may have written (pixels, rows from the top, right and bottom
+// excluded); the copies in either direction make the two equal again, so that putting the
+// saved depth back copies only that rectangle.
+void MarkBackDepthChanged(int left, int top, int right, int bottom);
+void MarkBackDepthChangedEverywhere();
+// False when nothing changed since the last copy.
+bool BackDepthChangedSinceCopy(int& left, int& top, int& right, int& bottom);
 
 }  // namespace tarvex

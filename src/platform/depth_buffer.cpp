@@ -143,16 +143,19 @@ void ClearDepth(bool clearStencil) {
         bits |= GL_STENCIL_BUFFER_BIT;
     }
     glClear(bits);
+    MarkBackDepthChangedEverywhere();
 }
 
 GLbitfield CopyBits() {
     return GL_DEPTH_BUFFER_BIT | (GetDisplayObjects().stencilBits > 0 ? GL_STENCIL_BUFFER_BIT : 0);
 }
 
-void Blit(unsigned from, unsigned to) {
+// Copies depth and stencil of the rectangle (rows from the top, right and bottom excluded).
+void Blit(unsigned from, unsigned to, int left = 0, int top = 0, int right = kScreenWidth, int bottom = kScreenHeight) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    glBlitFramebuffer(0, 0, kScreenWidth, kScreenHeight, 0, 0, kScreenWidth, kScreenHeight, CopyBits(), GL_NEAREST);
+    const int y0 = kScreenHeight - bottom, y1 = kScreenHeight - top;
+    glBlitFramebuffer(left, y0, right, y1, left, y0, right, y1, CopyBits(), GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, GetDisplayObjects().backFramebuffer);
 }
 
@@ -272,6 +275,7 @@ bool PutStagedDepth(bool clearStencil) {
             glClearStencil(0);
         }
         Blit(pass.spareFramebuffer, o.backFramebuffer);
+        MarkBackDepthChangedEverywhere();
         RunDepthPass(pass.stagedTexture, false);
     }
     // The written path leaves its own values bound.
@@ -296,7 +300,9 @@ void SaveBackBufferDepth() {
 void RestoreBackBufferDepth() {
     if (!DisplayReady()) return;
     const DisplayObjects& o = GetDisplayObjects();
-    Blit(o.savedFramebuffer, o.backFramebuffer);
+    // Only what draws and clears changed since the last copy needs copying back.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (BackDepthChangedSinceCopy(left, top, right, bottom)) Blit(o.savedFramebuffer, o.backFramebuffer, left, top, right, bottom);
     RestoreBackDepthBound();
 }
 

@@ -670,8 +670,33 @@ void AddProjectedBounds(ScreenBounds& bounds, const void* vertices, size_t strid
     }
 }
 
-void AddStencilBounds(const void* vertices, size_t stride, int vertexCount) {
-    AddProjectedBounds(stencilBounds, vertices, stride, vertexCount);
+bool WritesDepthOrStencil() { return (state.depthTest && state.depthWrite) || ChangesStencil(); }
+
+// What a draw may have written, `b`: a draw that changes the stencil joins the stencil's
+// bounds; one that writes depth or stencil tells the back buffer's depth what changed
+// (inside the drawing limit while one is kept, as the scissor keeps it).
+void NoteWritten(const ScreenBounds& b) {
+    if (b.Empty()) return;
+    if (ChangesStencil()) {
+        stencilBounds.left = std::min(stencilBounds.left, b.left);
+        stencilBounds.top = std::min(stencilBounds.top, b.top);
+        stencilBounds.right = std::max(stencilBounds.right, b.right);
+        stencilBounds.bottom = std::max(stencilBounds.bottom, b.bottom);
+    }
+    if (!WritesDepthOrStencil()) return;
+    if (drawingLimited)
+        MarkBackDepthChanged(std::max(b.left, drawingLimit.left), std::max(b.top, drawingLimit.top),
+                             std::min(b.right, drawingLimit.right), std::min(b.bottom, drawingLimit.bottom));
+    else
+        MarkBackDepthChanged(b.left, b.top, b.right, b.bottom);
+}
+
+// The same for a draw of projected vertices, which are only projected when it writes.
+void NoteWrittenVertices(const void* vertices, size_t stride, int vertexCount) {
+    if (!WritesDepthOrStencil()) return;
+    ScreenBounds b;
+    AddProjectedBounds(b, vertices, stride, vertexCount);
+    NoteWritten(b);
 }
 
 // Whether every effect of a draw (on the stencil, on the depth) falls on pixels where its
@@ -699,7 +724,8 @@ struct ClipPoint {
 // that lie in tiles whose depth bound does not hide it join `reach`. The rasteriser snaps
 // corners to a fraction of a pixel and the device computes in single precision: two
 // pixels and a margin of depth make up for both.
-void AddReachOfPolygon(ScreenBounds& reach, const double* sx, const double* sy, const double* sz, int n) {
+void AddReachOfPolygon(ScreenBounds& reach, const float* bound, const double* sx, const double* sy, const double* sz,
+                       int n) {
     constexpr double kSlack = 2.0, kDepthMargin = 1e-4;
     double minX = sx[0], maxX = sx[0], minY = sy[0], maxY = sy[0], nearest = sz[0];
     for (int i = 1; i < n; ++i) {
@@ -744,7 +770,7 @@ void AddReachOfPolygon(ScreenBounds& reach, const double* sx, const double* sy, 
             if (flat)
                 lowest = std::max(lowest, C + A * (A > 0 ? px0 - kSlack : px1 + kSlack) +
                                               B * (B > 0 ? y0 - kSlack : y1 + kSlack));
-            if (lowest - kDepthMargin > BackDepthBound(tx, ty)) continue;
+            if (lowest - kDepthMargin > (bound ? bound[ty * kDepthTilesAcross + tx] : 1.0f)) continue;
             reach.left = std::min(reach.left, px0), reach.right = std::max(reach.right, px1);
             reach.top = std::min(reach.top, y0), reach.bottom = std::max(reach.bottom, y1);
         }
@@ -767,6 +793,7 @@ ScreenBounds DepthPassReach(const float* xyz, int vertexCount, const uint16_t* i
     multiply(world, state.view, wv);
     multiply(wv, state.projection, m);
     ScreenBounds reach;
+    const float* bound = BackDepthBoundTiles();
     const int triangles = (indices ? indexCount : vertexCount) / 3;
     for (int t = 0; t < triangles; ++t) {
         ClipPoint corner[3];
@@ -798,7 +825,7 @@ ScreenBounds DepthPassReach(const float* xyz, int vertexCount, const uint16_t* i
             sy[k] = (1.0 - polygon[k].y / polygon[k].w) * (kScreenHeight / 2.0);
             sz[k] = std::max(polygon[k].z / polygon[k].w, 0.0);
         }
-        AddReachOfPolygon(reach, sx, sy, sz, n);
+        AddReachOfPolygon(reach, bound, sx, sy, sz, n);
     }
     return reach;
 }
@@ -818,7 +845,7 @@ void ResetStencilBounds() { stencilBounds = ScreenBounds{}; }
 
 void DrawMesh(const VertexPNT* vertices, int vertexCount, const uint16_t* indices, int indexCount) {
     if (!vertices || vertexCount <= 0 || !indices || indexCount < 3 || !Apply(0)) return;
-    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPNT), vertexCount);
+    NoteWrittenVertices(vertices, sizeof(VertexPNT), vertexCount);
     Upload(vertices, sizeof(VertexPNT) * vertexCount, indices, indexCount);
     Attributes(0);
     glDrawElements(GL_TRIANGLES, indexCount - indexCount % 3, GL_UNSIGNED_SHORT, nullptr);
@@ -846,7 +873,7 @@ void Refresh(GLenum target, unsigned buffer, std::vector<T>& held, const T* data
 void DrawKeptMesh(KeptMesh& mesh, const VertexPNT* vertices, int vertexCount, const uint16_t* indices,
                   int indexCount) {
     if (!vertices || vertexCount <= 0 || !indices || indexCount < 3 || !Apply(0)) return;
-    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPNT), vertexCount);
+    NoteWrittenVertices(vertices, sizeof(VertexPNT), vertexCount);
     if (mesh.generation != gl.generation || !mesh.vbo) {
         // A new display: the old names died with its context.
         mesh = KeptMesh{};
@@ -878,16 +905,10 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, i
     const ScreenBounds reach = limited ? DepthPassReach(xyz, vertexCount, indices, indexCount)
                                        : ScreenBounds{0, 0, kScreenWidth, kScreenHeight};
     if (reach.Empty()) return EndDraw();
-    if (ChangesStencil()) {
-        if (limited) {
-            stencilBounds.left = std::min(stencilBounds.left, reach.left);
-            stencilBounds.top = std::min(stencilBounds.top, reach.top);
-            stencilBounds.right = std::max(stencilBounds.right, reach.right);
-            stencilBounds.bottom = std::max(stencilBounds.bottom, reach.bottom);
-        } else {
-            AddStencilBounds(xyz, sizeof(float) * 3, vertexCount);
-        }
-    }
+    if (limited)
+        NoteWritten(reach);
+    else
+        NoteWrittenVertices(xyz, sizeof(float) * 3, vertexCount);
     Upload(xyz, sizeof(float) * 3 * vertexCount, indices, indices ? indexCount : 0);
     Attributes(3);
     if (limited) {
@@ -910,7 +931,7 @@ void DrawPositions(const float* xyz, int vertexCount, const uint16_t* indices, i
 
 void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
     if (!vertices || quadCount <= 0 || !Apply(1)) return;
-    if (ChangesStencil()) AddStencilBounds(vertices, sizeof(VertexPCT), 4 * quadCount);
+    NoteWrittenVertices(vertices, sizeof(VertexPCT), 4 * quadCount);
     Upload(vertices, sizeof(VertexPCT) * 4 * quadCount, nullptr, 0);
     Attributes(1);
     DrawQuadList(quadCount);
@@ -919,8 +940,11 @@ void DrawColouredQuads(const VertexPCT* vertices, int quadCount) {
 
 void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
     if (!vertices || quadCount <= 0 || !Apply(2)) return;
-    if (ChangesStencil())
-        for (int i = 0; i < 4 * quadCount; ++i) AddScreenPoint(stencilBounds, vertices[i].x, vertices[i].y);
+    if (WritesDepthOrStencil()) {
+        ScreenBounds b;
+        for (int i = 0; i < 4 * quadCount; ++i) AddScreenPoint(b, vertices[i].x, vertices[i].y);
+        NoteWritten(b);
+    }
     Upload(vertices, sizeof(VertexScreen) * 4 * quadCount, nullptr, 0);
     Attributes(2);
     DrawQuadList(quadCount);
@@ -930,6 +954,18 @@ void DrawScreenQuads(const VertexScreen* vertices, int quadCount) {
 void GatherDrawingLimit(const void* vertices, size_t stride, int vertexCount) {
     if (vertices && vertexCount > 0) AddProjectedBounds(drawingLimit, vertices, stride, vertexCount);
 }
+
+namespace {
+
+// A clear keeps inside the drawing limit, like any draw.
+void NoteCleared() {
+    if (drawingLimited)
+        MarkBackDepthChanged(drawingLimit.left, drawingLimit.top, drawingLimit.right, drawingLimit.bottom);
+    else
+        MarkBackDepthChangedEverywhere();
+}
+
+}  // namespace
 
 void BeginDrawingLimit() {
     drawingLimited = true;
@@ -949,6 +985,7 @@ void ClearDepth(float depth) {
     glClearDepth(depth);
     glClear(GL_DEPTH_BUFFER_BIT);
     BoundBackDepthBy(depth);
+    NoteCleared();
 }
 
 void ClearStencil(int value) {
@@ -958,6 +995,7 @@ void ClearStencil(int value) {
     glStencilMask(0xFFFFFFFF);
     glClearStencil(value);
     glClear(GL_STENCIL_BUFFER_BIT);
+    NoteCleared();
 }
 
 float ReadDepth(int x, int y) {

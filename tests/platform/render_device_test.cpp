@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/depth_buffer.h"
 #include "platform/display.h"
 #include "platform/render_device.h"
 #include "support/test_support.h"
@@ -154,6 +155,51 @@ TEST_F(RenderDeviceTest, KeptMeshDrawsWhatItIsGivenNow) {
     v[3].y = 1;
     EXPECT_EQ(draw(), std::pair(true, false));
     ReleaseKeptMesh(mesh);
+}
+
+TEST_F(RenderDeviceTest, PuttingTheSavedDepthBackUndoesEveryDrawAndClear) {
+    // A depth ramp and a clear stencil saved, then written over in every way the device
+    // writes depth or stencil: the copy back only copies what changed and must undo it all.
+    std::vector<float> ramp(800 * 600);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = 0.5f + 0.4f * static_cast<float>(i % 800) / 800.0f;
+    ASSERT_TRUE(WriteBackBufferDepth(ramp.data(), true));
+    SaveBackBufferDepth();
+    const std::vector<float> saved = ReadBackBufferDepth();
+    auto written = [&] {
+        SetCull(Cull::None);
+        Triangle(-1, 1, -0.5f, 1, -1, 0.5f, 0.1f);  // a mesh at the top left
+        SetDepthTest(true, Compare::Always);
+        ScreenQuad(600, 500, 700, 560, 0xFFFFFFFF, 0.2f);  // a screen quad at the bottom right
+        ResetRenderStates();
+        SetCull(Cull::None);
+        SetStencil(true);  // a stencil mark in the middle, depth untouched
+        SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+        SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+        SetDepthWrite(false);
+        ScreenQuad(350, 250, 450, 350, 0xFFFFFFFF, 0.3f);
+        ResetRenderStates();
+        // A depth clear inside a drawing limit around a triangle at the bottom left.
+        VertexPNT v[3] = {{-1, -0.5f, 0.5f, 0, 0, -1, 0, 0}, {-0.5f, -1, 0.5f, 0, 0, -1, 0, 0},
+                          {-1, -1, 0.5f, 0, 0, -1, 0, 0}};
+        GatherDrawingLimit(v, sizeof(VertexPNT), 3);
+        BeginDrawingLimit();
+        ClearDepth(0.0f);
+        EndDrawingLimit();
+        return std::tuple(ReadDepth(50, 50) < 0.2f, ReadDepth(650, 530) < 0.3f, ReadStencil(400, 300),
+                          ReadDepth(30, 580) == 0.0f);
+    };
+    EXPECT_EQ(written(), std::tuple(true, true, 1, true));
+    for (int round = 0; round < 2; ++round) {  // the second time nothing changed since
+        RestoreBackBufferDepth();
+        EXPECT_EQ(ReadBackBufferDepth(), saved) << round;
+        EXPECT_EQ(ReadStencil(400, 300), 0) << round;
+    }
+    EXPECT_EQ(written(), std::tuple(true, true, 1, true));  // and again after a copy back
+    RestoreBackBufferDepth();
+    EXPECT_EQ(ReadBackBufferDepth(), saved);
+    ClearDepth(1.0f);  // a clear of everything
+    RestoreBackBufferDepth();
+    EXPECT_EQ(ReadBackBufferDepth(), saved);
 }
 
 }  // namespace
