@@ -737,6 +737,10 @@ void AddReachOfPolygon(ScreenBounds& reach, const float* bound, const double* sx
     const int top = pixel(std::floor(minY - kSlack), kScreenHeight), bottom = pixel(std::ceil(maxY + kSlack), kScreenHeight);
     const int left = pixel(std::floor(minX - kSlack), kScreenWidth), right = pixel(std::ceil(maxX + kSlack), kScreenWidth);
     if (left >= right || top >= bottom) return;
+    const auto inside = [&reach](int x0, int y0, int x1, int y1) {
+        return x0 >= reach.left && x1 <= reach.right && y0 >= reach.top && y1 <= reach.bottom;
+    };
+    if (inside(left, top, right, bottom)) return;
     // The polygon is flat: window depth is A x + B y + C across it on the screen.
     const double area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
     const bool flat = std::fabs(area) > 1.0;
@@ -763,9 +767,10 @@ void AddReachOfPolygon(ScreenBounds& reach, const float* bound, const double* sx
         if (spanLeft > spanRight) continue;
         const int x0 = std::max(left, pixel(std::floor(spanLeft - kSlack), kScreenWidth));
         const int x1 = std::min(right, pixel(std::ceil(spanRight + kSlack), kScreenWidth));
+        if (inside(x0, y0, x1, y1)) continue;
         for (int tx = x0 / kDepthTileSize; tx * kDepthTileSize < x1; ++tx) {
             const int px0 = std::max(tx * kDepthTileSize, x0), px1 = std::min((tx + 1) * kDepthTileSize, x1);
-            if (px0 >= reach.left && px1 <= reach.right && y0 >= reach.top && y1 <= reach.bottom) continue;
+            if (inside(px0, y0, px1, y1)) continue;
             double lowest = nearest;
             if (flat)
                 lowest = std::max(lowest, C + A * (A > 0 ? px0 - kSlack : px1 + kSlack) +
