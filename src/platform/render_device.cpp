@@ -653,21 +653,30 @@ void AddScreenPoint(ScreenBounds& b, float sx, float sy) {
 // Vertices whose first three floats are a position, `stride` bytes apart: the projected
 // corners bound a triangle that lies wholly in front of the eye; otherwise the whole screen.
 void AddProjectedBounds(ScreenBounds& bounds, const void* vertices, size_t stride, int vertexCount) {
+    // World, view and projection as one matrix; the screen's extent of the corners is
+    // gathered first and joins the bounds once.
+    float wv[16], m[16];
+    for (int r = 0; r < 4; ++r) Transform(&state.world[r * 4], state.view, &wv[r * 4]);
+    for (int r = 0; r < 4; ++r) Transform(&wv[r * 4], state.projection, &m[r * 4]);
     const auto* bytes = static_cast<const uint8_t*>(vertices);
+    float minX = HUGE_VALF, minY = HUGE_VALF, maxX = -HUGE_VALF, maxY = -HUGE_VALF;
     for (int i = 0; i < vertexCount; ++i) {
         float xyz[3];
         std::memcpy(xyz, bytes + stride * static_cast<size_t>(i), sizeof xyz);
         const float v[4] = {xyz[0], xyz[1], xyz[2], 1.0f};
-        float w[4], e[4], p[4];
-        Transform(v, state.world, w);
-        Transform(w, state.view, e);
-        Transform(e, state.projection, p);
+        float p[4];
+        Transform(v, m, p);
         if (!(p[3] > 1e-6f)) {
             bounds = {0, 0, kScreenWidth, kScreenHeight};
             return;
         }
-        AddScreenPoint(bounds, (p[0] / p[3] + 1.0f) * (kScreenWidth / 2.0f), (1.0f - p[1] / p[3]) * (kScreenHeight / 2.0f));
+        const float sx = (p[0] / p[3] + 1.0f) * (kScreenWidth / 2.0f), sy = (1.0f - p[1] / p[3]) * (kScreenHeight / 2.0f);
+        minX = std::min(minX, sx), maxX = std::max(maxX, sx);
+        minY = std::min(minY, sy), maxY = std::max(maxY, sy);
     }
+    if (vertexCount <= 0) return;
+    AddScreenPoint(bounds, minX, minY);
+    AddScreenPoint(bounds, maxX, maxY);
 }
 
 bool WritesDepthOrStencil() { return (state.depthTest && state.depthWrite) || ChangesStencil(); }
