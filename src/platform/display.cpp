@@ -11,6 +11,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/depth_bound.h"
 #include "platform/gl_program.h"
 #include "platform/message_box.h"
 #include "platform/window_manager.h"
@@ -934,6 +935,7 @@ void DrawColourRect(int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uint8_
         glEnable(GL_STENCIL_TEST);
         glStencilFunc(GL_NOTEQUAL, 0, 0xFFFFFFFF);
         glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
+        MarkBackDepthChanged(x0, y0, x1, y1);
     }
     DrawQuad2d(static_cast<float>(x0), static_cast<float>(y0), static_cast<float>(x1), static_cast<float>(y1), 0, 0,
                0, 0);

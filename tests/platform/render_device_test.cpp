@@ -163,6 +163,17 @@ TEST_F(RenderDeviceTest, PuttingTheSavedDepthBackUndoesEveryDrawAndClear) {
     std::vector<float> ramp(800 * 600);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = 0.5f + 0.4f * static_cast<float>(i % 800) / 800.0f;
     ASSERT_TRUE(WriteBackBufferDepth(ramp.data(), true));
+    auto stencilMark = [&](float x0, float y0, float x1, float y1) {
+        ResetRenderStates();
+        SetCull(Cull::None);
+        SetStencil(true);
+        SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
+        SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
+        SetDepthWrite(false);
+        ScreenQuad(x0, y0, x1, y1, 0xFFFFFFFF, 0.3f);
+        ResetRenderStates();
+    };
+    stencilMark(500, 100, 560, 160);  // saved with the depth
     SaveBackBufferDepth();
     const std::vector<float> saved = ReadBackBufferDepth();
     auto written = [&] {
@@ -170,14 +181,7 @@ TEST_F(RenderDeviceTest, PuttingTheSavedDepthBackUndoesEveryDrawAndClear) {
         Triangle(-1, 1, -0.5f, 1, -1, 0.5f, 0.1f);  // a mesh at the top left
         SetDepthTest(true, Compare::Always);
         ScreenQuad(600, 500, 700, 560, 0xFFFFFFFF, 0.2f);  // a screen quad at the bottom right
-        ResetRenderStates();
-        SetCull(Cull::None);
-        SetStencil(true);  // a stencil mark in the middle, depth untouched
-        SetStencilFunction(Compare::Always, 1, 0xFFFFFFFF, 0xFFFFFFFF);
-        SetStencilOps(StencilOp::Keep, StencilOp::Keep, StencilOp::Increment);
-        SetDepthWrite(false);
-        ScreenQuad(350, 250, 450, 350, 0xFFFFFFFF, 0.3f);
-        ResetRenderStates();
+        stencilMark(350, 250, 450, 350);  // a stencil mark in the middle, depth untouched
         // A depth clear inside a drawing limit around a triangle at the bottom left.
         VertexPNT v[3] = {{-1, -0.5f, 0.5f, 0, 0, -1, 0, 0}, {-0.5f, -1, 0.5f, 0, 0, -1, 0, 0},
                           {-1, -1, 0.5f, 0, 0, -1, 0, 0}};
@@ -192,7 +196,7 @@ TEST_F(RenderDeviceTest, PuttingTheSavedDepthBackUndoesEveryDrawAndClear) {
     for (int round = 0; round < 2; ++round) {  // the second time nothing changed since
         RestoreBackBufferDepth();
         EXPECT_EQ(ReadBackBufferDepth(), saved) << round;
-        EXPECT_EQ(ReadStencil(400, 300), 0) << round;
+        EXPECT_EQ(std::pair(ReadStencil(400, 300), ReadStencil(530, 130)), std::pair(0, 1)) << round;
     }
     EXPECT_EQ(written(), std::tuple(true, true, 1, true));  // and again after a copy back
     RestoreBackBufferDepth();
@@ -200,6 +204,10 @@ TEST_F(RenderDeviceTest, PuttingTheSavedDepthBackUndoesEveryDrawAndClear) {
     ClearDepth(1.0f);  // a clear of everything
     RestoreBackBufferDepth();
     EXPECT_EQ(ReadBackBufferDepth(), saved);
+    DrawColourRect(480, 80, 580, 180, 0, 0, 0, 128, true);  // a darkening that clears the saved mark
+    EXPECT_EQ(ReadStencil(530, 130), 0);
+    RestoreBackBufferDepth();
+    EXPECT_EQ(ReadStencil(530, 130), 1);
 }
 
 }  // namespace
