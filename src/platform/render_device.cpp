@@ -611,6 +611,9 @@ namespace {
 struct ScreenBounds {
     int left = kScreenWidth, top = kScreenHeight, right = 0, bottom = 0;
     bool Empty() const { return right <= left || bottom <= top; }
+    void Join(int l, int t, int r, int b) {
+        left = std::min(left, l), top = std::min(top, t), right = std::max(right, r), bottom = std::max(bottom, b);
+    }
 };
 ScreenBounds stencilBounds;
 
@@ -686,12 +689,7 @@ bool WritesDepthOrStencil() { return (state.depthTest && state.depthWrite) || Ch
 // (inside the drawing limit while one is kept, as the scissor keeps it).
 void NoteWritten(const ScreenBounds& b) {
     if (b.Empty()) return;
-    if (ChangesStencil()) {
-        stencilBounds.left = std::min(stencilBounds.left, b.left);
-        stencilBounds.top = std::min(stencilBounds.top, b.top);
-        stencilBounds.right = std::max(stencilBounds.right, b.right);
-        stencilBounds.bottom = std::max(stencilBounds.bottom, b.bottom);
-    }
+    if (ChangesStencil()) stencilBounds.Join(b.left, b.top, b.right, b.bottom);
     if (!WritesDepthOrStencil()) return;
     if (drawingLimited)
         MarkBackDepthChanged(std::max(b.left, drawingLimit.left), std::max(b.top, drawingLimit.top),
@@ -785,8 +783,7 @@ void AddReachOfPolygon(ScreenBounds& reach, const float* bound, const double* sx
                 lowest = std::max(lowest, C + A * (A > 0 ? px0 - kSlack : px1 + kSlack) +
                                               B * (B > 0 ? y0 - kSlack : y1 + kSlack));
             if (lowest - kDepthMargin > (bound ? bound[ty * kDepthTilesAcross + tx] : 1.0f)) continue;
-            reach.left = std::min(reach.left, px0), reach.right = std::max(reach.right, px1);
-            reach.top = std::min(reach.top, y0), reach.bottom = std::max(reach.bottom, y1);
+            reach.Join(px0, y0, px1, y1);
         }
     }
 }

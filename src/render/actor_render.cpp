@@ -134,8 +134,8 @@ void DrawProps(const FrameDescription& frame, const ActorDraw& parent) {
         const ModelRecord* m = ModelOf(frame, prop.model);
         if (!m) continue;
         SetCull(CullFor(prop.cullMode));
-        // The mirror pass draws what was skinned before it.
-        if (normalPass == 1) SkinAttachedModel(prop.model, prop.frame, prop.attach);
+        // In a mirror scene both passes draw what was skinned before the mirror pass.
+        if (!MirrorDrawn(frame)) SkinAttachedModel(prop.model, prop.frame, prop.attach);
         MatMultiply(WorldMatrix, parent.propWorld, MirrorMatrix);
         SetWorld(WorldMatrix.m);
         if (m->alphaTest) SetAlphaTest(true, 32, Compare::GreaterEqual);

@@ -51,7 +51,11 @@ bool StartVoice(const std::string& gamePath, bool restart) {
     return IsSlotPlaying(kVoiceSlot);
 }
 
-std::u16string FromBuffer(const char16_t* buffer, size_t capacity);
+std::u16string FromBuffer(const char16_t* buffer, size_t capacity) {
+    size_t n = 0;
+    while (n < capacity && buffer[n] != 0) ++n;
+    return std::u16string(buffer, n);
+}
 
 // The subtitle's text as the game has it, up to its carriage return.
 std::u16string OwnSubtitleText() {
@@ -70,7 +74,8 @@ bool ShowLine(TextTableId table, int32_t id) {
     dialogue.subtitleText[n + 1] = u'\r';
     dialogue.subtitleText[n + 2] = u'\n';
     dialogue.subtitleText[n + 3] = 0;
-    LookupText(table, id, dialogue.shown);
+    // Shown in the player's language; the game's own text stays in the buffer (the save).
+    if (!TranslatedLine(TextTableName(table), id, text, dialogue.shown)) dialogue.shown = text;
     dialogue.shownFor = OwnSubtitleText();
     dialogue.subtitleLength = static_cast<int32_t>(n + 1);
     // The player's reading speed lengthens the time a line without voice stays.
@@ -87,12 +92,6 @@ void SpeakWithoutText(bool voicePlaying) {
         voiceWithoutText = true;
         dialogue.subtitleTimer = 50.0f;
     }
-}
-
-std::u16string FromBuffer(const char16_t* buffer, size_t capacity) {
-    size_t n = 0;
-    while (n < capacity && buffer[n] != 0) ++n;
-    return std::u16string(buffer, n);
 }
 
 int Measure(const std::u16string& s) { return TextWidth(gameFonts.regularFont, s); }
