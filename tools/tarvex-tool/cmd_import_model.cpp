@@ -24,11 +24,8 @@ bool ParseOptions(const Args& args, formats::ModelImportOptions& o, std::string&
     o.input = files[0];
     OptionValue(args, "--texture-out", o.texturePath);
     std::string value;
-    if (OptionValue(args, "--scale", value)) {
-        char* end = nullptr;
-        o.scale = std::strtod(value.c_str(), &end);
-        if (end == value.c_str() || *end) o.scale = 0;
-    }
+    // A scale that is not a number is refused as one that is not positive.
+    if (OptionValue(args, "--scale", value) && !ParseNumber(value, o.scale)) o.scale = 0;
     if (OptionValue(args, "--up", value)) {
         if (value != "y" && value != "z") {
             error = "--up takes y or z";

@@ -30,13 +30,6 @@ const std::map<std::string, int>& OptionCounts() {
   return counts;
 }
 
-bool Number(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return *end == '\0' && std::isfinite(value);
-}
-
 // Reads the command line into the request; false with a message on a malformed one.
 bool ParseRequest(const Args& args, formats::MakeSceneRequest& r, std::string& error) {
   bool haveScene = false, haveCamera = false;
@@ -45,7 +38,7 @@ bool ParseRequest(const Args& args, formats::MakeSceneRequest& r, std::string& e
     auto option = OptionCounts().find(a);
     if (option == OptionCounts().end()) {
       double n;
-      if (haveScene || !Number(a, n) || n != std::floor(n) || std::fabs(n) > 1e6)
+      if (haveScene || !ParseNumber(a, n) || n != std::floor(n) || std::fabs(n) > 1e6)
         return error = "unexpected argument " + a, false;
       r.scene = int(n), haveScene = true;
       continue;
@@ -66,7 +59,7 @@ bool ParseRequest(const Args& args, formats::MakeSceneRequest& r, std::string& e
     else {
       std::vector<double> v(count);
       for (int k = 0; k < count; ++k)
-        if (!Number(text[k], v[k])) return error = a + " takes numbers, not " + text[k], false;
+        if (!ParseNumber(text[k], v[k])) return error = a + " takes numbers, not " + text[k], false;
       if (a == "--camera") {
         r.eye = {v[0], v[1], v[2]}, r.target = {v[3], v[4], v[5]}, r.fovDegrees = v[6];
         haveCamera = true;

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -58,6 +59,13 @@ Args Positionals(const Args& args, const std::vector<std::string>& valueOptions)
         out.push_back(a);
     }
     return out;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && std::isfinite(value);
 }
 
 std::string JsonString(const std::string& s) { return JsonQuote(s); }

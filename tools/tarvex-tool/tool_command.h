@@ -26,6 +26,8 @@ bool HasFlag(const Args& args, const std::string& name);
 // Positional arguments (those not starting with "--" and not the value of an option
 // listed in `valueOptions`).
 Args Positionals(const Args& args, const std::vector<std::string>& valueOptions);
+// A finite number that is the whole of `text`; false (value unspecified) otherwise.
+bool ParseNumber(const std::string& text, double& value);
 
 // Minimal JSON writing.
 std::string JsonString(const std::string& utf8);
