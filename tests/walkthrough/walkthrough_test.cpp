@@ -287,7 +287,7 @@ bool English(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c > 0 && c < 127; });
 }
 
-// The demo in English with a game controller alone (make_pad_replay.py wrote the replay):
+// The demo in English with a game controller alone (script/replays/make_pad_replay.py wrote the replay):
 // the stick, A, B, X and Y, the shoulder buttons, the hints held once, Start for the menu,
 // whose options are changed with the stick and A.
 TEST_F(Walkthrough, InEnglishWithAControllerAloneToTheEnding) {

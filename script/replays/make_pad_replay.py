@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes pad_walkthrough.replay: the demo in English played with a game controller alone.
+"""Writes tests/walkthrough/pad_walkthrough.replay: the demo in English played with a game controller alone.
 
     make_pad_replay.py BUILD_DIR DEMO_DIR [RUNS]
 
@@ -33,7 +33,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "pad_walkthrough.replay")
+OUT = os.path.normpath(os.path.join(HERE, "../../tests/walkthrough/pad_walkthrough.replay"))
 with open(os.path.join(HERE, "../../tools/tarvex-demo/texts.cpp"), encoding="utf-8") as f:
     TEXTS = {int(m.group(1)): m.group(2) for m in re.finditer(r'\{(\d+), "((?:[^"\\]|\\.)*)"\}', f.read())}
 

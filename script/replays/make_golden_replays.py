@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes replays/scene-NNN.replay: one room of the demo each, played as a player would.
+"""Writes tests/golden/replays/scene-NNN.replay: one room of the demo each, played as a player would.
 
 Each starts with "# start: OPTIONS", the command-line options that enter the room with what
 it needs (--scene N, --give, --flag); then its things are looked at, talked to, taken, used,
 and its exits taken. Frames at 30 a second; the verbs, toolbar cells and keypad keys are the
-walkthrough's (tests/walkthrough/make_replay.py).
+walkthrough's (make_replay.py beside this one).
 """
 import os
 
@@ -49,7 +49,7 @@ class Room:
     def write(self):
         self.wait(20)
         self.lines.append(f"# frames: {self.frame}")
-        with open(os.path.join(HERE, "replays", f"scene-{self.scene:03}.replay"), "w") as f:
+        with open(os.path.join(HERE, "../../tests/golden/replays", f"scene-{self.scene:03}.replay"), "w") as f:
             f.write("\n".join(self.lines) + "\n")
 
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes walkthrough.replay: the demo played from the menu's new game to the ending.
+"""Writes tests/walkthrough/walkthrough.replay: the demo played from the menu's new game to the ending.
 
 The replay is what a player's hands do, frame by frame at 30 frames a second: pointer
 moves, clicks, keys. Lines "# @ NAME FRAME" name the milestones the walkthrough test
@@ -199,7 +199,7 @@ note("He goes with the old man; the closing titles (14 seconds), then the menu."
 wait(talk(477, 231, 232, 233) + 140); mark("ending")
 wait(480); mark("menu-after-ending!")
 
-path = os.path.join(HERE, "walkthrough.replay")
+path = os.path.normpath(os.path.join(HERE, "../../tests/walkthrough/walkthrough.replay"))
 with open(path, "w", encoding="utf-8") as out:
     out.write("# The demo's walkthrough, written by make_replay.py; frames at 30 a second.\n")
     out.write("\n".join(lines) + "\n")
