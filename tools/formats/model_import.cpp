@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
@@ -166,13 +165,6 @@ std::vector<M4> GlobalTransforms(const NodeTable& t, const aiAnimation* clip, do
     global[i] = t.parent[i] < 0 ? RowMatrix(local) : RowMatrix(local) * global[size_t(t.parent[i])];
   }
   return global;
-}
-
-bool ReadWholeFile(const std::string& path, Bytes& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 Image DecodePicture(const uint8_t* data, size_t size, std::string& why) {
@@ -585,7 +577,8 @@ bool ReadTexture(const aiScene& scene, const std::string& input, const std::stri
   fs::path file = fs::path(relative).is_absolute() ? fs::path(relative) : folder / relative;
   if (!fs::is_regular_file(file, ec)) file = folder / fs::path(relative).filename();
   Bytes bytes;
-  if (!fs::is_regular_file(file, ec) || !ReadWholeFile(file.string(), bytes)) {
+  std::string unread;
+  if (!fs::is_regular_file(file, ec) || !ReadWholeFile(file.string(), bytes, unread)) {
     error = "cannot read the texture " + name + " of " + input + ": no such file";
     return false;
   }
@@ -707,7 +700,8 @@ bool GltfSkinsReadable(const std::string& path, std::string& error) {
   Bytes bytes;
   std::string extension = fs::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-  if ((extension != ".gltf" && extension != ".glb") || !ReadWholeFile(path, bytes)) return true;
+  std::string unread;  // the importer says what it cannot read
+  if ((extension != ".gltf" && extension != ".glb") || !ReadWholeFile(path, bytes, unread)) return true;
   size_t begin = 0, end = bytes.size();
   if (bytes.size() >= 20 && std::memcmp(bytes.data(), "glTF", 4) == 0) {
     // Binary: a 12-byte header, then the JSON chunk's length, type and text.

@@ -1,10 +1,38 @@
 #include "formats/output.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 namespace tarvex::formats {
+
+namespace {
+constexpr long long kMaxReadBytes = 1LL << 30;
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  uint8_t buffer[65536];
+  size_t n;
+  bool ok = true;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    bytes.insert(bytes.end(), buffer, buffer + n);
+    if (static_cast<long long>(bytes.size()) > kMaxReadBytes) {
+      ok = false;
+      break;
+    }
+  }
+  if (std::ferror(f)) ok = false;
+  std::fclose(f);
+  if (!ok) error = "cannot read " + path;
+  return ok;
+}
 
 void PutU8(Bytes& b, uint32_t v) { b.push_back(static_cast<uint8_t>(v)); }
 void PutU16(Bytes& b, uint32_t v) {

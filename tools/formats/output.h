@@ -9,6 +9,10 @@ namespace tarvex::formats {
 
 using Bytes = std::vector<uint8_t>;
 
+// The whole of a file, at most 1 GiB; false with the reason in `error` ("cannot open PATH:
+// ...", "cannot read PATH") when it cannot be opened or read, or is larger.
+bool ReadWholeFile(const std::string& path, Bytes& bytes, std::string& error);
+
 // Packs entries (relative path, data) into the .res layout: u32 count, 136-byte
 // directory entries (128-byte NUL-padded name, u32 offset, u32 size), then the data.
 // Empty on a name of more than 127 characters or a package beyond 4 GiB.

@@ -33,7 +33,6 @@ namespace {
 // The largest picture or depth pass taken: an 8K render fits, and even its 16-bit RGBA
 // decoding stays within a few hundred megabytes.
 constexpr long long kMaxPixels = 40LL * 1000 * 1000;
-constexpr long long kMaxFileBytes = 1LL << 30;
 
 // The picture's size, checked before anything is allocated for it: within the limit, and
 // plausible for the file (no coding these files use packs more than 4,096 pixels a byte;
@@ -41,29 +40,6 @@ constexpr long long kMaxFileBytes = 1LL << 30;
 bool SizeAllowed(long long width, long long height, size_t fileBytes) {
   return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= kMaxPixels &&
          width * height <= 4096LL * static_cast<long long>(fileBytes);
-}
-
-bool ReadWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  bytes.clear();
-  uint8_t buffer[65536];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + n);
-    if (static_cast<long long>(bytes.size()) > kMaxFileBytes) {
-      ok = false;
-      break;
-    }
-  }
-  if (std::ferror(f)) ok = false;
-  std::fclose(f);
-  if (!ok) error = "cannot read " + path;
-  return ok;
 }
 
 bool StartsWith(const Bytes& b, const char* magic, size_t n) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/json_writer.h"
-#include "file_bytes.h"
+#include "formats/output.h"
 #include "interaction/game_state.h"
 #include "interaction/interaction_owners.h"
 #include "interaction/interaction_state.h"
@@ -61,7 +61,8 @@ static int SaveCommand(const Args& args) {
     Args files = Positionals(args, {"--thumbnail"});
     if (files.size() != 1) return Fail("usage: tarvex-tool save FILE [--thumbnail OUT.png]");
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(files[0], bytes)) return Fail("cannot read " + files[0]);
+    std::string unread;
+    if (!formats::ReadWholeFile(files[0], bytes, unread)) return Fail(unread);
     std::vector<uint8_t> thumbnail;
     std::string error;
     ResetAllTables();

@@ -8,7 +8,7 @@
 #include "interaction/structure.h"
 #include "base/json_writer.h"
 
-#include "file_bytes.h"
+#include "formats/output.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -33,7 +33,8 @@ static int StructureCommand(const Args& args) {
     Args files = Positionals(args, {});
     if (files.size() != 1) return Fail("usage: tarvex-tool structure FILE");
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(files[0], bytes)) return Fail("cannot read " + files[0]);
+    std::string unread;
+    if (!formats::ReadWholeFile(files[0], bytes, unread)) return Fail(unread);
     const StructureFile file = ParseStructure(bytes.data(), bytes.size());
 
     JsonWriter json;

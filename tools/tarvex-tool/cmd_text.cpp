@@ -7,7 +7,7 @@
 #include "base/json_writer.h"
 #include "text/text_table.h"
 
-#include "file_bytes.h"
+#include "formats/output.h"
 #include "tool_command.h"
 
 namespace tarvex::tool {
@@ -41,7 +41,8 @@ static int TextCommand(const Args& args) {
     auto [end, error] = std::from_chars(first, last, id);
     if (idText.empty() || error != std::errc() || end != last) return Fail("not a line id: " + idText);
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(files[0], bytes)) return Fail("cannot read " + files[0]);
+    std::string unread;
+    if (!formats::ReadWholeFile(files[0], bytes, unread)) return Fail(unread);
     const TextTable table = ParseTextTable(bytes.data(), bytes.size(), IsResponsesTable(files[0]));
     JsonWriter json;
     json.BeginObject().Member("id", id).Key("text");

@@ -22,7 +22,6 @@
 #include "rooms.h"
 #include "texts.h"
 
-#include "file_bytes.h"
 
 namespace tarvex::tool {
 
@@ -480,8 +479,8 @@ bool WriteEverything(const std::string& dir, StarterGameResult& result, std::str
     Output out;
     AddGameFiles(out, study, storeroom);
     Bytes font;
-    if (!ReadFileBytes(demo::kSansPath, font)) {
-        error = std::string("cannot read ") + demo::kSansPath + " (package fonts-dejavu-core)";
+    if (!ReadWholeFile(demo::kSansPath, font, error)) {
+        error += " (package fonts-dejavu-core)";
         return false;
     }
     out.Add("Tarvex.ttf", font);  // the game's font under the name the game registers
