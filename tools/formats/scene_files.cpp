@@ -6,6 +6,12 @@
 
 namespace tarvex::formats {
 
+std::string SceneName(int number, const std::string& suffix) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "scenes/scr_%3.3d", number);
+  return buf + suffix;
+}
+
 Bytes EncodeDepth(const std::vector<float>& depth) {
   Bytes b;
   b.reserve(depth.size() * 4);

@@ -8,6 +8,9 @@
 
 namespace tarvex::formats {
 
+// A scene's file in the game folder: "scenes/scr_023" + suffix.
+std::string SceneName(int number, const std::string& suffix);
+
 // 800 x 600 little-endian floats, rows top-down.
 Bytes EncodeDepth(const std::vector<float>& depth);
 // Floor depth in the run-length layout: a 600-entry big-endian row table (row y at

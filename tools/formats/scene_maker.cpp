@@ -23,12 +23,6 @@ constexpr float kFarAway = -20000.0f;
 // The engine's projection draws from 100 to 10,000 units along the view.
 constexpr float kNearPlane = 100.0f, kFarPlane = 10000.0f;
 
-std::string SceneFileName(int scene, const char* suffix) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "scenes/scr_%3.3d%s", scene, suffix);
-  return buf;
-}
-
 std::string Size(int w, int h) { return std::to_string(w) + " x " + std::to_string(h); }
 
 bool ValidDepth(float z) { return std::isfinite(z) && z > 0.0f && z < kNoDepthAtOrBeyond; }
@@ -286,7 +280,7 @@ bool MakeSceneFiles(const MakeSceneRequest& r, Output& out, MakeSceneSummary& su
       {"m.raw", std::move(mask)},           {"m.msk", EncodeFloorDepth(floor)},
       {".txt", Bytes(text.begin(), text.end())}};
   for (const auto& [suffix, data] : files) {
-    summary.files.push_back(SceneFileName(r.scene, suffix));
+    summary.files.push_back(SceneName(r.scene, suffix));
     out.Add(summary.files.back(), data);
   }
   return true;

@@ -37,7 +37,6 @@ void WriteSceneFiles(Output& out, int number, RenderResult& r, const SceneDescri
 // Renders the screen rectangle of a room variant as a picture.
 Image RenderCrop(const Room& room, const Camera& cam, int x, int y, int w, int h);
 
-std::string SceneName(int number, const std::string& suffix);  // "scenes/scr_023" + suffix
 
 // Where a room's scripts find its things on the screen, taken from the camera that drew
 // it: hotspot rectangles, floor spots the hero walks to or enters at, the pictures of

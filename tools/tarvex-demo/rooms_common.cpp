@@ -69,12 +69,6 @@ void RoomKit::Table(double x0, double z0, double x1, double z1, double height, i
   footprint.hi.y = -1;
 }
 
-std::string SceneName(int number, const std::string& suffix) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "scenes/scr_%3.3d", number);
-  return buf + suffix;
-}
-
 RenderResult RenderScene(const Room& room, SceneDescription& desc) {
   RoundCamera(desc.camera);
   desc.lights = room.lights;
