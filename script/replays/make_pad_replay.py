@@ -417,8 +417,13 @@ def run(build, demo, plan, work):
             "--frames", str(plan.frame + 2), "--path", demo, "--saves", os.path.join(work, "saves"), "--replay", replay]
     for f in frames:
         args += ["--dump-state", f"{f}:{dumps}/{f}.json"]
-    with open(os.path.join(work, "log.txt"), "w") as log:
-        subprocess.run(args, check=True, stdout=log, stderr=log, env=dict(os.environ, SDL_AUDIODRIVER="dummy"))
+    log_path = os.path.join(work, "log.txt")
+    with open(log_path, "w") as log:
+        status = subprocess.run(args, stdout=log, stderr=log, env=dict(os.environ, SDL_AUDIODRIVER="dummy")).returncode
+    if status != 0:
+        with open(log_path, encoding="utf-8", errors="replace") as log:
+            tail = log.read().strip().splitlines()[-5:]
+        raise SystemExit(f"make_pad_replay.py: the engine exited with {status} playing {replay}: " + " / ".join(tail))
     seen = {}
     for f in frames:
         if os.path.exists(f"{dumps}/{f}.json"):
